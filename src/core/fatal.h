@@ -1,0 +1,19 @@
+// Fatal conditions: the message is printed on standard output exactly as the
+// library has always printed it, then a Fatal exception unwinds to the public
+// entry point (Python: RuntimeError, C: the replaceable fatal handler).
+// Every routine detects its fatal conditions before it changes any state.
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace kal {
+
+struct Fatal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Prints `printed` on standard output (no line feed added) and throws Fatal
+// whose text is `printed` without the ">>>> " prefix and trailing line feed.
+[[noreturn]] void fatal(const std::string& printed);
+
+}  // namespace kal

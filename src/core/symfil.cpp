@@ -1,0 +1,92 @@
+// symfil: hands the finished output file to an external driver program.
+// The program is started directly (no shell), one argument per word of the
+// command line, so that file names are passed as they are.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "core/devices.h"
+
+extern char** environ;
+
+namespace kal {
+namespace {
+
+std::string upper4(const char* s) {
+    std::string out;
+    for (int i = 0; i < 4 && s[i]; ++i)
+        out += static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
+    return out;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool run(const std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) != 127;
+}
+
+}  // namespace
+
+void symfil(const char* device, const char* status) {
+    Context* c = level_check(0, 0, "symfil");
+    if (!c) return;
+    PageState& p = c->page;
+    if (p.device < 151) {
+        warn(*c, 20);
+        return;
+    }
+    if (p.finished == 0) {
+        warn(*c, 21);
+        return;
+    }
+    if (p.finished == -1) {
+        warn(*c, 22);
+        return;
+    }
+    int s = keyword_index("KEEP+DELE+NODE", status);
+    if (s == 0) warn_text(*c, 2, status);
+    const bool remove_file = s == 2;
+    const std::string dev = upper4(device);
+    if (dev == "NONE") {
+        if (remove_file) {
+            std::remove(p.file_name.c_str());
+            p.finished = -1;
+        }
+        return;
+    }
+    std::vector<std::string> words;
+    const Family fam = family(p.device);
+    words.push_back(p.device == DEV_JAVA ? "kaldot" : fam == Family::Image ? "kalhpj" : "kaldrv");
+    words.push_back(p.file_name);
+    words.push_back(dev == "KYOC" ? "KYO1" : dev);
+    words.push_back(remove_file ? "DELE" : "KEEP");
+    words.push_back(lower(c->colour.table_name));
+    if (p.background == 2) words.push_back("REVERS");
+    if (p.device < 601) {
+        words.push_back("-Q");
+        if (c->screen_report_mode == 0) words.push_back("-BS");
+        if (c->screen_report_mode == 1) words.push_back("-NB");
+    }
+    if (!c->colour.saved_vlt_file.empty()) words.push_back("V=" + c->colour.saved_vlt_file);
+    if (!run(words)) warn_text(*c, 36, words[0].c_str());
+    if (remove_file) p.finished = -1;
+}
+
+}  // namespace kal

@@ -1,0 +1,54 @@
+#include "output/drivers/vekmet.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/context.h"
+
+namespace kal {
+
+void VekmetDriver::open(Context& ctx) {
+    const PageState& p = ctx.page;
+    const double us = p.units * p.scale;
+    double w = p.width * us * 0.01;
+    double h = p.height * us * 0.01;
+    if (p.rotation_mode == 1) std::swap(w, h);
+    ctx.out.factor = 1.0 / std::max(p.width, p.height);
+    if (ctx.out.file) std::fprintf(ctx.out.file, "%10.1f%10.1f\n", w, h);
+    last_pen_ = 0;
+}
+
+void VekmetDriver::field(Context& ctx, double value) {
+    char buf[64];
+    int n = std::snprintf(buf, sizeof buf, "%10.7f", value);
+    ctx.out.record.write(ctx.out.file, buf, n);
+}
+
+void VekmetDriver::move_draw(Context& ctx, double x, double y, int pen) {
+    field(ctx, x);
+    field(ctx, y);
+    if (pen != last_pen_) {
+        field(ctx, pen == 2 ? 2.0 : 3.0);
+        last_pen_ = pen;
+    }
+}
+
+void VekmetDriver::colour(Context& ctx, int index) {
+    int c = index == 0 ? 256 : index;
+    int q = c / 89;
+    int r = c % 89;
+    if (r == 0) {
+        r = 89;
+        --q;
+    }
+    for (int i = 0; i < q; ++i) field(ctx, 99.0);
+    field(ctx, r + 9.0);
+}
+
+int VekmetDriver::close(Context& ctx) {
+    field(ctx, 9.0);
+    last_pen_ = 0;
+    return 1;
+}
+
+}  // namespace kal

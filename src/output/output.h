@@ -1,0 +1,27 @@
+// Per-record state of the open output: the driver, the output file and its
+// 80-character record buffer, device factor and drawing counters.
+#pragma once
+#include <cstdio>
+#include <memory>
+
+#include "output/record.h"
+
+namespace kal {
+
+class Driver;
+
+struct OutputState {
+    OutputState();
+    ~OutputState();
+    std::unique_ptr<Driver> driver;  // null outside kalini ... kalfin
+    FILE* file = nullptr;            // null for screens, VIRT, or after "Open error"
+    RecordBuffer record;
+    double factor = 1.0;             // device units per plot unit
+    int colour_depth = 8;
+    long long vectors = 0;           // move/draw calls since kalini
+    double xshift = 0.0;             // metafile x shift
+    int current_colour = 0;
+    int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
+};
+
+}  // namespace kal

@@ -1,0 +1,166 @@
+#include "sequences.h"
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "api/routines.h"
+#include "wrap.h"
+
+namespace kalpy {
+namespace {
+
+// Converts each (object, count, target) in turn, independently of earlier
+// failures; returns false with the last failure raised.
+struct Conversions {
+    ConversionError last;
+    bool ok = true;
+    void vector(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+        ConversionError e;
+        if (!float_vector(o, n, out, e)) {
+            ok = false;
+            last = e;
+        }
+    }
+    void matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+        ConversionError e;
+        if (!float_matrix(o, n, out, e)) {
+            ok = false;
+            last = e;
+        }
+    }
+    bool done() {
+        if (!ok) last.raise();
+        return ok;
+    }
+};
+
+}  // namespace
+
+int string_arg(PyObject* o, void* out) {
+    return to_cstring(o, *static_cast<std::string*>(out)) ? 1 : 0;
+}
+
+PyObject* py_kalini(PyObject*, PyObject* args) {
+    if (!PyArg_ParseTuple(args, ":kalini")) return nullptr;
+    if (!invoke(true, [] { kal::kalini(); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* py_unit(PyObject*, PyObject* args) {
+    int n;
+    if (!PyArg_ParseTuple(args, "i:unit", &n)) return nullptr;
+    if (!invoke(false, [n] { kal::unit(n == 0 ? nullptr : stdout); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* py_sortr1(PyObject*, PyObject* args) {
+    PyObject* x;
+    int n;
+    std::string order;
+    if (!PyArg_ParseTuple(args, "OiO&:sortr1", &x, &n, string_arg, &order)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> xv;
+    conv.vector(x, n, xv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::sortr1(xv.data(), n, order.c_str()); })) return nullptr;
+    write_back(x, xv.data(), n);
+    Py_RETURN_NONE;
+}
+
+PyObject* py_sortr2(PyObject*, PyObject* args) {
+    PyObject *x, *y;
+    int n;
+    std::string order;
+    if (!PyArg_ParseTuple(args, "OOiO&:sortr2", &x, &y, &n, string_arg, &order)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> xv, yv;
+    conv.vector(x, n, xv);
+    conv.vector(y, n, yv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::sortr2(xv.data(), yv.data(), n, order.c_str()); })) return nullptr;
+    write_back(x, xv.data(), n);
+    write_back(y, yv.data(), n);
+    Py_RETURN_NONE;
+}
+
+PyObject* py_trfco1(PyObject*, PyObject* args) {
+    PyObject* x;
+    int n;
+    std::string from, to;
+    if (!PyArg_ParseTuple(args, "OiO&O&:trfco1", &x, &n, string_arg, &from, string_arg, &to))
+        return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> xv;
+    conv.vector(x, n, xv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::trfco1(xv.data(), n, from.c_str(), to.c_str()); })) return nullptr;
+    write_back(x, xv.data(), n);
+    Py_RETURN_NONE;
+}
+
+PyObject* py_trfco2(PyObject*, PyObject* args) {
+    PyObject *x, *y;
+    int n;
+    std::string from, to;
+    if (!PyArg_ParseTuple(args, "OOiO&O&:trfco2", &x, &y, &n, string_arg, &from, string_arg, &to))
+        return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> xv, yv;
+    conv.vector(x, n, xv);
+    conv.vector(y, n, yv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::trfco2(xv.data(), yv.data(), n, from.c_str(), to.c_str()); }))
+        return nullptr;
+    write_back(x, xv.data(), n);
+    write_back(y, yv.data(), n);
+    Py_RETURN_NONE;
+}
+
+PyObject* py_trfco3(PyObject*, PyObject* args) {
+    PyObject *x, *y, *z;
+    int n;
+    std::string from, to;
+    if (!PyArg_ParseTuple(args, "OOOiO&O&:trfco3", &x, &y, &z, &n, string_arg, &from, string_arg,
+                          &to))
+        return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> xv, yv, zv;
+    conv.vector(x, n, xv);
+    conv.vector(y, n, yv);
+    conv.vector(z, n, zv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] {
+            kal::trfco3(xv.data(), yv.data(), zv.data(), n, from.c_str(), to.c_str());
+        }))
+        return nullptr;
+    write_back(x, xv.data(), n);
+    write_back(y, yv.data(), n);
+    write_back(z, zv.data(), n);
+    Py_RETURN_NONE;
+}
+
+PyObject* py_trfmat(PyObject*, PyObject* args) {
+    PyObject *in, *out;
+    int nx, ny, nx2, ny2;
+    if (!PyArg_ParseTuple(args, "OiiOii:trfmat", &in, &nx, &ny, &out, &nx2, &ny2)) return nullptr;
+    if (nx < 1 || ny < 1 || nx2 < 1 || ny2 < 1) Py_RETURN_NONE;
+    const Py_ssize_t n_in = static_cast<Py_ssize_t>(nx) * ny;
+    const Py_ssize_t n_out = static_cast<Py_ssize_t>(nx2) * ny2;
+    Conversions conv;
+    std::vector<float> zin, zout;
+    conv.matrix(in, n_in, zin);
+    conv.matrix(out, n_out, zout);
+    if (!conv.done()) return nullptr;
+    if (!invoke(true, [&] { kal::trfmat(zin.data(), nx, ny, zout.data(), nx2, ny2); }))
+        return nullptr;
+    write_back(out, zout.data(), n_out);
+    Py_RETURN_NONE;
+}
+
+}  // namespace kalpy

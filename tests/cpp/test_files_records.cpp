@@ -1,0 +1,98 @@
+// File version names, the 80-character record buffer and the VEKMET fields.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/context.h"
+#include "core/files.h"
+#include "output/drivers/vekmet.h"
+#include "output/record.h"
+
+namespace {
+
+TEST(VersionedName, CutsTheBaseToEightCharacters) {
+    EXPECT_EQ(kal::versioned_name("kalvor.ps", 1), "kalvor_1.ps");
+    EXPECT_EQ(kal::versioned_name("kalvor.ps", 9), "kalvor_9.ps");
+    EXPECT_EQ(kal::versioned_name("kalvor.ps", 10), "kalvo_10.ps");
+    EXPECT_EQ(kal::versioned_name("kalvor.ps", 100), "kalv_100.ps");
+    EXPECT_EQ(kal::versioned_name("kalvor.ps", 1000), "kal_1000.ps");
+    EXPECT_EQ(kal::versioned_name("averylongname.ps", 1), "averyl_1.ps");
+    EXPECT_EQ(kal::versioned_name("plot", 2), "plot_2");
+    EXPECT_EQ(kal::versioned_name("my.dir/plot", 3), "my.dir/plot_3");
+    EXPECT_EQ(kal::versioned_name("a\\b.c\\name.eps", 1), "a\\b.c\\name_1.eps");
+    EXPECT_EQ(kal::versioned_name("x.tar.gz", 1), "x.tar_1.gz");
+}
+
+std::string read_all(FILE* fp) {
+    std::rewind(fp);
+    std::string s;
+    for (int c; (c = std::fgetc(fp)) != EOF;) s += static_cast<char>(c);
+    return s;
+}
+
+TEST(RecordBuffer, TextItemsAreNeverSplit) {
+    FILE* fp = std::tmpfile();
+    kal::RecordBuffer rec;
+    for (int i = 0; i < 9; ++i) rec.write(fp, "0123456789", 10);  // 90 characters
+    rec.flush_line(fp);
+    std::string line;
+    for (int i = 0; i < 8; ++i) line += "0123456789";
+    EXPECT_EQ(read_all(fp), line + "\n0123456789\n");
+    std::fclose(fp);
+}
+
+TEST(RecordBuffer, CgmRecordsAreFixed80Bytes) {
+    FILE* fp = std::tmpfile();
+    kal::RecordBuffer rec;
+    rec.fixed_records = true;
+    std::string item(50, 'a');
+    rec.write(fp, item.data(), 50);
+    rec.write(fp, item.data(), 50);
+    rec.flush_line(fp);
+    std::string out = read_all(fp);
+    ASSERT_EQ(out.size(), 160u);
+    EXPECT_EQ(out.substr(0, 100), std::string(100, 'a'));
+    EXPECT_EQ(out.substr(100), std::string(60, ' '));
+    std::fclose(fp);
+}
+
+// VEKMET fields of a colour index, without the page header.
+std::string vekmet_colour(int index) {
+    kal::Context ctx;
+    ctx.out.file = std::tmpfile();
+    kal::VekmetDriver drv;
+    drv.colour(ctx, index);
+    ctx.out.record.flush_line(ctx.out.file);
+    std::string s = read_all(ctx.out.file);
+    std::fclose(ctx.out.file);
+    ctx.out.file = nullptr;
+    return s;
+}
+
+TEST(Vekmet, ColourEncoding) {
+    EXPECT_EQ(vekmet_colour(100), "99.000000020.0000000\n");
+    EXPECT_EQ(vekmet_colour(89), "98.0000000\n");
+    EXPECT_EQ(vekmet_colour(0), "99.000000099.000000087.0000000\n");
+    EXPECT_EQ(vekmet_colour(1), "10.0000000\n");
+}
+
+TEST(Vekmet, PenCodeOnlyWhenItChanges) {
+    kal::Context ctx;
+    ctx.out.file = std::tmpfile();
+    kal::VekmetDriver drv;
+    for (int i = 0; i < 10; ++i) drv.move_draw(ctx, 0.1 * i, 0.5, i == 0 ? 3 : 2);
+    ctx.out.record.flush_line(ctx.out.file);
+    std::string s = read_all(ctx.out.file);
+    std::fclose(ctx.out.file);
+    ctx.out.file = nullptr;
+    size_t moves = 0, draws = 0;
+    for (size_t p = 0; (p = s.find(" 3.0000000", p)) != std::string::npos; ++p) ++moves;
+    for (size_t p = 0; (p = s.find(" 2.0000000", p)) != std::string::npos; ++p) ++draws;
+    EXPECT_EQ(moves, 1u);
+    EXPECT_EQ(draws, 1u);
+    EXPECT_EQ(s.substr(0, 30), " 0.0000000 0.5000000 3.0000000");
+    EXPECT_EQ(s.substr(30, 30), " 0.1000000 0.5000000 2.0000000");
+}
+
+}  // namespace

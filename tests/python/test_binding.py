@@ -1,0 +1,214 @@
+"""Argument conversion of the Python module: scalars, strings, sequences."""
+import array
+
+import numpy as np
+import pytest
+
+import kalvor as k
+
+
+# ---- scalar arguments --------------------------------------------------------
+
+def test_wrong_number_of_arguments_is_a_type_error():
+    with pytest.raises(TypeError, match=r"metafl\(\) takes exactly 1 argument \(2 given\)"):
+        k.metafl("PS", "PDF")
+    with pytest.raises(TypeError, match=r"kalini\(\) takes exactly 0 arguments"):
+        k.kalini(1)
+
+
+def test_keyword_arguments_are_refused():
+    with pytest.raises(TypeError):
+        k.metafl(device="PS")
+
+
+@pytest.mark.parametrize(
+    "call, exc",
+    [
+        (lambda: k.page(1.5, 2), TypeError),            # float for i
+        (lambda: k.page("1", 2), TypeError),
+        (lambda: k.page(2**31, 2), OverflowError),
+        (lambda: k.page(-(2**31) - 1, 2), OverflowError),
+        (lambda: k.sclfac("2"), TypeError),              # str for f
+        (lambda: k.sclfac(None), TypeError),
+        (lambda: k.metafl(1), TypeError),                # int for s
+        (lambda: k.metafl("P\0S"), ValueError),
+        (lambda: k.sortr1([1.0], "1", "A"), TypeError),
+    ],
+)
+def test_scalar_conversion_errors(call, exc):
+    with pytest.raises(exc):
+        call()
+
+
+def test_scalar_conversions_accepted(run):
+    out = run("""
+        import numpy as np
+        k.page(True, np.int64(2000))       # bool and numpy integers count as int
+        k.sclfac(np.float32(0.5)); k.sclfac(2)   # numpy floats and ints count as float
+        k.setfil(b'bytes.met')             # bytes are passed as they are
+        k.kalini(); print(k.getpag(), k.getfil()); k.errmod('PROT','OFF'); k.kalfin()
+    """)
+    assert out == "(1, 2000) bytes.met\n"
+
+
+def test_unencodable_characters_become_question_marks(run):
+    out = run("k.metafl('\\u20acPS')")
+    assert out == " <<<< Warning   2: Incorrect parameter in metafl!   (?PS)\n"
+
+
+def test_string_results_are_str():
+    assert isinstance(k.getfil(), str)
+    assert isinstance(k.getlev(), int)
+
+
+# ---- sequences ------------------------------------------------------------------
+
+def test_write_back_into_lists():
+    x = [3, 1.5, 2, 9.0]
+    k.sortr1(x, 3, "D")          # only the first n items are used
+    assert x == [3.0, 2.0, 1.5, 9.0]
+    assert all(type(v) is float for v in x[:3])
+
+
+def test_sortr2_moves_pairs():
+    x, y = [3.0, 1.0, 2.0], [30.0, 10.0, 20.0]
+    k.sortr2(x, y, 3, "a")
+    assert (x, y) == ([1.0, 2.0, 3.0], [10.0, 20.0, 30.0])
+
+
+def test_count_below_one_returns_at_once_without_looking_at_sequences():
+    assert k.sortr1("not a sequence at all", 0, "A") is None
+    assert k.sortr2(None, 5, -3, "A") is None
+    assert k.trfmat(None, 0, 3, None, 2, 2) is None
+
+
+@pytest.mark.parametrize(
+    "seq, exc, message",
+    [
+        (5, ValueError, "parameter is not a sequence"),
+        ({1: 2.0}, ValueError, "parameter is not a sequence"),
+        ([1.0], MemoryError, "out of range"),
+        ([1.0, "a"], ValueError, "no floatingpoint element in sequence"),
+        ([1.0, None], ValueError, "no floatingpoint element in sequence"),
+        ([1.0, [2.0]], ValueError, "no floatingpoint element in sequence"),
+        ("ab", ValueError, "no floatingpoint element in sequence"),
+    ],
+)
+def test_float_vector_errors(seq, exc, message):
+    with pytest.raises(exc, match=f"^{message}$"):
+        k.sortr1(seq, 2, "A")
+
+
+def test_sequence_without_length():
+    class Endless:
+        def __getitem__(self, i):
+            return 1.0
+
+        def __len__(self):
+            raise TypeError("no")
+
+    with pytest.raises(ValueError, match="^sequence has no length$"):
+        k.sortr1(Endless(), 2, "A")
+
+
+def test_failing_item_fetch_is_sequence_error():
+    class Broken(list):
+        def __getitem__(self, i):
+            raise IndexError("gone")
+
+    with pytest.raises(ValueError, match="^sequence error$"):
+        k.sortr1(Broken([1.0, 2.0]), 2, "A")
+
+
+def test_last_failing_conversion_is_raised_and_nothing_written_back():
+    x = [2.0, 1.0]
+    with pytest.raises(MemoryError, match="out of range"):
+        k.sortr2(x, [1.0], 2, "A")
+    assert x == [2.0, 1.0]
+    with pytest.raises(ValueError, match="no floatingpoint"):
+        k.sortr2(7, ["a", "b"], 2, "A")
+
+
+def test_tuple_of_ints_is_a_float_vector_but_tuples_are_not_written_back():
+    t = (3, 1, 2)
+    k.sortr1(t, 3, "A")
+    assert t == (3, 1, 2)
+
+
+def test_matrix_as_rows_or_flat():
+    rows = [[0.0, 1.0, 2.0], [3.0, 4.0, 5.0]]
+    flat = [0.0, 1.0, 2.0, 3.0, 4.0, 5.0]
+    out_rows, out_flat = [0.0] * 6, [0.0] * 6
+    k.trfmat(rows, 2, 3, out_rows, 2, 3)
+    k.trfmat(flat, 2, 3, out_flat, 2, 3)
+    assert out_rows == out_flat == flat
+
+
+def test_matrix_resampling_interpolates():
+    out = [0.0] * 9
+    k.trfmat([[0.0, 2.0], [4.0, 6.0]], 2, 2, out, 3, 3)
+    assert out == [0.0, 1.0, 2.0, 2.0, 3.0, 4.0, 4.0, 5.0, 6.0]
+
+
+@pytest.mark.parametrize(
+    "matrix, exc, message",
+    [
+        ([[1.0, 2.0, 3.0], [4.0, 5.0]], ValueError, "matrix rows have different lengths"),
+        ([[1.0, 2.0, 3.0], 4.0], ValueError, "matrix rows have different lengths"),
+        ([[1.0, 2.0, 3.0]], MemoryError, "out of range"),
+        ([[1.0, 2.0, "x"], [4.0, 5.0, 6.0]], ValueError, "no floatingpoint element in sequence"),
+        ([], MemoryError, "out of range"),
+        (3.0, ValueError, "parameter is not a sequence"),
+    ],
+)
+def test_matrix_errors(matrix, exc, message):
+    with pytest.raises(exc, match=f"^{message}$"):
+        k.trfmat(matrix, 2, 3, [0.0] * 6, 2, 3)
+
+
+def test_numpy_fast_path_matches_lists():
+    rng = np.random.default_rng(7)
+    data = rng.normal(size=1000)
+    as_list = data.tolist()
+    k.sortr1(as_list, 1000, "A")
+    for arr in (data.copy(), data.astype(np.float32), data[::-1].copy()[::-1]):
+        out = arr.copy()
+        k.sortr1(out, 1000, "A")
+        assert np.allclose(out, np.sort(arr.astype(np.float32)))
+    m = rng.normal(size=(4, 5))
+    res_np, res_list = [0.0] * 49, [0.0] * 49
+    k.trfmat(m, 4, 5, res_np, 7, 7)
+    k.trfmat(m.tolist(), 4, 5, res_list, 7, 7)
+    assert res_np == res_list
+    k.trfmat(np.asfortranarray(m), 4, 5, res_np, 7, 7)      # strided input
+    assert res_np == res_list
+
+
+def test_numpy_and_buffer_inputs_of_other_types():
+    ints = np.array([5, 3, 4], dtype=np.int16)
+    out = [0.0] * 3
+    k.trfmat(ints, 1, 3, out, 1, 3)
+    assert out == [5.0, 3.0, 4.0]
+    arr = array.array("d", [2.0, 1.0])
+    k.sortr1(arr, 2, "A")
+    assert list(arr) == [1.0, 2.0]
+    with pytest.raises(MemoryError, match="out of range"):
+        k.sortr1(np.zeros(3), 4, "A")
+
+
+def test_numpy_scalars_inside_lists():
+    x = [np.float64(2.0), np.float32(1.0), np.int32(3)]
+    k.sortr1(x, 3, "A")
+    assert x == [1.0, 2.0, 3.0]
+
+
+def test_fatal_condition_raises_runtime_error(run):
+    out = run("""
+        open('kalvor.met', 'w').close()
+        k.filmod('BREA')
+        try:
+            k.kalini()
+        except RuntimeError as e:
+            print('|', type(e).__name__, e)
+    """)
+    assert out == "File kalvor.met does exist| RuntimeError File kalvor.met does exist\n"

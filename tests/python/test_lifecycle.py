@@ -1,0 +1,190 @@
+"""The plotting cycle: default output, file naming, file modes, pages, protocol."""
+import pytest
+
+RULE = " " + "<" * 66
+
+
+def protocol(vectors="0", warnings="0", page="DA4L", device="VEKM", lines=("Metafile: kalvor.met",)):
+    text = "\n" + RULE
+    text += "\n <<                END OF KALVOR / VERSION  9.1                  <<"
+    text += f"\n <<  Date    : 14.11.2023  Time    : 22:13:20  Pageformat: {page:>4}  <<"
+    text += f"\n <<  Vectors : {vectors:<10}  Warnings: {warnings:<8}  Fileformat: {device:>4}  <<"
+    for line in lines:
+        text += f"\n <<  {line:<58}  <<"
+    return text + "\n" + RULE + "\n\n"
+
+
+def test_default_cycle_writes_vekmet_and_protocol(run):
+    out = run("k.kalini(); k.kalfin()")
+    assert (run.path / "kalvor.met").read_bytes() == b"      29.7      21.0\n 9.0000000\n"
+    assert out == protocol()
+
+
+def test_second_cycle_counts_up_the_file_name(run):
+    out = run("k.kalini(); k.kalfin(); k.kalini(); k.kalfin()")
+    assert (run.path / "kalvor_1.met").read_bytes() == (run.path / "kalvor.met").read_bytes()
+    assert out == protocol() + protocol(lines=("Metafile: kalvor_1.met",))
+
+
+def test_setfil_name_is_reused_by_later_cycles(run):
+    run("""
+        k.setfil('plot.eps'); k.metafl('EPS')
+        for _ in range(3):
+            k.kalini(); k.kalfin()
+    """)
+    assert sorted(p.name for p in run.path.iterdir()) == ["plot.eps", "plot_1.eps", "plot_2.eps"]
+
+
+def test_count_mode_shortens_long_names(run):
+    (run.path / "averylongname.ps").write_text("old")
+    out = run("k.setfil('averylongname.ps'); k.metafl('PS'); k.kalini(); print(k.getfil()); k.kalfin()")
+    assert out.startswith("averyl_1.ps\n")
+    assert (run.path / "averylongname.ps").read_text() == "old"
+
+
+def test_count_mode_version_names(run):
+    # kalvor.ps is followed by kalvor_1.ps ... kalvor_9.ps, kalvo_10.ps ...
+    for name in ["kalvor.ps"] + [f"kalvor_{k}.ps" for k in range(1, 10)]:
+        (run.path / name).write_text("")
+    out = run("k.metafl('PS'); k.kalini(); print(k.getfil()); k.kalfin()")
+    assert out.startswith("kalvo_10.ps\n")
+
+
+def test_count_mode_keeps_directories(run):
+    (run.path / "sub.dir").mkdir()
+    (run.path / "sub.dir" / "plot").write_text("")
+    out = run("k.setfil('sub.dir/plot'); k.kalini(); print(k.getfil()); k.kalfin()")
+    assert out.startswith("sub.dir/plot_1\n")
+
+
+def test_delete_mode_replaces_the_file(run):
+    (run.path / "kalvor.met").write_text("old contents")
+    run("k.filmod('DELE'); k.kalini(); k.kalfin()")
+    assert (run.path / "kalvor.met").read_text().startswith("      29.7")
+    assert not (run.path / "kalvor_1.met").exists()
+
+
+def test_break_mode_raises_and_leaves_state_unchanged(run):
+    (run.path / "kalvor.met").write_text("old")
+    out = run("""
+        k.filmod('BREA')
+        try:
+            k.kalini()
+        except RuntimeError as e:
+            print('|', e)
+        print(k.getlev())
+        k.filmod('COUN'); k.kalini(); print(k.getfil()); k.kalfin()
+    """)
+    assert out.startswith("File kalvor.met does exist| File kalvor.met does exist\n0\nkalvor_1.met\n")
+    assert (run.path / "kalvor.met").read_text() == "old"
+
+
+def test_more_than_9999_versions_is_fatal(run):
+    for k in range(1, 10000):
+        (run.path / f"x_{k}").write_text("")
+    (run.path / "x").write_text("")
+    out = run("""
+        k.setfil('x')
+        try:
+            k.kalini()
+        except RuntimeError as e:
+            print(e)
+        print(k.getlev())
+    """)
+    assert out == "More than 9999 file versions!\nMore than 9999 file versions!\n0\n"
+
+
+@pytest.mark.parametrize(
+    "setup, size",
+    [
+        ("pass", (2970, 2100)),
+        ("k.setpag('da4p')", (2100, 2970)),
+        ("k.units('INCH')", (1170, 827)),
+        ("k.setpag('USAL')", (2790, 2160)),
+        ("k.page(1000, 500)", (1000, 500)),
+        ("k.units('POIN'); k.page(1000, 500)", (1000, 500)),
+    ],
+)
+def test_page_size_in_plot_units(run, setup, size):
+    out = run(f"{setup}; k.kalini(); print(k.getpag()); k.errmod('PROT', 'OFF'); k.kalfin()")
+    assert out == f"{size}\n"
+
+
+def test_setpag_names_the_format_and_chooses_vekmet(run):
+    out = run("k.setpag('da4p'); k.kalini(); print(k.getmfl()); k.kalfin()")
+    assert out.startswith("VEKM\n")
+    assert "Pageformat: DA4P" in out
+
+
+def test_metafl_keywords(run):
+    out = run("""
+        k.metafl('postscript'); k.kalini(); print(k.getmfl(), k.getfil()); k.errmod('PROT','OFF'); k.kalfin()
+        k.metafl('pdfx')
+        k.metafl('met5'); k.kalini(); print(k.getmfl(), repr(k.getfil())); k.errmod('PROT','OFF'); k.kalfin()
+    """)
+    assert out == (
+        "POST kalvor.psc\n"
+        " <<<< Warning   2: Incorrect parameter in metafl!   (pdfx)\n"
+        "MET5 ''\n"
+    )
+
+
+def test_devices_without_driver_open_their_file(run):
+    run("""
+        for dev in ['CGM', 'HPGL', 'KYOC', 'TIFF', 'PNG', 'JAVA', 'SVG', 'PDF', 'WMF', 'TEKT', 'LN03']:
+            k.metafl(dev); k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    names = {p.name for p in run.path.iterdir()}
+    for ext in ["cgm", "hpg", "kyo", "tif", "png", "java", "svg", "pdf", "wmf", "tek", "ln3"]:
+        assert f"kalvor.{ext}" in names
+
+
+def test_protocol_off_and_back_on(run):
+    out = run("""
+        k.kalini(); k.errmod('ALL', 'OFF'); k.kalfin()
+        k.kalini(); k.kalfin()
+    """)
+    assert out == protocol(lines=("Metafile: kalvor_1.met",))
+
+
+def test_protocol_counts_warnings(run):
+    out = run("k.kalini(); k.pagorg('middle'); k.winmod('xx'); k.kalfin()")
+    assert out.endswith(protocol(warnings="2"))
+
+
+def test_reproducible_files_and_protocol(tmp_path):
+    from conftest import run_python
+
+    code = "import kalvor as k; k.metafl('PS'); k.kalini(); k.kalfin()"
+    outputs = []
+    for name in ("a", "b"):
+        (tmp_path / name).mkdir()
+        outputs.append(run_python(tmp_path / name, code).stdout)
+    assert outputs[0] == outputs[1]
+    assert b"14.11.2023" in outputs[0] and b"22:13:20" in outputs[0]
+    assert (tmp_path / "a" / "kalvor.ps").read_bytes() == (tmp_path / "b" / "kalvor.ps").read_bytes()
+
+
+def test_reset_unknown_name_warns(run):
+    out = run("k.kalini(); k.origin(10, 20); k.reset('ORIGIN'); k.reset('nonsense'); k.reset('all'); k.errmod('PROT','OFF'); k.kalfin()")
+    assert out == " <<<< Warning   2: Incorrect parameter in reset!   (nonsense)\n"
+
+
+def test_level_rules(run):
+    out = run("""
+        k.newpag()
+        k.kalini(); k.kalini(); k.metafl('PS'); k.newpag(); k.erase(); k.sendbf()
+        print(k.getlev()); k.errmod('PROT','OFF'); k.kalfin(); print(k.getlev())
+    """)
+    assert out == (
+        " <<<< Warning   3: Incorrect level in newpag!   (   0)\n"
+        " <<<< Warning   3: Incorrect level in kalini!   (   1)\n"
+        " <<<< Warning   3: Incorrect level in metafl!   (   1)\n"
+        "1\n0\n"
+    )
+
+
+def test_open_error_is_a_warning_and_drawing_goes_on(run):
+    out = run("k.setfil('no/such/dir/plot.met'); k.kalini(); k.newpag(); k.kalfin()")
+    assert out.startswith(" <<<< Warning 101: Open error in kalini!\n")
+    assert "Metafile:   " in out
