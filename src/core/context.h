@@ -1,16 +1,13 @@
 // The context record: every setting and all drawing state of one thread.
 // Each subsystem owns one member struct, declared next to its code.
 #pragma once
+#include "colour3d/colour.h"
 #include "core/frame.h"
 #include "core/page.h"
+#include "output/line_layer.h"
 #include "output/output.h"
 
 namespace kal {
-
-struct ColourInfo {
-    char table_name[5] = "RAIN";  // name of the loaded colour table
-    std::string saved_vlt_file;   // colour table file saved with vltfil
-};
 
 struct Context {
     Context();   // first-use defaults
@@ -21,7 +18,8 @@ struct Context {
     FrameState frame;
     PageState page;
     OutputState out;
-    ColourInfo colour;
+    LineState line;
+    ColourState colour;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 };
 

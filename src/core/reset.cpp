@@ -23,10 +23,6 @@ void reset_output(Context& ctx) {
     ctx.out.clip[3] = ctx.page.height;
 }
 
-void reset_colour_table(Context& ctx) {
-    std::strcpy(ctx.colour.table_name, ctx.page.device == 501 ? "RGRE" : "RAIN");
-}
-
 void reset_origin(Context& ctx) {
     ctx.page.origin_x = 0;
     ctx.page.origin_y = 0;
@@ -88,7 +84,7 @@ void reset_all(Context& ctx) {
     reset_frame(ctx);
     reset_page_settings(ctx);
     reset_output(ctx);
-    reset_colour_table(ctx);
+    reset_colours(ctx);
 }
 
 void reset(const char* name) {

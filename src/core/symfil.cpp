@@ -25,11 +25,6 @@ std::string upper4(const char* s) {
     return out;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool run(const std::vector<std::string>& words) {
     std::vector<char*> argv;
     for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
@@ -77,7 +72,7 @@ void symfil(const char* device, const char* status) {
     words.push_back(p.file_name);
     words.push_back(dev == "KYOC" ? "KYO1" : dev);
     words.push_back(remove_file ? "DELE" : "KEEP");
-    words.push_back(lower(c->colour.table_name));
+    words.push_back(table_name_lower(*c));
     if (p.background == 2) words.push_back("REVERS");
     if (p.device < 601) {
         words.push_back("-Q");

@@ -1,6 +1,13 @@
 // The interface between the device-independent primitives and one output
 // format. The base class accepts every primitive and draws nothing: formats
 // without a driver of their own still get their file and never fail.
+//
+// Coordinates: move_draw receives device points already converted by
+// device_point() (output/primitives.h); the fill operations receive plot
+// coordinates with the plot origin offset added and clipped as the primitive
+// layer describes, and transform them themselves. A fill operation returns
+// false when the device has no native form for it; the primitive layer then
+// draws the fallback (hatch lines, pattern filler, polygon) itself.
 #pragma once
 #include <memory>
 
@@ -11,17 +18,39 @@ struct Context;
 class Driver {
 public:
     virtual ~Driver() = default;
-    // After the output file is open: device factor, colour depth, header.
+
+    // ---- life cycle ----
+    // After the output file is open and ctx.out.factor is set: colour depth,
+    // header, first page.
     virtual void open(Context&) {}
-    // A device point, already converted, with pen code 3 (move) or 2 (draw).
-    virtual void move_draw(Context&, double, double, int) {}
-    // A colour value made current (index 0..255 or 0x01BBGGRR).
-    virtual void colour(Context&, int) {}
     virtual void new_page(Context&) {}
     virtual void erase(Context&) {}
     // Ends the output; returns the result code of kalfin (1 when an output
-    // file was written, 0 otherwise).
+    // file was written, 0 otherwise). The primitive layer flushes the record
+    // buffer and closes ctx.out.file afterwards.
     virtual int close(Context&) { return 1; }
+
+    // ---- drawing ----
+    // A device point with pen code 3 (move) or 2 (draw).
+    virtual void move_draw(Context&, double, double, int) {}
+    // A colour value made current; ctx.out.current_colour holds it already.
+    virtual void colour(Context&, int) {}
+    virtual bool fill_rect(Context&, double, double, double, double, int) { return false; }
+    // A solid polygon inside the clipping window, filled in the current colour.
+    virtual bool fill_polygon(Context&, int, const double*, const double*) { return false; }
+    // A triangle inside the clipping window, in the given colour.
+    virtual bool fill_triangle(Context&, const double*, const double*, int) { return false; }
+    // The colour table changed (screens and images keep a palette).
+    virtual void push_palette(Context&) {}
+
+    // ---- line attributes ----
+    // Return true when the device draws the width itself (the line layer
+    // then draws single strokes).
+    virtual bool line_width(Context&, int) { return false; }
+    virtual bool pen_width(Context&, double) { return false; }
+    virtual void line_join(Context&, int) {}
+    virtual void line_cap(Context&, int) {}
+    virtual void miter_limit(Context&, double) {}
 };
 
 std::unique_ptr<Driver> make_driver(int device);

@@ -1,0 +1,54 @@
+// The line layer: every line passes through here on its way to move/draw.
+// It keeps the pending polyline (100 points), applies the affine page
+// transformation, cuts dashes, offsets thick-curve copies, clips to the
+// window (rectangle or circle) and draws widths the device cannot draw.
+#pragma once
+
+namespace kal {
+
+struct Context;
+
+struct LineState {
+    static constexpr int CAPACITY = 100;
+    static constexpr int MAX_DASH = 10;
+    double px[CAPACITY] = {}, py[CAPACITY] = {};
+    int count = 0;                 // points in the pending polyline
+    bool flushing = false;         // set while the polyline is being written
+
+    // Dash pattern: element lengths in plot units; none means solid.
+    double dash[MAX_DASH] = {};
+    int dash_count = 0;
+    int dash_index = 0;
+    bool dash_pen_down = true;
+    double dash_left = 0;
+    // Current point of the dashed/offset path (before the page transform).
+    double cur_x = 0, cur_y = 0;
+    double offset = 0;             // perpendicular offset of thick-curve copies
+    bool offset_move_pending = false;
+
+    // Affine page transformation x' = a x + b y + c, y' = d x + e y + g.
+    bool transform = false;
+    double a = 1, b = 0, c = 0, d = 0, e = 1, g = 0;
+
+    // Line attributes: width > 0 drawn here as strokes, < 0 by the device.
+    int width = 1;
+    int join = 0;                  // SHAR ROUN TRUN
+    int cap = 0;                   // CUT ROUN LONG
+    double miter = 10.0;
+
+    // Circular clipping.
+    bool circle_clip = false;
+    double clip_cx = 0, clip_cy = 0, clip_r = 0;
+};
+
+// Plot coordinates with the plot origin offset already added.
+void line_move(Context& ctx, double x, double y);
+void line_draw(Context& ctx, double x, double y);
+// Writes the pending polyline (clipped, styled) and empties it.
+void line_flush(Context& ctx);
+// Sets the dash pattern (lengths in plot units; n = 0: solid) and restarts
+// its phase.
+void set_dash_pattern(Context& ctx, const double* lengths, int n);
+void reset_lines(Context& ctx);
+
+}  // namespace kal

@@ -1,0 +1,31 @@
+// The device-independent drawing primitives. Everything the library draws
+// ends here: plot coordinates in, device output out through the one driver.
+#pragma once
+
+namespace kal {
+
+struct Context;
+
+struct DevicePoint {
+    double x, y;
+};
+
+// Device factor and colour depth of the open device (kalini).
+void open_device(Context& ctx);
+// Plot point (origin offset already added) to device units, by family.
+DevicePoint device_point(const Context& ctx, double x, double y);
+
+// Move (pen 3) or draw (pen 2) to a plot point; counts one vector.
+void move_draw(Context& ctx, double x, double y, int pen);
+// Makes a colour value current (flushing the pending line first).
+void set_colour(Context& ctx, int value);
+// Rectangle relative to the plot origin, clipped to the window.
+void fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value);
+// Polygon relative to the plot origin, in the current colour and pattern.
+void fill_polygon(Context& ctx, int n, const double* x, const double* y);
+// Solid triangle in plot coordinates (origin offset added by the caller).
+void fill_triangle(Context& ctx, const double* x, const double* y, int value);
+// The colour table changed: screens and images receive it.
+void push_colour_table(Context& ctx);
+
+}  // namespace kal
