@@ -13,7 +13,7 @@ STUB = ROOT / "python" / "kalvor" / "__init__.pyi"
 TABLE = ROOT / "src" / "api" / "routines.def"
 
 ARG_TYPES = {"i": "int", "f": "float", "s": "str | bytes", "O": "_Sequence", "s#": "_Bytes"}
-RESULT_TYPES = {"i": "int", "f": "float", "s": "str"}
+RESULT_TYPES = {"i": "int", "f": "float", "s": "str", "y": "bytes"}
 LINE = re.compile(r"^KAL_ROUTINE\([^,]+, (?P<name>\w+), \((?P<params>[^)]*)\), ")
 
 
@@ -50,7 +50,8 @@ def render(routines):
     for name, args, results, _nogil in sorted(routines):
         letters = split_format(args)
         c_params = params.get(name, [])
-        inputs = [p for p in c_params if not (p[0] in ("int*", "float*") and "O" not in args)]
+        outputs = ("int*", "float*", "char*", "unsigned char*")  # results and byte buffers
+        inputs = [p for p in c_params if not (p[0] in outputs and "O" not in args)]
         names = [p[1] for p in inputs] if len(inputs) == len(letters) else [f"a{i}" for i in range(len(letters))]
         arglist = ", ".join(f"{n}: {ARG_TYPES[t]}" for n, t in zip(names, letters))
         if letters:
@@ -62,8 +63,7 @@ def render(routines):
 
 
 if __name__ == "__main__":
-    sys.path.insert(0, str(ROOT / "python"))
-    from kalvor import _kalvor
+    from kalvor import _kalvor  # the built module: run with PYTHONPATH=<build>/python
 
     text = render(_kalvor._routines)
     if "--check" in sys.argv:

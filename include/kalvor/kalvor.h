@@ -57,6 +57,7 @@ KALVOR_API void sclfac(float factor);
 KALVOR_API void sclmod(const char* mode);
 KALVOR_API void pagmod(const char* mode);
 KALVOR_API void hwpage(int nw, int nh);
+KALVOR_API void hworig(int nx, int ny);
 KALVOR_API void scrmod(const char* mode);
 KALVOR_API void winapp(const char* type);
 KALVOR_API void filmod(const char* mode);
@@ -84,6 +85,76 @@ KALVOR_API const char* getfil(void);
 KALVOR_API const char* getmfl(void);
 KALVOR_API void reset(const char* name);
 
+/* Colour and line attributes */
+KALVOR_API void setclr(int colour);
+KALVOR_API void setrgb(float red, float green, float blue);
+KALVOR_API void pagfll(int colour);
+KALVOR_API void linwid(int width);
+KALVOR_API void penwid(float width);
+KALVOR_API void lnjoin(const char* mode);
+KALVOR_API void lncap(const char* mode);
+KALVOR_API void lnmlt(float limit);
+KALVOR_API void lintyp(int style);
+KALVOR_API void solid(void);
+KALVOR_API void dot(void);
+KALVOR_API void dash(void);
+KALVOR_API void chndsh(void);
+KALVOR_API void chndot(void);
+KALVOR_API void dashm(void);
+KALVOR_API void dotl(void);
+KALVOR_API void dashl(void);
+KALVOR_API void myline(const int* lengths, int n);
+
+/* Drawing in plot coordinates */
+KALVOR_API void line(int nx1, int ny1, int nx2, int ny2);
+KALVOR_API void strtpt(float x, float y);
+KALVOR_API void connpt(float x, float y);
+KALVOR_API void xmove(float x, float y);
+KALVOR_API void xdraw(float x, float y);
+KALVOR_API void rectan(int nx, int ny, int nw, int nh);
+KALVOR_API void areaf(const int* nx, const int* ny, int n);
+KALVOR_API void recfll(int nx, int ny, int nw, int nh, int colour);
+KALVOR_API void point(int nx, int ny, int nb, int nh, int colour);
+KALVOR_API void trifll(const float* x, const float* y);
+
+/* Clipping and the page transformation */
+KALVOR_API void clpwin(int nx, int ny, int nw, int nh);
+KALVOR_API void clpbor(const char* border);
+KALVOR_API void clpmod(const char* mode);
+KALVOR_API void noclip(void);
+KALVOR_API void trfshf(int nx, int ny);
+KALVOR_API void trfscl(float xscale, float yscale);
+KALVOR_API void trfrot(float angle, int nx, int ny);
+KALVOR_API void trfres(void);
+
+/* Colour tables and colour selection */
+KALVOR_API void color(const char* name);
+KALVOR_API int getclr(void);
+KALVOR_API void getrgb(float* red, float* green, float* blue);
+KALVOR_API int intrgb(float red, float green, float blue);
+KALVOR_API void clrcyc(int index, int colour);
+KALVOR_API void clrmod(const char* mode);
+KALVOR_API void setvlt(const char* table);
+KALVOR_API const char* getvlt(void);
+KALVOR_API void setind(int index, float red, float green, float blue);
+KALVOR_API void getind(int index, float* red, float* green, float* blue);
+KALVOR_API void myvlt(const float* red, const float* green, const float* blue, int n);
+KALVOR_API void vltfil(const char* file, const char* mode);
+KALVOR_API void revscr(void);
+KALVOR_API int indrgb(float red, float green, float blue);
+KALVOR_API void colran(int first, int last);
+KALVOR_API void getran(int* first, int* last);
+KALVOR_API void colray(const float* z, int* colours, int n);
+KALVOR_API void hsvrgb(float hue, float saturation, float value, float* red, float* green, float* blue);
+KALVOR_API void rgbhsv(float red, float green, float blue, float* hue, float* saturation, float* value);
+KALVOR_API void shdpat(int pattern);
+KALVOR_API void mypat(int angle, int type, int density, int cross);
+KALVOR_API int getpat(void);
+
+/* PDF output */
+KALVOR_API int pdfbuf(char* buffer, int size);
+KALVOR_API void pdfmrk(const char* title, const char* level);
+
 /* Utilities */
 KALVOR_API void sortr1(float* x, int n, const char* order);
 KALVOR_API void sortr2(float* x, float* y, int n, const char* order);
@@ -91,6 +162,34 @@ KALVOR_API void trfco1(float* x, int n, const char* from, const char* to);
 KALVOR_API void trfco2(float* x, float* y, int n, const char* from, const char* to);
 KALVOR_API void trfco3(float* x, float* y, float* z, int n, const char* from, const char* to);
 KALVOR_API void trfmat(const float* zmat, int nx, int ny, float* zmat2, int nx2, int ny2);
+
+/* Raster images and pixels */
+KALVOR_API void imgfmt(const char* format);
+KALVOR_API void imgmod(const char* mode);
+KALVOR_API void imgbox(int nx, int ny, int nw, int nh);
+KALVOR_API void imgsiz(int nw, int nh);
+KALVOR_API void imgclp(int nx, int ny, int nw, int nh);
+KALVOR_API void gifmod(const char* mode, const char* key);
+KALVOR_API void tifmod(int n, const char* unit, const char* key);
+KALVOR_API void tiforg(int nx, int ny);
+KALVOR_API void tifwin(int nx, int ny, int nw, int nh);
+KALVOR_API void imgini(void);
+KALVOR_API void imgfin(void);
+KALVOR_API void wpixel(int ix, int iy, int colour);
+KALVOR_API int rpixel(int ix, int iy);
+KALVOR_API void wpixls(const unsigned char* pixels, int ix, int iy, int nw, int nh);
+KALVOR_API void rpixls(unsigned char* pixels, int ix, int iy, int nw, int nh);
+KALVOR_API void wpxrow(const unsigned char* pixels, int ix, int iy, int n);
+KALVOR_API void rpxrow(unsigned char* pixels, int ix, int iy, int n);
+KALVOR_API void rtiff(const char* file);
+KALVOR_API void rpng(const char* file);
+KALVOR_API void rppm(const char* file);
+KALVOR_API void rbmp(const char* file);
+KALVOR_API void rgif(const char* file);
+KALVOR_API void rimage(const char* file);
+KALVOR_API void wimage(const char* file);
+KALVOR_API void wtiff(const char* file);
+KALVOR_API int rbfpng(char* buffer, int size);
 
 #ifdef __cplusplus
 }

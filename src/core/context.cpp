@@ -1,6 +1,8 @@
 #include "core/context.h"
 
 #include "output/driver.h"
+#include "output/drivers/pdf.h"
+#include "output/raster/raster.h"
 
 namespace kal {
 

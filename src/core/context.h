@@ -6,6 +6,7 @@
 #include "core/page.h"
 #include "output/line_layer.h"
 #include "output/output.h"
+#include "output/raster/image_state.h"
 
 namespace kal {
 
@@ -20,6 +21,7 @@ struct Context {
     OutputState out;
     LineState line;
     ColourState colour;
+    ImageState image;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 };
 

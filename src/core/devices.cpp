@@ -65,7 +65,7 @@ const char* extension(int device) {
 
 bool binary_output(int device) {
     Family f = family(device);
-    return f == Family::Cgm || f == Family::Image;
+    return f == Family::Cgm || f == Family::Image || f == Family::Pdf;
 }
 
 bool true_colour(int device) {

@@ -23,7 +23,7 @@ Family family(int device);
 // Default file extension ("met", "ps", ...), or nullptr for devices without
 // a file (screens, VIRT).
 const char* extension(int device);
-bool binary_output(int device);     // CGM and images
+bool binary_output(int device);     // CGM, images and PDF
 bool true_colour(int device);       // devices that always draw in 24 bits
 
 }  // namespace kal

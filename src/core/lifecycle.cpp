@@ -8,9 +8,15 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "core/fatal.h"
 #include "core/files.h"
 #include "core/threads.h"
 #include "output/driver.h"
+#include "output/drivers/pdf.h"
+#include "output/line_layer.h"
+#include "output/primitives.h"
+#include "output/raster/image_state.h"
+#include "output/raster/raster.h"
 
 namespace kal {
 namespace {
@@ -41,6 +47,7 @@ OpenedFile open_output_file(const PageState& p, int device) {
     f.state = p.file_state;
     const char* ext = extension(device);
     if (!ext) return f;
+    if (family(device) == Family::Pdf && p.pdf_buffer) return f;  // kept in memory: no file
     f.wanted = true;
     std::string want;
     if (p.file_state == 0) {
@@ -56,6 +63,21 @@ OpenedFile open_output_file(const PageState& p, int device) {
     f.fp = std::fopen(f.name.c_str(), binary_output(device) ? "wb" : "w");
     if (f.fp) std::setvbuf(f.fp, nullptr, _IOFBF, 1 << 16);
     return f;
+}
+
+// The PDF writer's output: the file opened above, which it takes over, or
+// with pdfmod BUFF a memory block and no file at all. Unlike other devices,
+// a PDF that cannot be opened ends the program.
+void open_pdf_output(Context& ctx, const OpenedFile& file) {
+    const bool memory = ctx.page.pdf_buffer;
+    if (!memory && !file.fp) {
+        warn(ctx, 36);
+        throw Fatal("File error in kalini!");
+    }
+    if (!prepare_pdf_output(ctx, memory) && memory) {
+        warn(ctx, 53);
+        throw Fatal("Not enough memory in kalini!");
+    }
 }
 
 void derive_page_geometry(PageState& p) {
@@ -92,28 +114,9 @@ bool record_device(int device) {
     }
 }
 
-}  // namespace
-
-void reset_page_settings(Context& ctx) {
+// kalini after the output file is chosen and opened.
+void start_plot(Context& ctx, int device, const OpenedFile& file) {
     PageState& p = ctx.page;
-    p.origin_x = 0;
-    p.origin_y = 0;
-    p.window_mode = 0;
-    p.close_key = 0;
-    p.close_delay = 10;
-    p.page_origin = 0;
-    p.page_counter = 0;
-}
-
-void kalini() {
-    Context* c = level_check(0, 0, "kalini");
-    if (!c) return;
-    Context& ctx = *c;
-    PageState& p = ctx.page;
-
-    const int device = p.device ? p.device : DEV_VEKM;
-    OpenedFile file = open_output_file(p, device);  // may end the call (fatal)
-
     ctx.frame.level = 1;
     ctx.out.vectors = 0;
     ctx.frame.warnings = 0;
@@ -139,13 +142,83 @@ void kalini() {
     ctx.out.record.clear();
     ctx.out.record.fixed_records = family(device) == Family::Cgm;
     ctx.out.driver = make_driver(device);
-    if (true_colour(device)) ctx.out.colour_depth = 24;
-    ctx.out.driver->open(ctx);
+    reset_lines(ctx);
+    reset_clipping(ctx);
+    open_device(ctx);
     if (file.wanted && !file.fp) custom_warning(ctx, 101, "Open error");
 
     setup_message_stream(ctx);
     reset_all(ctx);
-    if (p.first_background == -1) p.first_background = p.background;
+    if (p.first_background == -1) p.first_background = p.background;}
+
+// What kalini changes in the record, to be put back after a fatal condition.
+struct Snapshot {
+    explicit Snapshot(const Context& ctx)
+        : frame(ctx.frame), page(ctx.page), line(ctx.line), colour(ctx.colour), image(ctx.image),
+          vectors(ctx.out.vectors), factor(ctx.out.factor), depth(ctx.out.colour_depth),
+          colour_value(ctx.out.current_colour) {}
+    void restore(Context& ctx) const {
+        ctx.out.driver.reset();
+        ctx.out.raster.reset();
+        ctx.out.file = nullptr;
+        ctx.out.record.clear();
+        ctx.frame = frame;
+        ctx.page = page;
+        ctx.line = line;
+        ctx.colour = colour;
+        ctx.image = image;
+        ctx.out.vectors = vectors;
+        ctx.out.factor = factor;
+        ctx.out.colour_depth = depth;
+        ctx.out.current_colour = colour_value;
+    }
+    FrameState frame;
+    PageState page;
+    LineState line;
+    ColourState colour;
+    ImageState image;
+    long long vectors;
+    double factor;
+    int depth, colour_value;
+};
+
+}  // namespace
+
+void reset_page_settings(Context& ctx) {
+    PageState& p = ctx.page;
+    p.origin_x = 0;
+    p.origin_y = 0;
+    p.window_mode = 0;
+    p.close_key = 0;
+    p.close_delay = 10;
+    p.page_origin = 0;
+    p.page_counter = 0;
+}
+
+void kalini() {
+    Context* c = level_check(0, 0, "kalini");
+    if (!c) return;
+    Context& ctx = *c;
+    PageState& p = ctx.page;
+
+    const int device = p.device ? p.device : DEV_VEKM;
+    OpenedFile file = open_output_file(p, device);  // may end the call (fatal)
+    if (family(device) == Family::Pdf) open_pdf_output(ctx, file);  // fatal on failure
+
+    // Everything below may still meet a fatal condition (no memory for the
+    // raster, ...): the record is then put back as it was and the new file
+    // removed, so that the call leaves no trace.
+    const Snapshot before(ctx);
+    try {
+        start_plot(ctx, device, file);
+    } catch (...) {
+        before.restore(ctx);
+        if (file.fp) {
+            std::fclose(file.fp);
+            std::remove(file.name.c_str());
+        }
+        throw;
+    }
 }
 
 void kalfin() {
@@ -155,6 +228,7 @@ void kalfin() {
     PageState& p = ctx.page;
     OutputState& o = ctx.out;
 
+    line_flush(ctx);
     int result = o.driver ? o.driver->close(ctx) : 0;
     if (!o.file) result = 0;
     if (o.file) {
@@ -163,6 +237,7 @@ void kalfin() {
         o.file = nullptr;
     }
     o.driver.reset();
+    release_raster(ctx);
     ctx.frame.level = 0;
     p.finished = 1;
 
@@ -175,19 +250,24 @@ void kalfin() {
 void newpag() {
     Context* c = level_check(1, 1, "newpag");
     if (!c) return;
+    line_flush(*c);
     ++c->page.page_counter;
+    c->out.pen_valid = false;
     if (c->out.driver) c->out.driver->new_page(*c);
 }
 
 void erase() {
     Context* c = level_check(1, 3, "erase");
     if (!c) return;
+    line_flush(*c);
+    c->out.pen_valid = false;
     if (c->out.driver) c->out.driver->erase(*c);
 }
 
 void sendbf() {
     Context* c = level_check(1, 3, "sendbf");
     if (!c) return;
+    line_flush(*c);
     if (c->out.file) std::fflush(c->out.file);
 }
 

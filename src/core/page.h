@@ -21,6 +21,8 @@ struct PageState {
     int page_origin = 0;            // 0 TOP, 1 BOTT
     bool hw_page = false;           // hwpage given
     int hw_w = 0, hw_h = 0;         // tenths of a mm
+    bool hw_origin = false;         // hworig given
+    int hw_ox = 0, hw_oy = 0;       // as given; PostScript converts them
     int screen_mode = 4;            // 0 ERAS/NORE, 1 NOER, 2 REVE, 4 AUTO
     int background = 0;             // background mode in effect
     int first_background = -1;

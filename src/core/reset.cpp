@@ -2,8 +2,11 @@
 #include <cstring>
 
 #include "api/routines.h"
+#include "colour3d/colour_tables.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
+#include "output/line_layer.h"
+#include "output/raster/image_state.h"
 
 namespace kal {
 namespace {
@@ -17,10 +20,9 @@ void reset_frame(Context& ctx) {
 void reset_output(Context& ctx) {
     ctx.out.xshift = 0.0;
     ctx.out.current_colour = 0;
-    ctx.out.clip[0] = 0;
-    ctx.out.clip[1] = 0;
-    ctx.out.clip[2] = ctx.page.width;
-    ctx.out.clip[3] = ctx.page.height;
+    line_flush(ctx);
+    reset_lines(ctx);
+    reset_clipping(ctx);
 }
 
 void reset_origin(Context& ctx) {
@@ -47,14 +49,14 @@ const Key KEYS[] = {
     {"AXSP", nullptr},   {"BARD", nullptr}, {"BARG", nullptr}, {"BARP", nullptr},
     {"BART", nullptr},   {"BARW", nullptr}, {"BASA", nullptr}, {"CENT", nullptr},
     {"CHAA", nullptr},   {"CHAB", nullptr}, {"CHAS", nullptr}, {"CHAW", nullptr},
-    {"CHNC", nullptr},   {"CHNP", nullptr}, {"CIRC", nullptr}, {"CLPB", nullptr},
-    {"CLPM", nullptr},   {"CLPW", nullptr}, {"CLRC", nullptr}, {"COLM", nullptr},
-    {"COLO", nullptr},   {"COLR", nullptr}, {"CONC", nullptr}, {"CONG", nullptr},
+    {"CHNC", nullptr},   {"CHNP", nullptr}, {"CIRC", nullptr}, {"CLPB", reset_clipping},
+    {"CLPM", reset_clipping},   {"CLPW", reset_clipping}, {"CLRC", fill_colour_cycle}, {"COLM", nullptr},
+    {"COLO", reset_current_colour},   {"COLR", default_colour_range}, {"CONC", nullptr}, {"CONG", nullptr},
     {"CONM", nullptr},   {"DIGI", nullptr}, {"EUSH", nullptr}, {"EXPZ", nullptr},
     {"FILB", nullptr},   {"FILC", nullptr}, {"FIXS", nullptr}, {"FLAB", nullptr},
     {"FRAM", nullptr},   {"FRME", nullptr}, {"GAPC", nullptr}, {"GRAC", nullptr},
     {"HEIG", nullptr},   {"HNAM", nullptr}, {"HTIT", nullptr}, {"IANG", nullptr},
-    {"IMGC", nullptr},   {"INTA", nullptr}, {"LABC", nullptr}, {"LABD", nullptr},
+    {"IMGC", reset_image_clip},   {"INTA", nullptr}, {"LABC", nullptr}, {"LABD", nullptr},
     {"LABE", nullptr},   {"LABJ", nullptr}, {"LABP", nullptr}, {"LABT", nullptr},
     {"LEGC", nullptr},   {"LFTT", nullptr}, {"LINC", nullptr}, {"LINS", nullptr},
     {"LOGT", nullptr},   {"MAPM", nullptr}, {"MAPP", nullptr}, {"MAPR", nullptr},
@@ -62,13 +64,13 @@ const Key KEYS[] = {
     {"MPLA", nullptr},   {"MPLC", nullptr}, {"MPLS", nullptr}, {"MYLA", nullptr},
     {"NAMD", nullptr},   {"NAME", nullptr}, {"NEGL", nullptr}, {"NEWM", nullptr},
     {"NOAR", nullptr},   {"NOBA", nullptr}, {"NOBG", nullptr}, {"NOCH", nullptr},
-    {"NOCL", nullptr},   {"NOFI", nullptr}, {"NOGR", nullptr}, {"NOHI", nullptr},
+    {"NOCL", reset_clipping},   {"NOFI", nullptr}, {"NOGR", nullptr}, {"NOHI", nullptr},
     {"NOLI", nullptr},   {"NUMF", nullptr}, {"NUMO", nullptr}, {"ORIG", reset_origin},
     {"PATC", nullptr},   {"PIEE", nullptr}, {"PIEL", nullptr}, {"PIEV", nullptr},
     {"POLC", nullptr},   {"PROJ", nullptr}, {"RGTL", nullptr}, {"RVYN", nullptr},
     {"SCAL", nullptr},   {"SETB", nullptr}, {"SETC", nullptr}, {"SETE", nullptr},
     {"SETG", nullptr},   {"SETM", nullptr}, {"SETR", nullptr}, {"SETS", nullptr},
-    {"SHDC", nullptr},   {"SHDP", nullptr}, {"SHIE", nullptr}, {"SHLS", nullptr},
+    {"SHDC", nullptr},   {"SHDP", reset_fill_pattern}, {"SHIE", nullptr}, {"SHLS", nullptr},
     {"SMXA", nullptr},   {"SPLM", nullptr}, {"SURC", nullptr}, {"SURS", nullptr},
     {"SURV", nullptr},   {"SYMR", nullptr}, {"THKC", nullptr}, {"TICK", nullptr},
     {"TICL", nullptr},   {"TICP", nullptr}, {"TIMO", nullptr}, {"TITL", nullptr},
@@ -85,6 +87,7 @@ void reset_all(Context& ctx) {
     reset_page_settings(ctx);
     reset_output(ctx);
     reset_colours(ctx);
+    reset_image_settings(ctx);
 }
 
 void reset(const char* name) {

@@ -141,6 +141,14 @@ void hwpage(int nw, int nh) {
     c->page.hw_h = round_nearest(nh * c->page.units);
 }
 
+void hworig(int nx, int ny) {
+    Context* c = level_check(0, 0, "hworig");
+    if (!c) return;
+    c->page.hw_origin = true;
+    c->page.hw_ox = nx;
+    c->page.hw_oy = ny;
+}
+
 void scrmod(const char* mode) {
     Context* c = level_check(0, 0, "scrmod");
     if (!c) return;

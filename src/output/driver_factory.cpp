@@ -1,5 +1,9 @@
 #include "core/devices.h"
 #include "output/driver.h"
+#include "output/drivers/image.h"
+#include "output/drivers/pdf.h"
+#include "output/drivers/postscript.h"
+#include "output/drivers/svg.h"
 #include "output/drivers/vekmet.h"
 
 namespace kal {
@@ -7,6 +11,10 @@ namespace kal {
 std::unique_ptr<Driver> make_driver(int device) {
     switch (family(device)) {
         case Family::Vekmet: return std::make_unique<VekmetDriver>();
+        case Family::Image: return std::make_unique<ImageDriver>(device);
+        case Family::PostScript: return std::make_unique<PostScriptDriver>(device);
+        case Family::Pdf: return std::make_unique<PdfDriver>();
+        case Family::Svg: return std::make_unique<SvgDriver>();
         default: return std::make_unique<Driver>();
     }
 }

@@ -13,6 +13,7 @@ struct LineState {
     static constexpr int MAX_DASH = 10;
     double px[CAPACITY] = {}, py[CAPACITY] = {};
     int count = 0;                 // points in the pending polyline
+    double last_x = 0, last_y = 0; // last point written (a later draw goes on from it)
     bool flushing = false;         // set while the polyline is being written
 
     // Dash pattern: element lengths in plot units; none means solid.
@@ -36,6 +37,8 @@ struct LineState {
     int cap = 0;                   // CUT ROUN LONG
     double miter = 10.0;
 
+    bool outline = true;           // closed figures get their outline drawn
+
     // Circular clipping.
     bool circle_clip = false;
     double clip_cx = 0, clip_cy = 0, clip_r = 0;
@@ -46,9 +49,14 @@ void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);
 // Writes the pending polyline (clipped, styled) and empties it.
 void line_flush(Context& ctx);
+// Clips one segment and writes its visible part with move/draw, joined to
+// the previous segment when it starts where the pen is.
+void emit_segment(Context& ctx, double x1, double y1, double x2, double y2);
 // Sets the dash pattern (lengths in plot units; n = 0: solid) and restarts
 // its phase.
 void set_dash_pattern(Context& ctx, const double* lengths, int n);
 void reset_lines(Context& ctx);
+// The clipping window back to the whole page, rectangular.
+void reset_clipping(Context& ctx);
 
 }  // namespace kal

@@ -9,11 +9,19 @@
 namespace kal {
 
 class Driver;
+class Raster;
+struct PdfRecord;
 
 struct OutputState {
     OutputState();
     ~OutputState();
     std::unique_ptr<Driver> driver;  // null outside kalini ... kalfin
+    // The raster of the image devices, of the screen, and of imgini ... imgfin
+    // on vector pages (output/raster/raster.h).
+    std::unique_ptr<Raster> raster;
+    // The PDF writer's record: the document pdfmod BUFF keeps in memory
+    // for pdfbuf (output/drivers/pdf.h).
+    std::unique_ptr<PdfRecord> pdf;
     FILE* file = nullptr;            // null for screens, VIRT, or after "Open error"
     RecordBuffer record;
     double factor = 1.0;             // device units per plot unit
@@ -21,6 +29,10 @@ struct OutputState {
     long long vectors = 0;           // move/draw calls since kalini
     double xshift = 0.0;             // metafile x shift
     int current_colour = 0;
+    // Plot position of the device pen after the last move/draw; invalid
+    // after anything that may have moved it (fills, colour changes, pages).
+    bool pen_valid = false;
+    double pen_x = 0, pen_y = 0;
     int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
 };
 

@@ -17,6 +17,8 @@ DevicePoint device_point(const Context& ctx, double x, double y);
 
 // Move (pen 3) or draw (pen 2) to a plot point; counts one vector.
 void move_draw(Context& ctx, double x, double y, int pen);
+// Colour-table index of a colour value (nearest entry for direct colours).
+int resolve_index(const Context& ctx, int value);
 // Makes a colour value current (flushing the pending line first).
 void set_colour(Context& ctx, int value);
 // Rectangle relative to the plot origin, clipped to the window.

@@ -42,4 +42,33 @@ void RecordBuffer::flush_line(FILE* fp) {
     fill = 0;
 }
 
+void RecordBuffer::write_words(FILE* fp, const char* text, int count) {
+    if (count == -1) {
+        flush_line(fp);
+        return;
+    }
+    int start = 0;
+    while (start < count) {
+        int end = start;
+        while (end < count && text[end] != ' ') ++end;
+        if (end < count) ++end;  // the word keeps its blank
+        const int len = end - start;
+        if (len == 1 && text[start] == ' ' && end < count) {
+            start = end;
+            continue;
+        }
+        if (fill > 0 && fill + len > LENGTH) flush_line(fp);
+        if (len > LENGTH) {  // a word longer than a line goes out whole
+            if (fp) {
+                std::fwrite(text + start, 1, len, fp);
+                std::fputc('\n', fp);
+            }
+        } else {
+            std::memcpy(data + fill, text + start, len);
+            fill += len;
+        }
+        start = end;
+    }
+}
+
 }  // namespace kal

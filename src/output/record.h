@@ -16,6 +16,12 @@ struct RecordBuffer {
     void write(FILE* fp, const char* bytes, int count);
     // Writes the buffer as a line (text) or a blank-padded record (CGM).
     void flush_line(FILE* fp);
+    // Word-wrapping writer of the PostScript family: the text is cut after
+    // every blank into words that keep their blank; a lone blank (the second
+    // of two) is dropped unless it ends the text, so padded numbers lose
+    // their padding. A word that would make the line longer than 80
+    // characters first ends the line. count -1 ends the line at once.
+    void write_words(FILE* fp, const char* text, int count);
     void clear() { fill = 0; }
 };
 

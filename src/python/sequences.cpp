@@ -1,5 +1,6 @@
 #include "sequences.h"
 
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -18,6 +19,13 @@ struct Conversions {
     void vector(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
         ConversionError e;
         if (!float_vector(o, n, out, e)) {
+            ok = false;
+            last = e;
+        }
+    }
+    void ivector(PyObject* o, Py_ssize_t n, std::vector<int>& out) {
+        ConversionError e;
+        if (!int_vector(o, n, out, e)) {
             ok = false;
             last = e;
         }
@@ -145,6 +153,45 @@ PyObject* py_trfco3(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
+PyObject* py_areaf(PyObject*, PyObject* args) {
+    PyObject *x, *y;
+    int n;
+    if (!PyArg_ParseTuple(args, "OOi:areaf", &x, &y, &n)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<int> xv, yv;
+    conv.ivector(x, n, xv);
+    conv.ivector(y, n, yv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::areaf(xv.data(), yv.data(), n); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* py_myline(PyObject*, PyObject* args) {
+    PyObject* lengths;
+    int n;
+    if (!PyArg_ParseTuple(args, "Oi:myline", &lengths, &n)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<int> v;
+    conv.ivector(lengths, n, v);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::myline(v.data(), n); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* py_trifll(PyObject*, PyObject* args) {
+    PyObject *x, *y;
+    if (!PyArg_ParseTuple(args, "OO:trifll", &x, &y)) return nullptr;
+    Conversions conv;
+    std::vector<float> xv, yv;
+    conv.vector(x, 3, xv);
+    conv.vector(y, 3, yv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::trifll(xv.data(), yv.data()); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
 PyObject* py_trfmat(PyObject*, PyObject* args) {
     PyObject *in, *out;
     int nx, ny, nx2, ny2;
@@ -161,6 +208,71 @@ PyObject* py_trfmat(PyObject*, PyObject* args) {
         return nullptr;
     write_back(out, zout.data(), n_out);
     Py_RETURN_NONE;
+}
+
+PyObject* py_colray(PyObject*, PyObject* args) {
+    PyObject *z, *colours;
+    int n;
+    if (!PyArg_ParseTuple(args, "OOi:colray", &z, &colours, &n)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> zv;
+    std::vector<int> cv;
+    conv.vector(z, n, zv);
+    conv.ivector(colours, n, cv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::colray(zv.data(), cv.data(), n); })) return nullptr;
+    write_back(colours, cv.data(), n);
+    Py_RETURN_NONE;
+}
+
+// getrgb does not look at its arguments.
+PyObject* py_getrgb(PyObject*, PyObject*) {
+    float r = 0, g = 0, b = 0;
+    if (!invoke(false, [&] { kal::getrgb(&r, &g, &b); })) return nullptr;
+    return Py_BuildValue("(ddd)", double(r), double(g), double(b));
+}
+
+PyObject* py_myvlt(PyObject*, PyObject* args) {
+    PyObject *r, *g, *b;
+    int n;
+    if (!PyArg_ParseTuple(args, "OOOi:myvlt", &r, &g, &b, &n)) return nullptr;
+    if (n < 1) Py_RETURN_NONE;
+    Conversions conv;
+    std::vector<float> rv, gv, bv;
+    conv.vector(r, n, rv);
+    conv.vector(g, n, gv);
+    conv.vector(b, n, bv);
+    if (!conv.done()) return nullptr;
+    if (!invoke(false, [&] { kal::myvlt(rv.data(), gv.data(), bv.data(), n); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// pdfbuf(n): n < 0 gives (b"", 0); n = 0 asks for the size; otherwise an
+// n-byte buffer is filled and its first k bytes returned with k.
+PyObject* py_pdfbuf(PyObject*, PyObject* args) {
+    int n;
+    if (!PyArg_ParseTuple(args, "i:pdfbuf", &n)) return nullptr;
+    if (n < 0) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), 0);
+    if (n == 0) {
+        int size = 0;
+        if (!invoke(true, [&] { size = kal::pdfbuf(nullptr, 0); })) return nullptr;
+        return Py_BuildValue("(y#i)", "", Py_ssize_t(0), size);
+    }
+    char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(n)));
+    if (!buffer) {
+        PyErr_SetString(PyExc_MemoryError, "out of memory in pdfbuf");
+        return nullptr;
+    }
+    int k = 0;
+    if (!invoke(true, [&] { k = kal::pdfbuf(buffer, n); })) {
+        std::free(buffer);
+        return nullptr;
+    }
+    if (k < 0 || k > n) k = 0;
+    PyObject* result = Py_BuildValue("(y#i)", buffer, Py_ssize_t(k), k);
+    std::free(buffer);
+    return result;
 }
 
 }  // namespace kalpy

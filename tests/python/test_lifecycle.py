@@ -14,9 +14,13 @@ def protocol(vectors="0", warnings="0", page="DA4L", device="VEKM", lines=("Meta
     return text + "\n" + RULE + "\n\n"
 
 
+# The page header, the foreground colour 255 that kalini makes current, the end.
+DEFAULT_MET = b"      29.7      21.0\n99.000000099.000000086.0000000 9.0000000\n"
+
+
 def test_default_cycle_writes_vekmet_and_protocol(run):
     out = run("k.kalini(); k.kalfin()")
-    assert (run.path / "kalvor.met").read_bytes() == b"      29.7      21.0\n 9.0000000\n"
+    assert (run.path / "kalvor.met").read_bytes() == DEFAULT_MET
     assert out == protocol()
 
 
@@ -188,3 +192,22 @@ def test_open_error_is_a_warning_and_drawing_goes_on(run):
     out = run("k.setfil('no/such/dir/plot.met'); k.kalini(); k.newpag(); k.kalfin()")
     assert out.startswith(" <<<< Warning 101: Open error in kalini!\n")
     assert "Metafile:   " in out
+
+
+def test_fatal_condition_after_the_file_is_open_leaves_no_trace(run):
+    out = run("""
+        import os
+        k.metafl('PNG'); k.winsiz(70000, 10)       # no memory for such a raster
+        try:
+            k.kalini()
+        except RuntimeError as e:
+            print(e)
+        print(k.getlev(), sorted(os.listdir('.')))
+        k.winsiz(100, 50); k.kalini(); print(k.getfil()); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert out == (
+        " <<<< Warning  53: Not enough memory in kalini!\n"
+        "Not enough memory in kalini!\n"
+        "0 []\n"
+        "kalvor.png\n"
+    )

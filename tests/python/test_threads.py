@@ -33,7 +33,8 @@ def test_two_threads_plot_independently_and_a_third_is_refused(run):
     assert out == ">>>> Too many threads!\n(2970, 2100) (2100, 2970) Too many threads!\n"
     names = {p.name for p in run.path.iterdir()}
     assert {"a.met", "a_49.met", "b.ps", "b_49.ps"} <= names
-    assert (run.path / "a_10.met").read_bytes() == b"      29.7      21.0\n 9.0000000\n"
+    met = (run.path / "a_10.met").read_bytes()
+    assert met.startswith(b"      29.7      21.0\n") and met.endswith(b" 9.0000000\n")
 
 
 def test_record_made_before_thrini_returns_after_thrfin(run):

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/context.h"
+#include "output/primitives.h"
 
 namespace kal {
 
@@ -33,7 +34,8 @@ void VekmetDriver::move_draw(Context& ctx, double x, double y, int pen) {
     }
 }
 
-void VekmetDriver::colour(Context& ctx, int index) {
+void VekmetDriver::colour(Context& ctx, int value) {
+    const int index = resolve_index(ctx, value);
     int c = index == 0 ? 256 : index;
     int q = c / 89;
     int r = c % 89;

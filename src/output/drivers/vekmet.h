@@ -9,7 +9,7 @@ class VekmetDriver : public Driver {
 public:
     void open(Context& ctx) override;
     void move_draw(Context& ctx, double x, double y, int pen) override;
-    void colour(Context& ctx, int index) override;
+    void colour(Context& ctx, int value) override;
     int close(Context& ctx) override;
 
 private:

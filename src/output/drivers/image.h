@@ -1,0 +1,28 @@
+#pragma once
+#include "output/driver.h"
+
+namespace kal {
+
+// The raster devices TIFF, IMAG, VIRT, PNG, PPM, BMP and GIF: every line,
+// rectangle, triangle and colour goes into the raster of ctx.out.raster,
+// which kalfin writes to the output file (VIRT: nowhere).
+class ImageDriver : public Driver {
+public:
+    explicit ImageDriver(int device) : device_(device) {}
+
+    void open(Context& ctx) override;
+    void erase(Context& ctx) override;
+    int close(Context& ctx) override;
+
+    void move_draw(Context& ctx, double x, double y, int pen) override;
+    void colour(Context& ctx, int value) override;
+    bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
+    bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
+    void push_palette(Context& ctx) override;
+
+private:
+    int device_;
+    int cx_ = 0, cy_ = 0;  // current point
+};
+
+}  // namespace kal

@@ -1,0 +1,144 @@
+#include "output/drivers/pdf_stream.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace kal {
+
+bool deflate_bytes(const unsigned char* data, size_t n, std::vector<unsigned char>& out) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+    bool ok = true;
+    try {
+        out.resize(static_cast<size_t>(compressBound(static_cast<uLong>(n))) + 64);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    size_t in_done = 0, out_done = 0;
+    int status = Z_OK;
+    // zlib counts in 32-bit units: feed and drain in slices.
+    const size_t SLICE = size_t(1) << 30;
+    while (ok && status != Z_STREAM_END) {
+        const size_t in_now = std::min(n - in_done, SLICE);
+        if (out.size() - out_done < 64) {
+            try {
+                out.resize(out.size() + std::max<size_t>(out.size() / 2, 65536));
+            } catch (const std::bad_alloc&) {
+                ok = false;
+                break;
+            }
+        }
+        const size_t out_now = std::min(out.size() - out_done, SLICE);
+        z.next_in = const_cast<Bytef*>(data + in_done);
+        z.avail_in = static_cast<uInt>(in_now);
+        z.next_out = out.data() + out_done;
+        z.avail_out = static_cast<uInt>(out_now);
+        const bool last = in_done + in_now == n;
+        status = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+        if (status == Z_STREAM_ERROR) ok = false;
+        in_done += in_now - z.avail_in;
+        out_done += out_now - z.avail_out;
+    }
+    deflateEnd(&z);
+    if (!ok) return false;
+    out.resize(out_done);
+    return true;
+}
+
+PdfContentStream::PdfContentStream(OutputSink& sink, PdfObjects& objects, bool compress)
+    : sink_(sink), objects_(objects), compress_requested_(compress) {}
+
+void PdfContentStream::begin() {
+    compressing_ = false;
+    if (compress_requested_) {
+        try {
+            buffer_.reserve(BUFFER_SIZE);
+            compressing_ = true;
+        } catch (const std::bad_alloc&) {
+            compressing_ = false;  // this stream goes out uncompressed
+        }
+    }
+    buffer_.clear();
+    number_ = objects_.begin(PDF_CONTENT);
+    page_streams_.push_back(number_);
+    if (!compressing_) {
+        sink_.format("<< /Length %d 0 R >>\n", objects_.next());
+        sink_.text("stream\n");
+    }
+    start_ = sink_.offset();
+    open_ = true;
+}
+
+void PdfContentStream::end() {
+    if (!open_) return;
+    open_ = false;
+    if (compressing_) {
+        const auto* raw = reinterpret_cast<const unsigned char*>(buffer_.data());
+        if (deflate_bytes(raw, buffer_.size(), packed_)) {
+            sink_.format("<< /Length %zu\n", packed_.size());
+            sink_.text("/Filter /FlateDecode\n");
+            sink_.text(">>\n");
+            sink_.text("stream\n");
+            sink_.write(packed_.data(), packed_.size());
+        } else {
+            sink_.format("<< /Length %zu >>\n", buffer_.size());
+            sink_.text("stream\n");
+            sink_.write(buffer_.data(), buffer_.size());
+        }
+        sink_.text("endstream\n");
+        objects_.end();
+        buffer_.clear();
+        return;
+    }
+    const uint64_t length = sink_.offset() - start_;
+    sink_.text("endstream\n");
+    objects_.end();
+    objects_.begin(PDF_PLAIN);
+    sink_.format("%llu\n", static_cast<unsigned long long>(length));
+    objects_.end();
+}
+
+void PdfContentStream::write(const char* bytes, size_t n) {
+    if (!open_) begin();
+    if (!compressing_) {
+        sink_.write(bytes, n);
+        return;
+    }
+    if (buffer_.size() + n > BUFFER_SIZE && !buffer_.empty()) {
+        end();
+        begin();
+        if (!compressing_) {
+            sink_.write(bytes, n);
+            return;
+        }
+    }
+    buffer_.insert(buffer_.end(), bytes, bytes + n);
+}
+
+void PdfContentStream::text(const char* s) { write(s, std::strlen(s)); }
+
+void PdfContentStream::format(const char* fmt, ...) {
+    char local[512];
+    va_list args;
+    va_start(args, fmt);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(local, sizeof local, fmt, args);
+    va_end(args);
+    if (n >= 0 && static_cast<size_t>(n) < sizeof local) {
+        write(local, static_cast<size_t>(n));
+    } else if (n >= 0) {
+        std::string big(static_cast<size_t>(n) + 1, '\0');
+        std::vsnprintf(big.data(), big.size(), fmt, again);
+        write(big.data(), static_cast<size_t>(n));
+    }
+    va_end(again);
+}
+
+}  // namespace kal

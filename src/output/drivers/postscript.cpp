@@ -1,0 +1,432 @@
+#include "output/drivers/postscript.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "colour3d/colour.h"
+#include "core/clock.h"
+#include "core/context.h"
+#include "core/devices.h"
+
+namespace kal {
+namespace {
+
+constexpr double POINTS_PER_UNIT = 0.1417322835;  // 1/20 mm in points
+constexpr double VERSION = 9.1;
+
+// trunc(v + 0.5), kept inside the int range.
+int round_up(double v) { return clamp_int(std::trunc(v + 0.5)); }
+
+// The procedures every file defines, one string per line.
+const char* const PROCEDURES[] = {
+    "2 setlinecap 2 setlinejoin",
+    "/cm {0.1417322835 mul} def /rgb {255 div} def /lc 1 string def",
+    "/u  { /y exch cm def /x exch cm def newpath  x y moveto } def",
+    "/d  { /y exch cm def /x exch cm def x y lineto } def",
+    "/p  { stroke } def",
+    "/e { /b exch rgb def /g exch rgb def",
+    " /r exch rgb def /v exch cm def /w exch cm def /y exch cm def",
+    " /x exch cm def gsave r g b setrgbcolor newpath x y moveto",
+    " w y lineto w v lineto x v lineto closepath fill grestore } def",
+    "/f { /b exch rgb def /g exch rgb def",
+    " /r exch rgb def r g b setrgbcolor } def",
+    "/text { /c1 exch def /a exch def /y exch cm def /x exch cm def",
+    " /Name exch def gsave x y moveto x y translate a rotate c1 0 gt",
+    " { Name stringwidth 2 div neg exch 2 div neg exch rmoveto }",
+    " {} ifelse Name show grestore } def /font { /h exch def",
+    " /s exch def s findfont h scalefont setfont } def",
+    "/c { /a exch def /y exch cm def /x exch cm def /i exch def",
+    " gsave x y moveto x y translate a rotate lc 0 i put lc",
+    " stringwidth 2 div neg exch 2 div neg exch rmoveto lc show",
+    " grestore } def",
+    "/sec { /b exch rgb def /g exch rgb def /r exch rgb def",
+    " /a2 exch def /a exch def /r2 exch cm def /r1 exch cm def",
+    " /y exch cm def /x exch cm def gsave r g b setrgbcolor newpath",
+    " x y r1 a a2 arc x y r2 a2 a arcn closepath fill grestore } def",
+    "/tri { /y3 exch cm def /x3 exch cm def /y2 exch cm def",
+    " /x2 exch cm def /y1 exch cm def /x1 exch cm def",
+    " gsave newpath x1 y1 moveto",
+    " x2 y2 lineto x3 y3 lineto closepath fill grestore } def",
+    "/Reencsmalldict 12 dict def",
+    "/ReEncodeSmall",
+    "{ Reencsmalldict begin",
+    "  /NewCodesAndNames exch def",
+    "  /NewFontName exch def",
+    "  /BaseFontName exch def",
+    "  /BaseFontDict",
+    "  BaseFontName findfont def",
+    "  /NewFont BaseFontDict",
+    "  maxlength dict def",
+    "  BaseFontDict",
+    "  { exch dup /FID ne",
+    "    { dup /Encoding eq",
+    "      { exch dup length array copy",
+    "        NewFont 3 1 roll put",
+    "      }",
+    "      { exch NewFont 3 1 roll put",
+    "      } ifelse",
+    "      }",
+    "      {pop pop} ifelse",
+    "    } forall",
+    "    NewFont",
+    "    /FontName NewFontName put",
+    "    NewCodesAndNames aload pop",
+    "    NewCodesAndNames",
+    "    length 2 idiv",
+    "    { NewFont /Encoding get",
+    "    3 1 roll put  } repeat",
+    "    NewFontName NewFont",
+    "    definefont pop end } def",
+};
+
+// Glyphs of the German code vector, from octal 200 upwards (177 is
+// Adieresis, on the opening line).
+const char* const GERMAN_GLYPHS[] = {
+    "Odieresis",   "Udieresis",   "adieresis",   "odieresis",   "udieresis",   "germandbls",
+    "Aring",       "Oslash",      "AE",          "aring",       "oslash",      "ae",
+    "Ntilde",      "ntilde",      "Ccedilla",    "ccedilla",    "Edieresis",   "Idieresis",
+    "edieresis",   "idieresis",   "Aacute",      "Eacute",      "Iacute",      "Oacute",
+    "Uacute",      "aacute",      "eacute",      "iacute",      "oacute",      "uacute",
+    "Agrave",      "Egrave",      "Igrave",      "Ograve",      "Ugrave",      "agrave",
+    "egrave",      "igrave",      "ograve",      "ugrave",      "Acircumflex", "Ecircumflex",
+    "Icircumflex", "Ocircumflex", "Ucircumflex", "acircumflex", "ecircumflex", "icircumflex",
+    "ocircumflex", "ucircumflex", "Atilde",      "atilde",      "Otilde",      "otilde",
+    "Yacute",      "yacute",      "ydieresis",   "exclamdown",  "questiondown",
+};
+constexpr int GERMAN_COUNT = sizeof(GERMAN_GLYPHS) / sizeof(GERMAN_GLYPHS[0]);
+
+// Three code/glyph pairs to a line; the last eight glyphs go two to a line,
+// and the last line closes the array.
+void write_german_vector(FILE* fp) {
+    std::fputs(" /GermanVec [ 8#177 /Adieresis\n", fp);
+    static_assert(GERMAN_COUNT == 59);
+    int i = 0;
+    while (i < GERMAN_COUNT) {
+        const int per_line = i < GERMAN_COUNT - 8 ? 3 : 2;
+        for (int k = 0; k < per_line; ++k, ++i) std::fprintf(fp, " 8#%o /%s", 0200 + i, GERMAN_GLYPHS[i]);
+        std::fputs(i == GERMAN_COUNT ? " ] def\n" : "\n", fp);
+    }
+}
+
+// One device unit origin coordinate from an hworig value: tenths of a
+// millimetre times the unit factor, two device units each.
+int origin_units(int value, double units) {
+    return clamp_int(2.0 * std::trunc(value * units + 0.5));
+}
+
+// Appends "<v> " to out; returns the new end. The word writer drops the
+// padding of "%5d" anyway, so the digits alone give the same output.
+char* int_word(char* out, int v) {
+    out = std::to_chars(out, out + 12, v).ptr;
+    *out++ = ' ';
+    return out;
+}
+
+}  // namespace
+
+bool PostScriptDriver::rotated(const Context& ctx) const {
+    return ctx.page.width > ctx.page.height && ctx.page.rotation_mode != 2;
+}
+
+PostScriptDriver::Point PostScriptDriver::to_device(const Context& ctx, double x, double y) const {
+    const double s = ctx.out.factor;
+    if (rotated(ctx)) return {round_up(y * s), round_up(x * s)};
+    return {round_up(x * s), round_up((ctx.page.height - y) * s)};
+}
+
+void PostScriptDriver::words(Context& ctx, const char* text) {
+    ctx.out.record.write_words(ctx.out.file, text, static_cast<int>(std::strlen(text)));
+}
+
+void PostScriptDriver::end_line(Context& ctx) { ctx.out.record.write_words(ctx.out.file, "", -1); }
+
+// ---- life cycle ----
+
+bool PostScriptDriver::paints_background(const Context& ctx) const {
+    return device_ != DEV_POST && ctx.page.background != 2;
+}
+
+void PostScriptDriver::background(Context& ctx, bool in_header) {
+    const double s = ctx.out.factor;
+    const int a = round_up(ctx.page.height * s);
+    const int b = round_up(ctx.page.width * s);
+    char buf[96];
+    if (rotated(ctx))
+        std::snprintf(buf, sizeof buf, "0 0 %d %d 0 0 0 e", a, b);
+    else
+        std::snprintf(buf, sizeof buf, "0 %d %d 0 0 0 0 e", a, b);
+    if (in_header) {
+        std::fprintf(ctx.out.file, "%s\n", buf);
+    } else {
+        words(ctx, buf);
+        words(ctx, " ");
+    }
+}
+
+void PostScriptDriver::header(Context& ctx) {
+    FILE* fp = ctx.out.file;
+    const PageState& p = ctx.page;
+    const double s = ctx.out.factor;
+    const double k = POINTS_PER_UNIT;
+    const bool turned = rotated(ctx);
+    const int ox = p.hw_origin ? origin_units(p.hw_ox, p.units) : 150;
+    const int oy = p.hw_origin ? origin_units(p.hw_oy, p.units) : 200;
+    const double across = (turned ? p.height : p.width) * s;  // paper x extent
+    const double up = (turned ? p.width : p.height) * s;      // paper y extent
+
+    std::fputs(device_ == DEV_EPS ? "%!PS-Adobe-3.0 EPSF-3.0\n" : "%!PS-Adobe-2.0\n", fp);
+    std::fprintf(fp, "%s %d %d %d %d\n", "%%BoundingBox: ", clamp_int(std::trunc(ox * k)),
+                 clamp_int(std::trunc(oy * k)), clamp_int(std::trunc((across + ox) * k + 1.0)),
+                 clamp_int(std::trunc((up + oy) * k + 1.0)));
+    std::fprintf(fp, turned ? "%s %4.1f L\n" : "%s %4.1f P\n", "%%Creator: KALVOR ", VERSION);
+    const DateTime t = now();
+    std::fprintf(fp, "%s %s , %s\n", "%%CreationDate:", date_text(t).c_str(), time_text(t).c_str());
+    std::fputs("%%EndComments\n%%Page: 1 1\n", fp);
+    for (const char* line : PROCEDURES) std::fprintf(fp, "%s\n", line);
+    write_german_vector(fp);
+    std::fprintf(fp, "%5d cm %5d %s %10.6f%10.6f scale\n", ox, oy, "cm translate 5 cm setlinewidth", 1.0,
+                 1.0);
+    if (paints_background(ctx)) background(ctx, true);
+}
+
+void PostScriptDriver::open(Context& ctx) {
+    ctx.out.colour_depth = 24;
+    if (ctx.out.file) header(ctx);
+    path(ctx, 0, 0, PATH_OPEN);
+}
+
+void PostScriptDriver::new_page(Context& ctx) {
+    if (device_ == DEV_EPS) return;
+    path(ctx, 0, 0, PATH_END);
+    words(ctx, "copypage ");
+    end_line(ctx);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s %8d ", "%%Page: 1", ctx.page.page_counter + 1);
+    words(ctx, buf);
+    end_line(ctx);
+    if (paints_background(ctx))
+        background(ctx, false);
+    else
+        words(ctx, "erasepage ");
+    colour(ctx, ctx.out.current_colour);
+}
+
+int PostScriptDriver::close(Context& ctx) {
+    path(ctx, 0, 0, PATH_CLOSE);
+    words(ctx, "showpage ");
+    return 1;
+}
+
+// ---- paths ----
+
+void PostScriptDriver::write_path(Context& ctx) {
+    // Each point is at most 2 * 11 digits and signs plus "d " and blanks.
+    char buf[PATH_CAPACITY * 28 + 4];
+    for (int i = 0; i < n_; ++i) {
+        char* q = buf;
+        q = int_word(q, px_[i]);
+        q = int_word(q, py_[i]);
+        *q++ = i == 0 ? 'u' : 'd';
+        *q++ = ' ';
+        ctx.out.record.write_words(ctx.out.file, buf, static_cast<int>(q - buf));
+    }
+    words(ctx, "p ");
+}
+
+void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
+    const int xi = round_up(x), yi = round_up(y);
+    if (mode == PATH_OPEN) {
+        path_ready_ = true;
+        n_ = 0;
+        lx_ = ly_ = 0;
+        return;
+    }
+    if (!path_ready_) return;
+    if (mode == PATH_DRAW) {
+        if (n_ == 0) {
+            px_[0] = lx_;
+            py_[0] = ly_;
+            n_ = 1;
+        }
+        px_[n_] = xi;
+        py_[n_] = yi;
+        ++n_;
+        if (n_ < PATH_CAPACITY) return;
+    }
+    if (n_ > 0) write_path(ctx);
+    if (mode == PATH_CLOSE) {
+        path_ready_ = false;
+        n_ = 0;
+        return;
+    }
+    if (mode == PATH_END) {
+        if (n_ > 0) {
+            lx_ = px_[n_ - 1];
+            ly_ = py_[n_ - 1];
+            n_ = 0;
+        }
+        return;
+    }
+    // A move, or a full path that goes on from its last point.
+    n_ = 1;
+    px_[0] = xi;
+    py_[0] = yi;
+}
+
+void PostScriptDriver::move_draw(Context& ctx, double x, double y, int pen) {
+    if (pen == 2)
+        path(ctx, x, y, PATH_DRAW);
+    else if (pen == 3)
+        path(ctx, x, y, PATH_MOVE);
+}
+
+// ---- colour and fills ----
+
+void PostScriptDriver::send_rgb(Context& ctx, int value) {
+    const Rgb c = resolve_rgb(ctx, value);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%3d %3d %3d f ", c.r, c.g, c.b);
+    words(ctx, buf);
+}
+
+void PostScriptDriver::colour(Context& ctx, int value) {
+    path(ctx, 0, 0, PATH_END);
+    send_rgb(ctx, value);
+}
+
+bool PostScriptDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    // Strokes collected so far go out first, so that the fill covers them.
+    path(ctx, 0, 0, PATH_END);
+    // Lower-left and upper-right corner on the paper.
+    const bool turned = rotated(ctx);
+    const Point lo = to_device(ctx, x1, turned ? y1 : y2);
+    const Point hi = to_device(ctx, x2, turned ? y2 : y1);
+    const Rgb c = resolve_rgb(ctx, value);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d %3d %3d %3d e ", lo.x, lo.y, hi.x, hi.y, c.r, c.g, c.b);
+    words(ctx, buf);
+    return true;
+}
+
+bool PostScriptDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    if (n < 1) return true;
+    path(ctx, 0, 0, PATH_END);
+    char buf[48];
+    const Point first = to_device(ctx, x[0], y[0]);
+    std::snprintf(buf, sizeof buf, "%5d %5d u ", first.x, first.y);
+    words(ctx, buf);
+    for (int i = 1; i < n; ++i) {
+        const Point q = to_device(ctx, x[i], y[i]);
+        std::snprintf(buf, sizeof buf, "%5d %5d d ", q.x, q.y);
+        words(ctx, buf);
+    }
+    std::snprintf(buf, sizeof buf, "%5d %5d d ", first.x, first.y);
+    words(ctx, buf);
+    words(ctx, "eofill ");
+    return true;
+}
+
+bool PostScriptDriver::fill_triangle(Context& ctx, const double* x, const double* y, int value) {
+    path(ctx, 0, 0, PATH_END);
+    send_rgb(ctx, value);
+    const Point a = to_device(ctx, x[0], y[0]);
+    const Point b = to_device(ctx, x[1], y[1]);
+    const Point c = to_device(ctx, x[2], y[2]);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d %5d %5d tri ", a.x, a.y, b.x, b.y, c.x, c.y);
+    words(ctx, buf);
+    return true;
+}
+
+bool PostScriptDriver::fill_sector(Context& ctx, double xm, double ym, double r1, double r2, double a1,
+                                   double a2, int value) {
+    path(ctx, 0, 0, PATH_END);
+    const double s = ctx.out.factor;
+    const bool turned = rotated(ctx);
+    const double cx = turned ? ym * s : xm * s;
+    const double cy = turned ? xm * s : (ctx.page.height - ym) * s;
+    if (turned) {
+        a1 += 90.0;
+        a2 += 90.0;
+    }
+    // %8.2f of an angle beyond this would not fit the buffer; such angles
+    // mean nothing else anyway.
+    a1 = std::clamp(std::isfinite(a1) ? a1 : 0.0, -1e9, 1e9);
+    a2 = std::clamp(std::isfinite(a2) ? a2 : 0.0, -1e9, 1e9);
+    const Rgb c = resolve_rgb(ctx, value);
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d %8.2f %8.2f %3d %3d %3d sec ", clamp_int(std::round(cx)),
+                  clamp_int(std::round(cy)), clamp_int(std::round(r1 * s)), clamp_int(std::round(r2 * s)), a1,
+                  a2, c.r, c.g, c.b);
+    words(ctx, buf);
+    return true;
+}
+
+// ---- line attributes ----
+
+// The miter limit in the form of the header's unit procedure; it is sent
+// again after width and join changes while the join is sharp. Below 8 the
+// limit would fall under 1, which PostScript rejects.
+void PostScriptDriver::send_miter(Context& ctx, double stored_width, double x) {
+    const double m = std::max(5.0, 2.0 * std::fabs(stored_width)) * x;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%12d cm ", std::max(8, clamp_int(std::round(m))));
+    words(ctx, buf);
+    words(ctx, "setmiterlimit ");
+}
+
+bool PostScriptDriver::line_width(Context& ctx, int n) {
+    path(ctx, 0, 0, PATH_END);
+    const int w = std::max(5, clamp_int(std::trunc(2.0 * n * ctx.page.units)));
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%5d cm ", w);
+    words(ctx, buf);
+    words(ctx, "setlinewidth ");
+    if (ctx.line.join == 0) send_miter(ctx, n, ctx.line.miter);
+    return true;
+}
+
+bool PostScriptDriver::pen_width(Context& ctx, double w) {
+    path(ctx, 0, 0, PATH_END);
+    const double u = ctx.page.units;
+    double v;
+    if (w >= 0.99)
+        v = std::max(5.0, 2.0 * w * u);
+    else
+        v = u > 2.0 ? 2.0 * w * u : 5.0 * w * u;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%8.2f cm ", std::min(v, 1e9));
+    words(ctx, buf);
+    words(ctx, "setlinewidth ");
+    if (ctx.line.join == 0) {
+        const double stored = std::round(w);
+        send_miter(ctx, stored == 0.0 ? 1.0 : stored, ctx.line.miter);
+    }
+    return true;
+}
+
+void PostScriptDriver::line_join(Context& ctx, int join) {
+    path(ctx, 0, 0, PATH_END);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%1d setlinejoin ", join);
+    words(ctx, buf);
+    if (join == 0) send_miter(ctx, ctx.line.width, ctx.line.miter);
+}
+
+void PostScriptDriver::line_cap(Context& ctx, int cap) {
+    path(ctx, 0, 0, PATH_END);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%1d setlinecap ", cap);
+    words(ctx, buf);
+    if (ctx.line.join == 0) send_miter(ctx, ctx.line.width, ctx.line.miter);
+}
+
+void PostScriptDriver::miter_limit(Context& ctx, double x) {
+    path(ctx, 0, 0, PATH_END);
+    send_miter(ctx, ctx.line.width, x);
+}
+
+}  // namespace kal

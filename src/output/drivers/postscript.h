@@ -1,0 +1,65 @@
+#pragma once
+#include "output/driver.h"
+
+namespace kal {
+
+// PostScript and EPS (devices POST 501, PSCL 502, EPS 503, PS 504). The
+// header defines a few procedures; the body is integer operands in device
+// units of 1/20 mm followed by a procedure name, written in words of at most
+// 80-character lines. Lines collect in a path of at most 50 points.
+class PostScriptDriver : public Driver {
+public:
+    explicit PostScriptDriver(int device) : device_(device) {}
+
+    void open(Context& ctx) override;
+    void new_page(Context& ctx) override;
+    int close(Context& ctx) override;
+
+    void move_draw(Context& ctx, double x, double y, int pen) override;
+    void colour(Context& ctx, int value) override;
+    bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
+    bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
+    bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
+    bool fill_sector(Context& ctx, double xm, double ym, double r1, double r2, double a1, double a2,
+                     int value) override;
+    // imgfin: the raster as an inline colour image (postscript_image.cpp).
+    bool image(Context& ctx, const Raster& r, double x, double y, double w, double h) override;
+
+    bool line_width(Context& ctx, int n) override;
+    bool pen_width(Context& ctx, double w) override;
+    void line_join(Context& ctx, int join) override;
+    void line_cap(Context& ctx, int cap) override;
+    void miter_limit(Context& ctx, double x) override;
+
+    // ---- building blocks for the inline image and hardware-font writers ----
+    enum PathMode { PATH_OPEN = 0, PATH_DRAW = 2, PATH_MOVE = 3, PATH_END = 9, PATH_CLOSE = 999 };
+    // Path operation on device coordinates (see PathMode).
+    void path(Context& ctx, double x, double y, int mode);
+    // Body text through the word writer; end_line() ends the current line.
+    void words(Context& ctx, const char* text);
+    void end_line(Context& ctx);
+    // Plot point to rounded device units (the page is turned when rotated).
+    struct Point {
+        int x, y;
+    };
+    Point to_device(const Context& ctx, double x, double y) const;
+    bool rotated(const Context& ctx) const;
+
+    static constexpr int PATH_CAPACITY = 50;
+
+private:
+    void write_path(Context& ctx);
+    void send_rgb(Context& ctx, int value);
+    void background(Context& ctx, bool in_header);
+    bool paints_background(const Context& ctx) const;
+    void send_miter(Context& ctx, double stored_width, double x);
+    void header(Context& ctx);
+
+    int device_;
+    bool path_ready_ = false;
+    int n_ = 0;                          // points in the open path
+    int px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
+    int lx_ = 0, ly_ = 0;                // last pen position
+};
+
+}  // namespace kal

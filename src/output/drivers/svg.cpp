@@ -1,0 +1,284 @@
+#include "output/drivers/svg.h"
+
+#include <cmath>
+
+#include "colour3d/colour.h"
+#include "core/clock.h"
+#include "core/context.h"
+#include "output/drivers/fixed2.h"
+#include "output/drivers/std_fonts.h"
+
+namespace kal {
+namespace {
+
+constexpr double VERSION = 9.1;
+constexpr char Q = '"';
+
+double fit(double v) {
+    if (!std::isfinite(v)) return 0.0;
+    return std::fmax(-1e7, std::fmin(1e7, v));
+}
+
+}  // namespace
+
+// " %.2f, %.2f": one point of a polyline or polygon.
+void SvgDriver::point(double x, double y) {
+    char buf[2 * FIXED2_MAX + 8];
+    char* p = buf;
+    *p++ = ' ';
+    p = put_fixed2(p, x);
+    *p++ = ',';
+    *p++ = ' ';
+    p = put_fixed2(p, y);
+    sink_->write(buf, static_cast<size_t>(p - buf));
+}
+
+SvgDriver::SvgDriver() = default;
+SvgDriver::~SvgDriver() = default;
+
+void SvgDriver::open(Context& ctx) {
+    const PageState& p = ctx.page;
+    // The scale is the device factor: the page's largest coordinates (2969
+    // and 2099 on A4) fitted into nx - 1 by ny - 1 pixels, so the default
+    // 853 x 603 canvas gets min(852/2969, 602/2099) = 0.28680 in FULL mode.
+    // Fitting the page sides (2970 x 2100, giving 0.28667) instead would
+    // leave the last plot unit of the page outside the fit.
+    scale_ = ctx.out.factor;
+    page_w_ = p.width;
+    turned_ = p.rotation_mode == 1;
+    sink_ = std::make_unique<OutputSink>(ctx.out.file);
+    const int nx = p.win_w, ny = p.win_h;
+    prologue(nx, ny);
+    if (p.background != 2) rect_element(0, 0, nx - 1, ny - 1, 0, 0, 0);
+}
+
+void SvgDriver::prologue(int nx, int ny) {
+    OutputSink& s = *sink_;
+    s.format("<?xml version=%c1.0%c ", Q, Q);
+    s.format("encoding=%cISO-8859-1%c standalone=%cno%c?>\n", Q, Q, Q, Q);
+    s.format("<!DOCTYPE svg PUBLIC %c-//W3C//DTD SVG 20010904//EN%c\n", Q, Q);
+    s.format("  %chttp://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd%c>\n", Q, Q);
+    s.text("<!-- Created by KALVOR ()\n");
+    s.format("Version: %4.1f\n", VERSION);
+    const DateTime t = now();
+    s.format("Date   : %s %s\n", date_text(t).c_str(), time_text(t).c_str());
+    s.text("-->\n");
+    s.format("<svg width=%c%d%c height=%c%d%c\n", Q, static_cast<int>(nx - 1 + 1.5), Q, Q,
+             static_cast<int>(ny - 1 + 1.5), Q);
+    s.format("  xmlns=%chttp://www.w3.org/2000/svg%c\n", Q, Q);
+    s.format("  xmlns:xlink=%chttp://www.w3.org/1999/xlink%c>\n", Q, Q);
+    s.text("\n");
+    group_ = 0;
+    stroke_width_ = 1.0;
+    n_ = 0;
+    last_x_ = last_y_ = 0;
+}
+
+int SvgDriver::close(Context&) {
+    if (sink_ && !finished_) {
+        path(0, 0, MODE_FINISH);
+        sink_->flush();
+        finished_ = true;
+    }
+    return 1;
+}
+
+SvgDriver::Point SvgDriver::to_canvas(double x, double y) const {
+    if (turned_) return {y * scale_, (page_w_ - x) * scale_};
+    return {x * scale_, y * scale_};
+}
+
+// ---------------------------------------------------------------- paths
+
+void SvgDriver::path(double x, double y, int mode) {
+    if (!sink_ || finished_) return;
+    x = fit(x);
+    y = fit(y);
+    if (mode == MODE_DRAW) {
+        if (n_ == 0) {
+            px_[0] = last_x_;
+            py_[0] = last_y_;
+            n_ = 1;
+        }
+        px_[n_] = x;
+        py_[n_] = y;
+        ++n_;
+        if (n_ < PATH_CAPACITY) return;
+        write_buffer();  // a full buffer; the path goes on from its last point
+        n_ = 1;
+        px_[0] = x;
+        py_[0] = y;
+        return;
+    }
+    write_buffer();
+    switch (mode) {
+        case MODE_END:
+        case MODE_WIDTH:
+            if (n_ > 0) {
+                last_x_ = px_[n_ - 1];
+                last_y_ = py_[n_ - 1];
+            }
+            n_ = 0;
+            if (mode == MODE_WIDTH) {
+                close_group();
+                stroke_width_ = x;
+            }
+            break;
+        case MODE_FINISH:
+            close_group();
+            sink_->text("</svg>\n");
+            n_ = 0;
+            break;
+        default:  // move
+            n_ = 1;
+            px_[0] = x;
+            py_[0] = y;
+            break;
+    }
+}
+
+void SvgDriver::write_buffer() {
+    if (n_ < 2) return;   // a lone point draws nothing
+    open_line_group();
+    OutputSink& s = *sink_;
+    if (n_ == 2) {
+        s.format("<line x1=%c%.2f%c y1=%c%.2f%c x2=%c%.2f%c y2=%c%.2f%c/>\n", Q, px_[0], Q, Q,
+                 py_[0], Q, Q, px_[1], Q, Q, py_[1], Q);
+        return;
+    }
+    s.format("<polyline points=%c\n", Q);
+    for (int i = 0; i < n_; ++i) {
+        point(px_[i], py_[i]);
+        if (i % 5 == 4 && i != n_ - 1) s.text("\n");
+    }
+    s.format("%c/>\n", Q);
+}
+
+void SvgDriver::move_draw(Context&, double x, double y, int pen) {
+    path(x, y, pen == 2 ? MODE_DRAW : MODE_MOVE);
+}
+
+// ---------------------------------------------------------------- groups
+
+void SvgDriver::close_group() {
+    if (group_ != 0) sink_->text("</g>\n");
+    group_ = 0;
+}
+
+void SvgDriver::open_line_group() {
+    if (group_ == 2) close_group();
+    if (group_ == 1) return;
+    sink_->format("<g fill=%cnone%c stroke=%c#%02x%02x%02x%c ", Q, Q, Q, r_, g_, b_, Q);
+    sink_->format("stroke-width=%c%.3f%c>\n", Q, stroke_width_, Q);
+    group_ = 1;
+}
+
+void SvgDriver::open_text_group(int font, int size) {
+    if (group_ == 1) close_group();
+    if (group_ == 2) return;
+    const StandardFont& f = standard_font(font);
+    sink_->format("<g font-family=%c%s%c ", Q, f.svg_family, Q);
+    sink_->format("font-weight=%c%s%c ", Q, f.svg_weight, Q);
+    sink_->format("font-style=%c%s%c\n", Q, f.svg_style, Q);
+    sink_->format("font-size=%c%d%c ", Q, size, Q);
+    sink_->format("stroke=%cnone%c fill=%c#%02x%02x%02x%c>\n", Q, Q, Q, r_, g_, b_, Q);
+    group_ = 2;
+    group_font_ = font;
+    group_size_ = size;
+}
+
+// ---------------------------------------------------------------- colours and fills
+
+void SvgDriver::colour(Context& ctx, int value) {
+    if (!sink_ || finished_) return;
+    end_path();
+    close_group();
+    const Rgb c = resolve_rgb(ctx, value);
+    r_ = c.r;
+    g_ = c.g;
+    b_ = c.b;
+}
+
+void SvgDriver::rect_element(double x1, double y1, double x2, double y2, int r, int g, int b) {
+    OutputSink& s = *sink_;
+    open_line_group();
+    s.format("<rect x=%c%.2f%c y=%c%.2f%c ", Q, fit(x1), Q, Q, fit(y1), Q);
+    s.format("width=%c%.2f%c height=%c%.2f%c\n", Q, fit(x2 - x1 + 1.0), Q, Q, fit(y2 - y1 + 1.0), Q);
+    s.format(" fill=%c#%02x%02x%02x%c stroke=%cnone%c", Q, r, g, b, Q, Q, Q);
+    s.text("/>\n");
+}
+
+bool SvgDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    if (!sink_ || finished_) return true;
+    // Lines still in the path buffer were drawn before the rectangle.
+    end_path();
+    const Rgb c = resolve_rgb(ctx, value);
+    if (turned_)
+        rect_element(y1 * scale_, (page_w_ - x2) * scale_, y2 * scale_, (page_w_ - x1) * scale_,
+                     c.r, c.g, c.b);
+    else
+        rect_element(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_, c.r, c.g, c.b);
+    return true;
+}
+
+bool SvgDriver::fill_polygon(Context&, int n, const double* x, const double* y) {
+    if (!sink_ || finished_) return true;
+    if (n < 1) return true;
+    end_path();
+    open_line_group();
+    OutputSink& s = *sink_;
+    s.format("<polygon fill=%c#%02x%02x%02x%c points=%c\n", Q, r_, g_, b_, Q, Q);
+    for (int i = 0; i < n; ++i) {
+        const Point p = to_canvas(x[i], y[i]);
+        point(fit(p.x), fit(p.y));
+        if (i % 5 == 4 && i != n - 1) s.text("\n");
+    }
+    s.format("%c/>\n", Q);
+    return true;
+}
+
+bool SvgDriver::line_width(Context&, int n) {
+    path(n, 0, MODE_WIDTH);
+    return true;
+}
+
+bool SvgDriver::pen_width(Context&, double w) {
+    path(w, 0, MODE_WIDTH);
+    return true;
+}
+
+// ---------------------------------------------------------------- text
+
+void SvgDriver::height_changed() {
+    if (!sink_ || finished_) return;
+    end_path();
+    close_group();
+}
+
+void SvgDriver::character(Context&, int code, double x, double y, double angle, int font,
+                          double height) {
+    if (!sink_ || finished_) return;
+    if (font < 0 || font >= STANDARD_FONT_COUNT) font = 0;
+    const int size = static_cast<int>(std::trunc(fit(height * scale_ * 1.4666666666666666 + 0.5)));
+    end_path();
+    if (group_ == 1) close_group();
+    if (group_ == 2 && (font != group_font_ || size != group_size_)) close_group();
+    open_text_group(font, size);
+    OutputSink& s = *sink_;
+    const Point p = to_canvas(x, y);
+    s.format("<text x=%c%.2f%c y=%c%.2f%c", Q, fit(p.x), Q, Q, fit(p.y), Q);
+    if (angle == 0.0)
+        s.text(">");
+    else
+        s.format(" rotate=%c%d%c>", Q, static_cast<int>(-fit(angle)), Q);
+    if (code >= FIRST_NATIONAL && code <= LAST_NATIONAL) code = national_latin1(code);
+    else if (code > LAST_NATIONAL || code < 32) code = ' ';   // no glyph; XML forbids controls
+    switch (code) {
+        case '&': s.text("&amp;</text>\n"); break;
+        case '<': s.text("&lt;</text>\n"); break;
+        case '>': s.text("&gt;</text>\n"); break;
+        default: s.format("%c</text>\n", code); break;
+    }
+}
+
+}  // namespace kal

@@ -1,0 +1,74 @@
+// The SVG driver (device 801): one SVG 1.0 document per plot on a pixel
+// canvas of the output size. Lines collect into polylines of at most 50
+// points inside <g> groups that carry the stroke colour and width; filled
+// areas become <rect> and <polygon>; hardware-font text one <text> element
+// per character inside a font group.
+#pragma once
+#include <memory>
+
+#include "output/driver.h"
+#include "output/drivers/document_sink.h"
+
+namespace kal {
+
+class SvgDriver : public Driver {
+public:
+    // Modes of the path operation.
+    enum Mode { MODE_DRAW = 2, MODE_MOVE = 3, MODE_WIDTH = 6, MODE_END = 9, MODE_FINISH = 999 };
+    static constexpr int PATH_CAPACITY = 50;
+
+    SvgDriver();
+    ~SvgDriver() override;
+
+    void open(Context& ctx) override;
+    int close(Context& ctx) override;
+
+    void move_draw(Context& ctx, double x, double y, int pen) override;
+    void colour(Context& ctx, int value) override;
+    bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
+    bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
+    bool line_width(Context& ctx, int n) override;
+    bool pen_width(Context& ctx, double w) override;
+
+    // The path operation on canvas pixels (see Mode).
+    void path(double x, double y, int mode);
+
+    // One hardware-font character of standard font `font` with the
+    // character height `height` (plot units), its reference point (x, y) in
+    // plot coordinates, turned by `angle` degrees.
+    void character(Context& ctx, int code, double x, double y, double angle, int font,
+                   double height);
+    // The character height changed: the next character opens a new group.
+    void height_changed();
+
+    // Plot point to canvas pixels.
+    struct Point {
+        double x, y;
+    };
+    Point to_canvas(double x, double y) const;
+
+private:
+    void prologue(int nx, int ny);
+    void write_buffer();
+    void point(double x, double y);
+    void close_group();
+    void open_line_group();
+    void open_text_group(int font, int size);
+    void rect_element(double x1, double y1, double x2, double y2, int r, int g, int b);
+    void end_path() { path(0, 0, MODE_END); }
+
+    std::unique_ptr<OutputSink> sink_;
+    bool finished_ = false;
+    double scale_ = 1.0;       // pixels per plot unit
+    int page_w_ = 0;           // largest plot x
+    bool turned_ = false;      // rotation mode 1
+    int r_ = 0, g_ = 0, b_ = 0;
+    double stroke_width_ = 1.0;
+    int group_ = 0;            // 0 none, 1 line group, 2 text group
+    int group_font_ = -1, group_size_ = -1;
+    double px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
+    int n_ = 0;
+    double last_x_ = 0, last_y_ = 0;
+};
+
+}  // namespace kal

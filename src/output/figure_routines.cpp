@@ -1,0 +1,143 @@
+// Plot-coordinate routines that draw through the line layer and the fill
+// primitives: lines, polylines, rectangles, polygons, filled rectangles,
+// points and triangles.
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "output/line_layer.h"
+#include "output/primitives.h"
+
+namespace kal {
+namespace {
+
+// Vertical values are counted from the bottom with page origin BOTT.
+double page_y(const Context& ctx, double y) {
+    return ctx.page.page_origin == 1 ? ctx.page.height - y : y;
+}
+
+// Outline (closed) and fill of a polygon given relative to the plot origin.
+void draw_polygon(Context& ctx, int n, const double* x, const double* y) {
+    const PageState& p = ctx.page;
+    if (ctx.colour.pattern_code != 0) fill_polygon(ctx, n, x, y);
+    if (!ctx.line.outline) return;
+    line_move(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
+    for (int i = 1; i < n; ++i) line_draw(ctx, x[i] + p.origin_x, y[i] + p.origin_y);
+    line_draw(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
+    line_flush(ctx);
+}
+
+// A colour argument: -1 stands for the current colour.
+bool colour_argument(Context& ctx, int& value) {
+    if (value == -1) value = ctx.out.current_colour;
+    return !out_of_range(ctx, value, 0, -1);
+}
+
+void filled_box(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    const int previous = ctx.out.current_colour;
+    y1 = page_y(ctx, y1);
+    y2 = page_y(ctx, y2);
+    fill_rect(ctx, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2), value);
+    if (ctx.out.current_colour != previous) set_colour(ctx, previous);
+}
+
+}  // namespace
+
+void line(int nx1, int ny1, int nx2, int ny2) {
+    Context* c = level_check(1, 3, "line");
+    if (!c) return;
+    const PageState& p = c->page;
+    line_move(*c, nx1 + p.origin_x, page_y(*c, ny1) + p.origin_y);
+    line_draw(*c, nx2 + p.origin_x, page_y(*c, ny2) + p.origin_y);
+}
+
+void strtpt(float x, float y) {
+    Context* c = level_check(1, 3, "strtpt");
+    if (!c) return;
+    line_move(*c, x + c->page.origin_x, page_y(*c, y) + c->page.origin_y);
+}
+
+void connpt(float x, float y) {
+    Context* c = level_check(1, 3, "connpt");
+    if (!c) return;
+    line_draw(*c, x + c->page.origin_x, page_y(*c, y) + c->page.origin_y);
+}
+
+void xmove(float x, float y) {
+    Context* c = level_check(1, 3, "xmove");
+    if (c) line_move(*c, x, y);
+}
+
+void xdraw(float x, float y) {
+    Context* c = level_check(1, 3, "xdraw");
+    if (c) line_draw(*c, x, y);
+}
+
+void rectan(int nx, int ny, int nw, int nh) {
+    Context* c = level_check(1, 3, "rectan");
+    if (!c) return;
+    if (nw == 0 || nh == 0) {
+        warn_int(*c, 2, nw == 0 ? nw : nh);
+        return;
+    }
+    const double x1 = nx, x2 = nx + double(nw) - 1;
+    const double y1 = page_y(*c, ny), y2 = page_y(*c, ny + double(nh) - 1);
+    const double x[4] = {x1, x1, x2, x2};
+    const double y[4] = {y1, y2, y2, y1};
+    draw_polygon(*c, 4, x, y);
+}
+
+void areaf(const int* nx, const int* ny, int n) {
+    Context* c = level_check(1, 3, "areaf");
+    if (!c) return;
+    if (n < 1) {
+        warn_int(*c, 2, n);
+        return;
+    }
+    std::vector<double> x, y;
+    try {
+        x.resize(n);
+        y.resize(n);
+    } catch (const std::bad_alloc&) {
+        warn(*c, 53);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        x[i] = nx[i];
+        y[i] = page_y(*c, ny[i]);
+    }
+    draw_polygon(*c, n, x.data(), y.data());
+}
+
+void recfll(int nx, int ny, int nw, int nh, int colour) {
+    Context* c = level_check(1, 3, "recfll");
+    if (!c || !colour_argument(*c, colour)) return;
+    filled_box(*c, nx, ny, nx + double(nw) - 1, ny + double(nh) - 1, colour);
+}
+
+void point(int nx, int ny, int nb, int nh, int colour) {
+    Context* c = level_check(1, 3, "point");
+    if (!c || !colour_argument(*c, colour)) return;
+    filled_box(*c, nx - nb / 2, ny - nh / 2, nx + nb / 2, ny + nh / 2, colour);
+}
+
+void trifll(const float* x, const float* y) {
+    Context* c = level_check(1, 3, "trifll");
+    if (!c) return;
+    const PageState& p = c->page;
+    double px[3], py[3];
+    for (int i = 0; i < 3; ++i) {
+        px[i] = x[i] + p.origin_x;
+        py[i] = page_y(*c, y[i]) + p.origin_y;
+    }
+    // The triangle is solid whatever pattern is selected.
+    const ColourState saved = c->colour;
+    select_pattern(*c, 16);
+    fill_triangle(*c, px, py, c->out.current_colour);
+    c->colour = saved;
+}
+
+}  // namespace kal

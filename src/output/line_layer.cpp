@@ -1,0 +1,264 @@
+#include "output/line_layer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/context.h"
+#include "output/clip.h"
+#include "output/primitives.h"
+#include "output/thick_lines.h"
+
+namespace kal {
+namespace {
+
+bool styled(const LineState& l) { return l.dash_count > 0 || l.offset != 0.0; }
+
+void transform(const LineState& l, double& x, double& y) {
+    if (!l.transform) return;
+    const double tx = l.a * x + l.b * y + l.c;
+    const double ty = l.d * x + l.e * y + l.g;
+    x = tx;
+    y = ty;
+}
+
+// The pending polyline itself (points after the page transform).
+void start_polyline(Context& ctx, double x, double y) {
+    line_flush(ctx);
+    LineState& l = ctx.line;
+    transform(l, x, y);
+    l.px[0] = x;
+    l.py[0] = y;
+    l.count = 1;
+}
+
+void append_point(Context& ctx, double x, double y) {
+    LineState& l = ctx.line;
+    transform(l, x, y);
+    if (l.count == 0) {  // after a flush the line goes on from its last point
+        l.px[0] = l.last_x;
+        l.py[0] = l.last_y;
+        l.count = 1;
+    }
+    if (x == l.px[l.count - 1] && y == l.py[l.count - 1]) return;  // no length, no segment
+    l.px[l.count] = x;
+    l.py[l.count] = y;
+    if (++l.count == LineState::CAPACITY) {
+        line_flush(ctx);
+        l.px[0] = x;
+        l.py[0] = y;
+        l.count = 1;
+    }
+}
+
+// Advances the dash phase by a distance without drawing.
+void skip_phase(LineState& l, double distance) {
+    double period = 0;
+    for (int i = 0; i < l.dash_count; ++i) period += l.dash[i];
+    if (l.dash_count % 2) period *= 2;  // pen states repeat after two rounds
+    if (period > 0 && distance > period) distance = std::fmod(distance, period);
+    while (distance >= l.dash_left) {
+        distance -= l.dash_left;
+        l.dash_index = (l.dash_index + 1) % l.dash_count;
+        l.dash_pen_down = !l.dash_pen_down;
+        l.dash_left = l.dash[l.dash_index];
+    }
+    l.dash_left -= distance;
+}
+
+// The parameter range [t0, t1] of the segment that can be visible: inside
+// the clipping window widened by the longest dash. Dashes are only cut there.
+void visible_range(const Context& ctx, double px, double py, double qx, double qy, double& t0,
+                   double& t1) {
+    const LineState& l = ctx.line;
+    double margin = 1;
+    for (int i = 0; i < l.dash_count; ++i) margin = std::max(margin, l.dash[i]);
+    const int* w = ctx.out.clip;
+    double lo[2] = {std::max<double>(w[0], -ctx.page.width) - margin,
+                    std::max<double>(w[1], -ctx.page.height) - margin};
+    double hi[2] = {std::min<double>(w[2], 2.0 * ctx.page.width) + margin,
+                    std::min<double>(w[3], 2.0 * ctx.page.height) + margin};
+    if (l.transform) {
+        // The window seen from the untransformed line: its corners mapped
+        // back through the inverse transformation.
+        const double det = l.a * l.e - l.b * l.d;
+        if (!(std::fabs(det) > 1e-12) || !std::isfinite(det)) {
+            t0 = t1 = 1;  // everything lands on one line or point: nothing to cut
+            return;
+        }
+        double nlo[2] = {INFINITY, INFINITY}, nhi[2] = {-INFINITY, -INFINITY};
+        for (double cx : {lo[0], hi[0]})
+            for (double cy : {lo[1], hi[1]}) {
+                const double rx = cx - l.c, ry = cy - l.g;
+                const double ux = (l.e * rx - l.b * ry) / det, uy = (-l.d * rx + l.a * ry) / det;
+                nlo[0] = std::min(nlo[0], ux);
+                nhi[0] = std::max(nhi[0], ux);
+                nlo[1] = std::min(nlo[1], uy);
+                nhi[1] = std::max(nhi[1], uy);
+            }
+        for (int k = 0; k < 2; ++k) {
+            lo[k] = nlo[k];
+            hi[k] = nhi[k];
+        }
+    }
+    const double p[2] = {px, py}, d[2] = {qx - px, qy - py};
+    t0 = 0;
+    t1 = 1;
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0) {
+            if (p[k] < lo[k] || p[k] > hi[k]) t0 = t1 = 1;
+            continue;
+        }
+        double a = (lo[k] - p[k]) / d[k], b = (hi[k] - p[k]) / d[k];
+        if (a > b) std::swap(a, b);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, b);
+    }
+    if (t0 > t1) t0 = t1 = 1;
+}
+
+// Draws or skips the way from the current point to q, cutting dashes.
+void dashed_segment(Context& ctx, double qx, double qy) {
+    LineState& l = ctx.line;
+    double px = l.cur_x, py = l.cur_y;
+    if (l.offset != 0.0) {
+        const double dx = qx - px;
+        const double t = std::fabs(dx) < 1e-6 ? (py > qy ? M_PI / 2 : -M_PI / 2)
+                                              : std::atan2(py - qy, dx);
+        const double ox = -l.offset * std::sin(t), oy = -l.offset * std::cos(t);
+        px += ox;
+        py += oy;
+        qx += ox;
+        qy += oy;
+        if (l.offset_move_pending) {
+            start_polyline(ctx, px, py);
+            l.offset_move_pending = false;
+        }
+    }
+    double len = std::hypot(qx - px, qy - py);
+    if (l.dash_count == 0 || !(len > 0.0) || !std::isfinite(len)) {
+        append_point(ctx, qx, qy);
+        return;
+    }
+    const double ux = (qx - px) / len, uy = (qy - py) / len;
+    // Stretches far outside the window only advance the phase: a dash
+    // pattern never turns one long segment into millions of pieces.
+    double t0, t1;
+    visible_range(ctx, px, py, qx, qy, t0, t1);
+    const double total = len;
+    if (t0 > 0) {
+        skip_phase(l, t0 * total);
+        px += ux * t0 * total;
+        py += uy * t0 * total;
+        start_polyline(ctx, px, py);
+        len = (1 - t0) * total;
+    }
+    const double tail = (1 - t1) * total;
+    len -= tail;
+    double x = px, y = py;
+    while (len >= l.dash_left) {
+        x += ux * l.dash_left;
+        y += uy * l.dash_left;
+        if (l.dash_pen_down) {
+            append_point(ctx, x, y);
+        } else {
+            start_polyline(ctx, x, y);
+        }
+        len -= l.dash_left;
+        l.dash_index = (l.dash_index + 1) % l.dash_count;
+        l.dash_pen_down = !l.dash_pen_down;
+        l.dash_left = l.dash[l.dash_index];
+    }
+    x += ux * len;
+    y += uy * len;
+    if (l.dash_pen_down) {
+        append_point(ctx, x, y);
+    } else {
+        start_polyline(ctx, x, y);
+    }
+    l.dash_left -= len;
+    if (tail > 0) {
+        skip_phase(l, tail);
+        start_polyline(ctx, qx, qy);
+    }
+}
+
+}  // namespace
+
+void emit_segment(Context& ctx, double x1, double y1, double x2, double y2) {
+    if (!clip_segment(ctx, x1, y1, x2, y2)) return;
+    const OutputState& o = ctx.out;
+    if (!o.pen_valid || x1 != o.pen_x || y1 != o.pen_y) move_draw(ctx, x1, y1, 3);
+    move_draw(ctx, x2, y2, 2);
+}
+
+void line_move(Context& ctx, double x, double y) {
+    LineState& l = ctx.line;
+    if (styled(l)) {
+        line_flush(ctx);
+        l.cur_x = x;
+        l.cur_y = y;
+        if (l.offset != 0.0) {
+            l.offset_move_pending = true;
+            return;
+        }
+    }
+    start_polyline(ctx, x, y);
+}
+
+void line_draw(Context& ctx, double x, double y) {
+    LineState& l = ctx.line;
+    if (styled(l)) {
+        dashed_segment(ctx, x, y);
+        l.cur_x = x;
+        l.cur_y = y;
+        return;
+    }
+    append_point(ctx, x, y);
+}
+
+void line_flush(Context& ctx) {
+    LineState& l = ctx.line;
+    if (l.flushing || l.count == 0) return;
+    l.flushing = true;
+    const int n = l.count;
+    l.last_x = l.px[n - 1];
+    l.last_y = l.py[n - 1];
+    for (int i = 1; i < n; ++i) emit_segment(ctx, l.px[i - 1], l.py[i - 1], l.px[i], l.py[i]);
+    if (l.width > 1 && n > 1) draw_thick_outline(ctx, l.px, l.py, n);
+    l.count = 0;
+    l.flushing = false;
+}
+
+void set_dash_pattern(Context& ctx, const double* lengths, int n) {
+    line_flush(ctx);
+    LineState& l = ctx.line;
+    l.dash_count = 0;
+    if (n > 1) {
+        for (int i = 0; i < n && i < LineState::MAX_DASH; ++i) l.dash[i] = lengths[i];
+        l.dash_count = n < LineState::MAX_DASH ? n : LineState::MAX_DASH;
+    }
+    l.dash_index = 0;
+    l.dash_pen_down = true;
+    l.dash_left = l.dash_count ? l.dash[0] : 0.0;
+}
+
+void reset_lines(Context& ctx) {
+    LineState& l = ctx.line;
+    l.count = 0;
+    l.flushing = false;
+    l.dash_count = 0;
+    l.dash_index = 0;
+    l.dash_pen_down = true;
+    l.dash_left = 0;
+    l.offset = 0;
+    l.offset_move_pending = false;
+    l.transform = false;
+    l.width = 1;
+    l.join = 0;
+    l.cap = 0;
+    l.miter = 10.0;
+    l.circle_clip = false;
+    l.last_x = l.last_y = 0;
+}
+
+}  // namespace kal

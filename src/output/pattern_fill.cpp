@@ -1,0 +1,219 @@
+// Filled polygons: natively where the device can, otherwise drawn as
+// pattern lines by the scan-line filler.
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "core/context.h"
+#include "output/driver.h"
+#include "output/line_layer.h"
+#include "output/pattern_fill.h"
+#include "output/primitives.h"
+
+namespace kal {
+namespace {
+
+constexpr int MAX_CROSSINGS = 100;
+
+struct Span {
+    double y, xa, xb;
+};
+
+// Line styles the pattern types draw with (the lintyp patterns 4, 5, 6).
+void pattern_line_style(Context& ctx, int type) {
+    static const double DOTTED_CHAIN[] = {1, 15, 15, 15};  // 4
+    static const double MEDIUM_DASH[] = {20, 15};          // 5
+    static const double LONG_DOT[] = {1, 20};              // 6
+    const double u = ctx.page.units;
+    const double* lengths = nullptr;
+    int n = 0;
+    if (type == 5) lengths = LONG_DOT, n = 2;
+    if (type == 6) lengths = MEDIUM_DASH, n = 2;
+    if (type == 7) lengths = DOTTED_CHAIN, n = 4;
+    double scaled[4];
+    for (int i = 0; i < n; ++i) scaled[i] = std::max(1.0, std::floor(lengths[i] / u + 0.5));
+    set_dash_pattern(ctx, scaled, n);
+}
+
+void rotate(double& x, double& y, double c, double s) {
+    const double rx = x * c - y * s, ry = x * s + y * c;
+    x = rx;
+    y = ry;
+}
+
+}  // namespace
+
+bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
+               std::vector<std::vector<double>>& rows, std::vector<double>& row_y,
+               double limit_lo, double limit_hi) {
+    double ymin = y[0], ymax = y[0];
+    for (int i = 1; i < n; ++i) {
+        ymin = std::min(ymin, y[i]);
+        ymax = std::max(ymax, y[i]);
+    }
+    // Scan lines only where something can be visible.
+    ymin = std::max(ymin, limit_lo);
+    ymax = std::min(ymax, limit_hi);
+    if (ymin > ymax) return true;
+    if (!(d > 0.0) || !std::isfinite(ymin) || !std::isfinite(ymax)) return false;
+    if ((ymax - ymin) / d > 1e6) return false;  // a pattern finer than any device shows
+    std::vector<double> xs;
+    for (double ys = std::trunc(ymin / d - 0.5) * d; ys <= ymax + d / 2; ys += d) {
+        xs.clear();
+        for (int i = 0; i < n; ++i) {
+            const int j = (i + 1) % n;
+            const bool a = y[i] <= ys, b = y[j] <= ys;
+            if (a == b) continue;
+            xs.push_back(x[i] + (x[j] - x[i]) * (ys - y[i]) / (y[j] - y[i]));
+        }
+        if (static_cast<int>(xs.size()) > MAX_CROSSINGS) {
+            warn_int(ctx, 26, static_cast<long long>(xs.size()));
+            return false;
+        }
+        std::sort(xs.begin(), xs.end());
+        // Equal neighbours cancel (a vertex touching the scan line).
+        for (bool removed = true; removed;) {
+            removed = false;
+            for (size_t k = 0; k + 1 < xs.size(); ++k) {
+                if (xs[k] == xs[k + 1]) {
+                    xs.erase(xs.begin() + k, xs.begin() + k + 2);
+                    removed = true;
+                    break;
+                }
+            }
+        }
+        if (xs.size() >= 2) {
+            rows.push_back(xs);
+            row_y.push_back(ys);
+        }
+    }
+    return true;
+}
+
+// Draws the spans in passes: span 1 of every row, then span 2, 3, 4 with
+// alternating direction, then all further spans.
+std::vector<Span> order_spans(const std::vector<std::vector<double>>& rows,
+                              const std::vector<double>& row_y) {
+    std::vector<Span> out;
+    size_t most = 0;
+    for (const auto& r : rows) most = std::max(most, r.size() / 2);
+    for (size_t pass = 0; pass < std::min<size_t>(most, 4); ++pass) {
+        bool forward = true;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].size() / 2 <= pass) continue;
+            const double a = rows[i][2 * pass], b = rows[i][2 * pass + 1];
+            out.push_back(forward ? Span{row_y[i], a, b} : Span{row_y[i], b, a});
+            forward = !forward;
+        }
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        for (size_t k = 4; k < rows[i].size() / 2; ++k)
+            out.push_back({row_y[i], rows[i][2 * k], rows[i][2 * k + 1]});
+    return out;
+}
+
+void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
+    const ColourState& c = ctx.colour;
+    std::vector<double> px, py;
+    try {
+        px.assign(x, x + n);
+        py.assign(y, y + n);
+        px.reserve(n + 130);
+    } catch (const std::bad_alloc&) {
+        warn(ctx, 53);
+        return;
+    }
+    LineState saved = ctx.line;
+    pattern_line_style(ctx, c.pattern_type);
+    const double d = c.hatch_spacing;
+    const int group = c.pattern_type == 2 ? 2 : c.pattern_type == 3 ? 3 : c.pattern_type == 4 ? 8 : 1;
+    const int gap = (c.pattern_type == 2 || c.pattern_type == 3) ? c.pattern_density
+                    : c.pattern_type == 4                         ? 5 * c.pattern_density + 4
+                                                                  : 0;
+    double angles[2] = {double(c.pattern_angle), 0};
+    int passes = 1;
+    if (c.pattern_cross) {
+        angles[1] = c.pattern_angle < 90 ? c.pattern_angle + 90.0 : 180.0 - c.pattern_angle;
+        passes = 2;
+    }
+    for (int pass = 0; pass < passes; ++pass) {
+        const double a = angles[pass] * M_PI / 180.0;
+        const double ca = std::cos(a), sa = std::sin(a);
+        std::vector<double> rx(px), ry(py);
+        if (a != 0.0)
+            for (int i = 0; i < n; ++i) rotate(rx[i], ry[i], ca, sa);
+        // The visible area (window within the page) in the rotated frame.
+        const PageState& pg = ctx.page;
+        const int* w = ctx.out.clip;
+        const double vx[2] = {std::max<double>(w[0], 0) - pg.origin_x, std::min<double>(w[2], pg.width) - pg.origin_x};
+        const double vy[2] = {std::max<double>(w[1], 0) - pg.origin_y, std::min<double>(w[3], pg.height) - pg.origin_y};
+        double lo = INFINITY, hi = -INFINITY;
+        for (double cx : vx)
+            for (double cy : vy) {
+                double tx = cx, ty = cy;
+                rotate(tx, ty, ca, sa);
+                lo = std::min(lo, ty - d);
+                hi = std::max(hi, ty + d);
+            }
+        std::vector<std::vector<double>> rows;
+        std::vector<double> row_y;
+        if (!scan_fill(ctx, rx.data(), ry.data(), n, d, rows, row_y, lo, hi)) continue;
+        bool drawing = true;
+        int counter = 0;
+        double previous_y = NAN;
+        for (const Span& s : order_spans(rows, row_y)) {
+            if (group > 1) {
+                if (s.y != previous_y) ++counter;
+                previous_y = s.y;
+                if (!drawing) {
+                    if (counter >= gap) {
+                        counter = 0;
+                        drawing = true;
+                    }
+                    continue;
+                }
+            }
+            double x1 = s.xa, y1 = s.y, x2 = s.xb, y2 = s.y;
+            if (a != 0.0) {
+                rotate(x1, y1, ca, -sa);
+                rotate(x2, y2, ca, -sa);
+            }
+            line_move(ctx, x1 + ctx.page.origin_x, y1 + ctx.page.origin_y);
+            line_draw(ctx, x2 + ctx.page.origin_x, y2 + ctx.page.origin_y);
+            if (group > 1 && counter >= group) {
+                counter = 0;
+                drawing = false;
+            }
+        }
+    }
+    line_flush(ctx);
+    // The caller's line style is back, with its phase.
+    LineState& l = ctx.line;
+    l.dash_count = saved.dash_count;
+    std::copy(saved.dash, saved.dash + LineState::MAX_DASH, l.dash);
+    l.dash_index = saved.dash_index;
+    l.dash_pen_down = saved.dash_pen_down;
+    l.dash_left = saved.dash_left;
+}
+
+void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    if (n < 1 || !ctx.out.driver) return;
+    const PageState& p = ctx.page;
+    bool inside = solid_pattern(ctx.colour);
+    std::vector<double> ax(x, x + n), ay(y, y + n);
+    for (int i = 0; i < n; ++i) {
+        ax[i] += p.origin_x;
+        ay[i] += p.origin_y;
+        const int* w = ctx.out.clip;
+        inside = inside && ax[i] >= w[0] && ax[i] <= w[2] && ay[i] >= w[1] && ay[i] <= w[3];
+    }
+    if (inside) {
+        line_flush(ctx);
+        ctx.out.pen_valid = false;
+        if (ctx.out.driver->fill_polygon(ctx, n, ax.data(), ay.data())) return;
+    }
+    pattern_fill(ctx, n, x, y);
+}
+
+}  // namespace kal

@@ -1,0 +1,158 @@
+// Saving the raster as an image file (rtiff, rpng, rppm, rbmp, rgif,
+// rimage), as a PNG in memory (rbfpng), and drawing raster and TIFF files
+// into it (wimage, wtiff).
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "api/routines.h"
+#include "colour3d/colour.h"
+#include "core/context.h"
+#include "core/devices.h"
+#include "core/files.h"
+#include "core/threads.h"
+#include "output/primitives.h"
+#include "output/raster/image_readers.h"
+#include "output/raster/pixel_access.h"
+#include "output/raster/raster.h"
+#include "output/raster/raster_output.h"
+
+namespace kal {
+namespace {
+
+// The raster of a screen or raster device, or nullptr after warning 40.
+Raster* device_raster(Context& ctx) {
+    const Family f = family(ctx.page.device);
+    if ((f != Family::Screen && f != Family::Image) || !ctx.out.raster) {
+        warn(ctx, 40);
+        return nullptr;
+    }
+    return ctx.out.raster.get();
+}
+
+void save(const char* routine, FileKind kind, const char* name) {
+    Context* c = level_check(1, 3, routine);
+    if (!c) return;
+    const Raster* r = device_raster(*c);
+    if (!r) return;
+    FILE* fp;
+    {
+        GlobalLock lock;
+        const std::string path = apply_file_mode(name, c->page.file_mode);
+        fp = std::fopen(path.c_str(), "wb");
+    }
+    if (!fp) {
+        warn(*c, 36);
+        return;
+    }
+    FileSink sink(fp);
+    int result = write_image(sink, kind, file_region(*c, *r), write_options(*c));
+    if (std::fclose(fp) != 0 && result == WRITE_OK) result = WRITE_IO;
+    report_write(*c, result);
+}
+
+// Reads a file for wimage and wtiff; false after warning 36 or 51.
+bool load(Context& ctx, const char* name, std::vector<uint8_t>& bytes) {
+    const int result = read_file(name, bytes);
+    if (result != 0) warn(ctx, result);
+    return result == 0;
+}
+
+}  // namespace
+
+void rtiff(const char* file) { save("rtiff", FileKind::Tiff, file); }
+void rpng(const char* file) { save("rpng", FileKind::Png, file); }
+void rppm(const char* file) { save("rppm", FileKind::Ppm, file); }
+void rbmp(const char* file) { save("rbmp", FileKind::Bmp, file); }
+void rgif(const char* file) { save("rgif", FileKind::Gif, file); }
+void rimage(const char* file) { save("rimage", FileKind::Imag, file); }
+
+// A PNG of the raster in the caller's buffer. Size 0 (or no buffer) asks
+// for the length the PNG needs.
+int rbfpng(char* buffer, int size) {
+    Context* c = level_check(1, 3, "rbfpng");
+    if (!c) return 0;
+    if (size < 0) {
+        warn_int(*c, 2, size);
+        return 0;
+    }
+    const Raster* r = device_raster(*c);
+    if (!r) return 0;
+    const bool counting = size == 0 || !buffer;
+    BufferSink sink(counting ? nullptr : reinterpret_cast<uint8_t*>(buffer), size_t(size));
+    const int result = write_png(sink, file_region(*c, *r), write_options(*c));
+    if (result == WRITE_IO) {
+        custom_warning(*c, 101, "Buffer too small for PNG file");
+        return 0;
+    }
+    if (!report_write(*c, result)) return 0;
+    return sink.size() > 0x7FFFFFFF ? 0 : static_cast<int>(sink.size());
+}
+
+// A raster file drawn from the upper left corner: the part that overlaps
+// the raster, row by row.
+void wimage(const char* file) {
+    Context* c = level_check(1, 3, "wimage");
+    if (!c) return;
+    Raster* r = device_raster(*c);
+    if (!r) return;
+    std::vector<uint8_t> bytes;
+    if (!load(*c, file, bytes)) return;
+    FileImage img;
+    if (!read_imag(bytes, img)) {
+        warn(*c, 56);
+        return;
+    }
+    const int w = std::min(img.width(), r->width()), h = std::min(img.height(), r->height());
+    std::vector<uint8_t> row(size_t(w) * img.bytes_per_pixel());
+    for (int y = 0; y < h; ++y) {
+        img.row(y, 0, w, row.data());
+        write_pixel_block(*r, row.data(), 0, y, w, 1, img.bytes_per_pixel());
+    }
+}
+
+// A TIFF file drawn at the tiforg position: the tifwin window of the file
+// (or all of it), cut to the raster. A palette file replaces the colour
+// table by its colour map.
+void wtiff(const char* file) {
+    Context* c = level_check(1, 3, "wtiff");
+    if (!c) return;
+    Raster* r = device_raster(*c);
+    if (!r) return;
+    std::vector<uint8_t> bytes;
+    if (!load(*c, file, bytes)) return;
+    FileImage img;
+    if (!read_tiff(bytes, img)) {
+        warn(*c, 56);
+        return;
+    }
+    const ImageState& s = c->image;
+    long long x0 = 0, y0 = 0, w = img.width(), h = img.height();
+    if (s.tiff_win_set) {
+        x0 = s.tiff_win_x;
+        y0 = s.tiff_win_y;
+        w = std::min<long long>(s.tiff_win_w, img.width() - x0);
+        h = std::min<long long>(s.tiff_win_h, img.height() - y0);
+    }
+    w = std::min<long long>(w, static_cast<long long>(r->width()) - s.tiff_org_x);
+    h = std::min<long long>(h, static_cast<long long>(r->height()) - s.tiff_org_y);
+
+    if (img.has_palette()) {
+        for (int i = 0; i < 256; ++i)
+            c->colour.table[i] = pack_entry(img.palette()[i][0], img.palette()[i][1], img.palette()[i][2]);
+        push_colour_table(*c);
+        r->load_palette(c->colour.table, 256);
+    }
+    if (w <= 0 || h <= 0) return;
+    const bool started = !c->image.active && begin_image_mode(*c);
+    std::vector<uint8_t> row(size_t(w) * img.bytes_per_pixel());
+    for (long long y = 0; y < h; ++y) {
+        img.row(int(y0 + y), int(x0), int(w), row.data());
+        write_pixel_block(*r, row.data(), s.tiff_org_x, int(s.tiff_org_y + y), int(w), 1,
+                          img.bytes_per_pixel());
+    }
+    if (started) end_image_mode(*c);
+}
+
+}  // namespace kal

@@ -1,0 +1,39 @@
+// Settings of the raster images and the pixel routines (context record).
+#pragma once
+
+namespace kal {
+
+struct Context;
+
+struct ImageState {
+    // Chosen before kalini and kept by it.
+    int format = 0;                // imgfmt: 0 IND, 1 RGB, 2 BIL
+    bool gif_transparent = false;  // gifmod
+    int tiff_resolution = 100;     // tifmod: pixels per unit
+    int tiff_unit = 2;             // 2 INCH, 3 CM
+
+    // Reset by kalini.
+    int pixel_mode = 0;            // imgmod: pixel values as 0 indices, 1 RGB
+    bool box_set = false;          // imgbox: embedded image rectangle, plot units
+    int box_x = 0, box_y = 0, box_w = 0, box_h = 0;
+    bool size_set = false;         // imgsiz: raster size of imgini on vector pages
+    int size_w = 0, size_h = 0;
+    bool clip_set = false;         // imgclp: window of the raster in image files
+    int clip_x = 0, clip_y = 0, clip_w = 0, clip_h = 0;
+    int tiff_org_x = 0, tiff_org_y = 0;  // tiforg
+    bool tiff_win_set = false;     // tifwin: window of the file wtiff reads
+    int tiff_win_x = 0, tiff_win_y = 0, tiff_win_w = 0, tiff_win_h = 0;
+
+    // Image mode (imgini ... imgfin).
+    bool active = false;
+    bool own_raster = false;       // imgini made the raster (vector pages)
+};
+
+// What kalini and reset ALL restore (not the image mode itself).
+void reset_image_settings(Context& ctx);
+// reset "IMGC".
+void reset_image_clip(Context& ctx);
+// kalfin: ends image mode and frees the raster.
+void release_raster(Context& ctx);
+
+}  // namespace kal

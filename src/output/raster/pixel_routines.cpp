@@ -1,0 +1,342 @@
+// The image settings and the pixel routines: imgini ... imgfin, single
+// pixels, rows and blocks.
+#include <algorithm>
+#include <cstring>
+
+#include "api/routines.h"
+#include "colour3d/colour.h"
+#include "core/context.h"
+#include "core/devices.h"
+#include "core/threads.h"
+#include "output/driver.h"
+#include "output/line_layer.h"
+#include "output/raster/pixel_access.h"
+#include "output/raster/raster.h"
+#include "output/raster/raster_output.h"
+
+namespace kal {
+namespace {
+
+// The smallest of the values that break "x, y >= 0 and w, h >= 1".
+bool bad_window(Context& ctx, int x, int y, int w, int h) {
+    if (x >= 0 && y >= 0 && w >= 1 && h >= 1) return false;
+    int bad = x < 0 ? x : y < 0 ? y : w < 1 ? w : h;
+    warn_int(ctx, 2, bad);
+    return true;
+}
+
+// imgclp and tifwin: the window must also lie inside the output size, which
+// is known from kalini on.
+bool bad_output_window(Context& ctx, int x, int y, int w, int h) {
+    if (bad_window(ctx, x, y, w, h)) return true;
+    const PageState& p = ctx.page;
+    if (ctx.frame.level >= 1) {
+        if (static_cast<long long>(x) + w > p.win_w) {
+            warn_int(ctx, 2, w);
+            return true;
+        }
+        if (static_cast<long long>(y) + h > p.win_h) {
+            warn_int(ctx, 2, h);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The raster of image mode, or nullptr after warning 55.
+Raster* image_raster(Context& ctx) {
+    if (!ctx.image.active || !ctx.out.raster) {
+        warn(ctx, 55);
+        return nullptr;
+    }
+    return ctx.out.raster.get();
+}
+
+int bytes_per_pixel(const Context& ctx) { return ctx.image.pixel_mode == 1 ? 3 : 1; }
+
+// The rows j and columns i of an nw x nh block at (x, y) that lie on the
+// raster: j0 <= j < j1, i0 <= i < i1.
+struct BlockRange {
+    long long j0, j1, i0, i1;
+    bool empty() const { return j0 >= j1 || i0 >= i1; }
+};
+
+BlockRange block_range(const Raster& r, int x, int y, int nw, int nh) {
+    return {std::max(0LL, -static_cast<long long>(y)),
+            std::min<long long>(nh, static_cast<long long>(r.height()) - y),
+            std::max(0LL, -static_cast<long long>(x)),
+            std::min<long long>(nw, static_cast<long long>(r.width()) - x)};
+}
+
+}  // namespace
+
+void reset_image_settings(Context& ctx) {
+    ImageState& s = ctx.image;
+    s.pixel_mode = 0;
+    s.box_set = false;
+    s.size_set = false;
+    s.clip_set = false;
+    s.tiff_org_x = 0;
+    s.tiff_org_y = 0;
+    s.tiff_win_set = false;
+}
+
+void reset_image_clip(Context& ctx) { ctx.image.clip_set = false; }
+
+void release_raster(Context& ctx) {
+    ctx.out.raster.reset();
+    ctx.image.active = false;
+    ctx.image.own_raster = false;
+}
+
+int pixel_buffer_bytes() {
+    const Context* ctx = fetch_record();
+    return ctx ? bytes_per_pixel(*ctx) : 1;
+}
+
+void write_pixel_block(Raster& r, const uint8_t* buf, int x, int y, int nw, int nh, int bpp) {
+    const BlockRange b = block_range(r, x, y, nw, nh);
+    if (b.empty() || !buf) return;
+    const size_t n = static_cast<size_t>(b.i1 - b.i0);
+    for (long long j = b.j0; j < b.j1; ++j) {
+        const uint8_t* src = buf + (static_cast<size_t>(j) * size_t(nw) + size_t(b.i0)) * bpp;
+        const int row = static_cast<int>(y + j), col = static_cast<int>(x + b.i0);
+        if (bpp == r.bytes_per_pixel()) {
+            std::memcpy(r.row(row) + size_t(col) * bpp, src, n * bpp);
+        } else if (bpp == 1) {
+            for (size_t i = 0; i < n; ++i) r.put_index(col + int(i), row, src[i]);
+        } else {
+            for (size_t i = 0; i < n; ++i, src += 3) r.put_rgb(col + int(i), row, src[0], src[1], src[2]);
+        }
+    }
+}
+
+void read_pixel_block(const Raster& r, uint8_t* buf, int x, int y, int nw, int nh, int bpp) {
+    const BlockRange b = block_range(r, x, y, nw, nh);
+    if (b.empty() || !buf) return;
+    const size_t n = static_cast<size_t>(b.i1 - b.i0);
+    for (long long j = b.j0; j < b.j1; ++j) {
+        uint8_t* dst = buf + (static_cast<size_t>(j) * size_t(nw) + size_t(b.i0)) * bpp;
+        const int row = static_cast<int>(y + j), col = static_cast<int>(x + b.i0);
+        if (bpp == r.bytes_per_pixel()) {
+            std::memcpy(dst, r.row(row) + size_t(col) * bpp, n * bpp);
+        } else if (bpp == 1) {
+            for (size_t i = 0; i < n; ++i) dst[i] = static_cast<uint8_t>(r.pixel_index(col + int(i), row));
+        } else {
+            r.rgb_row(col, row, static_cast<int>(n), dst);
+        }
+    }
+}
+
+bool begin_image_mode(Context& ctx) {
+    ImageState& s = ctx.image;
+    if (s.active) {
+        warn(ctx, 54);
+        return false;
+    }
+    switch (family(ctx.page.device)) {
+        case Family::Screen: case Family::Image:
+            if (!ctx.out.raster) {
+                warn(ctx, 40);
+                return false;
+            }
+            break;
+        case Family::PostScript: case Family::Pdf: {
+            const int w = s.size_set ? s.size_w : ctx.page.win_w;
+            const int h = s.size_set ? s.size_h : ctx.page.win_h;
+            std::unique_ptr<Raster> r = new_raster(ctx, w, h, true);
+            if (!r) {
+                warn(ctx, 53);
+                return false;
+            }
+            ctx.out.raster = std::move(r);
+            s.own_raster = true;
+            break;
+        }
+        default:
+            warn(ctx, 40);
+            return false;
+    }
+    s.active = true;
+    return true;
+}
+
+void end_image_mode(Context& ctx) {
+    ImageState& s = ctx.image;
+    if (s.own_raster && ctx.out.raster) {
+        const PageState& p = ctx.page;
+        line_flush(ctx);
+        if (ctx.out.driver) {
+            if (s.box_set)
+                ctx.out.driver->image(ctx, *ctx.out.raster, s.box_x, s.box_y, s.box_w, s.box_h);
+            else
+                ctx.out.driver->image(ctx, *ctx.out.raster, 0, 0, p.width + 1.0, p.height + 1.0);
+        }
+        ctx.out.raster.reset();
+        s.own_raster = false;
+    }
+    s.active = false;
+}
+
+// ---- settings ----
+
+void imgfmt(const char* format) {
+    Context* c = level_check(0, 3, "imgfmt");
+    if (!c) return;
+    const int i = keyword(*c, "IND +RGB +BIL ", format);
+    if (i) c->image.format = i - 1;
+}
+
+void imgmod(const char* mode) {
+    Context& c = setter_check("imgmod");
+    const int i = keyword(c, "IND +RGB ", mode);
+    if (i) c.image.pixel_mode = i - 1;
+}
+
+void imgbox(int nx, int ny, int nw, int nh) {
+    Context& c = setter_check("imgbox");
+    if (bad_window(c, nx, ny, nw, nh)) return;
+    ImageState& s = c.image;
+    s.box_set = true;
+    s.box_x = nx;
+    // With page origin BOTT the box is given by its lower left corner.
+    s.box_y = c.page.page_origin == 1 ? clamp_int(double(c.page.height) - ny - nh) : ny;
+    s.box_w = nw;
+    s.box_h = nh;
+}
+
+void imgsiz(int nw, int nh) {
+    Context& c = setter_check("imgsiz");
+    if (nw < 1 || nh < 1) {
+        warn_int(c, 2, nw < 1 ? nw : nh);
+        return;
+    }
+    c.image.size_set = true;
+    c.image.size_w = nw;
+    c.image.size_h = nh;
+}
+
+void imgclp(int nx, int ny, int nw, int nh) {
+    Context& c = setter_check("imgclp");
+    if (bad_output_window(c, nx, ny, nw, nh)) return;
+    ImageState& s = c.image;
+    s.clip_set = true;
+    s.clip_x = nx;
+    s.clip_y = ny;
+    s.clip_w = nw;
+    s.clip_h = nh;
+}
+
+void gifmod(const char* mode, const char* key) {
+    Context* c = level_check(0, 0, "gifmod");
+    if (!c) return;
+    const int m = keyword(*c, "OFF +ON  ", mode);
+    if (!m) return;
+    if (!keyword(*c, "TRAN", key)) return;
+    c->image.gif_transparent = m == 2;
+}
+
+void tifmod(int n, const char* unit, const char* key) {
+    Context* c = level_check(0, 3, "tifmod");
+    if (!c) return;
+    if (n < 1) {
+        warn_int(*c, 2, n);
+        return;
+    }
+    const int u = keyword(*c, "INCH+CM  ", unit);
+    if (!u) return;
+    if (!keyword(*c, "RESO", key)) return;
+    c->image.tiff_resolution = n;
+    c->image.tiff_unit = u == 1 ? 2 : 3;
+}
+
+void tiforg(int nx, int ny) {
+    Context& c = setter_check("tiforg");
+    if (nx < 0 || ny < 0) {
+        warn_int(c, 2, nx < 0 ? nx : ny);
+        return;
+    }
+    c.image.tiff_org_x = nx;
+    c.image.tiff_org_y = ny;
+}
+
+void tifwin(int nx, int ny, int nw, int nh) {
+    Context& c = setter_check("tifwin");
+    if (bad_output_window(c, nx, ny, nw, nh)) return;
+    ImageState& s = c.image;
+    s.tiff_win_set = true;
+    s.tiff_win_x = nx;
+    s.tiff_win_y = ny;
+    s.tiff_win_w = nw;
+    s.tiff_win_h = nh;
+}
+
+// ---- image mode and pixels ----
+
+void imgini() {
+    Context* c = level_check(1, 3, "imgini");
+    if (c) begin_image_mode(*c);
+}
+
+void imgfin() {
+    Context* c = level_check(1, 3, "imgfin");
+    if (!c) return;
+    if (!c->image.active) {
+        warn(*c, 55);
+        return;
+    }
+    end_image_mode(*c);
+}
+
+void wpixel(int ix, int iy, int colour) {
+    Context* c = level_check(1, 3, "wpixel");
+    if (!c) return;
+    Raster* r = image_raster(*c);
+    if (!r || !r->inside(ix, iy)) return;
+    if (colour == -1) colour = c->out.current_colour;
+    const uint32_t v = static_cast<uint32_t>(colour);
+    if (c->image.pixel_mode == 1 || is_direct(colour))
+        r->put_rgb(ix, iy, v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+    else
+        r->put_index(ix, iy, static_cast<int>(v % 256u));
+}
+
+int rpixel(int ix, int iy) {
+    Context* c = level_check(1, 3, "rpixel");
+    if (!c) return -1;
+    const Raster* r = image_raster(*c);
+    if (!r) return -1;
+    if (!r->inside(ix, iy)) {
+        warn(*c, 58);
+        return -1;
+    }
+    if (c->image.pixel_mode == 0) return r->pixel_index(ix, iy);
+    const Raster::Colour p = r->pixel_rgb(ix, iy);
+    return direct_colour(p.r, p.g, p.b);
+}
+
+void wpixls(const unsigned char* pixels, int ix, int iy, int nw, int nh) {
+    Context* c = level_check(1, 3, "wpixls");
+    if (!c) return;
+    if (Raster* r = image_raster(*c)) write_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(*c));
+}
+
+void rpixls(unsigned char* pixels, int ix, int iy, int nw, int nh) {
+    Context* c = level_check(1, 3, "rpixls");
+    if (!c) return;
+    if (const Raster* r = image_raster(*c)) read_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(*c));
+}
+
+void wpxrow(const unsigned char* pixels, int ix, int iy, int n) {
+    Context* c = level_check(1, 3, "wpxrow");
+    if (!c) return;
+    if (Raster* r = image_raster(*c)) write_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(*c));
+}
+
+void rpxrow(unsigned char* pixels, int ix, int iy, int n) {
+    Context* c = level_check(1, 3, "rpxrow");
+    if (!c) return;
+    if (const Raster* r = image_raster(*c)) read_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(*c));
+}
+
+}  // namespace kal

@@ -1,0 +1,149 @@
+// Clipping window and the affine page transformation.
+#include <cmath>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "output/line_layer.h"
+
+namespace kal {
+namespace {
+
+constexpr int NO_CLIP = 1 << 29;  // far outside any page
+
+void page_window(Context& ctx) {
+    ctx.out.clip[0] = 0;
+    ctx.out.clip[1] = 0;
+    ctx.out.clip[2] = ctx.page.width;
+    ctx.out.clip[3] = ctx.page.height;
+}
+
+// The circle inscribed in the clipping window.
+void circle_of_window(Context& ctx) {
+    const int* w = ctx.out.clip;
+    LineState& l = ctx.line;
+    l.clip_cx = (w[0] + w[2]) / 2.0;
+    l.clip_cy = (w[1] + w[3]) / 2.0;
+    l.clip_r = std::min(w[2] - w[0], w[3] - w[1]) / 2.0;
+}
+
+// Starts the transformation from the identity when it is off.
+LineState& transformation(Context& ctx) {
+    line_flush(ctx);
+    LineState& l = ctx.line;
+    if (!l.transform) {
+        l.a = l.e = 1;
+        l.b = l.c = l.d = l.g = 0;
+        l.transform = true;
+    }
+    return l;
+}
+
+}  // namespace
+
+void reset_clipping(Context& ctx) {
+    page_window(ctx);
+    ctx.line.circle_clip = false;
+}
+
+void clpwin(int nx, int ny, int nw, int nh) {
+    Context* c = level_check(1, 3, "clpwin");
+    if (!c) return;
+    if (nw < 1 || nh < 1) {
+        warn_int(*c, 2, nw < 1 ? nw : nh);
+        return;
+    }
+    line_flush(*c);
+    const PageState& p = c->page;
+    const int y1 = p.page_origin == 1 ? p.height - (ny + nh - 1) : ny;
+    c->out.clip[0] = clamp_int(double(nx) + p.origin_x);
+    c->out.clip[1] = clamp_int(double(y1) + p.origin_y);
+    c->out.clip[2] = clamp_int(double(nx) + nw - 1 + p.origin_x);
+    c->out.clip[3] = clamp_int(double(y1) + nh - 1 + p.origin_y);
+    if (c->line.circle_clip) circle_of_window(*c);
+}
+
+void clpbor(const char* border) {
+    Context* c = level_check(1, 3, "clpbor");
+    if (!c) return;
+    const int i = keyword(*c, "AXIS+PAGE", border);
+    if (!i) return;
+    line_flush(*c);
+    if (i == 2) {
+        page_window(*c);
+    } else {
+        const PageState& p = c->page;
+        c->out.clip[0] = p.axis_org_x;
+        c->out.clip[1] = p.axis_org_y - p.axis_len_y + 1;
+        c->out.clip[2] = p.axis_org_x + p.axis_len_x - 1;
+        c->out.clip[3] = p.axis_org_y;
+    }
+    if (c->line.circle_clip) circle_of_window(*c);
+}
+
+void clpmod(const char* mode) {
+    Context* c = level_check(1, 3, "clpmod");
+    if (!c) return;
+    const int i = keyword(*c, "RECT+CIRC", mode);
+    if (!i) return;
+    line_flush(*c);
+    c->line.circle_clip = i == 2;
+    if (i == 2) circle_of_window(*c);
+}
+
+void noclip() {
+    Context* c = level_check(1, 3, "noclip");
+    if (!c) return;
+    line_flush(*c);
+    c->out.clip[0] = c->out.clip[1] = -NO_CLIP;
+    c->out.clip[2] = c->out.clip[3] = NO_CLIP;
+    c->line.circle_clip = false;
+}
+
+void trfshf(int nx, int ny) {
+    Context* c = level_check(1, 3, "trfshf");
+    if (!c) return;
+    LineState& l = transformation(*c);
+    l.c += nx;
+    l.g += ny;
+}
+
+void trfscl(float xscl, float yscl) {
+    Context* c = level_check(1, 3, "trfscl");
+    if (!c) return;
+    LineState& l = transformation(*c);
+    l.a *= xscl;
+    l.b *= xscl;
+    l.c *= xscl;
+    l.d *= yscl;
+    l.e *= yscl;
+    l.g *= yscl;
+}
+
+void trfrot(float angle, int nx, int ny) {
+    Context* c = level_check(1, 3, "trfrot");
+    if (!c) return;
+    const PageState& p = c->page;
+    const double px = double(nx) + p.origin_x;
+    const double py = (p.page_origin == 1 ? p.height - double(ny) : double(ny)) + p.origin_y;
+    LineState& l = transformation(*c);
+    const double s = std::sin(angle * 0.0174533), k = std::cos(angle * 0.0174533);
+    l.c -= px;
+    l.g -= py;
+    const double a = k * l.a + s * l.d, b = k * l.b + s * l.e, cc = k * l.c + s * l.g;
+    const double d = k * l.d - s * l.a, e = k * l.e - s * l.b, g = k * l.g - s * l.c;
+    l.a = a;
+    l.b = b;
+    l.c = cc + px;
+    l.d = d;
+    l.e = e;
+    l.g = g + py;
+}
+
+void trfres() {
+    Context* c = level_check(1, 3, "trfres");
+    if (!c) return;
+    line_flush(*c);
+    c->line.transform = false;
+}
+
+}  // namespace kal

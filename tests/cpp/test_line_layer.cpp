@@ -1,0 +1,279 @@
+// The line layer and the fill primitives, observed through a recording
+// driver: buffering, dashes, clipping, thick lines, pattern fills.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "core/context.h"
+#include "core/devices.h"
+#include "output/driver.h"
+#include "output/line_layer.h"
+#include "output/pattern_fill.h"
+#include "output/primitives.h"
+
+namespace {
+
+struct Call {
+    double x, y;
+    int pen;
+};
+
+class Recorder : public kal::Driver {
+public:
+    explicit Recorder(std::vector<Call>* calls) : calls_(calls) {}
+    void move_draw(kal::Context&, double x, double y, int pen) override { calls_->push_back({x, y, pen}); }
+
+private:
+    std::vector<Call>* calls_;
+};
+
+// A context whose device points equal plot points (no device family).
+struct Page {
+    kal::Context ctx;
+    std::vector<Call> calls;
+    Page() {
+        ctx.frame.unit = kal::UNIT_NONE;
+        ctx.frame.level = 1;
+        ctx.page.width = 2969;
+        ctx.page.height = 2099;
+        ctx.out.driver = std::make_unique<Recorder>(&calls);
+        kal::reset_lines(ctx);
+        kal::reset_clipping(ctx);
+    }
+    int count(int pen) const {
+        int n = 0;
+        for (const Call& c : calls) n += c.pen == pen;
+        return n;
+    }
+    // Total drawn length.
+    double ink() const {
+        double total = 0;
+        for (size_t i = 1; i < calls.size(); ++i)
+            if (calls[i].pen == 2) total += std::hypot(calls[i].x - calls[i - 1].x, calls[i].y - calls[i - 1].y);
+        return total;
+    }
+};
+
+TEST(LineLayer, LongPolylineIsWrittenInBuffersWithoutABreak) {
+    Page p;
+    kal::line_move(p.ctx, 0, 500);
+    for (int i = 1; i < 250; ++i) kal::line_draw(p.ctx, i * 4.0, 500 + (i % 2));
+    kal::line_flush(p.ctx);
+    EXPECT_EQ(p.count(2), 249);   // every segment once
+    EXPECT_EQ(p.count(3), 1);     // buffers join without a new move
+    EXPECT_EQ(p.calls.back().x, 249 * 4.0);
+}
+
+TEST(LineLayer, BuffersFlushEveryHundredPoints) {
+    Page p;
+    kal::line_move(p.ctx, 0, 0);
+    for (int i = 1; i < 250; ++i) {
+        kal::line_draw(p.ctx, i, 100);
+        if (i == 98) EXPECT_EQ(p.calls.size(), 0u);  // still pending
+    }
+    EXPECT_EQ(p.count(2), 99 + 99);  // two full buffers written, the rest pending
+}
+
+TEST(LineLayer, DashesContinueAroundCornersAndAcrossBuffers) {
+    Page p;
+    const double pattern[] = {10, 10};
+    kal::set_dash_pattern(p.ctx, pattern, 2);
+    kal::line_move(p.ctx, 100, 100);
+    kal::line_draw(p.ctx, 115, 100);  // 10 drawn, 5 skipped
+    kal::line_draw(p.ctx, 115, 130);  // 5 more skipped, 10 drawn, 10 skipped, 5 drawn
+    kal::line_flush(p.ctx);
+    ASSERT_EQ(p.count(2), 3);
+    EXPECT_NEAR(p.ink(), 25.0, 1e-9);
+    EXPECT_EQ(p.calls[2].pen, 3);
+    EXPECT_NEAR(p.calls[2].y, 105.0, 1e-9);  // the dash restarts 5 units after the corner
+
+    Page q;
+    kal::set_dash_pattern(q.ctx, pattern, 2);
+    kal::line_move(q.ctx, 0, 50);
+    for (int i = 1; i <= 300; ++i) kal::line_draw(q.ctx, i, 50);  // across buffer boundaries
+    kal::line_flush(q.ctx);
+    EXPECT_NEAR(q.ink(), 150.0, 1e-9);
+    EXPECT_EQ(q.count(3), 15);  // one move per dash
+}
+
+TEST(LineLayer, DashPhaseCarriesAcrossMoves) {
+    Page p;
+    const double pattern[] = {10, 10};
+    kal::set_dash_pattern(p.ctx, pattern, 2);
+    kal::line_move(p.ctx, 0, 0);
+    kal::line_draw(p.ctx, 5, 0);
+    kal::line_move(p.ctx, 0, 20);
+    kal::line_draw(p.ctx, 20, 20);  // 5 drawn, 10 skipped, 5 drawn
+    kal::line_flush(p.ctx);
+    EXPECT_NEAR(p.ink(), 15.0, 1e-9);
+}
+
+TEST(Clipping, OutsideDroppedCrossingEndsOnTheEdge) {
+    Page p;
+    int* w = p.ctx.out.clip;
+    w[0] = 100, w[1] = 100, w[2] = 200, w[3] = 200;
+    kal::line_move(p.ctx, 300, 300);
+    kal::line_draw(p.ctx, 400, 300);  // wholly outside
+    kal::line_flush(p.ctx);
+    EXPECT_TRUE(p.calls.empty());
+    kal::line_move(p.ctx, 150, 150);
+    kal::line_draw(p.ctx, 250, 150);  // leaves through x = 200
+    kal::line_move(p.ctx, 50, 120);
+    kal::line_draw(p.ctx, 250, 180);  // crosses both sides
+    kal::line_flush(p.ctx);
+    ASSERT_EQ(p.calls.size(), 4u);
+    EXPECT_NEAR(p.calls[1].x, 200.001, 1e-9);
+    EXPECT_NEAR(p.calls[2].x, 99.999, 1e-9);
+    EXPECT_NEAR(p.calls[2].y, 120 + 60 * (49.999 / 200), 1e-9);
+    EXPECT_NEAR(p.calls[3].x, 200.001, 1e-9);
+}
+
+TEST(Clipping, Circle) {
+    Page p;
+    p.ctx.line.circle_clip = true;
+    p.ctx.line.clip_cx = 500, p.ctx.line.clip_cy = 500, p.ctx.line.clip_r = 100;
+    kal::line_move(p.ctx, 300, 500);
+    kal::line_draw(p.ctx, 700, 500);  // through the centre: 200 long inside
+    kal::line_move(p.ctx, 300, 700);
+    kal::line_draw(p.ctx, 700, 700);  // misses the circle
+    kal::line_flush(p.ctx);
+    ASSERT_EQ(p.calls.size(), 2u);
+    EXPECT_NEAR(p.calls[0].x, 400, 1e-9);
+    EXPECT_NEAR(p.calls[1].x, 600, 1e-9);
+}
+
+TEST(Clipping, NonFiniteSegmentsAreDropped) {
+    Page p;
+    kal::line_move(p.ctx, NAN, 0);
+    kal::line_draw(p.ctx, 100, INFINITY);
+    kal::line_draw(p.ctx, 200, 200);
+    kal::line_flush(p.ctx);
+    EXPECT_TRUE(p.calls.empty());
+}
+
+TEST(ThickLines, OutlinesAtGrowingDistances) {
+    Page p;
+    p.ctx.page.units = 1.0;
+    p.ctx.line.width = 7;  // w = 7: (7 + 1) / 3 = 2 passes at 1.5 and 3.5
+    kal::line_move(p.ctx, 100, 100);
+    kal::line_draw(p.ctx, 200, 100);
+    kal::line_flush(p.ctx);
+    double top = 1e9, bottom = -1e9;
+    for (const Call& c : p.calls) {
+        top = std::min(top, c.y);
+        bottom = std::max(bottom, c.y);
+    }
+    EXPECT_NEAR(top, 96.5, 1e-9);
+    EXPECT_NEAR(bottom, 103.5, 1e-9);
+    EXPECT_EQ(p.count(2), 1 + 2 * 4);  // centre line and two closed rectangles
+}
+
+TEST(ThickLines, LongCapsReachBeyondTheEnds) {
+    Page p;
+    p.ctx.line.width = 4;  // one pass at half the width, 2
+    p.ctx.line.cap = 2;
+    kal::line_move(p.ctx, 100, 100);
+    kal::line_draw(p.ctx, 200, 100);
+    kal::line_flush(p.ctx);
+    double left = 1e9, right = -1e9;
+    for (const Call& c : p.calls) {
+        left = std::min(left, c.x);
+        right = std::max(right, c.x);
+    }
+    EXPECT_NEAR(left, 98, 1e-9);
+    EXPECT_NEAR(right, 202, 1e-9);
+}
+
+TEST(ScanFill, SpansOfASquare) {
+    Page p;
+    const double x[4] = {0, 100, 100, 0}, y[4] = {0, 0, 100, 100};
+    std::vector<std::vector<double>> rows;
+    std::vector<double> ys;
+    ASSERT_TRUE(kal::scan_fill(p.ctx, x, y, 4, 10.0, rows, ys));
+    // Scan lines from y = -10 up to 105 that cut the square: 0 counts as
+    // inside (half-open edges), 100 does not.
+    EXPECT_EQ(rows.size(), 10u);
+    for (const auto& r : rows) {
+        ASSERT_EQ(r.size(), 2u);
+        EXPECT_EQ(r[0], 0);
+        EXPECT_EQ(r[1], 100);
+    }
+}
+
+TEST(ScanFill, ConcaveShapeHasTwoSpansPerLine) {
+    Page p;
+    const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
+    std::vector<std::vector<double>> rows;
+    std::vector<double> ys;
+    ASSERT_TRUE(kal::scan_fill(p.ctx, x, y, 8, 10.0, rows, ys));
+    for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), ys[i] < 50 ? 4u : 2u) << ys[i];
+}
+
+TEST(ScanFill, TooManyCrossingsWarns) {
+    Page p;
+    std::vector<double> x, y;
+    for (int i = 0; i < 120; ++i) {  // a comb with 60 teeth: 120 crossings
+        x.push_back(i * 10);
+        y.push_back(i % 2 ? 0 : 100);
+    }
+    x.push_back(1200);
+    y.push_back(200);
+    x.push_back(0);
+    y.push_back(200);
+    std::vector<std::vector<double>> rows;
+    std::vector<double> ys;
+    const int before = p.ctx.frame.warnings;
+    EXPECT_FALSE(kal::scan_fill(p.ctx, x.data(), y.data(), int(x.size()), 10.0, rows, ys));
+    EXPECT_EQ(p.ctx.frame.warnings, before + 1);
+}
+
+struct PatternCase {
+    int type, density, spans;
+};
+
+class PatternTypes : public ::testing::TestWithParam<PatternCase> {};
+
+TEST_P(PatternTypes, SpanCountOnASquare) {
+    const PatternCase pc = GetParam();
+    Page p;
+    kal::ColourState& c = p.ctx.colour;
+    c.pattern_type = pc.type;
+    c.pattern_density = pc.density;
+    c.hatch_spacing = 10;
+    const double x[4] = {0, 100, 100, 0}, y[4] = {0, 0, 100, 100};
+    kal::pattern_fill(p.ctx, 4, x, y);
+    int spans = 0;  // solid spans are single draws from one move
+    for (size_t i = 1; i < p.calls.size(); ++i)
+        spans += p.calls[i].pen == 2 && p.calls[i - 1].pen == 3;
+    if (pc.type < 5) EXPECT_EQ(spans, pc.spans);
+    else EXPECT_GT(p.count(2), pc.spans);  // styled types are dashed into more pieces
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PatternTypes,
+                         ::testing::Values(PatternCase{1, 0, 10}, PatternCase{0, 0, 10},
+                                           PatternCase{2, 1, 7},   // groups of 2, gaps of 1
+                                           PatternCase{3, 2, 6},   // groups of 3, gaps of 2
+                                           PatternCase{4, 0, 8},   // 8 drawn, then 4 skipped
+                                           PatternCase{5, 0, 10}, PatternCase{6, 0, 10},
+                                           PatternCase{7, 0, 10}));
+
+TEST(DeviceFactor, PostScriptPageIsTurnedAndTrueSize) {
+    kal::Context ctx;
+    ctx.page.device = kal::DEV_PS;
+    ctx.page.width = 2969;
+    ctx.page.height = 2099;
+    ctx.out.driver = std::make_unique<kal::Driver>();
+    kal::open_device(ctx);
+    EXPECT_NEAR(ctx.out.factor, 3900.0 / 2099.0, 1e-12);  // 1.858...
+    EXPECT_EQ(ctx.out.colour_depth, 24);
+    const kal::DevicePoint d = kal::device_point(ctx, 100, 200);
+    EXPECT_EQ(d.x, std::trunc(200 * ctx.out.factor));
+    EXPECT_EQ(d.y, std::trunc(100 * ctx.out.factor));
+    ctx.page.rotation_mode = 2;
+    kal::open_device(ctx);
+    EXPECT_NEAR(ctx.out.factor, 3900.0 / 2969.0, 1e-12);  // 1.3136
+}
+
+}  // namespace

@@ -1,0 +1,293 @@
+// The SVG writer on its driver class: prologue, path buffer, groups,
+// rectangles, polygons and characters.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/context.h"
+#include "output/drivers/svg.h"
+
+namespace {
+
+constexpr int RED = 0x010000FF;     // 0x01BBGGRR
+constexpr int TEAL = 0x01808000;
+
+// An SVG driver for the default page (2969 x 2099) on the 853 x 603 canvas.
+struct Svg {
+    kal::Context ctx;
+    kal::SvgDriver driver;
+    FILE* fp;
+
+    explicit Svg(int rotation = 0, bool background = false, double factor = 0.5,
+                 FILE* file = nullptr)
+        : fp(file ? file : std::tmpfile()) {
+        setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+        ctx.page.device = 801;
+        ctx.page.width = 2969;
+        ctx.page.height = 2099;
+        ctx.page.win_w = 853;
+        ctx.page.win_h = 603;
+        ctx.page.rotation_mode = rotation;
+        ctx.page.background = background ? 0 : 2;
+        ctx.out.factor = factor;
+        ctx.out.file = fp;   // the record closes it
+        driver.open(ctx);
+    }
+    std::string all() {
+        std::fflush(fp);
+        std::rewind(fp);
+        std::string s;
+        char buf[65536];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
+        return s;
+    }
+    // Everything after the prologue, once the document is finished.
+    std::string body() {
+        EXPECT_EQ(driver.close(ctx), 1);
+        const std::string s = all();
+        const size_t at = s.find("xlink\">\n\n");
+        return at == std::string::npos ? s : s.substr(at + 9);
+    }
+    void move(double x, double y) { driver.path(x, y, kal::SvgDriver::MODE_MOVE); }
+    void draw(double x, double y) { driver.path(x, y, kal::SvgDriver::MODE_DRAW); }
+};
+
+TEST(SvgWriter, Prologue) {
+    Svg svg;
+    EXPECT_EQ(svg.driver.close(svg.ctx), 1);
+    EXPECT_EQ(svg.all(),
+              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>\n"
+              "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 20010904//EN\"\n"
+              "  \"http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd\">\n"
+              "<!-- Created by KALVOR ()\n"
+              "Version:  9.1\n"
+              "Date   : 14.11.2023 22:13:20\n"
+              "-->\n"
+              "<svg width=\"853\" height=\"603\"\n"
+              "  xmlns=\"http://www.w3.org/2000/svg\"\n"
+              "  xmlns:xlink=\"http://www.w3.org/1999/xlink\">\n"
+              "\n"
+              "</svg>\n");
+}
+
+TEST(SvgWriter, BackgroundCoversTheCanvas) {
+    Svg svg(0, true);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n"
+              "<rect x=\"0.00\" y=\"0.00\" width=\"853.00\" height=\"603.00\"\n"
+              " fill=\"#000000\" stroke=\"none\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, LinePolylineAndLoneMove) {
+    Svg svg;
+    svg.move(1, 2);
+    svg.move(3, 4);              // a lone move writes nothing
+    svg.draw(5, 6.125);          // one segment: <line>
+    svg.move(10, 10);
+    svg.draw(20, 10);
+    svg.draw(20, 20);            // three points: <polyline>
+    svg.move(0, 0);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n"
+              "<line x1=\"3.00\" y1=\"4.00\" x2=\"5.00\" y2=\"6.12\"/>\n"
+              "<polyline points=\"\n 10.00, 10.00 20.00, 10.00 20.00, 20.00\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, PolylinesHoldFiftyPointsAndBreakEveryFifth) {
+    Svg svg;
+    svg.move(0, 0);
+    for (int i = 1; i <= 59; ++i) svg.draw(i, i % 3);
+    const std::string body = svg.body();
+    // Points 0..49, then 49..59: a full buffer goes on from its last point.
+    std::string first = "<polyline points=\"\n";
+    for (int i = 0; i < 50; ++i) {
+        char p[40];
+        std::snprintf(p, sizeof p, " %d.00, %d.00", i, i % 3);
+        first += p;
+        if (i % 5 == 4 && i != 49) first += "\n";
+    }
+    first += "\"/>\n";
+    std::string second = "<polyline points=\"\n";
+    for (int i = 49; i < 60; ++i) {
+        char p[40];
+        std::snprintf(p, sizeof p, " %d.00, %d.00", i, i % 3);
+        second += p;
+        if ((i - 49) % 5 == 4 && i != 59) second += "\n";
+    }
+    second += "\"/>\n";
+    EXPECT_EQ(body, "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n" + first + second +
+                        "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
+    Svg svg;
+    svg.move(1, 1);
+    svg.draw(2, 2);
+    svg.driver.colour(svg.ctx, RED);            // ends the path
+    svg.draw(3, 3);                             // goes on from (2, 2)
+    EXPECT_TRUE(svg.driver.line_width(svg.ctx, 3));
+    svg.draw(4, 4);
+    EXPECT_TRUE(svg.driver.pen_width(svg.ctx, 0.25));
+    svg.driver.colour(svg.ctx, TEAL);
+    svg.move(7, 7);
+    svg.draw(8, 8);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n"
+              "<line x1=\"1.00\" y1=\"1.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
+              "</g>\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<line x1=\"2.00\" y1=\"2.00\" x2=\"3.00\" y2=\"3.00\"/>\n"
+              "</g>\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"3.000\">\n"
+              "<line x1=\"3.00\" y1=\"3.00\" x2=\"4.00\" y2=\"4.00\"/>\n"
+              "</g>\n"
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"0.250\">\n"
+              "<line x1=\"7.00\" y1=\"7.00\" x2=\"8.00\" y2=\"8.00\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, RectanglesAndPolygons) {
+    Svg svg;
+    svg.driver.colour(svg.ctx, TEAL);
+    svg.move(0, 0);
+    svg.draw(5, 5);                 // written before the rectangle
+    EXPECT_TRUE(svg.driver.fill_rect(svg.ctx, 100, 200, 301, 400, RED));
+    const double x[] = {0, 10, 20, 30, 40, 50, 60}, y[] = {1, 2, 3, 4, 5, 6, 7};
+    EXPECT_TRUE(svg.driver.fill_polygon(svg.ctx, 7, x, y));
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\">\n"
+              "<line x1=\"0.00\" y1=\"0.00\" x2=\"5.00\" y2=\"5.00\"/>\n"
+              "<rect x=\"50.00\" y=\"100.00\" width=\"101.50\" height=\"101.00\"\n"
+              " fill=\"#ff0000\" stroke=\"none\"/>\n"
+              "<polygon fill=\"#008080\" points=\"\n"
+              " 0.00, 0.50 5.00, 1.00 10.00, 1.50 15.00, 2.00 20.00, 2.50\n"
+              " 25.00, 3.00 30.00, 3.50\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, TurnedPageTransform) {
+    Svg svg(1);
+    EXPECT_EQ(svg.driver.to_canvas(100, 200).x, 100.0);      // y s
+    EXPECT_EQ(svg.driver.to_canvas(100, 200).y, 1434.5);     // (W - x) s
+    svg.driver.fill_rect(svg.ctx, 100, 200, 300, 600, RED);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n"
+              "<rect x=\"100.00\" y=\"1334.50\" width=\"201.00\" height=\"101.00\"\n"
+              " fill=\"#ff0000\" stroke=\"none\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+TEST(SvgWriter, CharactersGroupsAndEscapes) {
+    Svg svg;
+    svg.driver.colour(svg.ctx, RED);
+    svg.move(0, 0);
+    svg.draw(1, 1);
+    svg.driver.character(svg.ctx, '<', 100, 50, 0, 5, 36);     // Helvetica-Bold, 26.4 px
+    svg.driver.character(svg.ctx, '&', 120, 50, 90, 5, 36);
+    svg.driver.character(svg.ctx, '>', 140, 50, 0, 5, 36);
+    svg.driver.character(svg.ctx, 127, 160, 50, 0, 5, 36);     // Adieresis
+    svg.driver.character(svg.ctx, 200, 180, 50, 0, 5, 36);     // no glyph: a blank
+    svg.driver.character(svg.ctx, 'x', 200, 50, 0, 22, 36);    // AvantGarde-Book: Times
+    svg.driver.height_changed();
+    svg.driver.character(svg.ctx, 'y', 220, 50, 0, 22, 20);
+    svg.move(0, 0);
+    svg.draw(2, 2);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<line x1=\"0.00\" y1=\"0.00\" x2=\"1.00\" y2=\"1.00\"/>\n"
+              "</g>\n"
+              "<g font-family=\"Helvetica\" font-weight=\"bold\" font-style=\"normal\"\n"
+              "font-size=\"26\" stroke=\"none\" fill=\"#ff0000\">\n"
+              "<text x=\"50.00\" y=\"25.00\">&lt;</text>\n"
+              "<text x=\"60.00\" y=\"25.00\" rotate=\"-90\">&amp;</text>\n"
+              "<text x=\"70.00\" y=\"25.00\">&gt;</text>\n"
+              "<text x=\"80.00\" y=\"25.00\">\xC4</text>\n"
+              "<text x=\"90.00\" y=\"25.00\"> </text>\n"
+              "</g>\n"
+              "<g font-family=\"Times\" font-weight=\"normal\" font-style=\"normal\"\n"
+              "font-size=\"26\" stroke=\"none\" fill=\"#ff0000\">\n"
+              "<text x=\"100.00\" y=\"25.00\">x</text>\n"
+              "</g>\n"
+              "<g font-family=\"Times\" font-weight=\"normal\" font-style=\"normal\"\n"
+              "font-size=\"15\" stroke=\"none\" fill=\"#ff0000\">\n"
+              "<text x=\"110.00\" y=\"25.00\">y</text>\n"
+              "</g>\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<line x1=\"0.00\" y1=\"0.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+// Characters that need escaping, national characters and a control code
+// still give a well-formed document that renders.
+TEST(SvgWriter, TextIsWellFormedForXmlReaders) {
+    if (std::system("xmllint --version > /dev/null 2>&1") != 0 ||
+        std::system("rsvg-convert --version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs xmllint and rsvg-convert";
+    const std::string path = ::testing::TempDir() + "svg_text.svg";
+    {
+        Svg svg(0, false, 0.5, std::fopen(path.c_str(), "w"));
+        ASSERT_TRUE(svg.fp);
+        const int codes[] = {'<', '&', '>', '"', 1, 127, 150, 186, 187, 255, 'a'};
+        for (int i = 0; i < 11; ++i)
+            svg.driver.character(svg.ctx, codes[i], 100 + 40 * i, 300, 15 * i, 4, 40);
+        svg.move(10, 10);
+        svg.draw(200, 10);
+        EXPECT_EQ(svg.driver.close(svg.ctx), 1);
+    }
+    EXPECT_EQ(std::system(("xmllint --noout " + path).c_str()), 0);
+    EXPECT_EQ(std::system(("rsvg-convert -o " + path + ".png " + path).c_str()), 0);
+}
+
+TEST(SvgWriter, NothingIsWrittenWithoutAFile) {
+    kal::Context ctx;
+    ctx.page.width = 2969;
+    ctx.page.height = 2099;
+    ctx.page.win_w = 853;
+    ctx.page.win_h = 603;
+    kal::SvgDriver driver;
+    driver.open(ctx);   // no file after "Open error"
+    driver.path(1, 1, kal::SvgDriver::MODE_MOVE);
+    driver.path(2, 2, kal::SvgDriver::MODE_DRAW);
+    EXPECT_EQ(driver.close(ctx), 1);
+}
+
+}  // namespace
+
+// The fast two-decimal writer gives printf's digits, ties and signs included.
+#include <random>
+
+#include "output/drivers/fixed2.h"
+
+namespace {
+
+void expect_like_printf(double v) {
+    char fast[kal::FIXED2_MAX + 1], slow[kal::FIXED2_MAX + 1];
+    *kal::put_fixed2(fast, v) = '\0';
+    std::snprintf(slow, sizeof slow, "%.2f", v);
+    ASSERT_STREQ(fast, slow) << v;
+}
+
+TEST(Fixed2, SameDigitsAsPrintf) {
+    for (double v : {0.0, -0.0, 0.005, 0.015, 0.125, 0.375, -0.125, 2.675, 1.005, -0.001, -0.005,
+                     0.995, 9.995, 99.995, 1e12 + 0.125, 123456789.125, -5e-324, 1e13, -1e300})
+        expect_like_printf(v);
+    // Exact ties k/8 and values near every hundredth.
+    for (int k = -100000; k <= 100000; ++k) {
+        expect_like_printf(k / 8.0);
+        expect_like_printf(k / 200.0);
+        expect_like_printf(std::nextafter(k / 200.0, 1e9));
+        expect_like_printf(std::nextafter(k / 200.0, -1e9));
+    }
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> wide(-1e7, 1e7), narrow(-2.0, 2.0);
+    for (int i = 0; i < 300000; ++i) {
+        expect_like_printf(wide(rng));
+        expect_like_printf(narrow(rng));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+"""Drawing routines in plot coordinates, observed in the VEKMET metafile."""
+import re
+
+import pytest
+
+
+def fields(path, keep_initial_colour=False):
+    """The ten-character fields of a VEKMET file after its header line,
+    without the colour that kalini makes current."""
+    body = path.read_text().split("\n", 1)[1].replace("\n", "")
+    f = [body[i:i + 10] for i in range(0, len(body), 10)]
+    while not keep_initial_colour and f and float(f[0]) >= 10:
+        f.pop(0)
+    return f
+
+
+def test_polyline_lists_each_pen_code_once(run):
+    run("""
+        k.kalini()
+        k.strtpt(0, 2099)
+        for i in range(1, 10):
+            k.connpt(i * 100, 2099)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    f = fields(run.path / "kalvor.met")
+    assert f.count(" 3.0000000") == 1 and f.count(" 2.0000000") == 1
+    assert f[:6] == [" 0.0000000", " 0.0000000", " 3.0000000",
+                     " 0.0336814", " 0.0000000", " 2.0000000"]
+    assert f[-1] == " 9.0000000"
+    assert len(f) == 10 * 2 + 2 + 1
+    lines = (run.path / "kalvor.met").read_text().splitlines()
+    assert all(len(line) <= 80 for line in lines)
+
+
+def test_origin_offset_and_xmove(run):
+    run("""
+        k.kalini(); k.origin(100, 200)
+        k.strtpt(0, 0); k.connpt(10, 0)
+        k.xmove(0, 0); k.xdraw(10, 0)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    f = fields(run.path / "kalvor.met")
+    s = 1 / 2969
+    assert float(f[0]) == pytest.approx(100 * s, abs=1e-7)            # strtpt: offset added
+    assert float(f[1]) == pytest.approx((2099 - 200) * s, abs=1e-7)
+    assert float(f[6]) == pytest.approx(0.0, abs=1e-7)                  # xmove: no offset
+    assert float(f[7]) == pytest.approx(2099 * s, abs=1e-7)
+
+
+def test_argument_checks(run):
+    out = run("""
+        k.kalini()
+        k.linwid(0); k.linwid(32001); k.penwid(0); k.lnmlt(0.5); k.setclr(-1)
+        k.rectan(10, 10, 0, 5); k.lintyp(8); k.myline([5, 0], 2)
+        k.lnjoin('BEVEL'); k.lncap('SQUARE'); k.setrgb(1.2, 0, 0); k.clpwin(0, 0, 0, 10)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+        k.line(0, 0, 1, 1)
+    """)
+    assert out.splitlines() == [
+        " <<<< Warning   2: Incorrect parameter in linwid!   (   0)",
+        " <<<< Warning   2: Incorrect parameter in linwid!   (32001)",
+        " <<<< Warning   2: Incorrect parameter in penwid!   (   0)",
+        " <<<< Warning   2: Incorrect parameter in lnmlt!   (   0)",
+        " <<<< Warning   2: Incorrect parameter in setclr!   (  -1)",
+        " <<<< Warning   2: Incorrect parameter in rectan!   (   0)",
+        " <<<< Warning   2: Incorrect parameter in lintyp!   (   8)",
+        " <<<< Warning   2: Incorrect parameter in myline!   (   0)",
+        " <<<< Warning   2: Incorrect parameter in lnjoin!   (BEVEL)",
+        " <<<< Warning   2: Incorrect parameter in lncap!   (SQUARE)",
+        " <<<< Warning   2: Incorrect parameter in setrgb!   (   1)",
+        " <<<< Warning   2: Incorrect parameter in clpwin!   (   0)",
+        " <<<< Warning   3: Incorrect level in line!   (   0)",
+    ]
+
+
+def test_fill_outside_the_window_draws_nothing_and_keeps_the_colour(run):
+    run("""
+        k.kalini(); k.setclr(7)
+        k.clpwin(0, 0, 100, 100)
+        k.recfll(500, 500, 50, 50, 3)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    f = fields(run.path / "kalvor.met", keep_initial_colour=True)
+    assert f[-2:] == ["16.0000000", " 9.0000000"]       # colour 7, then the end
+    assert "12.0000000" not in f                          # colour 3 never sent
+
+
+def test_pagfll_restores_the_previous_colour(run):
+    run("""
+        k.kalini(); k.setclr(7); k.pagfll(3); k.line(0, 0, 10, 10)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    f = fields(run.path / "kalvor.met", keep_initial_colour=True)
+    colours = [x for x in f if x.strip() in ("16.0000000", "12.0000000")]
+    assert colours == ["16.0000000", "12.0000000", "16.0000000"]
+    assert f.count(" 3.0000000") > 100        # the page is hatched in lines
+
+
+def test_integer_vectors(run):
+    out = run("""
+        k.kalini()
+        for args in ([[1, 2.5, 3], [1, 2, 3], 3], [[1, 2], [1, 2, 3], 3], [5, [1], 1]):
+            try:
+                k.areaf(*args)
+            except Exception as e:
+                print(type(e).__name__, e)
+        import numpy as np
+        k.areaf(np.array([10, 100, 100]), np.array([10, 10, 100], dtype=np.int16), 3)
+        try:
+            k.areaf(np.array([1.0, 2.0]), [1, 2], 2)
+        except ValueError as e:
+            print(e)
+        k.areaf([10, True, 100], (10, 10, 100), 3)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert out.splitlines() == [
+        "ValueError no integer element in sequence",
+        "MemoryError out of range",
+        "ValueError parameter is not a sequence",
+        "no integer element in sequence",
+    ]
+
+
+def test_page_transformation_rotates_about_a_point(run):
+    run("""
+        k.kalini()
+        k.trfrot(90, 1000, 1000)
+        k.line(1100, 1000, 1200, 1000)
+        k.trfres()
+        k.line(1100, 1000, 1200, 1000)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    f = [float(x) * 2969 for x in fields(run.path / "kalvor.met")]
+    pts = [(round(f[i]), round(2099 - f[i + 1])) for i in (0, 3, 6, 9)]
+    # Turned counter-clockwise on the page about (1000, 1000), then as given.
+    assert pts == [(1000, 900), (1000, 800), (1100, 1000), (1200, 1000)]

@@ -1,0 +1,344 @@
+"""PDF output through the public routines, judged by qpdf, poppler and Pillow."""
+import json
+import re
+import shutil
+import subprocess
+import textwrap
+
+import pytest
+from PIL import Image
+
+pytestmark = pytest.mark.skipif(
+    not (shutil.which("qpdf") and shutil.which("pdftoppm")), reason="needs qpdf and pdftoppm"
+)
+
+# Points per plot unit on the default page (DA4L, DOWN): the printable area
+# 3900 x 5600 (1/20 mm, in points) turned, or true size when smaller.
+K = 0.14173229
+S_TURNED = min(5600 * K / 2969, 3900 * K / 2099, 0.28346458)
+S_UPRIGHT = min(3900 * K / 2969, 5600 * K / 2099, 0.28346458)
+
+RED, GREEN, BLUE, WHITE, BLACK = (255, 0, 0), (0, 128, 0), (0, 0, 255), (255, 255, 255), (0, 0, 0)
+
+# A red box, a thick blue line and a solid green triangle.
+SCENE = """
+k.recfll(1000, 500, 600, 400, 0x010000FF)
+k.linwid(40); k.setrgb(0, 0, 1); k.line(200, 1800, 2800, 1800)
+k.shdpat(16); k.setrgb(0, 0.5, 0); k.areaf([2000, 2800, 2400], [200, 200, 900], 3)
+"""
+SCENE_PIXELS = [
+    ((1300, 700), RED),
+    ((1500, 1800), BLUE),
+    ((2400, 433), GREEN),
+    ((500, 1500), WHITE),     # nothing drawn here
+    ((1500, 1870), WHITE),    # beside the thick line
+    ((900, 700), WHITE),      # beside the box
+]
+
+
+def qpdf_check(path):
+    proc = subprocess.run(["qpdf", "--check", str(path)], capture_output=True, text=True)
+    assert proc.returncode == 0, proc.stdout + proc.stderr
+    assert "No syntax or stream encoding errors found" in proc.stdout
+
+
+def qpdf_json(path, key):
+    proc = subprocess.run(["qpdf", "--json", f"--json-key={key}", str(path)],
+                          capture_output=True, text=True, check=True)
+    return json.loads(proc.stdout)[key]
+
+
+def render(path, page=1, dpi=72):
+    out = path.with_name(f"{path.stem}-p{page}")
+    subprocess.run(["pdftoppm", "-r", str(dpi), "-f", str(page), "-l", str(page), "-singlefile",
+                    "-png", str(path), str(out)], check=True)
+    return Image.open(f"{out}.png").convert("RGB")
+
+
+def pixel(img, x, y, s=S_TURNED, dpi=72):
+    """The rendered pixel at plot point (x, y) (a page shown landscape)."""
+    f = s * dpi / 72
+    return img.getpixel((int(x * f), int(y * f)))
+
+
+def script(*parts):
+    """Joins pieces of code written at any indentation."""
+    return "\n".join(textwrap.dedent(p) for p in parts)
+
+
+def plot(run, body, name="out.pdf", setup=""):
+    run(script(setup, f"k.metafl('PDF'); k.setfil('{name}'); k.kalini(); k.errmod('PROT', 'OFF')",
+               body, "k.kalfin()"))
+    return run.path / name
+
+
+@pytest.mark.parametrize("compress", ["ON", "OFF"])
+def test_scene_renders_where_it_was_drawn(run, compress):
+    path = plot(run, SCENE, setup=f"k.pdfmod('{compress}', 'COMP')")
+    qpdf_check(path)
+    data = path.read_bytes()
+    assert (b"/Filter /FlateDecode" in data) == (compress == "ON")
+    img = render(path)
+    assert img.size == (782, 553)          # the turned A4 page, shown landscape
+    for (x, y), colour in SCENE_PIXELS:
+        assert pixel(img, x, y) == colour, (x, y)
+
+
+def test_upright_page_has_no_rotation(run):
+    path = plot(run, SCENE, setup="k.pagmod('NONE')")
+    qpdf_check(path)
+    assert b"/Rotate" not in path.read_bytes()
+    img = render(path)
+    assert img.size == (553, 391)
+    for (x, y), colour in SCENE_PIXELS:
+        assert pixel(img, x, y, S_UPRIGHT) == colour, (x, y)
+
+
+def test_exact_operators_of_an_uncompressed_page(run):
+    path = plot(run, """
+        k.setrgb(0, 1, 0.5); k.line(100, 100, 200, 200)
+        k.linwid(10); k.line(300, 300, 400, 300)
+    """, setup="k.pdfmod('OFF', 'COMP')")
+    qpdf_check(path)
+    data = path.read_bytes()
+    assert data.startswith(b"%PDF-1.3\n3 0 obj\n<< /Length 4 0 R >>\nstream\n0.709 w\n2 J\n2 j\n")
+    assert b"0 1 0.502 RG\n0 1 0.502 rg\n" in data
+    assert b"\n2.835 w\n" in data
+    # One short page: one content stream, its length an object of its own.
+    assert b"/Contents 3 0 R\n" in data and b"/Contents [" not in data
+    length = int(re.search(rb"endstream\nendobj\n4 0 obj\n(\d+)\nendobj\n", data).group(1))
+    start = data.index(b"stream\n") + 7
+    assert data[start + length:start + length + 10] == b"endstream\n"
+    assert b"/CreationDate (D:20231114221320)\n/Producer (KALVOR 9.0)\n" in data
+
+
+@pytest.mark.parametrize("compress", ["ON", "OFF"])
+def test_page_with_more_than_300000_bytes_of_content(run, compress):
+    # A zigzag of 40000 points between two marks: the red line comes first,
+    # the blue one last.
+    path = plot(run, """
+        k.setrgb(1, 0, 0); k.linwid(20); k.line(200, 150, 2800, 150)
+        k.setrgb(0.6, 0.6, 0.6); k.linwid(1)
+        k.strtpt(100, 800)
+        for i in range(40000):
+            k.connpt(100 + (i * 37) % 2700, 800 + (i % 2) * 400)
+        k.setrgb(0, 0, 1); k.linwid(20); k.line(200, 1950, 2800, 1950)
+    """, setup=f"k.pdfmod('{compress}', 'COMP')")
+    qpdf_check(path)
+    contents = qpdf_json(path, "pages")[0]["contents"]
+    if compress == "ON":
+        assert len(contents) >= 3        # 300000-byte stream buffers
+    else:
+        assert len(contents) == 1
+    img = render(path)
+    assert pixel(img, 1500, 150) == RED
+    assert pixel(img, 1500, 1950) == BLUE
+    assert pixel(img, 1500, 1500) == WHITE
+
+
+def test_turned_page_background_leaves_no_strip(run):
+    # scrmod NORE paints the page black; on a turned page the media box has
+    # its sides exchanged, and both pages must be black all over.
+    path = plot(run, "k.newpag()", setup="k.scrmod('NORE')")
+    qpdf_check(path)
+    assert path.read_bytes().count(b"/Rotate 90\n") == 2
+    for page in (1, 2):
+        img = render(path, page, dpi=36)
+        assert img.getextrema() == ((0, 0), (0, 0), (0, 0)), page
+
+
+def test_new_page_keeps_colour_and_width(run):
+    path = plot(run, """
+        k.setrgb(1, 0, 0); k.linwid(40)
+        k.line(200, 1000, 2800, 1000)
+        k.newpag()
+        k.line(200, 1000, 2800, 1000)
+    """)
+    qpdf_check(path)
+    for page in (1, 2):
+        img = render(path, page)
+        assert pixel(img, 1500, 1000) == RED
+        assert pixel(img, 1500, 1015) == RED        # still the thick line
+        assert pixel(img, 1500, 1070) == WHITE
+
+
+def test_thousand_pages(run):
+    # Page i carries a box in column i % 10.
+    path = plot(run, """
+        for i in range(1000):
+            if i:
+                k.newpag()
+            k.recfll(100 + (i % 10) * 280, 1000, 200, 200, 0x010000FF)
+    """)
+    qpdf_check(path)
+    npages = subprocess.run(["qpdf", "--show-npages", str(path)], capture_output=True, text=True)
+    assert npages.stdout.strip() == "1000"
+    pages = qpdf_json(path, "pages")
+    assert [p["pageposfrom1"] for p in pages] == list(range(1, 1001))
+    for page in (1, 500, 1000):
+        img = render(path, page, dpi=36)
+        column = (page - 1) % 10
+        for c in range(10):
+            want = RED if c == column else WHITE
+            assert pixel(img, 200 + c * 280, 1100, dpi=36) == want, (page, c)
+
+
+def test_bookmarks_become_an_outline(run):
+    out = run("""
+        k.metafl('PDF'); k.setfil('marks.pdf'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.pdfmrk('Intro', 'SECT')
+        k.pdfmrk('Intro', 'CHAP')
+        k.pdfmrk('Part (1)', 'sect')
+        k.newpag()
+        k.pdfmrk('Detail', 'SUBS')
+        k.pdfmrk('x', 'PART')
+        k.pdfmrk('Results', 'CHAP')
+        k.kalfin()
+    """)
+    assert out == (
+        " <<<< Warning 101: Bad structure for bookmarks in pdfmrk!\n"
+        " <<<< Warning 101: Bad parameter in pdfmrk!\n"
+    )
+    path = run.path / "marks.pdf"
+    qpdf_check(path)
+    data = path.read_bytes()
+    assert b"   /PageMode /UseOutlines\n" in data
+    outline = qpdf_json(path, "outlines")
+
+    def tree(items):
+        return [(o["title"], o["destpageposfrom1"], tree(o["kids"])) for o in items]
+
+    assert tree(outline) == [
+        ("Intro", 1, [("Part (1)", 1, [("Detail", 2, [])])]),
+        ("Results", 2, []),
+    ]
+
+
+def test_pdfmrk_is_quiet_on_other_devices(run):
+    out = run("""
+        k.metafl('SVG'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.pdfmrk('Intro', 'SECT'); k.pdfmrk('Intro', 'CHAP')
+        k.kalfin()
+        k.pdfmrk('Intro', 'CHAP')
+    """)
+    assert out == " <<<< Warning   3: Incorrect level in pdfmrk!   (   0)\n"
+
+
+def test_pdfbuf_keeps_the_document_in_memory(run):
+    out = run(script("""
+        import os
+        k.pdfmod('ON', 'BUFF'); k.metafl('PDF'); k.kalini(); k.errmod('PROT', 'OFF')
+    """, SCENE, """
+        k.kalfin()
+        print(os.listdir('.'))
+        empty, size = k.pdfbuf(0)
+        data, n = k.pdfbuf(size)
+        print(empty, n == size == len(data))
+        open('memory.pdf', 'wb').write(data)
+        k.pdfmod('OFF', 'BUFF'); k.setfil('file.pdf'); k.kalini(); k.errmod('PROT', 'OFF')
+    """, SCENE, "k.kalfin()"))
+    assert out == "[]\nb'' True\n"      # no file at all while buffering
+    memory, file = run.path / "memory.pdf", run.path / "file.pdf"
+    qpdf_check(memory)
+    assert memory.read_bytes() == file.read_bytes()
+    img = render(memory)
+    for (x, y), colour in SCENE_PIXELS:
+        assert pixel(img, x, y) == colour
+
+
+def test_pdfbuf_messages(run):
+    out = run("""
+        k.metafl('PS'); print(k.pdfbuf(0))
+        k.metafl('PDF'); print(k.pdfbuf(0))
+        k.pdfmod('ON', 'BUFF'); print(k.pdfbuf(100))
+        k.kalini(); k.errmod('PROT', 'OFF'); print(k.pdfbuf(0)); k.kalfin()
+        size = k.pdfbuf(0)[1]
+        print(k.pdfbuf(-1))
+        print(k.pdfbuf(size - 1))
+        data, n = k.pdfbuf(size + 100)
+        print(n == size == len(data), data[:8], data[-6:])
+        print(k.pdfbuf(0))
+        k.pdfmod('OFF', 'BUFF'); k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
+        print(k.pdfbuf(0))
+    """)
+    assert out == (
+        " <<<< Warning 101: Output format is not PDF in pdfbuf!\n(b'', 0)\n"
+        " <<<< Warning 101: Buffer output is not enabled for PDF in pdfbuf!\n(b'', 0)\n"
+        " <<<< Warning 101: Internal PDF buffer is empty in pdfbuf!\n(b'', 0)\n"
+        " <<<< Warning   3: Incorrect level in pdfbuf!   (   1)\n(b'', 0)\n"
+        "(b'', 0)\n"
+        " <<<< Warning 101: Buffer too small for PDF file in pdfbuf!\n(b'', 0)\n"
+        "True b'%PDF-1.3' b'%%EOF\\n'\n"
+        " <<<< Warning 101: Internal PDF buffer is empty in pdfbuf!\n(b'', 0)\n"
+        " <<<< Warning 101: Buffer output is not enabled for PDF in pdfbuf!\n(b'', 0)\n"
+    )
+    qpdf_check(run.path / "kalvor.pdf")
+
+
+def test_same_program_same_bytes(tmp_path):
+    from conftest import run_python
+
+    code = script("import kalvor as k; k.metafl('PDF'); k.kalini(); k.errmod('PROT', 'OFF')",
+                  SCENE, "k.newpag(); k.pdfmrk('a', 'CHAP'); k.kalfin()")
+    files = []
+    for name in ("a", "b"):
+        (tmp_path / name).mkdir()
+        run_python(tmp_path / name, code)
+        qpdf_check(tmp_path / name / "kalvor.pdf")
+        files.append((tmp_path / name / "kalvor.pdf").read_bytes())
+    assert files[0] == files[1]
+    assert b"(D:20231114221320)" in files[0]
+
+
+def test_file_that_cannot_be_opened_ends_the_program(run):
+    out = run("""
+        k.metafl('PDF'); k.setfil('no/such/dir/plot.pdf')
+        try:
+            k.kalini()
+        except RuntimeError as e:
+            print('RuntimeError', e)
+        print(k.getlev())
+    """)
+    assert out == (
+        " <<<< Warning  36: File error in kalini!\n"
+        "RuntimeError File error in kalini!\n"
+        "0\n"
+    )
+
+
+@pytest.mark.parametrize("compress", ["ON", "OFF"])
+@pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
+def test_image_placed_into_its_box(run, compress, pagmod):
+    path = plot(run, """
+        k.imgsiz(2, 2); k.imgbox(1000, 500, 800, 600); k.imgini(); k.imgmod('RGB')
+        k.wpixel(0, 0, 0x010000FF); k.wpixel(1, 0, 0x0100FF00)
+        k.wpixel(0, 1, 0x01FF0000); k.wpixel(1, 1, 0x01000000)
+        k.imgfin()
+        k.setrgb(1, 0, 0); k.linwid(20); k.line(100, 100, 500, 100)
+    """, setup=f"k.pdfmod('{compress}', 'COMP'); k.pagmod('{pagmod}')")
+    qpdf_check(path)
+    page = qpdf_json(path, "pages")[0]
+    assert len(page["images"]) == 1
+    assert page["images"][0]["width"] == 2 and page["images"][0]["height"] == 2
+    s = S_TURNED if pagmod == "LAND" else S_UPRIGHT
+    img = render(path)
+    assert pixel(img, 1200, 650, s) == RED
+    assert pixel(img, 1600, 650, s) == (0, 255, 0)
+    assert pixel(img, 1200, 950, s) == BLUE
+    assert pixel(img, 1600, 950, s) == BLACK
+    assert pixel(img, 900, 400, s) == WHITE
+    assert pixel(img, 300, 100, s) == RED      # drawing goes on after the image
+
+
+def test_buffer_output_opens_and_names_no_file(run):
+    (run.path / "kalvor.pdf").write_text("old")
+    out = run("""
+        k.filmod('BREA'); k.pdfmod('ON', 'BUFF'); k.metafl('PDF'); k.kalini()
+        print(repr(k.getfil())); k.kalfin()
+        k.filmod('COUN'); k.pdfmod('OFF', 'BUFF'); k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert out.startswith("''\n")
+    assert " <<  Metafile:" in out             # no file name in the protocol
+    assert (run.path / "kalvor.pdf").read_text() == "old"
+    assert sorted(p.name for p in run.path.iterdir()) == ["kalvor.pdf", "kalvor_1.pdf"]
+    qpdf_check(run.path / "kalvor_1.pdf")
