@@ -17,61 +17,26 @@ import os
 import random
 import sys
 import tempfile
-import time
 
 import kalvor as k
+from common import best, kalvor_polyline, polyline, python_calls, start
 
 N = int(sys.argv[1]) if len(sys.argv) > 1 else 1_000_000
 NRECT = int(sys.argv[2]) if len(sys.argv) > 2 else 100_000
-RUNS = 3
 BIG_W, BIG_H = 4000, 3000
 
+XS, YS = polyline(N)
 rng = random.Random(1)
-# A noisy sine across the default page (plot units; the raster is 853 x 603).
-XS = [100.0 + 2769.0 * i / (N - 1) for i in range(N)]
-YS = [1050.0 + 700.0 * math.sin(x * 0.01) + rng.uniform(-80.0, 80.0) for x in XS]
 RECTS = [(rng.randrange(0, 2800), rng.randrange(0, 1950), rng.randrange(5, 150),
           rng.randrange(5, 150), rng.randrange(1, 255)) for _ in range(NRECT)]
 
 
-def best(fn):
-    times = []
-    for _ in range(RUNS):
-        t0 = time.perf_counter()
-        fn()
-        times.append(time.perf_counter() - t0)
-    return min(times)
-
-
-def start_png(path):
-    k.metafl("PNG")
-    k.filmod("DELE")
-    k.setfil(path)
-    k.kalini()
-    k.errmod("PROT", "OFF")
-
-
-def polyline_png(path):
-    start_png(path)
-    connpt = k.connpt
-    k.strtpt(XS[0], YS[0])
-    for x, y in zip(XS, YS):
-        connpt(x, y)
-    k.kalfin()
-
-
 def rectangles_png(path):
-    start_png(path)
+    start("PNG", path)
     recfll = k.recfll
     for r in RECTS:
         recfll(*r)
     k.kalfin()
-
-
-def empty_calls(n):
-    getlev = k.getlev
-    for _ in range(n):
-        getlev()
 
 
 def gradient_picture():
@@ -137,10 +102,12 @@ def encode(label, png):
 def main():
     tmp = tempfile.mkdtemp()
     png = os.path.join(tmp, "bench.png")
-    print(f"polyline of {N} points to PNG 853 x 603: {best(lambda: polyline_png(png)):.3f} s"
-          f"  (empty Python calls: {best(lambda: empty_calls(N)):.3f} s)")
+    k.winsiz(853, 603)
+    print(f"polyline of {N} points to PNG 853 x 603: "
+          f"{best(lambda: kalvor_polyline('PNG', png, XS, YS)):.3f} s"
+          f"  (empty Python calls: {best(lambda: python_calls(N)):.3f} s)")
     print(f"{NRECT} filled rectangles to PNG 853 x 603: {best(lambda: rectangles_png(png)):.3f} s"
-          f"  (empty Python calls: {best(lambda: empty_calls(NRECT)):.3f} s)")
+          f"  (empty Python calls: {best(lambda: python_calls(NRECT)):.3f} s)")
 
     open_big_raster()
     draw_plot_like()
