@@ -96,3 +96,26 @@ TEST(Vekmet, PenCodeOnlyWhenItChanges) {
 }
 
 }  // namespace
+
+#include <cstdlib>
+
+#include "core/install.h"
+
+namespace {
+
+TEST(InstallationDir, EnvironmentThenPackageThenPrefix) {
+    unsetenv("KALVOR");
+    kal::set_package_data_dir("");
+    EXPECT_EQ(kal::installation_dir(), KALVOR_TEST_DATADIR);
+    kal::set_package_data_dir("/opt/pkg/kalvor/data");
+    EXPECT_EQ(kal::installation_dir(), "/opt/pkg/kalvor/data");
+    setenv("KALVOR", "/srv/kalvor", 1);
+    EXPECT_EQ(kal::installation_dir(), "/srv/kalvor");
+    setenv("KALVOR", "", 1);  // set but empty: an empty directory
+    EXPECT_EQ(kal::installation_dir(), "");
+    unsetenv("KALVOR");
+    kal::set_package_data_dir("");
+    EXPECT_EQ(kal::environment_value("KALVOR_NO_SUCH_VARIABLE"), "");
+}
+
+}  // namespace

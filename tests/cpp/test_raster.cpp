@@ -40,12 +40,12 @@ Raster palette_raster(int w, int h) {
 }
 
 std::vector<uint8_t> to_memory(kal::FileKind kind, const Raster& r, const kal::WriteOptions& o = {}) {
-    kal::BufferSink count(nullptr, 0);
+    kal::OutputSink count(nullptr, 0);
     EXPECT_EQ(kal::write_image(count, kind, kal::whole_raster(r), o), kal::WRITE_OK);
-    std::vector<uint8_t> bytes(count.size());
-    kal::BufferSink sink(bytes.data(), bytes.size());
+    std::vector<uint8_t> bytes(count.offset());
+    kal::OutputSink sink(bytes.data(), bytes.size());
     EXPECT_EQ(kal::write_image(sink, kind, kal::whole_raster(r), o), kal::WRITE_OK);
-    EXPECT_EQ(sink.size(), bytes.size());
+    EXPECT_EQ(sink.offset(), bytes.size());
     return bytes;
 }
 
@@ -301,10 +301,10 @@ TEST(PngWriter, ChunksAndTransparency) {
 TEST(PngWriter, TooSmallBufferFailsAndCountingGivesTheLength) {
     Raster r = palette_raster(30, 20);
     r.line(0, 0, 29, 19);
-    kal::BufferSink count(nullptr, 0);
+    kal::OutputSink count(nullptr, 0);
     ASSERT_EQ(kal::write_png(count, kal::whole_raster(r), {}), kal::WRITE_OK);
-    std::vector<uint8_t> small(count.size() - 1);
-    kal::BufferSink tight(small.data(), small.size());
+    std::vector<uint8_t> small(count.offset() - 1);
+    kal::OutputSink tight(small.data(), small.size());
     EXPECT_EQ(kal::write_png(tight, kal::whole_raster(r), {}), kal::WRITE_IO);
 }
 
@@ -403,10 +403,10 @@ TEST(Regions, ImageWindowIsCutToTheRaster) {
     r.set_index(9);
     r.plot(16, 6);
     const std::vector<uint8_t> ppm = [&] {
-        kal::BufferSink count(nullptr, 0);
+        kal::OutputSink count(nullptr, 0);
         kal::write_ppm(count, a);
-        std::vector<uint8_t> b(count.size());
-        kal::BufferSink sink(b.data(), b.size());
+        std::vector<uint8_t> b(count.offset());
+        kal::OutputSink sink(b.data(), b.size());
         kal::write_ppm(sink, a);
         return b;
     }();

@@ -37,10 +37,10 @@ kal::Raster sample_raster(bool true_colour) {
 Bytes file_bytes(kal::FileKind kind, const kal::Raster& r, int format = kal::IMAGE_IND) {
     kal::WriteOptions o;
     o.format = format;
-    kal::BufferSink count(nullptr, 0);
+    kal::OutputSink count(nullptr, 0);
     EXPECT_EQ(kal::write_image(count, kind, kal::whole_raster(r), o), kal::WRITE_OK);
-    Bytes b(count.size());
-    kal::BufferSink sink(b.data(), b.size());
+    Bytes b(count.offset());
+    kal::OutputSink sink(b.data(), b.size());
     EXPECT_EQ(kal::write_image(sink, kind, kal::whole_raster(r), o), kal::WRITE_OK);
     return b;
 }

@@ -212,3 +212,16 @@ def test_fatal_condition_raises_runtime_error(run):
             print('|', type(e).__name__, e)
     """)
     assert out == "File kalvor.met does exist| RuntimeError File kalvor.met does exist\n"
+
+
+def test_item_fetch_failures_inside_integer_vectors_and_matrix_rows_are_memory_errors():
+    class Broken(list):
+        def __getitem__(self, i):
+            raise IndexError("gone")
+
+    with pytest.raises(MemoryError, match="^sequence error$"):
+        k.areaf(Broken([1, 2]), [1, 2], 2)
+    with pytest.raises(MemoryError, match="^sequence error$"):
+        k.trfmat([Broken([1.0, 2.0]), Broken([3.0, 4.0])], 2, 2, [0.0] * 4, 2, 2)
+    with pytest.raises(ValueError, match="^sequence error$"):
+        k.trfmat(Broken([[1.0, 2.0], [3.0, 4.0]]), 2, 2, [0.0] * 4, 2, 2)

@@ -1,6 +1,5 @@
 """PDF output through the public routines, judged by qpdf, poppler and Pillow."""
 import json
-import re
 import shutil
 import subprocess
 import textwrap
@@ -73,43 +72,17 @@ def plot(run, body, name="out.pdf", setup=""):
 
 
 @pytest.mark.parametrize("compress", ["ON", "OFF"])
-def test_scene_renders_where_it_was_drawn(run, compress):
-    path = plot(run, SCENE, setup=f"k.pdfmod('{compress}', 'COMP')")
+@pytest.mark.parametrize("pagmod, size, s", [("LAND", (782, 553), S_TURNED), ("NONE", (553, 391), S_UPRIGHT)])
+def test_scene_renders_where_it_was_drawn(run, compress, pagmod, size, s):
+    path = plot(run, SCENE, setup=f"k.pdfmod('{compress}', 'COMP'); k.pagmod('{pagmod}')")
     qpdf_check(path)
     data = path.read_bytes()
     assert (b"/Filter /FlateDecode" in data) == (compress == "ON")
+    assert (b"/Rotate 90\n" in data) == (pagmod == "LAND")
     img = render(path)
-    assert img.size == (782, 553)          # the turned A4 page, shown landscape
+    assert img.size == size                # the turned A4 page is shown landscape
     for (x, y), colour in SCENE_PIXELS:
-        assert pixel(img, x, y) == colour, (x, y)
-
-
-def test_upright_page_has_no_rotation(run):
-    path = plot(run, SCENE, setup="k.pagmod('NONE')")
-    qpdf_check(path)
-    assert b"/Rotate" not in path.read_bytes()
-    img = render(path)
-    assert img.size == (553, 391)
-    for (x, y), colour in SCENE_PIXELS:
-        assert pixel(img, x, y, S_UPRIGHT) == colour, (x, y)
-
-
-def test_exact_operators_of_an_uncompressed_page(run):
-    path = plot(run, """
-        k.setrgb(0, 1, 0.5); k.line(100, 100, 200, 200)
-        k.linwid(10); k.line(300, 300, 400, 300)
-    """, setup="k.pdfmod('OFF', 'COMP')")
-    qpdf_check(path)
-    data = path.read_bytes()
-    assert data.startswith(b"%PDF-1.3\n3 0 obj\n<< /Length 4 0 R >>\nstream\n0.709 w\n2 J\n2 j\n")
-    assert b"0 1 0.502 RG\n0 1 0.502 rg\n" in data
-    assert b"\n2.835 w\n" in data
-    # One short page: one content stream, its length an object of its own.
-    assert b"/Contents 3 0 R\n" in data and b"/Contents [" not in data
-    length = int(re.search(rb"endstream\nendobj\n4 0 obj\n(\d+)\nendobj\n", data).group(1))
-    start = data.index(b"stream\n") + 7
-    assert data[start + length:start + length + 10] == b"endstream\n"
-    assert b"/CreationDate (D:20231114221320)\n/Producer (KALVOR 9.0)\n" in data
+        assert pixel(img, x, y, s) == colour, (x, y)
 
 
 @pytest.mark.parametrize("compress", ["ON", "OFF"])
@@ -147,21 +120,6 @@ def test_turned_page_background_leaves_no_strip(run):
         assert img.getextrema() == ((0, 0), (0, 0), (0, 0)), page
 
 
-def test_new_page_keeps_colour_and_width(run):
-    path = plot(run, """
-        k.setrgb(1, 0, 0); k.linwid(40)
-        k.line(200, 1000, 2800, 1000)
-        k.newpag()
-        k.line(200, 1000, 2800, 1000)
-    """)
-    qpdf_check(path)
-    for page in (1, 2):
-        img = render(path, page)
-        assert pixel(img, 1500, 1000) == RED
-        assert pixel(img, 1500, 1015) == RED        # still the thick line
-        assert pixel(img, 1500, 1070) == WHITE
-
-
 def test_thousand_pages(run):
     # Page i carries a box in column i % 10.
     path = plot(run, """
@@ -171,8 +129,6 @@ def test_thousand_pages(run):
             k.recfll(100 + (i % 10) * 280, 1000, 200, 200, 0x010000FF)
     """)
     qpdf_check(path)
-    npages = subprocess.run(["qpdf", "--show-npages", str(path)], capture_output=True, text=True)
-    assert npages.stdout.strip() == "1000"
     pages = qpdf_json(path, "pages")
     assert [p["pageposfrom1"] for p in pages] == list(range(1, 1001))
     for page in (1, 500, 1000):
@@ -188,57 +144,56 @@ def test_bookmarks_become_an_outline(run):
         k.metafl('PDF'); k.setfil('marks.pdf'); k.kalini(); k.errmod('PROT', 'OFF')
         k.pdfmrk('Intro', 'SECT')
         k.pdfmrk('Intro', 'CHAP')
-        k.pdfmrk('Part (1)', 'sect')
+        k.pdfmrk('Part (1\\\\', 'sect')
         k.newpag()
         k.pdfmrk('Detail', 'SUBS')
         k.pdfmrk('x', 'PART')
         k.pdfmrk('Results', 'CHAP')
         k.kalfin()
+        k.metafl('SVG'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.pdfmrk('Intro', 'SECT'); k.pdfmrk('Intro', 'CHAP')   # quiet on other devices
+        k.kalfin()
+        k.pdfmrk('Intro', 'CHAP')
     """)
     assert out == (
         " <<<< Warning 101: Bad structure for bookmarks in pdfmrk!\n"
         " <<<< Warning 101: Bad parameter in pdfmrk!\n"
+        " <<<< Warning   3: Incorrect level in pdfmrk!   (   0)\n"
     )
     path = run.path / "marks.pdf"
     qpdf_check(path)
-    data = path.read_bytes()
-    assert b"   /PageMode /UseOutlines\n" in data
-    outline = qpdf_json(path, "outlines")
+    assert b"   /PageMode /UseOutlines\n" in path.read_bytes()
 
     def tree(items):
         return [(o["title"], o["destpageposfrom1"], tree(o["kids"])) for o in items]
 
-    assert tree(outline) == [
-        ("Intro", 1, [("Part (1)", 1, [("Detail", 2, [])])]),
+    assert tree(qpdf_json(path, "outlines")) == [
+        ("Intro", 1, [("Part (1\\", 1, [("Detail", 2, [])])]),
         ("Results", 2, []),
     ]
 
 
-def test_pdfmrk_is_quiet_on_other_devices(run):
-    out = run("""
-        k.metafl('SVG'); k.kalini(); k.errmod('PROT', 'OFF')
-        k.pdfmrk('Intro', 'SECT'); k.pdfmrk('Intro', 'CHAP')
-        k.kalfin()
-        k.pdfmrk('Intro', 'CHAP')
-    """)
-    assert out == " <<<< Warning   3: Incorrect level in pdfmrk!   (   0)\n"
-
-
 def test_pdfbuf_keeps_the_document_in_memory(run):
+    """Buffered output opens and names no file (so BREA finds nothing in its
+    way); the buffer holds the bytes the file would."""
+    (run.path / "kalvor.pdf").write_text("old")
     out = run(script("""
         import os
-        k.pdfmod('ON', 'BUFF'); k.metafl('PDF'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.filmod('BREA'); k.pdfmod('ON', 'BUFF'); k.metafl('PDF'); k.kalini(); print(repr(k.getfil()))
     """, SCENE, """
         k.kalfin()
-        print(os.listdir('.'))
+        print(sorted(os.listdir('.')))
         empty, size = k.pdfbuf(0)
         data, n = k.pdfbuf(size)
         print(empty, n == size == len(data))
         open('memory.pdf', 'wb').write(data)
-        k.pdfmod('OFF', 'BUFF'); k.setfil('file.pdf'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.filmod('COUN'); k.pdfmod('OFF', 'BUFF'); k.kalini(); k.errmod('PROT', 'OFF')
     """, SCENE, "k.kalfin()"))
-    assert out == "[]\nb'' True\n"      # no file at all while buffering
-    memory, file = run.path / "memory.pdf", run.path / "file.pdf"
+    assert out.startswith("''\n")
+    assert " <<  Metafile:" + " " * 51 + "<<\n" in out
+    assert out.endswith("['kalvor.pdf']\nb'' True\n")
+    assert (run.path / "kalvor.pdf").read_text() == "old"
+    memory, file = run.path / "memory.pdf", run.path / "kalvor_1.pdf"
     qpdf_check(memory)
     assert memory.read_bytes() == file.read_bytes()
     img = render(memory)
@@ -328,17 +283,3 @@ def test_image_placed_into_its_box(run, compress, pagmod):
     assert pixel(img, 1600, 950, s) == BLACK
     assert pixel(img, 900, 400, s) == WHITE
     assert pixel(img, 300, 100, s) == RED      # drawing goes on after the image
-
-
-def test_buffer_output_opens_and_names_no_file(run):
-    (run.path / "kalvor.pdf").write_text("old")
-    out = run("""
-        k.filmod('BREA'); k.pdfmod('ON', 'BUFF'); k.metafl('PDF'); k.kalini()
-        print(repr(k.getfil())); k.kalfin()
-        k.filmod('COUN'); k.pdfmod('OFF', 'BUFF'); k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    assert out.startswith("''\n")
-    assert " <<  Metafile:" in out             # no file name in the protocol
-    assert (run.path / "kalvor.pdf").read_text() == "old"
-    assert sorted(p.name for p in run.path.iterdir()) == ["kalvor.pdf", "kalvor_1.pdf"]
-    qpdf_check(run.path / "kalvor_1.pdf")

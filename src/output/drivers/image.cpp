@@ -54,7 +54,7 @@ int ImageDriver::close(Context& ctx) {
     int result = device_ == DEV_VIRT ? 0 : 1;
     if (device_ != DEV_VIRT && ctx.out.file && ctx.out.raster) {
         const Raster& r = *ctx.out.raster;
-        FileSink sink(ctx.out.file);
+        OutputSink sink(ctx.out.file);
         report_write(ctx, write_image(sink, file_kind(device_), file_region(ctx, r), write_options(ctx)));
     }
     release_raster(ctx);

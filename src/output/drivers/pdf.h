@@ -11,11 +11,11 @@
 
 #include "output/driver.h"
 #include "output/primitives.h"
-#include "output/drivers/document_sink.h"
 #include "output/drivers/pdf_canvas.h"
 #include "output/drivers/pdf_objects.h"
 #include "output/drivers/pdf_outline.h"
 #include "output/drivers/pdf_stream.h"
+#include "output/sink.h"
 
 namespace kal {
 

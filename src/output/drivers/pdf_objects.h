@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/drivers/document_sink.h"
+#include "output/sink.h"
 
 namespace kal {
 

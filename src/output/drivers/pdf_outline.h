@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "output/drivers/document_sink.h"
 #include "output/drivers/pdf_objects.h"
+#include "output/sink.h"
 
 namespace kal {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "output/drivers/pdf_objects.h"
-#include "output/drivers/document_sink.h"
+#include "output/sink.h"
 
 namespace kal {
 

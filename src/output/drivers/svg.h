@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "output/driver.h"
-#include "output/drivers/document_sink.h"
+#include "output/sink.h"
 
 namespace kal {
 

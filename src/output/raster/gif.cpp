@@ -12,7 +12,7 @@ namespace {
 // bytes, each preceded by its length.
 class CodePacker {
 public:
-    explicit CodePacker(ByteSink& out) : out_(out) {}
+    explicit CodePacker(OutputSink& out) : out_(out) {}
     void put(int code, int width) {
         bits_ |= static_cast<uint32_t>(code) << count_;
         count_ += width;
@@ -41,7 +41,7 @@ private:
         out_.write(block_, fill_);
         fill_ = 0;
     }
-    ByteSink& out_;
+    OutputSink& out_;
     uint32_t bits_ = 0;
     int count_ = 0;
     uint8_t block_[255];
@@ -108,7 +108,7 @@ private:
 
 }  // namespace
 
-int write_gif(ByteSink& out, const ImageRegion& region, const WriteOptions& o) {
+int write_gif(OutputSink& out, const ImageRegion& region, const WriteOptions& o) {
     IndexedPixels pixels(region);
     const int background = pixels.background_index();
     out.write(o.gif_transparent ? "GIF89a" : "GIF87a", 6);

@@ -46,7 +46,7 @@ void save(const char* routine, FileKind kind, const char* name) {
         warn(*c, 36);
         return;
     }
-    FileSink sink(fp);
+    OutputSink sink(fp);
     int result = write_image(sink, kind, file_region(*c, *r), write_options(*c));
     if (std::fclose(fp) != 0 && result == WRITE_OK) result = WRITE_IO;
     report_write(*c, result);
@@ -80,14 +80,14 @@ int rbfpng(char* buffer, int size) {
     const Raster* r = device_raster(*c);
     if (!r) return 0;
     const bool counting = size == 0 || !buffer;
-    BufferSink sink(counting ? nullptr : reinterpret_cast<uint8_t*>(buffer), size_t(size));
+    OutputSink sink(counting ? nullptr : buffer, size_t(size));
     const int result = write_png(sink, file_region(*c, *r), write_options(*c));
     if (result == WRITE_IO) {
         custom_warning(*c, 101, "Buffer too small for PNG file");
         return 0;
     }
     if (!report_write(*c, result)) return 0;
-    return sink.size() > 0x7FFFFFFF ? 0 : static_cast<int>(sink.size());
+    return sink.offset() > 0x7FFFFFFF ? 0 : static_cast<int>(sink.offset());
 }
 
 // A raster file drawn from the upper left corner: the part that overlaps

@@ -86,20 +86,24 @@ int IndexedPixels::background_index() const {
     return quantizer_->lookup(v, v, v);
 }
 
-int write_image(ByteSink& out, FileKind kind, const ImageRegion& region, const WriteOptions& o) {
+int write_image(OutputSink& out, FileKind kind, const ImageRegion& region, const WriteOptions& o) {
+    int result = WRITE_IO;
     try {
         switch (kind) {
-            case FileKind::Tiff: return write_tiff(out, region, o);
-            case FileKind::Imag: return write_imag(out, region);
-            case FileKind::Png: return write_png(out, region, o);
-            case FileKind::Ppm: return write_ppm(out, region);
-            case FileKind::Bmp: return write_bmp(out, region, o);
-            case FileKind::Gif: return write_gif(out, region, o);
+            case FileKind::Tiff: result = write_tiff(out, region, o); break;
+            case FileKind::Imag: result = write_imag(out, region); break;
+            case FileKind::Png: result = write_png(out, region, o); break;
+            case FileKind::Ppm: result = write_ppm(out, region); break;
+            case FileKind::Bmp: result = write_bmp(out, region, o); break;
+            case FileKind::Gif: result = write_gif(out, region, o); break;
         }
     } catch (const std::bad_alloc&) {
-        return WRITE_MEMORY;
+        result = WRITE_MEMORY;
     }
-    return WRITE_IO;
+    // A file sink may still hold the last bytes, and with them the first
+    // sign of a write error.
+    if (!out.flush() && result == WRITE_OK) result = WRITE_IO;
+    return result;
 }
 
 }  // namespace kal

@@ -1,12 +1,12 @@
 // The image file writers: TIFF, PNG, PPM, BMP, GIF and the library's own
-// raster file, all writing a window of a raster through a ByteSink.
+// raster file, all writing a window of a raster through an OutputSink.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "output/raster/raster.h"
-#include "output/raster/sink.h"
+#include "output/sink.h"
 
 namespace kal {
 
@@ -45,15 +45,17 @@ enum WriteResult : int {
 
 enum class FileKind { Tiff, Imag, Png, Ppm, Bmp, Gif };
 
-// Writes the region in the given format; returns a WriteResult.
-int write_image(ByteSink& out, FileKind kind, const ImageRegion& region, const WriteOptions& o);
+// Writes the region in the given format and flushes the sink, so that a
+// file may be closed as soon as it returns; returns a WriteResult.
+int write_image(OutputSink& out, FileKind kind, const ImageRegion& region, const WriteOptions& o);
 
-int write_png(ByteSink& out, const ImageRegion& region, const WriteOptions& o);
-int write_gif(ByteSink& out, const ImageRegion& region, const WriteOptions& o);
-int write_tiff(ByteSink& out, const ImageRegion& region, const WriteOptions& o);
-int write_bmp(ByteSink& out, const ImageRegion& region, const WriteOptions& o);
-int write_ppm(ByteSink& out, const ImageRegion& region);
-int write_imag(ByteSink& out, const ImageRegion& region);
+// The single formats; they leave any buffered bytes in the sink.
+int write_png(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
+int write_gif(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
+int write_tiff(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
+int write_bmp(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
+int write_ppm(OutputSink& out, const ImageRegion& region);
+int write_imag(OutputSink& out, const ImageRegion& region);
 
 // The CRC-32 of the PNG standard (polynomial 0xEDB88320), continued from crc
 // (start with 0).

@@ -11,7 +11,7 @@
 namespace kal {
 namespace {
 
-bool chunk(ByteSink& out, const char* type, const uint8_t* data, size_t n) {
+bool chunk(OutputSink& out, const char* type, const uint8_t* data, size_t n) {
     uint32_t crc = crc32_update(0, reinterpret_cast<const uint8_t*>(type), 4);
     crc = crc32_update(crc, data, n);
     return out.be32(static_cast<uint32_t>(n)) && out.write(type, 4) && out.write(data, n) &&
@@ -80,7 +80,7 @@ int deflate_rows(const ImageRegion& region, bool rgb, const IndexedPixels* index
 
 }  // namespace
 
-int write_png(ByteSink& out, const ImageRegion& region, const WriteOptions& o) {
+int write_png(OutputSink& out, const ImageRegion& region, const WriteOptions& o) {
     const bool rgb = o.format == IMAGE_RGB;
     std::optional<IndexedPixels> indexed;
     if (!rgb) indexed.emplace(region);

@@ -12,7 +12,7 @@ namespace kal {
 // BMP: 54-byte header, 256 palette entries (blue, green, red, 0) for palette
 // images, rows from the bottom padded to multiples of 4 bytes, RGB pixels as
 // blue, green, red.
-int write_bmp(ByteSink& out, const ImageRegion& region, const WriteOptions& o) {
+int write_bmp(OutputSink& out, const ImageRegion& region, const WriteOptions& o) {
     const bool rgb = o.format == IMAGE_RGB;
     std::optional<IndexedPixels> indexed;
     if (!rgb) indexed.emplace(region);
@@ -59,7 +59,7 @@ int write_bmp(ByteSink& out, const ImageRegion& region, const WriteOptions& o) {
 }
 
 // PPM: binary P6 with maximum value 255.
-int write_ppm(ByteSink& out, const ImageRegion& region) {
+int write_ppm(OutputSink& out, const ImageRegion& region) {
     char header[64];
     const int n = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", region.w, region.h);
     out.write(header, static_cast<size_t>(n));
@@ -73,7 +73,7 @@ int write_ppm(ByteSink& out, const ImageRegion& region) {
 
 // The raster file: an 80-character text header, then the rows as they are
 // held (one index or three RGB bytes per pixel) from the top.
-int write_imag(ByteSink& out, const ImageRegion& region) {
+int write_imag(OutputSink& out, const ImageRegion& region) {
     const Raster& r = *region.raster;
     const int bpp = r.bytes_per_pixel();
     const int stride = region.w * bpp;

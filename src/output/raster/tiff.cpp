@@ -22,7 +22,7 @@ uint32_t shorts(uint32_t a, uint32_t b = 0) { return (a & 0xFFFF) | ((b & 0xFFFF
 
 }  // namespace
 
-int write_tiff(ByteSink& out, const ImageRegion& region, const WriteOptions& o) {
+int write_tiff(OutputSink& out, const ImageRegion& region, const WriteOptions& o) {
     const int kind = o.format == IMAGE_RGB ? IMAGE_RGB : o.format == IMAGE_BIL ? IMAGE_BIL : IMAGE_IND;
     const uint32_t w = static_cast<uint32_t>(region.w), h = static_cast<uint32_t>(region.h);
     const uint32_t row_bytes = kind == IMAGE_RGB ? 3 * w : kind == IMAGE_IND ? w : (w + 7) / 8;
