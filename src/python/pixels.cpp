@@ -49,32 +49,7 @@ bool long_enough(const Py_buffer& b, Py_ssize_t needed) {
 
 }  // namespace
 
-// rbfpng(n): n < 0 gives (b"", 0); n = 0 asks for the length of the PNG;
-// otherwise an n-byte buffer is filled and its first k bytes returned with k.
-PyObject* py_rbfpng(PyObject*, PyObject* args) {
-    int n;
-    if (!PyArg_ParseTuple(args, "i:rbfpng", &n)) return nullptr;
-    if (n < 0) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), 0);
-    if (n == 0) {
-        int size = 0;
-        if (!invoke(true, [&] { size = kal::rbfpng(nullptr, 0); })) return nullptr;
-        return Py_BuildValue("(y#i)", "", Py_ssize_t(0), size);
-    }
-    char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(n)));
-    if (!buffer) {
-        PyErr_SetString(PyExc_MemoryError, "out of memory in rbfpng");
-        return nullptr;
-    }
-    int k = 0;
-    if (!invoke(true, [&] { k = kal::rbfpng(buffer, n); })) {
-        std::free(buffer);
-        return nullptr;
-    }
-    if (k < 0 || k > n) k = 0;
-    PyObject* result = Py_BuildValue("(y#i)", buffer, Py_ssize_t(k), k);
-    std::free(buffer);
-    return result;
-}
+PyObject* py_rbfpng(PyObject*, PyObject* args) { return memory_output("rbfpng", kal::rbfpng, args); }
 
 // rpixls(x, y, nw, nh): (bytes, count) of the block, one byte per pixel, or
 // red, green and blue bytes with imgmod "RGB "; b"" for an empty block.

@@ -248,24 +248,23 @@ PyObject* py_myvlt(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
-// pdfbuf(n): n < 0 gives (b"", 0); n = 0 asks for the size; otherwise an
-// n-byte buffer is filled and its first k bytes returned with k.
-PyObject* py_pdfbuf(PyObject*, PyObject* args) {
+PyObject* memory_output(const char* name, int (*fill)(char*, int), PyObject* args) {
     int n;
-    if (!PyArg_ParseTuple(args, "i:pdfbuf", &n)) return nullptr;
+    const std::string format = std::string("i:") + name;
+    if (!PyArg_ParseTuple(args, format.c_str(), &n)) return nullptr;
     if (n < 0) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), 0);
     if (n == 0) {
         int size = 0;
-        if (!invoke(true, [&] { size = kal::pdfbuf(nullptr, 0); })) return nullptr;
+        if (!invoke(true, [&] { size = fill(nullptr, 0); })) return nullptr;
         return Py_BuildValue("(y#i)", "", Py_ssize_t(0), size);
     }
     char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(n)));
     if (!buffer) {
-        PyErr_SetString(PyExc_MemoryError, "out of memory in pdfbuf");
+        PyErr_Format(PyExc_MemoryError, "out of memory in %s", name);
         return nullptr;
     }
     int k = 0;
-    if (!invoke(true, [&] { k = kal::pdfbuf(buffer, n); })) {
+    if (!invoke(true, [&] { k = fill(buffer, n); })) {
         std::free(buffer);
         return nullptr;
     }
@@ -274,5 +273,7 @@ PyObject* py_pdfbuf(PyObject*, PyObject* args) {
     std::free(buffer);
     return result;
 }
+
+PyObject* py_pdfbuf(PyObject*, PyObject* args) { return memory_output("pdfbuf", kal::pdfbuf, args); }
 
 }  // namespace kalpy
