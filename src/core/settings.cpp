@@ -86,8 +86,11 @@ void setpag(const char* format) {
 void page(int nx, int ny) {
     Context* c = level_check(0, 0, "page");
     if (!c) return;
-    if (nx <= 0 || ny <= 0) {
-        warn_int(*c, 2, nx <= 0 ? nx : ny);
+    // Pages beyond 100 m (a million plot units) are refused like empty ones:
+    // every page-sized loop (fills, hatching) must stay bounded.
+    constexpr int MAX_PAGE = 1000000;
+    if (nx <= 0 || ny <= 0 || nx > MAX_PAGE || ny > MAX_PAGE) {
+        warn_int(*c, 2, (nx <= 0 || nx > MAX_PAGE) ? nx : ny);
         return;
     }
     c->page.extent_w = (nx - 1.0) * c->page.units;

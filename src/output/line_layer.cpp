@@ -50,11 +50,18 @@ void append_point(Context& ctx, double x, double y) {
     }
 }
 
-// Advances the dash phase by a distance without drawing.
-void skip_phase(LineState& l, double distance) {
+constexpr double MAX_DASHES_PER_SEGMENT = 1e6;
+
+// Length after which pattern and pen state repeat.
+double pattern_period(const LineState& l) {
     double period = 0;
     for (int i = 0; i < l.dash_count; ++i) period += l.dash[i];
-    if (l.dash_count % 2) period *= 2;  // pen states repeat after two rounds
+    return l.dash_count % 2 ? 2 * period : period;  // odd counts: two rounds
+}
+
+// Advances the dash phase by a distance without drawing.
+void skip_phase(LineState& l, double distance) {
+    const double period = pattern_period(l);
     if (period > 0 && distance > period) distance = std::fmod(distance, period);
     while (distance >= l.dash_left) {
         distance -= l.dash_left;
@@ -154,6 +161,13 @@ void dashed_segment(Context& ctx, double qx, double qy) {
     }
     const double tail = (1 - t1) * total;
     len -= tail;
+    if (len > MAX_DASHES_PER_SEGMENT * pattern_period(l)) {
+        // Millions of dashes on one visible stretch (a degenerate page
+        // transformation): draw it through and keep the phase.
+        skip_phase(l, len + tail);
+        append_point(ctx, qx, qy);
+        return;
+    }
     double x = px, y = py;
     while (len >= l.dash_left) {
         x += ux * l.dash_left;

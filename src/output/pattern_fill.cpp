@@ -57,9 +57,14 @@ bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
     ymax = std::min(ymax, limit_hi);
     if (ymin > ymax) return true;
     if (!(d > 0.0) || !std::isfinite(ymin) || !std::isfinite(ymax)) return false;
-    if ((ymax - ymin) / d > 1e6) return false;  // a pattern finer than any device shows
     std::vector<double> xs;
-    for (double ys = std::trunc(ymin / d - 0.5) * d; ys <= ymax + d / 2; ys += d) {
+    // Scan lines y = k d, counted in whole steps so that a spacing below the
+    // precision of the coordinates cannot stall the loop.
+    const double first = std::trunc(ymin / d - 0.5), last = std::floor((ymax + d / 2) / d);
+    if (!(last - first < 1e6)) return false;  // a pattern finer than any device shows
+    const long long lines = static_cast<long long>(last - first) + 1;
+    for (long long i = 0; i < lines; ++i) {
+        const double ys = (first + i) * d;
         xs.clear();
         for (int i = 0; i < n; ++i) {
             const int j = (i + 1) % n;

@@ -229,6 +229,28 @@ TEST(ScanFill, TooManyCrossingsWarns) {
     EXPECT_EQ(p.ctx.frame.warnings, before + 1);
 }
 
+TEST(ScanFill, SpacingBelowThePrecisionOfTheCoordinatesEnds) {
+    Page p;
+    const double x[4] = {0, 100, 100, 0}, y[4] = {1e6, 1e6, 1e6 + 1, 1e6 + 1};
+    std::vector<std::vector<double>> rows;
+    std::vector<double> ys;
+    kal::scan_fill(p.ctx, x, y, 4, 2e-38, rows, ys);  // returns, whatever it finds
+    EXPECT_LE(rows.size(), 1000000u);
+}
+
+TEST(LineLayer, DashesUnderADegeneratePageTransformEnd) {
+    Page p;
+    const double pattern[] = {10, 10};
+    kal::set_dash_pattern(p.ctx, pattern, 2);
+    kal::LineState& l = p.ctx.line;
+    l.transform = true;
+    l.a = 3e38, l.b = 0, l.c = 0, l.d = 0, l.e = 1e-30, l.g = 0;
+    kal::line_move(p.ctx, 0, 1e30);
+    kal::line_draw(p.ctx, 0, -1);
+    kal::line_flush(p.ctx);
+    EXPECT_LE(p.calls.size(), 4u);
+}
+
 struct PatternCase {
     int type, density, spans;
 };

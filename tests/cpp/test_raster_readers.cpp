@@ -1,18 +1,18 @@
-// Raster files and TIFF files read back: broken and truncated files are
-// refused (warning 56 through wimage and wtiff, raster unchanged), random
-// damage never reads outside the file, and good files load exactly.
+// Raster files and TIFF files read back: good files load exactly, broken and
+// truncated files are refused (warning 56 through wimage and wtiff, raster
+// unchanged), and random damage never reads outside the file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "api/routines.h"
-#include "core/context.h"
-#include "core/threads.h"
 #include "output/raster/image_readers.h"
 #include "output/raster/image_writers.h"
 #include "output/raster/raster.h"
@@ -20,6 +20,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using kal::FileKind;
 
 kal::Raster sample_raster(bool true_colour) {
     kal::Raster r;
@@ -34,7 +35,7 @@ kal::Raster sample_raster(bool true_colour) {
     return r;
 }
 
-Bytes file_bytes(kal::FileKind kind, const kal::Raster& r, int format = kal::IMAGE_IND) {
+Bytes file_bytes(FileKind kind, const kal::Raster& r, int format = kal::IMAGE_IND) {
     kal::WriteOptions o;
     o.format = format;
     kal::OutputSink count(nullptr, 0);
@@ -44,6 +45,21 @@ Bytes file_bytes(kal::FileKind kind, const kal::Raster& r, int format = kal::IMA
     EXPECT_EQ(kal::write_image(sink, kind, kal::whole_raster(r), o), kal::WRITE_OK);
     return b;
 }
+
+// Every kind of file the readers take, written from the sample rasters.
+struct Sample {
+    FileKind kind;
+    bool true_colour;
+    int format;
+    Bytes bytes() const { return file_bytes(kind, sample_raster(true_colour), format); }
+};
+const Sample samples[] = {
+    {FileKind::Imag, false, kal::IMAGE_IND}, {FileKind::Imag, true, kal::IMAGE_IND},
+    {FileKind::Tiff, false, kal::IMAGE_IND}, {FileKind::Tiff, true, kal::IMAGE_IND},
+    {FileKind::Tiff, true, kal::IMAGE_RGB},  {FileKind::Tiff, true, kal::IMAGE_BIL},
+};
+
+bool read_any(const Bytes& b, kal::FileImage& img) { return kal::read_tiff(b, img) || kal::read_imag(b, img); }
 
 void put16(Bytes& b, size_t at, uint32_t v) {
     b[at] = uint8_t(v);
@@ -68,11 +84,33 @@ size_t entry_of(const Bytes& b, int tag) {
     return 10;
 }
 
-// Reads every row of a parsed file, so that AddressSanitizer sees any
-// access outside the file bytes.
-void touch_all_rows(const kal::FileImage& img) {
-    std::vector<uint8_t> row(size_t(img.width()) * 3);
-    for (int y = 0; y < img.height(); ++y) img.row(y, 0, img.width(), row.data());
+// Every pixel read back, one at a time, has the colour of the raster pixel
+// (bilevel: white where the raster is not black); a raster file of a palette
+// raster holds its indices.
+TEST(ImageReaders, GoodFilesLoadExactly) {
+    for (const Sample& s : samples) {
+        const kal::Raster r = sample_raster(s.true_colour);
+        const Bytes file = s.bytes();
+        kal::FileImage img;
+        ASSERT_TRUE(s.kind == FileKind::Tiff ? kal::read_tiff(file, img) : kal::read_imag(file, img));
+        ASSERT_EQ(img.width(), 9);
+        ASSERT_EQ(img.height(), 6);
+        EXPECT_EQ(img.has_palette(), s.kind == FileKind::Tiff && s.format == kal::IMAGE_IND);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 9; ++x) {
+                uint8_t px[3];
+                img.row(y, x, 1, px);
+                if (img.indexed() && !img.has_palette()) {
+                    EXPECT_EQ(px[0], r.row(y)[x]) << x << "," << y;
+                    continue;
+                }
+                const uint8_t* got = img.indexed() ? img.palette()[px[0]] : px;
+                kal::Raster::Colour c = r.pixel_rgb(x, y);
+                if (s.format == kal::IMAGE_BIL) c.r = c.g = c.b = (c.r || c.g || c.b) ? 255 : 0;
+                EXPECT_EQ((std::array<int, 3>{got[0], got[1], got[2]}), (std::array<int, 3>{c.r, c.g, c.b}))
+                    << int(s.kind) << " " << s.format << " " << x << "," << y;
+            }
+    }
 }
 
 struct Broken {
@@ -80,9 +118,22 @@ struct Broken {
     std::function<void(Bytes&)> damage;
 };
 
+// The base file reads; each damage of the table, applied to a copy of it, is refused.
+void expect_refused(bool (*read)(std::span<const uint8_t>, kal::FileImage&), const Bytes& base,
+                    const std::vector<Broken>& table) {
+    kal::FileImage ok;
+    ASSERT_TRUE(read(base, ok));
+    for (const Broken& t : table) {
+        Bytes b = base;
+        t.damage(b);
+        kal::FileImage img;
+        EXPECT_FALSE(read(b, img)) << t.name;
+    }
+}
+
 TEST(TiffReader, RefusesEveryBrokenFileOfTheTable) {
-    const Bytes palette = file_bytes(kal::FileKind::Tiff, sample_raster(false), kal::IMAGE_IND);
-    const Bytes rgb = file_bytes(kal::FileKind::Tiff, sample_raster(true), kal::IMAGE_RGB);
+    const Bytes palette = file_bytes(FileKind::Tiff, sample_raster(false), kal::IMAGE_IND);
+    const Bytes rgb = file_bytes(FileKind::Tiff, sample_raster(true), kal::IMAGE_RGB);
     const std::vector<Broken> table = {
         {"big-endian mark", [](Bytes& b) { b[0] = b[1] = 'M'; }},
         {"magic 43", [](Bytes& b) { b[2] = 43; }},
@@ -116,49 +167,24 @@ TEST(TiffReader, RefusesEveryBrokenFileOfTheTable) {
         {"missing width", [](Bytes& b) { put16(b, entry_of(b, 256), 999); }},
         {"planar configuration 2", [](Bytes& b) { put16(b, entry_of(b, 259), 284); put16(b, entry_of(b, 284) + 8, 2); }},
     };
-    for (const Bytes* base : {&palette, &rgb}) {
-        kal::FileImage ok;
-        ASSERT_TRUE(kal::read_tiff(*base, ok));
-        for (const Broken& t : table) {
-            Bytes b = *base;
-            t.damage(b);
-            kal::FileImage img;
-            EXPECT_FALSE(kal::read_tiff(b, img)) << t.name;
-        }
-    }
-    const std::vector<Broken> palette_only = {
+    expect_refused(kal::read_tiff, palette, table);
+    expect_refused(kal::read_tiff, rgb, table);
+    expect_refused(kal::read_tiff, palette, {
         {"colour map past the end", [](Bytes& b) { put32(b, entry_of(b, 320) + 8, uint32_t(b.size()) - 100); }},
         {"colour map of 3 values", [](Bytes& b) { put32(b, entry_of(b, 320) + 4, 3); }},
         {"missing colour map", [](Bytes& b) { put16(b, entry_of(b, 320), 999); }},
-    };
-    for (const Broken& t : palette_only) {
-        Bytes b = palette;
-        t.damage(b);
-        kal::FileImage img;
-        EXPECT_FALSE(kal::read_tiff(b, img)) << t.name;
-    }
-}
-
-TEST(TiffReader, RefusesEveryTruncation) {
-    for (int format : {kal::IMAGE_IND, kal::IMAGE_RGB, kal::IMAGE_BIL}) {
-        const Bytes full = file_bytes(kal::FileKind::Tiff, sample_raster(format == kal::IMAGE_RGB), format);
-        for (size_t n = 0; n < full.size(); ++n) {
-            const Bytes cut(full.begin(), full.begin() + n);
-            kal::FileImage img;
-            ASSERT_FALSE(kal::read_tiff(cut, img)) << format << " cut at " << n;
-        }
-    }
+    });
 }
 
 TEST(ImagReader, RefusesEveryBrokenFileOfTheTable) {
-    const Bytes base = file_bytes(kal::FileKind::Imag, sample_raster(false));
+    const Bytes base = file_bytes(FileKind::Imag, sample_raster(false));
     auto header = [](const char* text) {
         return [text](Bytes& b) {
             std::memset(b.data() + 20, ' ', 60);
             std::memcpy(b.data() + 20, text, std::strlen(text));
         };
     };
-    const std::vector<Broken> table = {
+    expect_refused(kal::read_imag, base, {
         {"no !Bitmap", [](Bytes& b) { b[0] = '?'; }},
         {"16 bits per pixel", header("    9     6     8     9    16    32     0     1     0")},
         {"width 0", header("    0     6     8     9     8    32     0     1     0")},
@@ -171,29 +197,24 @@ TEST(ImagReader, RefusesEveryBrokenFileOfTheTable) {
         {"numbers missing", header("    9     6     8")},
         {"letters", header("  nine  six")},
         {"empty header", header("")},
-    };
-    for (const Broken& t : table) {
-        Bytes b = base;
-        t.damage(b);
-        kal::FileImage img;
-        EXPECT_FALSE(kal::read_imag(b, img)) << t.name;
-    }
-    for (size_t n = 0; n < base.size(); ++n) {
-        const Bytes cut(base.begin(), base.begin() + n);
-        kal::FileImage img;
-        ASSERT_FALSE(kal::read_imag(cut, img)) << "cut at " << n;
+    });
+}
+
+TEST(ImageReaders, RefuseEveryTruncation) {
+    for (const Sample& s : samples) {
+        const Bytes full = s.bytes();
+        for (size_t n = 0; n < full.size(); ++n) {
+            const Bytes cut(full.begin(), full.begin() + n);
+            kal::FileImage img;
+            ASSERT_FALSE(read_any(cut, img)) << int(s.kind) << " " << s.format << " cut at " << n;
+        }
     }
 }
 
 TEST(ImageReaders, RandomDamageNeverReadsOutsideTheFile) {
     std::mt19937 rng(2024);
-    const std::vector<Bytes> bases = {
-        file_bytes(kal::FileKind::Tiff, sample_raster(false), kal::IMAGE_IND),
-        file_bytes(kal::FileKind::Tiff, sample_raster(true), kal::IMAGE_RGB),
-        file_bytes(kal::FileKind::Tiff, sample_raster(true), kal::IMAGE_BIL),
-        file_bytes(kal::FileKind::Imag, sample_raster(false)),
-        file_bytes(kal::FileKind::Imag, sample_raster(true)),
-    };
+    std::vector<Bytes> bases;
+    for (const Sample& s : samples) bases.push_back(s.bytes());
     int accepted = 0;
     for (int i = 0; i < 4000; ++i) {
         Bytes b = bases[size_t(i) % bases.size()];
@@ -205,114 +226,64 @@ TEST(ImageReaders, RandomDamageNeverReadsOutsideTheFile) {
         }
         if (rng() % 5 == 0) b.resize(rng() % b.size());
         kal::FileImage img;
-        if (kal::read_tiff(b, img) || kal::read_imag(b, img)) {
+        if (read_any(b, img)) {
             ++accepted;
-            touch_all_rows(img);
+            // Every row, so that AddressSanitizer sees any access outside the file.
+            std::vector<uint8_t> row(size_t(img.width()) * 3);
+            for (int y = 0; y < img.height(); ++y) img.row(y, 0, img.width(), row.data());
         }
     }
     EXPECT_GT(accepted, 0);  // damage to pixel bytes alone leaves readable files
 }
 
-TEST(ImageReaders, GoodFilesLoadExactly) {
-    const kal::Raster r = sample_raster(false);
-    kal::FileImage img;
-    const Bytes imag = file_bytes(kal::FileKind::Imag, r);
-    ASSERT_TRUE(kal::read_imag(imag, img));
-    ASSERT_TRUE(img.indexed());
-    uint8_t row[9];
-    for (int y = 0; y < 6; ++y) {
-        img.row(y, 0, 9, row);
-        EXPECT_EQ(std::memcmp(row, r.row(y), 9), 0) << y;
-    }
-    const Bytes tif = file_bytes(kal::FileKind::Tiff, r, kal::IMAGE_IND);
-    ASSERT_TRUE(kal::read_tiff(tif, img));
-    ASSERT_TRUE(img.has_palette());
-    EXPECT_EQ(img.palette()[40][0], 40);
-    EXPECT_EQ(img.palette()[40][1], 215);
-    img.row(4, 2, 4, row);
-    EXPECT_EQ(std::vector<uint8_t>(row, row + 4), std::vector<uint8_t>(4, 200));
-}
-
-// ---- through the routines ----
-
-class RasterFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = ::testing::TempDir();
-        kal::metafl("VIRT");
-        kal::winsiz(40, 30);
-        kal::filmod("DELE");  // saved files replace those of earlier runs
-        kal::kalini();
-        kal::errmod("PROT", "OFF");
-        ctx_ = kal::fetch_record();
-        kal::imgini();
-    }
-    void TearDown() override {
-        kal::imgfin();
-        kal::reset("WINSIZ");
-        kal::kalfin();
-        kal::filmod("COUN");
-    }
-    std::string path(const char* name) { return dir_ + name; }
-    void write(const char* name, const Bytes& b) {
-        FILE* fp = std::fopen(path(name).c_str(), "wb");
-        ASSERT_TRUE(fp);
-        std::fwrite(b.data(), 1, b.size(), fp);
-        std::fclose(fp);
-    }
-    Bytes pixels() {
+// Through the routines, on a 40 x 30 raster with pixels set.
+TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
+    kal::metafl("VIRT");
+    kal::winsiz(40, 30);
+    kal::kalini();
+    kal::errmod("PROT", "OFF");
+    kal::imgini();
+    auto pixels = [] {
         Bytes b(40 * 30);
         kal::rpixls(b.data(), 0, 0, 40, 30);
         return b;
-    }
-    std::string dir_;
-    kal::Context* ctx_ = nullptr;
-};
-
-TEST_F(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
+    };
     for (int i = 0; i < 40; ++i) kal::wpixel(i, i % 30, i + 1);
     const Bytes before = pixels();
-    Bytes tif = file_bytes(kal::FileKind::Tiff, sample_raster(false), kal::IMAGE_IND);
-    put32(tif, 4, 0xFFFFFF00u);
-    write("broken.tif", tif);
-    Bytes imag = file_bytes(kal::FileKind::Imag, sample_raster(false));
-    imag.resize(imag.size() - 1);
-    write("short.img", imag);
-
-    testing::internal::CaptureStdout();
-    kal::wtiff(path("broken.tif").c_str());
-    kal::wimage(path("short.img").c_str());
-    kal::wtiff(path("missing.tif").c_str());
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Warning  56: Incorrect file format in wtiff!"), std::string::npos) << out;
-    EXPECT_NE(out.find("Warning  56: Incorrect file format in wimage!"), std::string::npos) << out;
-    EXPECT_NE(out.find("Warning  36: File error in wtiff!"), std::string::npos) << out;
-    EXPECT_EQ(pixels(), before);
-}
-
-TEST_F(RasterFiles, SavedRasterFileLoadsBackAndTiffDrawsAtItsOrigin) {
-    for (int i = 0; i < 30; ++i) kal::wpixel(i, i, 100 + i);
-    const Bytes drawn = pixels();
-    kal::rimage(path("saved.img").c_str());
-    kal::erase();
-    ASSERT_NE(pixels(), drawn);
-    kal::wimage(path("saved.img").c_str());
-    EXPECT_EQ(pixels(), drawn);
-
-    // A 9 x 6 palette TIFF at (35, 27): only its 5 x 3 upper left corner fits.
-    kal::erase();
-    write("small.tif", file_bytes(kal::FileKind::Tiff, sample_raster(false), kal::IMAGE_IND));
-    kal::tiforg(35, 27);
-    kal::wtiff(path("small.tif").c_str());
-    const Bytes p = pixels();
-    const kal::Raster ref = sample_raster(false);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) {
-            const bool in = x >= 35 && y >= 27;
-            EXPECT_EQ(p[size_t(y) * 40 + x], in ? ref.row(y - 27)[x - 35] : 0) << x << "," << y;
+    const Bytes tif = file_bytes(FileKind::Tiff, sample_raster(false));
+    const Bytes imag = file_bytes(FileKind::Imag, sample_raster(false));
+    Bytes bad_directory = tif, bad_header = imag;
+    put32(bad_directory, 4, 0xFFFFFF00u);
+    bad_header[5] = 'x';
+    const struct {
+        void (*routine)(const char*);
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {kal::wtiff, "wtiff", bad_directory},  {kal::wtiff, "wtiff", Bytes(tif.begin(), tif.end() - 1)},
+        {kal::wtiff, "wtiff", imag},           {kal::wimage, "wimage", Bytes(imag.begin(), imag.end() - 1)},
+        {kal::wimage, "wimage", bad_header},   {kal::wimage, "wimage", {}},
+    };
+    const std::string path = ::testing::TempDir() + "broken";
+    for (const auto& c : cases) {
+        if (FILE* fp = std::fopen(path.c_str(), "wb")) {  // else warning 36 fails the test
+            if (!c.bytes.empty()) std::fwrite(c.bytes.data(), 1, c.bytes.size(), fp);
+            std::fclose(fp);
         }
-    // The colour table became the file's colour map.
-    EXPECT_EQ(ctx_->colour.table[40], ref.palette(40).r << 16 | ref.palette(40).g << 8 | ref.palette(40).b);
+        testing::internal::CaptureStdout();
+        c.routine(path.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  std::string(" <<<< Warning  56: Incorrect file format in ") + c.name + "!\n")
+            << c.name << " " << c.bytes.size();
+        EXPECT_EQ(pixels(), before) << c.name << " " << c.bytes.size();
+    }
+    testing::internal::CaptureStdout();
+    kal::wtiff((path + ".missing").c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " <<<< Warning  36: File error in wtiff!\n");
+    EXPECT_EQ(pixels(), before);
+    kal::imgfin();
+    kal::reset("WINSIZ");
+    kal::kalfin();
 }
 
 }  // namespace

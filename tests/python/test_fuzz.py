@@ -55,9 +55,11 @@ print("fuzz done", calls, file=sys.stderr)
 
 
 def test_random_calls_never_crash(tmp_path):
-    for seed in (1, 2, 3):
+    # Seeds 12, 31 and 43 once reached hangs (degenerate page transforms,
+    # hatch spacings below the coordinates' precision).
+    for seed in (1, 12, 31, 43):
         (tmp_path / str(seed)).mkdir()
-        code = FUZZ.replace("SEED", str(seed)).replace("COUNT", "6000")
+        code = FUZZ.replace("SEED", str(seed)).replace("COUNT", "10000")
         proc = run_python(tmp_path / str(seed), code, check=False)
         assert proc.returncode == 0, proc.stderr.decode(errors="replace")[-2000:]
-        assert b"fuzz done 6000" in proc.stderr
+        assert b"fuzz done 10000" in proc.stderr

@@ -99,6 +99,7 @@ def test_windowed_program_uses_error_file_and_window_protocol(run):
         ("k.window(-5, 0, 0, 10)", "  2: Incorrect parameter in window!   (  -5)"),
         ("k.winsiz(10, -3)", "  2: Incorrect parameter in winsiz!   (  -3)"),
         ("k.hwpage(0, 5)", "  2: Incorrect parameter in hwpage!   (   0)"),
+        ("k.page(3000, 1000001)", "  2: Incorrect parameter in page!   (1000001)"),
         ("k.pdfmod('ON', 'FAST')", "  2: Incorrect parameter in pdfmod!   (FAST)"),
         ("k.pngmod('MAYBE', 'TRAN')", "  2: Incorrect parameter in pngmod!   (MAYBE)"),
         ("k.units('mm')", "  2: Incorrect parameter in units!   (mm)"),
