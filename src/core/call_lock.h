@@ -1,0 +1,20 @@
+// Serialises the calls of several threads on the one shared record. Every
+// public entry point holds a CallLock for the whole call: while threads have
+// no records of their own (no thrini), it locks a process-wide recursive
+// mutex; after thrini each thread owns its record and the lock does nothing.
+#pragma once
+
+namespace kal {
+
+class CallLock {
+public:
+    CallLock();
+    ~CallLock();
+    CallLock(const CallLock&) = delete;
+    CallLock& operator=(const CallLock&) = delete;
+
+private:
+    bool locked_ = false;
+};
+
+}  // namespace kal
