@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs KALVOR and runs the demo gallery; the plots land in gallery/.
+# Installs KALVOR into .venv and runs the demo gallery; the plots land in gallery/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install.sh
 mkdir -p gallery
 cd gallery
-python3 ../examples/gallery.py
+../.venv/bin/python ../examples/gallery.py
+echo "The gallery is in $PWD"
