@@ -136,7 +136,7 @@ struct Wrapper<F> {
         std::tuple<typename Param<P>::Store...> store{};
         Py_ssize_t next = 0;
         bool ok = true;
-        auto parse_one = [&](auto& slot, auto tag) {
+        [[maybe_unused]] auto parse_one = [&](auto& slot, auto tag) {
             using T = typename decltype(tag)::type;
             if constexpr (Param<T>::input) {
                 if (ok) ok = Param<T>::parse(PyTuple_GET_ITEM(args, next), slot);
@@ -155,7 +155,7 @@ struct Wrapper<F> {
             if (!invoke(nogil, [&] { value = F(Param<P>::pass(std::get<I>(store))...); })) return nullptr;
             results_list[k++] = to_python(value);
         }
-        auto collect = [&](auto& slot, auto tag) {
+        [[maybe_unused]] auto collect = [&](auto& slot, auto tag) {
             using T = typename decltype(tag)::type;
             if constexpr (!Param<T>::input) results_list[k++] = Param<T>::result(slot);
         };

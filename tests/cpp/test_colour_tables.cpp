@@ -540,9 +540,9 @@ TEST_F(ColourDevice, HatchSpacingAndGroupFills) {
         ctx->page.scale = c.scale;
         kal::mypat(c.angle, c.type, c.density, c.cross);
         SCOPED_TRACE(kal::getpat());
-        if (c.type != 6) EXPECT_DOUBLE_EQ(ctx->colour.hatch_spacing, c.spacing);
-        if (c.kind >= 0) EXPECT_EQ(ctx->colour.fill_kind, c.kind);
-        if (c.parameter >= 0) EXPECT_EQ(ctx->colour.fill_parameter, c.parameter);
+        if (c.type != 6) { EXPECT_DOUBLE_EQ(ctx->colour.hatch_spacing, c.spacing); }
+        if (c.kind >= 0) { EXPECT_EQ(ctx->colour.fill_kind, c.kind); }
+        if (c.parameter >= 0) { EXPECT_EQ(ctx->colour.fill_parameter, c.parameter); }
     }
     kal::mypat(45, 1, 3, 1);
     EXPECT_EQ(kal::getpat(), 45131);

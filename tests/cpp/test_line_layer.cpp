@@ -71,7 +71,7 @@ TEST(LineLayer, BuffersFlushEveryHundredPoints) {
     kal::line_move(p.ctx, 0, 0);
     for (int i = 1; i < 250; ++i) {
         kal::line_draw(p.ctx, i, 100);
-        if (i == 98) EXPECT_EQ(p.calls.size(), 0u);  // still pending
+        if (i == 98) { EXPECT_EQ(p.calls.size(), 0u); }  // still pending
     }
     EXPECT_EQ(p.count(2), 99 + 99);  // two full buffers written, the rest pending
 }

@@ -127,8 +127,9 @@ TEST(RasterTriangle, CoversTheInteriorStaysInItsBoxAndClips) {
         for (int py = ylo; py <= yhi; ++py)
             for (int px = xlo; px <= xhi; ++px) {
                 const int a = side(0, 1, px, py), b = side(1, 2, px, py), c = side(2, 0, px, py);
-                if ((a > 0 && b > 0 && c > 0) || (a < 0 && b < 0 && c < 0))
+                if ((a > 0 && b > 0 && c > 0) || (a < 0 && b < 0 && c < 0)) {
                     ASSERT_NE(big.row(py)[px], 0) << t << ": " << px << "," << py;
+                }
             }
         Pixels want;
         for (auto [px, py] : drawn(big)) {
