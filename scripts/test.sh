@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Installs KALVOR with everything its tests need and runs every test:
-# the C++ unit tests (ctest), the same tests under AddressSanitizer and
-# UBSan (the file readers meet corrupted input there), then the Python and
-# C interface tests (pytest).
+# Installs KALVOR with everything its tests need (into .venv) and runs every
+# test: the C++ unit tests and the C programs (ctest), the same under
+# AddressSanitizer and UBSan together with the random-call fuzz test, then
+# the Python tests against the module of the build tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install.sh
+PY="$PWD/.venv/bin/python"
+step() { printf '\n==> %s\n' "$*"; }
 
-cmake -S . -B build/tests -G Ninja -DKALVOR_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+step "build (tests, C programs, Python module)"
+cmake -S . -B build/tests -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON \
+  -DPython_EXECUTABLE="$PY" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/tests -j2
-ctest --test-dir build/tests --output-on-failure
+step "C++ unit tests and C programs"
+ctest --test-dir build/tests --output-on-failure -j2
 
-cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/asan -j2 --target kalvor_tests
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  build/asan/tests/cpp/kalvor_tests --gtest_brief=1
+step "the same under AddressSanitizer and UBSan, and the fuzz test"
+cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON -DKALVOR_SANITIZE=ON \
+  -DPython_EXECUTABLE="$PY" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/asan -j2
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ctest --test-dir build/asan --output-on-failure -j2
+# Python itself is not instrumented: the sanitizer runtime is preloaded and
+# leak checking left to the C++ run above.
+ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD="$(g++ -print-file-name=libasan.so)" \
+  KALVOR_BUILD_DIR="$PWD/build/asan" "$PY" -m pytest -q -p no:cacheprovider tests/python/test_fuzz.py
 
-KALVOR_BUILD_DIR="$PWD/build/tests" python3 -m pytest -q tests/python
+step "Python tests"
+KALVOR_BUILD_DIR="$PWD/build/tests" "$PY" -m pytest -q tests/python

@@ -5,6 +5,21 @@ import textwrap
 
 import pytest
 
+# The module under test is the one in the CMake build tree (configured with
+# -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON), never an installed copy: this process
+# and every child interpreter import it from there.
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD_DIR = os.path.abspath(os.environ.get("KALVOR_BUILD_DIR") or os.path.join(ROOT, "build", "tests"))
+_PACKAGE_DIR = os.path.join(BUILD_DIR, "python")
+if not os.path.isfile(os.path.join(_PACKAGE_DIR, "kalvor", "__init__.py")):
+    raise pytest.UsageError(
+        f"no kalvor package in {_PACKAGE_DIR}: build with "
+        "cmake -S . -B build/tests -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON && cmake --build build/tests, "
+        "or set KALVOR_BUILD_DIR to such a build")
+sys.path.insert(0, _PACKAGE_DIR)
+os.environ["PYTHONPATH"] = os.pathsep.join(filter(None, [_PACKAGE_DIR, os.environ.get("PYTHONPATH")]))
+os.environ["KALVOR_BUILD_DIR"] = BUILD_DIR
+
 
 def run_python(cwd, code, env=None, check=True):
     """Runs `code` in a child interpreter in `cwd`; returns the finished process.

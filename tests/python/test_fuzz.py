@@ -1,4 +1,6 @@
 """Random calls of every routine with random and hostile arguments never crash."""
+import os
+
 from conftest import run_python
 
 FUZZ = r'''
@@ -54,12 +56,22 @@ print("fuzz done", calls, file=sys.stderr)
 '''
 
 
+# Longer runs: KALVOR_FUZZ_SEEDS=1-200 KALVOR_FUZZ_CALLS=20000 (see README).
+def fuzz_seeds():
+    spec = os.environ.get("KALVOR_FUZZ_SEEDS")
+    if not spec:
+        # Seeds 12, 31 and 43 once reached hangs (degenerate page transforms,
+        # hatch spacings below the coordinates' precision).
+        return [1, 12, 31, 43]
+    first, _, last = spec.partition("-")
+    return list(range(int(first), int(last or first) + 1))
+
+
 def test_random_calls_never_crash(tmp_path):
-    # Seeds 12, 31 and 43 once reached hangs (degenerate page transforms,
-    # hatch spacings below the coordinates' precision).
-    for seed in (1, 12, 31, 43):
+    calls = os.environ.get("KALVOR_FUZZ_CALLS", "10000")
+    for seed in fuzz_seeds():
         (tmp_path / str(seed)).mkdir()
-        code = FUZZ.replace("SEED", str(seed)).replace("COUNT", "10000")
+        code = FUZZ.replace("SEED", str(seed)).replace("COUNT", calls)
         proc = run_python(tmp_path / str(seed), code, check=False)
-        assert proc.returncode == 0, proc.stderr.decode(errors="replace")[-2000:]
-        assert b"fuzz done 10000" in proc.stderr
+        assert proc.returncode == 0, f"seed {seed}: " + proc.stderr.decode(errors="replace")[-2000:]
+        assert f"fuzz done {calls}".encode() in proc.stderr
