@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/state_part.h"
+
 namespace kal {
 
 struct Context;
@@ -62,6 +64,9 @@ struct ColourState {
     // Colour scale of the colour axis (value-to-index rule).
     double scale_start = 0, scale_end = 1, data_min = 0, data_max = 1, scale_factor = 254;
     bool scale_log = false;
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
 };
 
 // RGB of a colour value (direct or from the table).

@@ -25,7 +25,7 @@ bool save_table(Context& ctx, const char* name) {
         text.append(line, static_cast<size_t>(len));
     }
     GlobalLock lock;
-    const std::string path = apply_file_mode(name, ctx.page.file_mode);
+    const std::string path = apply_file_mode(ctx, name);
     FILE* fp = std::fopen(path.c_str(), "w");
     if (!fp) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), fp) == text.size();

@@ -292,4 +292,14 @@ void reset_colours(Context& ctx) {
     set_colour(ctx, ctx.colour.foreground);
 }
 
+void ColourState::reset(Context& ctx) { reset_colours(ctx); }
+
+namespace {
+const ResetKey COLOUR_KEYS[] = {
+    {"CLRC", fill_colour_cycle}, {"COLO", reset_current_colour},
+    {"COLR", default_colour_range}, {"SHDP", reset_fill_pattern},
+};
+}  // namespace
+const ResetKeys ColourState::reset_keys = COLOUR_KEYS;
+
 }  // namespace kal

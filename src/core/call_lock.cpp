@@ -1,9 +1,22 @@
 #include "core/call_lock.h"
 
-namespace kal {
+#include "core/threads.h"
 
-// Placeholder until the thread table serialises shared-record calls.
-CallLock::CallLock() = default;
-CallLock::~CallLock() = default;
+namespace kal {
+namespace {
+
+// Depth of the calling thread's nested CallLocks; only the outermost one
+// enters and leaves the thread table.
+thread_local int depth = 0;
+
+}  // namespace
+
+CallLock::CallLock() {
+    if (depth++ == 0) enter_call();
+}
+
+CallLock::~CallLock() {
+    if (--depth == 0) leave_call();
+}
 
 }  // namespace kal

@@ -18,4 +18,18 @@ Context::~Context() {
 OutputState::OutputState() = default;
 OutputState::~OutputState() = default;
 
+void Saved<OutputState>::restore(OutputState& out) const {
+    out.driver.reset();
+    out.raster.reset();
+    out.file = nullptr;
+    out.record.clear();
+    static_cast<OutputValues&>(out) = values;
+}
+
+void OutputState::reset(Context& ctx) {
+    ctx.out.xshift = 0.0;
+    ctx.out.current_colour = 0;
+}
+const ResetKeys OutputState::reset_keys = {};
+
 }  // namespace kal

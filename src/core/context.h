@@ -1,6 +1,9 @@
 // The context record: every setting and all drawing state of one thread.
-// Each subsystem owns one member struct, declared next to its code.
+// Each subsystem owns one member struct (a state part, core/state_part.h),
+// declared next to its code.
 #pragma once
+#include <tuple>
+
 #include "colour3d/colour.h"
 #include "core/frame.h"
 #include "core/page.h"
@@ -23,6 +26,12 @@ struct Context {
     ColourState colour;
     ImageState image;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
+
+    // Every state part, in the order kalini and reset "ALL" reset them. A new
+    // part is a member above and an entry here; its defaults, reset and
+    // reset keys stay with its own code.
+    auto parts() { return std::tie(frame, page, out, line, colour, image); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image); }
 };
 
 }  // namespace kal

@@ -1,18 +1,43 @@
 #include "core/files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "core/context.h"
 #include "core/fatal.h"
 
 namespace kal {
+namespace {
 
-bool file_exists(const std::string& name) {
+enum class Entry { None, Replaceable, Special };
+
+// lstat first: a symbolic link is an entry of its own even when it points
+// nowhere, so that a dangling link is never written through.
+Entry classify(const std::string& name) {
     struct stat st;
-    return ::stat(name.c_str(), &st) == 0;
+    if (::lstat(name.c_str(), &st) != 0) return Entry::None;
+    if (S_ISREG(st.st_mode)) return Entry::Replaceable;
+    if (!S_ISLNK(st.st_mode)) return Entry::Special;
+    if (::stat(name.c_str(), &st) != 0) return Entry::Replaceable;  // dangling
+    return S_ISREG(st.st_mode) ? Entry::Replaceable : Entry::Special;
 }
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool held_open(const Context& ctx, const std::string& name) {
+    const bool output_open = ctx.frame.level > 0;
+    return (output_open && same_file(name, ctx.page.file_name)) ||
+           (ctx.frame.errfile_open && same_file(name, ctx.frame.errfile_path));
+}
+
+}  // namespace
 
 std::string versioned_name(const std::string& name, int k) {
     const size_t slash = name.find_last_of("/\\");
@@ -26,18 +51,25 @@ std::string versioned_name(const std::string& name, int k) {
     return name.substr(0, dir_end) + base + suffix + name.substr(dot);
 }
 
-std::string apply_file_mode(const std::string& name, int mode) {
-    if (!file_exists(name)) return name;
-    if (mode == FILE_DELETE) {
-        std::remove(name.c_str());
+std::string apply_file_mode(const Context& ctx, const std::string& name) {
+    if (classify(name) != Entry::Replaceable) return name;
+    const int mode = ctx.page.file_mode;
+    if (mode == FILE_DELETE && !held_open(ctx, name)) {
+        ::unlink(name.c_str());
         return name;
     }
     if (mode == FILE_BREAK) fatal("File " + name + " does exist");
     for (int k = 1; k <= 9999; ++k) {
         std::string candidate = versioned_name(name, k);
-        if (!file_exists(candidate)) return candidate;
+        if (classify(candidate) == Entry::None) return candidate;
     }
     fatal("More than 9999 file versions!\n");
+}
+
+bool fits_file_name(Context& ctx, const char* name) {
+    if (strnlen(name, 257) <= 256) return true;
+    warn_text(ctx, 2, (std::string(name, 40) + "...").c_str());
+    return false;
 }
 
 }  // namespace kal

@@ -1,20 +1,28 @@
-// File naming: what an output or error file is called when a file of that
-// name exists already (file modes COUN, DELE and BREA).
+// File naming: what an output, error, image or colour-table file is called
+// when a file of that name exists already (file modes COUN, DELE and BREA).
 #pragma once
 #include <string>
 
 namespace kal {
 
+struct Context;
+
 enum FileMode : int { FILE_COUNT = 0, FILE_DELETE = 1, FILE_BREAK = 2 };
 
-bool file_exists(const std::string& name);
-
-// The name under which a new file is created. COUN numbers versions
-// (kalvor.ps, kalvor_1.ps, ... kalvo_10.ps), DELE removes the old file, BREA
-// and version 10000 are fatal. Call under the global lock.
-std::string apply_file_mode(const std::string& name, int mode);
+// The name under which a new file is created, by the record's file mode.
+// Only regular files (or symbolic links to them, or dangling ones) count as
+// existing: COUN numbers versions (kalvor.ps, kalvor_1.ps, ... kalvo_10.ps),
+// DELE removes the old file, BREA and version 10000 are fatal. A device, a
+// FIFO or a directory is used as it is (opening a directory fails). DELE
+// never removes a file the record has open (its output or error file): the
+// new file is numbered as under COUN instead. Call under the global lock.
+std::string apply_file_mode(const Context& ctx, const std::string& name);
 
 // Version k of `name` following the COUN rule ('/' and '\' end the directory).
 std::string versioned_name(const std::string& name, int k);
+
+// File names are kept up to 256 characters: a longer one gives warning 2
+// with its start and false.
+bool fits_file_name(Context& ctx, const char* name);
 
 }  // namespace kal

@@ -167,11 +167,11 @@ bool message_line(Context& ctx, const std::string& line) {
 
 void open_error_output(Context& ctx) {
     FrameState& f = ctx.frame;
-    const bool to_file = f.app_type == 1 || f.error_device == 1;
+    const bool to_file = f.app_type == APP_WINDOW || f.error_device == ERRDEV_FILE;
     if (!to_file || f.errfile_open) return;
     const std::string name = f.errfile_named ? f.errfile_name : std::string("kalvor.err");
     GlobalLock lock;
-    const std::string path = apply_file_mode(name, ctx.page.file_mode);
+    const std::string path = apply_file_mode(ctx, name);
     FILE* fp = std::fopen(path.c_str(), "w");
     if (!fp) {
         // No error file: warnings stay visible on standard output.
@@ -186,7 +186,7 @@ void open_error_output(Context& ctx) {
 
 void setup_message_stream(Context& ctx) {
     FrameState& f = ctx.frame;
-    if (f.app_type == 0 && f.error_device == 0) f.errfile_stream = stdout;
+    if (f.app_type == APP_CONSOLE && f.error_device == ERRDEV_CONSOLE) f.errfile_stream = stdout;
     f.stream = f.errfile_stream ? f.errfile_stream : stdout;
     f.unit = (f.errfile_stream == stdout) ? UNIT_STDOUT : UNIT_ERRFILE;
 }
@@ -204,5 +204,16 @@ bool close_error_file(Context& ctx) {
     f.stream = stdout;
     return was_open;
 }
+
+void FrameState::reset(Context& ctx) {
+    ctx.frame.warnings_on = true;
+    ctx.frame.checking_on = true;
+    ctx.frame.protocol_on = true;
+}
+
+namespace {
+const ResetKey FRAME_KEYS[] = {{"UNIT", setup_message_stream}};
+}  // namespace
+const ResetKeys FrameState::reset_keys = FRAME_KEYS;
 
 }  // namespace kal

@@ -4,12 +4,16 @@
 #include <cstdio>
 #include <string>
 
+#include "core/state_part.h"
+
 namespace kal {
 
 struct Context;
 
 // Message units: where warnings go.
 enum : int { UNIT_NONE = 0, UNIT_STREAM = 1, UNIT_STDOUT = 6, UNIT_ERRFILE = 17 };
+enum ErrorDevice : int { ERRDEV_CONSOLE = 0, ERRDEV_FILE = 1 };
+enum AppType : int { APP_CONSOLE = 0, APP_WINDOW = 1 };
 
 struct FrameState {
     int level = 0;
@@ -21,13 +25,16 @@ struct FrameState {
     bool warnings_on = true;
     bool protocol_on = false;
     bool checking_on = false;
-    int error_device = 0;          // 0 CONS, 1 FILE
-    int app_type = 0;              // 0 CONS, 1 WIND
+    ErrorDevice error_device = ERRDEV_CONSOLE;
+    AppType app_type = APP_CONSOLE;
     bool errfile_named = false;
     bool errfile_open = false;
     std::string errfile_name;      // errfil name, at most 256 characters
     std::string errfile_path;      // the error file actually opened
     FILE* errfile_stream = nullptr;
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
 };
 
 // Fetches (creating on first use) the calling thread's record, records the

@@ -4,6 +4,7 @@
 
 #include "api/routines.h"
 #include "core/context.h"
+#include "core/files.h"
 
 namespace kal {
 
@@ -23,13 +24,14 @@ void errdev(const char* device) {
     Context* c = level_check(0, 0, "errdev");
     if (!c) return;
     int i = keyword(*c, "CONS+FILE", device);
-    if (i) c->frame.error_device = i - 1;
+    if (i) c->frame.error_device = static_cast<ErrorDevice>(i - 1);
 }
 
 void errfil(const char* name) {
     Context* c = level_check(0, 0, "errfil");
     if (!c) return;
-    c->frame.errfile_name.assign(name, strnlen(name, 256));
+    if (!fits_file_name(*c, name)) return;
+    c->frame.errfile_name = name;
     c->frame.errfile_named = true;
 }
 

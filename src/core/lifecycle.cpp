@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "api/routines.h"
 #include "core/context.h"
@@ -25,8 +27,8 @@ int round_half_up(double v) { return clamp_int(std::floor(v + 0.5)); }
 
 // The background mode of a screen mode: AUTO gives 2 (white page) on the
 // document formats and 0 (black) on the others.
-int background_mode(int screen_mode, int device) {
-    if (screen_mode != 4) return screen_mode;
+int background_mode(ScreenMode screen_mode, int device) {
+    if (screen_mode != SCREEN_AUTO) return screen_mode;
     switch (device) {
         case DEV_PDF: case DEV_EPS: case DEV_PS: case DEV_SVG: return 2;
         default: return 0;
@@ -39,10 +41,11 @@ struct OpenedFile {
     bool wanted = false;     // the device writes a file
     FILE* fp = nullptr;
     std::string name;
-    int state = 0;           // file name state after kalini
+    FileNameState state = NAME_DEFAULT;  // file name state after kalini
 };
 
-OpenedFile open_output_file(const PageState& p, int device) {
+OpenedFile open_output_file(const Context& ctx, int device) {
+    const PageState& p = ctx.page;
     OpenedFile f;
     f.state = p.file_state;
     const char* ext = extension(device);
@@ -50,16 +53,16 @@ OpenedFile open_output_file(const PageState& p, int device) {
     if (family(device) == Family::Pdf && p.pdf_buffer) return f;  // kept in memory: no file
     f.wanted = true;
     std::string want;
-    if (p.file_state == 0) {
+    if (p.file_state == NAME_DEFAULT) {
         want = std::string("kalvor.") + ext;
-    } else if (p.file_state == 1) {
+    } else if (p.file_state == NAME_GIVEN) {
         want = p.file_name;
-        f.state = 2;
+        f.state = NAME_RESTORED;
     } else {
         want = p.saved_name;
     }
     GlobalLock lock;
-    f.name = apply_file_mode(want, p.file_mode);
+    f.name = apply_file_mode(ctx, want);
     f.fp = std::fopen(f.name.c_str(), binary_output(device) ? "wb" : "w");
     if (f.fp) std::setvbuf(f.fp, nullptr, _IOFBF, 1 << 16);
     return f;
@@ -94,11 +97,11 @@ void choose_window(PageState& p) {
     p.win_y = 0;
     p.win_w = p.width > p.height ? 853 : 603;
     p.win_h = p.width > p.height ? 603 : 853;
-    if (p.win_request == 1) {
+    if (p.win_request == WINDOW_PLACED) {
         p.win_x = p.req_x;
         p.win_y = p.req_y;
     }
-    if (p.win_request == 1 || p.win_request == 2) {
+    if (p.win_request != WINDOW_DEFAULT) {
         p.win_w = p.req_w;
         p.win_h = p.req_h;
     }
@@ -120,7 +123,7 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
     ctx.frame.level = 1;
     ctx.out.vectors = 0;
     ctx.frame.warnings = 0;
-    p.finished = 0;
+    p.finished = FINISHED_NEVER;
     p.background = background_mode(p.screen_mode, device);
     if (!p.device) {
         p.device = DEV_VEKM;
@@ -132,7 +135,7 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
     ctx.out.factor = 1.0;
 
     if (file.wanted) {
-        if (file.state == 2 && p.file_state == 1) p.saved_name = p.file_name;
+        if (file.state == NAME_RESTORED && p.file_state == NAME_GIVEN) p.saved_name = p.file_name;
         p.file_state = file.state;
         p.file_name = file.name;
     } else {
@@ -149,51 +152,52 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
 
     setup_message_stream(ctx);
     reset_all(ctx);
-    if (p.first_background == -1) p.first_background = p.background;}
+    if (p.first_background == -1) p.first_background = p.background;
+}
 
-// What kalini changes in the record, to be put back after a fatal condition.
-struct Snapshot {
-    explicit Snapshot(const Context& ctx)
-        : frame(ctx.frame), page(ctx.page), line(ctx.line), colour(ctx.colour), image(ctx.image),
-          vectors(ctx.out.vectors), factor(ctx.out.factor), depth(ctx.out.colour_depth),
-          colour_value(ctx.out.current_colour) {}
+// The whole record as it was before kalini, to be put back after a fatal
+// condition: every part of Context::parts, values copied, resources dropped.
+template <class Parts>
+struct SavedParts;
+
+template <class... Part>
+struct SavedParts<std::tuple<const Part&...>> {
+    explicit SavedParts(const Context& ctx) : saved(ctx.parts()) {}
     void restore(Context& ctx) const {
-        ctx.out.driver.reset();
-        ctx.out.raster.reset();
-        ctx.out.file = nullptr;
-        ctx.out.record.clear();
-        ctx.frame = frame;
-        ctx.page = page;
-        ctx.line = line;
-        ctx.colour = colour;
-        ctx.image = image;
-        ctx.out.vectors = vectors;
-        ctx.out.factor = factor;
-        ctx.out.colour_depth = depth;
-        ctx.out.current_colour = colour_value;
+        std::apply([&](Part&... part) {
+            std::apply([&](const Saved<Part>&... s) { (s.restore(part), ...); }, saved);
+        }, ctx.parts());
     }
-    FrameState frame;
-    PageState page;
-    LineState line;
-    ColourState colour;
-    ImageState image;
-    long long vectors;
-    double factor;
-    int depth, colour_value;
+    std::tuple<Saved<Part>...> saved;
 };
+using Snapshot = SavedParts<decltype(std::declval<const Context&>().parts())>;
 
 }  // namespace
 
-void reset_page_settings(Context& ctx) {
+void PageState::reset(Context& ctx) {
     PageState& p = ctx.page;
     p.origin_x = 0;
     p.origin_y = 0;
-    p.window_mode = 0;
-    p.close_key = 0;
+    p.window_mode = WINMODE_FULL;
+    p.close_key = CLOSE_NONE;
     p.close_delay = 10;
-    p.page_origin = 0;
+    p.page_origin = ORIGIN_TOP;
     p.page_counter = 0;
 }
+
+namespace {
+void reset_origin(Context& ctx) {
+    ctx.page.origin_x = 0;
+    ctx.page.origin_y = 0;
+}
+void reset_window(Context& ctx) { ctx.page.win_request = WINDOW_DEFAULT; }
+void reset_winmod(Context& ctx) { ctx.page.window_mode = WINMODE_FULL; }
+const ResetKey PAGE_KEYS[] = {
+    {"ORIG", reset_origin}, {"WIND", reset_window}, {"WINS", reset_window},
+    {"WINM", reset_winmod},
+};
+}  // namespace
+const ResetKeys PageState::reset_keys = PAGE_KEYS;
 
 void kalini() {
     Context* c = level_check(0, 0, "kalini");
@@ -202,7 +206,7 @@ void kalini() {
     PageState& p = ctx.page;
 
     const int device = p.device ? p.device : DEV_VEKM;
-    OpenedFile file = open_output_file(p, device);  // may end the call (fatal)
+    OpenedFile file = open_output_file(ctx, device);  // may end the call (fatal)
     if (family(device) == Family::Pdf) open_pdf_output(ctx, file);  // fatal on failure
 
     // Everything below may still meet a fatal condition (no memory for the
@@ -221,13 +225,9 @@ void kalini() {
     }
 }
 
-void kalfin() {
-    Context* c = level_check(1, 3, "kalfin");
-    if (!c) return;
-    Context& ctx = *c;
+void finish_plot(Context& ctx, bool protocol) {
     PageState& p = ctx.page;
     OutputState& o = ctx.out;
-
     line_flush(ctx);
     int result = o.driver ? o.driver->close(ctx) : 0;
     if (!o.file) result = 0;
@@ -239,12 +239,19 @@ void kalfin() {
     o.driver.reset();
     release_raster(ctx);
     ctx.frame.level = 0;
-    p.finished = 1;
+    p.finished = FINISHED_DONE;
+    p.finished_name = result == 0 ? std::string() : p.file_name;
+    p.finished_device = p.device;
 
-    if (ctx.frame.app_type == 1 || ctx.frame.error_device == 1) {
+    if (ctx.frame.app_type == APP_WINDOW || ctx.frame.error_device == ERRDEV_FILE) {
         if (close_error_file(ctx)) result += 10;
     }
-    end_protocol(ctx, result);
+    if (protocol) end_protocol(ctx, result);
+}
+
+void kalfin() {
+    Context* c = level_check(1, 3, "kalfin");
+    if (c) finish_plot(*c, true);
 }
 
 void newpag() {
@@ -296,26 +303,26 @@ void pagorg(const char* mode) {
     Context* c = level_check(1, 3, "pagorg");
     if (!c) return;
     int i = keyword(*c, "TOP +BOTT", mode);
-    if (i) c->page.page_origin = i - 1;
+    if (i) c->page.page_origin = static_cast<PageOrigin>(i - 1);
 }
 
 void origin(int nx, int ny) {
     Context* c = level_check(1, 1, "origin");
     if (!c) return;
     c->page.origin_x = nx;
-    c->page.origin_y = c->page.page_origin == 1 ? -ny : ny;
+    c->page.origin_y = c->page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
 }
 
 void winmod(const char* mode) {
     Context& c = setter_check("winmod");
     int i = keyword(c, "FULL+NOER+NONE+NOHO+DELA+NOMB", mode);
-    if (i) c.page.window_mode = i - 1;
+    if (i) c.page.window_mode = static_cast<WindowMode>(i - 1);
 }
 
 void winkey(const char* key) {
     Context& c = setter_check("winkey");
     int i = keyword(c, "NONE+RETU+ESCA", key);
-    if (i) c.page.close_key = i - 1;
+    if (i) c.page.close_key = static_cast<CloseKey>(i - 1);
 }
 
 void winopt(int n, const char* key) {

@@ -5,10 +5,13 @@ namespace kal {
 
 struct Context;
 
-// Restores every plotting setting to its default (kalini and reset "ALL").
+// Restores every plotting setting to its default: the reset of every state
+// part, in the order of Context::parts (kalini and reset "ALL").
 void reset_all(Context& ctx);
-// Page settings restored by reset: origin, window mode and keys, page origin.
-void reset_page_settings(Context& ctx);
+
+// kalfin without its frame: flushes and closes the output, returns to level
+// 0 and, when `protocol` is set, prints the end protocol.
+void finish_plot(Context& ctx, bool protocol);
 
 // The end protocol kalfin prints; `result` is the kalfin result code.
 void end_protocol(Context& ctx, int result);

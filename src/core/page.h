@@ -3,7 +3,21 @@
 #pragma once
 #include <string>
 
+#include "core/state_part.h"
+
 namespace kal {
+
+// The small modes of the life cycle, numbered as their keyword lists.
+enum ScalingMode : int { SCALE_DOWN = 0, SCALE_FULL = 1, SCALE_NONE = 2 };
+enum PageOrigin : int { ORIGIN_TOP = 0, ORIGIN_BOTTOM = 1 };
+enum ScreenMode : int { SCREEN_ERASE = 0, SCREEN_NOERASE = 1, SCREEN_REVERSE = 2, SCREEN_AUTO = 4 };
+enum WindowRequest : int { WINDOW_DEFAULT = 0, WINDOW_PLACED = 1, WINDOW_SIZED = 2 };
+enum WindowMode : int {
+    WINMODE_FULL, WINMODE_NOERASE, WINMODE_NONE, WINMODE_NOHOLD, WINMODE_DELAY, WINMODE_NOMSGBOX
+};
+enum CloseKey : int { CLOSE_NONE, CLOSE_RETURN, CLOSE_ESCAPE };
+enum FileNameState : int { NAME_DEFAULT = 0, NAME_GIVEN = 1, NAME_RESTORED = 2 };
+enum Finished : int { FINISHED_NEVER = 0, FINISHED_DONE = 1, FINISHED_DELETED = -1 };
 
 struct PageState {
     int device = 0;                 // 0 until metafl or kalini chooses one
@@ -16,27 +30,31 @@ struct PageState {
     int height = 0;
     double units = 1.0;             // tenths of a mm per plot unit
     double scale = 1.0;             // sclfac
-    int scaling_mode = 0;           // 0 DOWN, 1 FULL, 2 NONE
+    ScalingMode scaling_mode = SCALE_DOWN;
     int rotation_mode = 0;          // 0 COMI/LAND, 1 MOVI/PORT, 2 NONE
-    int page_origin = 0;            // 0 TOP, 1 BOTT
+    PageOrigin page_origin = ORIGIN_TOP;
     bool hw_page = false;           // hwpage given
     int hw_w = 0, hw_h = 0;         // tenths of a mm
     bool hw_origin = false;         // hworig given
     int hw_ox = 0, hw_oy = 0;       // as given; PostScript converts them
-    int screen_mode = 4;            // 0 ERAS/NORE, 1 NOER, 2 REVE, 4 AUTO
+    ScreenMode screen_mode = SCREEN_AUTO;
     int background = 0;             // background mode in effect
     int first_background = -1;
-    int win_request = 0;            // 0 default, 1 position and size, 2 size
+    WindowRequest win_request = WINDOW_DEFAULT;
     int req_x = 0, req_y = 0, req_w = 0, req_h = 0;
     int win_x = 0, win_y = 0, win_w = 0, win_h = 0;
-    int window_mode = 0;            // FULL NOER NONE NOHO DELA NOMB
-    int close_key = 0;              // NONE RETU ESCA
+    WindowMode window_mode = WINMODE_FULL;
+    CloseKey close_key = CLOSE_NONE;
     int close_delay = 10;
-    int file_mode = 0;              // 0 COUN, 1 DELE, 2 BREA
-    int file_state = 0;             // 0 default, 1 setfil, 2 restored
+    int file_mode = 0;              // FileMode (core/files.h): COUN, DELE, BREA
+    FileNameState file_state = NAME_DEFAULT;
     std::string file_name;          // output file in use
     std::string saved_name;         // setfil name kept for later cycles
-    int finished = 0;               // 0 never, 1 kalfin done, -1 deleted
+    Finished finished = FINISHED_NEVER;
+    // The output the last kalfin finished, as its end protocol named it:
+    // what symfil hands on or deletes.
+    std::string finished_name;
+    int finished_device = 0;
     int page_counter = 0;
     int origin_x = 0, origin_y = 0; // plot origin offset
     // Default axis system derived by kalini from the page.
@@ -44,6 +62,9 @@ struct PageState {
     bool pdf_compress = true;
     bool pdf_buffer = false;
     bool png_transparent = false;
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
 };
 
 }  // namespace kal

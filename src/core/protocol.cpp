@@ -74,7 +74,7 @@ void end_protocol(Context& ctx, int result) {
     const DateTime t = now();
     const std::string date = date_text(t);
     const std::string time = time_text(t);
-    if (ctx.frame.app_type == 1) {
+    if (ctx.frame.app_type == APP_WINDOW) {
         window_form(ctx, result, date, time);
         return;
     }

@@ -1,93 +1,83 @@
 // reset: restores the defaults of one routine's settings, or of all.
 #include <cstring>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "api/routines.h"
-#include "colour3d/colour_tables.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
+#include "core/reset_keys.h"
+#include "output/driver.h"
 #include "output/line_layer.h"
-#include "output/raster/image_state.h"
 
 namespace kal {
 namespace {
 
-void reset_frame(Context& ctx) {
-    ctx.frame.warnings_on = true;
-    ctx.frame.checking_on = true;
-    ctx.frame.protocol_on = true;
-}
-
-void reset_output(Context& ctx) {
-    ctx.out.xshift = 0.0;
-    ctx.out.current_colour = 0;
-    line_flush(ctx);
-    reset_lines(ctx);
-    reset_clipping(ctx);
-}
-
-void reset_origin(Context& ctx) {
-    ctx.page.origin_x = 0;
-    ctx.page.origin_y = 0;
-}
-
-void reset_winmod(Context& ctx) { ctx.page.window_mode = 0; }
-void reset_window(Context& ctx) { ctx.page.win_request = 0; }
-void reset_unit(Context& ctx) { setup_message_stream(ctx); }
-
-using Restore = void (*)(Context&);
-
-struct Key {
-    char name[5];
-    Restore restore;  // nullptr: the routine keeps no settings in this build
+// The names reset accepts: the routines whose settings it restores, by the
+// first four letters of their names. This list is the routine's own
+// interface and does not grow as parts are built: a name whose part is not
+// built yet is accepted and restores nothing, a name outside it gets
+// warning 2. The restores themselves are registered by the state parts
+// (reset_keys next to each part's code); every registered key must be one
+// of these names.
+const char* const NAMES[] = {
+    "ALL",  "ANGL", "AUTR", "AX3L", "AXCL", "AXEN", "AXIS", "AXSL", "AXSP", "BARD", "BARG",
+    "BARP", "BART", "BARW", "BASA", "CENT", "CHAA", "CHAB", "CHAS", "CHAW", "CHNC", "CHNP",
+    "CIRC", "CLPB", "CLPM", "CLPW", "CLRC", "COLM", "COLO", "COLR", "CONC", "CONG", "CONM",
+    "DIGI", "EUSH", "EXPZ", "FILB", "FILC", "FIXS", "FLAB", "FRAM", "FRME", "GAPC", "GRAC",
+    "HEIG", "HNAM", "HTIT", "IANG", "IMGC", "INTA", "LABC", "LABD", "LABE", "LABJ", "LABP",
+    "LABT", "LEGC", "LFTT", "LINC", "LINS", "LOGT", "MAPM", "MAPP", "MAPR", "MAPS", "MDFM",
+    "MIXA", "MIXL", "MPLA", "MPLC", "MPLS", "MYLA", "NAMD", "NAME", "NEGL", "NEWM", "NOAR",
+    "NOBA", "NOBG", "NOCH", "NOCL", "NOFI", "NOGR", "NOHI", "NOLI", "NUMF", "NUMO", "ORIG",
+    "PATC", "PIEE", "PIEL", "PIEV", "POLC", "PROJ", "RGTL", "RVYN", "SCAL", "SETB", "SETC",
+    "SETE", "SETG", "SETM", "SETR", "SETS", "SHDC", "SHDP", "SHIE", "SHLS", "SMXA", "SPLM",
+    "SURC", "SURS", "SURV", "SYMR", "THKC", "TICK", "TICL", "TICP", "TIMO", "TITL", "UNIT",
+    "VIEW", "VKXB", "VKYB", "VKYT", "WIDB", "WIND", "WINM", "WINS", "ZSCA",
 };
+static_assert(sizeof(NAMES) / sizeof(NAMES[0]) == 130);
 
-// The routines whose settings reset restores, by the first four letters of
-// their names. Subsystems add their restore function to their key here.
-const Key KEYS[] = {
-    {"ALL", reset_all},  {"ANGL", nullptr}, {"AUTR", nullptr}, {"AX3L", nullptr},
-    {"AXCL", nullptr},   {"AXEN", nullptr}, {"AXIS", nullptr}, {"AXSL", nullptr},
-    {"AXSP", nullptr},   {"BARD", nullptr}, {"BARG", nullptr}, {"BARP", nullptr},
-    {"BART", nullptr},   {"BARW", nullptr}, {"BASA", nullptr}, {"CENT", nullptr},
-    {"CHAA", nullptr},   {"CHAB", nullptr}, {"CHAS", nullptr}, {"CHAW", nullptr},
-    {"CHNC", nullptr},   {"CHNP", nullptr}, {"CIRC", nullptr}, {"CLPB", reset_clipping},
-    {"CLPM", reset_clipping},   {"CLPW", reset_clipping}, {"CLRC", fill_colour_cycle}, {"COLM", nullptr},
-    {"COLO", reset_current_colour},   {"COLR", default_colour_range}, {"CONC", nullptr}, {"CONG", nullptr},
-    {"CONM", nullptr},   {"DIGI", nullptr}, {"EUSH", nullptr}, {"EXPZ", nullptr},
-    {"FILB", nullptr},   {"FILC", nullptr}, {"FIXS", nullptr}, {"FLAB", nullptr},
-    {"FRAM", nullptr},   {"FRME", nullptr}, {"GAPC", nullptr}, {"GRAC", nullptr},
-    {"HEIG", nullptr},   {"HNAM", nullptr}, {"HTIT", nullptr}, {"IANG", nullptr},
-    {"IMGC", reset_image_clip},   {"INTA", nullptr}, {"LABC", nullptr}, {"LABD", nullptr},
-    {"LABE", nullptr},   {"LABJ", nullptr}, {"LABP", nullptr}, {"LABT", nullptr},
-    {"LEGC", nullptr},   {"LFTT", nullptr}, {"LINC", nullptr}, {"LINS", nullptr},
-    {"LOGT", nullptr},   {"MAPM", nullptr}, {"MAPP", nullptr}, {"MAPR", nullptr},
-    {"MAPS", nullptr},   {"MDFM", nullptr}, {"MIXA", nullptr}, {"MIXL", nullptr},
-    {"MPLA", nullptr},   {"MPLC", nullptr}, {"MPLS", nullptr}, {"MYLA", nullptr},
-    {"NAMD", nullptr},   {"NAME", nullptr}, {"NEGL", nullptr}, {"NEWM", nullptr},
-    {"NOAR", nullptr},   {"NOBA", nullptr}, {"NOBG", nullptr}, {"NOCH", nullptr},
-    {"NOCL", reset_clipping},   {"NOFI", nullptr}, {"NOGR", nullptr}, {"NOHI", nullptr},
-    {"NOLI", nullptr},   {"NUMF", nullptr}, {"NUMO", nullptr}, {"ORIG", reset_origin},
-    {"PATC", nullptr},   {"PIEE", nullptr}, {"PIEL", nullptr}, {"PIEV", nullptr},
-    {"POLC", nullptr},   {"PROJ", nullptr}, {"RGTL", nullptr}, {"RVYN", nullptr},
-    {"SCAL", nullptr},   {"SETB", nullptr}, {"SETC", nullptr}, {"SETE", nullptr},
-    {"SETG", nullptr},   {"SETM", nullptr}, {"SETR", nullptr}, {"SETS", nullptr},
-    {"SHDC", nullptr},   {"SHDP", reset_fill_pattern}, {"SHIE", nullptr}, {"SHLS", nullptr},
-    {"SMXA", nullptr},   {"SPLM", nullptr}, {"SURC", nullptr}, {"SURS", nullptr},
-    {"SURV", nullptr},   {"SYMR", nullptr}, {"THKC", nullptr}, {"TICK", nullptr},
-    {"TICL", nullptr},   {"TICP", nullptr}, {"TIMO", nullptr}, {"TITL", nullptr},
-    {"UNIT", reset_unit}, {"VIEW", nullptr}, {"VKXB", nullptr}, {"VKYB", nullptr},
-    {"VKYT", nullptr},   {"WIDB", nullptr}, {"WIND", reset_window}, {"WINM", reset_winmod},
-    {"WINS", reset_window}, {"ZSCA", nullptr},
-};
-static_assert(sizeof(KEYS) / sizeof(KEYS[0]) == 130);
+// Every driver starts a page with the line width of linwid 1 and join and
+// cap code 2 (PostScript's header, the PDF canvas, SVG's first group); the
+// miter limit is left at the device's own. reset "ALL" puts the device back
+// there, as kalini leaves it. The line state already holds its defaults;
+// its join is set aside so that no driver sends a miter limit meanwhile.
+void resend_device_lines(Context& ctx) {
+    Driver* d = ctx.out.driver.get();
+    if (!d) return;
+    constexpr int START_JOIN = 2, START_CAP = 2;
+    const int join = ctx.line.join;
+    ctx.line.join = START_JOIN;
+    d->line_width(ctx, 1);
+    d->line_join(ctx, START_JOIN);
+    d->line_cap(ctx, START_CAP);
+    ctx.line.join = join;
+}
+
+template <class... Part>
+std::vector<ResetKey> collect_keys(std::type_identity<std::tuple<Part&...>>) {
+    std::vector<ResetKey> keys;
+    (keys.insert(keys.end(), Part::reset_keys.begin(), Part::reset_keys.end()), ...);
+    return keys;
+}
 
 }  // namespace
 
+bool reset_name_known(const char* key) {
+    for (const char* n : NAMES)
+        if (std::strcmp(n, key) == 0) return true;
+    return false;
+}
+
+const std::vector<ResetKey>& registered_reset_keys() {
+    static const std::vector<ResetKey> keys =
+        collect_keys(std::type_identity<decltype(std::declval<Context&>().parts())>{});
+    return keys;
+}
+
 void reset_all(Context& ctx) {
-    reset_frame(ctx);
-    reset_page_settings(ctx);
-    reset_output(ctx);
-    reset_colours(ctx);
-    reset_image_settings(ctx);
+    std::apply([&](auto&... part) { (std::remove_reference_t<decltype(part)>::reset(ctx), ...); },
+               ctx.parts());
 }
 
 void reset(const char* name) {
@@ -97,13 +87,17 @@ void reset(const char* name) {
         char c = name[i];
         key[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    for (const Key& k : KEYS) {
-        if (std::strcmp(k.name, key) == 0) {
-            if (k.restore) k.restore(ctx);
-            return;
-        }
+    if (!reset_name_known(key)) {
+        warn_text(ctx, 2, name);
+        return;
     }
-    warn_text(ctx, 2, name);
+    if (std::strcmp(key, "ALL") == 0) {
+        reset_all(ctx);
+        resend_device_lines(ctx);
+        return;
+    }
+    for (const ResetKey& k : registered_reset_keys())
+        if (std::strcmp(k.name, key) == 0) k.restore(ctx);
 }
 
 }  // namespace kal

@@ -9,6 +9,7 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "core/files.h"
 
 namespace kal {
 namespace {
@@ -114,14 +115,14 @@ void sclfac(float factor) {
         return;
     }
     c->page.scale = factor;
-    c->page.scaling_mode = 0;
+    c->page.scaling_mode = SCALE_DOWN;
 }
 
 void sclmod(const char* mode) {
     Context* c = level_check(0, 0, "sclmod");
     if (!c) return;
     int i = keyword(*c, "DOWN+FULL+NONE", mode);
-    if (i) c->page.scaling_mode = i - 1;
+    if (i) c->page.scaling_mode = static_cast<ScalingMode>(i - 1);
 }
 
 void pagmod(const char* mode) {
@@ -155,7 +156,8 @@ void hworig(int nx, int ny) {
 void scrmod(const char* mode) {
     Context* c = level_check(0, 0, "scrmod");
     if (!c) return;
-    static const int MODES[] = {0, 1, 2, 0, 4};
+    static const ScreenMode MODES[] = {SCREEN_ERASE, SCREEN_NOERASE, SCREEN_REVERSE,
+                                       SCREEN_ERASE, SCREEN_AUTO};
     int i = keyword(*c, "ERAS+NOER+REVE+NORE+AUTO", mode);
     if (i) c->page.screen_mode = MODES[i - 1];
 }
@@ -164,7 +166,7 @@ void winapp(const char* type) {
     Context* c = level_check(0, 0, "winapp");
     if (!c) return;
     int i = keyword(*c, "CONS+WIND", type);
-    if (i) c->frame.app_type = i - 1;
+    if (i) c->frame.app_type = static_cast<AppType>(i - 1);
 }
 
 void filmod(const char* mode) {
@@ -177,8 +179,9 @@ void filmod(const char* mode) {
 void setfil(const char* name) {
     Context* c = level_check(0, 0, "setfil");
     if (!c) return;
-    c->page.file_name.assign(name, strnlen(name, 256));
-    c->page.file_state = 1;
+    if (!fits_file_name(*c, name)) return;
+    c->page.file_name = name;
+    c->page.file_state = NAME_GIVEN;
 }
 
 void window(int nx, int ny, int nw, int nh) {
@@ -195,7 +198,7 @@ void window(int nx, int ny, int nw, int nh) {
         return;
     }
     PageState& p = c->page;
-    p.win_request = 1;
+    p.win_request = WINDOW_PLACED;
     p.req_x = nx;
     p.req_y = ny;
     p.req_w = nw;
@@ -209,7 +212,7 @@ void winsiz(int nw, int nh) {
         warn_int(*c, 2, std::min(nw, nh));
         return;
     }
-    c->page.win_request = 2;
+    c->page.win_request = WINDOW_SIZED;
     c->page.req_w = nw;
     c->page.req_h = nh;
 }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ std::string upper4(const char* s) {
     return out;
 }
 
+// Runs the driver and waits for it. A wait that fails for any reason other
+// than a signal (the status was collected elsewhere: SIGCHLD ignored, or
+// another thread waited for every child) ends the wait as a failure.
 bool run(const std::vector<std::string>& words) {
     std::vector<char*> argv;
     for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
@@ -33,6 +37,7 @@ bool run(const std::vector<std::string>& words) {
     if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return false;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) != 127;
 }
@@ -42,16 +47,23 @@ bool run(const std::vector<std::string>& words) {
 void symfil(const char* device, const char* status) {
     Context* c = level_check(0, 0, "symfil");
     if (!c) return;
+    // symfil works on what the last kalfin finished (the file its end
+    // protocol named), whatever setfil or metafl chose since.
     PageState& p = c->page;
-    if (p.device < 151) {
+    const int dev_no = p.finished == FINISHED_NEVER ? p.device : p.finished_device;
+    if (dev_no < 151) {
         warn(*c, 20);
         return;
     }
-    if (p.finished == 0) {
+    if (p.finished == FINISHED_NEVER) {
         warn(*c, 21);
         return;
     }
-    if (p.finished == -1) {
+    if (p.finished_name.empty()) {  // nothing was written (memory, open error)
+        warn(*c, 20);
+        return;
+    }
+    if (p.finished == FINISHED_DELETED) {
         warn(*c, 22);
         return;
     }
@@ -61,27 +73,27 @@ void symfil(const char* device, const char* status) {
     const std::string dev = upper4(device);
     if (dev == "NONE") {
         if (remove_file) {
-            std::remove(p.file_name.c_str());
-            p.finished = -1;
+            std::remove(p.finished_name.c_str());
+            p.finished = FINISHED_DELETED;
         }
         return;
     }
     std::vector<std::string> words;
-    const Family fam = family(p.device);
-    words.push_back(p.device == DEV_JAVA ? "kaldot" : fam == Family::Image ? "kalhpj" : "kaldrv");
-    words.push_back(p.file_name);
+    const Family fam = family(dev_no);
+    words.push_back(dev_no == DEV_JAVA ? "kaldot" : fam == Family::Image ? "kalhpj" : "kaldrv");
+    words.push_back(p.finished_name);
     words.push_back(dev == "KYOC" ? "KYO1" : dev);
     words.push_back(remove_file ? "DELE" : "KEEP");
     words.push_back(table_name_lower(*c));
     if (p.background == 2) words.push_back("REVERS");
-    if (p.device < 601) {
+    if (dev_no < 601) {
         words.push_back("-Q");
         if (c->screen_report_mode == 0) words.push_back("-BS");
         if (c->screen_report_mode == 1) words.push_back("-NB");
     }
     if (!c->colour.saved_vlt_file.empty()) words.push_back("V=" + c->colour.saved_vlt_file);
     if (!run(words)) warn_text(*c, 36, words[0].c_str());
-    if (remove_file) p.finished = -1;
+    if (remove_file) p.finished = FINISHED_DELETED;
 }
 
 }  // namespace kal

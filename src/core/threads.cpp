@@ -1,15 +1,16 @@
 #include "core/threads.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <cstdint>
-#include <vector>
 
 #include "core/context.h"
 #include "core/fatal.h"
+#include "core/lifecycle.h"
 
 namespace kal {
 namespace {
@@ -26,7 +27,7 @@ uint64_t thread_number() {
 
 struct Slot {
     std::atomic<bool> in_use{false};
-    uint64_t owner = 0;
+    std::atomic<uint64_t> owner{0};
     std::unique_ptr<Context> record;
 };
 
@@ -37,13 +38,36 @@ struct ThreadTable {
     std::unique_ptr<Slot[]> slots;
     bool thrini_called = false;
     int thrini_count = 0;
-    std::mutex lock;
+    std::mutex lock;               // the global lock
+    // Held for a whole call on the single record (not threaded), and by
+    // thrini and thrfin while they change the mode.
+    std::recursive_mutex serial;
+    // Threaded calls in progress; thrfin closes the gate and waits for them.
+    std::mutex gate;
+    std::condition_variable gate_changed;
+    int active = 0;
+    bool closing = false;
 };
 
 ThreadTable& table() {
     static ThreadTable t;
     return t;
 }
+
+// What the calling thread's outermost call holds.
+struct CallHold {
+    bool serial = false;
+    bool counted = false;
+};
+thread_local CallHold hold;
+
+// Releases the slot of a thread that ends without delglb; a plot it left
+// open is finished as kalfin finishes it, without the end protocol.
+struct SlotKeeper {
+    bool armed = false;
+    ~SlotKeeper();
+};
+thread_local SlotKeeper keeper;
 
 void say(const char* text) {
     std::fputs(text, stdout);
@@ -54,7 +78,9 @@ Slot* own_slot(ThreadTable& t) {
     const uint64_t me = thread_number();
     for (int i = 0; i < t.max_threads; ++i) {
         Slot& s = t.slots[i];
-        if (s.in_use.load(std::memory_order_acquire) && s.owner == me) return &s;
+        if (s.in_use.load(std::memory_order_acquire) &&
+            s.owner.load(std::memory_order_relaxed) == me)
+            return &s;
     }
     return nullptr;
 }
@@ -65,6 +91,22 @@ std::unique_ptr<Context> new_record() {
     } catch (const std::bad_alloc&) {
         fatal(">>>> Not enough memory for global variables!\n");
     }
+}
+
+SlotKeeper::~SlotKeeper() {
+    if (!armed) return;
+    enter_call();
+    if (table().threaded.load(std::memory_order_acquire)) {
+        if (Context* ctx = fetch_record()) {
+            try {
+                if (ctx->frame.level > 0) finish_plot(*ctx, false);
+            } catch (...) {
+                // The thread is gone: nobody is left to report to.
+            }
+            release_record();
+        }
+    }
+    leave_call();
 }
 
 }  // namespace
@@ -94,9 +136,10 @@ Context& acquire_record(bool& created) {
     for (int i = 0; i < t.max_threads; ++i) {
         Slot& s = t.slots[i];
         if (!s.in_use.load(std::memory_order_relaxed)) {
-            s.owner = thread_number();
+            s.owner.store(thread_number(), std::memory_order_relaxed);
             s.record = std::move(record);
             s.in_use.store(true, std::memory_order_release);
+            keeper.armed = true;
             created = true;
             return *s.record;
         }
@@ -117,18 +160,59 @@ void release_record() {
     }
 }
 
-void global_lock() {
+void enter_call() {
     ThreadTable& t = table();
-    if (t.threaded.load(std::memory_order_acquire)) t.lock.lock();
+    for (;;) {
+        if (t.threaded.load(std::memory_order_acquire)) {
+            std::unique_lock<std::mutex> g(t.gate);
+            t.gate_changed.wait(g, [&] { return !t.closing; });
+            if (t.threaded.load(std::memory_order_acquire)) {
+                ++t.active;
+                hold.counted = true;
+                return;
+            }
+            continue;  // thrfin ended threaded mode meanwhile
+        }
+        t.serial.lock();
+        if (!t.threaded.load(std::memory_order_acquire)) {
+            hold.serial = true;
+            return;
+        }
+        t.serial.unlock();  // thrini started threaded mode meanwhile
+    }
 }
 
-void global_unlock() {
+void leave_call() {
     ThreadTable& t = table();
-    if (t.threaded.load(std::memory_order_acquire)) t.lock.unlock();
+    if (hold.serial) {
+        hold.serial = false;
+        t.serial.unlock();
+    }
+    if (hold.counted) {
+        hold.counted = false;
+        std::lock_guard<std::mutex> g(t.gate);
+        --t.active;
+        t.gate_changed.notify_all();
+    }
+}
+
+GlobalLock::GlobalLock() {
+    ThreadTable& t = table();
+    if (t.threaded.load(std::memory_order_acquire)) {
+        t.lock.lock();
+        locked_ = true;
+    }
+}
+
+GlobalLock::~GlobalLock() {
+    if (locked_) table().lock.unlock();
 }
 
 void thrini(int n) {
     ThreadTable& t = table();
+    // No call on the single record runs meanwhile, and no threaded call
+    // exists before the mode changes.
+    std::lock_guard<std::recursive_mutex> serial(t.serial);
     if (t.thrini_called) {
         say(">>>> thrini is already called before!\n");
         return;
@@ -155,15 +239,24 @@ void thrini(int n) {
 
 void thrfin() {
     ThreadTable& t = table();
+    std::lock_guard<std::recursive_mutex> serial(t.serial);
     if (!t.thrini_called) {
         say(">>>> thrini is not called before!\n");
         return;
     }
+    // Wait until every other thread has left the library; new calls wait
+    // at the gate and then find the mode ended.
+    std::unique_lock<std::mutex> g(t.gate);
+    t.closing = true;
+    const int mine = hold.counted ? 1 : 0;
+    t.gate_changed.wait(g, [&] { return t.active == mine; });
     t.threaded.store(false, std::memory_order_release);
     // Destroying a record closes whatever it still holds open.
     t.slots.reset();
     t.max_threads = 1;
     t.thrini_called = false;
+    t.closing = false;
+    t.gate_changed.notify_all();
 }
 
 void delglb() {

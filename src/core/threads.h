@@ -14,15 +14,24 @@ Context& acquire_record(bool& created);
 // Frees the calling thread's record.
 void release_record();
 
-// The global lock; both do nothing while not threaded.
-void global_lock();
-void global_unlock();
+// A public call begins and ends (CallLock, outermost level only): without
+// thrini the calls on the shared record are serialised; with thrini the call
+// is counted, so that thrfin can wait until no other thread is inside.
+void enter_call();
+void leave_call();
 
-struct GlobalLock {
-    GlobalLock() { global_lock(); }
-    ~GlobalLock() { global_unlock(); }
+// The global lock around slot changes, file naming and the end protocol.
+// It locks only in threaded mode and unlocks only what it locked, even when
+// the mode changes in between.
+class GlobalLock {
+public:
+    GlobalLock();
+    ~GlobalLock();
     GlobalLock(const GlobalLock&) = delete;
     GlobalLock& operator=(const GlobalLock&) = delete;
+
+private:
+    bool locked_ = false;
 };
 
 void thrini(int n);

@@ -275,4 +275,20 @@ void reset_lines(Context& ctx) {
     l.last_x = l.last_y = 0;
 }
 
+// kalini and reset "ALL": the pending line is written, then the line
+// attributes and the clipping window start afresh.
+void LineState::reset(Context& ctx) {
+    line_flush(ctx);
+    reset_lines(ctx);
+    reset_clipping(ctx);
+}
+
+namespace {
+const ResetKey LINE_KEYS[] = {
+    {"CLPB", reset_clipping}, {"CLPM", reset_clipping}, {"CLPW", reset_clipping},
+    {"NOCL", reset_clipping},
+};
+}  // namespace
+const ResetKeys LineState::reset_keys = LINE_KEYS;
+
 }  // namespace kal

@@ -3,6 +3,7 @@
 // transformation, cuts dashes, offsets thick-curve copies, clips to the
 // window (rectangle or circle) and draws widths the device cannot draw.
 #pragma once
+#include "core/state_part.h"
 
 namespace kal {
 
@@ -42,6 +43,9 @@ struct LineState {
     // Circular clipping.
     bool circle_clip = false;
     double clip_cx = 0, clip_cy = 0, clip_r = 0;
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
 };
 
 // Plot coordinates with the plot origin offset already added.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/state_part.h"
 #include "output/record.h"
 
 namespace kal {
@@ -12,7 +13,21 @@ class Driver;
 class Raster;
 struct PdfRecord;
 
-struct OutputState {
+// The values of the output state, copyable apart from its resources.
+struct OutputValues {
+    double factor = 1.0;             // device units per plot unit
+    int colour_depth = 8;
+    long long vectors = 0;           // move/draw calls since kalini
+    double xshift = 0.0;             // metafile x shift
+    int current_colour = 0;
+    // Plot position of the device pen after the last move/draw; invalid
+    // after anything that may have moved it (fills, colour changes, pages).
+    bool pen_valid = false;
+    double pen_x = 0, pen_y = 0;
+    int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
+};
+
+struct OutputState : OutputValues {
     OutputState();
     ~OutputState();
     std::unique_ptr<Driver> driver;  // null outside kalini ... kalfin
@@ -24,16 +39,18 @@ struct OutputState {
     std::unique_ptr<PdfRecord> pdf;
     FILE* file = nullptr;            // null for screens, VIRT, or after "Open error"
     RecordBuffer record;
-    double factor = 1.0;             // device units per plot unit
-    int colour_depth = 8;
-    long long vectors = 0;           // move/draw calls since kalini
-    double xshift = 0.0;             // metafile x shift
-    int current_colour = 0;
-    // Plot position of the device pen after the last move/draw; invalid
-    // after anything that may have moved it (fills, colour changes, pages).
-    bool pen_valid = false;
-    double pen_x = 0, pen_y = 0;
-    int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
+};
+
+// The fatal-condition snapshot keeps the values; the resources a failed
+// kalini made (driver, raster, file, record buffer) are dropped.
+template <>
+struct Saved<OutputState> {
+    explicit Saved(const OutputState& out) : values(out) {}
+    void restore(OutputState& out) const;
+    OutputValues values;
 };
 
 }  // namespace kal

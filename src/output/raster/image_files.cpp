@@ -39,7 +39,7 @@ void save(const char* routine, FileKind kind, const char* name) {
     FILE* fp;
     {
         GlobalLock lock;
-        const std::string path = apply_file_mode(name, c->page.file_mode);
+        const std::string path = apply_file_mode(*c, name);
         fp = std::fopen(path.c_str(), "wb");
     }
     if (!fp) {

@@ -1,5 +1,6 @@
 // Settings of the raster images and the pixel routines (context record).
 #pragma once
+#include "core/state_part.h"
 
 namespace kal {
 
@@ -27,6 +28,9 @@ struct ImageState {
     // Image mode (imgini ... imgfin).
     bool active = false;
     bool own_raster = false;       // imgini made the raster (vector pages)
+
+    static void reset(Context& ctx);
+    static const ResetKeys reset_keys;
 };
 
 // What kalini and reset ALL restore (not the image mode itself).

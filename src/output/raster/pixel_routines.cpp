@@ -83,6 +83,12 @@ void reset_image_settings(Context& ctx) {
 
 void reset_image_clip(Context& ctx) { ctx.image.clip_set = false; }
 
+void ImageState::reset(Context& ctx) { reset_image_settings(ctx); }
+namespace {
+const ResetKey IMAGE_KEYS[] = {{"IMGC", reset_image_clip}};
+}  // namespace
+const ResetKeys ImageState::reset_keys = IMAGE_KEYS;
+
 void release_raster(Context& ctx) {
     ctx.out.raster.reset();
     ctx.image.active = false;

@@ -1,0 +1,96 @@
+// reset by key for every registered key, and the vocabulary of reset.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "core/reset_keys.h"
+#include "core/threads.h"
+
+namespace {
+
+kal::Context& plotting_record() {
+    kal::metafl("VIRT");  // an image in memory: no file
+    kal::kalini();
+    kal::Context& ctx = *kal::fetch_record();
+    ctx.frame.protocol_on = false;
+    return ctx;
+}
+
+struct KeyCase {
+    const char* key;
+    std::function<void(kal::Context&)> change;   // moves a setting off its default
+    std::function<bool(const kal::Context&)> is_default;
+    bool by_all = true;  // also restored by reset "ALL" (not the level-0 requests)
+};
+
+const int CLIP_AFTER_KALINI[4] = {0, 0, 2969, 2099};
+
+bool clip_is_page(const kal::Context& c) {
+    return std::memcmp(c.out.clip, CLIP_AFTER_KALINI, sizeof CLIP_AFTER_KALINI) == 0 &&
+           !c.line.circle_clip;
+}
+
+const KeyCase CASES[] = {
+    {"CLPB", [](kal::Context& c) { c.line.circle_clip = true; }, clip_is_page},
+    {"CLPM", [](kal::Context&) { kal::clpwin(10, 10, 20, 20); }, clip_is_page},
+    {"CLPW", [](kal::Context&) { kal::clpwin(1, 2, 3, 4); }, clip_is_page},
+    {"NOCL", [](kal::Context&) { kal::clpwin(5, 5, 50, 50); }, clip_is_page},
+    {"CLRC", [](kal::Context& c) { c.colour.cycle[0] = 77; },
+     [](const kal::Context& c) { return c.colour.cycle[0] != 77; }},
+    {"COLO", [](kal::Context&) { kal::setclr(5); },
+     [](const kal::Context& c) { return c.out.current_colour == c.colour.foreground; }},
+    {"COLR", [](kal::Context& c) { c.colour.range_first = 9; },
+     [](const kal::Context& c) { return c.colour.range_first == 1; }},
+    {"SHDP", [](kal::Context&) { kal::shdpat(5); },
+     [](const kal::Context& c) { return c.colour.pattern_number == 0; }},
+    {"IMGC", [](kal::Context& c) { c.image.clip_set = true; },
+     [](const kal::Context& c) { return !c.image.clip_set; }},
+    {"ORIG", [](kal::Context&) { kal::origin(10, 20); },
+     [](const kal::Context& c) { return c.page.origin_x == 0 && c.page.origin_y == 0; }},
+    {"WIND", [](kal::Context&) { kal::window(1, 2, 30, 40); },
+     [](const kal::Context& c) { return c.page.win_request == kal::WINDOW_DEFAULT; }, false},
+    {"WINS", [](kal::Context&) { kal::winsiz(30, 40); },
+     [](const kal::Context& c) { return c.page.win_request == kal::WINDOW_DEFAULT; }, false},
+    {"WINM", [](kal::Context&) { kal::winmod("NONE"); },
+     [](const kal::Context& c) { return c.page.window_mode == kal::WINMODE_FULL; }},
+    {"UNIT", [](kal::Context&) { kal::unit(nullptr); },
+     [](const kal::Context& c) { return c.frame.unit == kal::UNIT_STDOUT; }, false},
+};
+
+TEST(Reset, EveryRegisteredKeyRestoresItsDefault) {
+    std::set<std::string> registered;
+    for (const kal::ResetKey& k : kal::registered_reset_keys()) {
+        EXPECT_TRUE(kal::reset_name_known(k.name)) << k.name << " is not a name reset accepts";
+        registered.insert(k.name);
+    }
+    std::set<std::string> covered;
+    kal::Context& ctx = plotting_record();
+    for (const KeyCase& c : CASES) {
+        covered.insert(c.key);
+        c.change(ctx);
+        ASSERT_FALSE(c.is_default(ctx)) << c.key;
+        kal::reset(c.key);
+        EXPECT_TRUE(c.is_default(ctx)) << c.key;
+    }
+    EXPECT_EQ(covered, registered);  // a new key needs its row above
+
+    for (const KeyCase& c : CASES)
+        if (c.by_all) c.change(ctx);
+    const int warnings = ctx.frame.warnings;
+    kal::reset("all");
+    for (const KeyCase& c : CASES)
+        if (c.by_all) EXPECT_TRUE(c.is_default(ctx)) << "ALL restores " << c.key;
+    // Names of parts not built yet are accepted and change nothing; others warn.
+    kal::reset("TICKS");
+    EXPECT_EQ(ctx.frame.warnings, warnings);
+    kal::reset("TICX");
+    EXPECT_EQ(ctx.frame.warnings, warnings + 1);
+    kal::kalfin();
+}
+
+}  // namespace
