@@ -104,16 +104,6 @@ void choose_window(PageState& p) {
     }
 }
 
-bool record_device(int device) {
-    switch (family(device)) {
-        case Family::Terminal: case Family::Vekmet: case Family::Cgm: case Family::Kyocera:
-        case Family::Hpgl: case Family::PostScript:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // kalini after the output file is chosen and opened.
 void start_plot(Context& ctx, int device, const OpenedFile& file) {
     PageState& p = ctx.page;
@@ -229,10 +219,9 @@ void kalfin() {
     OutputState& o = ctx.out;
 
     line_flush(ctx);
-    int result = o.driver ? o.driver->close(ctx) : 0;
+    int result = o.driver ? finish_device(ctx) : 0;
     if (!o.file) result = 0;
     if (o.file) {
-        if (record_device(p.device)) o.record.flush_line(o.file);
         std::fclose(o.file);
         o.file = nullptr;
     }
@@ -268,7 +257,7 @@ void sendbf() {
     Context* c = level_check(1, 3, "sendbf");
     if (!c) return;
     line_flush(*c);
-    if (c->out.file) std::fflush(c->out.file);
+    flush_output(*c);
 }
 
 void winupd() {

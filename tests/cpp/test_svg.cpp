@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/context.h"
@@ -31,6 +32,7 @@ struct Svg {
         ctx.page.background = 2;
         ctx.out.factor = 0.5;
         ctx.out.file = fp;   // the record closes it
+        driver.attach(std::make_unique<kal::OutputSink>(fp));
         driver.open(ctx);
     }
     std::string all() {

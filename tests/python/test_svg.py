@@ -92,8 +92,9 @@ def test_line_polyline_and_lone_move(run):
     """)
     text = path.read_text(encoding="latin-1")
     body = text[text.index("xlink\">\n\n") + 9:]
+    # Points keep their fractions: x * 0.2868 with two decimals.
     assert re.fullmatch(
         r'<g fill="none" stroke="#[0-9a-f]{6}" stroke-width="1\.000">\n'
-        r'<line x1="28\.00" y1="28\.00" x2="258\.00" y2="143\.00"/>\n'
-        r'<polyline points="\n 28\.00, 286\.00 258\.00, 286\.00 258\.00, 430\.00"/>\n'
+        r'<line x1="28\.68" y1="28\.68" x2="258\.12" y2="143\.40"/>\n'
+        r'<polyline points="\n 28\.68, 286\.80 258\.12, 286\.80 258\.12, 430\.20"/>\n'
         r"</g>\n</svg>\n", body), body

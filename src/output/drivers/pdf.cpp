@@ -33,9 +33,10 @@ PdfDriver::~PdfDriver() = default;
 
 void PdfDriver::open(Context& ctx) {
     const PageState& p = ctx.page;
+    page_ = &ctx.page;
     scale_ = ctx.out.factor;
     page_h_ = p.height;
-    rotated_ = p.width > p.height && p.rotation_mode != 2;
+    rotated_ = page_turned(p, DEV_PDF);
     const int w = static_cast<int>(std::trunc(p.width * scale_ + 1.0));
     const int h = static_cast<int>(std::trunc(p.height * scale_ + 1.0));
     media_w_ = rotated_ ? h : w;
@@ -44,10 +45,8 @@ void PdfDriver::open(Context& ctx) {
     compress_ = p.pdf_compress;
     PdfRecord* record = ctx.out.pdf.get();
     buffer_output_ = record && record->buffer_output;
-    if (buffer_output_)
-        sink_ = std::make_unique<OutputSink>(&record->memory);
-    else
-        sink_ = std::make_unique<OutputSink>(ctx.out.file);
+    if (buffer_output_) attach(std::make_unique<OutputSink>(&record->memory));
+    sink_ = &sink();
     objects_ = std::make_unique<PdfObjects>(*sink_);
     stream_ = std::make_unique<PdfContentStream>(*sink_, *objects_, compress_);
     canvas_ = std::make_unique<PdfCanvas>(*stream_);

@@ -81,8 +81,7 @@ public:
 
     // A plot point in points on the page (not rounded).
     DevicePoint to_points(double x, double y) const {
-        if (rotated_) return {y * scale_, x * scale_};
-        return {x * scale_, (page_h_ - y) * scale_};
+        return to_device(*page_, DEV_PDF, scale_, 0.0, x, y);
     }
 
     // Page geometry, fixed at opening.
@@ -101,7 +100,7 @@ private:
     void begin_image(double w, double h);
     void end_image();
 
-    std::unique_ptr<OutputSink> sink_;
+    OutputSink* sink_ = nullptr;   // the driver's sink: the file or the memory block
     std::unique_ptr<PdfObjects> objects_;
     std::unique_ptr<PdfContentStream> stream_;
     std::unique_ptr<PdfCanvas> canvas_;
@@ -110,6 +109,7 @@ private:
     bool compress_ = true;
     bool finished_ = false;
 
+    const PageState* page_ = nullptr;
     double scale_ = 1.0;       // points per plot unit
     int page_h_ = 0;           // largest plot y
     bool rotated_ = false;

@@ -11,6 +11,8 @@
 
 namespace kal {
 
+struct PageState;
+
 class SvgDriver : public Driver {
 public:
     // Modes of the path operation.
@@ -57,11 +59,10 @@ private:
     void rect_element(double x1, double y1, double x2, double y2, int r, int g, int b);
     void end_path() { path(0, 0, MODE_END); }
 
-    std::unique_ptr<OutputSink> sink_;
+    OutputSink* sink_ = nullptr;
+    const PageState* page_ = nullptr;
     bool finished_ = false;
     double scale_ = 1.0;       // pixels per plot unit
-    int page_w_ = 0;           // largest plot x
-    bool turned_ = false;      // rotation mode 1
     int r_ = 0, g_ = 0, b_ = 0;
     double stroke_width_ = 1.0;
     int group_ = 0;            // 0 none, 1 line group, 2 text group

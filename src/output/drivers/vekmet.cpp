@@ -15,14 +15,14 @@ void VekmetDriver::open(Context& ctx) {
     double h = p.height * us * 0.01;
     if (p.rotation_mode == 1) std::swap(w, h);
     ctx.out.factor = 1.0 / std::max(p.width, p.height);
-    if (ctx.out.file) std::fprintf(ctx.out.file, "%10.1f%10.1f\n", w, h);
+    sink().format("%10.1f%10.1f\n", w, h);
     last_pen_ = 0;
 }
 
 void VekmetDriver::field(Context& ctx, double value) {
     char buf[64];
     int n = std::snprintf(buf, sizeof buf, "%10.7f", value);
-    ctx.out.record.write(ctx.out.file, buf, n);
+    ctx.out.record.write(sink(), buf, n);
 }
 
 void VekmetDriver::move_draw(Context& ctx, double x, double y, int pen) {
