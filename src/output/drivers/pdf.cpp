@@ -214,7 +214,9 @@ void PdfDriver::path_operation(Context& ctx, double x, double y, int op) {
 }
 
 void PdfDriver::move_draw(Context& ctx, double x, double y, int pen) {
-    path_operation(ctx, x, y, pen == 2 ? OP_DRAW : OP_MOVE);
+    pen_.step(x, y, pen, [&](double px, double py, int code) {
+        path_operation(ctx, px, py, code == 2 ? OP_DRAW : OP_MOVE);
+    });
 }
 
 void PdfDriver::colour(Context& ctx, int value) {

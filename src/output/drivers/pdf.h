@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "output/clip.h"
 #include "output/driver.h"
 #include "output/primitives.h"
 #include "output/drivers/pdf_canvas.h"
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<PdfContentStream> stream_;
     std::unique_ptr<PdfCanvas> canvas_;
     PdfOutline outline_;
+    LimitedPen pen_;
     bool buffer_output_ = false;
     bool compress_ = true;
     bool finished_ = false;

@@ -13,6 +13,7 @@ namespace kal {
 namespace {
 
 constexpr double VERSION = 9.1;
+constexpr const char* PROJECT_ADDRESS = "https://kalvor.org";
 constexpr char Q = '"';
 
 double fit(double v) {
@@ -58,7 +59,7 @@ void SvgDriver::prologue(int nx, int ny) {
     s.format("encoding=%cISO-8859-1%c standalone=%cno%c?>\n", Q, Q, Q, Q);
     s.format("<!DOCTYPE svg PUBLIC %c-//W3C//DTD SVG 20010904//EN%c\n", Q, Q);
     s.format("  %chttp://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd%c>\n", Q, Q);
-    s.text("<!-- Created by KALVOR ()\n");
+    s.format("<!-- Created by KALVOR (%s)\n", PROJECT_ADDRESS);
     s.format("Version: %4.1f\n", VERSION);
     const DateTime t = now();
     s.format("Date   : %s %s\n", date_text(t).c_str(), time_text(t).c_str());
@@ -121,7 +122,7 @@ void SvgDriver::path(double x, double y, int mode) {
             n_ = 0;
             if (mode == MODE_WIDTH) {
                 close_group();
-                stroke_width_ = x;
+                stroke_width_ = std::fmax(1.0, x * scale_);   // the width in pixels
             }
             break;
         case MODE_FINISH:
@@ -155,7 +156,9 @@ void SvgDriver::write_buffer() {
 }
 
 void SvgDriver::move_draw(Context&, double x, double y, int pen) {
-    path(x, y, pen == 2 ? MODE_DRAW : MODE_MOVE);
+    pen_.step(x, y, pen, [this](double px, double py, int code) {
+        path(px, py, code == 2 ? MODE_DRAW : MODE_MOVE);
+    });
 }
 
 // ---------------------------------------------------------------- groups

@@ -6,6 +6,7 @@
 #pragma once
 #include <memory>
 
+#include "output/clip.h"
 #include "output/driver.h"
 #include "output/sink.h"
 
@@ -70,6 +71,7 @@ private:
     double px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
     int n_ = 0;
     double last_x_ = 0, last_y_ = 0;
+    LimitedPen pen_;
 };
 
 }  // namespace kal
