@@ -306,6 +306,13 @@ void PdfDriver::character(int code, double x, double y, double angle, int font, 
     canvas_->character(code, x, y, angle, font, size_tenths);
 }
 
+void PdfDriver::character(Context&, int code, double x, double y, double angle, int font, double height) {
+    const DevicePoint p = to_points(x, y);
+    const double points = 1000.0 / standard_font(font).cap_height * height * scale_;
+    const int tenths = static_cast<int>(std::trunc(std::clamp(std::isfinite(points) ? points : 0.0, 0.0, 1e6) * 10 + 0.5));
+    character(code, p.x, p.y, rotated_ ? angle + 90.0 : angle, font, tenths);
+}
+
 // ---------------------------------------------------------------- bookmarks
 
 PdfOutline::Result PdfDriver::bookmark(const char* title, int level) {

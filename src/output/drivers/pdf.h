@@ -68,6 +68,10 @@ public:
     // One hardware-font character: standard font `font` at size/10 points,
     // reference point (x, y) in points, turned by `angle` degrees.
     void character(int code, double x, double y, double angle, int font, int size_tenths);
+    // The driver interface's form: plot coordinates, character height in
+    // plot units (the font's cap height).
+    void character(Context& ctx, int code, double x, double y, double angle, int font,
+                   double height) override;
 
     // imgfin: the raster as an image into the plot rectangle with the upper
     // left corner (x, y) and the size w x h.

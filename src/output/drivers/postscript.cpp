@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/drivers/std_fonts.h"
 #include "output/primitives.h"
 
 namespace kal {
@@ -360,6 +361,36 @@ bool PostScriptDriver::fill_sector(Context& ctx, double xm, double ym, double r1
                   a2, c.r, c.g, c.b);
     words(ctx, buf);
     return true;
+}
+
+// ---- hardware fonts ----
+
+// The standard font re-encoded with the German code vector, at the size
+// whose cap height is the character height.
+void PostScriptDriver::select_font(Context& ctx, int font, double height) {
+    path(ctx, 0, 0, PATH_END);
+    const StandardFont& f = standard_font(font);
+    const double points = 1000.0 / f.cap_height * height * ctx.out.factor * POINTS_PER_UNIT;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "(%s) (%s-German) GermanVec ReEncodeSmall (%s-German) %.1f font ", f.name,
+                  f.name, f.name, std::clamp(std::isfinite(points) ? points : 0.0, 0.0, 1e6));
+    words(ctx, buf);
+    font_ = font;
+    font_height_ = height;
+}
+
+// The glyph centred on its reference point.
+void PostScriptDriver::character(Context& ctx, int code, double x, double y, double angle, int font,
+                                 double height) {
+    if (font != font_ || height != font_height_) select_font(ctx, font, height);
+    path(ctx, 0, 0, PATH_END);
+    const Point d = to_device(ctx, x, y);
+    if (rotated(ctx)) angle += 90.0;
+    const int a = clamp_int(std::trunc(std::isfinite(angle) ? std::fmod(angle, 360.0) : 0.0));
+    if (code < 32 || code > LAST_NATIONAL) code = ' ';
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d c ", code, d.x, d.y, a);
+    words(ctx, buf);
 }
 
 // ---- line attributes ----

@@ -40,7 +40,9 @@ public:
     // character height `height` (plot units), its reference point (x, y) in
     // plot coordinates, turned by `angle` degrees.
     void character(Context& ctx, int code, double x, double y, double angle, int font,
-                   double height);
+                   double height) override;
+    // The next character opens a new text group.
+    void select_font(Context&, int, double) override { height_changed(); }
     // The character height changed: the next character opens a new group.
     void height_changed();
 
