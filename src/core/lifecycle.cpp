@@ -27,10 +27,7 @@ int round_half_up(double v) { return clamp_int(std::floor(v + 0.5)); }
 // document formats and 0 (black) on the others.
 int background_mode(int screen_mode, int device) {
     if (screen_mode != 4) return screen_mode;
-    switch (device) {
-        case DEV_PDF: case DEV_EPS: case DEV_PS: case DEV_SVG: return 2;
-        default: return 0;
-    }
+    return traits(device).white_auto ? 2 : 0;
 }
 
 // The output file of a kalini call, chosen and opened before the record
@@ -130,7 +127,7 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
     }
     ctx.out.file = file.fp;
     ctx.out.record.clear();
-    ctx.out.record.fixed_records = family(device) == Family::Cgm;
+    ctx.out.record.fixed_records = traits(device).fixed_records;
     ctx.out.driver = make_driver(device);
     reset_lines(ctx);
     reset_clipping(ctx);

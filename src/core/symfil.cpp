@@ -43,7 +43,8 @@ void symfil(const char* device, const char* status) {
     Context* c = level_check(0, 0, "symfil");
     if (!c) return;
     PageState& p = c->page;
-    if (p.device < 151) {
+    const DeviceTraits& t = traits(p.device);
+    if (t.helper == Helper::None) {
         warn(*c, 20);
         return;
     }
@@ -67,14 +68,13 @@ void symfil(const char* device, const char* status) {
         return;
     }
     std::vector<std::string> words;
-    const Family fam = family(p.device);
-    words.push_back(p.device == DEV_JAVA ? "kaldot" : fam == Family::Image ? "kalhpj" : "kaldrv");
+    words.push_back(t.helper == Helper::Applet ? "kaldot" : t.helper == Helper::Printer ? "kalhpj" : "kaldrv");
     words.push_back(p.file_name);
     words.push_back(dev == "KYOC" ? "KYO1" : dev);
     words.push_back(remove_file ? "DELE" : "KEEP");
     words.push_back(table_name_lower(*c));
     if (p.background == 2) words.push_back("REVERS");
-    if (p.device < 601) {
+    if (t.queued) {
         words.push_back("-Q");
         if (c->screen_report_mode == 0) words.push_back("-BS");
         if (c->screen_report_mode == 1) words.push_back("-NB");
