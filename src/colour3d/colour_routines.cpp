@@ -133,9 +133,7 @@ void revscr() {
     if (!c) return;
     ColourState& cs = c->colour;
     std::swap(cs.table[0], cs.table[foreground_entry(cs.active)]);
-    const int device = c->page.device;
-    const bool resend = device == DEV_POST || device == DEV_PSCL || device == DEV_EPS ||
-                        device == DEV_PS || device == DEV_PDF;
+    const bool resend = traits(c->page.device).resolves_colours;
     if (resend) {
         set_colour(*c, c->out.current_colour);
     } else {

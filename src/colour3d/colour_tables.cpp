@@ -99,22 +99,10 @@ void fill_vga(uint32_t* t) {
 void reverse_table(uint32_t* t) { std::reverse(t, t + 256); }
 
 // The three devices that print on white paper with black as the first colour.
-bool post_cgm_wmf(int device) {
-    return device == DEV_POST || device == DEV_CGM || device == DEV_WMF;
-}
+bool post_cgm_wmf(int device) { return traits(device).black_first; }
 
 // Devices on which the reversal step of scrmod REVERS applies.
-bool reversal_device(int device) {
-    switch (family(device)) {
-        case Family::Screen: case Family::Pdf: case Family::Image: case Family::Java:
-        case Family::Svg:
-            return true;
-        case Family::PostScript:
-            return device != DEV_POST;
-        default:
-            return false;
-    }
-}
+bool reversal_device(int device) { return traits(device).reversal; }
 
 const int DIRECT_BLACK = direct_colour(0, 0, 0);
 const int DIRECT_WHITE = direct_colour(255, 255, 255);
@@ -123,9 +111,9 @@ const int DIRECT_WHITE = direct_colour(255, 255, 255);
 void adjust_white_black(Context& ctx, int which) {
     int& white = ctx.colour.named[NAMED_WHITE];
     int& black = ctx.colour.named[NAMED_BLACK];
-    const int device = ctx.page.device;
-    const bool post = device == DEV_POST;
-    const bool cgm_wmf = device == DEV_CGM || device == DEV_WMF;
+    const DeviceTraits& t = traits(ctx.page.device);
+    const bool post = t.black_first && t.family == Family::PostScript;
+    const bool cgm_wmf = t.black_first && !post;
     switch (which) {
         case TABLE_SMAL:
             white = black = (post || cgm_wmf) ? DIRECT_BLACK : DIRECT_WHITE;
@@ -195,7 +183,7 @@ void set_indices(Context& ctx, int which) {
     const bool plain = which == TABLE_RAIN || which == TABLE_SPEC || which == TABLE_GREY ||
                        which == TABLE_TEMP;
     const bool reversed = which == TABLE_RRAI || which == TABLE_RSPE || which == TABLE_RGRE;
-    if ((plain && (post_cgm_wmf(device) || device == DEV_JAVA)) ||
+    if ((plain && traits(device).plain_on_zero) ||
         (reversed && !post_cgm_wmf(device) && ctx.out.colour_depth > 8)) {
         c.foreground = 0;
         c.background = 255;
@@ -256,7 +244,7 @@ void default_colour_range(Context& ctx) {
 void reset_current_colour(Context& ctx) { set_colour(ctx, ctx.colour.foreground); }
 
 void select_table(Context& ctx, int which) {
-    if (ctx.page.device == DEV_KYOC) which = TABLE_SMAL;
+    if (traits(ctx.page.device).table == StartTable::Smal) which = TABLE_SMAL;
     ColourState& c = ctx.colour;
     c.active = which;
     set_named_colours(ctx, which);
@@ -286,7 +274,7 @@ const char* table_name_lower(const Context& ctx) {
 
 void reset_colours(Context& ctx) {
     reset_fill_pattern(ctx);
-    select_table(ctx, ctx.page.device == DEV_POST ? TABLE_RGRE : TABLE_RAIN);
+    select_table(ctx, traits(ctx.page.device).table == StartTable::Rgre ? TABLE_RGRE : TABLE_RAIN);
     set_colour_scale(ctx, 0.0, 1.0, false, false, 0.0, 0.0);
     push_colour_table(ctx);
     set_colour(ctx, ctx.colour.foreground);

@@ -39,7 +39,7 @@ void apply_code(Context& ctx, int code) {
             c.fill_parameter = 5 * c.pattern_density + 4;
             break;
         default:
-            spacing = (c.pattern_density == 0 && ctx.page.device == DEV_WMF)
+            spacing = (c.pattern_density == 0 && traits(ctx.page.device).wide_hatch)
                           ? 0.39999
                           : 5 * c.pattern_density + 1.9999;
             break;

@@ -1,8 +1,13 @@
-// The output devices: metafl keywords, device numbers, file extensions, and
-// the one place that answers which family a device number belongs to.
+// The output devices: metafl keywords, device numbers, and one row of traits
+// per device. Everything that differs between devices outside their drivers
+// is answered here: page factor, plot-to-device point transform, turned
+// page, colour depth, paper colour, record-based text, extension and file
+// mode. Nothing else compares device numbers.
 #pragma once
 
 namespace kal {
+
+struct PageState;
 
 enum class Family {
     None, Screen, Terminal, Vekmet, Cgm, Wmf, Kyocera, Hpgl, PostScript, Pdf, Image, Java, Svg
@@ -15,15 +20,77 @@ enum Device : int {
     DEV_PPM = 605, DEV_BMP = 606, DEV_GIF = 607, DEV_JAVA = 701, DEV_SVG = 801
 };
 
+// How plot units become device units (device factor).
+enum class FactorRule { One, Pixels, Vekmet, Cgm, Wmf, Kyocera, Hpgl401, HpglSheet, PostScript, Pdf };
+
+// How a plot point becomes a device point (the factor applied).
+enum class PointRule {
+    Identity,   // no conversion
+    Pixels,     // (x, y); rotation mode 1: (y, W - x)
+    Metafile,   // (x + shift, H - y); rotation mode 1: (y + shift, x)
+    Plain,      // (x, y)
+    Hpgl401,    // (x, H - y); rotation mode 1: (y, x)
+    HpglSheet,  // W > H: (x, H - y); else (H - y, W - x)
+    Paper,      // (x, H - y); turned page: (y, x)
+};
+
+// The colour table a plot starts with.
+enum class StartTable { Rain, Rgre, Smal };
+
+// The helper program that symfil starts.
+enum class Helper { None, Driver, Printer, Applet };
+
+struct DeviceTraits {
+    int number;
+    Family family;
+    const char* ext;          // default file extension; nullptr: no file
+    FactorRule factor;
+    PointRule point;
+    bool rounded;             // device points rounded half up to integers
+    int colour_depth;         // 24: always true colour
+    bool binary;              // output file opened in binary mode
+    bool record_text;         // text batched in the 80-character record buffer
+    bool fixed_records;       // full 80-byte records without line feeds (CGM)
+    bool white_auto;          // scrmod AUTO gives a white page
+    bool black_first;         // prints on white paper with black as the first colour
+    bool reversal;            // scrmod REVERS swaps the table's ends
+    bool resolves_colours;    // colours resolved per draw: revscr re-sends the current one
+    bool own_raster;          // draws into a raster of its own (screens, images)
+    bool image_on_page;       // imgini builds a raster placed on the page (PostScript, PDF)
+    bool plain_on_zero;       // plain colour tables draw in entry 0 (black-first devices, Java)
+    bool wide_hatch;          // the default hatch spacing of WMF
+    StartTable table;
+    Helper helper;
+    bool queued;              // symfil passes the queue options
+    int sheet;                // HPGL sheet 0..3 (HPA4..HPA1)
+};
+
 // Device number of a metafl keyword (4 characters, upper case, blank
 // padded), or 0 when the keyword is unknown. MET1..MET9 select the screen.
 int device_of_keyword(const char* key4);
+
+// The traits of a device number; an unknown number gets a row that draws
+// nothing and writes no file.
+const DeviceTraits& traits(int device);
 
 Family family(int device);
 // Default file extension ("met", "ps", ...), or nullptr for devices without
 // a file (screens, VIRT).
 const char* extension(int device);
-bool binary_output(int device);     // CGM, images and PDF
-bool true_colour(int device);       // devices that always draw in 24 bits
+bool binary_output(int device);
+bool true_colour(int device);
+
+// The page lies turned on the device (the paper's long side up, or
+// rotation mode 1 on pixel devices).
+bool page_turned(const PageState& p, int device);
+// Device units per plot unit for the page (at kalini).
+double device_factor(const PageState& p, int device);
+
+struct DevicePoint {
+    double x, y;
+};
+// A plot point (origin offset added) in device units with the factor f and
+// the metafile x shift.
+DevicePoint to_device(const PageState& p, int device, double f, double shift, double x, double y);
 
 }  // namespace kal

@@ -29,10 +29,7 @@ int round_half_up(double v) { return clamp_int(std::floor(v + 0.5)); }
 // document formats and 0 (black) on the others.
 int background_mode(ScreenMode screen_mode, int device) {
     if (screen_mode != SCREEN_AUTO) return screen_mode;
-    switch (device) {
-        case DEV_PDF: case DEV_EPS: case DEV_PS: case DEV_SVG: return 2;
-        default: return 0;
-    }
+    return traits(device).white_auto ? 2 : 0;
 }
 
 // The output file of a kalini call, chosen and opened before the record
@@ -107,16 +104,6 @@ void choose_window(PageState& p) {
     }
 }
 
-bool record_device(int device) {
-    switch (family(device)) {
-        case Family::Terminal: case Family::Vekmet: case Family::Cgm: case Family::Kyocera:
-        case Family::Hpgl: case Family::PostScript:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // kalini after the output file is chosen and opened.
 void start_plot(Context& ctx, int device, const OpenedFile& file) {
     PageState& p = ctx.page;
@@ -143,7 +130,7 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
     }
     ctx.out.file = file.fp;
     ctx.out.record.clear();
-    ctx.out.record.fixed_records = family(device) == Family::Cgm;
+    ctx.out.record.fixed_records = traits(device).fixed_records;
     ctx.out.driver = make_driver(device);
     reset_lines(ctx);
     reset_clipping(ctx);
@@ -229,10 +216,9 @@ void finish_plot(Context& ctx, bool protocol) {
     PageState& p = ctx.page;
     OutputState& o = ctx.out;
     line_flush(ctx);
-    int result = o.driver ? o.driver->close(ctx) : 0;
+    int result = o.driver ? finish_device(ctx) : 0;
     if (!o.file) result = 0;
     if (o.file) {
-        if (record_device(p.device)) o.record.flush_line(o.file);
         std::fclose(o.file);
         o.file = nullptr;
     }
@@ -275,7 +261,7 @@ void sendbf() {
     Context* c = level_check(1, 3, "sendbf");
     if (!c) return;
     line_flush(*c);
-    if (c->out.file) std::fflush(c->out.file);
+    flush_output(*c);
 }
 
 void winupd() {

@@ -51,7 +51,8 @@ void symfil(const char* device, const char* status) {
     // protocol named), whatever setfil or metafl chose since.
     PageState& p = c->page;
     const int dev_no = p.finished == FINISHED_NEVER ? p.device : p.finished_device;
-    if (dev_no < 151) {
+    const DeviceTraits& t = traits(dev_no);
+    if (t.helper == Helper::None) {
         warn(*c, 20);
         return;
     }
@@ -79,14 +80,13 @@ void symfil(const char* device, const char* status) {
         return;
     }
     std::vector<std::string> words;
-    const Family fam = family(dev_no);
-    words.push_back(dev_no == DEV_JAVA ? "kaldot" : fam == Family::Image ? "kalhpj" : "kaldrv");
+    words.push_back(t.helper == Helper::Applet ? "kaldot" : t.helper == Helper::Printer ? "kalhpj" : "kaldrv");
     words.push_back(p.finished_name);
     words.push_back(dev == "KYOC" ? "KYO1" : dev);
     words.push_back(remove_file ? "DELE" : "KEEP");
     words.push_back(table_name_lower(*c));
     if (p.background == 2) words.push_back("REVERS");
-    if (dev_no < 601) {
+    if (t.queued) {
         words.push_back("-Q");
         if (c->screen_report_mode == 0) words.push_back("-BS");
         if (c->screen_report_mode == 1) words.push_back("-NB");

@@ -36,7 +36,8 @@ void pagfll(int value) {
     if (!c || out_of_range(*c, value, 0, -1)) return;
     const int previous = c->out.current_colour;
     const PageState& p = c->page;
-    fill_rect(*c, -p.origin_x, -p.origin_y, p.width - p.origin_x, p.height - p.origin_y, value);
+    const double ox = p.origin_x, oy = p.origin_y;
+    fill_rect(*c, -ox, -oy, p.width - ox, p.height - oy, value);
     if (c->out.current_colour != previous) set_colour(*c, previous);
 }
 

@@ -1,5 +1,6 @@
 #include "output/clip.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/context.h"
@@ -84,6 +85,40 @@ bool clip_segment(const Context& ctx, double& x1, double& y1, double& x2, double
     const LineState& l = ctx.line;
     if (l.circle_clip) return clip_circle(l.clip_cx, l.clip_cy, l.clip_r, x1, y1, x2, y2);
     return clip_rect(ctx.out.clip, x1, y1, x2, y2);
+}
+
+}  // namespace kal
+
+namespace kal {
+
+bool clip_to_limit(double& x1, double& y1, double& x2, double& y2, double limit) {
+    if (!(std::isfinite(x1) && std::isfinite(y1))) return false;
+    if (!(std::isfinite(x2) && std::isfinite(y2))) return false;
+    const double dx = x2 - x1, dy = y2 - y1;
+    double t0 = 0.0, t1 = 1.0;
+    // Liang-Barsky: p * t <= q for each side of the square.
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 + limit, limit - x1, y1 + limit, limit - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    const double ax = x1, ay = y1;
+    if (t1 < 1.0) {
+        x2 = ax + t1 * dx;
+        y2 = ay + t1 * dy;
+    }
+    if (t0 > 0.0) {
+        x1 = ax + t0 * dx;
+        y1 = ay + t0 * dy;
+    }
+    return true;
 }
 
 }  // namespace kal

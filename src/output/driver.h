@@ -8,8 +8,14 @@
 // layer describes, and transform them themselves. A fill operation returns
 // false when the device has no native form for it; the primitive layer then
 // draws the fallback (hatch lines, pattern filler, polygon) itself.
+//
+// Output: every driver writes its bytes through sink(), the output file that
+// kalini opened (attached by open_device before open), or a sink of the
+// driver's own choosing (PDF in memory). finish_device() checks it at the end.
 #pragma once
 #include <memory>
+
+#include "output/sink.h"
 
 namespace kal {
 
@@ -18,7 +24,11 @@ class Raster;
 
 class Driver {
 public:
+    Driver() : sink_(std::make_unique<OutputSink>()) {}
     virtual ~Driver() = default;
+
+    void attach(std::unique_ptr<OutputSink> sink) { sink_ = std::move(sink); }
+    OutputSink& sink() { return *sink_; }
 
     // ---- life cycle ----
     // After the output file is open and ctx.out.factor is set: colour depth,
@@ -53,6 +63,17 @@ public:
     // upper left corner (x, y) and the size w x h in plot units.
     virtual bool image(Context&, const Raster&, double, double, double, double) { return false; }
 
+    // ---- hardware fonts ----
+    // Standard font `font` (0 .. 34, output/drivers/std_fonts.h) with the
+    // character height `height` in plot units becomes the current font.
+    virtual void select_font(Context&, int, double) {}
+    // One character: code (the library's character codes, national
+    // characters 127 .. 186), reference point (x, y) in plot coordinates
+    // with the origin offset added, angle in degrees counter-clockwise as
+    // seen on the page, standard font index and character height in plot
+    // units.
+    virtual void character(Context&, int, double, double, double, int, double) {}
+
     // ---- line attributes ----
     // Return true when the device draws the width itself (the line layer
     // then draws single strokes).
@@ -61,6 +82,9 @@ public:
     virtual void line_join(Context&, int) {}
     virtual void line_cap(Context&, int) {}
     virtual void miter_limit(Context&, double) {}
+
+private:
+    std::unique_ptr<OutputSink> sink_;
 };
 
 std::unique_ptr<Driver> make_driver(int device);

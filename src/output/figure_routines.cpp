@@ -50,8 +50,9 @@ void line(int nx1, int ny1, int nx2, int ny2) {
     Context* c = level_check(1, 3, "line");
     if (!c) return;
     const PageState& p = c->page;
-    line_move(*c, nx1 + p.origin_x, page_y(*c, ny1) + p.origin_y);
-    line_draw(*c, nx2 + p.origin_x, page_y(*c, ny2) + p.origin_y);
+    // In doubles: integer arguments and offsets near the int limits must not overflow.
+    line_move(*c, double(nx1) + p.origin_x, page_y(*c, ny1) + p.origin_y);
+    line_draw(*c, double(nx2) + p.origin_x, page_y(*c, ny2) + p.origin_y);
 }
 
 void strtpt(float x, float y) {
@@ -121,7 +122,8 @@ void recfll(int nx, int ny, int nw, int nh, int colour) {
 void point(int nx, int ny, int nb, int nh, int colour) {
     Context* c = level_check(1, 3, "point");
     if (!c || !colour_argument(*c, colour)) return;
-    filled_box(*c, nx - nb / 2, ny - nh / 2, nx + nb / 2, ny + nh / 2, colour);
+    const double x = nx, y = ny, half_w = nb / 2, half_h = nh / 2;
+    filled_box(*c, x - half_w, y - half_h, x + half_w, y + half_h, colour);
 }
 
 void trifll(const float* x, const float* y) {

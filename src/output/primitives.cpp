@@ -6,111 +6,41 @@
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "core/frame.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/raster/raster_output.h"
 
 namespace kal {
-namespace {
-
-int round_half_up(double v) { return static_cast<int>(std::trunc(v + 0.5)); }
-
-// Fit of the page into a pixel area (screens, images, Java, SVG).
-double pixel_factor(const PageState& p, int area_w, int area_h) {
-    double w = p.width, h = p.height;
-    if (p.rotation_mode == 1) std::swap(w, h);
-    const double fit = std::min((area_w - 1) / std::max(w, 1.0), (area_h - 1) / std::max(h, 1.0));
-    if (p.scaling_mode != 0) return fit;
-    const int longer = w <= h ? area_h : area_w;
-    return std::min(fit, (longer - 1) * p.units * p.scale / 2969.0);
-}
-
-double page_factor(const PageState& p, int device) {
-    const double W = std::max(p.width, 1), H = std::max(p.height, 1);
-    const double us = p.units * p.scale;
-    switch (family(device)) {
-        case Family::Screen: case Family::Image: case Family::Java: case Family::Svg:
-            return pixel_factor(p, p.win_w, p.win_h);
-        case Family::Vekmet:
-            return 1.0 / std::max(W, H);
-        case Family::Cgm:
-            return 2.0 * us;
-        case Family::Wmf:
-            return us * 5.6692915;
-        case Family::Kyocera: {
-            double fit = W > H ? std::min(2362 / H, 3390 / W) : std::min(3390 / H, 2362 / W);
-            return p.scaling_mode == 0 ? std::min(fit, us * 1.1811024) : fit;
-        }
-        case Family::Hpgl: {
-            if (device == 401) return us * 4.0;
-            static const double A[] = {10870, 15970, 21360, 30280};
-            static const double B[] = {7600, 10870, 13440, 21360};
-            const int k = std::clamp(device - 402, 0, 3);
-            const double fit = std::min(A[k] / std::max(W, H), B[k] / std::min(W, H));
-            return p.scaling_mode == 0 ? std::min(fit, us * 4.0) : fit;
-        }
-        case Family::PostScript: case Family::Pdf: {
-            const bool pdf = device == DEV_PDF;
-            double pw = p.hw_page ? 2.0 * p.hw_w : 3900.0;
-            double ph = p.hw_page ? 2.0 * p.hw_h : 5600.0;
-            if (pdf) {
-                pw *= 0.14173229;
-                ph *= 0.14173229;
-            }
-            const bool turned = W > H && p.rotation_mode != 2;
-            const double fit = turned ? std::min(ph / W, pw / H) : std::min(pw / W, ph / H);
-            if (p.scaling_mode != 0) return fit;
-            return std::min(fit, pdf ? us * 0.28346458 : 2.0 * us);
-        }
-        default:
-            return 1.0;
-    }
-}
-
-bool page_turned(const PageState& p) { return p.width > p.height && p.rotation_mode != 2; }
-
-}  // namespace
 
 void open_device(Context& ctx) {
     const int device = ctx.page.device;
-    ctx.out.factor = page_factor(ctx.page, device);
-    ctx.out.colour_depth = true_colour(device) ? 24 : 8;
+    ctx.out.factor = device_factor(ctx.page, device);
+    ctx.out.colour_depth = traits(device).colour_depth;
     ctx.out.pen_valid = false;
+    ctx.out.driver->attach(std::make_unique<OutputSink>(ctx.out.file));
     ctx.out.driver->open(ctx);
 }
 
+bool flush_output(Context& ctx) {
+    OutputState& o = ctx.out;
+    bool ok = !o.driver || o.driver->sink().flush();
+    if (o.file && std::fflush(o.file) != 0) ok = false;
+    return ok;
+}
+
+int finish_device(Context& ctx) {
+    OutputState& o = ctx.out;
+    const int result = o.driver->close(ctx);
+    if (o.file && traits(ctx.page.device).record_text) o.record.flush_line(o.driver->sink());
+    // A full disk or a file size limit shows here at the latest: what the
+    // sink or the file's own buffer could not write.
+    if (!flush_output(ctx)) warn(ctx, 36);
+    return result;
+}
+
 DevicePoint device_point(const Context& ctx, double x, double y) {
-    const PageState& p = ctx.page;
-    const double f = ctx.out.factor;
-    const double W = p.width, H = p.height;
-    const bool r1 = p.rotation_mode == 1;
-    switch (family(p.device)) {
-        case Family::Screen: case Family::Wmf: case Family::Image: case Family::Java:
-            if (r1) return {double(round_half_up(y * f)), double(round_half_up((W - x) * f))};
-            return {double(round_half_up(x * f)), double(round_half_up(y * f))};
-        case Family::Vekmet: case Family::Cgm: {
-            const double s = ctx.out.xshift;
-            if (r1) return {(y + s) * f, x * f};
-            return {(x + s) * f, (H - y) * f};
-        }
-        case Family::Kyocera:
-            return {double(round_half_up(x * f)), double(round_half_up(y * f))};
-        case Family::Hpgl:
-            if (p.device == 401) {
-                if (r1) return {double(round_half_up(y * f)), double(round_half_up(x * f))};
-                return {double(round_half_up(x * f)), double(round_half_up((H - y) * f))};
-            }
-            if (W > H) return {double(round_half_up(x * f)), double(round_half_up((H - y) * f))};
-            return {double(round_half_up((H - y) * f)), double(round_half_up((W - x) * f))};
-        case Family::PostScript: case Family::Pdf:
-            if (page_turned(p)) return {std::trunc(y * f), std::trunc(x * f)};
-            return {std::trunc(x * f), std::trunc((H - y) * f)};
-        case Family::Svg:
-            if (r1) return {std::trunc(y * f), std::trunc((W - x) * f)};
-            return {std::trunc(x * f), std::trunc(y * f)};
-        default:
-            return {x, y};
-    }
+    return to_device(ctx.page, ctx.page.device, ctx.out.factor, ctx.out.xshift, x, y);
 }
 
 void move_draw(Context& ctx, double x, double y, int pen) {

@@ -1,18 +1,24 @@
 // The device-independent drawing primitives. Everything the library draws
 // ends here: plot coordinates in, device output out through the one driver.
 #pragma once
+#include "core/devices.h"
 
 namespace kal {
 
 struct Context;
 
-struct DevicePoint {
-    double x, y;
-};
-
 // Device factor and colour depth of the open device (kalini).
 void open_device(Context& ctx);
-// Plot point (origin offset already added) to device units, by family.
+// Closes the driver at kalfin and writes what is left of the output;
+// warning 36 when any byte could not be written. Returns the driver's
+// result code.
+int finish_device(Context& ctx);
+// Hands every byte written so far to the file (sendbf); false after a
+// failed write.
+bool flush_output(Context& ctx);
+// Plot point (origin offset already added) to device units: integers on
+// the devices that round, exact values on the others (their drivers write
+// them as their formats need).
 DevicePoint device_point(const Context& ctx, double x, double y);
 
 // Move (pen 3) or draw (pen 2) to a plot point; counts one vector.

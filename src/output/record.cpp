@@ -3,26 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "output/sink.h"
+
 namespace kal {
 
-void RecordBuffer::write(FILE* fp, const char* bytes, int count) {
+void RecordBuffer::write(OutputSink& out, const char* bytes, int count) {
     if (count <= 0) return;
     if (fixed_records) {
         while (fill + count > LENGTH) {
             int take = LENGTH - fill;
             std::memcpy(data + fill, bytes, take);
-            if (fp) std::fwrite(data, 1, LENGTH, fp);
+            out.write(data, LENGTH);
             fill = 0;
             bytes += take;
             count -= take;
         }
     } else if (fill + count > LENGTH) {
-        flush_line(fp);
+        flush_line(out);
         if (count > LENGTH) {  // an item longer than a record goes out whole
-            if (fp) {
-                std::fwrite(bytes, 1, count, fp);
-                std::fputc('\n', fp);
-            }
+            out.write(bytes, count);
+            out.byte('\n');
             return;
         }
     }
@@ -30,21 +30,21 @@ void RecordBuffer::write(FILE* fp, const char* bytes, int count) {
     fill += count;
 }
 
-void RecordBuffer::flush_line(FILE* fp) {
+void RecordBuffer::flush_line(OutputSink& out) {
     if (fixed_records) {
         if (fill == 0) return;
         std::fill(data + fill, data + LENGTH, ' ');
-        if (fp) std::fwrite(data, 1, LENGTH, fp);
-    } else if (fp) {
-        std::fwrite(data, 1, fill, fp);
-        std::fputc('\n', fp);
+        out.write(data, LENGTH);
+    } else {
+        out.write(data, fill);
+        out.byte('\n');
     }
     fill = 0;
 }
 
-void RecordBuffer::write_words(FILE* fp, const char* text, int count) {
+void RecordBuffer::write_words(OutputSink& out, const char* text, int count) {
     if (count == -1) {
-        flush_line(fp);
+        flush_line(out);
         return;
     }
     int start = 0;
@@ -57,12 +57,10 @@ void RecordBuffer::write_words(FILE* fp, const char* text, int count) {
             start = end;
             continue;
         }
-        if (fill > 0 && fill + len > LENGTH) flush_line(fp);
+        if (fill > 0 && fill + len > LENGTH) flush_line(out);
         if (len > LENGTH) {  // a word longer than a line goes out whole
-            if (fp) {
-                std::fwrite(text + start, 1, len, fp);
-                std::fputc('\n', fp);
-            }
+            out.write(text + start, len);
+            out.byte('\n');
         } else {
             std::memcpy(data + fill, text + start, len);
             fill += len;

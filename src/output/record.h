@@ -1,10 +1,12 @@
 // The 80-character record buffer that the text-based drivers batch their
 // output in: items are never split across lines (CGM: fixed 80-byte records).
+// Full lines go to the driver's output sink.
 #pragma once
 #include <cstddef>
-#include <cstdio>
 
 namespace kal {
+
+class OutputSink;
 
 struct RecordBuffer {
     static constexpr int LENGTH = 80;
@@ -13,15 +15,15 @@ struct RecordBuffer {
     bool fixed_records = false;  // CGM: full 80-byte records, no line feeds
 
     // Appends an item; a full buffer is written first (text: as a line).
-    void write(FILE* fp, const char* bytes, int count);
+    void write(OutputSink& out, const char* bytes, int count);
     // Writes the buffer as a line (text) or a blank-padded record (CGM).
-    void flush_line(FILE* fp);
+    void flush_line(OutputSink& out);
     // Word-wrapping writer of the PostScript family: the text is cut after
     // every blank into words that keep their blank; a lone blank (the second
     // of two) is dropped unless it ends the text, so padded numbers lose
     // their padding. A word that would make the line longer than 80
     // characters first ends the line. count -1 ends the line at once.
-    void write_words(FILE* fp, const char* text, int count);
+    void write_words(OutputSink& out, const char* text, int count);
     void clear() { fill = 0; }
 };
 

@@ -54,11 +54,11 @@ void clpwin(int nx, int ny, int nw, int nh) {
     }
     line_flush(*c);
     const PageState& p = c->page;
-    const int y1 = p.page_origin == 1 ? p.height - (ny + nh - 1) : ny;
+    const double y1 = p.page_origin == 1 ? p.height - (double(ny) + nh - 1) : ny;
     c->out.clip[0] = clamp_int(double(nx) + p.origin_x);
-    c->out.clip[1] = clamp_int(double(y1) + p.origin_y);
+    c->out.clip[1] = clamp_int(y1 + p.origin_y);
     c->out.clip[2] = clamp_int(double(nx) + nw - 1 + p.origin_x);
-    c->out.clip[3] = clamp_int(double(y1) + nh - 1 + p.origin_y);
+    c->out.clip[3] = clamp_int(y1 + nh - 1 + p.origin_y);
     if (c->line.circle_clip) circle_of_window(*c);
 }
 

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "core/context.h"
 #include "core/files.h"
 #include "output/drivers/vekmet.h"
 #include "output/record.h"
+#include "output/sink.h"
 
 namespace {
 
@@ -24,49 +26,47 @@ TEST(VersionedName, CutsTheBaseToEightCharacters) {
     EXPECT_EQ(kal::versioned_name("x.tar.gz", 1), "x.tar_1.gz");
 }
 
-std::string read_all(FILE* fp) {
-    std::rewind(fp);
-    std::string s;
-    for (int c; (c = std::fgetc(fp)) != EOF;) s += static_cast<char>(c);
-    return s;
-}
+// A sink into memory and what it holds.
+struct Memory {
+    Memory() { block.allocate(64, 64); }
+    std::string text() const { return std::string(reinterpret_cast<const char*>(block.data()), block.size()); }
+    kal::MemoryBlock block;
+    kal::OutputSink sink{&block};
+};
 
 TEST(RecordBuffer, TextItemsAreNeverSplit) {
-    FILE* fp = std::tmpfile();
+    Memory m;
     kal::RecordBuffer rec;
-    for (int i = 0; i < 9; ++i) rec.write(fp, "0123456789", 10);  // 90 characters
-    rec.flush_line(fp);
+    for (int i = 0; i < 9; ++i) rec.write(m.sink, "0123456789", 10);  // 90 characters
+    rec.flush_line(m.sink);
     std::string line;
     for (int i = 0; i < 8; ++i) line += "0123456789";
-    EXPECT_EQ(read_all(fp), line + "\n0123456789\n");
-    std::fclose(fp);
+    EXPECT_EQ(m.text(), line + "\n0123456789\n");
 }
 
 TEST(RecordBuffer, CgmRecordsAreFixed80Bytes) {
-    FILE* fp = std::tmpfile();
+    Memory m;
     kal::RecordBuffer rec;
     rec.fixed_records = true;
     std::string item(50, 'a');
-    rec.write(fp, item.data(), 50);
-    rec.write(fp, item.data(), 50);
-    rec.flush_line(fp);
-    std::string out = read_all(fp);
+    rec.write(m.sink, item.data(), 50);
+    rec.write(m.sink, item.data(), 50);
+    rec.flush_line(m.sink);
+    std::string out = m.text();
     ASSERT_EQ(out.size(), 160u);
     EXPECT_EQ(out.substr(0, 100), std::string(100, 'a'));
     EXPECT_EQ(out.substr(100), std::string(60, ' '));
-    std::fclose(fp);
 }
 
 // VEKMET fields of a colour index, without the page header.
 std::string vekmet_colour(int index) {
     kal::Context ctx;
-    ctx.out.file = std::tmpfile();
+    Memory m;
     kal::VekmetDriver drv;
+    drv.attach(std::make_unique<kal::OutputSink>(&m.block));
     drv.colour(ctx, index);
-    ctx.out.record.flush_line(ctx.out.file);
-    std::string s = read_all(ctx.out.file);
-    std::fclose(ctx.out.file);
-    ctx.out.file = nullptr;
+    ctx.out.record.flush_line(drv.sink());
+    std::string s = m.text();
     return s;
 }
 
@@ -79,13 +79,12 @@ TEST(Vekmet, ColourEncoding) {
 
 TEST(Vekmet, PenCodeOnlyWhenItChanges) {
     kal::Context ctx;
-    ctx.out.file = std::tmpfile();
+    Memory m;
     kal::VekmetDriver drv;
+    drv.attach(std::make_unique<kal::OutputSink>(&m.block));
     for (int i = 0; i < 10; ++i) drv.move_draw(ctx, 0.1 * i, 0.5, i == 0 ? 3 : 2);
-    ctx.out.record.flush_line(ctx.out.file);
-    std::string s = read_all(ctx.out.file);
-    std::fclose(ctx.out.file);
-    ctx.out.file = nullptr;
+    ctx.out.record.flush_line(drv.sink());
+    std::string s = m.text();
     size_t moves = 0, draws = 0;
     for (size_t p = 0; (p = s.find(" 3.0000000", p)) != std::string::npos; ++p) ++moves;
     for (size_t p = 0; (p = s.find(" 2.0000000", p)) != std::string::npos; ++p) ++draws;

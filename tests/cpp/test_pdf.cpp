@@ -38,6 +38,7 @@ struct Pdf {
         ctx.out.factor = 0.25;
         kal::prepare_pdf_output(ctx, false);
         ctx.out.file = fp;   // the record closes it
+        driver.attach(std::make_unique<kal::OutputSink>(fp));
         driver.open(ctx);
     }
     std::string finish() {

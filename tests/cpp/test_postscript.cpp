@@ -15,6 +15,7 @@
 #include "output/drivers/postscript.h"
 #include "output/primitives.h"
 #include "output/record.h"
+#include "output/sink.h"
 
 namespace {
 
@@ -69,8 +70,7 @@ struct PsFile {
     }
     // Everything written so far (the line buffer included, as kalfin does).
     std::string finish() {
-        ctx.out.driver->close(ctx);
-        ctx.out.record.flush_line(ctx.out.file);
+        kal::finish_device(ctx);
         return read_all(ctx.out.file);
     }
     // The body: what follows the placement line (and a header background).
@@ -313,7 +313,9 @@ TEST(PostScriptFile, GhostscriptReadsTheFillProcedures) {
 }
 
 TEST(RecordWords, PaddingDropsAndLinesBreakBetweenWords) {
-    FILE* fp = std::tmpfile();
+    kal::MemoryBlock block;
+    block.allocate(256, 256);
+    kal::OutputSink fp(&block);
     kal::RecordBuffer rec;
     rec.write_words(fp, "    1     2 u ", 14);
     rec.write_words(fp, "  ", 2);  // two blanks: the last one stays
@@ -328,9 +330,8 @@ TEST(RecordWords, PaddingDropsAndLinesBreakBetweenWords) {
     rec.write_words(fp, "", -1);
     std::string hex;
     for (int i = 0; i < 40; ++i) hex += "A7";
-    EXPECT_EQ(read_all(fp), "1 2 u   ABCD\n" + word + word + "\n" + word + "\n" + hex + "\n" + hex + "\n" +
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.data()), block.size()), "1 2 u   ABCD\n" + word + word + "\n" + word + "\n" + hex + "\n" + hex + "\n" +
                                 hex.substr(0, 40) + "\n");
-    std::fclose(fp);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/context.h"
@@ -31,6 +32,7 @@ struct Svg {
         ctx.page.background = 2;
         ctx.out.factor = 0.5;
         ctx.out.file = fp;   // the record closes it
+        driver.attach(std::make_unique<kal::OutputSink>(fp));
         driver.open(ctx);
     }
     std::string all() {
@@ -59,7 +61,7 @@ TEST(SvgWriter, Prologue) {
               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>\n"
               "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 20010904//EN\"\n"
               "  \"http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd\">\n"
-              "<!-- Created by KALVOR ()\n"
+              "<!-- Created by KALVOR (https://kalvor.org)\n"
               "Version:  9.1\n"
               "Date   : 14.11.2023 22:13:20\n"
               "-->\n"
@@ -94,9 +96,9 @@ TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
     svg.draw(2, 2);
     svg.driver.colour(svg.ctx, RED);            // ends the path
     svg.draw(3, 3);                             // goes on from (2, 2)
-    EXPECT_TRUE(svg.driver.line_width(svg.ctx, 3));
+    EXPECT_TRUE(svg.driver.line_width(svg.ctx, 3));    // 3 plot units = 1.5 pixels
     svg.draw(4, 4);
-    EXPECT_TRUE(svg.driver.pen_width(svg.ctx, 0.25));
+    EXPECT_TRUE(svg.driver.pen_width(svg.ctx, 0.25));  // never thinner than 1 pixel
     svg.driver.colour(svg.ctx, TEAL);
     svg.move(7, 7);
     svg.draw(8, 8);
@@ -107,10 +109,10 @@ TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
               "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
               "<line x1=\"2.00\" y1=\"2.00\" x2=\"3.00\" y2=\"3.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"3.000\">\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.500\">\n"
               "<line x1=\"3.00\" y1=\"3.00\" x2=\"4.00\" y2=\"4.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"0.250\">\n"
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\">\n"
               "<line x1=\"7.00\" y1=\"7.00\" x2=\"8.00\" y2=\"8.00\"/>\n"
               "</g>\n</svg>\n");
 }

@@ -134,3 +134,58 @@ def test_page_transformation_rotates_about_a_point(run):
     pts = [(round(f[i]), round(2099 - f[i + 1])) for i in (0, 3, 6, 9)]
     # Turned counter-clockwise on the page about (1000, 1000), then as given.
     assert pts == [(1000, 900), (1000, 800), (1100, 1000), (1200, 1000)]
+
+
+@pytest.mark.parametrize("device", ["VEKM", "PS", "EPS", "PDF", "SVG", "PNG"])
+def test_a_write_that_fails_is_warning_36(run, device):
+    # A file size limit cuts the output short: kalfin must say so.
+    out = run(f"""
+        import resource, signal
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (2000, 2000))
+        k.metafl("{device}"); k.setfil("cut.out"); k.kalini()
+        for i in range(3000):
+            k.line(i % 2900, 0, 2900 - i % 2900, 2000)
+        k.kalfin()
+    """)
+    assert "Warning  36" in out
+    assert re.search(r"Warnings: 1\b", out), out
+
+
+def test_vekmet_fields_stay_ten_characters(run):
+    run("""
+        k.metafl("VEKM"); k.setfil("far.met"); k.page(1, 1); k.kalini(); k.errmod("PROT", "OFF")
+        k.noclip(); k.line(0, 0, 2000000000, -2000000000); k.kalfin()
+        k.metafl("VEKM"); k.setfil("big.met"); k.sclfac(1e6); k.kalini(); k.errmod("PROT", "OFF")
+        k.noclip(); k.line(-2000000000, 0, 2000000000, 2000000000); k.kalfin()
+    """)
+    for name in ["far.met", "big.met"]:
+        lines = (run.path / name).read_text().splitlines()
+        for line in lines[1:]:
+            assert len(line) % 10 == 0 and len(line) <= 80, line
+            for i in range(0, len(line), 10):
+                assert float(line[i:i + 10]) == float(line[i:i + 10]) and "inf" not in line, line
+
+
+def test_far_points_keep_the_slope_in_svg(run):
+    run("""
+        k.metafl("SVG"); k.setfil("far.svg"); k.kalini(); k.errmod("PROT", "OFF")
+        k.noclip(); k.line(0, 0, 2000000000, 400000000); k.kalfin()
+    """)
+    text = (run.path / "far.svg").read_text(encoding="latin-1")
+    x1, y1, x2, y2 = map(float, re.search(
+        r'<line x1="([-\d.]+)" y1="([-\d.]+)" x2="([-\d.]+)" y2="([-\d.]+)"', text).groups())
+    assert abs((y2 - y1) / (x2 - x1) - 0.2) < 1e-6
+    assert max(abs(x2), abs(y2)) <= 1e7
+
+
+def test_huge_integer_arguments_do_not_wrap(run):
+    # nx + nb / 2 beyond the int range wrapped to a box over the whole page.
+    run("""
+        k.metafl("PS"); k.setfil("huge.ps"); k.kalini(); k.errmod("PROT", "OFF")
+        k.point(2**31 - 1, 100, 10, 10, 0x010000FF)
+        k.line(2**31 - 1, 0, -2**31, 0)
+        k.kalfin()
+    """)
+    body = (run.path / "huge.ps").read_text().split(" scale\n", 1)[1]
+    assert " e " not in body.replace("0 0 0 e", "")    # no rectangle but the background

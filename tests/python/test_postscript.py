@@ -188,3 +188,17 @@ k.trifll([1500.0, 2500.0, 1500.0], [300.0, 300.0, 1500.0])""")
     assert pixel(1700, 500) == (0, 255, 0)     # inside the triangle (trifll keeps its colour)
     assert pixel(2400, 1400) == (0, 0, 0)      # beside the triangle: black page
     assert pixel(200, 1900) == (0, 0, 0)
+
+
+def test_fill_and_outline_share_their_corners(run):
+    # Fill vertices were rounded, path points truncated: 1/20 mm apart.
+    run("""
+        k.metafl("PS"); k.setfil("poly.ps"); k.kalini(); k.errmod("PROT", "OFF")
+        k.shdpat(16); k.areaf([1001, 1501, 1201], [1001, 1101, 1601], 3)
+        k.kalfin()
+    """)
+    words = (run.path / "poly.ps").read_text().split()
+    fill = words.index("eofill")
+    fill_first = words[fill - 12:fill - 10]                 # first vertex of the fill
+    outline = [i for i, w in enumerate(words) if w == "u" and i > fill][0]
+    assert words[outline - 2:outline] == fill_first

@@ -61,8 +61,9 @@ S_PORT = min(852 / 2099, 602 / 2969)
 @pytest.mark.parametrize("setup, body, pixels, texts", [
     ("", SCENE,
      {at(1300, 700): RED, at(1500, 1800): BLUE, at(2400, 433): GREEN, at(500, 1500): WHITE,
-      at(1500, 1900): WHITE, at(900, 700): WHITE},     # the stroke is 40 pixels wide
-     ['<g fill="none" stroke="#0000ff" stroke-width="40.000">\n', '<polygon fill="#008000" points="\n']),
+      at(1500, 1830): WHITE, at(900, 700): WHITE},     # 40 plot units: 11.47 pixels wide
+     [f'<g fill="none" stroke="#0000ff" stroke-width="{40 * S:.3f}">\n',
+      '<polygon fill="#008000" points="\n']),
     # The whole page: 2969 plot units and one pixel more, 852.52 x 603.00.
     ("", "k.recfll(0, 0, 2970, 2100, 0x010000FF)", {(0, 0): RED, (851, 601): RED},
      ['<rect x="0.00" y="0.00" width="852.52" height="603.00"\n']),
@@ -92,8 +93,9 @@ def test_line_polyline_and_lone_move(run):
     """)
     text = path.read_text(encoding="latin-1")
     body = text[text.index("xlink\">\n\n") + 9:]
+    # Points keep their fractions: x * 0.2868 with two decimals.
     assert re.fullmatch(
         r'<g fill="none" stroke="#[0-9a-f]{6}" stroke-width="1\.000">\n'
-        r'<line x1="28\.00" y1="28\.00" x2="258\.00" y2="143\.00"/>\n'
-        r'<polyline points="\n 28\.00, 286\.00 258\.00, 286\.00 258\.00, 430\.00"/>\n'
+        r'<line x1="28\.68" y1="28\.68" x2="258\.12" y2="143\.40"/>\n'
+        r'<polyline points="\n 28\.68, 286\.80 258\.12, 286\.80 258\.12, 430\.20"/>\n'
         r"</g>\n</svg>\n", body), body

@@ -33,9 +33,10 @@ PdfDriver::~PdfDriver() = default;
 
 void PdfDriver::open(Context& ctx) {
     const PageState& p = ctx.page;
+    page_ = &ctx.page;
     scale_ = ctx.out.factor;
     page_h_ = p.height;
-    rotated_ = p.width > p.height && p.rotation_mode != 2;
+    rotated_ = page_turned(p, DEV_PDF);
     const int w = static_cast<int>(std::trunc(p.width * scale_ + 1.0));
     const int h = static_cast<int>(std::trunc(p.height * scale_ + 1.0));
     media_w_ = rotated_ ? h : w;
@@ -44,10 +45,8 @@ void PdfDriver::open(Context& ctx) {
     compress_ = p.pdf_compress;
     PdfRecord* record = ctx.out.pdf.get();
     buffer_output_ = record && record->buffer_output;
-    if (buffer_output_)
-        sink_ = std::make_unique<OutputSink>(&record->memory);
-    else
-        sink_ = std::make_unique<OutputSink>(ctx.out.file);
+    if (buffer_output_) attach(std::make_unique<OutputSink>(&record->memory));
+    sink_ = &sink();
     objects_ = std::make_unique<PdfObjects>(*sink_);
     stream_ = std::make_unique<PdfContentStream>(*sink_, *objects_, compress_);
     canvas_ = std::make_unique<PdfCanvas>(*stream_);
@@ -215,7 +214,9 @@ void PdfDriver::path_operation(Context& ctx, double x, double y, int op) {
 }
 
 void PdfDriver::move_draw(Context& ctx, double x, double y, int pen) {
-    path_operation(ctx, x, y, pen == 2 ? OP_DRAW : OP_MOVE);
+    pen_.step(x, y, pen, [&](double px, double py, int code) {
+        path_operation(ctx, px, py, code == 2 ? OP_DRAW : OP_MOVE);
+    });
 }
 
 void PdfDriver::colour(Context& ctx, int value) {
@@ -303,6 +304,13 @@ void PdfDriver::miter_limit(Context& ctx, double x) {
 void PdfDriver::character(int code, double x, double y, double angle, int font, int size_tenths) {
     if (!canvas_ || finished_) return;
     canvas_->character(code, x, y, angle, font, size_tenths);
+}
+
+void PdfDriver::character(Context&, int code, double x, double y, double angle, int font, double height) {
+    const DevicePoint p = to_points(x, y);
+    const double points = 1000.0 / standard_font(font).cap_height * height * scale_;
+    const int tenths = static_cast<int>(std::trunc(std::clamp(std::isfinite(points) ? points : 0.0, 0.0, 1e6) * 10 + 0.5));
+    character(code, p.x, p.y, rotated_ ? angle + 90.0 : angle, font, tenths);
 }
 
 // ---------------------------------------------------------------- bookmarks

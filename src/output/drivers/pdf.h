@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "output/clip.h"
 #include "output/driver.h"
 #include "output/primitives.h"
 #include "output/drivers/pdf_canvas.h"
@@ -67,6 +68,10 @@ public:
     // One hardware-font character: standard font `font` at size/10 points,
     // reference point (x, y) in points, turned by `angle` degrees.
     void character(int code, double x, double y, double angle, int font, int size_tenths);
+    // The driver interface's form: plot coordinates, character height in
+    // plot units (the font's cap height).
+    void character(Context& ctx, int code, double x, double y, double angle, int font,
+                   double height) override;
 
     // imgfin: the raster as an image into the plot rectangle with the upper
     // left corner (x, y) and the size w x h.
@@ -81,8 +86,7 @@ public:
 
     // A plot point in points on the page (not rounded).
     DevicePoint to_points(double x, double y) const {
-        if (rotated_) return {y * scale_, x * scale_};
-        return {x * scale_, (page_h_ - y) * scale_};
+        return to_device(*page_, DEV_PDF, scale_, 0.0, x, y);
     }
 
     // Page geometry, fixed at opening.
@@ -101,15 +105,17 @@ private:
     void begin_image(double w, double h);
     void end_image();
 
-    std::unique_ptr<OutputSink> sink_;
+    OutputSink* sink_ = nullptr;   // the driver's sink: the file or the memory block
     std::unique_ptr<PdfObjects> objects_;
     std::unique_ptr<PdfContentStream> stream_;
     std::unique_ptr<PdfCanvas> canvas_;
     PdfOutline outline_;
+    LimitedPen pen_;
     bool buffer_output_ = false;
     bool compress_ = true;
     bool finished_ = false;
 
+    const PageState* page_ = nullptr;
     double scale_ = 1.0;       // points per plot unit
     int page_h_ = 0;           // largest plot y
     bool rotated_ = false;

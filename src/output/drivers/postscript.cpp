@@ -10,6 +10,8 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/drivers/std_fonts.h"
+#include "output/primitives.h"
 
 namespace kal {
 namespace {
@@ -100,14 +102,14 @@ constexpr int GERMAN_COUNT = sizeof(GERMAN_GLYPHS) / sizeof(GERMAN_GLYPHS[0]);
 
 // Three code/glyph pairs to a line; the last eight glyphs go two to a line,
 // and the last line closes the array.
-void write_german_vector(FILE* fp) {
-    std::fputs(" /GermanVec [ 8#177 /Adieresis\n", fp);
+void write_german_vector(OutputSink& out) {
+    out.text(" /GermanVec [ 8#177 /Adieresis\n");
     static_assert(GERMAN_COUNT == 59);
     int i = 0;
     while (i < GERMAN_COUNT) {
         const int per_line = i < GERMAN_COUNT - 8 ? 3 : 2;
-        for (int k = 0; k < per_line; ++k, ++i) std::fprintf(fp, " 8#%o /%s", 0200 + i, GERMAN_GLYPHS[i]);
-        std::fputs(i == GERMAN_COUNT ? " ] def\n" : "\n", fp);
+        for (int k = 0; k < per_line; ++k, ++i) out.format(" 8#%o /%s", 0200 + i, GERMAN_GLYPHS[i]);
+        out.text(i == GERMAN_COUNT ? " ] def\n" : "\n");
     }
 }
 
@@ -127,21 +129,18 @@ char* int_word(char* out, int v) {
 
 }  // namespace
 
-bool PostScriptDriver::rotated(const Context& ctx) const {
-    return ctx.page.width > ctx.page.height && ctx.page.rotation_mode != 2;
-}
+bool PostScriptDriver::rotated(const Context& ctx) const { return page_turned(ctx.page, device_); }
 
 PostScriptDriver::Point PostScriptDriver::to_device(const Context& ctx, double x, double y) const {
-    const double s = ctx.out.factor;
-    if (rotated(ctx)) return {round_up(y * s), round_up(x * s)};
-    return {round_up(x * s), round_up((ctx.page.height - y) * s)};
+    const DevicePoint d = device_point(ctx, x, y);
+    return {round_up(d.x), round_up(d.y)};
 }
 
 void PostScriptDriver::words(Context& ctx, const char* text) {
-    ctx.out.record.write_words(ctx.out.file, text, static_cast<int>(std::strlen(text)));
+    ctx.out.record.write_words(sink(), text, static_cast<int>(std::strlen(text)));
 }
 
-void PostScriptDriver::end_line(Context& ctx) { ctx.out.record.write_words(ctx.out.file, "", -1); }
+void PostScriptDriver::end_line(Context& ctx) { ctx.out.record.write_words(sink(), "", -1); }
 
 // ---- life cycle ----
 
@@ -159,7 +158,7 @@ void PostScriptDriver::background(Context& ctx, bool in_header) {
     else
         std::snprintf(buf, sizeof buf, "0 %d %d 0 0 0 0 e", a, b);
     if (in_header) {
-        std::fprintf(ctx.out.file, "%s\n", buf);
+        sink().format("%s\n", buf);
     } else {
         words(ctx, buf);
         words(ctx, " ");
@@ -167,7 +166,7 @@ void PostScriptDriver::background(Context& ctx, bool in_header) {
 }
 
 void PostScriptDriver::header(Context& ctx) {
-    FILE* fp = ctx.out.file;
+    OutputSink& out = sink();
     const PageState& p = ctx.page;
     const double s = ctx.out.factor;
     const double k = POINTS_PER_UNIT;
@@ -177,18 +176,17 @@ void PostScriptDriver::header(Context& ctx) {
     const double across = (turned ? p.height : p.width) * s;  // paper x extent
     const double up = (turned ? p.width : p.height) * s;      // paper y extent
 
-    std::fputs(device_ == DEV_EPS ? "%!PS-Adobe-3.0 EPSF-3.0\n" : "%!PS-Adobe-2.0\n", fp);
-    std::fprintf(fp, "%s %d %d %d %d\n", "%%BoundingBox: ", clamp_int(std::trunc(ox * k)),
+    out.text(device_ == DEV_EPS ? "%!PS-Adobe-3.0 EPSF-3.0\n" : "%!PS-Adobe-2.0\n");
+    out.format("%s %d %d %d %d\n", "%%BoundingBox: ", clamp_int(std::trunc(ox * k)),
                  clamp_int(std::trunc(oy * k)), clamp_int(std::trunc((across + ox) * k + 1.0)),
                  clamp_int(std::trunc((up + oy) * k + 1.0)));
-    std::fprintf(fp, turned ? "%s %4.1f L\n" : "%s %4.1f P\n", "%%Creator: KALVOR ", VERSION);
+    out.format(turned ? "%s %4.1f L\n" : "%s %4.1f P\n", "%%Creator: KALVOR ", VERSION);
     const DateTime t = now();
-    std::fprintf(fp, "%s %s , %s\n", "%%CreationDate:", date_text(t).c_str(), time_text(t).c_str());
-    std::fputs("%%EndComments\n%%Page: 1 1\n", fp);
-    for (const char* line : PROCEDURES) std::fprintf(fp, "%s\n", line);
-    write_german_vector(fp);
-    std::fprintf(fp, "%5d cm %5d %s %10.6f%10.6f scale\n", ox, oy, "cm translate 5 cm setlinewidth", 1.0,
-                 1.0);
+    out.format("%s %s , %s\n", "%%CreationDate:", date_text(t).c_str(), time_text(t).c_str());
+    out.text("%%EndComments\n%%Page: 1 1\n");
+    for (const char* line : PROCEDURES) out.format("%s\n", line);
+    write_german_vector(out);
+    out.format("%5d cm %5d %s %10.6f%10.6f scale\n", ox, oy, "cm translate 5 cm setlinewidth", 1.0, 1.0);
     if (paints_background(ctx)) background(ctx, true);
 }
 
@@ -231,7 +229,7 @@ void PostScriptDriver::write_path(Context& ctx) {
         q = int_word(q, py_[i]);
         *q++ = i == 0 ? 'u' : 'd';
         *q++ = ' ';
-        ctx.out.record.write_words(ctx.out.file, buf, static_cast<int>(q - buf));
+        ctx.out.record.write_words(sink(), buf, static_cast<int>(q - buf));
     }
     words(ctx, "p ");
 }
@@ -363,6 +361,36 @@ bool PostScriptDriver::fill_sector(Context& ctx, double xm, double ym, double r1
                   a2, c.r, c.g, c.b);
     words(ctx, buf);
     return true;
+}
+
+// ---- hardware fonts ----
+
+// The standard font re-encoded with the German code vector, at the size
+// whose cap height is the character height.
+void PostScriptDriver::select_font(Context& ctx, int font, double height) {
+    path(ctx, 0, 0, PATH_END);
+    const StandardFont& f = standard_font(font);
+    const double points = 1000.0 / f.cap_height * height * ctx.out.factor * POINTS_PER_UNIT;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "(%s) (%s-German) GermanVec ReEncodeSmall (%s-German) %.1f font ", f.name,
+                  f.name, f.name, std::clamp(std::isfinite(points) ? points : 0.0, 0.0, 1e6));
+    words(ctx, buf);
+    font_ = font;
+    font_height_ = height;
+}
+
+// The glyph centred on its reference point.
+void PostScriptDriver::character(Context& ctx, int code, double x, double y, double angle, int font,
+                                 double height) {
+    if (font != font_ || height != font_height_) select_font(ctx, font, height);
+    path(ctx, 0, 0, PATH_END);
+    const Point d = to_device(ctx, x, y);
+    if (rotated(ctx)) angle += 90.0;
+    const int a = clamp_int(std::trunc(std::isfinite(angle) ? std::fmod(angle, 360.0) : 0.0));
+    if (code < 32 || code > LAST_NATIONAL) code = ' ';
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d c ", code, d.x, d.y, a);
+    words(ctx, buf);
 }
 
 // ---- line attributes ----

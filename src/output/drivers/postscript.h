@@ -25,6 +25,10 @@ public:
     // imgfin: the raster as an inline colour image (postscript_image.cpp).
     bool image(Context& ctx, const Raster& r, double x, double y, double w, double h) override;
 
+    void select_font(Context& ctx, int font, double height) override;
+    void character(Context& ctx, int code, double x, double y, double angle, int font,
+                   double height) override;
+
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
     void line_join(Context& ctx, int join) override;
@@ -60,6 +64,8 @@ private:
     int n_ = 0;                          // points in the open path
     int px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
     int lx_ = 0, ly_ = 0;                // last pen position
+    int font_ = -1;                      // selected hardware font
+    double font_height_ = 0;
 };
 
 }  // namespace kal

@@ -42,7 +42,7 @@ bool PostScriptDriver::image(Context& ctx, const Raster& r, double x, double y, 
     for (int j = 0; j < ny; ++j) {
         r.rgb_row(0, j, nx, row.data());
         for (uint8_t b : row) {
-            if (rec.fill > 0 && rec.fill + 2 > RecordBuffer::LENGTH) rec.flush_line(ctx.out.file);
+            if (rec.fill > 0 && rec.fill + 2 > RecordBuffer::LENGTH) rec.flush_line(sink());
             rec.data[rec.fill++] = HEX[b >> 4];
             rec.data[rec.fill++] = HEX[b & 15];
         }

@@ -5,6 +5,7 @@
 #include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
+#include "core/devices.h"
 #include "output/drivers/fixed2.h"
 #include "output/drivers/std_fonts.h"
 
@@ -12,6 +13,7 @@ namespace kal {
 namespace {
 
 constexpr double VERSION = 9.1;
+constexpr const char* PROJECT_ADDRESS = "https://kalvor.org";
 constexpr char Q = '"';
 
 double fit(double v) {
@@ -44,9 +46,8 @@ void SvgDriver::open(Context& ctx) {
     // Fitting the page sides (2970 x 2100, giving 0.28667) instead would
     // leave the last plot unit of the page outside the fit.
     scale_ = ctx.out.factor;
-    page_w_ = p.width;
-    turned_ = p.rotation_mode == 1;
-    sink_ = std::make_unique<OutputSink>(ctx.out.file);
+    page_ = &p;
+    sink_ = &sink();
     const int nx = p.win_w, ny = p.win_h;
     prologue(nx, ny);
     if (p.background != 2) rect_element(0, 0, nx - 1, ny - 1, 0, 0, 0);
@@ -58,7 +59,7 @@ void SvgDriver::prologue(int nx, int ny) {
     s.format("encoding=%cISO-8859-1%c standalone=%cno%c?>\n", Q, Q, Q, Q);
     s.format("<!DOCTYPE svg PUBLIC %c-//W3C//DTD SVG 20010904//EN%c\n", Q, Q);
     s.format("  %chttp://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd%c>\n", Q, Q);
-    s.text("<!-- Created by KALVOR ()\n");
+    s.format("<!-- Created by KALVOR (%s)\n", PROJECT_ADDRESS);
     s.format("Version: %4.1f\n", VERSION);
     const DateTime t = now();
     s.format("Date   : %s %s\n", date_text(t).c_str(), time_text(t).c_str());
@@ -84,8 +85,8 @@ int SvgDriver::close(Context&) {
 }
 
 SvgDriver::Point SvgDriver::to_canvas(double x, double y) const {
-    if (turned_) return {y * scale_, (page_w_ - x) * scale_};
-    return {x * scale_, y * scale_};
+    const DevicePoint d = to_device(*page_, DEV_SVG, scale_, 0.0, x, y);
+    return {d.x, d.y};
 }
 
 // ---------------------------------------------------------------- paths
@@ -121,7 +122,7 @@ void SvgDriver::path(double x, double y, int mode) {
             n_ = 0;
             if (mode == MODE_WIDTH) {
                 close_group();
-                stroke_width_ = x;
+                stroke_width_ = std::fmax(1.0, x * scale_);   // the width in pixels
             }
             break;
         case MODE_FINISH:
@@ -155,7 +156,9 @@ void SvgDriver::write_buffer() {
 }
 
 void SvgDriver::move_draw(Context&, double x, double y, int pen) {
-    path(x, y, pen == 2 ? MODE_DRAW : MODE_MOVE);
+    pen_.step(x, y, pen, [this](double px, double py, int code) {
+        path(px, py, code == 2 ? MODE_DRAW : MODE_MOVE);
+    });
 }
 
 // ---------------------------------------------------------------- groups
@@ -213,11 +216,9 @@ bool SvgDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double 
     // Lines still in the path buffer were drawn before the rectangle.
     end_path();
     const Rgb c = resolve_rgb(ctx, value);
-    if (turned_)
-        rect_element(y1 * scale_, (page_w_ - x2) * scale_, y2 * scale_, (page_w_ - x1) * scale_,
-                     c.r, c.g, c.b);
-    else
-        rect_element(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_, c.r, c.g, c.b);
+    const Point a = to_canvas(x1, y1), b = to_canvas(x2, y2);
+    rect_element(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y), c.r, c.g,
+                 c.b);
     return true;
 }
 

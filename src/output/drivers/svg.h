@@ -6,10 +6,13 @@
 #pragma once
 #include <memory>
 
+#include "output/clip.h"
 #include "output/driver.h"
 #include "output/sink.h"
 
 namespace kal {
+
+struct PageState;
 
 class SvgDriver : public Driver {
 public:
@@ -37,7 +40,9 @@ public:
     // character height `height` (plot units), its reference point (x, y) in
     // plot coordinates, turned by `angle` degrees.
     void character(Context& ctx, int code, double x, double y, double angle, int font,
-                   double height);
+                   double height) override;
+    // The next character opens a new text group.
+    void select_font(Context&, int, double) override { height_changed(); }
     // The character height changed: the next character opens a new group.
     void height_changed();
 
@@ -57,11 +62,10 @@ private:
     void rect_element(double x1, double y1, double x2, double y2, int r, int g, int b);
     void end_path() { path(0, 0, MODE_END); }
 
-    std::unique_ptr<OutputSink> sink_;
+    OutputSink* sink_ = nullptr;
+    const PageState* page_ = nullptr;
     bool finished_ = false;
     double scale_ = 1.0;       // pixels per plot unit
-    int page_w_ = 0;           // largest plot x
-    bool turned_ = false;      // rotation mode 1
     int r_ = 0, g_ = 0, b_ = 0;
     double stroke_width_ = 1.0;
     int group_ = 0;            // 0 none, 1 line group, 2 text group
@@ -69,6 +73,7 @@ private:
     double px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
     int n_ = 0;
     double last_x_ = 0, last_y_ = 0;
+    LimitedPen pen_;
 };
 
 }  // namespace kal

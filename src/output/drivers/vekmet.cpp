@@ -1,6 +1,7 @@
 #include "output/drivers/vekmet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/context.h"
@@ -14,15 +15,18 @@ void VekmetDriver::open(Context& ctx) {
     double w = p.width * us * 0.01;
     double h = p.height * us * 0.01;
     if (p.rotation_mode == 1) std::swap(w, h);
-    ctx.out.factor = 1.0 / std::max(p.width, p.height);
-    if (ctx.out.file) std::fprintf(ctx.out.file, "%10.1f%10.1f\n", w, h);
+    sink().format("%10.1f%10.1f\n", w, h);
     last_pen_ = 0;
 }
 
+// Readers split lines into ten-character fields: a value that "%10.7f"
+// would write wider (a point far off the page) is clamped to the widest
+// that fits, and what is not a number becomes 0.
 void VekmetDriver::field(Context& ctx, double value) {
+    value = std::isnan(value) ? 0.0 : std::clamp(value, -9.9999999, 99.9999999);
     char buf[64];
     int n = std::snprintf(buf, sizeof buf, "%10.7f", value);
-    ctx.out.record.write(ctx.out.file, buf, n);
+    ctx.out.record.write(sink(), buf, n);
 }
 
 void VekmetDriver::move_draw(Context& ctx, double x, double y, int pen) {

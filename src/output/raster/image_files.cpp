@@ -23,8 +23,7 @@ namespace {
 
 // The raster of a screen or raster device, or nullptr after warning 40.
 Raster* device_raster(Context& ctx) {
-    const Family f = family(ctx.page.device);
-    if ((f != Family::Screen && f != Family::Image) || !ctx.out.raster) {
+    if (!traits(ctx.page.device).own_raster || !ctx.out.raster) {
         warn(ctx, 40);
         return nullptr;
     }

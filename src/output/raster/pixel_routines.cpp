@@ -140,14 +140,14 @@ bool begin_image_mode(Context& ctx) {
         warn(ctx, 54);
         return false;
     }
-    switch (family(ctx.page.device)) {
-        case Family::Screen: case Family::Image:
-            if (!ctx.out.raster) {
-                warn(ctx, 40);
-                return false;
-            }
-            break;
-        case Family::PostScript: case Family::Pdf: {
+    const DeviceTraits& t = traits(ctx.page.device);
+    if (t.own_raster) {
+        if (!ctx.out.raster) {
+            warn(ctx, 40);
+            return false;
+        }
+    } else if (t.image_on_page) {
+        {
             const int w = s.size_set ? s.size_w : ctx.page.win_w;
             const int h = s.size_set ? s.size_h : ctx.page.win_h;
             std::unique_ptr<Raster> r = new_raster(ctx, w, h, true);
@@ -157,11 +157,10 @@ bool begin_image_mode(Context& ctx) {
             }
             ctx.out.raster = std::move(r);
             s.own_raster = true;
-            break;
         }
-        default:
-            warn(ctx, 40);
-            return false;
+    } else {
+        warn(ctx, 40);
+        return false;
     }
     s.active = true;
     return true;
