@@ -84,7 +84,7 @@ TEST(Reset, EveryRegisteredKeyRestoresItsDefault) {
     const int warnings = ctx.frame.warnings;
     kal::reset("all");
     for (const KeyCase& c : CASES)
-        if (c.by_all) EXPECT_TRUE(c.is_default(ctx)) << "ALL restores " << c.key;
+        if (c.by_all) { EXPECT_TRUE(c.is_default(ctx)) << "ALL restores " << c.key; }
     // Names of parts not built yet are accepted and change nothing; others warn.
     kal::reset("TICKS");
     EXPECT_EQ(ctx.frame.warnings, warnings);
