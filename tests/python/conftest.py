@@ -5,6 +5,13 @@ import textwrap
 
 import pytest
 
+# Import the module of the build tree under test (KALVOR_BUILD_DIR), in this
+# process and in the children it starts, not an installed copy.
+_BUILD_PYTHON = os.path.join(os.environ.get("KALVOR_BUILD_DIR", ""), "python")
+if os.environ.get("KALVOR_BUILD_DIR") and os.path.isdir(os.path.join(_BUILD_PYTHON, "kalvor")):
+    sys.path.insert(0, _BUILD_PYTHON)
+    os.environ["PYTHONPATH"] = os.pathsep.join(p for p in (_BUILD_PYTHON, os.environ.get("PYTHONPATH")) if p)
+
 
 def run_python(cwd, code, env=None, check=True):
     """Runs `code` in a child interpreter in `cwd`; returns the finished process.
