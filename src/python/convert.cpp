@@ -1,76 +1,141 @@
 #include "convert.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 namespace kalpy {
 namespace {
 
-// numpy scalars count as the Python numbers they stand for.
+using Error = Sequences::Error;
+
+bool fail(Error& err, PyObject* type, const char* message) {
+    err.type = type;
+    err.message = message;
+    return false;
+}
+
+const char* const NO_FLOAT = "no floatingpoint element in sequence";
+const char* const NO_INT = "no integer element in sequence";
+
+// ---- numpy scalars --------------------------------------------------------
+// numpy scalars count as the Python numbers they stand for: numpy.integer,
+// numpy.floating and numpy.bool_ do, complex numbers, dates, times and
+// structured items do not. The types are looked up once numpy is loaded.
+
+struct NumpyTypes {
+    PyObject* integer = nullptr;
+    PyObject* floating = nullptr;
+    PyObject* boolean = nullptr;
+    PyObject* timedelta = nullptr;
+    bool loaded = false;
+};
+
+const NumpyTypes& numpy_types() {
+    static NumpyTypes t;
+    if (t.loaded) return t;
+    PyObject* name = PyUnicode_FromString("numpy");
+    PyObject* module = name ? PyImport_GetModule(name) : nullptr;
+    Py_XDECREF(name);
+    if (!module) {
+        PyErr_Clear();
+        return t;  // not imported (yet): no numpy scalars can exist
+    }
+    t.integer = PyObject_GetAttrString(module, "integer");
+    t.floating = PyObject_GetAttrString(module, "floating");
+    t.boolean = PyObject_GetAttrString(module, "bool_");
+    t.timedelta = PyObject_GetAttrString(module, "timedelta64");
+    Py_DECREF(module);
+    PyErr_Clear();
+    t.loaded = true;
+    return t;
+}
+
 bool is_numpy_scalar(PyObject* o) {
     return std::strncmp(Py_TYPE(o)->tp_name, "numpy.", 6) == 0;
 }
 
-bool int32_from_long(PyObject* num, int& out, ConversionError* err) {
+// A row of a matrix: a sequence, but not a numpy scalar (a structured item
+// is indexable by its fields, yet one item).
+bool is_row(PyObject* o) { return PySequence_Check(o) && !is_numpy_scalar(o); }
+
+bool instance(PyObject* o, PyObject* type) {
+    if (!type) return false;
+    const int r = PyObject_IsInstance(o, type);
+    if (r < 0) PyErr_Clear();
+    return r == 1;
+}
+
+// 0: not a numeric numpy scalar, 1: integer, 2: floating point or bool.
+int numpy_number(PyObject* o) {
+    if (!is_numpy_scalar(o)) return 0;
+    const NumpyTypes& t = numpy_types();
+    if (instance(o, t.timedelta)) return 0;
+    if (instance(o, t.integer)) return 1;
+    if (instance(o, t.floating) || instance(o, t.boolean)) return 2;
+    return 0;
+}
+
+bool int32_from_long(PyObject* num, int& out, Error* err) {
     int overflow = 0;
     long long v = PyLong_AsLongLongAndOverflow(num, &overflow);
     if (v == -1 && PyErr_Occurred()) {
         PyErr_Clear();
         overflow = 1;
     }
-    if (overflow > 0 || (overflow == 0 && v > INT_MAX)) {
-        const char* m = "signed integer is greater than maximum";
-        if (err) return err->set(PyExc_OverflowError, m);
-        PyErr_SetString(PyExc_OverflowError, m);
-        return false;
-    }
-    if (overflow < 0 || v < INT_MIN) {
-        const char* m = "signed integer is less than minimum";
-        if (err) return err->set(PyExc_OverflowError, m);
-        PyErr_SetString(PyExc_OverflowError, m);
+    const char* message = nullptr;
+    if (overflow > 0 || (overflow == 0 && v > INT_MAX)) message = "signed integer is greater than maximum";
+    if (overflow < 0 || (overflow == 0 && v < INT_MIN)) message = "signed integer is less than minimum";
+    if (message) {
+        if (err) return fail(*err, PyExc_OverflowError, message);
+        PyErr_SetString(PyExc_OverflowError, message);
         return false;
     }
     out = static_cast<int>(v);
     return true;
 }
 
-// An item of a float vector or matrix.
-bool float_item(PyObject* item, float& out, ConversionError& err) {
+// ---- items ------------------------------------------------------------------
+
+bool item_value(PyObject* item, float& out, Error& err) {
     double v;
     if (PyFloat_Check(item)) {
         v = PyFloat_AS_DOUBLE(item);
-    } else if (PyLong_Check(item) || (is_numpy_scalar(item) && Py_TYPE(item)->tp_as_number &&
-                                      Py_TYPE(item)->tp_as_number->nb_float)) {
+    } else if (PyLong_Check(item) || numpy_number(item)) {
         v = PyLong_Check(item) ? PyLong_AsDouble(item) : PyFloat_AsDouble(item);
         if (v == -1.0 && PyErr_Occurred()) {
             PyErr_Clear();
-            return err.set(PyExc_OverflowError, "int too large to convert to float");
+            return fail(err, PyExc_OverflowError, "int too large to convert to float");
         }
     } else {
-        return err.set(PyExc_ValueError, "no floatingpoint element in sequence");
+        return fail(err, PyExc_ValueError, NO_FLOAT);
     }
     out = static_cast<float>(v);
     return true;
 }
 
-bool int_item(PyObject* item, int& out, ConversionError& err) {
+bool item_value(PyObject* item, int& out, Error& err) {
     if (PyLong_Check(item)) return int32_from_long(item, out, &err);
-    if (is_numpy_scalar(item) && PyIndex_Check(item)) {
+    if (numpy_number(item) == 1) {
         PyObject* num = PyNumber_Index(item);
         if (!num) {
             PyErr_Clear();
-            return err.set(PyExc_ValueError, "no integer element in sequence");
+            return fail(err, PyExc_ValueError, NO_INT);
         }
         bool ok = int32_from_long(num, out, &err);
         Py_DECREF(num);
         return ok;
     }
-    return err.set(PyExc_ValueError, "no integer element in sequence");
+    return fail(err, PyExc_ValueError, NO_INT);
 }
 
-// ---- buffer fast path ---------------------------------------------------
+// ---- numeric buffers ------------------------------------------------------
 
 // A numeric buffer (numpy array, array.array, memoryview ...), or nothing.
 struct NumericBuffer {
@@ -102,8 +167,8 @@ struct NumericBuffer {
         return n;
     }
     // Element k in row-major order.
-    const char* element(Py_ssize_t k) const {
-        const char* p = static_cast<const char*>(view.buf);
+    char* element(Py_ssize_t k) const {
+        char* p = static_cast<char*>(view.buf);
         for (int d = view.ndim - 1; d >= 0; --d) {
             const Py_ssize_t extent = view.shape[d];
             p += (k % extent) * view.strides[d];
@@ -111,50 +176,245 @@ struct NumericBuffer {
         }
         return p;
     }
-    double as_double(const char* p) const {
+    template <typename T>
+    static double get(const char* p) {
+        T v;
+        std::memcpy(&v, p, sizeof v);
+        return static_cast<double>(v);
+    }
+    double read(Py_ssize_t k) const {
+        const char* p = element(k);
         switch (code) {
-            case 'b': return *reinterpret_cast<const signed char*>(p);
-            case 'B': return *reinterpret_cast<const unsigned char*>(p);
-            case '?': return *reinterpret_cast<const bool*>(p);
-            case 'h': return *reinterpret_cast<const short*>(p);
-            case 'H': return *reinterpret_cast<const unsigned short*>(p);
-            case 'i': return *reinterpret_cast<const int*>(p);
-            case 'I': return *reinterpret_cast<const unsigned int*>(p);
-            case 'l': return static_cast<double>(*reinterpret_cast<const long*>(p));
-            case 'L': return static_cast<double>(*reinterpret_cast<const unsigned long*>(p));
-            case 'q': return static_cast<double>(*reinterpret_cast<const long long*>(p));
-            case 'Q': return static_cast<double>(*reinterpret_cast<const unsigned long long*>(p));
-            case 'f': return *reinterpret_cast<const float*>(p);
-            default: return *reinterpret_cast<const double*>(p);
+            case 'b': return get<signed char>(p);
+            case 'B': return get<unsigned char>(p);
+            case '?': return get<bool>(p);
+            case 'h': return get<short>(p);
+            case 'H': return get<unsigned short>(p);
+            case 'i': return get<int>(p);
+            case 'I': return get<unsigned int>(p);
+            case 'l': return get<long>(p);
+            case 'L': return get<unsigned long>(p);
+            case 'q': return get<long long>(p);
+            case 'Q': return get<unsigned long long>(p);
+            case 'f': return get<float>(p);
+            default: return get<double>(p);
+        }
+    }
+    // Integer targets saturate at their limits (NaN gives 0).
+    template <typename T>
+    static void put(char* p, double v) {
+        T out;
+        if constexpr (std::is_floating_point_v<T>) {
+            out = static_cast<T>(v);
+        } else if (std::isnan(v)) {
+            out = 0;
+        } else if (v <= static_cast<double>(std::numeric_limits<T>::min())) {
+            out = std::numeric_limits<T>::min();
+        } else if (v >= static_cast<double>(std::numeric_limits<T>::max())) {
+            out = std::numeric_limits<T>::max();
+        } else {
+            out = static_cast<T>(v);
+        }
+        std::memcpy(p, &out, sizeof out);
+    }
+    void write(Py_ssize_t k, double v) const {
+        char* p = element(k);
+        switch (code) {
+            case 'b': return put<signed char>(p, v);
+            case 'B': return put<unsigned char>(p, v);
+            case '?': return put<bool>(p, v != 0.0);
+            case 'h': return put<short>(p, v);
+            case 'H': return put<unsigned short>(p, v);
+            case 'i': return put<int>(p, v);
+            case 'I': return put<unsigned int>(p, v);
+            case 'l': return put<long>(p, v);
+            case 'L': return put<unsigned long>(p, v);
+            case 'q': return put<long long>(p, v);
+            case 'Q': return put<unsigned long long>(p, v);
+            case 'f': return put<float>(p, v);
+            default: return put<double>(p, v);
         }
     }
 };
 
 template <typename T>
-bool allocate(std::vector<T>& out, Py_ssize_t n, ConversionError& err) {
+bool allocate(std::vector<T>& out, Py_ssize_t n, Error& err) {
     try {
         out.assign(static_cast<size_t>(n), T{});
     } catch (const std::bad_alloc&) {
-        return err.set(PyExc_MemoryError, "out of memory");
+        return fail(err, PyExc_MemoryError, "out of memory");
     } catch (const std::length_error&) {
-        return err.set(PyExc_MemoryError, "out of memory");
+        return fail(err, PyExc_MemoryError, "out of memory");
     }
     return true;
 }
 
-bool sequence_length(PyObject* o, Py_ssize_t& len, ConversionError& err) {
-    if (!PySequence_Check(o)) return err.set(PyExc_ValueError, "parameter is not a sequence");
+bool sequence_length(PyObject* o, Py_ssize_t& len, Error& err) {
+    if (!PySequence_Check(o)) return fail(err, PyExc_ValueError, "parameter is not a sequence");
     len = PySequence_Size(o);
     if (len < 0) {
         PyErr_Clear();
-        return err.set(PyExc_ValueError, "sequence has no length");
+        return fail(err, PyExc_ValueError, "sequence has no length");
     }
     return true;
+}
+
+// Items [0, n) of a flat sequence into out[at ...]. `fetch_error` is the
+// exception of a failing item fetch.
+template <typename T>
+bool convert_items(PyObject* o, Py_ssize_t n, T* out, PyObject* fetch_error, Error& err) {
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        PyObject* item = PySequence_GetItem(o, i);
+        if (!item) {
+            PyErr_Clear();
+            return fail(err, fetch_error, "sequence error");
+        }
+        bool ok = item_value(item, out[i], err);
+        Py_DECREF(item);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// The vector conversion of floats and ints.
+template <typename T>
+bool vector(PyObject* o, Py_ssize_t n, std::vector<T>& out, Error& err) {
+    constexpr bool is_int = std::is_same_v<T, int>;
+    NumericBuffer buf;
+    if (buf.acquire(o, false) && buf.view.ndim == 1) {
+        if (buf.view.shape[0] < n) return fail(err, PyExc_MemoryError, "out of range");
+        if (is_int && buf.is_float()) return fail(err, PyExc_ValueError, NO_INT);
+        if (!allocate(out, n, err)) return false;
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            const double v = buf.read(i);
+            if constexpr (is_int) {
+                if (v > INT_MAX) return fail(err, PyExc_OverflowError, "signed integer is greater than maximum");
+                if (v < INT_MIN) return fail(err, PyExc_OverflowError, "signed integer is less than minimum");
+            }
+            out[i] = static_cast<T>(v);
+        }
+        return true;
+    }
+    Py_ssize_t len;
+    if (!sequence_length(o, len, err)) return false;
+    if (len < n) return fail(err, PyExc_MemoryError, "out of range");
+    if (!allocate(out, n, err)) return false;
+    return convert_items(o, n, out.data(), is_int ? PyExc_MemoryError : PyExc_ValueError, err);
+}
+
+bool matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out, Error& err) {
+    NumericBuffer buf;
+    if (buf.acquire(o, false) && buf.view.ndim <= 2) {
+        const Py_ssize_t total = buf.count();
+        if (total < n) return fail(err, PyExc_MemoryError, "out of range");
+        if (!allocate(out, total, err)) return false;
+        for (Py_ssize_t k = 0; k < total; ++k) out[k] = static_cast<float>(buf.read(k));
+        return true;
+    }
+    Py_ssize_t rows;
+    if (!sequence_length(o, rows, err)) return false;
+    if (rows == 0) return n > 0 ? fail(err, PyExc_MemoryError, "out of range") : true;
+    Py_ssize_t row_len = 1;
+    PyObject* first = PySequence_GetItem(o, 0);
+    if (!first) {
+        PyErr_Clear();
+        return fail(err, PyExc_ValueError, "sequence error");
+    }
+    if (is_row(first)) {
+        row_len = PySequence_Size(first);
+        if (row_len < 0) PyErr_Clear();
+    }
+    Py_DECREF(first);
+    if (row_len < 0) return fail(err, PyExc_ValueError, "sequence has no length");
+    if (row_len > 0 && rows > PY_SSIZE_T_MAX / row_len) return fail(err, PyExc_MemoryError, "out of memory");
+    if (rows * row_len < n) return fail(err, PyExc_MemoryError, "out of range");
+    if (!allocate(out, rows * row_len, err)) return false;
+    for (Py_ssize_t i = 0; i < rows; ++i) {
+        PyObject* row = PySequence_GetItem(o, i);
+        if (!row) {
+            PyErr_Clear();
+            return fail(err, PyExc_ValueError, "sequence error");
+        }
+        bool ok = true;
+        if (is_row(row)) {
+            const Py_ssize_t len = PySequence_Size(row);
+            if (len < 0) {
+                PyErr_Clear();
+                ok = fail(err, PyExc_ValueError, "sequence has no length");
+            } else if (len != row_len) {
+                ok = fail(err, PyExc_ValueError, "matrix rows have different lengths");
+            } else {
+                ok = convert_items(row, row_len, out.data() + i * row_len, PyExc_MemoryError, err);
+            }
+        } else if (row_len == 1) {
+            ok = item_value(row, out[i], err);
+        } else {
+            ok = fail(err, PyExc_ValueError, "matrix rows have different lengths");
+        }
+        Py_DECREF(row);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// ---- write-back -------------------------------------------------------------
+
+PyObject* make(float v) { return PyFloat_FromDouble(v); }
+PyObject* make(int v) { return PyLong_FromLong(v); }
+
+// Items [0, k) of a flat sequence; false when one could not be made.
+template <typename T>
+bool assign_items(PyObject* o, const T* values, Py_ssize_t k) {
+    const bool list = PyList_Check(o);
+    for (Py_ssize_t i = 0; i < k; ++i) {
+        PyObject* v = make(values[i]);
+        if (!v) return false;
+        if (list && i < PyList_GET_SIZE(o)) {
+            PyList_SetItem(o, i, v);  // steals v
+        } else {
+            PySequence_SetItem(o, i, v);
+            Py_DECREF(v);
+        }
+    }
+    return true;
+}
+
+template <typename T>
+void write_values(PyObject* o, const T* values, Py_ssize_t k, bool is_matrix) {
+    {
+        NumericBuffer buf;
+        if (buf.acquire(o, true) && !buf.view.readonly && buf.count() >= k &&
+            (is_matrix || buf.view.ndim == 1)) {
+            for (Py_ssize_t i = 0; i < k; ++i) buf.write(i, static_cast<double>(values[i]));
+            return;
+        }
+    }
+    PyErr_Clear();
+    PyObject* first = is_matrix && PySequence_Check(o) && PySequence_Size(o) > 0 ? PySequence_GetItem(o, 0) : nullptr;
+    const bool rows = first && is_row(first);
+    Py_XDECREF(first);
+    PyErr_Clear();
+    if (!rows) {
+        assign_items(o, values, k);
+    } else {
+        // A matrix of rows: each row takes the next row-length values.
+        const Py_ssize_t n_rows = PySequence_Size(o);
+        for (Py_ssize_t i = 0, at = 0; i < n_rows && at < k; ++i) {
+            PyObject* row = PySequence_GetItem(o, i);
+            if (!row) break;
+            const Py_ssize_t len = PySequence_Size(row);
+            if (len > 0) assign_items(row, values + at, std::min(len, k - at));
+            at += len > 0 ? len : 0;
+            Py_DECREF(row);
+            if (len <= 0) break;
+        }
+    }
+    PyErr_Clear();  // a failed item assignment is not reported
 }
 
 }  // namespace
 
-// ---- scalars ------------------------------------------------------------
+// ---- scalars ------------------------------------------------------------------
 
 bool to_int(PyObject* o, int& out) {
     if (PyFloat_Check(o)) {
@@ -175,7 +435,7 @@ bool to_float(PyObject* o, float& out) {
     return true;
 }
 
-bool to_cstring(PyObject* o, std::string& out) {
+bool to_text(PyObject* o, std::string& out) {
     if (PyUnicode_Check(o)) {
         PyObject* bytes = PyUnicode_AsEncodedString(o, "latin-1", "replace");
         if (!bytes) return false;
@@ -184,8 +444,7 @@ bool to_cstring(PyObject* o, std::string& out) {
     } else if (PyBytes_Check(o)) {
         out.assign(PyBytes_AS_STRING(o), PyBytes_GET_SIZE(o));
     } else {
-        PyErr_Format(PyExc_TypeError, "argument must be str or bytes, not %.100s",
-                     Py_TYPE(o)->tp_name);
+        PyErr_Format(PyExc_TypeError, "argument must be str or bytes, not %.100s", Py_TYPE(o)->tp_name);
         return false;
     }
     if (out.find('\0') != std::string::npos) {
@@ -195,182 +454,49 @@ bool to_cstring(PyObject* o, std::string& out) {
     return true;
 }
 
-PyObject* from_cstring(const char* s) {
+bool to_filename(PyObject* o, std::string& out) {
+    PyObject* bytes = nullptr;
+    if (!PyUnicode_FSConverter(o, &bytes)) return false;  // refuses embedded NULs itself
+    out.assign(PyBytes_AS_STRING(bytes), PyBytes_GET_SIZE(bytes));
+    Py_DECREF(bytes);
+    return true;
+}
+
+PyObject* from_text(const char* s) {
     return PyUnicode_DecodeLatin1(s, static_cast<Py_ssize_t>(std::strlen(s)), nullptr);
 }
 
-// ---- sequences ----------------------------------------------------------
+PyObject* from_filename(const char* s) { return PyUnicode_DecodeFSDefault(s); }
 
-bool float_vector(PyObject* o, Py_ssize_t n, std::vector<float>& out, ConversionError& err) {
-    NumericBuffer buf;
-    if (buf.acquire(o, false) && buf.view.ndim == 1) {
-        if (buf.view.shape[0] < n) return err.set(PyExc_MemoryError, "out of range");
-        if (!allocate(out, n, err)) return false;
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = static_cast<float>(buf.as_double(buf.element(i)));
-        return true;
-    }
-    Py_ssize_t len;
-    if (!sequence_length(o, len, err)) return false;
-    if (len < n) return err.set(PyExc_MemoryError, "out of range");
-    if (!allocate(out, n, err)) return false;
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* item = PySequence_GetItem(o, i);
-        if (!item) {
-            PyErr_Clear();
-            return err.set(PyExc_ValueError, "sequence error");
-        }
-        bool ok = float_item(item, out[i], err);
-        Py_DECREF(item);
-        if (!ok) return false;
-    }
-    return true;
+// ---- sequences ----------------------------------------------------------------
+
+void Sequences::floats(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+    Error e;
+    if (!vector(o, n, out, e)) last_ = e;
 }
 
-bool int_vector(PyObject* o, Py_ssize_t n, std::vector<int>& out, ConversionError& err) {
-    NumericBuffer buf;
-    if (buf.acquire(o, false) && buf.view.ndim == 1) {
-        if (buf.view.shape[0] < n) return err.set(PyExc_MemoryError, "out of range");
-        if (buf.is_float()) return err.set(PyExc_ValueError, "no integer element in sequence");
-        if (!allocate(out, n, err)) return false;
-        for (Py_ssize_t i = 0; i < n; ++i) {
-            const double v = buf.as_double(buf.element(i));
-            if (v > INT_MAX) return err.set(PyExc_OverflowError, "signed integer is greater than maximum");
-            if (v < INT_MIN) return err.set(PyExc_OverflowError, "signed integer is less than minimum");
-            out[i] = static_cast<int>(v);
-        }
-        return true;
-    }
-    Py_ssize_t len;
-    if (!sequence_length(o, len, err)) return false;
-    if (len < n) return err.set(PyExc_MemoryError, "out of range");
-    if (!allocate(out, n, err)) return false;
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* item = PySequence_GetItem(o, i);
-        if (!item) {
-            PyErr_Clear();
-            return err.set(PyExc_MemoryError, "sequence error");
-        }
-        bool ok = int_item(item, out[i], err);
-        Py_DECREF(item);
-        if (!ok) return false;
-    }
-    return true;
+void Sequences::ints(PyObject* o, Py_ssize_t n, std::vector<int>& out) {
+    Error e;
+    if (!vector(o, n, out, e)) last_ = e;
 }
 
-bool float_matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out, ConversionError& err) {
-    NumericBuffer buf;
-    if (buf.acquire(o, false) && buf.view.ndim <= 2) {
-        const Py_ssize_t total = buf.count();
-        if (total < n) return err.set(PyExc_MemoryError, "out of range");
-        if (!allocate(out, total, err)) return false;
-        for (Py_ssize_t k = 0; k < total; ++k) out[k] = static_cast<float>(buf.as_double(buf.element(k)));
-        return true;
-    }
-    Py_ssize_t rows;
-    if (!sequence_length(o, rows, err)) return false;
-    if (rows == 0) return n > 0 ? err.set(PyExc_MemoryError, "out of range") : true;
-    Py_ssize_t row_len = 1;
-    PyObject* first = PySequence_GetItem(o, 0);
-    if (!first) {
-        PyErr_Clear();
-        return err.set(PyExc_ValueError, "sequence error");
-    }
-    if (PySequence_Check(first)) {
-        row_len = PySequence_Size(first);
-        if (row_len < 0) {
-            PyErr_Clear();
-            Py_DECREF(first);
-            return err.set(PyExc_ValueError, "sequence has no length");
-        }
-    }
-    Py_DECREF(first);
-    if (row_len > 0 && rows > PY_SSIZE_T_MAX / row_len) return err.set(PyExc_MemoryError, "out of memory");
-    if (rows * row_len < n) return err.set(PyExc_MemoryError, "out of range");
-    if (!allocate(out, rows * row_len, err)) return false;
-    for (Py_ssize_t i = 0; i < rows; ++i) {
-        PyObject* row = PySequence_GetItem(o, i);
-        if (!row) {
-            PyErr_Clear();
-            return err.set(PyExc_ValueError, "sequence error");
-        }
-        bool ok = true;
-        if (PySequence_Check(row)) {
-            const Py_ssize_t len = PySequence_Size(row);
-            if (len < 0) {
-                PyErr_Clear();
-                ok = err.set(PyExc_ValueError, "sequence has no length");
-            } else if (len != row_len) {
-                ok = err.set(PyExc_ValueError, "matrix rows have different lengths");
-            }
-            for (Py_ssize_t j = 0; ok && j < row_len; ++j) {
-                PyObject* item = PySequence_GetItem(row, j);
-                if (!item) {
-                    PyErr_Clear();
-                    ok = err.set(PyExc_MemoryError, "sequence error");
-                    break;
-                }
-                ok = float_item(item, out[i * row_len + j], err);
-                Py_DECREF(item);
-            }
-        } else if (row_len == 1) {
-            ok = float_item(row, out[i], err);
-        } else {
-            ok = err.set(PyExc_ValueError, "matrix rows have different lengths");
-        }
-        Py_DECREF(row);
-        if (!ok) return false;
-    }
-    return true;
+void Sequences::matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+    Error e;
+    if (!kalpy::matrix(o, n, out, e)) last_ = e;
 }
 
-// ---- write-back ---------------------------------------------------------
-
-namespace {
-
-template <typename T>
-bool write_buffer(PyObject* o, const T* values, Py_ssize_t k) {
-    NumericBuffer buf;
-    if (!buf.acquire(o, true) || buf.view.ndim != 1 || buf.view.readonly) return false;
-    if (buf.view.shape[0] < k || !std::strchr("dfilq", buf.code)) return false;
-    for (Py_ssize_t i = 0; i < k; ++i) {
-        char* p = const_cast<char*>(buf.element(i));
-        switch (buf.code) {
-            case 'd': *reinterpret_cast<double*>(p) = values[i]; break;
-            case 'f': *reinterpret_cast<float*>(p) = static_cast<float>(values[i]); break;
-            case 'i': *reinterpret_cast<int*>(p) = static_cast<int>(values[i]); break;
-            case 'l': *reinterpret_cast<long*>(p) = static_cast<long>(values[i]); break;
-            case 'q': *reinterpret_cast<long long*>(p) = static_cast<long long>(values[i]); break;
-            default: *reinterpret_cast<long long*>(p) = static_cast<long long>(values[i]); break;
-        }
-    }
-    return true;
+bool Sequences::ok() const {
+    if (!last_.type) return true;
+    PyErr_SetString(last_.type, last_.message);
+    return false;
 }
 
-template <typename T, typename Make>
-void write_items(PyObject* o, const T* values, Py_ssize_t k, Make make) {
-    if (write_buffer(o, values, k)) return;
-    const bool list = PyList_Check(o);
-    for (Py_ssize_t i = 0; i < k; ++i) {
-        PyObject* v = make(values[i]);
-        if (!v) break;
-        if (list && i < PyList_GET_SIZE(o)) {
-            PyList_SetItem(o, i, v);  // steals v
-        } else {
-            PySequence_SetItem(o, i, v);
-            Py_DECREF(v);
-        }
-    }
-    PyErr_Clear();  // a failed item assignment is not reported
+void write_back(PyObject* o, const float* values, Py_ssize_t k, bool matrix) {
+    write_values(o, values, k, matrix);
 }
 
-}  // namespace
-
-void write_back(PyObject* o, const float* values, Py_ssize_t k) {
-    write_items(o, values, k, [](float v) { return PyFloat_FromDouble(v); });
-}
-
-void write_back(PyObject* o, const int* values, Py_ssize_t k) {
-    write_items(o, values, k, [](int v) { return PyLong_FromLong(v); });
+void write_back(PyObject* o, const int* values, Py_ssize_t k, bool matrix) {
+    write_values(o, values, k, matrix);
 }
 
 }  // namespace kalpy

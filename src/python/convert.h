@@ -11,33 +11,41 @@ namespace kalpy {
 // Scalar arguments; each returns false with a Python exception set.
 bool to_int(PyObject* o, int& out);
 bool to_float(PyObject* o, float& out);
-// str (Latin-1, unencodable characters become '?') or bytes as they are.
-bool to_cstring(PyObject* o, std::string& out);
+// Text: str (Latin-1, unencodable characters become '?') or bytes as they are.
+bool to_text(PyObject* o, std::string& out);
+// File names: str through os.fsencode, bytes, or a path-like object.
+bool to_filename(PyObject* o, std::string& out);
 
-PyObject* from_cstring(const char* s);  // decoded Latin-1
+PyObject* from_text(const char* s);      // decoded Latin-1
+PyObject* from_filename(const char* s);  // decoded as os.fsdecode does
 
-// Sequence conversions. On failure they return false and describe the
-// exception in `error` (type and message) without setting it, so that a
-// wrapper can convert every sequence and raise the last failure.
-struct ConversionError {
-    PyObject* type = nullptr;
-    std::string message;
-    bool set(PyObject* t, const char* m) {
-        type = t;
-        message = m;
-        return false;
-    }
-    void raise() const { PyErr_SetString(type, message.c_str()); }
+// The sequence arguments of one call. Each conversion runs whether or not
+// an earlier one failed; ok() raises the last failure.
+class Sequences {
+public:
+    // The first n items of a sequence (list, tuple, numpy array, any buffer).
+    void floats(PyObject* o, Py_ssize_t n, std::vector<float>& out);
+    void ints(PyObject* o, Py_ssize_t n, std::vector<int>& out);
+    // A sequence of rows or a flat sequence holding at least n values, kept
+    // row after row (all of its values).
+    void matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out);
+    bool ok() const;
+
+    // A failure: the exception type and message (set, not yet raised).
+    struct Error {
+        PyObject* type = nullptr;
+        const char* message = "";
+    };
+
+private:
+    Error last_;
 };
 
-bool float_vector(PyObject* o, Py_ssize_t n, std::vector<float>& out, ConversionError& err);
-bool int_vector(PyObject* o, Py_ssize_t n, std::vector<int>& out, ConversionError& err);
-// A sequence of rows or a flat sequence holding at least n values, stored
-// row after row (all L x R values are kept).
-bool float_matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out, ConversionError& err);
-
-// Replaces the first k items of `o` by new float or int objects.
-void write_back(PyObject* o, const float* values, Py_ssize_t k);
-void write_back(PyObject* o, const int* values, Py_ssize_t k);
+// Stores the first k values into the sequence after the call: item by item
+// (new float or int objects), straight into a writable numeric buffer, and
+// for a matrix into its rows, row after row. Integer buffers saturate at
+// their type's limits. Items that cannot be assigned are left as they are.
+void write_back(PyObject* o, const float* values, Py_ssize_t k, bool matrix);
+void write_back(PyObject* o, const int* values, Py_ssize_t k, bool matrix);
 
 }  // namespace kalpy

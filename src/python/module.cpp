@@ -1,76 +1,38 @@
-// The extension module kalvor._kalvor: its routine table and module init.
+// The extension module kalvor._kalvor: the generated routine table plus the
+// module's private helpers.
 #include <string>
 
-#include "api/routines.h"
 #include "core/install.h"
-#include "sequences.h"
-#include "wrap.h"
+#include "python/convert.h"
+#include "python/module.h"
 
 namespace kalpy {
 namespace {
 
-enum Lock { HELD = 0, FREE = 1 };
-
-#define ROUTINE(name, arg_format, result_format, lock)                                        \
-    static_assert(same_format(Wrapper<&kal::name>::arguments.data(), arg_format),            \
-                  #name ": argument format differs from the C++ signature");                  \
-    static_assert(same_format(Wrapper<&kal::name>::results.data(), result_format),           \
-                  #name ": result format differs from the C++ signature");                    \
-    PyObject* py_##name(PyObject*, PyObject* a) {                                             \
-        return Wrapper<&kal::name>::call(#name, lock == FREE, a);                             \
-    }
-#define CUSTOM(name, args, results, lock)
-#include "routines.def"
-#undef ROUTINE
-#undef CUSTOM
-
-PyMethodDef METHODS[] = {
-#define ROUTINE(name, args, results, lock) {#name, py_##name, METH_VARARGS, nullptr},
-#define CUSTOM(name, args, results, lock) {#name, py_##name, METH_VARARGS, nullptr},
-#include "routines.def"
-#undef ROUTINE
-#undef CUSTOM
-    {nullptr, nullptr, 0, nullptr},
-};
-
-struct TableRow {
-    const char* name;
-    const char* args;
-    const char* results;
-    int lock;
-};
-
-const TableRow TABLE[] = {
-#define ROUTINE(name, args, results, lock) {#name, args, results, lock},
-#define CUSTOM(name, args, results, lock) {#name, args, results, lock},
-#include "routines.def"
-#undef ROUTINE
-#undef CUSTOM
-};
-
-PyObject* set_data_dir(PyObject*, PyObject* args) {
+PyObject* set_data_dir(PyObject*, PyObject* arg) {
     std::string dir;
-    if (!PyArg_ParseTuple(args, "O&:_set_data_dir", string_arg, &dir)) return nullptr;
+    if (!to_filename(arg, dir)) return nullptr;
     kal::set_package_data_dir(dir);
     Py_RETURN_NONE;
 }
 
 PyMethodDef PRIVATE_METHODS[] = {
-    {"_set_data_dir", set_data_dir, METH_VARARGS, nullptr},
+    {"_set_data_dir", set_data_dir, METH_O, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef MODULE = {PyModuleDef_HEAD_INIT, "kalvor._kalvor", nullptr, -1, METHODS,
+PyModuleDef MODULE = {PyModuleDef_HEAD_INIT, "kalvor._kalvor", nullptr, -1, ROUTINE_METHODS,
                       nullptr, nullptr, nullptr, nullptr};
 
-// (name, argument format, result format, releases the lock) for every routine.
+// (name, argument letters, result letters, releases the lock) per routine.
 PyObject* routine_table() {
-    const Py_ssize_t n = sizeof(TABLE) / sizeof(TABLE[0]);
+    Py_ssize_t n = 0;
+    while (ROUTINE_ROWS[n].name) ++n;
     PyObject* rows = PyTuple_New(n);
     if (!rows) return nullptr;
     for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* row = Py_BuildValue("(sssO)", TABLE[i].name, TABLE[i].args, TABLE[i].results,
-                                      TABLE[i].lock == FREE ? Py_True : Py_False);
+        const RoutineRow& r = ROUTINE_ROWS[i];
+        PyObject* row = Py_BuildValue("(sssO)", r.name, r.arguments, r.results, r.nogil ? Py_True : Py_False);
         if (!row) {
             Py_DECREF(rows);
             return nullptr;

@@ -1,5 +1,6 @@
 """Argument conversion of the Python module: scalars, strings, sequences."""
 import array
+import os
 
 import numpy as np
 import pytest
@@ -225,3 +226,91 @@ def test_item_fetch_failures_inside_integer_vectors_and_matrix_rows_are_memory_e
         k.trfmat([Broken([1.0, 2.0]), Broken([3.0, 4.0])], 2, 2, [0.0] * 4, 2, 2)
     with pytest.raises(ValueError, match="^sequence error$"):
         k.trfmat(Broken([[1.0, 2.0], [3.0, 4.0]]), 2, 2, [0.0] * 4, 2, 2)
+
+
+# ---- file names, write-back into arrays, numpy items ------------------------------
+
+def test_file_names_go_through_the_file_system_encoding(run):
+    out = run("""
+        import os, pathlib
+        for name in ('\\u03c0.met', '\\u03c3.met', b'caf\\xc3\\xa9.met', pathlib.Path('path.met')):
+            k.setfil(name); k.kalini(); print(repr(k.getfil())); k.errmod('PROT', 'OFF'); k.kalfin()
+        k.metafl('PNG'); k.setfil('plot.png'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.rpng(pathlib.Path('\\u00e9t\\u00e9.png'))
+        try:
+            k.setfil(3)
+        except TypeError:
+            print('TypeError')
+        k.kalfin()
+        print(sorted(os.listdir('.')))
+    """)
+    assert out.encode("latin-1").decode() == (
+        "'π.met'\n'σ.met'\n'café.met'\n'path.met'\nTypeError\n"
+        "['café.met', 'path.met', 'plot.png', 'été.png', 'π.met', 'σ.met']\n")
+
+
+def test_matrices_are_written_back_row_after_row():
+    source = [[0.0, 2.0], [6.0, 8.0]]
+    rows = [[0.0, 0.0], [0.0, 0.0]]
+    array = np.zeros((2, 2))
+    for out in (rows, array):
+        k.trfmat(source, 2, 2, out, 2, 2)
+    assert rows == source
+    assert array.tolist() == source
+    wide = np.zeros((1, 4), dtype=np.float32)      # any shape holding the values
+    k.trfmat(source, 2, 2, wide, 2, 2)
+    assert wide.tolist() == [[0.0, 2.0, 6.0, 8.0]]
+
+
+def test_integer_buffers_saturate_on_write_back():
+    a = np.array([2**31 - 1, -(2**31)], dtype=np.int32)
+    k.sortr1(a, 2, "A")                            # 2**31 - 1 becomes the float 2**31
+    assert a.tolist() == [-(2**31), 2**31 - 1]
+    b = np.zeros((1, 2), dtype=np.int8)
+    k.trfmat([[-1000.0, 1000.0]], 1, 2, b, 1, 2)
+    assert b.tolist() == [[-128, 127]]
+
+
+@pytest.mark.parametrize(
+    "seq",
+    [
+        np.array([1 + 2j, 3j]),
+        [np.complex64(1), np.complex128(2)],
+        np.array(["2020-01-01", "2020-01-02"], dtype="datetime64[D]"),
+        np.zeros(2, dtype=[("a", "f8"), ("b", "i4")]),
+    ],
+)
+def test_complex_date_and_structured_items_are_not_numbers(seq):
+    import warnings
+
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        with pytest.raises(ValueError, match="^no floatingpoint element in sequence$"):
+            k.sortr1(seq, 2, "A")
+        with pytest.raises(ValueError, match="^no floatingpoint element in sequence$"):
+            k.trfmat(seq, 1, 2, [0.0, 0.0], 1, 2)
+
+
+# ---- the interpreter lock -------------------------------------------------------
+
+def test_releasing_routines_let_other_threads_run(run):
+    # symfil waits for its driver program; the driver waits for a line that
+    # only another Python thread can write. Were the lock held, neither
+    # would ever finish (the child's time limit ends it).
+    driver = run.path / "kaldrv"
+    driver.write_text('#!/bin/sh\nread line < "$FIFO"\necho "$line" > driver.out\n')
+    driver.chmod(0o755)
+    out = run("""
+        import os, threading
+        os.mkfifo('pipe')
+        def feed():
+            with open('pipe', 'w') as f:
+                f.write('fed by a thread\\n')
+        t = threading.Thread(target=feed)
+        t.start()
+        k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
+        k.symfil('XWIN', 'KEEP')
+        t.join()
+        print(open('driver.out').read(), end='')
+    """, env={"PATH": f"{run.path}:{os.environ['PATH']}", "FIFO": str(run.path / "pipe")})
+    assert out == "fed by a thread\n"

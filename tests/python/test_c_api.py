@@ -21,3 +21,30 @@ def test_c_example_writes_the_same_metafile_as_python(tmp_path):
     py = run_python(tmp_path / "py", "import kalvor; kalvor.kalini(); kalvor.kalfin()")
     assert (tmp_path / "c" / "kalvor.met").read_bytes() == (tmp_path / "py" / "kalvor.met").read_bytes()
     assert c.stdout == py.stdout
+
+
+def test_null_arrays_give_warning_2_and_change_nothing(tmp_path):
+    code = f"""
+import ctypes
+lib = ctypes.CDLL({c_program('libkalvor.so')!r})
+lib.metafl(None)                      # a NULL string counts as ""
+lib.kalini()
+lib.errmod(b"PROT", b"OFF")
+lib.areaf(None, None, 3)
+lib.myvlt(None, None, None, 2)
+lib.getpag(None, None)
+lib.sortr1(None, 3, b"A")
+lib.trfmat(None, 2, 2, None, 2, 2)
+lib.wpixls(None, 0, 0, 2, 2)
+lib.kalfin()
+"""
+    out = run_python(tmp_path, code).stdout.decode()
+    assert out.splitlines() == [
+        " <<<< Warning   2: Incorrect parameter in metafl!   ()",
+        " <<<< Warning   2: Incorrect parameter in areaf!   (nx = NULL)",
+        " <<<< Warning   2: Incorrect parameter in myvlt!   (red = NULL)",
+        " <<<< Warning   2: Incorrect parameter in getpag!   (nx = NULL)",
+        " <<<< Warning   2: Incorrect parameter in sortr1!   (x = NULL)",
+        " <<<< Warning   2: Incorrect parameter in trfmat!   (zmat = NULL)",
+        " <<<< Warning   2: Incorrect parameter in wpixls!   (pixels = NULL)",
+    ]

@@ -1,0 +1,162 @@
+// The wrappers that no table entry can express: byte buffers whose size the
+// wrapper chooses (pdfbuf, rbfpng, the pixel readers), byte strings as pixel
+// data (wpixls, wpxrow) and a message stream given as a number (unit).
+#include <cstdlib>
+#include <cstring>
+
+#include "api/entries.h"
+#include "output/raster/pixel_access.h"
+#include "output/raster/raster.h"
+#include "python/call.h"
+#include "python/convert.h"
+
+namespace kalpy {
+
+PyObject* py_unit(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_pdfbuf(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_rbfpng(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_rpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_rpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_wpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+
+namespace {
+
+// Integer arguments args[first ...] into out[...].
+bool ints(PyObject* const* args, Py_ssize_t first, Py_ssize_t n, int* out) {
+    for (Py_ssize_t i = 0; i < n; ++i)
+        if (!to_int(args[first + i], out[i])) return false;
+    return true;
+}
+
+// pdfbuf and rbfpng: n < 0 gives (b"", 0); n = 0 asks `fill` for the size
+// of the output held in memory; otherwise an n-byte buffer is filled and its
+// first k bytes are returned with k.
+PyObject* memory_output(const char* name, int (*fill)(char*, int), PyObject* const* args,
+                        Py_ssize_t nargs) {
+    int n;
+    if (!arity(name, nargs, 1) || !to_int(args[0], n)) return nullptr;
+    if (n < 0) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), 0);
+    if (n == 0) {
+        int size = 0;
+        if (!run(name, true, [&] { size = fill(nullptr, 0); })) return nullptr;
+        return Py_BuildValue("(y#i)", "", Py_ssize_t(0), size);
+    }
+    char* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(n)));
+    if (!buffer) {
+        PyErr_Format(PyExc_MemoryError, "out of memory in %s", name);
+        return nullptr;
+    }
+    int k = 0;
+    if (!run(name, true, [&] { k = fill(buffer, n); })) {
+        std::free(buffer);
+        return nullptr;
+    }
+    if (k < 0 || k > n) k = 0;
+    PyObject* result = Py_BuildValue("(y#i)", buffer, Py_ssize_t(k), k);
+    std::free(buffer);
+    return result;
+}
+
+// Bytes of an nw x nh block for the current pixel mode (three per pixel
+// with imgmod "RGB "), or -1 above the pixel memory of the largest raster:
+// such a buffer would be all zeros but for the part a raster can fill.
+Py_ssize_t block_bytes(int nw, int nh) {
+    const long long n = static_cast<long long>(nw) * nh * kal::pixel_buffer_bytes();
+    return n > static_cast<long long>(kal::Raster::MAX_BYTES) ? -1 : static_cast<Py_ssize_t>(n);
+}
+
+// Runs a reading routine on a zeroed bytes object of `size` bytes and
+// returns (bytes, size).
+template <typename Read>
+PyObject* read_block(const char* name, Py_ssize_t size, const char* no_memory, Read&& read) {
+    PyObject* bytes = size < 0 ? nullptr : PyBytes_FromStringAndSize(nullptr, size);
+    if (!bytes) {
+        PyErr_Clear();
+        PyErr_SetString(PyExc_MemoryError, no_memory);
+        return nullptr;
+    }
+    unsigned char* buffer = reinterpret_cast<unsigned char*>(PyBytes_AS_STRING(bytes));
+    std::memset(buffer, 0, static_cast<size_t>(size));
+    if (!run(name, false, [&] { read(buffer); })) {
+        Py_DECREF(bytes);
+        return nullptr;
+    }
+    return Py_BuildValue("(Nn)", bytes, size);
+}
+
+// wpixls and wpxrow: the bytes (any buffer) must hold the whole block.
+template <typename Write>
+PyObject* write_block(const char* name, PyObject* data, int nw, int nh, Write&& write) {
+    Py_buffer pixels;
+    if (PyObject_GetBuffer(data, &pixels, PyBUF_SIMPLE) != 0) return nullptr;
+    bool ok = true;
+    if (nw >= 1 && nh >= 1) {
+        const Py_ssize_t needed = block_bytes(nw, nh);
+        if (needed < 0 || pixels.len < needed) {
+            PyErr_SetString(PyExc_MemoryError, "out of range");
+            ok = false;
+        } else {
+            ok = run(name, false, [&] { write(static_cast<const unsigned char*>(pixels.buf)); });
+        }
+    }
+    PyBuffer_Release(&pixels);
+    if (!ok) return nullptr;
+    Py_RETURN_NONE;
+}
+
+}  // namespace
+
+// unit(n): 0 suppresses the messages, any other number sends them to
+// standard output.
+PyObject* py_unit(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int n;
+    if (!arity("unit", nargs, 1) || !to_int(args[0], n)) return nullptr;
+    if (!run("unit", false, [n] { kal::entry::unit(n == 0 ? nullptr : stdout); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* py_pdfbuf(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    return memory_output("pdfbuf", kal::entry::pdfbuf, args, nargs);
+}
+
+PyObject* py_rbfpng(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    return memory_output("rbfpng", kal::entry::rbfpng, args, nargs);
+}
+
+// rpixls(x, y, nw, nh): (bytes, count) of the block, one byte per pixel, or
+// red, green and blue bytes with imgmod "RGB "; b"" for an empty block.
+PyObject* py_rpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int a[4];
+    if (!arity("rpixls", nargs, 4) || !ints(args, 0, 4, a)) return nullptr;
+    if (a[2] < 1 || a[3] < 1) return PyBytes_FromStringAndSize("", 0);
+    return read_block("rpixls", block_bytes(a[2], a[3]), "out of memory in rpixls",
+                      [&](unsigned char* b) { kal::entry::rpixls(b, a[0], a[1], a[2], a[3]); });
+}
+
+PyObject* py_rpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int a[3];
+    if (!arity("rpxrow", nargs, 3) || !ints(args, 0, 3, a)) return nullptr;
+    if (a[2] < 1) return PyBytes_FromStringAndSize("", 0);
+    return read_block("rpxrow", block_bytes(a[2], 1), "out of memory in rpxrow",
+                      [&](unsigned char* b) { kal::entry::rpxrow(b, a[0], a[1], a[2]); });
+}
+
+// wpixls(bytes, x, y, nw, nh)
+PyObject* py_wpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int a[4];
+    if (!arity("wpixls", nargs, 5) || !ints(args, 1, 4, a)) return nullptr;
+    return write_block("wpixls", args[0], a[2], a[3], [&](const unsigned char* p) {
+        kal::entry::wpixls(p, a[0], a[1], a[2], a[3]);
+    });
+}
+
+PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int a[3];
+    if (!arity("wpxrow", nargs, 4) || !ints(args, 1, 3, a)) return nullptr;
+    return write_block("wpxrow", args[0], a[2], 1, [&](const unsigned char* p) {
+        kal::entry::wpxrow(p, a[0], a[1], a[2]);
+    });
+}
+
+}  // namespace kalpy
