@@ -150,9 +150,9 @@ def c_params(params):
     return ", ".join(c_param(p) for p in params) or "void"
 
 
-def body_params(r, legacy):
+def body_params(r):
     params = [c_param(p) for p in r.params]
-    if r.framed and not legacy:
+    if r.framed:
         params.insert(0, "Context& ctx")
     return ", ".join(params)
 
@@ -163,12 +163,12 @@ def default_value(r):
     return '""' if r.ret == "const char*" else "0"
 
 
-def render_routines_h(routines, legacy):
+def render_routines_h(routines):
     out = [f"// The bodies of the public routines (namespace kal). {GENERATED}\n",
            "// A body runs inside its entry's frame and may throw kal::Fatal.\n",
            "#pragma once\n#include <cstdio>\n\nnamespace kal {\n\nstruct Context;\n\n"]
     for r in routines:
-        out.append(f"{r.ret} {r.name}({body_params(r, legacy)});\n")
+        out.append(f"{r.ret} {r.name}({body_params(r)});\n")
     out.append("\n}  // namespace kal\n")
     return "".join(out)
 
@@ -184,7 +184,7 @@ def render_entries_h(routines):
     return "".join(out)
 
 
-def render_entries_cpp(routines, legacy):
+def render_entries_cpp(routines):
     out = [f"// {GENERATED}\n",
            '#include "api/entries.h"\n#include "api/routines.h"\n#include "core/call_lock.h"\n'
            '#include "core/frame.h"\n\nnamespace kal::entry {\n']
@@ -195,14 +195,7 @@ def render_entries_cpp(routines, legacy):
         lines += [f'if (!{p.name}) {p.name} = "";' for p in r.params if p.text]
         args = ", ".join(p.name for p in r.params)
         arrays = [p for p in r.params if p.pointer and not p.text and p.form != "nullable" and p.ctype != "FILE*"]
-        if legacy or not r.framed:
-            # Bodies of their own frame: a null array is checked in a frame of its own.
-            lo, hi = r.levels.split("..") if ".." in r.levels else ("1", "3")
-            for p in arrays:
-                lines.append(f"if (!{p.name}) {{\n"
-                             f'        if (Context* record = level_check({lo}, {hi}, "{r.name}"))\n'
-                             f'            warn_text(*record, 2, "{p.name} = NULL");\n'
-                             f"        return{fail};\n    }}")
+        if not r.framed:
             lines.append(f"{ret}kal::{r.name}({args});")
         else:
             if r.levels == "setter":
@@ -498,10 +491,9 @@ def main(argv):
     routines = read_table()
     if len(argv) >= 2 and argv[0] == "build":
         out = pathlib.Path(argv[1])
-        legacy = "--legacy-bodies" in argv
-        write(out / "api" / "routines.h", render_routines_h(routines, legacy))
+        write(out / "api" / "routines.h", render_routines_h(routines))
         write(out / "api" / "entries.h", render_entries_h(routines))
-        write(out / "api" / "entries.cpp", render_entries_cpp(routines, legacy))
+        write(out / "api" / "entries.cpp", render_entries_cpp(routines))
         write(out / "api" / "c_entries.cpp", render_c_entries(routines))
         write(out / "python" / "routines.cpp", render_python(routines))
         return 0

@@ -49,21 +49,19 @@ bool read_triples(const char* name, float (*rgb)[3]) {
 
 }  // namespace
 
-void vltfil(const char* name, const char* mode) {
-    Context* c = level_check(1, 3, "vltfil");
-    if (!c) return;
-    const int i = keyword(*c, "SAVE+LOAD", mode);
+void vltfil(Context& ctx, const char* name, const char* mode) {
+    const int i = keyword(ctx, "SAVE+LOAD", mode);
     if (i == 1) {
-        if (!save_table(*c, name)) warn(*c, 36);
+        if (!save_table(ctx, name)) warn(ctx, 36);
     } else if (i == 2) {
         float rgb[256][3];
         if (!read_triples(name, rgb)) {
-            warn(*c, 36);
+            warn(ctx, 36);
             return;
         }
         // Every entry through setind: a bad triple warns and keeps its entry.
-        for (int k = 0; k < 256; ++k) setind(k, rgb[k][0], rgb[k][1], rgb[k][2]);
-        std::snprintf(c->frame.routine, sizeof c->frame.routine, "%s", "vltfil");
+        for (int k = 0; k < 256; ++k) setind(ctx, k, rgb[k][0], rgb[k][1], rgb[k][2]);
+        std::snprintf(ctx.frame.routine, sizeof ctx.frame.routine, "%s", "vltfil");
     }
 }
 

@@ -13,10 +13,8 @@ bool bad(Context& ctx, float x, double max) { return out_of_range(ctx, x, -TOLER
 
 }  // namespace
 
-void hsvrgb(float hue, float saturation, float value, float* r, float* g, float* b) {
-    Context* c = level_check(0, 3, "hsvrgb");
-    if (!c) return;
-    if (bad(*c, hue, 360.0) || bad(*c, saturation, 1.0) || bad(*c, value, 1.0)) return;
+void hsvrgb(Context& ctx, float hue, float saturation, float value, float* r, float* g, float* b) {
+    if (bad(ctx, hue, 360.0) || bad(ctx, saturation, 1.0) || bad(ctx, value, 1.0)) return;
     const double v = value, s = saturation;
     const double h6 = hue / 60.0;
     int i = static_cast<int>(h6);
@@ -37,10 +35,8 @@ void hsvrgb(float hue, float saturation, float value, float* r, float* g, float*
     *b = static_cast<float>(rgb[2]);
 }
 
-void rgbhsv(float r, float g, float b, float* hue, float* saturation, float* value) {
-    Context* c = level_check(0, 3, "rgbhsv");
-    if (!c) return;
-    if (bad(*c, r, 1.0) || bad(*c, g, 1.0) || bad(*c, b, 1.0)) return;
+void rgbhsv(Context& ctx, float r, float g, float b, float* hue, float* saturation, float* value) {
+    if (bad(ctx, r, 1.0) || bad(ctx, g, 1.0) || bad(ctx, b, 1.0)) return;
     const double max = std::max({double(r), double(g), double(b)});
     const double min = std::min({double(r), double(g), double(b)});
     const double s = max > 0 ? (max - min) / max : 0.0;

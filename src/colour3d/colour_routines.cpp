@@ -39,113 +39,89 @@ void table_changed(Context& ctx) {
 
 }  // namespace
 
-void color(const char* name) {
-    Context* c = level_check(1, 3, "color");
-    if (!c) return;
-    const int i = keyword(*c, "WHIT+RED +GREE+YELL+BLUE+ORAN+CYAN+MAGE+BLAC+FORE+BACK", name);
+void color(Context& ctx, const char* name) {
+    const int i = keyword(ctx, "WHIT+RED +GREE+YELL+BLUE+ORAN+CYAN+MAGE+BLAC+FORE+BACK", name);
     if (!i) return;
-    const ColourState& cs = c->colour;
+    const ColourState& cs = ctx.colour;
     const int value = i <= 9 ? cs.named[i - 1] : i == 10 ? cs.foreground : cs.background;
-    set_colour(*c, value);
+    set_colour(ctx, value);
 }
 
-int getclr() {
-    Context* c = level_check(1, 3, "getclr");
-    return c ? c->out.current_colour : 0;
+int getclr(Context& ctx) {
+    return ctx.out.current_colour;
 }
 
-void getrgb(float* r, float* g, float* b) {
-    Context* c = level_check(1, 3, "getrgb");
-    if (!c) return;
-    store_rgb(resolve_rgb(*c, c->out.current_colour), r, g, b);
+void getrgb(Context& ctx, float* r, float* g, float* b) {
+    store_rgb(resolve_rgb(ctx, ctx.out.current_colour), r, g, b);
 }
 
-int intrgb(float r, float g, float b) {
-    if (!level_check(0, 3, "intrgb")) return -1;
+int intrgb(Context&, float r, float g, float b) {
     const double lo = -0.001, hi = 1.001;
     if (!within(r, lo, hi) || !within(g, lo, hi) || !within(b, lo, hi)) return -1;
     return direct_colour(component_255(r), component_255(g), component_255(b));
 }
 
-void clrcyc(int index, int colour) {
-    Context* c = level_check(1, 3, "clrcyc");
-    if (!c) return;
-    if (out_of_range(*c, index, 1, 30) || out_of_range(*c, colour, 0, -1)) return;
-    c->colour.cycle[index - 1] = colour;
+void clrcyc(Context& ctx, int index, int colour) {
+    if (out_of_range(ctx, index, 1, 30) || out_of_range(ctx, colour, 0, -1)) return;
+    ctx.colour.cycle[index - 1] = colour;
 }
 
-void clrmod(const char* mode) {
-    Context* c = level_check(0, 0, "clrmod");
-    if (!c) return;
-    const int i = keyword(*c, "NONE+FULL+CONT", mode);
-    if (i) c->colour.screen_mode = i - 1;
+void clrmod(Context& ctx, const char* mode) {
+    const int i = keyword(ctx, "NONE+FULL+CONT", mode);
+    if (i) ctx.colour.screen_mode = i - 1;
 }
 
-void setvlt(const char* table) {
-    Context* c = level_check(1, 3, "setvlt");
-    if (!c) return;
-    const int i = keyword(*c, TABLE_KEYS, table);
-    if (i) load_table(*c, i - 1);
+void setvlt(Context& ctx, const char* table) {
+    const int i = keyword(ctx, TABLE_KEYS, table);
+    if (i) load_table(ctx, i - 1);
 }
 
-const char* getvlt() {
+const char* getvlt(Context& ctx) {
     static const char* const NAMES[] = {"SMALL", "RAIN", "SPEC",  "GREY", "RRAIN",
                                         "RSPEC", "RGREY", "VGA", "TEMP"};
-    Context* c = level_check(1, 3, "getvlt");
-    if (!c) return "";
-    const int a = c->colour.active;
+    const int a = ctx.colour.active;
     return (a >= 0 && a < 9) ? NAMES[a] : "";
 }
 
-void setind(int index, float r, float g, float b) {
-    Context* c = level_check(1, 3, "setind");
-    if (!c) return;
-    if (out_of_range(*c, index, 0, 255) || bad_triple(*c, r, g, b, 1e-35)) return;
-    c->colour.table[index] = pack_entry(component_255(r), component_255(g), component_255(b));
-    table_changed(*c);
+void setind(Context& ctx, int index, float r, float g, float b) {
+    if (out_of_range(ctx, index, 0, 255) || bad_triple(ctx, r, g, b, 1e-35)) return;
+    ctx.colour.table[index] = pack_entry(component_255(r), component_255(g), component_255(b));
+    table_changed(ctx);
 }
 
-void getind(int index, float* r, float* g, float* b) {
-    Context* c = level_check(1, 3, "getind");
-    if (!c) return;
-    if (!is_direct(index) && out_of_range(*c, index, 0, 255)) return;
-    store_rgb(resolve_rgb(*c, index), r, g, b);
+void getind(Context& ctx, int index, float* r, float* g, float* b) {
+    if (!is_direct(index) && out_of_range(ctx, index, 0, 255)) return;
+    store_rgb(resolve_rgb(ctx, index), r, g, b);
 }
 
-void myvlt(const float* r, const float* g, const float* b, int n) {
-    Context* c = level_check(0, 3, "myvlt");
-    if (!c) return;
-    if (out_of_range(*c, n, 1, 256)) return;
+void myvlt(Context& ctx, const float* r, const float* g, const float* b, int n) {
+    if (out_of_range(ctx, n, 1, 256)) return;
     for (int i = 0; i < n; ++i)
-        if (bad_triple(*c, r[i], g[i], b[i], 0.0)) return;
+        if (bad_triple(ctx, r[i], g[i], b[i], 0.0)) return;
     // Half away from zero; the components are never negative here.
     for (int i = 0; i < n; ++i)
-        c->colour.table[i] = pack_entry(component_255(r[i]), component_255(g[i]), component_255(b[i]));
-    if (c->frame.level == 0) {
-        c->colour.user_table_pending = true;
+        ctx.colour.table[i] = pack_entry(component_255(r[i]), component_255(g[i]), component_255(b[i]));
+    if (ctx.frame.level == 0) {
+        ctx.colour.user_table_pending = true;
     } else {
-        table_changed(*c);
+        table_changed(ctx);
     }
 }
 
-void revscr() {
-    Context* c = level_check(1, 3, "revscr");
-    if (!c) return;
-    ColourState& cs = c->colour;
+void revscr(Context& ctx) {
+    ColourState& cs = ctx.colour;
     std::swap(cs.table[0], cs.table[foreground_entry(cs.active)]);
-    const bool resend = traits(c->page.device).resolves_colours;
+    const bool resend = traits(ctx.page.device).resolves_colours;
     if (resend) {
-        set_colour(*c, c->out.current_colour);
+        set_colour(ctx, ctx.out.current_colour);
     } else {
-        push_colour_table(*c);
+        push_colour_table(ctx);
     }
 }
 
-int indrgb(float r, float g, float b) {
-    Context* c = level_check(1, 3, "indrgb");
-    if (!c) return -1;
-    if (bad_triple(*c, r, g, b, 0.001)) return -1;
-    return nearest_index(*c, component_255(r), component_255(g), component_255(b), false);
+int indrgb(Context& ctx, float r, float g, float b) {
+    if (bad_triple(ctx, r, g, b, 0.001)) return -1;
+    return nearest_index(ctx, component_255(r), component_255(g), component_255(b), false);
 }
 
 }  // namespace kal

@@ -47,25 +47,20 @@ int colour_index(const Context& ctx, double value) {
     return static_cast<int>(x);
 }
 
-void colran(int first, int last) {
-    Context* c = level_check(1, 3, "colran");
-    if (!c) return;
-    if (out_of_range(*c, first, 0, 255) || out_of_range(*c, last, 0, 255)) return;
-    c->colour.range_first = first;
-    c->colour.range_last = last;
+void colran(Context& ctx, int first, int last) {
+    if (out_of_range(ctx, first, 0, 255) || out_of_range(ctx, last, 0, 255)) return;
+    ctx.colour.range_first = first;
+    ctx.colour.range_last = last;
 }
 
-void getran(int* first, int* last) {
-    Context* c = level_check(1, 3, "getran");
-    if (!c) return;
-    *first = c->colour.range_first;
-    *last = c->colour.range_last;
+void getran(Context& ctx, int* first, int* last) {
+    *first = ctx.colour.range_first;
+    *last = ctx.colour.range_last;
 }
 
-void colray(const float* z, int* colours, int n) {
-    Context* c = level_check(3, 3, "colray");
-    if (!c || n <= 0) return;
-    for (int i = 0; i < n; ++i) colours[i] = colour_index(*c, z[i]);
+void colray(Context& ctx, const float* z, int* colours, int n) {
+    if (n <= 0) return;
+    for (int i = 0; i < n; ++i) colours[i] = colour_index(ctx, z[i]);
 }
 
 }  // namespace kal

@@ -62,27 +62,22 @@ void reset_fill_pattern(Context& ctx) {
     select_pattern(ctx, 0);
 }
 
-void shdpat(int number) {
-    Context* c = level_check(1, 3, "shdpat");
-    if (!c) return;
-    if (out_of_range(*c, number, 0, -1)) return;
-    select_pattern(*c, number);
+void shdpat(Context& ctx, int number) {
+    if (out_of_range(ctx, number, 0, -1)) return;
+    select_pattern(ctx, number);
 }
 
-void mypat(int angle, int type, int density, int cross) {
-    Context* c = level_check(1, 3, "mypat");
-    if (!c) return;
-    if (out_of_range(*c, angle, 0, 179) || out_of_range(*c, type, 0, 7) ||
-        out_of_range(*c, density, 0, 9) || out_of_range(*c, cross, 0, 1))
+void mypat(Context& ctx, int angle, int type, int density, int cross) {
+    if (out_of_range(ctx, angle, 0, 179) || out_of_range(ctx, type, 0, 7) ||
+        out_of_range(ctx, density, 0, 9) || out_of_range(ctx, cross, 0, 1))
         return;
     const int code = angle * 1000 + type * 100 + density * 10 + cross;
-    apply_code(*c, code);
-    c->colour.pattern_number = code;
+    apply_code(ctx, code);
+    ctx.colour.pattern_number = code;
 }
 
-int getpat() {
-    Context* c = level_check(1, 3, "getpat");
-    return c ? c->colour.pattern_number : 0;
+int getpat(Context& ctx) {
+    return ctx.colour.pattern_number;
 }
 
 }  // namespace kal

@@ -8,8 +8,7 @@
 
 namespace kal {
 
-void errmod(const char* item, const char* mode) {
-    Context& c = setter_check("errmod");
+void errmod(Context& c, const char* item, const char* mode) {
     int i = keyword(c, "WARN+CHEC+PROT+ALL ", item);
     if (!i) return;
     int m = keyword(c, "OFF +ON  ", mode);
@@ -20,23 +19,18 @@ void errmod(const char* item, const char* mode) {
     if (i == 3 || i == 4) c.frame.protocol_on = on;
 }
 
-void errdev(const char* device) {
-    Context* c = level_check(0, 0, "errdev");
-    if (!c) return;
-    int i = keyword(*c, "CONS+FILE", device);
-    if (i) c->frame.error_device = static_cast<ErrorDevice>(i - 1);
+void errdev(Context& ctx, const char* device) {
+    int i = keyword(ctx, "CONS+FILE", device);
+    if (i) ctx.frame.error_device = static_cast<ErrorDevice>(i - 1);
 }
 
-void errfil(const char* name) {
-    Context* c = level_check(0, 0, "errfil");
-    if (!c) return;
-    if (!fits_file_name(*c, name)) return;
-    c->frame.errfile_name = name;
-    c->frame.errfile_named = true;
+void errfil(Context& ctx, const char* name) {
+    if (!fits_file_name(ctx, name)) return;
+    ctx.frame.errfile_name = name;
+    ctx.frame.errfile_named = true;
 }
 
-void unit(FILE* stream) {
-    Context& c = setter_check("unit");
+void unit(Context& c, FILE* stream) {
     if (!stream) {
         c.frame.unit = UNIT_NONE;
     } else if (stream == stdout) {
@@ -48,14 +42,12 @@ void unit(FILE* stream) {
     }
 }
 
-void nochek() {
-    Context& c = setter_check("nochek");
+void nochek(Context& c) {
     c.frame.checking_on = false;
 }
 
-int getlev() {
-    Context* c = level_check(0, 3, "getlev");
-    return c ? c->frame.level : 0;
+int getlev(Context& ctx) {
+    return ctx.frame.level;
 }
 
 }  // namespace kal

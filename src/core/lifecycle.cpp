@@ -186,10 +186,7 @@ const ResetKey PAGE_KEYS[] = {
 }  // namespace
 const ResetKeys PageState::reset_keys = PAGE_KEYS;
 
-void kalini() {
-    Context* c = level_check(0, 0, "kalini");
-    if (!c) return;
-    Context& ctx = *c;
+void kalini(Context& ctx) {
     PageState& p = ctx.page;
 
     const int device = p.device ? p.device : DEV_VEKM;
@@ -235,84 +232,65 @@ void finish_plot(Context& ctx, bool protocol) {
     if (protocol) end_protocol(ctx, result);
 }
 
-void kalfin() {
-    Context* c = level_check(1, 3, "kalfin");
-    if (c) finish_plot(*c, true);
+void kalfin(Context& ctx) {
+    finish_plot(ctx, true);
 }
 
-void newpag() {
-    Context* c = level_check(1, 1, "newpag");
-    if (!c) return;
-    line_flush(*c);
-    ++c->page.page_counter;
-    c->out.pen_valid = false;
-    if (c->out.driver) c->out.driver->new_page(*c);
+void newpag(Context& ctx) {
+    line_flush(ctx);
+    ++ctx.page.page_counter;
+    ctx.out.pen_valid = false;
+    if (ctx.out.driver) ctx.out.driver->new_page(ctx);
 }
 
-void erase() {
-    Context* c = level_check(1, 3, "erase");
-    if (!c) return;
-    line_flush(*c);
-    c->out.pen_valid = false;
-    if (c->out.driver) c->out.driver->erase(*c);
+void erase(Context& ctx) {
+    line_flush(ctx);
+    ctx.out.pen_valid = false;
+    if (ctx.out.driver) ctx.out.driver->erase(ctx);
 }
 
-void sendbf() {
-    Context* c = level_check(1, 3, "sendbf");
-    if (!c) return;
-    line_flush(*c);
-    flush_output(*c);
+void sendbf(Context& ctx) {
+    line_flush(ctx);
+    flush_output(ctx);
 }
 
-void winupd() {
-    level_check(0, 3, "winupd");
+void winupd(Context&) {
 }
 
-void getpag(int* nx, int* ny) {
-    Context* c = level_check(1, 3, "getpag");
-    if (!c) return;
-    *nx = c->page.width + 1;
-    *ny = c->page.height + 1;
+void getpag(Context& ctx, int* nx, int* ny) {
+    *nx = ctx.page.width + 1;
+    *ny = ctx.page.height + 1;
 }
 
-const char* getfil() {
-    Context* c = level_check(1, 3, "getfil");
-    return c ? c->page.file_name.c_str() : "";
+const char* getfil(Context& ctx) {
+    return ctx.page.file_name.c_str();
 }
 
-const char* getmfl() {
-    Context* c = level_check(1, 3, "getmfl");
-    return c ? c->page.device_key : "";
+const char* getmfl(Context& ctx) {
+    return ctx.page.device_key;
 }
 
-void pagorg(const char* mode) {
-    Context* c = level_check(1, 3, "pagorg");
-    if (!c) return;
-    int i = keyword(*c, "TOP +BOTT", mode);
-    if (i) c->page.page_origin = static_cast<PageOrigin>(i - 1);
+void pagorg(Context& ctx, const char* mode) {
+    int i = keyword(ctx, "TOP +BOTT", mode);
+    if (i) ctx.page.page_origin = static_cast<PageOrigin>(i - 1);
 }
 
-void origin(int nx, int ny) {
-    Context* c = level_check(1, 1, "origin");
-    if (!c) return;
-    c->page.origin_x = nx;
-    c->page.origin_y = c->page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
+void origin(Context& ctx, int nx, int ny) {
+    ctx.page.origin_x = nx;
+    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
 }
 
-void winmod(const char* mode) {
-    Context& c = setter_check("winmod");
+void winmod(Context& c, const char* mode) {
     int i = keyword(c, "FULL+NOER+NONE+NOHO+DELA+NOMB", mode);
     if (i) c.page.window_mode = static_cast<WindowMode>(i - 1);
 }
 
-void winkey(const char* key) {
-    Context& c = setter_check("winkey");
+void winkey(Context& c, const char* key) {
     int i = keyword(c, "NONE+RETU+ESCA", key);
     if (i) c.page.close_key = static_cast<CloseKey>(i - 1);
 }
 
-void winopt(int n, const char* key) {
-    Context& c = setter_check("winopt");
+void winopt(Context& c, int n, const char* key) {
     if (keyword(c, "DELA", key)) c.page.close_delay = n;
 }
 

@@ -80,8 +80,7 @@ void reset_all(Context& ctx) {
                ctx.parts());
 }
 
-void reset(const char* name) {
-    Context& ctx = setter_check("reset");
+void reset(Context& ctx, const char* name) {
     char key[5] = {};
     for (int i = 0; i < 4 && name[i]; ++i) {
         char c = name[i];

@@ -48,30 +48,26 @@ void on_off(Context& ctx, const char* mode, const char* key, const char* keys, b
 
 }  // namespace
 
-void metafl(const char* device) {
-    Context* c = level_check(0, 0, "metafl");
-    if (!c) return;
+void metafl(Context& ctx, const char* device) {
     char key[5];
     upper4(device, key, true);
     const int number = device_of_keyword(key);
     if (!number) {
-        warn_text(*c, 2, device);
+        warn_text(ctx, 2, device);
         return;
     }
-    c->page.device = number;
-    upper4(device, c->page.device_key, false);
-    c->page.metafl_called = true;
+    ctx.page.device = number;
+    upper4(device, ctx.page.device_key, false);
+    ctx.page.metafl_called = true;
 }
 
-void setpag(const char* format) {
-    Context* c = level_check(0, 0, "setpag");
-    if (!c) return;
+void setpag(Context& ctx, const char* format) {
     char key[5];
     upper4(format, key, true);
     for (const PageFormat& f : FORMATS) {
         if (std::strncmp(f.key, key, 3) != 0 || (key[3] != 'L' && key[3] != 'P')) continue;
         const bool portrait = key[3] == 'P';
-        PageState& p = c->page;
+        PageState& p = ctx.page;
         p.extent_w = (portrait ? f.h : f.w) - 1;
         p.extent_h = (portrait ? f.w : f.h) - 1;
         std::memcpy(p.format, key, 5);
@@ -81,112 +77,88 @@ void setpag(const char* format) {
         }
         return;
     }
-    warn_text(*c, 2, format);
+    warn_text(ctx, 2, format);
 }
 
-void page(int nx, int ny) {
-    Context* c = level_check(0, 0, "page");
-    if (!c) return;
+void page(Context& ctx, int nx, int ny) {
     // Pages beyond 100 m (a million plot units) are refused like empty ones:
     // every page-sized loop (fills, hatching) must stay bounded.
     constexpr int MAX_PAGE = 1000000;
     if (nx <= 0 || ny <= 0 || nx > MAX_PAGE || ny > MAX_PAGE) {
-        warn_int(*c, 2, (nx <= 0 || nx > MAX_PAGE) ? nx : ny);
+        warn_int(ctx, 2, (nx <= 0 || nx > MAX_PAGE) ? nx : ny);
         return;
     }
-    c->page.extent_w = (nx - 1.0) * c->page.units;
-    c->page.extent_h = (ny - 1.0) * c->page.units;
-    std::strcpy(c->page.format, "PAGE");
+    ctx.page.extent_w = (nx - 1.0) * ctx.page.units;
+    ctx.page.extent_h = (ny - 1.0) * ctx.page.units;
+    std::strcpy(ctx.page.format, "PAGE");
 }
 
-void units(const char* unit) {
-    Context* c = level_check(0, 0, "units");
-    if (!c) return;
+void units(Context& ctx, const char* unit) {
     static const double FACTORS[] = {1.0, 2.54, 0.352778, 0.176389};
-    int i = keyword(*c, "CM  +INCH+POIN+TWIP", unit);
-    if (i) c->page.units = FACTORS[i - 1];
+    int i = keyword(ctx, "CM  +INCH+POIN+TWIP", unit);
+    if (i) ctx.page.units = FACTORS[i - 1];
 }
 
-void sclfac(float factor) {
-    Context* c = level_check(0, 0, "sclfac");
-    if (!c) return;
+void sclfac(Context& ctx, float factor) {
     if (!(factor > 0.0f) || !std::isfinite(factor)) {
-        warn_int(*c, 2, clamp_int(factor));
+        warn_int(ctx, 2, clamp_int(factor));
         return;
     }
-    c->page.scale = factor;
-    c->page.scaling_mode = SCALE_DOWN;
+    ctx.page.scale = factor;
+    ctx.page.scaling_mode = SCALE_DOWN;
 }
 
-void sclmod(const char* mode) {
-    Context* c = level_check(0, 0, "sclmod");
-    if (!c) return;
-    int i = keyword(*c, "DOWN+FULL+NONE", mode);
-    if (i) c->page.scaling_mode = static_cast<ScalingMode>(i - 1);
+void sclmod(Context& ctx, const char* mode) {
+    int i = keyword(ctx, "DOWN+FULL+NONE", mode);
+    if (i) ctx.page.scaling_mode = static_cast<ScalingMode>(i - 1);
 }
 
-void pagmod(const char* mode) {
-    Context* c = level_check(0, 0, "pagmod");
-    if (!c) return;
+void pagmod(Context& ctx, const char* mode) {
     static const int MODES[] = {0, 1, 0, 1, 2};
-    int i = keyword(*c, "COMI+MOVI+LAND+PORT+NONE", mode);
-    if (i) c->page.rotation_mode = MODES[i - 1];
+    int i = keyword(ctx, "COMI+MOVI+LAND+PORT+NONE", mode);
+    if (i) ctx.page.rotation_mode = MODES[i - 1];
 }
 
-void hwpage(int nw, int nh) {
-    Context* c = level_check(0, 0, "hwpage");
-    if (!c) return;
+void hwpage(Context& ctx, int nw, int nh) {
     if (nw <= 0 || nh <= 0) {
-        warn_int(*c, 2, nw <= 0 ? nw : nh);
+        warn_int(ctx, 2, nw <= 0 ? nw : nh);
         return;
     }
-    c->page.hw_page = true;
-    c->page.hw_w = round_nearest(nw * c->page.units);
-    c->page.hw_h = round_nearest(nh * c->page.units);
+    ctx.page.hw_page = true;
+    ctx.page.hw_w = round_nearest(nw * ctx.page.units);
+    ctx.page.hw_h = round_nearest(nh * ctx.page.units);
 }
 
-void hworig(int nx, int ny) {
-    Context* c = level_check(0, 0, "hworig");
-    if (!c) return;
-    c->page.hw_origin = true;
-    c->page.hw_ox = nx;
-    c->page.hw_oy = ny;
+void hworig(Context& ctx, int nx, int ny) {
+    ctx.page.hw_origin = true;
+    ctx.page.hw_ox = nx;
+    ctx.page.hw_oy = ny;
 }
 
-void scrmod(const char* mode) {
-    Context* c = level_check(0, 0, "scrmod");
-    if (!c) return;
+void scrmod(Context& ctx, const char* mode) {
     static const ScreenMode MODES[] = {SCREEN_ERASE, SCREEN_NOERASE, SCREEN_REVERSE,
                                        SCREEN_ERASE, SCREEN_AUTO};
-    int i = keyword(*c, "ERAS+NOER+REVE+NORE+AUTO", mode);
-    if (i) c->page.screen_mode = MODES[i - 1];
+    int i = keyword(ctx, "ERAS+NOER+REVE+NORE+AUTO", mode);
+    if (i) ctx.page.screen_mode = MODES[i - 1];
 }
 
-void winapp(const char* type) {
-    Context* c = level_check(0, 0, "winapp");
-    if (!c) return;
-    int i = keyword(*c, "CONS+WIND", type);
-    if (i) c->frame.app_type = static_cast<AppType>(i - 1);
+void winapp(Context& ctx, const char* type) {
+    int i = keyword(ctx, "CONS+WIND", type);
+    if (i) ctx.frame.app_type = static_cast<AppType>(i - 1);
 }
 
-void filmod(const char* mode) {
-    Context* c = level_check(0, 3, "filmod");
-    if (!c) return;
-    int i = keyword(*c, "COUN+DELE+BREA", mode);
-    if (i) c->page.file_mode = i - 1;
+void filmod(Context& ctx, const char* mode) {
+    int i = keyword(ctx, "COUN+DELE+BREA", mode);
+    if (i) ctx.page.file_mode = i - 1;
 }
 
-void setfil(const char* name) {
-    Context* c = level_check(0, 0, "setfil");
-    if (!c) return;
-    if (!fits_file_name(*c, name)) return;
-    c->page.file_name = name;
-    c->page.file_state = NAME_GIVEN;
+void setfil(Context& ctx, const char* name) {
+    if (!fits_file_name(ctx, name)) return;
+    ctx.page.file_name = name;
+    ctx.page.file_state = NAME_GIVEN;
 }
 
-void window(int nx, int ny, int nw, int nh) {
-    Context* c = level_check(0, 3, "window");
-    if (!c) return;
+void window(Context& ctx, int nx, int ny, int nw, int nh) {
     if (nx < 0 || ny < 0 || nw <= 0 || nh <= 0) {
         // The smallest of the offending values is reported.
         int bad = std::numeric_limits<int>::max();
@@ -194,10 +166,10 @@ void window(int nx, int ny, int nw, int nh) {
         if (ny < 0) bad = std::min(bad, ny);
         if (nw <= 0) bad = std::min(bad, nw);
         if (nh <= 0) bad = std::min(bad, nh);
-        warn_int(*c, 2, bad);
+        warn_int(ctx, 2, bad);
         return;
     }
-    PageState& p = c->page;
+    PageState& p = ctx.page;
     p.win_request = WINDOW_PLACED;
     p.req_x = nx;
     p.req_y = ny;
@@ -205,30 +177,24 @@ void window(int nx, int ny, int nw, int nh) {
     p.req_h = nh;
 }
 
-void winsiz(int nw, int nh) {
-    Context* c = level_check(0, 3, "winsiz");
-    if (!c) return;
+void winsiz(Context& ctx, int nw, int nh) {
     if (nw <= 0 || nh <= 0) {
-        warn_int(*c, 2, std::min(nw, nh));
+        warn_int(ctx, 2, std::min(nw, nh));
         return;
     }
-    c->page.win_request = WINDOW_SIZED;
-    c->page.req_w = nw;
-    c->page.req_h = nh;
+    ctx.page.win_request = WINDOW_SIZED;
+    ctx.page.req_w = nw;
+    ctx.page.req_h = nh;
 }
 
-void pdfmod(const char* mode, const char* key) {
-    Context* c = level_check(0, 0, "pdfmod");
-    if (!c) return;
-    bool* targets[] = {&c->page.pdf_compress, &c->page.pdf_buffer};
-    on_off(*c, mode, key, "COMP+BUFF", targets);
+void pdfmod(Context& ctx, const char* mode, const char* key) {
+    bool* targets[] = {&ctx.page.pdf_compress, &ctx.page.pdf_buffer};
+    on_off(ctx, mode, key, "COMP+BUFF", targets);
 }
 
-void pngmod(const char* mode, const char* key) {
-    Context* c = level_check(0, 0, "pngmod");
-    if (!c) return;
-    bool* targets[] = {&c->page.png_transparent};
-    on_off(*c, mode, key, "TRAN", targets);
+void pngmod(Context& ctx, const char* mode, const char* key) {
+    bool* targets[] = {&ctx.page.png_transparent};
+    on_off(ctx, mode, key, "TRAN", targets);
 }
 
 }  // namespace kal

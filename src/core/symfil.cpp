@@ -44,32 +44,30 @@ bool run(const std::vector<std::string>& words) {
 
 }  // namespace
 
-void symfil(const char* device, const char* status) {
-    Context* c = level_check(0, 0, "symfil");
-    if (!c) return;
+void symfil(Context& ctx, const char* device, const char* status) {
     // symfil works on what the last kalfin finished (the file its end
     // protocol named), whatever setfil or metafl chose since.
-    PageState& p = c->page;
+    PageState& p = ctx.page;
     const int dev_no = p.finished == FINISHED_NEVER ? p.device : p.finished_device;
     const DeviceTraits& t = traits(dev_no);
     if (t.helper == Helper::None) {
-        warn(*c, 20);
+        warn(ctx, 20);
         return;
     }
     if (p.finished == FINISHED_NEVER) {
-        warn(*c, 21);
+        warn(ctx, 21);
         return;
     }
     if (p.finished_name.empty()) {  // nothing was written (memory, open error)
-        warn(*c, 20);
+        warn(ctx, 20);
         return;
     }
     if (p.finished == FINISHED_DELETED) {
-        warn(*c, 22);
+        warn(ctx, 22);
         return;
     }
     int s = keyword_index("KEEP+DELE+NODE", status);
-    if (s == 0) warn_text(*c, 2, status);
+    if (s == 0) warn_text(ctx, 2, status);
     const bool remove_file = s == 2;
     const std::string dev = upper4(device);
     if (dev == "NONE") {
@@ -84,15 +82,15 @@ void symfil(const char* device, const char* status) {
     words.push_back(p.finished_name);
     words.push_back(dev == "KYOC" ? "KYO1" : dev);
     words.push_back(remove_file ? "DELE" : "KEEP");
-    words.push_back(table_name_lower(*c));
+    words.push_back(table_name_lower(ctx));
     if (p.background == 2) words.push_back("REVERS");
     if (t.queued) {
         words.push_back("-Q");
-        if (c->screen_report_mode == 0) words.push_back("-BS");
-        if (c->screen_report_mode == 1) words.push_back("-NB");
+        if (ctx.screen_report_mode == 0) words.push_back("-BS");
+        if (ctx.screen_report_mode == 1) words.push_back("-NB");
     }
-    if (!c->colour.saved_vlt_file.empty()) words.push_back("V=" + c->colour.saved_vlt_file);
-    if (!run(words)) warn_text(*c, 36, words[0].c_str());
+    if (!ctx.colour.saved_vlt_file.empty()) words.push_back("V=" + ctx.colour.saved_vlt_file);
+    if (!run(words)) warn_text(ctx, 36, words[0].c_str());
     if (remove_file) p.finished = FINISHED_DELETED;
 }
 

@@ -46,56 +46,44 @@ void filled_box(Context& ctx, double x1, double y1, double x2, double y2, int va
 
 }  // namespace
 
-void line(int nx1, int ny1, int nx2, int ny2) {
-    Context* c = level_check(1, 3, "line");
-    if (!c) return;
-    const PageState& p = c->page;
+void line(Context& ctx, int nx1, int ny1, int nx2, int ny2) {
+    const PageState& p = ctx.page;
     // In doubles: integer arguments and offsets near the int limits must not overflow.
-    line_move(*c, double(nx1) + p.origin_x, page_y(*c, ny1) + p.origin_y);
-    line_draw(*c, double(nx2) + p.origin_x, page_y(*c, ny2) + p.origin_y);
+    line_move(ctx, double(nx1) + p.origin_x, page_y(ctx, ny1) + p.origin_y);
+    line_draw(ctx, double(nx2) + p.origin_x, page_y(ctx, ny2) + p.origin_y);
 }
 
-void strtpt(float x, float y) {
-    Context* c = level_check(1, 3, "strtpt");
-    if (!c) return;
-    line_move(*c, x + c->page.origin_x, page_y(*c, y) + c->page.origin_y);
+void strtpt(Context& ctx, float x, float y) {
+    line_move(ctx, x + ctx.page.origin_x, page_y(ctx, y) + ctx.page.origin_y);
 }
 
-void connpt(float x, float y) {
-    Context* c = level_check(1, 3, "connpt");
-    if (!c) return;
-    line_draw(*c, x + c->page.origin_x, page_y(*c, y) + c->page.origin_y);
+void connpt(Context& ctx, float x, float y) {
+    line_draw(ctx, x + ctx.page.origin_x, page_y(ctx, y) + ctx.page.origin_y);
 }
 
-void xmove(float x, float y) {
-    Context* c = level_check(1, 3, "xmove");
-    if (c) line_move(*c, x, y);
+void xmove(Context& ctx, float x, float y) {
+    line_move(ctx, x, y);
 }
 
-void xdraw(float x, float y) {
-    Context* c = level_check(1, 3, "xdraw");
-    if (c) line_draw(*c, x, y);
+void xdraw(Context& ctx, float x, float y) {
+    line_draw(ctx, x, y);
 }
 
-void rectan(int nx, int ny, int nw, int nh) {
-    Context* c = level_check(1, 3, "rectan");
-    if (!c) return;
+void rectan(Context& ctx, int nx, int ny, int nw, int nh) {
     if (nw == 0 || nh == 0) {
-        warn_int(*c, 2, nw == 0 ? nw : nh);
+        warn_int(ctx, 2, nw == 0 ? nw : nh);
         return;
     }
     const double x1 = nx, x2 = nx + double(nw) - 1;
-    const double y1 = page_y(*c, ny), y2 = page_y(*c, ny + double(nh) - 1);
+    const double y1 = page_y(ctx, ny), y2 = page_y(ctx, ny + double(nh) - 1);
     const double x[4] = {x1, x1, x2, x2};
     const double y[4] = {y1, y2, y2, y1};
-    draw_polygon(*c, 4, x, y);
+    draw_polygon(ctx, 4, x, y);
 }
 
-void areaf(const int* nx, const int* ny, int n) {
-    Context* c = level_check(1, 3, "areaf");
-    if (!c) return;
+void areaf(Context& ctx, const int* nx, const int* ny, int n) {
     if (n < 1) {
-        warn_int(*c, 2, n);
+        warn_int(ctx, 2, n);
         return;
     }
     std::vector<double> x, y;
@@ -103,43 +91,39 @@ void areaf(const int* nx, const int* ny, int n) {
         x.resize(n);
         y.resize(n);
     } catch (const std::bad_alloc&) {
-        warn(*c, 53);
+        warn(ctx, 53);
         return;
     }
     for (int i = 0; i < n; ++i) {
         x[i] = nx[i];
-        y[i] = page_y(*c, ny[i]);
+        y[i] = page_y(ctx, ny[i]);
     }
-    draw_polygon(*c, n, x.data(), y.data());
+    draw_polygon(ctx, n, x.data(), y.data());
 }
 
-void recfll(int nx, int ny, int nw, int nh, int colour) {
-    Context* c = level_check(1, 3, "recfll");
-    if (!c || !colour_argument(*c, colour)) return;
-    filled_box(*c, nx, ny, nx + double(nw) - 1, ny + double(nh) - 1, colour);
+void recfll(Context& ctx, int nx, int ny, int nw, int nh, int colour) {
+    if (!colour_argument(ctx, colour)) return;
+    filled_box(ctx, nx, ny, nx + double(nw) - 1, ny + double(nh) - 1, colour);
 }
 
-void point(int nx, int ny, int nb, int nh, int colour) {
-    Context* c = level_check(1, 3, "point");
-    if (!c || !colour_argument(*c, colour)) return;
+void point(Context& ctx, int nx, int ny, int nb, int nh, int colour) {
+    if (!colour_argument(ctx, colour)) return;
     const double x = nx, y = ny, half_w = nb / 2, half_h = nh / 2;
-    filled_box(*c, x - half_w, y - half_h, x + half_w, y + half_h, colour);
+    filled_box(ctx, x - half_w, y - half_h, x + half_w, y + half_h, colour);
 }
 
-void trifll(const float* x, const float* y) {
-    Context* c = level_check(1, 3, "trifll");
-    if (!c) return;
-    const PageState& p = c->page;
+void trifll(Context& ctx, const float* x, const float* y) {
+    const PageState& p = ctx.page;
     double px[3], py[3];
     for (int i = 0; i < 3; ++i) {
         px[i] = x[i] + p.origin_x;
-        py[i] = page_y(*c, y[i]) + p.origin_y;
+        py[i] = page_y(ctx, y[i]) + p.origin_y;
     }
     // The triangle is solid whatever pattern is selected.
-    const ColourState saved = c->colour;
-    select_pattern(*c, 16);
-    fill_triangle(*c, px, py, c->out.current_colour);
-    c->colour = saved;
+    const ColourState saved = ctx.colour;
+    select_pattern(ctx, 16);
+    fill_triangle(ctx, px, py, ctx.out.current_colour);
+    ctx.colour = saved;
 }
 
 }  // namespace kal

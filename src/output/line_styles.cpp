@@ -26,40 +26,37 @@ void select_style(Context& ctx, int n) {
     set_dash_pattern(ctx, scaled, s.n);
 }
 
-void style_routine(const char* name, int n) {
-    Context* c = level_check(1, 3, name);
-    if (c) select_style(*c, n);
+void style_routine(Context& ctx, int n) {
+    select_style(ctx, n);
 }
 
 }  // namespace
 
-void lintyp(int n) {
-    Context* c = level_check(1, 3, "lintyp");
-    if (!c || out_of_range(*c, n, 0, 7)) return;
-    select_style(*c, n);
+void lintyp(Context& ctx, int n) {
+    if (out_of_range(ctx, n, 0, 7)) return;
+    select_style(ctx, n);
 }
 
-void solid() { style_routine("solid", 0); }
-void dot() { style_routine("dot", 1); }
-void dash() { style_routine("dash", 2); }
-void chndsh() { style_routine("chndsh", 3); }
-void chndot() { style_routine("chndot", 4); }
-void dashm() { style_routine("dashm", 5); }
-void dotl() { style_routine("dotl", 6); }
-void dashl() { style_routine("dashl", 7); }
+void solid(Context& ctx) { style_routine(ctx, 0); }
+void dot(Context& ctx) { style_routine(ctx, 1); }
+void dash(Context& ctx) { style_routine(ctx, 2); }
+void chndsh(Context& ctx) { style_routine(ctx, 3); }
+void chndot(Context& ctx) { style_routine(ctx, 4); }
+void dashm(Context& ctx) { style_routine(ctx, 5); }
+void dotl(Context& ctx) { style_routine(ctx, 6); }
+void dashl(Context& ctx) { style_routine(ctx, 7); }
 
-void myline(const int* lengths, int n) {
-    Context* c = level_check(1, 3, "myline");
-    if (!c || out_of_range(*c, n, 1, 10)) return;
+void myline(Context& ctx, const int* lengths, int n) {
+    if (out_of_range(ctx, n, 1, 10)) return;
     double pattern[10];
     for (int i = 0; i < n; ++i) {
         if (lengths[i] < 1) {
-            warn_int(*c, 2, lengths[i]);
+            warn_int(ctx, 2, lengths[i]);
             return;
         }
         pattern[i] = lengths[i];
     }
-    set_dash_pattern(*c, pattern, n);
+    set_dash_pattern(ctx, pattern, n);
 }
 
 }  // namespace kal

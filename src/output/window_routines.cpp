@@ -45,72 +45,60 @@ void reset_clipping(Context& ctx) {
     ctx.line.circle_clip = false;
 }
 
-void clpwin(int nx, int ny, int nw, int nh) {
-    Context* c = level_check(1, 3, "clpwin");
-    if (!c) return;
+void clpwin(Context& ctx, int nx, int ny, int nw, int nh) {
     if (nw < 1 || nh < 1) {
-        warn_int(*c, 2, nw < 1 ? nw : nh);
+        warn_int(ctx, 2, nw < 1 ? nw : nh);
         return;
     }
-    line_flush(*c);
-    const PageState& p = c->page;
+    line_flush(ctx);
+    const PageState& p = ctx.page;
     const double y1 = p.page_origin == 1 ? p.height - (double(ny) + nh - 1) : ny;
-    c->out.clip[0] = clamp_int(double(nx) + p.origin_x);
-    c->out.clip[1] = clamp_int(y1 + p.origin_y);
-    c->out.clip[2] = clamp_int(double(nx) + nw - 1 + p.origin_x);
-    c->out.clip[3] = clamp_int(y1 + nh - 1 + p.origin_y);
-    if (c->line.circle_clip) circle_of_window(*c);
+    ctx.out.clip[0] = clamp_int(double(nx) + p.origin_x);
+    ctx.out.clip[1] = clamp_int(y1 + p.origin_y);
+    ctx.out.clip[2] = clamp_int(double(nx) + nw - 1 + p.origin_x);
+    ctx.out.clip[3] = clamp_int(y1 + nh - 1 + p.origin_y);
+    if (ctx.line.circle_clip) circle_of_window(ctx);
 }
 
-void clpbor(const char* border) {
-    Context* c = level_check(1, 3, "clpbor");
-    if (!c) return;
-    const int i = keyword(*c, "AXIS+PAGE", border);
+void clpbor(Context& ctx, const char* border) {
+    const int i = keyword(ctx, "AXIS+PAGE", border);
     if (!i) return;
-    line_flush(*c);
+    line_flush(ctx);
     if (i == 2) {
-        page_window(*c);
+        page_window(ctx);
     } else {
-        const PageState& p = c->page;
-        c->out.clip[0] = p.axis_org_x;
-        c->out.clip[1] = p.axis_org_y - p.axis_len_y + 1;
-        c->out.clip[2] = p.axis_org_x + p.axis_len_x - 1;
-        c->out.clip[3] = p.axis_org_y;
+        const PageState& p = ctx.page;
+        ctx.out.clip[0] = p.axis_org_x;
+        ctx.out.clip[1] = p.axis_org_y - p.axis_len_y + 1;
+        ctx.out.clip[2] = p.axis_org_x + p.axis_len_x - 1;
+        ctx.out.clip[3] = p.axis_org_y;
     }
-    if (c->line.circle_clip) circle_of_window(*c);
+    if (ctx.line.circle_clip) circle_of_window(ctx);
 }
 
-void clpmod(const char* mode) {
-    Context* c = level_check(1, 3, "clpmod");
-    if (!c) return;
-    const int i = keyword(*c, "RECT+CIRC", mode);
+void clpmod(Context& ctx, const char* mode) {
+    const int i = keyword(ctx, "RECT+CIRC", mode);
     if (!i) return;
-    line_flush(*c);
-    c->line.circle_clip = i == 2;
-    if (i == 2) circle_of_window(*c);
+    line_flush(ctx);
+    ctx.line.circle_clip = i == 2;
+    if (i == 2) circle_of_window(ctx);
 }
 
-void noclip() {
-    Context* c = level_check(1, 3, "noclip");
-    if (!c) return;
-    line_flush(*c);
-    c->out.clip[0] = c->out.clip[1] = -NO_CLIP;
-    c->out.clip[2] = c->out.clip[3] = NO_CLIP;
-    c->line.circle_clip = false;
+void noclip(Context& ctx) {
+    line_flush(ctx);
+    ctx.out.clip[0] = ctx.out.clip[1] = -NO_CLIP;
+    ctx.out.clip[2] = ctx.out.clip[3] = NO_CLIP;
+    ctx.line.circle_clip = false;
 }
 
-void trfshf(int nx, int ny) {
-    Context* c = level_check(1, 3, "trfshf");
-    if (!c) return;
-    LineState& l = transformation(*c);
+void trfshf(Context& ctx, int nx, int ny) {
+    LineState& l = transformation(ctx);
     l.c += nx;
     l.g += ny;
 }
 
-void trfscl(float xscl, float yscl) {
-    Context* c = level_check(1, 3, "trfscl");
-    if (!c) return;
-    LineState& l = transformation(*c);
+void trfscl(Context& ctx, float xscl, float yscl) {
+    LineState& l = transformation(ctx);
     l.a *= xscl;
     l.b *= xscl;
     l.c *= xscl;
@@ -119,13 +107,11 @@ void trfscl(float xscl, float yscl) {
     l.g *= yscl;
 }
 
-void trfrot(float angle, int nx, int ny) {
-    Context* c = level_check(1, 3, "trfrot");
-    if (!c) return;
-    const PageState& p = c->page;
+void trfrot(Context& ctx, float angle, int nx, int ny) {
+    const PageState& p = ctx.page;
     const double px = double(nx) + p.origin_x;
     const double py = (p.page_origin == 1 ? p.height - double(ny) : double(ny)) + p.origin_y;
-    LineState& l = transformation(*c);
+    LineState& l = transformation(ctx);
     const double s = std::sin(angle * 0.0174533), k = std::cos(angle * 0.0174533);
     l.c -= px;
     l.g -= py;
@@ -139,11 +125,9 @@ void trfrot(float angle, int nx, int ny) {
     l.g = g + py;
 }
 
-void trfres() {
-    Context* c = level_check(1, 3, "trfres");
-    if (!c) return;
-    line_flush(*c);
-    c->line.transform = false;
+void trfres(Context& ctx) {
+    line_flush(ctx);
+    ctx.line.transform = false;
 }
 
 }  // namespace kal

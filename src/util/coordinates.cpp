@@ -26,18 +26,16 @@ bool conversion(Context& ctx, const char* list, const char* from, const char* to
 
 }  // namespace
 
-void trfco1(float* x, int n, const char* from, const char* to) {
-    Context* c = level_check(0, 3, "trfco1");
+void trfco1(Context& ctx, float* x, int n, const char* from, const char* to) {
     int a, b;
-    if (!c || !conversion(*c, "DEGR+RADI", from, to, a, b)) return;
+    if (!conversion(ctx, "DEGR+RADI", from, to, a, b)) return;
     const double f = a == 1 ? DEG_TO_RAD : RAD_TO_DEG;
     for (int i = 0; i < n; ++i) x[i] = static_cast<float>(x[i] * f);
 }
 
-void trfco2(float* x, float* y, int n, const char* from, const char* to) {
-    Context* c = level_check(0, 3, "trfco2");
+void trfco2(Context& ctx, float* x, float* y, int n, const char* from, const char* to) {
     int a, b;
-    if (!c || !conversion(*c, "RECT+POLA", from, to, a, b)) return;
+    if (!conversion(ctx, "RECT+POLA", from, to, a, b)) return;
     for (int i = 0; i < n; ++i) {
         const double u = x[i], v = y[i];
         if (a == 1) {
@@ -51,10 +49,9 @@ void trfco2(float* x, float* y, int n, const char* from, const char* to) {
     }
 }
 
-void trfco3(float* x, float* y, float* z, int n, const char* from, const char* to) {
-    Context* c = level_check(0, 3, "trfco3");
+void trfco3(Context& ctx, float* x, float* y, float* z, int n, const char* from, const char* to) {
     int a, b;
-    if (!c || !conversion(*c, "RECT+SPHE+CYLI", from, to, a, b)) return;
+    if (!conversion(ctx, "RECT+SPHE+CYLI", from, to, a, b)) return;
     for (int i = 0; i < n; ++i) {
         double px = x[i], py = y[i], pz = z[i];
         if (a == 2) {  // (longitude, latitude, radius) to rectangular

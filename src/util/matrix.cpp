@@ -23,11 +23,9 @@ void locate(int i, int n, int m, int& k, double& t) {
 
 }  // namespace
 
-void trfmat(const float* zmat, int nx, int ny, float* zmat2, int nx2, int ny2) {
-    Context* c = level_check(0, 3, "trfmat");
-    if (!c) return;
+void trfmat(Context& ctx, const float* zmat, int nx, int ny, float* zmat2, int nx2, int ny2) {
     if (nx < 1 || ny < 1 || nx2 < 1 || ny2 < 1) {
-        warn_int(*c, 2, std::min(std::min(nx, ny), std::min(nx2, ny2)));
+        warn_int(ctx, 2, std::min(std::min(nx, ny), std::min(nx2, ny2)));
         return;
     }
     auto z = [&](int i, int j) { return static_cast<double>(zmat[static_cast<long>(i) * ny + j]); };

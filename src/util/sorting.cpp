@@ -30,18 +30,14 @@ void shell_sort(float* key, int n, int direction, Swap swap_extra) {
 
 }  // namespace
 
-void sortr1(float* x, int n, const char* order) {
-    Context* c = level_check(0, 3, "sortr1");
-    if (!c) return;
-    const int dir = sort_order(*c, order);
+void sortr1(Context& ctx, float* x, int n, const char* order) {
+    const int dir = sort_order(ctx, order);
     if (!dir || n < 2) return;
     shell_sort(x, n, dir, [](int, int) {});
 }
 
-void sortr2(float* x, float* y, int n, const char* order) {
-    Context* c = level_check(0, 3, "sortr2");
-    if (!c) return;
-    const int dir = sort_order(*c, order);
+void sortr2(Context& ctx, float* x, float* y, int n, const char* order) {
+    const int dir = sort_order(ctx, order);
     if (!dir || n < 2) return;
     shell_sort(x, n, dir, [y](int a, int b) { std::swap(y[a], y[b]); });
 }

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/entries.h"
 #include "core/call_lock.h"
 #include "core/context.h"
 #include "core/fatal.h"
@@ -20,15 +20,15 @@ namespace {
 // One plot cycle on the shared record; returns the vectors it drew.
 long long plot_cycle() {
     kal::CallLock call;  // what every public entry point holds
-    kal::metafl("VIRT");
-    kal::kalini();
-    kal::errmod("PROT", "OFF");
+    kal::entry::metafl("VIRT");
+    kal::entry::kalini();
+    kal::entry::errmod("PROT", "OFF");
     for (int k = 0; k < 25; ++k) {
         kal::CallLock nested;  // a routine calling a public routine
-        kal::line(k, 0, k, 100);
+        kal::entry::line(k, 0, k, 100);
     }
     const long long vectors = kal::fetch_record()->out.vectors;
-    kal::kalfin();
+    kal::entry::kalfin();
     return vectors;
 }
 
@@ -44,27 +44,27 @@ TEST(CallLock, ThreadsWithoutThriniTakeTurnsOnTheSharedRecord) {
     }
     for (std::thread& w : workers) w.join();
     for (long long v : seen) ASSERT_EQ(v, alone);
-    EXPECT_EQ(kal::getlev(), 0);
+    EXPECT_EQ(kal::entry::getlev(), 0);
 }
 
 TEST(CallLock, EndingThreadReleasesItsSlotAndFinishesItsPlot) {
     const std::string name = ::testing::TempDir() + "left_open.ps";
     std::remove(name.c_str());
-    kal::thrini(1);
+    kal::entry::thrini(1);
     std::thread([&] {
         kal::CallLock call;
-        kal::metafl("PS");
-        kal::filmod("DELE");
-        kal::setfil(name.c_str());
-        kal::kalini();
-        kal::line(0, 0, 100, 100);
+        kal::entry::metafl("PS");
+        kal::entry::filmod("DELE");
+        kal::entry::setfil(name.c_str());
+        kal::entry::kalini();
+        kal::entry::line(0, 0, 100, 100);
     }).join();  // ends without kalfin and delglb
     int level = -1;
     std::thread([&] {
         kal::CallLock call;
-        level = kal::getlev();  // "Too many threads" if the slot were kept
+        level = kal::entry::getlev();  // "Too many threads" if the slot were kept
     }).join();
-    kal::thrfin();
+    kal::entry::thrfin();
     EXPECT_EQ(level, 0);
     std::ifstream in(name);
     std::stringstream text;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/entries.h"
 #include "colour3d/colour.h"
 #include "colour3d/colour_tables.h"
 #include "core/context.h"
@@ -294,10 +294,10 @@ TEST_F(ColourDevice, CurveColourCycleRepeatsEightNamedColours) {
     EXPECT_EQ(cyc[1], n[kal::NAMED_RED]);
     EXPECT_EQ(cyc[8], n[kal::NAMED_WHITE]);
     EXPECT_EQ(cyc[29], n[kal::NAMED_ORANGE]);  // slot 30: 30 mod 8 = 6
-    kal::clrcyc(3, 77);
+    kal::entry::clrcyc(3, 77);
     EXPECT_EQ(cyc[2], 77);
-    EXPECT_EQ(warnings([] { kal::clrcyc(31, 1); kal::clrcyc(1, -1); }), 2);
-    kal::reset("clrcyc");
+    EXPECT_EQ(warnings([] { kal::entry::clrcyc(31, 1); kal::entry::clrcyc(1, -1); }), 2);
+    kal::entry::reset("clrcyc");
     EXPECT_EQ(cyc[2], n[kal::NAMED_GREEN]);
 }
 
@@ -305,78 +305,78 @@ TEST_F(ColourDevice, SetvltKeywordsAndNames) {
     const char* keys[] = {"small", "RAIN", "spectrum", "GREY", "rrain", "RSPE", "rgrey", "vga", "temp"};
     const char* names[] = {"SMALL", "RAIN", "SPEC", "GREY", "RRAIN", "RSPEC", "RGREY", "VGA", "TEMP"};
     for (int i = 0; i < 9; ++i) {
-        kal::setvlt(keys[i]);
-        EXPECT_STREQ(kal::getvlt(), names[i]);
-        EXPECT_EQ(kal::getclr(), ctx->colour.foreground);
+        kal::entry::setvlt(keys[i]);
+        EXPECT_STREQ(kal::entry::getvlt(), names[i]);
+        EXPECT_EQ(kal::entry::getclr(), ctx->colour.foreground);
     }
-    EXPECT_EQ(warnings([] { kal::setvlt("HOT"); }), 1);
-    EXPECT_STREQ(kal::getvlt(), "TEMP");
+    EXPECT_EQ(warnings([] { kal::entry::setvlt("HOT"); }), 1);
+    EXPECT_STREQ(kal::entry::getvlt(), "TEMP");
 }
 
 TEST_F(ColourDevice, MyvltValidatesEverythingFirst) {
-    kal::setvlt("GREY");
+    kal::entry::setvlt("GREY");
     const float ok[2] = {0.2f, 0.4f}, bad[2] = {0.2f, 1.5f};
     EXPECT_EQ(warnings([&] {
-                  kal::myvlt(ok, ok, bad, 2);
-                  kal::myvlt(ok, ok, ok, 0);
-                  kal::myvlt(ok, ok, ok, 257);
+                  kal::entry::myvlt(ok, ok, bad, 2);
+                  kal::entry::myvlt(ok, ok, ok, 0);
+                  kal::entry::myvlt(ok, ok, ok, 257);
               }),
               3);
     EXPECT_EQ(at(0).r, 0);  // nothing changed
     EXPECT_EQ(at(1).r, 1);
-    kal::myvlt(ok, ok, ok, 2);
+    kal::entry::myvlt(ok, ok, ok, 2);
     EXPECT_EQ(at(1).b, 102);
 }
 
 TEST_F(ColourDevice, RevscrExchangesEntryZeroWithTheForegroundEntry) {
-    kal::setvlt("VGA");
-    kal::revscr();
+    kal::entry::setvlt("VGA");
+    kal::entry::revscr();
     EXPECT_EQ(text(at(0)) + text(at(15)), "(255,255,255)(0,0,0)");
-    kal::setvlt("TEMP");
-    kal::revscr();
+    kal::entry::setvlt("TEMP");
+    kal::entry::revscr();
     EXPECT_EQ(text(at(0)) + text(at(255)), "(255,255,255)(0,0,0)");
 }
 
 TEST_F(ColourDevice, ColorSelectsNamedForegroundAndBackground) {
-    kal::setvlt("RAIN");
-    kal::color("FORE");
-    EXPECT_EQ(kal::getclr(), 255);
-    kal::color("back");
-    EXPECT_EQ(kal::getclr(), 0);
-    kal::color("BLACK");
-    EXPECT_EQ(kal::getclr(), K);
-    EXPECT_EQ(warnings([] { kal::color("PINK"); }), 1);
-    EXPECT_EQ(kal::getclr(), K);
-    kal::reset("color");
-    EXPECT_EQ(kal::getclr(), 255);
+    kal::entry::setvlt("RAIN");
+    kal::entry::color("FORE");
+    EXPECT_EQ(kal::entry::getclr(), 255);
+    kal::entry::color("back");
+    EXPECT_EQ(kal::entry::getclr(), 0);
+    kal::entry::color("BLACK");
+    EXPECT_EQ(kal::entry::getclr(), K);
+    EXPECT_EQ(warnings([] { kal::entry::color("PINK"); }), 1);
+    EXPECT_EQ(kal::entry::getclr(), K);
+    kal::entry::reset("color");
+    EXPECT_EQ(kal::entry::getclr(), 255);
 }
 
 // ---- single entries and resolution -----------------------------------------
 
 TEST_F(ColourDevice, SetindGetindIntrgbIndrgb) {
-    kal::setvlt("RAIN");
-    kal::setind(7, 1.0f, 0.5f, 0.0f);
+    kal::entry::setvlt("RAIN");
+    kal::entry::setind(7, 1.0f, 0.5f, 0.0f);
     EXPECT_EQ(text(at(7)), "(255,128,0)");
     float r, g, b;
-    kal::getind(7, &r, &g, &b);
+    kal::entry::getind(7, &r, &g, &b);
     EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({1.0f, 128 / 255.0f, 0.0f}));
-    kal::getind(kal::intrgb(1.0f, 0.5f, 0.0f), &r, &g, &b);  // a direct value
+    kal::entry::getind(kal::entry::intrgb(1.0f, 0.5f, 0.0f), &r, &g, &b);  // a direct value
     EXPECT_FLOAT_EQ(g, 128 / 255.0f);
-    EXPECT_EQ(kal::intrgb(1.0005f, -0.0005f, 0.0f), 0x010000FF);
-    EXPECT_EQ(warnings([] { EXPECT_EQ(kal::intrgb(1.01f, 0, 0), -1); }), 0);  // silently
+    EXPECT_EQ(kal::entry::intrgb(1.0005f, -0.0005f, 0.0f), 0x010000FF);
+    EXPECT_EQ(warnings([] { EXPECT_EQ(kal::entry::intrgb(1.01f, 0, 0), -1); }), 0);  // silently
     EXPECT_EQ(warnings([&] {
-                  kal::setind(256, 0, 0, 0);
-                  kal::setind(7, 0, 1.001f, 0);
-                  kal::getind(-5, &r, &g, &b);
-                  EXPECT_EQ(kal::indrgb(-0.01f, 0, 0), -1);
+                  kal::entry::setind(256, 0, 0, 0);
+                  kal::entry::setind(7, 0, 1.001f, 0);
+                  kal::entry::getind(-5, &r, &g, &b);
+                  EXPECT_EQ(kal::entry::indrgb(-0.01f, 0, 0), -1);
               }),
               4);
     EXPECT_EQ(at(7).g, 128);
-    EXPECT_EQ(kal::indrgb(1.0f, 0.5f, 0.0f), 7);   // exact match
+    EXPECT_EQ(kal::entry::indrgb(1.0f, 0.5f, 0.0f), 7);   // exact match
 }
 
 TEST_F(ColourDevice, ResolutionOfDirectAndIndexValues) {
-    kal::setvlt("SMALL");
+    kal::entry::setvlt("SMALL");
     EXPECT_EQ(text(kal::resolve_rgb(*ctx, 256 + 2)), "(255,0,0)");   // index 2, modulo 256
     EXPECT_EQ(text(kal::resolve_rgb(*ctx, 0x010000FF)), "(255,0,0)");
     // Only the first nine entries count while SMAL is loaded.
@@ -401,21 +401,21 @@ TEST_F(ColourDevice, ResolutionOfDirectAndIndexValues) {
 // ---- colour scale ------------------------------------------------------------
 
 TEST_F(ColourDevice, ValueToIndexOnALinearScale) {
-    kal::setvlt("RAIN");
+    kal::entry::setvlt("RAIN");
     kal::set_colour_scale(*ctx, 0.0, 1.0, false, false, 0, 0);
     EXPECT_EQ(kal::colour_index(*ctx, 1.0), 254);
     EXPECT_EQ(kal::colour_index(*ctx, 0.0), 1);
     EXPECT_EQ(kal::colour_index(*ctx, 1.5), 255);   // over colour
     EXPECT_EQ(kal::colour_index(*ctx, -0.5), 0);    // under colour
     EXPECT_EQ(kal::colour_index(*ctx, 0.5), 128);   // 0.5 * 254 + 1
-    kal::colran(10, 19);
+    kal::entry::colran(10, 19);
     kal::set_colour_scale(*ctx, 0.0, 10.0, false, false, 0, 0);
     for (int v = 0; v < 10; ++v) EXPECT_EQ(kal::colour_index(*ctx, v + 0.5), 10 + v) << v;
     EXPECT_EQ(kal::colour_index(*ctx, 10.0), 19);
 }
 
 TEST_F(ColourDevice, DescendingAndLogarithmicScales) {
-    kal::setvlt("RAIN");
+    kal::entry::setvlt("RAIN");
     kal::set_colour_scale(*ctx, 1.0, 0.0, false, false, 0, 0);
     EXPECT_EQ(kal::colour_index(*ctx, 2.0), 0);     // above, axis runs downward: under
     EXPECT_EQ(kal::colour_index(*ctx, -1.0), 255);
@@ -432,28 +432,28 @@ TEST_F(ColourDevice, DescendingAndLogarithmicScales) {
 }
 
 TEST_F(ColourDevice, ColrayNeedsAThreeDimensionalAxisSystem) {
-    kal::setvlt("RAIN");
+    kal::entry::setvlt("RAIN");
     kal::set_colour_scale(*ctx, 0.0, 1.0, false, false, 0, 0);
     const float z[4] = {0.0f, 1.0f, 2.0f, -1.0f};
     int out[4] = {-7, -7, -7, -7};
-    EXPECT_EQ(warnings([&] { kal::colray(z, out, 4); }), 1);
+    EXPECT_EQ(warnings([&] { kal::entry::colray(z, out, 4); }), 1);
     EXPECT_EQ(out[0], -7);
     ctx->frame.level = 3;
-    kal::colray(z, out, 4);
+    kal::entry::colray(z, out, 4);
     EXPECT_EQ(std::vector<int>(out, out + 4), std::vector<int>({1, 254, 255, 0}));
-    kal::colray(z, nullptr, 0);  // nothing happens
+    kal::entry::colray(z, nullptr, 0);  // nothing happens
 }
 
 TEST_F(ColourDevice, ColranChecksAndResets) {
-    kal::setvlt("VGA");
+    kal::entry::setvlt("VGA");
     int first, last;
-    kal::colran(30, 3);
-    kal::getran(&first, &last);
+    kal::entry::colran(30, 3);
+    kal::entry::getran(&first, &last);
     EXPECT_EQ(first, 30);
     EXPECT_EQ(last, 3);
-    EXPECT_EQ(warnings([] { kal::colran(-1, 5); kal::colran(5, 256); }), 2);
-    kal::reset("COLRAN");
-    kal::getran(&first, &last);
+    EXPECT_EQ(warnings([] { kal::entry::colran(-1, 5); kal::entry::colran(5, 256); }), 2);
+    kal::entry::reset("COLRAN");
+    kal::entry::getran(&first, &last);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(last, 14);
 }
@@ -462,36 +462,36 @@ TEST_F(ColourDevice, ColranChecksAndResets) {
 
 TEST_F(ColourDevice, HsvRoundTrips) {
     float r, g, b, h, s, v;
-    kal::rgbhsv(1, 0, 0, &h, &s, &v);
+    kal::entry::rgbhsv(1, 0, 0, &h, &s, &v);
     EXPECT_FLOAT_EQ(h, 0.0f);
-    kal::rgbhsv(0, 0, 1, &h, &s, &v);
+    kal::entry::rgbhsv(0, 0, 1, &h, &s, &v);
     EXPECT_FLOAT_EQ(h, 240.0f);
-    kal::rgbhsv(0.5f, 0.5f, 0.5f, &h, &s, &v);  // grey: no hue, no saturation
+    kal::entry::rgbhsv(0.5f, 0.5f, 0.5f, &h, &s, &v);  // grey: no hue, no saturation
     EXPECT_EQ(h, 0.0f);
     EXPECT_EQ(s, 0.0f);
     EXPECT_FLOAT_EQ(v, 0.5f);
-    kal::hsvrgb(360, 1, 1, &r, &g, &b);  // 360 is 0
+    kal::entry::hsvrgb(360, 1, 1, &r, &g, &b);  // 360 is 0
     EXPECT_FLOAT_EQ(r, 1.0f);
     EXPECT_FLOAT_EQ(g + b, 0.0f);
 
     for (int hue = 0; hue < 360; hue += 7) {
         for (float sat : {0.25f, 0.6f, 1.0f}) {
-            kal::hsvrgb(float(hue), sat, 0.8f, &r, &g, &b);
+            kal::entry::hsvrgb(float(hue), sat, 0.8f, &r, &g, &b);
             // Independent check: the largest component is the value, the
             // smallest value * (1 - saturation).
             EXPECT_NEAR(std::max({r, g, b}), 0.8f, 1e-5);
             EXPECT_NEAR(std::min({r, g, b}), 0.8f * (1 - sat), 1e-5);
-            kal::rgbhsv(r, g, b, &h, &s, &v);
+            kal::entry::rgbhsv(r, g, b, &h, &s, &v);
             EXPECT_NEAR(h, hue, 1e-3) << hue << " " << sat;
             EXPECT_NEAR(s, sat, 1e-5);
             EXPECT_NEAR(v, 0.8f, 1e-6);
         }
     }
     EXPECT_EQ(warnings([&] {
-                  kal::hsvrgb(360.001f, 1, 1, &r, &g, &b);
-                  kal::hsvrgb(10, 1.01f, 1, &r, &g, &b);
-                  kal::rgbhsv(0, 0, -0.01f, &h, &s, &v);
-                  kal::hsvrgb(-0.00005f, 1, 1, &r, &g, &b);  // within the tolerance
+                  kal::entry::hsvrgb(360.001f, 1, 1, &r, &g, &b);
+                  kal::entry::hsvrgb(10, 1.01f, 1, &r, &g, &b);
+                  kal::entry::rgbhsv(0, 0, -0.01f, &h, &s, &v);
+                  kal::entry::hsvrgb(-0.00005f, 1, 1, &r, &g, &b);  // within the tolerance
               }),
               3);
 }
@@ -507,15 +507,15 @@ TEST_F(ColourDevice, PredefinedPatternsDecode) {
                        {10, 0, 1, 5, 1},  {12, 70, 4, 7, 0}, {14, 0, 4, 5, 1},
                        {16, 0, 1, 0, 0},  {17, 0, 5, 5, 0},  {4711, 4, 7, 1, 1}};
     for (const P& p : cases) {
-        kal::shdpat(p.number);
+        kal::entry::shdpat(p.number);
         const kal::ColourState& c = ctx->colour;
-        EXPECT_EQ(kal::getpat(), p.number);
+        EXPECT_EQ(kal::entry::getpat(), p.number);
         EXPECT_EQ(std::vector<int>({c.pattern_angle, c.pattern_type, c.pattern_density, c.pattern_cross}),
                   std::vector<int>({p.angle, p.type, p.density, p.cross}))
             << p.number;
     }
-    EXPECT_EQ(warnings([] { kal::shdpat(-1); }), 1);
-    EXPECT_EQ(kal::getpat(), 4711);
+    EXPECT_EQ(warnings([] { kal::entry::shdpat(-1); }), 1);
+    EXPECT_EQ(kal::entry::getpat(), 4711);
 }
 
 TEST_F(ColourDevice, HatchSpacingAndGroupFills) {
@@ -538,24 +538,24 @@ TEST_F(ColourDevice, HatchSpacingAndGroupFills) {
     for (const Case& c : cases) {
         device(c.device, 8);
         ctx->page.scale = c.scale;
-        kal::mypat(c.angle, c.type, c.density, c.cross);
-        SCOPED_TRACE(kal::getpat());
+        kal::entry::mypat(c.angle, c.type, c.density, c.cross);
+        SCOPED_TRACE(kal::entry::getpat());
         if (c.type != 6) { EXPECT_DOUBLE_EQ(ctx->colour.hatch_spacing, c.spacing); }
         if (c.kind >= 0) { EXPECT_EQ(ctx->colour.fill_kind, c.kind); }
         if (c.parameter >= 0) { EXPECT_EQ(ctx->colour.fill_parameter, c.parameter); }
     }
-    kal::mypat(45, 1, 3, 1);
-    EXPECT_EQ(kal::getpat(), 45131);
+    kal::entry::mypat(45, 1, 3, 1);
+    EXPECT_EQ(kal::entry::getpat(), 45131);
     EXPECT_EQ(warnings([] {
-                  kal::mypat(180, 1, 1, 0);
-                  kal::mypat(0, 8, 1, 0);
-                  kal::mypat(0, 1, 10, 0);
-                  kal::mypat(0, 1, 1, 2);
+                  kal::entry::mypat(180, 1, 1, 0);
+                  kal::entry::mypat(0, 8, 1, 0);
+                  kal::entry::mypat(0, 1, 10, 0);
+                  kal::entry::mypat(0, 1, 1, 2);
               }),
               4);
-    EXPECT_EQ(kal::getpat(), 45131);
-    kal::reset("shdpat");
-    EXPECT_EQ(kal::getpat(), 0);
+    EXPECT_EQ(kal::entry::getpat(), 45131);
+    kal::entry::reset("shdpat");
+    EXPECT_EQ(kal::entry::getpat(), 0);
 }
 
 // ---- saving and loading ------------------------------------------------------------
@@ -583,9 +583,9 @@ protected:
 };
 
 TEST_F(ColourFile, SaveWritesTwoHundredFiftySixLinesAndLoadRestores) {
-    kal::setvlt("SPEC");
+    kal::entry::setvlt("SPEC");
     const std::string name = dir + "/table.vlt";
-    kal::vltfil(name.c_str(), "SAVE");
+    kal::entry::vltfil(name.c_str(), "SAVE");
     EXPECT_EQ(ctx->colour.saved_vlt_file, name);
     const std::string text = read(name);
     ASSERT_EQ(text.size(), 256u * 31u);
@@ -595,35 +595,35 @@ TEST_F(ColourFile, SaveWritesTwoHundredFiftySixLinesAndLoadRestores) {
 
     uint32_t saved[256];
     std::copy(ctx->colour.table, ctx->colour.table + 256, saved);
-    kal::setvlt("GREY");
-    kal::vltfil(name.c_str(), "load");
+    kal::entry::setvlt("GREY");
+    kal::entry::vltfil(name.c_str(), "load");
     for (int i = 0; i < 256; ++i) EXPECT_EQ(ctx->colour.table[i], saved[i]) << i;
 
     // A second save counts versions, except in file mode DELE; a missing
     // file gives warning 36.
-    kal::vltfil(name.c_str(), "SAVE");
+    kal::entry::vltfil(name.c_str(), "SAVE");
     EXPECT_EQ(ctx->colour.saved_vlt_file, dir + "/table_1.vlt");
     EXPECT_EQ(warnings([&] {
-                  kal::vltfil((dir + "/none.vlt").c_str(), "LOAD");
-                  kal::vltfil((dir + "/no/such/dir.vlt").c_str(), "SAVE");
-                  kal::vltfil(name.c_str(), "KEEP");
+                  kal::entry::vltfil((dir + "/none.vlt").c_str(), "LOAD");
+                  kal::entry::vltfil((dir + "/no/such/dir.vlt").c_str(), "SAVE");
+                  kal::entry::vltfil(name.c_str(), "KEEP");
               }),
               3);
     EXPECT_EQ(ctx->colour.saved_vlt_file, dir + "/table_1.vlt");
     ctx->page.file_mode = 1;  // DELE
-    kal::vltfil(name.c_str(), "SAVE");
+    kal::entry::vltfil(name.c_str(), "SAVE");
     EXPECT_EQ(ctx->colour.saved_vlt_file, name);
     EXPECT_EQ(read(name).size(), 256u * 31u);
     EXPECT_FALSE(std::ifstream(dir + "/table_2.vlt").good());
 }
 
 TEST_F(ColourFile, ShortOrBadFilesChangeNothingOrOnlyGoodEntries) {
-    kal::setvlt("GREY");
+    kal::entry::setvlt("GREY");
     const std::string name = dir + "/short.vlt";
     auto load = [&](const std::string& first, int lines) {
         std::ofstream(name) << first;
         for (std::ofstream out(name, std::ios::app); lines > 0; --lines) out << "1 0 0\n";
-        return warnings([&] { kal::vltfil(name.c_str(), "LOAD"); });
+        return warnings([&] { kal::entry::vltfil(name.c_str(), "LOAD"); });
     };
     EXPECT_EQ(load("", 100), 1);
     EXPECT_EQ(at(5).g, 5);  // unchanged

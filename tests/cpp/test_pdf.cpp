@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/entries.h"
 #include "core/context.h"
 #include "core/threads.h"
 #include "output/sink.h"
@@ -396,24 +396,24 @@ TEST(MemoryBlock, GrowsInStepsAndStopsAfterAFailure) {
 
 // pdfbuf reports a memory block that could not grow with warning 51.
 TEST(PdfBuffer, FailedGrowthGivesWarning51) {
-    kal::metafl("PDF");
-    kal::pdfmod("ON", "BUFF");
-    kal::kalini();
-    kal::errmod("PROT", "OFF");
-    kal::kalfin();
+    kal::entry::metafl("PDF");
+    kal::entry::pdfmod("ON", "BUFF");
+    kal::entry::kalini();
+    kal::entry::errmod("PROT", "OFF");
+    kal::entry::kalfin();
     kal::Context* ctx = kal::fetch_record();
     ASSERT_TRUE(ctx && ctx->out.pdf);
     ASSERT_GT(ctx->out.pdf->memory.size(), 0u);
     ctx->out.pdf->memory.append("x", SIZE_MAX);   // a growth that fails
     testing::internal::CaptureStdout();
-    EXPECT_EQ(kal::pdfbuf(nullptr, 0), 0);
+    EXPECT_EQ(kal::entry::pdfbuf(nullptr, 0), 0);
     char buffer[16];
-    EXPECT_EQ(kal::pdfbuf(buffer, sizeof buffer), 0);
+    EXPECT_EQ(kal::entry::pdfbuf(buffer, sizeof buffer), 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, " <<<< Warning  51: Non positive parameter in pdfbuf!\n"
                    " <<<< Warning  51: Non positive parameter in pdfbuf!\n");
-    kal::pdfmod("OFF", "BUFF");
-    kal::metafl("VEKM");
+    kal::entry::pdfmod("OFF", "BUFF");
+    kal::entry::metafl("VEKM");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/entries.h"
 #include "output/raster/image_readers.h"
 #include "output/raster/image_writers.h"
 #include "output/raster/raster.h"
@@ -238,17 +238,17 @@ TEST(ImageReaders, RandomDamageNeverReadsOutsideTheFile) {
 
 // Through the routines, on a 40 x 30 raster with pixels set.
 TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
-    kal::metafl("VIRT");
-    kal::winsiz(40, 30);
-    kal::kalini();
-    kal::errmod("PROT", "OFF");
-    kal::imgini();
+    kal::entry::metafl("VIRT");
+    kal::entry::winsiz(40, 30);
+    kal::entry::kalini();
+    kal::entry::errmod("PROT", "OFF");
+    kal::entry::imgini();
     auto pixels = [] {
         Bytes b(40 * 30);
-        kal::rpixls(b.data(), 0, 0, 40, 30);
+        kal::entry::rpixls(b.data(), 0, 0, 40, 30);
         return b;
     };
-    for (int i = 0; i < 40; ++i) kal::wpixel(i, i % 30, i + 1);
+    for (int i = 0; i < 40; ++i) kal::entry::wpixel(i, i % 30, i + 1);
     const Bytes before = pixels();
     const Bytes tif = file_bytes(FileKind::Tiff, sample_raster(false));
     const Bytes imag = file_bytes(FileKind::Imag, sample_raster(false));
@@ -260,9 +260,9 @@ TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
         const char* name;
         Bytes bytes;
     } cases[] = {
-        {kal::wtiff, "wtiff", bad_directory},  {kal::wtiff, "wtiff", Bytes(tif.begin(), tif.end() - 1)},
-        {kal::wtiff, "wtiff", imag},           {kal::wimage, "wimage", Bytes(imag.begin(), imag.end() - 1)},
-        {kal::wimage, "wimage", bad_header},   {kal::wimage, "wimage", {}},
+        {kal::entry::wtiff, "wtiff", bad_directory},  {kal::entry::wtiff, "wtiff", Bytes(tif.begin(), tif.end() - 1)},
+        {kal::entry::wtiff, "wtiff", imag},           {kal::entry::wimage, "wimage", Bytes(imag.begin(), imag.end() - 1)},
+        {kal::entry::wimage, "wimage", bad_header},   {kal::entry::wimage, "wimage", {}},
     };
     const std::string path = ::testing::TempDir() + "broken";
     for (const auto& c : cases) {
@@ -278,12 +278,12 @@ TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
         EXPECT_EQ(pixels(), before) << c.name << " " << c.bytes.size();
     }
     testing::internal::CaptureStdout();
-    kal::wtiff((path + ".missing").c_str());
+    kal::entry::wtiff((path + ".missing").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), " <<<< Warning  36: File error in wtiff!\n");
     EXPECT_EQ(pixels(), before);
-    kal::imgfin();
-    kal::reset("WINSIZ");
-    kal::kalfin();
+    kal::entry::imgfin();
+    kal::entry::reset("WINSIZ");
+    kal::entry::kalfin();
 }
 
 }  // namespace

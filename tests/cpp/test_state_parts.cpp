@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "api/routines.h"
+#include "api/entries.h"
 #include "core/context.h"
 #include "core/reset_keys.h"
 #include "core/threads.h"
@@ -14,8 +14,8 @@
 namespace {
 
 kal::Context& plotting_record() {
-    kal::metafl("VIRT");  // an image in memory: no file
-    kal::kalini();
+    kal::entry::metafl("VIRT");  // an image in memory: no file
+    kal::entry::kalini();
     kal::Context& ctx = *kal::fetch_record();
     ctx.frame.protocol_on = false;
     return ctx;
@@ -37,28 +37,28 @@ bool clip_is_page(const kal::Context& c) {
 
 const KeyCase CASES[] = {
     {"CLPB", [](kal::Context& c) { c.line.circle_clip = true; }, clip_is_page},
-    {"CLPM", [](kal::Context&) { kal::clpwin(10, 10, 20, 20); }, clip_is_page},
-    {"CLPW", [](kal::Context&) { kal::clpwin(1, 2, 3, 4); }, clip_is_page},
-    {"NOCL", [](kal::Context&) { kal::clpwin(5, 5, 50, 50); }, clip_is_page},
+    {"CLPM", [](kal::Context&) { kal::entry::clpwin(10, 10, 20, 20); }, clip_is_page},
+    {"CLPW", [](kal::Context&) { kal::entry::clpwin(1, 2, 3, 4); }, clip_is_page},
+    {"NOCL", [](kal::Context&) { kal::entry::clpwin(5, 5, 50, 50); }, clip_is_page},
     {"CLRC", [](kal::Context& c) { c.colour.cycle[0] = 77; },
      [](const kal::Context& c) { return c.colour.cycle[0] != 77; }},
-    {"COLO", [](kal::Context&) { kal::setclr(5); },
+    {"COLO", [](kal::Context&) { kal::entry::setclr(5); },
      [](const kal::Context& c) { return c.out.current_colour == c.colour.foreground; }},
     {"COLR", [](kal::Context& c) { c.colour.range_first = 9; },
      [](const kal::Context& c) { return c.colour.range_first == 1; }},
-    {"SHDP", [](kal::Context&) { kal::shdpat(5); },
+    {"SHDP", [](kal::Context&) { kal::entry::shdpat(5); },
      [](const kal::Context& c) { return c.colour.pattern_number == 0; }},
     {"IMGC", [](kal::Context& c) { c.image.clip_set = true; },
      [](const kal::Context& c) { return !c.image.clip_set; }},
-    {"ORIG", [](kal::Context&) { kal::origin(10, 20); },
+    {"ORIG", [](kal::Context&) { kal::entry::origin(10, 20); },
      [](const kal::Context& c) { return c.page.origin_x == 0 && c.page.origin_y == 0; }},
-    {"WIND", [](kal::Context&) { kal::window(1, 2, 30, 40); },
+    {"WIND", [](kal::Context&) { kal::entry::window(1, 2, 30, 40); },
      [](const kal::Context& c) { return c.page.win_request == kal::WINDOW_DEFAULT; }, false},
-    {"WINS", [](kal::Context&) { kal::winsiz(30, 40); },
+    {"WINS", [](kal::Context&) { kal::entry::winsiz(30, 40); },
      [](const kal::Context& c) { return c.page.win_request == kal::WINDOW_DEFAULT; }, false},
-    {"WINM", [](kal::Context&) { kal::winmod("NONE"); },
+    {"WINM", [](kal::Context&) { kal::entry::winmod("NONE"); },
      [](const kal::Context& c) { return c.page.window_mode == kal::WINMODE_FULL; }},
-    {"UNIT", [](kal::Context&) { kal::unit(nullptr); },
+    {"UNIT", [](kal::Context&) { kal::entry::unit(nullptr); },
      [](const kal::Context& c) { return c.frame.unit == kal::UNIT_STDOUT; }, false},
 };
 
@@ -74,7 +74,7 @@ TEST(Reset, EveryRegisteredKeyRestoresItsDefault) {
         covered.insert(c.key);
         c.change(ctx);
         ASSERT_FALSE(c.is_default(ctx)) << c.key;
-        kal::reset(c.key);
+        kal::entry::reset(c.key);
         EXPECT_TRUE(c.is_default(ctx)) << c.key;
     }
     EXPECT_EQ(covered, registered);  // a new key needs its row above
@@ -82,15 +82,15 @@ TEST(Reset, EveryRegisteredKeyRestoresItsDefault) {
     for (const KeyCase& c : CASES)
         if (c.by_all) c.change(ctx);
     const int warnings = ctx.frame.warnings;
-    kal::reset("all");
+    kal::entry::reset("all");
     for (const KeyCase& c : CASES)
         if (c.by_all) { EXPECT_TRUE(c.is_default(ctx)) << "ALL restores " << c.key; }
     // Names of parts not built yet are accepted and change nothing; others warn.
-    kal::reset("TICKS");
+    kal::entry::reset("TICKS");
     EXPECT_EQ(ctx.frame.warnings, warnings);
-    kal::reset("TICX");
+    kal::entry::reset("TICX");
     EXPECT_EQ(ctx.frame.warnings, warnings + 1);
-    kal::kalfin();
+    kal::entry::kalfin();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-"""The C interface: the C example writes what the same Python program writes."""
+"""The C interface: the C example writes what Python writes; null arrays are refused."""
 import os
 import pathlib
 import subprocess

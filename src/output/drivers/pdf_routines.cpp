@@ -9,10 +9,7 @@
 
 namespace kal {
 
-int pdfbuf(char* buffer, int size) {
-    Context* c = level_check(0, 0, "pdfbuf");
-    if (!c) return 0;
-    Context& ctx = *c;
+int pdfbuf(Context& ctx, char* buffer, int size) {
     if (ctx.page.device != DEV_PDF) {
         custom_warning(ctx, 101, "Output format is not PDF");
         return 0;
@@ -51,20 +48,18 @@ int pdfbuf(char* buffer, int size) {
     return length;
 }
 
-void pdfmrk(const char* title, const char* level) {
-    Context* c = level_check(1, 3, "pdfmrk");
-    if (!c) return;
-    auto* pdf = dynamic_cast<PdfDriver*>(c->out.driver.get());
+void pdfmrk(Context& ctx, const char* title, const char* level) {
+    auto* pdf = dynamic_cast<PdfDriver*>(ctx.out.driver.get());
     if (!pdf) return;   // bookmarks exist on PDF pages only
     const int key = keyword_index("CHAP+SECT+SUBS+PARA+SUBP", level);
     if (key == 0) {
-        custom_warning(*c, 101, "Bad parameter");
+        custom_warning(ctx, 101, "Bad parameter");
         return;
     }
     switch (pdf->bookmark(title, key - 1)) {
         case PdfOutline::ADDED: break;
-        case PdfOutline::BAD_STRUCTURE: custom_warning(*c, 101, "Bad structure for bookmarks"); break;
-        case PdfOutline::NO_MEMORY: custom_warning(*c, 101, "Not enough memory"); break;
+        case PdfOutline::BAD_STRUCTURE: custom_warning(ctx, 101, "Bad structure for bookmarks"); break;
+        case PdfOutline::NO_MEMORY: custom_warning(ctx, 101, "Not enough memory"); break;
     }
 }
 

@@ -30,25 +30,23 @@ Raster* device_raster(Context& ctx) {
     return ctx.out.raster.get();
 }
 
-void save(const char* routine, FileKind kind, const char* name) {
-    Context* c = level_check(1, 3, routine);
-    if (!c) return;
-    const Raster* r = device_raster(*c);
+void save(Context& ctx, FileKind kind, const char* name) {
+    const Raster* r = device_raster(ctx);
     if (!r) return;
     FILE* fp;
     {
         GlobalLock lock;
-        const std::string path = apply_file_mode(*c, name);
+        const std::string path = apply_file_mode(ctx, name);
         fp = std::fopen(path.c_str(), "wb");
     }
     if (!fp) {
-        warn(*c, 36);
+        warn(ctx, 36);
         return;
     }
     OutputSink sink(fp);
-    int result = write_image(sink, kind, file_region(*c, *r), write_options(*c));
+    int result = write_image(sink, kind, file_region(ctx, *r), write_options(ctx));
     if (std::fclose(fp) != 0 && result == WRITE_OK) result = WRITE_IO;
-    report_write(*c, result);
+    report_write(ctx, result);
 }
 
 // Reads a file for wimage and wtiff; false after warning 36 or 51.
@@ -60,47 +58,43 @@ bool load(Context& ctx, const char* name, std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-void rtiff(const char* file) { save("rtiff", FileKind::Tiff, file); }
-void rpng(const char* file) { save("rpng", FileKind::Png, file); }
-void rppm(const char* file) { save("rppm", FileKind::Ppm, file); }
-void rbmp(const char* file) { save("rbmp", FileKind::Bmp, file); }
-void rgif(const char* file) { save("rgif", FileKind::Gif, file); }
-void rimage(const char* file) { save("rimage", FileKind::Imag, file); }
+void rtiff(Context& ctx, const char* file) { save(ctx, FileKind::Tiff, file); }
+void rpng(Context& ctx, const char* file) { save(ctx, FileKind::Png, file); }
+void rppm(Context& ctx, const char* file) { save(ctx, FileKind::Ppm, file); }
+void rbmp(Context& ctx, const char* file) { save(ctx, FileKind::Bmp, file); }
+void rgif(Context& ctx, const char* file) { save(ctx, FileKind::Gif, file); }
+void rimage(Context& ctx, const char* file) { save(ctx, FileKind::Imag, file); }
 
 // A PNG of the raster in the caller's buffer. Size 0 (or no buffer) asks
 // for the length the PNG needs.
-int rbfpng(char* buffer, int size) {
-    Context* c = level_check(1, 3, "rbfpng");
-    if (!c) return 0;
+int rbfpng(Context& ctx, char* buffer, int size) {
     if (size < 0) {
-        warn_int(*c, 2, size);
+        warn_int(ctx, 2, size);
         return 0;
     }
-    const Raster* r = device_raster(*c);
+    const Raster* r = device_raster(ctx);
     if (!r) return 0;
     const bool counting = size == 0 || !buffer;
     OutputSink sink(counting ? nullptr : buffer, size_t(size));
-    const int result = write_png(sink, file_region(*c, *r), write_options(*c));
+    const int result = write_png(sink, file_region(ctx, *r), write_options(ctx));
     if (result == WRITE_IO) {
-        custom_warning(*c, 101, "Buffer too small for PNG file");
+        custom_warning(ctx, 101, "Buffer too small for PNG file");
         return 0;
     }
-    if (!report_write(*c, result)) return 0;
+    if (!report_write(ctx, result)) return 0;
     return sink.offset() > 0x7FFFFFFF ? 0 : static_cast<int>(sink.offset());
 }
 
 // A raster file drawn from the upper left corner: the part that overlaps
 // the raster, row by row.
-void wimage(const char* file) {
-    Context* c = level_check(1, 3, "wimage");
-    if (!c) return;
-    Raster* r = device_raster(*c);
+void wimage(Context& ctx, const char* file) {
+    Raster* r = device_raster(ctx);
     if (!r) return;
     std::vector<uint8_t> bytes;
-    if (!load(*c, file, bytes)) return;
+    if (!load(ctx, file, bytes)) return;
     FileImage img;
     if (!read_imag(bytes, img)) {
-        warn(*c, 56);
+        warn(ctx, 56);
         return;
     }
     const int w = std::min(img.width(), r->width()), h = std::min(img.height(), r->height());
@@ -114,19 +108,17 @@ void wimage(const char* file) {
 // A TIFF file drawn at the tiforg position: the tifwin window of the file
 // (or all of it), cut to the raster. A palette file replaces the colour
 // table by its colour map.
-void wtiff(const char* file) {
-    Context* c = level_check(1, 3, "wtiff");
-    if (!c) return;
-    Raster* r = device_raster(*c);
+void wtiff(Context& ctx, const char* file) {
+    Raster* r = device_raster(ctx);
     if (!r) return;
     std::vector<uint8_t> bytes;
-    if (!load(*c, file, bytes)) return;
+    if (!load(ctx, file, bytes)) return;
     FileImage img;
     if (!read_tiff(bytes, img)) {
-        warn(*c, 56);
+        warn(ctx, 56);
         return;
     }
-    const ImageState& s = c->image;
+    const ImageState& s = ctx.image;
     long long x0 = 0, y0 = 0, w = img.width(), h = img.height();
     if (s.tiff_win_set) {
         x0 = s.tiff_win_x;
@@ -139,19 +131,19 @@ void wtiff(const char* file) {
 
     if (img.has_palette()) {
         for (int i = 0; i < 256; ++i)
-            c->colour.table[i] = pack_entry(img.palette()[i][0], img.palette()[i][1], img.palette()[i][2]);
-        push_colour_table(*c);
-        r->load_palette(c->colour.table, 256);
+            ctx.colour.table[i] = pack_entry(img.palette()[i][0], img.palette()[i][1], img.palette()[i][2]);
+        push_colour_table(ctx);
+        r->load_palette(ctx.colour.table, 256);
     }
     if (w <= 0 || h <= 0) return;
-    const bool started = !c->image.active && begin_image_mode(*c);
+    const bool started = !ctx.image.active && begin_image_mode(ctx);
     std::vector<uint8_t> row(size_t(w) * img.bytes_per_pixel());
     for (long long y = 0; y < h; ++y) {
         img.row(int(y0 + y), int(x0), int(w), row.data());
         write_pixel_block(*r, row.data(), s.tiff_org_x, int(s.tiff_org_y + y), int(w), 1,
                           img.bytes_per_pixel());
     }
-    if (started) end_image_mode(*c);
+    if (started) end_image_mode(ctx);
 }
 
 }  // namespace kal

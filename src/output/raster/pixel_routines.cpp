@@ -185,21 +185,17 @@ void end_image_mode(Context& ctx) {
 
 // ---- settings ----
 
-void imgfmt(const char* format) {
-    Context* c = level_check(0, 3, "imgfmt");
-    if (!c) return;
-    const int i = keyword(*c, "IND +RGB +BIL ", format);
-    if (i) c->image.format = i - 1;
+void imgfmt(Context& ctx, const char* format) {
+    const int i = keyword(ctx, "IND +RGB +BIL ", format);
+    if (i) ctx.image.format = i - 1;
 }
 
-void imgmod(const char* mode) {
-    Context& c = setter_check("imgmod");
+void imgmod(Context& c, const char* mode) {
     const int i = keyword(c, "IND +RGB ", mode);
     if (i) c.image.pixel_mode = i - 1;
 }
 
-void imgbox(int nx, int ny, int nw, int nh) {
-    Context& c = setter_check("imgbox");
+void imgbox(Context& c, int nx, int ny, int nw, int nh) {
     if (bad_window(c, nx, ny, nw, nh)) return;
     ImageState& s = c.image;
     s.box_set = true;
@@ -210,8 +206,7 @@ void imgbox(int nx, int ny, int nw, int nh) {
     s.box_h = nh;
 }
 
-void imgsiz(int nw, int nh) {
-    Context& c = setter_check("imgsiz");
+void imgsiz(Context& c, int nw, int nh) {
     if (nw < 1 || nh < 1) {
         warn_int(c, 2, nw < 1 ? nw : nh);
         return;
@@ -221,8 +216,7 @@ void imgsiz(int nw, int nh) {
     c.image.size_h = nh;
 }
 
-void imgclp(int nx, int ny, int nw, int nh) {
-    Context& c = setter_check("imgclp");
+void imgclp(Context& c, int nx, int ny, int nw, int nh) {
     if (bad_output_window(c, nx, ny, nw, nh)) return;
     ImageState& s = c.image;
     s.clip_set = true;
@@ -232,31 +226,26 @@ void imgclp(int nx, int ny, int nw, int nh) {
     s.clip_h = nh;
 }
 
-void gifmod(const char* mode, const char* key) {
-    Context* c = level_check(0, 0, "gifmod");
-    if (!c) return;
-    const int m = keyword(*c, "OFF +ON  ", mode);
+void gifmod(Context& ctx, const char* mode, const char* key) {
+    const int m = keyword(ctx, "OFF +ON  ", mode);
     if (!m) return;
-    if (!keyword(*c, "TRAN", key)) return;
-    c->image.gif_transparent = m == 2;
+    if (!keyword(ctx, "TRAN", key)) return;
+    ctx.image.gif_transparent = m == 2;
 }
 
-void tifmod(int n, const char* unit, const char* key) {
-    Context* c = level_check(0, 3, "tifmod");
-    if (!c) return;
+void tifmod(Context& ctx, int n, const char* unit, const char* key) {
     if (n < 1) {
-        warn_int(*c, 2, n);
+        warn_int(ctx, 2, n);
         return;
     }
-    const int u = keyword(*c, "INCH+CM  ", unit);
+    const int u = keyword(ctx, "INCH+CM  ", unit);
     if (!u) return;
-    if (!keyword(*c, "RESO", key)) return;
-    c->image.tiff_resolution = n;
-    c->image.tiff_unit = u == 1 ? 2 : 3;
+    if (!keyword(ctx, "RESO", key)) return;
+    ctx.image.tiff_resolution = n;
+    ctx.image.tiff_unit = u == 1 ? 2 : 3;
 }
 
-void tiforg(int nx, int ny) {
-    Context& c = setter_check("tiforg");
+void tiforg(Context& c, int nx, int ny) {
     if (nx < 0 || ny < 0) {
         warn_int(c, 2, nx < 0 ? nx : ny);
         return;
@@ -265,8 +254,7 @@ void tiforg(int nx, int ny) {
     c.image.tiff_org_y = ny;
 }
 
-void tifwin(int nx, int ny, int nw, int nh) {
-    Context& c = setter_check("tifwin");
+void tifwin(Context& c, int nx, int ny, int nw, int nh) {
     if (bad_output_window(c, nx, ny, nw, nh)) return;
     ImageState& s = c.image;
     s.tiff_win_set = true;
@@ -278,70 +266,55 @@ void tifwin(int nx, int ny, int nw, int nh) {
 
 // ---- image mode and pixels ----
 
-void imgini() {
-    Context* c = level_check(1, 3, "imgini");
-    if (c) begin_image_mode(*c);
+void imgini(Context& ctx) {
+    begin_image_mode(ctx);
 }
 
-void imgfin() {
-    Context* c = level_check(1, 3, "imgfin");
-    if (!c) return;
-    if (!c->image.active) {
-        warn(*c, 55);
+void imgfin(Context& ctx) {
+    if (!ctx.image.active) {
+        warn(ctx, 55);
         return;
     }
-    end_image_mode(*c);
+    end_image_mode(ctx);
 }
 
-void wpixel(int ix, int iy, int colour) {
-    Context* c = level_check(1, 3, "wpixel");
-    if (!c) return;
-    Raster* r = image_raster(*c);
+void wpixel(Context& ctx, int ix, int iy, int colour) {
+    Raster* r = image_raster(ctx);
     if (!r || !r->inside(ix, iy)) return;
-    if (colour == -1) colour = c->out.current_colour;
+    if (colour == -1) colour = ctx.out.current_colour;
     const uint32_t v = static_cast<uint32_t>(colour);
-    if (c->image.pixel_mode == 1 || is_direct(colour))
+    if (ctx.image.pixel_mode == 1 || is_direct(colour))
         r->put_rgb(ix, iy, v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
     else
         r->put_index(ix, iy, static_cast<int>(v % 256u));
 }
 
-int rpixel(int ix, int iy) {
-    Context* c = level_check(1, 3, "rpixel");
-    if (!c) return -1;
-    const Raster* r = image_raster(*c);
+int rpixel(Context& ctx, int ix, int iy) {
+    const Raster* r = image_raster(ctx);
     if (!r) return -1;
     if (!r->inside(ix, iy)) {
-        warn(*c, 58);
+        warn(ctx, 58);
         return -1;
     }
-    if (c->image.pixel_mode == 0) return r->pixel_index(ix, iy);
+    if (ctx.image.pixel_mode == 0) return r->pixel_index(ix, iy);
     const Raster::Colour p = r->pixel_rgb(ix, iy);
     return direct_colour(p.r, p.g, p.b);
 }
 
-void wpixls(const unsigned char* pixels, int ix, int iy, int nw, int nh) {
-    Context* c = level_check(1, 3, "wpixls");
-    if (!c) return;
-    if (Raster* r = image_raster(*c)) write_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(*c));
+void wpixls(Context& ctx, const unsigned char* pixels, int ix, int iy, int nw, int nh) {
+    if (Raster* r = image_raster(ctx)) write_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(ctx));
 }
 
-void rpixls(unsigned char* pixels, int ix, int iy, int nw, int nh) {
-    Context* c = level_check(1, 3, "rpixls");
-    if (!c) return;
-    if (const Raster* r = image_raster(*c)) read_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(*c));
+void rpixls(Context& ctx, unsigned char* pixels, int ix, int iy, int nw, int nh) {
+    if (const Raster* r = image_raster(ctx)) read_pixel_block(*r, pixels, ix, iy, nw, nh, bytes_per_pixel(ctx));
 }
 
-void wpxrow(const unsigned char* pixels, int ix, int iy, int n) {
-    Context* c = level_check(1, 3, "wpxrow");
-    if (!c) return;
-    if (Raster* r = image_raster(*c)) write_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(*c));
+void wpxrow(Context& ctx, const unsigned char* pixels, int ix, int iy, int n) {
+    if (Raster* r = image_raster(ctx)) write_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(ctx));
 }
 
-void rpxrow(unsigned char* pixels, int ix, int iy, int n) {
-    Context* c = level_check(1, 3, "rpxrow");
-    if (!c) return;
-    if (const Raster* r = image_raster(*c)) read_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(*c));
+void rpxrow(Context& ctx, unsigned char* pixels, int ix, int iy, int n) {
+    if (const Raster* r = image_raster(ctx)) read_pixel_block(*r, pixels, ix, iy, n, 1, bytes_per_pixel(ctx));
 }
 
 }  // namespace kal
