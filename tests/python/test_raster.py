@@ -315,6 +315,27 @@ def test_gif_codes_decode_for_every_window(run):
             assert im.convert("RGB").tobytes() == full.crop(box).tobytes(), (name, box)
 
 
+def test_palette_images_show_the_whole_colour_table(run):
+    # Under SMAL and VGA an entry beyond the table's own colours, set with
+    # setind, is what getind reports and what palettes and pixels show; the
+    # nearest entry of a direct colour is still sought among the first 9 (16).
+    run(script("""
+        from PIL import Image
+        for table, entry, own_red in [('SMAL', 20, 2), ('VGA', 30, 6)]:
+            start('VIRT'); k.setvlt(table)
+            k.setind(entry, 1, 0.2, 0); assert [round(v * 255) for v in k.getind(entry)] == [255, 51, 0]
+            k.recfll(10, 10, 20, 20, entry); k.setrgb(1, 0.2, 0); k.line(10, 50, 40, 50)
+            k.rpng(table + '.png'); k.rgif(table + '.gif'); k.rbmp(table + '.bmp'); k.rtiff(table + '.tif')
+            k.imgini(); indices = (k.rpixel(15, 15), k.rpixel(20, 50)); k.imgfin(); k.kalfin()
+            assert indices == (entry, own_red), indices
+            for ext in ['png', 'gif', 'bmp', 'tif']:
+                name = table + '.' + ext
+                im = Image.open(name)
+                assert im.getpalette()[3 * entry:3 * entry + 3] == [255, 51, 0], name
+                assert im.convert('RGB').getpixel((15, 15)) == (255, 51, 0), name
+    """))
+
+
 @pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
 def test_embedded_image_on_a_postscript_page(run, pagmod):
     if not shutil.which("gs"):
