@@ -229,6 +229,7 @@ void kalfin() {
     OutputState& o = ctx.out;
 
     line_flush(ctx);
+    finish_image_mode(ctx);
     int result = o.driver ? o.driver->close(ctx) : 0;
     if (!o.file) result = 0;
     if (o.file) {

@@ -315,6 +315,34 @@ def test_gif_codes_decode_for_every_window(run):
             assert im.convert("RGB").tobytes() == full.crop(box).tobytes(), (name, box)
 
 
+def test_reads_and_saves_see_the_line_drawn_before_them(run):
+    # A red line still pending in the line layer when each routine runs: the
+    # readers and savers find it, the image writers draw over it.
+    run(script("""
+        import io
+        from PIL import Image
+        def pending(mode=False):
+            start('VIRT')
+            if mode: k.imgini()
+            k.setrgb(1, 0, 0); k.line(10, 20, 60, 20)
+        start('VIRT'); k.rimage('black.img'); k.rtiff('black.tif'); k.kalfin()
+        red = []
+        for read in [lambda: k.rpixel(30, 20), lambda: k.rpixls(30, 20, 1, 1)[0][0],
+                     lambda: k.rpxrow(30, 20, 1)[0][0]]:
+            pending(True); red.append(read()); k.kalfin()
+        for save in [k.rpng, k.rtiff, k.rppm, k.rbmp, k.rgif]:
+            name = save.__name__
+            pending(); save(name); red.append(Image.open(name).convert('RGB').getpixel((30, 20))); k.kalfin()
+        pending(); k.rimage('s.img'); red.append(open('s.img', 'rb').read()[80 + 20 * 853 + 30]); k.kalfin()
+        pending(); png = k.rbfpng(100000)[0]; k.kalfin()
+        red.append(Image.open(io.BytesIO(png)).convert('RGB').getpixel((30, 20)))
+        assert red == [254] * 3 + [(255, 0, 0)] * 5 + [254, (255, 0, 0)], red
+        for draw in [k.wimage, k.wtiff]:
+            pending(); draw('black.img' if draw == k.wimage else 'black.tif'); k.rpng(draw.__name__); k.kalfin()
+            assert Image.open(draw.__name__).convert('RGB').getpixel((30, 20)) == (0, 0, 0)
+    """))
+
+
 def test_palette_images_show_the_whole_colour_table(run):
     # Under SMAL and VGA an entry beyond the table's own colours, set with
     # setind, is what getind reports and what palettes and pixels show; the
@@ -336,31 +364,70 @@ def test_palette_images_show_the_whole_colour_table(run):
     """))
 
 
-@pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
-def test_embedded_image_on_a_postscript_page(run, pagmod):
-    if not shutil.which("gs"):
-        pytest.skip("Ghostscript not installed")
-    # A 4 x 2 raster of eight colours over the whole page; Ghostscript renders
-    # the bounding box, turned back upright for the rotated page.
+def render_page(path):
+    """The page rendered by Ghostscript (EPS, turned back upright when the
+    page lies turned on the paper) or poppler (PDF)."""
+    out = path.with_name(path.stem + "-page.png")
+    if path.suffix == ".pdf":
+        subprocess.run(["pdftoppm", "-r", "20", "-png", "-singlefile", str(path), str(out)[:-4]], check=True)
+    else:
+        subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
+                        "-r20", f"-sOutputFile={out}", str(path)], check=True)
+    im = Image.open(out).convert("RGB")
+    return im.transpose(Image.Transpose.ROTATE_270) if im.width < im.height else im
+
+
+@pytest.mark.skipif(not (shutil.which("gs") and shutil.which("pdftoppm")), reason="needs gs and pdftoppm")
+@pytest.mark.parametrize("device, pagmod", [("EPS", "LAND"), ("EPS", "NONE"), ("PDF", "LAND")])
+@pytest.mark.parametrize("finish", ["imgfin", "kalfin"])
+def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish):
+    # A 4 x 2 raster of eight colours over the whole page, finished by imgfin
+    # or left open for kalfin; a line drawn before imgfin lies under it.
     colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0),
                (0, 255, 255), (255, 0, 255), (128, 64, 32), (255, 255, 255)]
     run(f"""
-        k.metafl('EPS'); k.pagmod('{pagmod}'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.metafl('{device}'); k.pagmod('{pagmod}'); k.kalini(); k.errmod('PROT', 'OFF')
         k.imgsiz(4, 2); k.imgini(); k.imgmod('RGB')
         k.wpixls(bytes({[v for c in colours for v in c]}), 0, 0, 4, 2)
-        k.imgfin(); k.kalfin()
+        k.linwid(50); k.color('BLACK'); k.line(100, 300, 2800, 300)
+        {'k.imgfin(); ' if finish == 'imgfin' else ''}k.kalfin()
     """)
-    ps = (run.path / "kalvor.eps").read_text()
-    assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
-    subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
-                    "-r20", "-sOutputFile=page.png", "kalvor.eps"], cwd=run.path, check=True)
-    im = Image.open(run.path / "page.png").convert("RGB")
-    if pagmod == "LAND":
-        im = im.transpose(Image.Transpose.ROTATE_270)
+    name = run.path / f"kalvor.{device.lower()}"
+    if device == "EPS":
+        ps = name.read_text()
+        assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
+    im = render_page(name)
     w, h = im.size
     assert w > h
     for i, c in enumerate(colours):
         assert im.getpixel((int((i % 4 + 0.5) * w / 4), int((i // 4 + 0.5) * h / 2))) == c, i
+    assert im.getpixel((int(1.5 * w / 4), int(300 / 2100 * h))) == colours[1]  # the line is covered
+
+
+@pytest.mark.skipif(not shutil.which("pdfimages"), reason="needs pdfimages")
+def test_png_in_memory_from_postscript_and_pdf_pages(run):
+    # Outside image mode rbfpng makes the image raster itself and places it
+    # on the page as imgfin would; the length query places nothing.
+    out = run("""
+        from PIL import Image
+        import io
+        for device in ['PS', 'PDF']:
+            k.metafl(device); k.kalini(); k.errmod('PROT', 'OFF'); k.imgsiz(6, 3)
+            size = k.rbfpng(0)[1]
+            data, n = k.rbfpng(size)
+            im = Image.open(io.BytesIO(data))
+            assert n == size and im.size == (6, 3) and im.convert('RGB').getpixel((5, 2)) == (255, 255, 255)
+            k.imgini(); k.imgmod('RGB'); k.wpixel(1, 1, k.intrgb(1, 0, 0))
+            data, n = k.rbfpng(10000)
+            assert Image.open(io.BytesIO(data)).convert('RGB').getpixel((1, 1)) == (255, 0, 0)
+            k.imgfin(); k.kalfin()
+        print('done')
+    """)
+    assert out == "done\n"   # no warning 40
+    assert (run.path / "kalvor.ps").read_text().count("colorimage") == 2
+    listing = subprocess.run(["pdfimages", "-list", str(run.path / "kalvor.pdf")],
+                             capture_output=True, text=True, check=True).stdout.splitlines()[2:]
+    assert [line.split()[3:5] for line in listing] == [["6", "3"], ["6", "3"]]
 
 
 @pytest.mark.parametrize("mode", ["RGB", "P", "L", "1"])

@@ -12,6 +12,7 @@
 #include "core/devices.h"
 #include "core/files.h"
 #include "core/threads.h"
+#include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_readers.h"
 #include "output/raster/pixel_access.h"
@@ -22,7 +23,9 @@ namespace kal {
 namespace {
 
 // The raster of a screen or raster device, or nullptr after warning 40.
+// Lines drawn so far are in it: the pending polyline is written first.
 Raster* device_raster(Context& ctx) {
+    line_flush(ctx);
     const Family f = family(ctx.page.device);
     if ((f != Family::Screen && f != Family::Image) || !ctx.out.raster) {
         warn(ctx, 40);
@@ -69,7 +72,10 @@ void rgif(const char* file) { save("rgif", FileKind::Gif, file); }
 void rimage(const char* file) { save("rimage", FileKind::Imag, file); }
 
 // A PNG of the raster in the caller's buffer. Size 0 (or no buffer) asks
-// for the length the PNG needs.
+// for the length the PNG needs. Outside image mode the call runs imgini and
+// imgfin itself: on PostScript and PDF pages that makes a raster of the
+// imgsiz size, whose PNG is returned and which then lands on the page as
+// imgfin places it; a length query leaves the page alone.
 int rbfpng(char* buffer, int size) {
     Context* c = level_check(1, 3, "rbfpng");
     if (!c) return 0;
@@ -77,11 +83,14 @@ int rbfpng(char* buffer, int size) {
         warn_int(*c, 2, size);
         return 0;
     }
-    const Raster* r = device_raster(*c);
-    if (!r) return 0;
+    const bool own_mode = !c->image.active;
+    if (own_mode && !begin_image_mode(*c)) return 0;  // warning 40 or 53
+    line_flush(*c);
+    if (!c->out.raster) return 0;
     const bool counting = size == 0 || !buffer;
     OutputSink sink(counting ? nullptr : buffer, size_t(size));
-    const int result = write_png(sink, file_region(*c, *r), write_options(*c));
+    const int result = write_png(sink, file_region(*c, *c->out.raster), write_options(*c));
+    if (own_mode) end_image_mode(*c, !counting);
     if (result == WRITE_IO) {
         custom_warning(*c, 101, "Buffer too small for PNG file");
         return 0;
