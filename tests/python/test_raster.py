@@ -452,3 +452,27 @@ def test_wtiff_draws_tiffs_written_by_pillow(run, mode):
     window = Image.frombytes("RGB", (40, 30), (run.path / "window.rgb").read_bytes())
     assert window.crop((0, 0, 6, 4)).tobytes() == src.crop((10, 5, 16, 9)).tobytes()
     assert window.getpixel((6, 0)) == window.getpixel((0, 4)) == (0, 0, 0)
+
+
+def test_work_stays_bounded_for_huge_hatches_and_wide_dots(run):
+    # A dotted hatch over a page of a million units: the PostScript device
+    # cannot show dashes of a fraction of its unit, the metafile can but gets
+    # at most a million dashes a pass; both draw such passes solid. A dotted
+    # line 300 mm wide is a row of thin strips, each drawn with a handful of
+    # strokes, not a thousand nested outlines.
+    run("""
+        def start(device, name, w=None, h=None):
+            if w: k.page(w, h)
+            k.metafl(device); k.setfil(name); k.kalini(); k.errmod('PROT', 'OFF')
+        start('PS', 'hatch.ps', 1000000, 1000000); k.shdpat(17)
+        k.areaf([0, 999999, 999999, 0], [500000, 500000, 500060, 500060], 4); k.kalfin()
+        start('VEKM', 'hatch.met', 1000000, 1000000); k.shdpat(17)
+        k.areaf([0, 999999, 999999, 0], [500000, 500000, 500700, 500700], 4); k.kalfin()
+        start('VEKM', 'dots.met'); k.dot(); k.linwid(3000); k.line(100, 1000, 2800, 1000); k.kalfin()
+    """)
+    ps = (run.path / "hatch.ps").read_text()
+    assert ps.count(" d ") < 100 and len(ps) < 20000
+    hatch = (run.path / "hatch.met").read_text()
+    assert 20 <= hatch.count(" 3.0000000") <= 60  # one move per scan line
+    dots = (run.path / "dots.met").read_text()
+    assert 246 <= dots.count(" 3.0000000") < 2000 and len(dots) < 200000  # 246 dots
