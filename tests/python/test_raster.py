@@ -355,12 +355,12 @@ def test_palette_images_show_the_whole_colour_table(run):
             k.recfll(10, 10, 20, 20, entry); k.setrgb(1, 0.2, 0); k.line(10, 50, 40, 50)
             k.rpng(table + '.png'); k.rgif(table + '.gif'); k.rbmp(table + '.bmp'); k.rtiff(table + '.tif')
             k.imgini(); indices = (k.rpixel(15, 15), k.rpixel(20, 50)); k.imgfin(); k.kalfin()
-            assert indices == (entry, own_red), indices
             for ext in ['png', 'gif', 'bmp', 'tif']:
                 name = table + '.' + ext
                 im = Image.open(name)
                 assert im.getpalette()[3 * entry:3 * entry + 3] == [255, 51, 0], name
                 assert im.convert('RGB').getpixel((15, 15)) == (255, 51, 0), name
+            assert indices == (entry, own_red), indices
     """))
 
 
