@@ -14,14 +14,14 @@ cmake -S . -B build/tests -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON \
   -DPython_EXECUTABLE="$PY" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/tests -j2
 step "C++ unit tests and C programs"
-ctest --test-dir build/tests --output-on-failure -j2
+ctest --test-dir build/tests --output-on-failure
 
 step "the same under AddressSanitizer and UBSan, and the fuzz test"
 cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON -DKALVOR_SANITIZE=ON \
   -DPython_EXECUTABLE="$PY" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/asan -j2
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-ctest --test-dir build/asan --output-on-failure -j2
+ctest --test-dir build/asan --output-on-failure
 # Python itself is not instrumented: the sanitizer runtime is preloaded and
 # leak checking left to the C++ run above.
 ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD="$(g++ -print-file-name=libasan.so)" \

@@ -213,6 +213,7 @@ void finish_plot(Context& ctx, bool protocol) {
     PageState& p = ctx.page;
     OutputState& o = ctx.out;
     line_flush(ctx);
+    finish_image_mode(ctx);
     int result = o.driver ? finish_device(ctx) : 0;
     if (!o.file) result = 0;
     if (o.file) {

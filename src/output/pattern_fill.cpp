@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/context.h"
+#include "core/devices.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
@@ -15,12 +16,27 @@ namespace kal {
 namespace {
 
 constexpr int MAX_CROSSINGS = 100;
+// Dashes one hatch pass may cut (a hundred times those of the densest
+// dotted pattern over a whole A4 page); beyond them the pass is solid.
+constexpr double MAX_PASS_DASHES = 1e6;
 
 struct Span {
     double y, xa, xb;
 };
 
+// The smallest distance in plot units that the open device shows: one
+// device unit where device coordinates are whole numbers (or hundredths of
+// a point), the seventh decimal of the page on the metafile.
+double device_step(const Context& ctx) {
+    const double f = ctx.out.factor;
+    if (!(f > 0.0)) return 0.0;
+    return family(ctx.page.device) == Family::Vekmet ? 1e-7 / f : 1.0 / f;
+}
+
 // Line styles the pattern types draw with (the lintyp patterns 4, 5, 6).
+// A pattern that repeats within one step of the device is drawn solid: the
+// device shows the same line, and a hatch line of a huge page would
+// otherwise be cut into billions of dashes.
 void pattern_line_style(Context& ctx, int type) {
     static const double DOTTED_CHAIN[] = {1, 15, 15, 15};  // 4
     static const double MEDIUM_DASH[] = {20, 15};          // 5
@@ -31,9 +47,26 @@ void pattern_line_style(Context& ctx, int type) {
     if (type == 5) lengths = LONG_DOT, n = 2;
     if (type == 6) lengths = MEDIUM_DASH, n = 2;
     if (type == 7) lengths = DOTTED_CHAIN, n = 4;
-    double scaled[4];
-    for (int i = 0; i < n; ++i) scaled[i] = std::max(1.0, std::floor(lengths[i] / u + 0.5));
+    double scaled[4], period = 0;
+    for (int i = 0; i < n; ++i) {
+        scaled[i] = std::max(1.0, std::floor(lengths[i] / u + 0.5));
+        period += scaled[i];
+    }
+    if (period < device_step(ctx)) n = 0;
     set_dash_pattern(ctx, scaled, n);
+}
+
+// Draws the pass solid when its dash pattern would cut more than
+// MAX_PASS_DASHES dashes from the spans, so that the work stays bounded on
+// devices that show even the finest pattern (the metafile).
+void limit_dashes(Context& ctx, const std::vector<std::vector<double>>& rows) {
+    const LineState& l = ctx.line;
+    double period = 0, length = 0;
+    for (int i = 0; i < l.dash_count; ++i) period += l.dash[i];
+    if (!(period > 0)) return;
+    for (const auto& r : rows)
+        for (size_t k = 0; k + 1 < r.size(); k += 2) length += r[k + 1] - r[k];
+    if (length / period > MAX_PASS_DASHES) set_dash_pattern(ctx, nullptr, 0);
 }
 
 void rotate(double& x, double& y, double c, double s) {
@@ -164,6 +197,7 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
         std::vector<std::vector<double>> rows;
         std::vector<double> row_y;
         if (!scan_fill(ctx, rx.data(), ry.data(), n, d, rows, row_y, lo, hi)) continue;
+        limit_dashes(ctx, rows);
         bool drawing = true;
         int counter = 0;
         double previous_y = NAN;

@@ -126,6 +126,24 @@ void outline_pass(Context& ctx, const std::vector<Pt>& p, double d, bool ring) {
     stroke(ctx, path, true);
 }
 
+// A straight piece shorter than it is wide (a dot or short dash of a wide
+// line) with cut ends: its outline, and strokes across it at the pass
+// spacing. Nested outlines would redraw the two ends once per pass, so the
+// work would grow with the square of the width instead of with the area.
+void short_piece(Context& ctx, const std::vector<Pt>& p, double half, double spacing) {
+    outline_pass(ctx, p, half, false);
+    const double dx = p[1].x - p[0].x, dy = p[1].y - p[0].y;
+    const double len = std::hypot(dx, dy);
+    const double nx = -dy / len * half, ny = dx / len * half;
+    const int strokes = static_cast<int>(len / spacing);
+    for (int i = 1; i <= strokes; ++i) {
+        const double t = i * spacing / len;
+        if (t >= 1.0) break;
+        const double cx = p[0].x + dx * t, cy = p[0].y + dy * t;
+        emit_segment(ctx, cx + nx, cy + ny, cx - nx, cy - ny);
+    }
+}
+
 }  // namespace
 
 void draw_thick_outline(Context& ctx, const double* x, const double* y, int n) {
@@ -143,12 +161,15 @@ void draw_thick_outline(Context& ctx, const double* x, const double* y, int n) {
                       std::fabs(p.back().y - p[0].y) < 0.5;
     // A pass every 1.5 units; beyond 1000 passes (widths of metres) the
     // passes spread out instead of multiplying without bound.
+    const double half = w / 2.0 / u;
     const int passes = std::min((w + 1) / 3, 1000);
-    for (int k = 1; k <= passes; ++k) {
-        const double step = std::max(1.5, w / 2.0 / passes);
-        const double d = k == passes ? w / 2.0 / u : step * k / u;
-        outline_pass(ctx, p, d, ring);
+    const double spacing = std::max(1.5 / u, half / passes);
+    if (p.size() == 2 && ctx.line.cap == CAP_CUT &&
+        std::hypot(p[1].x - p[0].x, p[1].y - p[0].y) < 2 * half) {
+        short_piece(ctx, p, half, spacing);
+        return;
     }
+    for (int k = 1; k <= passes; ++k) outline_pass(ctx, p, k == passes ? half : spacing * k, ring);
 }
 
 }  // namespace kal

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "api/entries.h"
@@ -61,7 +62,8 @@ std::string first_stream(const std::string& doc) {
 
 // Writes the document to a file of its own; returns the path.
 std::string save(const std::string& doc, const std::string& name) {
-    const std::string path = ::testing::TempDir() + name;
+    // Test cases run as parallel processes: each writes files of its own.
+    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
     FILE* fp = std::fopen(path.c_str(), "wb");
     EXPECT_TRUE(fp);
     if (fp) {

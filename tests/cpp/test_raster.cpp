@@ -150,6 +150,7 @@ TEST(RasterColour, DirectColoursTakeTheNearestIndexOnPaletteRasters) {
     Raster r;
     ASSERT_TRUE(r.create(4, 4, false, false));
     r.load_palette(table, 9);
+    EXPECT_EQ(r.palette(20).g, 255);  // all entries are loaded
     r.set_colour(0x01000000 | 0x10 | 0xF0 << 8);  // (16, 240, 0): nearest green, entry 3
     EXPECT_EQ(r.colour_index(), 3);
     r.set_colour(0x01000000 | 200 | 100 << 8);  // (200, 100, 0): orange

@@ -315,31 +315,119 @@ def test_gif_codes_decode_for_every_window(run):
             assert im.convert("RGB").tobytes() == full.crop(box).tobytes(), (name, box)
 
 
-@pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
-def test_embedded_image_on_a_postscript_page(run, pagmod):
-    if not shutil.which("gs"):
-        pytest.skip("Ghostscript not installed")
-    # A 4 x 2 raster of eight colours over the whole page; Ghostscript renders
-    # the bounding box, turned back upright for the rotated page.
+def test_reads_and_saves_see_the_line_drawn_before_them(run):
+    # A red line still pending in the line layer when each routine runs: the
+    # readers and savers find it, the image writers draw over it.
+    run(script("""
+        import io
+        from PIL import Image
+        def pending(mode=False):
+            start('VIRT')
+            if mode: k.imgini()
+            k.setrgb(1, 0, 0); k.line(10, 20, 60, 20)
+        start('VIRT'); k.rimage('black.img'); k.rtiff('black.tif'); k.kalfin()
+        red = []
+        for read in [lambda: k.rpixel(30, 20), lambda: k.rpixls(30, 20, 1, 1)[0][0],
+                     lambda: k.rpxrow(30, 20, 1)[0][0]]:
+            pending(True); red.append(read()); k.kalfin()
+        for save in [k.rpng, k.rtiff, k.rppm, k.rbmp, k.rgif]:
+            name = save.__name__
+            pending(); save(name); red.append(Image.open(name).convert('RGB').getpixel((30, 20))); k.kalfin()
+        pending(); k.rimage('s.img'); red.append(open('s.img', 'rb').read()[80 + 20 * 853 + 30]); k.kalfin()
+        pending(); png = k.rbfpng(100000)[0]; k.kalfin()
+        red.append(Image.open(io.BytesIO(png)).convert('RGB').getpixel((30, 20)))
+        assert red == [254] * 3 + [(255, 0, 0)] * 5 + [254, (255, 0, 0)], red
+        for draw in [k.wimage, k.wtiff]:
+            pending(); draw('black.img' if draw == k.wimage else 'black.tif'); k.rpng(draw.__name__); k.kalfin()
+            assert Image.open(draw.__name__).convert('RGB').getpixel((30, 20)) == (0, 0, 0)
+    """))
+
+
+def test_palette_images_show_the_whole_colour_table(run):
+    # Under SMAL and VGA an entry beyond the table's own colours, set with
+    # setind, is what getind reports and what palettes and pixels show; the
+    # nearest entry of a direct colour is still sought among the first 9 (16).
+    run(script("""
+        from PIL import Image
+        for table, entry, own_red in [('SMAL', 20, 2), ('VGA', 30, 6)]:
+            start('VIRT'); k.setvlt(table)
+            k.setind(entry, 1, 0.2, 0); assert [round(v * 255) for v in k.getind(entry)] == [255, 51, 0]
+            k.recfll(10, 10, 20, 20, entry); k.setrgb(1, 0.2, 0); k.line(10, 50, 40, 50)
+            k.rpng(table + '.png'); k.rgif(table + '.gif'); k.rbmp(table + '.bmp'); k.rtiff(table + '.tif')
+            k.imgini(); indices = (k.rpixel(15, 15), k.rpixel(20, 50)); k.imgfin(); k.kalfin()
+            for ext in ['png', 'gif', 'bmp', 'tif']:
+                name = table + '.' + ext
+                im = Image.open(name)
+                assert im.getpalette()[3 * entry:3 * entry + 3] == [255, 51, 0], name
+                assert im.convert('RGB').getpixel((15, 15)) == (255, 51, 0), name
+            assert indices == (entry, own_red), indices
+    """))
+
+
+def render_page(path):
+    """The page rendered by Ghostscript (EPS, turned back upright when the
+    page lies turned on the paper) or poppler (PDF)."""
+    out = path.with_name(path.stem + "-page.png")
+    if path.suffix == ".pdf":
+        subprocess.run(["pdftoppm", "-r", "20", "-png", "-singlefile", str(path), str(out)[:-4]], check=True)
+    else:
+        subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
+                        "-r20", f"-sOutputFile={out}", str(path)], check=True)
+    im = Image.open(out).convert("RGB")
+    return im.transpose(Image.Transpose.ROTATE_270) if im.width < im.height else im
+
+
+@pytest.mark.skipif(not (shutil.which("gs") and shutil.which("pdftoppm")), reason="needs gs and pdftoppm")
+@pytest.mark.parametrize("device, pagmod", [("EPS", "LAND"), ("EPS", "NONE"), ("PDF", "LAND")])
+@pytest.mark.parametrize("finish", ["imgfin", "kalfin"])
+def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish):
+    # A 4 x 2 raster of eight colours over the whole page, finished by imgfin
+    # or left open for kalfin; a line drawn before imgfin lies under it.
     colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0),
                (0, 255, 255), (255, 0, 255), (128, 64, 32), (255, 255, 255)]
     run(f"""
-        k.metafl('EPS'); k.pagmod('{pagmod}'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.metafl('{device}'); k.pagmod('{pagmod}'); k.kalini(); k.errmod('PROT', 'OFF')
         k.imgsiz(4, 2); k.imgini(); k.imgmod('RGB')
         k.wpixls(bytes({[v for c in colours for v in c]}), 0, 0, 4, 2)
-        k.imgfin(); k.kalfin()
+        k.linwid(50); k.color('BLACK'); k.line(100, 300, 2800, 300)
+        {'k.imgfin(); ' if finish == 'imgfin' else ''}k.kalfin()
     """)
-    ps = (run.path / "kalvor.eps").read_text()
-    assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
-    subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
-                    "-r20", "-sOutputFile=page.png", "kalvor.eps"], cwd=run.path, check=True)
-    im = Image.open(run.path / "page.png").convert("RGB")
-    if pagmod == "LAND":
-        im = im.transpose(Image.Transpose.ROTATE_270)
+    name = run.path / f"kalvor.{device.lower()}"
+    if device == "EPS":
+        ps = name.read_text()
+        assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
+    im = render_page(name)
     w, h = im.size
     assert w > h
     for i, c in enumerate(colours):
         assert im.getpixel((int((i % 4 + 0.5) * w / 4), int((i // 4 + 0.5) * h / 2))) == c, i
+    assert im.getpixel((int(1.5 * w / 4), int(300 / 2100 * h))) == colours[1]  # the line is covered
+
+
+@pytest.mark.skipif(not shutil.which("pdfimages"), reason="needs pdfimages")
+def test_png_in_memory_from_postscript_and_pdf_pages(run):
+    # Outside image mode rbfpng makes the image raster itself and places it
+    # on the page as imgfin would; the length query places nothing.
+    out = run("""
+        from PIL import Image
+        import io
+        for device in ['PS', 'PDF']:
+            k.metafl(device); k.kalini(); k.errmod('PROT', 'OFF'); k.imgsiz(6, 3)
+            size = k.rbfpng(0)[1]
+            data, n = k.rbfpng(size)
+            im = Image.open(io.BytesIO(data))
+            assert n == size and im.size == (6, 3) and im.convert('RGB').getpixel((5, 2)) == (255, 255, 255)
+            k.imgini(); k.imgmod('RGB'); k.wpixel(1, 1, k.intrgb(1, 0, 0))
+            data, n = k.rbfpng(10000)
+            assert Image.open(io.BytesIO(data)).convert('RGB').getpixel((1, 1)) == (255, 0, 0)
+            k.imgfin(); k.kalfin()
+        print('done')
+    """)
+    assert out == "done\n"   # no warning 40
+    assert (run.path / "kalvor.ps").read_text().count("colorimage") == 2
+    listing = subprocess.run(["pdfimages", "-list", str(run.path / "kalvor.pdf")],
+                             capture_output=True, text=True, check=True).stdout.splitlines()[2:]
+    assert [line.split()[3:5] for line in listing] == [["6", "3"], ["6", "3"]]
 
 
 @pytest.mark.parametrize("mode", ["RGB", "P", "L", "1"])
@@ -364,3 +452,27 @@ def test_wtiff_draws_tiffs_written_by_pillow(run, mode):
     window = Image.frombytes("RGB", (40, 30), (run.path / "window.rgb").read_bytes())
     assert window.crop((0, 0, 6, 4)).tobytes() == src.crop((10, 5, 16, 9)).tobytes()
     assert window.getpixel((6, 0)) == window.getpixel((0, 4)) == (0, 0, 0)
+
+
+def test_work_stays_bounded_for_huge_hatches_and_wide_dots(run):
+    # A dotted hatch over a page of a million units: the PostScript device
+    # cannot show dashes of a fraction of its unit, the metafile can but gets
+    # at most a million dashes a pass; both draw such passes solid. A dotted
+    # line 300 mm wide is a row of thin strips, each drawn with a handful of
+    # strokes, not a thousand nested outlines.
+    run("""
+        def start(device, name, w=None, h=None):
+            if w: k.page(w, h)
+            k.metafl(device); k.setfil(name); k.kalini(); k.errmod('PROT', 'OFF')
+        start('PS', 'hatch.ps', 1000000, 1000000); k.shdpat(17)
+        k.areaf([0, 999999, 999999, 0], [500000, 500000, 500060, 500060], 4); k.kalfin()
+        start('VEKM', 'hatch.met', 1000000, 1000000); k.shdpat(17)
+        k.areaf([0, 999999, 999999, 0], [500000, 500000, 500700, 500700], 4); k.kalfin()
+        start('VEKM', 'dots.met'); k.dot(); k.linwid(3000); k.line(100, 1000, 2800, 1000); k.kalfin()
+    """)
+    ps = (run.path / "hatch.ps").read_text()
+    assert ps.count(" d ") < 100 and len(ps) < 20000
+    hatch = (run.path / "hatch.met").read_text()
+    assert 20 <= hatch.count(" 3.0000000") <= 60  # one move per scan line
+    dots = (run.path / "dots.met").read_text()
+    assert 246 <= dots.count(" 3.0000000") < 2000 and len(dots) < 200000  # 246 dots

@@ -12,6 +12,7 @@
 #include "core/devices.h"
 #include "core/files.h"
 #include "core/threads.h"
+#include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_readers.h"
 #include "output/raster/pixel_access.h"
@@ -22,7 +23,9 @@ namespace kal {
 namespace {
 
 // The raster of a screen or raster device, or nullptr after warning 40.
+// Lines drawn so far are in it: the pending polyline is written first.
 Raster* device_raster(Context& ctx) {
+    line_flush(ctx);
     if (!traits(ctx.page.device).own_raster || !ctx.out.raster) {
         warn(ctx, 40);
         return nullptr;
@@ -66,17 +69,23 @@ void rgif(Context& ctx, const char* file) { save(ctx, FileKind::Gif, file); }
 void rimage(Context& ctx, const char* file) { save(ctx, FileKind::Imag, file); }
 
 // A PNG of the raster in the caller's buffer. Size 0 (or no buffer) asks
-// for the length the PNG needs.
+// for the length the PNG needs. Outside image mode the call runs imgini and
+// imgfin itself: on PostScript and PDF pages that makes a raster of the
+// imgsiz size, whose PNG is returned and which then lands on the page as
+// imgfin places it; a length query leaves the page alone.
 int rbfpng(Context& ctx, char* buffer, int size) {
     if (size < 0) {
         warn_int(ctx, 2, size);
         return 0;
     }
-    const Raster* r = device_raster(ctx);
-    if (!r) return 0;
+    const bool own_mode = !ctx.image.active;
+    if (own_mode && !begin_image_mode(ctx)) return 0;  // warning 40 or 53
+    line_flush(ctx);
+    if (!ctx.out.raster) return 0;
     const bool counting = size == 0 || !buffer;
     OutputSink sink(counting ? nullptr : buffer, size_t(size));
-    const int result = write_png(sink, file_region(ctx, *r), write_options(ctx));
+    const int result = write_png(sink, file_region(ctx, *ctx.out.raster), write_options(ctx));
+    if (own_mode) end_image_mode(ctx, !counting);
     if (result == WRITE_IO) {
         custom_warning(ctx, 101, "Buffer too small for PNG file");
         return 0;

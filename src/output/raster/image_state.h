@@ -37,6 +37,9 @@ struct ImageState {
 void reset_image_settings(Context& ctx);
 // reset "IMGC".
 void reset_image_clip(Context& ctx);
+// kalfin, before the output is closed: an image begun with imgini and not
+// finished goes onto the page as imgfin would place it.
+void finish_image_mode(Context& ctx);
 // kalfin: ends image mode and frees the raster.
 void release_raster(Context& ctx);
 

@@ -19,8 +19,9 @@ void write_pixel_block(Raster& r, const uint8_t* buf, int x, int y, int nw, int 
 void read_pixel_block(const Raster& r, uint8_t* buf, int x, int y, int nw, int nh, int bpp);
 
 // imgini and imgfin without the routine frame (wtiff and rbfpng use them);
-// begin returns false after its warning.
+// begin returns false after its warning. With place = false the raster that
+// begin made for a PostScript or PDF page is dropped instead of placed.
 bool begin_image_mode(Context& ctx);
-void end_image_mode(Context& ctx);
+void end_image_mode(Context& ctx, bool place = true);
 
 }  // namespace kal

@@ -43,8 +43,10 @@ bool bad_output_window(Context& ctx, int x, int y, int w, int h) {
     return false;
 }
 
-// The raster of image mode, or nullptr after warning 55.
+// The raster of image mode, or nullptr after warning 55. Pixels are read
+// and written in drawing order: the pending polyline goes in first.
 Raster* image_raster(Context& ctx) {
+    line_flush(ctx);
     if (!ctx.image.active || !ctx.out.raster) {
         warn(ctx, 55);
         return nullptr;
@@ -135,6 +137,7 @@ void read_pixel_block(const Raster& r, uint8_t* buf, int x, int y, int nw, int n
 }
 
 bool begin_image_mode(Context& ctx) {
+    line_flush(ctx);
     ImageState& s = ctx.image;
     if (s.active) {
         warn(ctx, 54);
@@ -166,12 +169,12 @@ bool begin_image_mode(Context& ctx) {
     return true;
 }
 
-void end_image_mode(Context& ctx) {
+void end_image_mode(Context& ctx, bool place) {
+    line_flush(ctx);
     ImageState& s = ctx.image;
     if (s.own_raster && ctx.out.raster) {
         const PageState& p = ctx.page;
-        line_flush(ctx);
-        if (ctx.out.driver) {
+        if (place && ctx.out.driver) {
             if (s.box_set)
                 ctx.out.driver->image(ctx, *ctx.out.raster, s.box_x, s.box_y, s.box_w, s.box_h);
             else
@@ -181,6 +184,10 @@ void end_image_mode(Context& ctx) {
         s.own_raster = false;
     }
     s.active = false;
+}
+
+void finish_image_mode(Context& ctx) {
+    if (ctx.image.active) end_image_mode(ctx);
 }
 
 // ---- settings ----

@@ -51,19 +51,18 @@ void Raster::clear() {
     std::fill(pixels_.begin(), pixels_.end(), (true_colour_ && white_) ? 0xFF : 0x00);
 }
 
-void Raster::load_palette(const uint32_t* table, int count) {
-    count = std::clamp(count, 1, 256);
-    for (int i = 0; i < count; ++i) {
+void Raster::load_palette(const uint32_t* table, int search) {
+    for (int i = 0; i < 256; ++i) {
         palette_[i].r = static_cast<uint8_t>(table[i] >> 16);
         palette_[i].g = static_cast<uint8_t>(table[i] >> 8);
         palette_[i].b = static_cast<uint8_t>(table[i]);
     }
-    palette_count_ = count;
+    search_count_ = std::clamp(search, 1, 256);
 }
 
 int Raster::nearest(int r, int g, int b) const {
     int best = 0, best_distance = -1;
-    for (int i = 0; i < palette_count_; ++i) {
+    for (int i = 0; i < search_count_; ++i) {
         const Colour& e = palette_[i];
         const int d = std::abs(e.r - r) + std::abs(e.g - g) + std::abs(e.b - b);
         if (best_distance < 0 || d < best_distance) {

@@ -41,11 +41,10 @@ public:
     }
 
     // ---- palette ----
-    // Loads the first `count` entries (1..256) of a table of 0x00RRGGBB
-    // values; nearest() searches those entries only.
-    void load_palette(const uint32_t* table, int count);
+    // Loads all 256 entries of a table of 0x00RRGGBB values; nearest()
+    // searches the first `search` entries (1..256) only.
+    void load_palette(const uint32_t* table, int search);
     Colour palette(int index) const { return palette_[index & 0xFF]; }
-    int palette_count() const { return palette_count_; }
     // Index of the nearest palette entry: smallest |dR| + |dG| + |dB|, the
     // lowest index on ties, stopping at the first exact match.
     int nearest(int r, int g, int b) const;
@@ -99,7 +98,7 @@ private:
     bool white_ = false;
     std::vector<uint8_t> pixels_;
     Colour palette_[256];
-    int palette_count_ = 256;
+    int search_count_ = 256;
     int index_ = 0;
     Colour rgb_;
 };

@@ -7,7 +7,7 @@
 
 namespace kal {
 
-int palette_entries(const Context& ctx) {
+int nearest_search_entries(const Context& ctx) {
     switch (ctx.colour.active) {
         case TABLE_SMAL: return 9;
         case TABLE_VGA: return 16;
@@ -15,8 +15,12 @@ int palette_entries(const Context& ctx) {
     }
 }
 
+// The palette is the whole colour table under every table: an entry that
+// setind changed beyond the 9 of SMAL (16 of VGA) is what getind reports,
+// so it is also what palette files and pixels show. Only the search for the
+// nearest entry of a direct colour stays within the first 9 (16) entries.
 void load_table_palette(const Context& ctx, Raster& r) {
-    r.load_palette(ctx.colour.table, palette_entries(ctx));
+    r.load_palette(ctx.colour.table, nearest_search_entries(ctx));
 }
 
 std::unique_ptr<Raster> new_raster(const Context& ctx, int w, int h, bool true_colour) {

@@ -10,9 +10,9 @@ namespace kal {
 
 struct Context;
 
-// Entries of the colour table that a palette takes: 9 for SMAL, 16 for VGA,
-// all 256 otherwise.
-int palette_entries(const Context& ctx);
+// Entries of the colour table that the nearest-colour search looks at: 9
+// for SMAL, 16 for VGA, all 256 otherwise.
+int nearest_search_entries(const Context& ctx);
 // Loads the colour table into the raster's palette.
 void load_table_palette(const Context& ctx, Raster& r);
 // A raster of w x h pixels with the palette of the colour table, white when
