@@ -238,29 +238,6 @@ TEST(PdfWriter, NewPageRepaintsAndResendsState) {
     expect_valid(doc);
 }
 
-TEST(PdfWriter, CompressedPageSplitsIntoSeveralStreams) {
-    Pdf pdf(true);
-    const int draws = 40000;   // about 640000 bytes of operators
-    pdf.op(0, 0, 3);
-    for (int i = 1; i <= draws; ++i) pdf.op(i % 700, (i * 7) % 500, 2);
-    const std::string doc = pdf.finish();
-    const std::vector<std::string> streams = flate_streams(doc);
-    ASSERT_GE(streams.size(), 3u);
-    std::string all;
-    for (const std::string& s : streams) {
-        EXPECT_LE(s.size(), kal::PdfContentStream::BUFFER_SIZE);
-        all += s;
-    }
-    EXPECT_EQ(all.substr(0, 22), "0.709 w\n2 J\n2 j\n0.00 0");
-    EXPECT_EQ(count(all, " l\n"), size_t(draws));
-    EXPECT_EQ(count(all, " m\n"), 1u);
-    const size_t contents = doc.find("/Contents [\n3 0 R\n4 0 R\n");
-    ASSERT_NE(contents, std::string::npos);
-    EXPECT_EQ(count(doc.substr(contents, doc.find("]\n", contents) - contents), " 0 R\n"),
-              streams.size());
-    expect_valid(doc);
-}
-
 TEST(PdfWriter, OutlineTreeObjects) {
     Pdf pdf;
     using R = kal::PdfOutline;
@@ -379,21 +356,6 @@ TEST(PdfWriter, TextReadsBackWithPoppler) {
         if (buf[i] != ' ' && buf[i] != '\n' && buf[i] != '\f') glyphs += buf[i];
     // Adieresis and questiondown in UTF-8.
     EXPECT_EQ(glyphs, "(\xC3\x84)<\\z\xC2\xBF");
-}
-
-TEST(MemoryBlock, GrowsInStepsAndStopsAfterAFailure) {
-    kal::MemoryBlock m;
-    ASSERT_TRUE(m.allocate(4, 4));
-    m.append("abcdef", 6);
-    m.append("gh", 2);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.data()), m.size()), "abcdefgh");
-    m.append("x", SIZE_MAX);   // cannot grow: stored bytes stay, nothing more is taken
-    EXPECT_TRUE(m.failed());
-    m.append("ij", 2);
-    EXPECT_EQ(m.size(), 8u);
-    m.release();
-    EXPECT_FALSE(m.failed());
-    EXPECT_EQ(m.size(), 0u);
 }
 
 // pdfbuf reports a memory block that could not grow with warning 51.
