@@ -136,30 +136,6 @@ TEST(PostScriptHeader, DefaultPageIsTurnedAtTrueSizeLimit) {
     expect_ghostscript_reads(all);
 }
 
-TEST(PostScriptHeader, UprightPagesAndEps) {
-    struct Case {
-        int device, rotation, w, h;
-        double factor;
-        const char *first, *box, *creator;
-    };
-    const Case cases[] = {
-        // pagmod NONE: not turned, 3900 / 2969 = 1.3136
-        {kal::DEV_POST, 2, 2969, 2099, 1.3136, "%!PS-Adobe-2.0", "%%BoundingBox:  21 28 575 420",
-         "%%Creator: KALVOR   9.1 P"},
-        // DA4P: a portrait page is not turned either
-        {kal::DEV_EPS, 0, 2099, 2969, 3900.0 / 2099.0, "%!PS-Adobe-3.0 EPSF-3.0",
-         "%%BoundingBox:  21 28 575 811", "%%Creator: KALVOR   9.1 P"},
-    };
-    for (const Case& c : cases) {
-        PsFile f(c.device, 2, c.rotation, c.w, c.h);
-        EXPECT_NEAR(f.ctx.out.factor, c.factor, 1e-4);
-        const std::vector<std::string> l = lines_of(f.finish());
-        EXPECT_EQ(l[0], c.first);
-        EXPECT_EQ(l[1], c.box);
-        EXPECT_EQ(l[2], c.creator);
-    }
-}
-
 TEST(PostScriptPath, FiftyPointsMakeOnePathAndTheNextDrawGoesOn) {
     PsFile f(kal::DEV_PS);
     f.move(10, 20);
@@ -212,9 +188,6 @@ TEST(PostScriptPath, MovesColoursAndPagesEndThePath) {
              f.drv->new_page(f.ctx);
          },
          "1 1 u 2 2 d p copypage \n%%Page: 1 2 \n0 0 3900 5516 0 0 0 e 0 0 255 f showpage \n"},
-        {"without a background a new page is erased", kal::DEV_PS, 2,
-         [](PsFile& f) { f.ctx.page.page_counter = 2; f.drv->new_page(f.ctx); },
-         "copypage \n%%Page: 1 3 \nerasepage 0 0 0 f showpage \n"},
     };
     for (const Case& c : cases) {
         PsFile f(c.device, c.background);
@@ -284,19 +257,6 @@ TEST(PostScriptLines, WidthJoinCapAndMiterLimit) {
               "2.54 cm setlinewidth 1 setlinecap 16 cm setmiterlimit 8 cm setmiterlimit "
               "0 setlinejoin 15 cm setmiterlimit 12 cm setlinewidth 36 cm setmiterlimit "
               "showpage ");
-}
-
-TEST(PostScriptPages, WithoutAFileNothingIsWritten) {
-    PsFile f(kal::DEV_PS);
-    std::fclose(f.ctx.out.file);
-    f.ctx.out.file = nullptr;
-    kal::open_device(f.ctx);  // after "Open error": no stream
-    f.move(1, 1);
-    f.draw(5, 5);
-    f.drv->colour(f.ctx, 7);
-    f.drv->new_page(f.ctx);
-    f.drv->fill_rect(f.ctx, 0, 0, 9, 9, 1);
-    EXPECT_EQ(f.drv->close(f.ctx), 1);
 }
 
 // The header's procedures for sectors, triangles and polygons, which no
