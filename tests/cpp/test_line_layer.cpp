@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "core/context.h"
-#include "core/devices.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
-#include "output/primitives.h"
 
 namespace {
 
@@ -59,21 +57,15 @@ struct Page {
 TEST(LineLayer, LongPolylineIsWrittenInBuffersWithoutABreak) {
     Page p;
     kal::line_move(p.ctx, 0, 500);
-    for (int i = 1; i < 250; ++i) kal::line_draw(p.ctx, i * 4.0, 500 + (i % 2));
+    for (int i = 1; i < 250; ++i) {
+        kal::line_draw(p.ctx, i * 4.0, 500 + (i % 2));
+        if (i == 98) { EXPECT_EQ(p.calls.size(), 0u); }  // a buffer holds 100 points
+    }
+    EXPECT_EQ(p.count(2), 99 + 99);                       // two full buffers written
     kal::line_flush(p.ctx);
     EXPECT_EQ(p.count(2), 249);   // every segment once
     EXPECT_EQ(p.count(3), 1);     // buffers join without a new move
     EXPECT_EQ(p.calls.back().x, 249 * 4.0);
-}
-
-TEST(LineLayer, BuffersFlushEveryHundredPoints) {
-    Page p;
-    kal::line_move(p.ctx, 0, 0);
-    for (int i = 1; i < 250; ++i) {
-        kal::line_draw(p.ctx, i, 100);
-        if (i == 98) { EXPECT_EQ(p.calls.size(), 0u); }  // still pending
-    }
-    EXPECT_EQ(p.count(2), 99 + 99);  // two full buffers written, the rest pending
 }
 
 TEST(LineLayer, DashesContinueAroundCornersAndAcrossBuffers) {
@@ -280,23 +272,5 @@ INSTANTIATE_TEST_SUITE_P(All, PatternTypes,
                                            PatternCase{4, 0, 8},   // 8 drawn, then 4 skipped
                                            PatternCase{5, 0, 10}, PatternCase{6, 0, 10},
                                            PatternCase{7, 0, 10}));
-
-TEST(DeviceFactor, PostScriptPageIsTurnedAndTrueSize) {
-    kal::Context ctx;
-    ctx.page.device = kal::DEV_PS;
-    ctx.page.width = 2969;
-    ctx.page.height = 2099;
-    ctx.out.driver = std::make_unique<kal::Driver>();
-    kal::open_device(ctx);
-    EXPECT_NEAR(ctx.out.factor, 3900.0 / 2099.0, 1e-12);  // 1.858...
-    EXPECT_EQ(ctx.out.colour_depth, 24);
-    const kal::DevicePoint d = kal::device_point(ctx, 100, 200);
-    // The drivers round (PostScript) or keep two decimals (PDF, SVG).
-    EXPECT_DOUBLE_EQ(d.x, 200 * ctx.out.factor);
-    EXPECT_DOUBLE_EQ(d.y, 100 * ctx.out.factor);
-    ctx.page.rotation_mode = 2;
-    kal::open_device(ctx);
-    EXPECT_NEAR(ctx.out.factor, 3900.0 / 2969.0, 1e-12);  // 1.3136
-}
 
 }  // namespace

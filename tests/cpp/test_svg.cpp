@@ -197,14 +197,6 @@ TEST(SvgWriter, TextIsWellFormedForXmlReaders) {
     EXPECT_EQ(std::system(("rsvg-convert -o " + path + ".png " + path).c_str()), 0);
 }
 
-TEST(SvgWriter, NothingIsWrittenWithoutAFile) {
-    Svg svg(nullptr);
-    svg.move(1, 1);
-    svg.draw(2, 2);
-    svg.driver.character(svg.ctx, 'a', 100, 50, 0, 5, 36);
-    EXPECT_EQ(svg.driver.close(svg.ctx), 1);
-}
-
 }  // namespace
 
 // The fast two-decimal writer gives printf's digits, ties and signs included.
