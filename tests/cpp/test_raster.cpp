@@ -1,8 +1,7 @@
 // The raster: line, rectangle and triangle drawing with clipping, colours on
-// palette rasters, the octree quantizer, the PNG checksum and image windows.
+// palette rasters and the octree quantizer.
 // The written files are judged by independent readers in test_raster.py.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -12,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "output/raster/image_writers.h"
 #include "output/raster/octree.h"
 #include "output/raster/raster.h"
 
@@ -184,22 +182,6 @@ TEST(Octree, KeepsUpTo256ColoursExactly) {
         const uint8_t* p = palette[q.lookup(c[0], c[1], c[2])];
         EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), c);
     }
-}
-
-TEST(PngWriter, CrcAgreesWithZlib) {
-    std::vector<uint8_t> data(1000);
-    std::mt19937 rng(3);
-    for (auto& b : data) b = uint8_t(rng());
-    for (size_t n : {size_t(0), size_t(1), size_t(17), data.size()})
-        EXPECT_EQ(kal::crc32_update(0, data.data(), n), uint32_t(::crc32(0, data.data(), uInt(n)))) << n;
-}
-
-// The window is cut to the raster when a file is written.
-TEST(Regions, ImageWindowIsCutToTheRaster) {
-    const Raster r = palette_raster(20, 10);
-    const kal::ImageRegion a = kal::clipped_region(r, 15, 5, 10, 10);
-    EXPECT_EQ((std::array{a.x, a.y, a.w, a.h}), (std::array{15, 5, 5, 5}));
-    EXPECT_EQ(kal::clipped_region(r, 30, 0, 5, 5).w, 0);
 }
 
 }  // namespace

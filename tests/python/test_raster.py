@@ -270,16 +270,6 @@ def test_byte_strings_and_buffers_out_of_bounds(run):
     """)
 
 
-def test_saved_file_names_are_versioned(run):
-    out = run("""
-        k.metafl('VIRT'); k.winsiz(8, 8); k.kalini(); k.errmod('PROT', 'OFF')
-        k.rbmp('pic.bmp'); k.rbmp('pic.bmp'); k.rbmp('nodir/pic.bmp')
-        k.kalfin()
-    """)
-    assert out == " <<<< Warning  36: File error in rbmp!\n"
-    assert (run.path / "pic.bmp").exists() and Image.open(run.path / "pic_1.bmp").size == (8, 8)
-
-
 # Image windows of many sizes: the GIF code widths grow at 512, 1024 and 2048
 # entries and the table is cleared at 4095, at every place relative to the
 # end code. 255 pixels with no repeated pair end exactly when the decoder's
