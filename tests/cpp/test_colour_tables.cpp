@@ -385,9 +385,8 @@ TEST_F(ColourDevice, PredefinedPatternsDecode) {
     struct P {
         int number, angle, type, density, cross;
     };
-    const P cases[] = {{0, 0, 0, 0, 0},   {1, 45, 1, 5, 0},  {2, 150, 4, 5, 0},
-                       {5, 45, 1, 5, 1},  {6, 135, 2, 1, 0}, {8, 30, 1, 4, 0},
-                       {10, 0, 1, 5, 1},  {12, 70, 4, 7, 0}, {14, 0, 4, 5, 1},
+    // A few predefined patterns and a number read digit by digit.
+    const P cases[] = {{0, 0, 0, 0, 0},   {2, 150, 4, 5, 0},  {5, 45, 1, 5, 1},
                        {16, 0, 1, 0, 0},  {17, 0, 5, 5, 0},  {4711, 4, 7, 1, 1}};
     for (const P& p : cases) {
         kal::entry::shdpat(p.number);
