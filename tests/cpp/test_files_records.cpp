@@ -77,23 +77,6 @@ TEST(Vekmet, ColourEncoding) {
     EXPECT_EQ(vekmet_colour(1), "10.0000000\n");
 }
 
-TEST(Vekmet, PenCodeOnlyWhenItChanges) {
-    kal::Context ctx;
-    Memory m;
-    kal::VekmetDriver drv;
-    drv.attach(std::make_unique<kal::OutputSink>(&m.block));
-    for (int i = 0; i < 10; ++i) drv.move_draw(ctx, 0.1 * i, 0.5, i == 0 ? 3 : 2);
-    ctx.out.record.flush_line(drv.sink());
-    std::string s = m.text();
-    size_t moves = 0, draws = 0;
-    for (size_t p = 0; (p = s.find(" 3.0000000", p)) != std::string::npos; ++p) ++moves;
-    for (size_t p = 0; (p = s.find(" 2.0000000", p)) != std::string::npos; ++p) ++draws;
-    EXPECT_EQ(moves, 1u);
-    EXPECT_EQ(draws, 1u);
-    EXPECT_EQ(s.substr(0, 30), " 0.0000000 0.5000000 3.0000000");
-    EXPECT_EQ(s.substr(30, 30), " 0.1000000 0.5000000 2.0000000");
-}
-
 }  // namespace
 
 #include <cstdlib>

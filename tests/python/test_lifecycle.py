@@ -46,21 +46,6 @@ def test_count_mode_shortens_long_names(run):
     assert (run.path / "averylongname.ps").read_text() == "old"
 
 
-def test_count_mode_version_names(run):
-    # kalvor.ps is followed by kalvor_1.ps ... kalvor_9.ps, kalvo_10.ps ...
-    for name in ["kalvor.ps"] + [f"kalvor_{k}.ps" for k in range(1, 10)]:
-        (run.path / name).write_text("")
-    out = run("k.metafl('PS'); k.kalini(); print(k.getfil()); k.kalfin()")
-    assert out.startswith("kalvo_10.ps\n")
-
-
-def test_count_mode_keeps_directories(run):
-    (run.path / "sub.dir").mkdir()
-    (run.path / "sub.dir" / "plot").write_text("")
-    out = run("k.setfil('sub.dir/plot'); k.kalini(); print(k.getfil()); k.kalfin()")
-    assert out.startswith("sub.dir/plot_1\n")
-
-
 def test_delete_mode_replaces_the_file(run):
     (run.path / "kalvor.met").write_text("old contents")
     run("k.filmod('DELE'); k.kalini(); k.kalfin()")
