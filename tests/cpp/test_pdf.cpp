@@ -272,18 +272,6 @@ TEST(PdfWriter, OutlineTreeObjects) {
     expect_valid(doc);
 }
 
-TEST(PdfWriter, BookmarkLevelsNeedTheirParents) {
-    kal::PdfOutline outline;
-    // SECT before CHAP and SUBS without SECT fail; deeper levels only need
-    // the earlier ones to exist.
-    const int levels[] = {1, 0, 2, 1, 2, 3, 4, 0, 4};
-    const bool added[] = {false, true, false, true, true, true, true, true, true};
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(outline.add("t", levels[i], 0),
-                  added[i] ? kal::PdfOutline::ADDED : kal::PdfOutline::BAD_STRUCTURE) << i;
-    EXPECT_EQ(outline.size(), 7);
-}
-
 TEST(PdfWriter, CharactersFontsAndResources) {
     Pdf pdf;
     pdf.op(1, 1, 3);

@@ -230,21 +230,6 @@ def test_pdfbuf_messages(run):
     qpdf_check(run.path / "kalvor.pdf")
 
 
-def test_same_program_same_bytes(tmp_path):
-    from conftest import run_python
-
-    code = script("import kalvor as k; k.metafl('PDF'); k.kalini(); k.errmod('PROT', 'OFF')",
-                  SCENE, "k.newpag(); k.pdfmrk('a', 'CHAP'); k.kalfin()")
-    files = []
-    for name in ("a", "b"):
-        (tmp_path / name).mkdir()
-        run_python(tmp_path / name, code)
-        qpdf_check(tmp_path / name / "kalvor.pdf")
-        files.append((tmp_path / name / "kalvor.pdf").read_bytes())
-    assert files[0] == files[1]
-    assert b"(D:20231114221320)" in files[0]
-
-
 def test_file_that_cannot_be_opened_ends_the_program(run):
     out = run("""
         k.metafl('PDF'); k.setfil('no/such/dir/plot.pdf')
