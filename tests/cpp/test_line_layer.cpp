@@ -178,22 +178,6 @@ TEST(ThickLines, LongCapsReachBeyondTheEnds) {
     EXPECT_NEAR(right, 202, 1e-9);
 }
 
-TEST(ScanFill, SpansOfASquare) {
-    Page p;
-    const double x[4] = {0, 100, 100, 0}, y[4] = {0, 0, 100, 100};
-    std::vector<std::vector<double>> rows;
-    std::vector<double> ys;
-    ASSERT_TRUE(kal::scan_fill(p.ctx, x, y, 4, 10.0, rows, ys));
-    // Scan lines from y = -10 up to 105 that cut the square: 0 counts as
-    // inside (half-open edges), 100 does not.
-    EXPECT_EQ(rows.size(), 10u);
-    for (const auto& r : rows) {
-        ASSERT_EQ(r.size(), 2u);
-        EXPECT_EQ(r[0], 0);
-        EXPECT_EQ(r[1], 100);
-    }
-}
-
 TEST(ScanFill, ConcaveShapeHasTwoSpansPerLine) {
     Page p;
     const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
