@@ -219,7 +219,7 @@ def test_pixel_routine_warnings(run):
         print(k.rpixel(20, 0), k.rpixel(0, -1))
         k.wpixel(-1, 0, 5); k.wpixel(25, 3, 5)
         k.imgclp(10, 0, 11, 5); k.imgbox(0, 0, 0, 5); k.imgsiz(3, 0); k.tifmod(0, 'INCH', 'RESO')
-        k.imgmod('CMYK'); k.gifmod('ON', 'TRAN')
+        k.imgmod('CMYK'); k.gifmod('ON', 'TRAN'); k.rbmp('nodir/x.bmp')
         k.errmod('PROT', 'OFF'); k.kalfin()
         k.metafl('HPGL'); k.kalini(); k.imgini(); k.rpng('x.png'); k.errmod('PROT', 'OFF'); k.kalfin()
         k.metafl('PNG'); k.winsiz(70000, 10)
@@ -241,6 +241,7 @@ def test_pixel_routine_warnings(run):
         " <<<< Warning   2: Incorrect parameter in tifmod!   (   0)",
         " <<<< Warning   2: Incorrect parameter in imgmod!   (CMYK)",
         " <<<< Warning   3: Incorrect level in gifmod!   (   1)",
+        " <<<< Warning  36: File error in rbmp!",
         " <<<< Warning  40: File format and output device are incompatible in imgini!",
         " <<<< Warning  40: File format and output device are incompatible in rpng!",
         " <<<< Warning  53: Not enough memory in kalini!",
