@@ -1,6 +1,7 @@
 #include "output/drivers/hpgl.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -28,11 +29,14 @@ void HpglDriver::open(Context& ctx) {
     ctx.out.record.flush_line(sink());
 }
 
+// "PU%d,%d;" or "PD%d,%d;" (the blank-free form of "%s%8d,%8d;").
 void HpglDriver::move_draw(Context& ctx, double x, double y, int pen) {
-    char buf[40];
-    const int n = std::snprintf(buf, sizeof buf, "%s%d,%d;", pen == 2 ? "PD" : "PU", coordinate(x),
-                                coordinate(y));
-    command(ctx, buf, n);
+    char buf[40] = {'P', pen == 2 ? 'D' : 'U'};
+    char* end = std::to_chars(buf + 2, buf + 14, coordinate(x)).ptr;  // at most 11 characters each
+    *end++ = ',';
+    end = std::to_chars(end, end + 12, coordinate(y)).ptr;
+    *end++ = ';';
+    command(ctx, buf, static_cast<int>(end - buf));
 }
 
 void HpglDriver::colour(Context& ctx, int value) {

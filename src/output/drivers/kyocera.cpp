@@ -1,6 +1,7 @@
 #include "output/drivers/kyocera.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,15 @@ namespace {
 int coordinate(double v) {
     if (!(v == v)) return 0;
     return static_cast<int>(std::clamp(v, -2147483647.0, 2147483647.0));
+}
+
+// v as "%4d" would write it: right-aligned in at least four characters.
+char* field4(char* out, char* limit, int v) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    const long n = end - digits;
+    for (long i = n; i < 4 && out < limit; ++i) *out++ = ' ';
+    return std::copy(digits, digits + std::min<long>(n, limit - out), out);
 }
 
 }  // namespace
@@ -42,11 +52,15 @@ void KyoceraDriver::open(Context& ctx) {
     command(ctx, "UNIT D;", 7);
 }
 
+// "MAP %4d,%4d;" or "DAP %4d,%4d;".
 void KyoceraDriver::move_draw(Context& ctx, double x, double y, int pen) {
     char buf[48];
-    const int n = std::snprintf(buf, sizeof buf, "%s%4d,%4d;", pen == 2 ? "DAP " : "MAP ", coordinate(x),
-                                coordinate(y));
-    command(ctx, buf, n);
+    std::memcpy(buf, pen == 2 ? "DAP " : "MAP ", 4);
+    char* end = field4(buf + 4, buf + 16, coordinate(x));
+    *end++ = ',';
+    end = field4(end, end + 12, coordinate(y));
+    *end++ = ';';
+    command(ctx, buf, static_cast<int>(end - buf));
 }
 
 // The colour picks a pattern: its table index (direct colours: the nearest
