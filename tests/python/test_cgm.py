@@ -113,10 +113,12 @@ def test_portrait_turns_the_page_without_mirroring(run):
 
 
 def test_oversized_page_is_scaled_into_16_bits(run):
-    _, elements, pictures, out = plot(run, "k.line(0, 0, 19999, 19999)", setup="k.page(20000, 20000)")
+    _, elements, pictures, out = plot(run, "k.line(0, 0, 19999, 19999)\nk.line(0, 0, 10000, 10000)",
+                                      setup="k.page(20000, 20000)")
     assert "Warning  39" in out
     assert cgm.first(elements, "VDC EXTENT").ints() == [0, 0, 32767, 32767]
-    assert polylines(pictures[0]) == [[(0, 32767), (32767, 0)]]
+    s = 32767 / 19999
+    assert polylines(pictures[0]) == [[(0, 32767), (32767, 0)], [(0, 32767), (int(10000 * s), int(9999 * s))]]
 
 
 def test_filled_rectangle_is_hatched(run):
