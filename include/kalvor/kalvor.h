@@ -66,6 +66,9 @@ KALVOR_API void window(int nx, int ny, int nw, int nh);  /* Sets the position an
 KALVOR_API void winsiz(int nw, int nh);  /* Sets the size of the screen window. */
 KALVOR_API void pdfmod(const char* mode, const char* key);  /* Sets PDF options. */
 KALVOR_API void pngmod(const char* mode, const char* key);  /* Sets PNG options. */
+KALVOR_API void cgmver(int version);  /* Sets the CGM version (1 or 4). */
+KALVOR_API void cgmpic(const char* name);  /* Names the next CGM pictures. */
+KALVOR_API void cgmbgd(float red, float green, float blue);  /* Sets the background colour of CGM pictures. */
 KALVOR_API void symfil(const char* device, const char* status);  /* Hands the finished file to a driver program. */
 
 /* Life cycle */

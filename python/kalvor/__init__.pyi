@@ -10,6 +10,12 @@ __all__: list[str]
 
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
+def cgmbgd(red: float, green: float, blue: float, /) -> None:
+    'Sets the background colour of CGM pictures.'
+def cgmpic(name: str | bytes, /) -> None:
+    'Names the next CGM pictures.'
+def cgmver(version: int, /) -> None:
+    'Sets the CGM version (1 or 4).'
 def chndot() -> None:
     'Draws chain-dotted lines.'
 def chndsh() -> None:

@@ -62,6 +62,11 @@ struct PageState {
     bool pdf_compress = true;
     bool pdf_buffer = false;
     bool png_transparent = false;
+    // CGM output: version 1 or 4, picture name ("" = "Picture n"), and
+    // background colour 0..255; kalini keeps them.
+    int cgm_version = 1;
+    std::string cgm_picture;
+    int cgm_background[3] = {255, 255, 255};
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

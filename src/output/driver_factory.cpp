@@ -1,6 +1,9 @@
 #include "core/devices.h"
 #include "output/driver.h"
+#include "output/drivers/cgm.h"
+#include "output/drivers/hpgl.h"
 #include "output/drivers/image.h"
+#include "output/drivers/kyocera.h"
 #include "output/drivers/pdf.h"
 #include "output/drivers/postscript.h"
 #include "output/drivers/svg.h"
@@ -11,6 +14,9 @@ namespace kal {
 std::unique_ptr<Driver> make_driver(int device) {
     switch (family(device)) {
         case Family::Vekmet: return std::make_unique<VekmetDriver>();
+        case Family::Cgm: return std::make_unique<CgmDriver>();
+        case Family::Hpgl: return std::make_unique<HpglDriver>();
+        case Family::Kyocera: return std::make_unique<KyoceraDriver>();
         case Family::Image: return std::make_unique<ImageDriver>(device);
         case Family::PostScript: return std::make_unique<PostScriptDriver>(device);
         case Family::Pdf: return std::make_unique<PdfDriver>();

@@ -11,7 +11,7 @@ import kalvor as k
 rng = random.Random(SEED)
 INTS = [0, 1, -1, 2, 7, 100, 3000, -32000, 2**31 - 1, -2**31, True]
 FLOATS = [0.0, -0.0, 1.0, -1.0, 0.5, 1e-30, 1e38, -1e38, 1e300, float("nan"), float("inf"), 3]
-KEYS = ["", "x", "ALL", "all", "ON", "OFF", "post", "PS", "PDF", "SVG", "CGM", "VEKM", "TIFF",
+KEYS = ["", "x", "ALL", "all", "ON", "OFF", "post", "PS", "PDF", "SVG", "CGM", "HPA4", "KYOC", "VEKM", "TIFF",
         "PNG", "VIRT", "CONS", "XWIN", "met3", "DA4P", "USEL", "INCH", "TWIP", "FULL", "NONE",
         "DELE", "COUN", "KEEP", "WARN", "PROT", "CHEC", "FILE", "WIND", "DEGR", "RADI", "RECT",
         "POLA", "SPHE", "CYLI", "A", "d", "BOTT", "DELA", "COMP", "BUFF", "TRAN", "\xff\xfe",
