@@ -1,6 +1,7 @@
 #include "core/devices.h"
 #include "output/driver.h"
 #include "output/drivers/image.h"
+#include "output/drivers/java.h"
 #include "output/drivers/pdf.h"
 #include "output/drivers/postscript.h"
 #include "output/drivers/svg.h"
@@ -15,6 +16,7 @@ std::unique_ptr<Driver> make_driver(int device) {
         case Family::PostScript: return std::make_unique<PostScriptDriver>(device);
         case Family::Pdf: return std::make_unique<PdfDriver>();
         case Family::Svg: return std::make_unique<SvgDriver>();
+        case Family::Java: return std::make_unique<JavaDriver>();
         default: return std::make_unique<Driver>();
     }
 }
