@@ -103,7 +103,7 @@ R bmp_uncompressed(std::span<const uint8_t> file, const BmpHeader& h, FileImage&
 
 // RLE8 and RLE4: runs, end of line, end of bitmap, delta and absolute runs
 // padded to 16 bits. Rows count from the bottom; pixels never written keep
-// index 0. A run past the row or a delta past the picture is a bad file.
+// index 0. Runs above the last row or a delta past the picture are damage.
 R bmp_rle(std::span<const uint8_t> file, const BmpHeader& h, FileImage& img) {
     const R r = B::start(img, h.width, h.height, false);
     if (r != R::Ok) return r;
@@ -111,9 +111,12 @@ R bmp_rle(std::span<const uint8_t> file, const BmpHeader& h, FileImage& img) {
     const uint8_t* d = file.data();
     const uint64_t size = file.size();
     uint64_t pos = h.data, x = 0, y = 0;  // y: rows from the bottom
+    // Pixels past the row's end are dropped (encoders that run-length the
+    // padded row write them); pixels above the last row are damage.
     auto put = [&](uint8_t v) {
-        if (x >= h.width || y >= h.height) return false;
-        B::row(img, int(h.height - 1 - y))[x++] = v;
+        if (y >= h.height) return false;
+        if (x < h.width) B::row(img, int(h.height - 1 - y))[x] = v;
+        ++x;
         return true;
     };
     while (true) {
@@ -137,7 +140,7 @@ R bmp_rle(std::span<const uint8_t> file, const BmpHeader& h, FileImage& img) {
                 x += d[pos];
                 y += d[pos + 1];
                 pos += 2;
-                if (x > h.width || y > h.height) return R::Bad;
+                if (y > h.height || (y == h.height && x > 0)) return R::Bad;
                 break;
             }
             default: {  // absolute run of `value` pixels
