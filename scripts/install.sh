@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 step() { printf '\n==> %s\n' "$*"; }
 
 APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libgtest-dev python3-dev python3-venv
-              ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools)
+              ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools
+              default-jdk-headless imagemagick clang)
 missing=()
 for p in "${APT_PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
