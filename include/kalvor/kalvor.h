@@ -192,6 +192,8 @@ KALVOR_API void rgif(const char* file);  /* Saves the raster as GIF. */
 KALVOR_API void rimage(const char* file);  /* Saves the raster as a raw image. */
 KALVOR_API void wimage(const char* file);  /* Draws a raw image file. */
 KALVOR_API void wtiff(const char* file);  /* Draws a TIFF file. */
+KALVOR_API void incfil(const char* file);  /* Draws a VEKMET file or a BMP or GIF picture into the page. */
+KALVOR_API void filbox(int nx, int ny, int nw, int nh);  /* Sets the window into which incfil fits a file. */
 KALVOR_API int rbfpng(char* buffer, int size);  /* Copies the raster as PNG into memory. */
 
 #ifdef __cplusplus

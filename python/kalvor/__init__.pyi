@@ -58,6 +58,8 @@ def errfil(name: _Path, /) -> None:
     'Names the error file.'
 def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     'Turns warnings, checking or the protocol on or off.'
+def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
+    'Sets the window into which incfil fits a file.'
 def filmod(mode: str | bytes, /) -> None:
     'Sets what happens to existing output files.'
 def getclr() -> int:
@@ -102,6 +104,8 @@ def imgmod(mode: str | bytes, /) -> None:
     'Sets the pixel mode of pixel routines.'
 def imgsiz(nw: int, nh: int, /) -> None:
     'Sets the image size.'
+def incfil(file: _Path, /) -> None:
+    'Draws a VEKMET file or a BMP or GIF picture into the page.'
 def indrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the nearest colour table entry.'
 def intrgb(red: float, green: float, blue: float, /) -> int:

@@ -3,6 +3,7 @@
 #include "output/drivers/cgm.h"
 #include "output/drivers/hpgl.h"
 #include "output/drivers/image.h"
+#include "output/drivers/java.h"
 #include "output/drivers/kyocera.h"
 #include "output/drivers/pdf.h"
 #include "output/drivers/postscript.h"
@@ -21,6 +22,7 @@ std::unique_ptr<Driver> make_driver(int device) {
         case Family::PostScript: return std::make_unique<PostScriptDriver>(device);
         case Family::Pdf: return std::make_unique<PdfDriver>();
         case Family::Svg: return std::make_unique<SvgDriver>();
+        case Family::Java: return std::make_unique<JavaDriver>();
         default: return std::make_unique<Driver>();
     }
 }

@@ -50,6 +50,8 @@ const KeyCase CASES[] = {
      [](const kal::Context& c) { return c.colour.pattern_number == 0; }},
     {"IMGC", [](kal::Context& c) { c.image.clip_set = true; },
      [](const kal::Context& c) { return !c.image.clip_set; }},
+    {"FILB", [](kal::Context&) { kal::entry::filbox(10, 20, 30, 40); },
+     [](const kal::Context& c) { return !c.image.file_box_set; }},
     {"ORIG", [](kal::Context&) { kal::entry::origin(10, 20); },
      [](const kal::Context& c) { return c.page.origin_x == 0 && c.page.origin_y == 0; }},
     {"WIND", [](kal::Context&) { kal::entry::window(1, 2, 30, 40); },

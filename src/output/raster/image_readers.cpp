@@ -84,7 +84,7 @@ bool header_numbers(const uint8_t* text, long long* values, int count) {
 
 void FileImage::row(int y, int x, int n, uint8_t* out) const {
     const uint64_t strip = uint64_t(y) / rows_per_strip_;
-    const uint8_t* p = data_.data() + strips_[strip] + (uint64_t(y) % rows_per_strip_) * row_bytes_;
+    const uint8_t* p = base() + strips_[strip] + (uint64_t(y) % rows_per_strip_) * row_bytes_;
     switch (layout_) {
         case Layout::Bytes8:
             if (!grey_) {
@@ -101,6 +101,9 @@ void FileImage::row(int y, int x, int n, uint8_t* out) const {
             return;
         case Layout::Rgbx32:
             for (int i = 0; i < n; ++i) std::memcpy(out + 3 * i, p + 4 * (size_t(x) + i), 3);
+            return;
+        case Layout::Palette8:
+            for (int i = 0; i < n; ++i) std::memcpy(out + 3 * i, palette_[p[x + i]], 3);
             return;
         case Layout::Bits1:
             for (int i = 0; i < n; ++i) {

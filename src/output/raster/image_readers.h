@@ -10,8 +10,9 @@
 
 namespace kal {
 
-// A parsed image file. The bytes stay owned by the caller and must outlive
-// the object.
+// A parsed image file. The bytes of raster and TIFF files stay owned by the
+// caller and must outlive the object; decoded pictures (BMP, GIF) own their
+// rows.
 class FileImage {
 public:
     int width() const { return width_; }
@@ -29,9 +30,13 @@ public:
 private:
     friend bool read_imag(std::span<const uint8_t>, FileImage&);
     friend bool read_tiff(std::span<const uint8_t>, FileImage&);
+    friend class PictureBuilder;
 
-    enum class Layout { Bytes8, Rgb24, Rgbx32, Bits1 };
+    // Palette8: one index per pixel delivered through palette_ as RGB.
+    enum class Layout { Bytes8, Rgb24, Rgbx32, Bits1, Palette8 };
+    const uint8_t* base() const { return owned_.empty() ? data_.data() : owned_.data(); }
     std::span<const uint8_t> data_;
+    std::vector<uint8_t> owned_;    // decoded rows, top row first
     int width_ = 0, height_ = 0;
     bool indexed_ = false;
     bool has_palette_ = false;

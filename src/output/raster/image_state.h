@@ -24,6 +24,8 @@ struct ImageState {
     int tiff_org_x = 0, tiff_org_y = 0;  // tiforg
     bool tiff_win_set = false;     // tifwin: window of the file wtiff reads
     int tiff_win_x = 0, tiff_win_y = 0, tiff_win_w = 0, tiff_win_h = 0;
+    bool file_box_set = false;     // filbox: window of incfil, plot units
+    int file_box_x = 0, file_box_y = 0, file_box_w = 0, file_box_h = 0;
 
     // Image mode (imgini ... imgfin).
     bool active = false;

@@ -81,13 +81,15 @@ void reset_image_settings(Context& ctx) {
     s.tiff_org_x = 0;
     s.tiff_org_y = 0;
     s.tiff_win_set = false;
+    s.file_box_set = false;
 }
 
 void reset_image_clip(Context& ctx) { ctx.image.clip_set = false; }
 
 void ImageState::reset(Context& ctx) { reset_image_settings(ctx); }
 namespace {
-const ResetKey IMAGE_KEYS[] = {{"IMGC", reset_image_clip}};
+void reset_file_box(Context& ctx) { ctx.image.file_box_set = false; }
+const ResetKey IMAGE_KEYS[] = {{"IMGC", reset_image_clip}, {"FILB", reset_file_box}};
 }  // namespace
 const ResetKeys ImageState::reset_keys = IMAGE_KEYS;
 
