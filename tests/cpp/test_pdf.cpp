@@ -153,28 +153,6 @@ TEST(PdfWriter, OperatorsOfOneShortPage) {
          },
          "0 1 0.502 RG\n0 1 0.502 rg\n0 1 0.502 RG\n"
          "1 0 0 rg\n0.00 514.75 25.00 10.00 re\nf\n25.00 514.75 25.00 10.00 re\nf\n"},
-        {"line width, join, cap and miter limit", false,
-         [](Pdf& pdf, kal::Context& c) {
-             c.line.join = 2;
-             EXPECT_TRUE(pdf.driver.line_width(c, 1));     // max(5, 2) / 20 mm -> 0.709 pt
-             EXPECT_TRUE(pdf.driver.line_width(c, 10));    // 20 -> 2.835
-             c.page.units = 2.54;
-             pdf.driver.line_width(c, 3);                  // trunc(15.24) = 15 -> 2.126
-             EXPECT_TRUE(pdf.driver.pen_width(c, 0.5));    // u > 2: 2 * 0.5 * 2.54 -> 0.360
-             c.page.units = 1.0;
-             pdf.driver.pen_width(c, 0.5);                 // 5 * 0.5 -> 0.354
-             pdf.driver.pen_width(c, 2.0);                 // max(5, 4) -> 0.709
-             pdf.driver.pen_width(c, 4.0);                 // 8 -> 1.134
-             c.line.width = -3;
-             pdf.driver.miter_limit(c, 10.0);              // max(5, 6) * 10 = 60 -> 8.504
-             pdf.driver.line_cap(c, 1);                    // join not SHAR: cap only
-             c.line.join = 0;
-             c.line.miter = 2.0;
-             pdf.driver.line_join(c, 0);                   // SHAR: 12 -> 1.701
-             pdf.driver.pen_width(c, 6.0);                 // 12 -> 1.701, miter max(5, 12) * 2 -> 3.402
-         },
-         "0.709 w\n2.835 w\n2.126 w\n0.360 w\n0.354 w\n0.709 w\n1.134 w\n8.504 M\n1 J\n"
-         "0 j\n1.701 M\n1.701 w\n3.402 M\n"},
         {"a path is stroked on a move and restarts after a colour; a lone move draws nothing", false,
          [](Pdf& pdf, kal::Context& c) {
              pdf.op(10, 20, 3);
@@ -238,40 +216,6 @@ TEST(PdfWriter, NewPageRepaintsAndResendsState) {
     expect_valid(doc);
 }
 
-TEST(PdfWriter, OutlineTreeObjects) {
-    Pdf pdf;
-    using R = kal::PdfOutline;
-    EXPECT_EQ(pdf.driver.bookmark("Intro", 0), R::ADDED);
-    EXPECT_EQ(pdf.driver.bookmark("Part (a)\\", 1), R::ADDED);
-    pdf.driver.new_page(pdf.ctx);
-    EXPECT_EQ(pdf.driver.bookmark("Detail", 2), R::ADDED);
-    EXPECT_EQ(pdf.driver.bookmark("Part b", 1), R::ADDED);
-    EXPECT_EQ(pdf.driver.bookmark("End", 0), R::ADDED);
-    const std::string doc = pdf.finish();
-    // Pages are objects 5 and 8; the page tree is followed by the outline.
-    const size_t at = doc.find("9 0 obj\n");
-    ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(doc.substr(at, doc.find("\n1 0 obj\n") + 1 - at),
-              "9 0 obj\n<< /Type /Outlines\n   /First 10 0 R\n   /Last 14 0 R\n   /Count 5\n>>\n"
-              "endobj\n"
-              "10 0 obj\n<< /Title (Intro)\n   /Parent 9 0 R\n   /Next 14 0 R\n"
-              "   /First 11 0 R\n   /Last 13 0 R\n   /Count 3\n"
-              "   /Dest [5 0 R /XYZ 0 525 0]\n>>\nendobj\n"
-              "11 0 obj\n<< /Title (Part \\(a\\)\\\\)\n   /Parent 10 0 R\n   /Next 13 0 R\n"
-              "   /First 12 0 R\n   /Last 12 0 R\n   /Count 1\n"
-              "   /Dest [5 0 R /XYZ 0 525 0]\n>>\nendobj\n"
-              "12 0 obj\n<< /Title (Detail)\n   /Parent 11 0 R\n"
-              "   /Dest [8 0 R /XYZ 0 525 0]\n>>\nendobj\n"
-              "13 0 obj\n<< /Title (Part b)\n   /Parent 10 0 R\n   /Prev 11 0 R\n"
-              "   /Dest [8 0 R /XYZ 0 525 0]\n>>\nendobj\n"
-              "14 0 obj\n<< /Title (End)\n   /Parent 9 0 R\n   /Prev 10 0 R\n"
-              "   /Dest [8 0 R /XYZ 0 525 0]\n>>\nendobj\n");
-    EXPECT_NE(doc.find("1 0 obj\n<< /Type /Catalog /Pages 2 0 R\n   /Outlines 9 0 R\n"
-                       "   /PageMode /UseOutlines\n>>\nendobj\n"),
-              std::string::npos);
-    expect_valid(doc);
-}
-
 TEST(PdfWriter, CharactersFontsAndResources) {
     Pdf pdf;
     pdf.op(1, 1, 3);
@@ -304,17 +248,14 @@ TEST(PdfWriter, CharactersFontsAndResources) {
                        ">>\n>>\n/Contents 3 0 R\n"),
               std::string::npos);
     expect_valid(doc);
-}
 
-TEST(PdfWriter, FontsAreWrittenOnceAndListedOnLaterPages) {
-    Pdf pdf;
-    pdf.driver.character('x', 1, 1, 0, 18, 100);
-    pdf.driver.new_page(pdf.ctx);
-    pdf.driver.character('y', 1, 1, 0, 18, 100);
-    const std::string doc = pdf.finish();
-    EXPECT_EQ(count(doc, "/BaseFont /Courier\n"), 1u);
-    EXPECT_EQ(count(doc, "/Font <<\n/F19 5 0 R\n>>\n"), 2u);
-    expect_valid(doc);
+    Pdf two;   // a font is written once and listed on every page using it
+    two.driver.character('x', 1, 1, 0, 18, 100);
+    two.driver.new_page(two.ctx);
+    two.driver.character('y', 1, 1, 0, 18, 100);
+    const std::string both = two.finish();
+    EXPECT_EQ(count(both, "/BaseFont /Courier\n"), 1u);
+    EXPECT_EQ(count(both, "/Font <<\n/F19 5 0 R\n>>\n"), 2u);
 }
 
 // Characters and an image in one compressed file, read back by qpdf and
