@@ -44,20 +44,6 @@ TEST(RecordBuffer, TextItemsAreNeverSplit) {
     EXPECT_EQ(m.text(), line + "\n0123456789\n");
 }
 
-TEST(RecordBuffer, CgmRecordsAreFixed80Bytes) {
-    Memory m;
-    kal::RecordBuffer rec;
-    rec.fixed_records = true;
-    std::string item(50, 'a');
-    rec.write(m.sink, item.data(), 50);
-    rec.write(m.sink, item.data(), 50);
-    rec.flush_line(m.sink);
-    std::string out = m.text();
-    ASSERT_EQ(out.size(), 160u);
-    EXPECT_EQ(out.substr(0, 100), std::string(100, 'a'));
-    EXPECT_EQ(out.substr(100), std::string(60, ' '));
-}
-
 // VEKMET fields of a colour index, without the page header.
 std::string vekmet_colour(int index) {
     kal::Context ctx;

@@ -161,25 +161,6 @@ def test_tiff_files_pass_tiffinfo(run):
         assert (bil.getpixel(xy) != 0) == (rgb.getpixel(xy) != (0, 0, 0)), xy
 
 
-def test_png_in_memory_equals_the_file(run):
-    out = run(script("""
-        start('VIRT'); scene()
-        empty, size = k.rbfpng(0)
-        data, n = k.rbfpng(size)
-        assert (empty, n, len(data)) == (b'', size, size)
-        open('mem.png', 'wb').write(data); k.rpng('file.png')
-        print(k.rbfpng(size - 1), k.rbfpng(-5))
-        k.kalfin()
-    """))
-    assert (run.path / "mem.png").read_bytes() == (run.path / "file.png").read_bytes()
-    with Image.open(run.path / "mem.png") as im:
-        im.verify()
-    assert out.splitlines() == [
-        " <<<< Warning 101: Buffer too small for PNG file in rbfpng!",
-        "(b'', 0) (b'', 0)",
-    ]
-
-
 def test_pixel_blocks_round_trip_and_clip(run):
     run("""
         from PIL import Image
