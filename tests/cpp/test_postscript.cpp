@@ -165,15 +165,6 @@ TEST(PostScriptPath, MovesColoursAndPagesEndThePath) {
          "100 100 u 200 100 d p 255 128 0 f 200 100 u 200 300 d p 255 0 0 f showpage \n"},
         {"a draw without a move starts at the origin", kal::DEV_PS, 2, [](PsFile& f) { f.draw(40, 50); },
          "0 0 u 40 50 d p showpage \n"},
-        {"EPS ignores newpag", kal::DEV_EPS, 0,
-         [](PsFile& f) {
-             f.move(1, 1);
-             f.draw(2, 2);
-             f.ctx.page.page_counter = 1;
-             f.drv->new_page(f.ctx);
-             f.draw(3, 3);
-         },
-         "1 1 u 2 2 d 3 3 d p showpage \n"},
         {"a new page repaints the background and resends the colour", kal::DEV_PSCL, 0,
          [](PsFile& f) {
              f.ctx.out.current_colour = 0x01FF0000;  // blue
