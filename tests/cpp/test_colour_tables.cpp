@@ -211,25 +211,17 @@ TEST_F(ColourDevice, MyvltValidatesEverythingFirst) {
 
 // ---- single entries and resolution -----------------------------------------
 
+// The warnings of these routines are checked end to end in test_colour.py;
+// here the tolerance at the ends of the range and exact round trips.
 TEST_F(ColourDevice, SetindGetindIntrgbIndrgb) {
     kal::entry::setvlt("RAIN");
     kal::entry::setind(7, 1.0f, 0.5f, 0.0f);
-    EXPECT_EQ(text(at(7)), "(255,128,0)");
     float r, g, b;
     kal::entry::getind(7, &r, &g, &b);
     EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({1.0f, 128 / 255.0f, 0.0f}));
-    kal::entry::getind(kal::entry::intrgb(1.0f, 0.5f, 0.0f), &r, &g, &b);  // a direct value
-    EXPECT_FLOAT_EQ(g, 128 / 255.0f);
     EXPECT_EQ(kal::entry::intrgb(1.0005f, -0.0005f, 0.0f), 0x010000FF);
     EXPECT_EQ(warnings([] { EXPECT_EQ(kal::entry::intrgb(1.01f, 0, 0), -1); }), 0);  // silently
-    EXPECT_EQ(warnings([&] {
-                  kal::entry::setind(256, 0, 0, 0);
-                  kal::entry::setind(7, 0, 1.001f, 0);
-                  kal::entry::getind(-5, &r, &g, &b);
-                  EXPECT_EQ(kal::entry::indrgb(-0.01f, 0, 0), -1);
-              }),
-              4);
-    EXPECT_EQ(at(7).g, 128);
+    EXPECT_EQ(warnings([&] { kal::entry::setind(7, 0, 1.001f, 0); }), 1);
     EXPECT_EQ(kal::entry::indrgb(1.0f, 0.5f, 0.0f), 7);   // exact match
 }
 
