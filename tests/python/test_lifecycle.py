@@ -112,24 +112,6 @@ def test_protocol_off_back_on_and_counting_warnings(run):
     assert out.endswith(protocol(warnings="2", lines=("Metafile: kalvor_1.met",)))
 
 
-def test_reproducible_files_and_protocol(tmp_path):
-    from conftest import run_python
-
-    code = "import kalvor as k; k.metafl('PS'); k.kalini(); k.kalfin()"
-    outputs = []
-    for name in ("a", "b"):
-        (tmp_path / name).mkdir()
-        outputs.append(run_python(tmp_path / name, code).stdout)
-    assert outputs[0] == outputs[1]
-    assert b"14.11.2023" in outputs[0] and b"22:13:20" in outputs[0]
-    assert (tmp_path / "a" / "kalvor.ps").read_bytes() == (tmp_path / "b" / "kalvor.ps").read_bytes()
-
-
-def test_reset_unknown_name_warns(run):
-    out = run("k.kalini(); k.origin(10, 20); k.reset('ORIGIN'); k.reset('nonsense'); k.reset('all'); k.errmod('PROT','OFF'); k.kalfin()")
-    assert out == " <<<< Warning   2: Incorrect parameter in reset!   (nonsense)\n"
-
-
 def test_level_rules(run):
     out = run("""
         k.newpag()
