@@ -63,18 +63,6 @@ TEST(RasterLine, DrawsBothEndsInBresenhamSteps) {
     }
 }
 
-TEST(RasterRect, FillsRowsAndColumnsInclusivelyAndClips) {
-    Raster r = palette_raster(10, 8);
-    r.fill_rect(7, 6, 2, 3);  // corners in either order
-    Pixels want;
-    for (int y = 3; y <= 6; ++y) want.merge(run(2, y, 1, 0, 6));
-    EXPECT_EQ(drawn(r), want);
-    Raster edge = palette_raster(10, 8);
-    edge.fill_rect(-5, -5, 100, 0);
-    edge.fill_rect(20, 20, 30, 30);
-    EXPECT_EQ(drawn(edge), run(0, 0, 1, 0, 10));
-}
-
 // Random triangles, many partly off the raster: every pixel centre strictly
 // inside is filled, nothing outside the bounding box, and a smaller raster
 // gets exactly the part of the triangle that lies on it.
