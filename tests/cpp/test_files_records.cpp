@@ -1,4 +1,4 @@
-// File version names, the 80-character record buffer and the VEKMET fields.
+// File version names and the VEKMET fields.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +8,6 @@
 #include "core/context.h"
 #include "core/files.h"
 #include "output/drivers/vekmet.h"
-#include "output/record.h"
 #include "output/sink.h"
 
 namespace {
@@ -26,37 +25,12 @@ TEST(VersionedName, CutsTheBaseToEightCharacters) {
     EXPECT_EQ(kal::versioned_name("x.tar.gz", 1), "x.tar_1.gz");
 }
 
-// A sink into memory and what it holds.
+// A memory block and what it holds.
 struct Memory {
     Memory() { block.allocate(64, 64); }
     std::string text() const { return std::string(reinterpret_cast<const char*>(block.data()), block.size()); }
     kal::MemoryBlock block;
-    kal::OutputSink sink{&block};
 };
-
-TEST(RecordBuffer, TextItemsAreNeverSplit) {
-    Memory m;
-    kal::RecordBuffer rec;
-    for (int i = 0; i < 9; ++i) rec.write(m.sink, "0123456789", 10);  // 90 characters
-    rec.flush_line(m.sink);
-    std::string line;
-    for (int i = 0; i < 8; ++i) line += "0123456789";
-    EXPECT_EQ(m.text(), line + "\n0123456789\n");
-}
-
-TEST(RecordBuffer, CgmRecordsAreFixed80Bytes) {
-    Memory m;
-    kal::RecordBuffer rec;
-    rec.fixed_records = true;
-    std::string item(50, 'a');
-    rec.write(m.sink, item.data(), 50);
-    rec.write(m.sink, item.data(), 50);
-    rec.flush_line(m.sink);
-    std::string out = m.text();
-    ASSERT_EQ(out.size(), 160u);
-    EXPECT_EQ(out.substr(0, 100), std::string(100, 'a'));
-    EXPECT_EQ(out.substr(100), std::string(60, ' '));
-}
 
 // VEKMET fields of a colour index, without the page header.
 std::string vekmet_colour(int index) {

@@ -75,18 +75,6 @@ TEST(Fonts, FindByNameAndNumberAndSlotCounts) {
   EXPECT_EQ(kal::find_font(2), nullptr);
 }
 
-TEST(Fonts, UnitsByFontAndSlot) {
-  auto same = [](kal::FontUnits u, double xu, double yu, double gap, double blank) {
-    return u.x_unit == xu && u.y_unit == yu && std::abs(u.gap - gap) < 1e-12 && u.blank == blank;
-  };
-  EXPECT_TRUE(same(kal::font_units(1, 4), 6, 7, 0, 6));
-  EXPECT_TRUE(same(kal::font_units(1, 3), 20, 21, 0.25, 6));
-  EXPECT_TRUE(same(kal::font_units(2, 2), 12, 13, 1.0 / 6, 5));
-  EXPECT_TRUE(same(kal::font_units(7, 1), 20, 21, 0.25, 9));
-  EXPECT_TRUE(same(kal::font_units(12, 4), 200, 200, 0.2, 60));
-  EXPECT_TRUE(same(kal::font_units(14, 2), 20, 21, 0.25, 60));
-}
-
 TEST(Fonts, GeometryFollowsTheSources) {
   // futural.jhf H is "G]KFK[ RYFY[ RKPYP": stems at x = -7 and 7 from
   // y = -12 to 9 (y down, baseline 9): 14 units wide, 21 high.

@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <random>
 #include <set>
 #include <utility>
 #include <vector>
 
-#include "output/raster/octree.h"
 #include "output/raster/raster.h"
 
 namespace {
@@ -66,35 +63,6 @@ TEST(RasterLine, DrawsBothEndsInBresenhamSteps) {
     }
 }
 
-// A line clipped by the raster edges sets exactly the pixels that the same
-// line sets inside that window of a raster large enough to hold it whole.
-TEST(RasterLine, ClippingKeepsThePixelsOfTheUnclippedLine) {
-    std::mt19937 rng(12345);
-    std::uniform_int_distribution<int> coord(-150, 250);
-    for (int i = 0; i < 400; ++i) {
-        const int x1 = coord(rng), y1 = coord(rng), x2 = coord(rng), y2 = coord(rng);
-        Raster big = palette_raster(401, 401), small = palette_raster(100, 60);
-        big.line(x1 + 150, y1 + 150, x2 + 150, y2 + 150);
-        small.line(x1, y1, x2, y2);
-        Pixels want;
-        for (auto [x, y] : drawn(big))
-            if (x - 150 >= 0 && x - 150 < 100 && y - 150 >= 0 && y - 150 < 60) want.insert({x - 150, y - 150});
-        ASSERT_EQ(drawn(small), want) << x1 << "," << y1 << " " << x2 << "," << y2;
-    }
-}
-
-TEST(RasterRect, FillsRowsAndColumnsInclusivelyAndClips) {
-    Raster r = palette_raster(10, 8);
-    r.fill_rect(7, 6, 2, 3);  // corners in either order
-    Pixels want;
-    for (int y = 3; y <= 6; ++y) want.merge(run(2, y, 1, 0, 6));
-    EXPECT_EQ(drawn(r), want);
-    Raster edge = palette_raster(10, 8);
-    edge.fill_rect(-5, -5, 100, 0);
-    edge.fill_rect(20, 20, 30, 30);
-    EXPECT_EQ(drawn(edge), run(0, 0, 1, 0, 10));
-}
-
 // Random triangles, many partly off the raster: every pixel centre strictly
 // inside is filled, nothing outside the bounding box, and a smaller raster
 // gets exactly the part of the triangle that lies on it.
@@ -138,26 +106,6 @@ TEST(RasterTriangle, CoversTheInteriorStaysInItsBoxAndClips) {
     }
 }
 
-TEST(RasterColour, DirectColoursTakeTheNearestIndexOnPaletteRasters) {
-    // SMAL-like table: only 9 entries count for the search, pure green beyond.
-    uint32_t table[256];
-    std::fill(table, table + 256, 0x00FF00u);
-    const uint32_t smal[9] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF,
-                              0xFFFF00, 0xFF8000, 0x00FFFF, 0xFF00FF};
-    std::memcpy(table, smal, sizeof smal);
-    Raster r;
-    ASSERT_TRUE(r.create(4, 4, false, false));
-    r.load_palette(table, 9);
-    EXPECT_EQ(r.palette(20).g, 255);  // all entries are loaded
-    r.set_colour(0x01000000 | 0x10 | 0xF0 << 8);  // (16, 240, 0): nearest green, entry 3
-    EXPECT_EQ(r.colour_index(), 3);
-    r.set_colour(0x01000000 | 200 | 100 << 8);  // (200, 100, 0): orange
-    EXPECT_EQ(r.colour_index(), 6);
-    r.set_colour(258);  // an index, modulo 256
-    r.plot(1, 1);
-    EXPECT_EQ(r.row(1)[1], 2);
-}
-
 TEST(RasterCreate, RefusesSizesItCannotHold) {
     Raster r;
     EXPECT_FALSE(r.create(0, 10, false, false));
@@ -167,21 +115,6 @@ TEST(RasterCreate, RefusesSizesItCannotHold) {
     EXPECT_EQ(r.width(), 0);
     r.line(0, 0, 5, 5);  // an empty raster draws nothing
     EXPECT_TRUE(r.create(2, 2, false, false));
-}
-
-// Up to 256 colours keep their exact values (more are checked through GIF files).
-TEST(Octree, KeepsUpTo256ColoursExactly) {
-    kal::OctreeQuantizer q;
-    std::vector<std::array<int, 3>> colours;
-    for (int i = 0; i < 256; ++i) colours.push_back({(i * 37) & 255, (i * 91) & 255, (i * 13 + 5) & 255});
-    for (int pass = 0; pass < 3; ++pass)
-        for (auto& c : colours) q.add(c[0], c[1], c[2]);
-    uint8_t palette[256][3];
-    EXPECT_LE(q.make_palette(palette), 256);
-    for (auto& c : colours) {
-        const uint8_t* p = palette[q.lookup(c[0], c[1], c[2])];
-        EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), c);
-    }
 }
 
 }  // namespace

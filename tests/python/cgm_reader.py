@@ -23,32 +23,25 @@ class CgmError(ValueError):
 
 
 class Element:
-    def __init__(self, cls, eid, params, offset):
-        self.cls, self.id, self.params, self.offset = cls, eid, params, offset
-
-    @property
-    def name(self):
-        return NAMES.get((self.cls, self.id), f"class {self.cls} id {self.id}")
+    def __init__(self, cls, eid, params):
+        self.cls, self.id, self.params = cls, eid, params
+        self.name = NAMES.get((cls, eid), f"class {cls} id {eid}")
 
     def string(self, at=0):
         """The string parameter at byte `at`: (text, offset after it)."""
-        n = self.params[at]
-        at += 1
-        if n == 255:
+        n, at = self.params[at], at + 1
+        if n == 255:  # long form: a 16-bit length, no continuation
             (word,) = struct.unpack_from(">H", self.params, at)
             if word & 0x8000:
                 raise CgmError("continued strings are not supported")
-            n = word & 0x7FFF
-            at += 2
-        text = self.params[at:at + n]
-        if len(text) != n:
+            n, at = word & 0x7FFF, at + 2
+        if at + n > len(self.params):
             raise CgmError(f"{self.name}: string runs past its element")
-        return text.decode("latin-1"), at + n
+        return self.params[at:at + n].decode("latin-1"), at + n
 
     def ints(self):
         """All parameters as 16-bit signed integers."""
-        n = len(self.params) // 2
-        return list(struct.unpack_from(f">{n}h", self.params))
+        return list(struct.unpack_from(f">{len(self.params) // 2}h", self.params))
 
     def points(self):
         v = self.ints()
@@ -61,31 +54,24 @@ class Element:
 def walk(data):
     """Elements up to END METAFILE and the bytes that follow it."""
     pos, out = 0, []
-    while True:
-        if pos + 2 > len(data):
-            raise CgmError("no END METAFILE")
-        start = pos
-        (word,) = struct.unpack_from(">H", data, pos)
-        pos += 2
-        cls, eid, length = word >> 12, (word >> 5) & 127, word & 31
-        params = b""
-        if length == 31:
-            while True:  # long form, possibly in partitions
+    while pos + 2 <= len(data):
+        start, (word,) = pos, struct.unpack_from(">H", data, pos)
+        cls, eid, length, pos = word >> 12, (word >> 5) & 127, word & 31, pos + 2
+        params, more = b"", True
+        while more:  # a long form (length 31) may come in partitions
+            if length == 31:
                 (word,) = struct.unpack_from(">H", data, pos)
-                pos += 2
-                part = word & 0x7FFF
-                params += data[pos:pos + part]
-                pos += part + (part & 1)
-                if not word & 0x8000:
-                    break
-        else:
-            params = data[pos:pos + length]
-            pos += length + (length & 1)
+                part, more, pos = word & 0x7FFF, bool(word & 0x8000), pos + 2
+            else:
+                part, more = length, False
+            params += data[pos:pos + part]
+            pos += part + (part & 1)
         if pos > len(data):
             raise CgmError(f"element at {start} runs past the end")
-        out.append(Element(cls, eid, params, start))
+        out.append(Element(cls, eid, params))
         if (cls, eid) == (0, 2):
             return out, data[pos:]
+    raise CgmError("no END METAFILE")
 
 
 def check_order(elements):
@@ -104,8 +90,7 @@ def check_order(elements):
             i += 1
         if kinds[i] != (0, 4):
             raise CgmError(f"no BEGIN PICTURE BODY at element {i}")
-        i += 1
-        body = []
+        i, body = i + 1, []
         while kinds[i] != (0, 5):
             if kinds[i][0] in (0, 1, 2):
                 raise CgmError(f"{elements[i].name} inside a picture body")
@@ -121,8 +106,7 @@ def check_order(elements):
 def read(path):
     """Walks and checks a file; returns (elements, pictures)."""
     with open(path, "rb") as f:
-        data = f.read()
-    elements, tail = walk(data)
+        elements, tail = walk(f.read())
     if tail.strip(b" "):
         raise CgmError("bytes other than blanks after END METAFILE")
     return elements, check_order(elements)
@@ -141,12 +125,10 @@ def render(elements, body, size):
     scale = (size - 1) / max(abs(x1 - x0), 1)
     height = int(abs(y1 - y0) * scale) + 1
     img = Image.new("RGB", (size, height), "white")
-    draw = ImageDraw.Draw(img)
-    colour = (0, 0, 0)
+    draw, colour = ImageDraw.Draw(img), (0, 0, 0)
     for e in body:
         if e.name == "LINE COLOUR":
             colour = e.rgb()
         elif e.name == "POLYLINE":
-            pts = [((x - x0) * scale, height - 1 - (y - y0) * scale) for x, y in e.points()]
-            draw.line(pts, fill=colour)
+            draw.line([((x - x0) * scale, height - 1 - (y - y0) * scale) for x, y in e.points()], fill=colour)
     return img

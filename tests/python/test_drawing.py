@@ -73,26 +73,18 @@ def test_argument_checks(run):
     ]
 
 
-def test_fill_outside_the_window_draws_nothing_and_keeps_the_colour(run):
+def test_fills_keep_the_colour(run):
+    # A fill outside the window draws nothing and never sends its colour;
+    # pagfll hatches the page and restores the previous colour.
     run("""
         k.kalini(); k.setclr(7)
-        k.clpwin(0, 0, 100, 100)
-        k.recfll(500, 500, 50, 50, 3)
-        k.errmod('PROT', 'OFF'); k.kalfin()
+        k.clpwin(0, 0, 100, 100); k.recfll(500, 500, 50, 50, 3); k.errmod('PROT', 'OFF'); k.kalfin()
+        k.kalini(); k.setclr(7); k.pagfll(3); k.line(0, 0, 10, 10); k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     f = fields(run.path / "kalvor.met", keep_initial_colour=True)
-    assert f[-2:] == ["16.0000000", " 9.0000000"]       # colour 7, then the end
-    assert "12.0000000" not in f                          # colour 3 never sent
-
-
-def test_pagfll_restores_the_previous_colour(run):
-    run("""
-        k.kalini(); k.setclr(7); k.pagfll(3); k.line(0, 0, 10, 10)
-        k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    f = fields(run.path / "kalvor.met", keep_initial_colour=True)
-    colours = [x for x in f if x.strip() in ("16.0000000", "12.0000000")]
-    assert colours == ["16.0000000", "12.0000000", "16.0000000"]
+    assert f[-2:] == ["16.0000000", " 9.0000000"] and "12.0000000" not in f
+    f = fields(run.path / "kalvor_1.met", keep_initial_colour=True)
+    assert [x for x in f if x in ("16.0000000", "12.0000000")] == ["16.0000000", "12.0000000", "16.0000000"]
     assert f.count(" 3.0000000") > 100        # the page is hatched in lines
 
 

@@ -17,7 +17,7 @@ K = 0.14173229
 S_TURNED = min(5600 * K / 2969, 3900 * K / 2099, 0.28346458)
 S_UPRIGHT = min(3900 * K / 2969, 5600 * K / 2099, 0.28346458)
 
-RED, GREEN, BLUE, WHITE, BLACK = (255, 0, 0), (0, 128, 0), (0, 0, 255), (255, 255, 255), (0, 0, 0)
+RED, GREEN, BLUE, WHITE = (255, 0, 0), (0, 128, 0), (0, 0, 255), (255, 255, 255)
 
 # A red box, a thick blue line and a solid green triangle.
 SCENE = """
@@ -244,27 +244,3 @@ def test_file_that_cannot_be_opened_ends_the_program(run):
         "RuntimeError File error in kalini!\n"
         "0\n"
     )
-
-
-@pytest.mark.parametrize("compress", ["ON", "OFF"])
-@pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
-def test_image_placed_into_its_box(run, compress, pagmod):
-    path = plot(run, """
-        k.imgsiz(2, 2); k.imgbox(1000, 500, 800, 600); k.imgini(); k.imgmod('RGB')
-        k.wpixel(0, 0, 0x010000FF); k.wpixel(1, 0, 0x0100FF00)
-        k.wpixel(0, 1, 0x01FF0000); k.wpixel(1, 1, 0x01000000)
-        k.imgfin()
-        k.setrgb(1, 0, 0); k.linwid(20); k.line(100, 100, 500, 100)
-    """, setup=f"k.pdfmod('{compress}', 'COMP'); k.pagmod('{pagmod}')")
-    qpdf_check(path)
-    page = qpdf_json(path, "pages")[0]
-    assert len(page["images"]) == 1
-    assert page["images"][0]["width"] == 2 and page["images"][0]["height"] == 2
-    s = S_TURNED if pagmod == "LAND" else S_UPRIGHT
-    img = render(path)
-    assert pixel(img, 1200, 650, s) == RED
-    assert pixel(img, 1600, 650, s) == (0, 255, 0)
-    assert pixel(img, 1200, 950, s) == BLUE
-    assert pixel(img, 1600, 950, s) == BLACK
-    assert pixel(img, 900, 400, s) == WHITE
-    assert pixel(img, 300, 100, s) == RED      # drawing goes on after the image

@@ -1,6 +1,5 @@
 """SVG output through the public routines, judged by xmllint, rsvg-convert and Pillow."""
 import io
-import re
 import shutil
 import subprocess
 import textwrap
@@ -83,19 +82,3 @@ def test_renders_where_it_was_drawn(run, setup, body, pixels, texts):
         assert img.getpixel(xy) == colour, xy
     if not pixels:
         assert img.getextrema() == ((0, 0), (0, 0), (0, 0))
-
-
-def test_line_polyline_and_lone_move(run):
-    path = plot(run, """
-        k.line(100, 100, 900, 500)
-        k.strtpt(100, 1000); k.connpt(900, 1000); k.connpt(900, 1500)
-        k.xmove(2000, 2000)
-    """)
-    text = path.read_text(encoding="latin-1")
-    body = text[text.index("xlink\">\n\n") + 9:]
-    # Points keep their fractions: x * 0.2868 with two decimals.
-    assert re.fullmatch(
-        r'<g fill="none" stroke="#[0-9a-f]{6}" stroke-width="1\.000">\n'
-        r'<line x1="28\.68" y1="28\.68" x2="258\.12" y2="143\.40"/>\n'
-        r'<polyline points="\n 28\.68, 286\.80 258\.12, 286\.80 258\.12, 430\.20"/>\n'
-        r"</g>\n</svg>\n", body), body
