@@ -1,3 +1,5 @@
+// The formula typesetter. Not built yet: texmod "ON" draws the string as
+// plain text, commands and braces included.
 #include "text/formula.h"
 
 #include "text/text_engine.h"
