@@ -154,6 +154,51 @@ KALVOR_API void shdpat(int pattern);  /* Selects a shading pattern. */
 KALVOR_API void mypat(int angle, int type, int density, int cross);  /* Defines a shading pattern. */
 KALVOR_API int getpat(void);  /* Returns the shading pattern. */
 
+/* Text and fonts */
+KALVOR_API void kalalf(void);  /* Selects the library's own vector font. */
+KALVOR_API void complx(void);  /* Selects the complex vector font. */
+KALVOR_API void simplx(void);  /* Selects the simplex vector font. */
+KALVOR_API void duplx(void);  /* Selects the duplex vector font. */
+KALVOR_API void triplx(void);  /* Selects the triplex vector font. */
+KALVOR_API void gothic(void);  /* Selects the gothic vector font. */
+KALVOR_API void helve(void);  /* Selects the sans-serif outline font. */
+KALVOR_API void helves(void);  /* Selects the bold sans-serif outline font. */
+KALVOR_API void serif(void);  /* Selects the serif outline font. */
+KALVOR_API void psfont(const char* font);  /* Selects a standard PostScript font for text. */
+KALVOR_API void psmode(const char* mode);  /* Sets which alphabets PostScript fonts draw. */
+KALVOR_API void hwfont(void);  /* Selects the hardware font of the device. */
+KALVOR_API void winfnt(const char* font);  /* Selects a system font for text. */
+KALVOR_API void x11fnt(const char* font, const char* option);  /* Selects an X11 font for text. */
+KALVOR_API void bmpfnt(const char* font);  /* Selects a bitmap font for text. */
+KALVOR_API void height(int h);  /* Sets the character height. */
+KALVOR_API void angle(int degrees);  /* Sets the text angle. */
+KALVOR_API void chawth(float factor);  /* Sets the character width factor. */
+KALVOR_API void chaspc(float spacing);  /* Sets the extra character spacing. */
+KALVOR_API void chaang(float degrees);  /* Sets the character slant. */
+KALVOR_API void fixspc(float factor);  /* Turns on fixed character spacing. */
+KALVOR_API void basalf(const char* alphabet);  /* Selects the base alphabet. */
+KALVOR_API void setmix(const char* c, const char* key);  /* Sets a control character. */
+KALVOR_API void newmix(void);  /* Sets the control characters ^, _ and %. */
+KALVOR_API void mixalf(void);  /* Turns the control characters on. */
+KALVOR_API void setexp(float factor);  /* Sets the height factor of exponents and indices. */
+KALVOR_API void setbas(float factor);  /* Sets the shift factor of exponents and indices. */
+KALVOR_API void smxalf(const char* alphabet, const char* shift_in, const char* shift_out, int n);  /* Defines a mixed alphabet. */
+KALVOR_API void eushft(const char* key, const char* c);  /* Sets the shift character of national characters. */
+KALVOR_API void chacod(const char* table);  /* Selects the character code table. */
+KALVOR_API void txtjus(const char* mode);  /* Sets the justification of text. */
+KALVOR_API void frmess(int thickness);  /* Sets the frame drawn around text. */
+KALVOR_API void texmod(const char* mode);  /* Turns the formula mode on or off. */
+KALVOR_API void texopt(const char* option, const char* key);  /* Sets an option of the formula mode. */
+KALVOR_API void texval(float value, const char* key);  /* Sets a value of the formula mode. */
+KALVOR_API void messag(const char* text, int nx, int ny);  /* Draws text. */
+KALVOR_API int nlmess(const char* text);  /* Returns the length of text in plot units. */
+KALVOR_API const char* getmix(const char* key);  /* Returns a control character. */
+KALVOR_API const char* getshf(const char* key);  /* Returns a national shift character. */
+KALVOR_API int gmxalf(const char* alphabet, char* shift_in, char* shift_out);  /* Returns the shift characters and entry of a mixed alphabet. */
+KALVOR_API const char* getalf(void);  /* Returns the base alphabet. */
+KALVOR_API int getang(void);  /* Returns the text angle. */
+KALVOR_API int gethgt(void);  /* Returns the character height. */
+
 /* PDF output */
 KALVOR_API int pdfbuf(char* buffer, int size);  /* Copies the PDF file held in memory. */
 KALVOR_API void pdfmrk(const char* title, const char* level);  /* Adds a PDF bookmark. */

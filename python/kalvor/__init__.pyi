@@ -8,14 +8,28 @@ _Path = str | bytes | PathLike[str] | PathLike[bytes]
 
 __all__: list[str]
 
+def angle(degrees: int, /) -> None:
+    'Sets the text angle.'
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
+def basalf(alphabet: str | bytes, /) -> None:
+    'Selects the base alphabet.'
+def bmpfnt(font: str | bytes, /) -> None:
+    'Selects a bitmap font for text.'
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
     'Sets the background colour of CGM pictures.'
 def cgmpic(name: str | bytes, /) -> None:
     'Names the next CGM pictures.'
 def cgmver(version: int, /) -> None:
     'Sets the CGM version (1 or 4).'
+def chaang(degrees: float, /) -> None:
+    'Sets the character slant.'
+def chacod(table: str | bytes, /) -> None:
+    'Selects the character code table.'
+def chaspc(spacing: float, /) -> None:
+    'Sets the extra character spacing.'
+def chawth(factor: float, /) -> None:
+    'Sets the character width factor.'
 def chndot() -> None:
     'Draws chain-dotted lines.'
 def chndsh() -> None:
@@ -36,6 +50,8 @@ def colran(first: int, last: int, /) -> None:
     'Sets the range of the colour bar.'
 def colray(z: _Sequence, colours: _Sequence, n: int, /) -> None:
     'Returns the colours of z values.'
+def complx() -> None:
+    'Selects the complex vector font.'
 def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
 def dash() -> None:
@@ -50,6 +66,8 @@ def dot() -> None:
     'Draws dotted lines.'
 def dotl() -> None:
     'Draws long-dotted lines.'
+def duplx() -> None:
+    'Selects the duplex vector font.'
 def erase() -> None:
     'Clears the page.'
 def errdev(device: str | bytes, /) -> None:
@@ -58,20 +76,34 @@ def errfil(name: _Path, /) -> None:
     'Names the error file.'
 def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     'Turns warnings, checking or the protocol on or off.'
+def eushft(key: str | bytes, c: str | bytes, /) -> None:
+    'Sets the shift character of national characters.'
 def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window into which incfil fits a file.'
 def filmod(mode: str | bytes, /) -> None:
     'Sets what happens to existing output files.'
+def fixspc(factor: float, /) -> None:
+    'Turns on fixed character spacing.'
+def frmess(thickness: int, /) -> None:
+    'Sets the frame drawn around text.'
+def getalf() -> str:
+    'Returns the base alphabet.'
+def getang() -> int:
+    'Returns the text angle.'
 def getclr() -> int:
     'Returns the current colour.'
 def getfil() -> str:
     'Returns the name of the output file.'
+def gethgt() -> int:
+    'Returns the character height.'
 def getind(index: int, /) -> tuple[float, float, float]:
     'Returns an entry of the colour table.'
 def getlev() -> int:
     'Returns the level of the library.'
 def getmfl() -> str:
     'Returns the output format.'
+def getmix(key: str | bytes, /) -> str:
+    'Returns a control character.'
 def getpag() -> tuple[int, int]:
     'Returns the page size.'
 def getpat() -> int:
@@ -80,12 +112,26 @@ def getran() -> tuple[int, int]:
     'Returns the range of the colour bar.'
 def getrgb(*ignored: Any) -> tuple[float, float, float]:
     'Returns the components of the current colour.'
+def getshf(key: str | bytes, /) -> str:
+    'Returns a national shift character.'
 def getvlt() -> str:
     'Returns the name of the colour table.'
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets GIF options.'
+def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
+    'Returns the shift characters and entry of a mixed alphabet.'
+def gothic() -> None:
+    'Selects the gothic vector font.'
+def height(h: int, /) -> None:
+    'Sets the character height.'
+def helve() -> None:
+    'Selects the sans-serif outline font.'
+def helves() -> None:
+    'Selects the bold sans-serif outline font.'
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
     'Converts HSV to RGB.'
+def hwfont() -> None:
+    'Selects the hardware font of the device.'
 def hworig(nx: int, ny: int, /) -> None:
     'Sets the origin on the device page.'
 def hwpage(nw: int, nh: int, /) -> None:
@@ -110,6 +156,8 @@ def indrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the nearest colour table entry.'
 def intrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the explicit colour value of components.'
+def kalalf() -> None:
+    "Selects the library's own vector font."
 def kalfin() -> None:
     'Finishes the plot and closes the output.'
 def kalini() -> None:
@@ -126,16 +174,24 @@ def lnjoin(mode: str | bytes, /) -> None:
     'Sets the line join.'
 def lnmlt(limit: float, /) -> None:
     'Sets the miter limit.'
+def messag(text: str | bytes, nx: int, ny: int, /) -> None:
+    'Draws text.'
 def metafl(device: str | bytes, /) -> None:
     'Selects the output format.'
+def mixalf() -> None:
+    'Turns the control characters on.'
 def myline(lengths: _Sequence, n: int, /) -> None:
     'Defines a line style by its dash lengths.'
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
     'Defines a shading pattern.'
 def myvlt(red: _Sequence, green: _Sequence, blue: _Sequence, n: int, /) -> None:
     'Defines the colour table.'
+def newmix() -> None:
+    'Sets the control characters ^, _ and %.'
 def newpag() -> None:
     'Starts a new page.'
+def nlmess(text: str | bytes, /) -> int:
+    'Returns the length of text in plot units.'
 def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
@@ -162,6 +218,10 @@ def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     'Fills a box around a point with a colour.'
+def psfont(font: str | bytes, /) -> None:
+    'Selects a standard PostScript font for text.'
+def psmode(mode: str | bytes, /) -> None:
+    'Sets which alphabets PostScript fonts draw.'
 def rbfpng(size: int, /) -> tuple[bytes, int]:
     'Copies the raster as PNG into memory.'
 def rbmp(file: _Path, /) -> None:
@@ -200,12 +260,20 @@ def scrmod(mode: str | bytes, /) -> None:
     'Sets the background mode of screens and images.'
 def sendbf() -> None:
     'Flushes the output.'
+def serif() -> None:
+    'Selects the serif outline font.'
+def setbas(factor: float, /) -> None:
+    'Sets the shift factor of exponents and indices.'
 def setclr(colour: int, /) -> None:
     'Selects a colour by number.'
+def setexp(factor: float, /) -> None:
+    'Sets the height factor of exponents and indices.'
 def setfil(name: _Path, /) -> None:
     'Names the output file.'
 def setind(index: int, red: float, green: float, blue: float, /) -> None:
     'Sets an entry of the colour table.'
+def setmix(c: str | bytes, key: str | bytes, /) -> None:
+    'Sets a control character.'
 def setpag(format: str | bytes, /) -> None:
     'Selects a page format.'
 def setrgb(red: float, green: float, blue: float, /) -> None:
@@ -214,6 +282,10 @@ def setvlt(table: str | bytes, /) -> None:
     'Loads a colour table.'
 def shdpat(pattern: int, /) -> None:
     'Selects a shading pattern.'
+def simplx() -> None:
+    'Selects the simplex vector font.'
+def smxalf(alphabet: str | bytes, shift_in: str | bytes, shift_out: str | bytes, n: int, /) -> None:
+    'Defines a mixed alphabet.'
 def solid() -> None:
     'Draws solid lines.'
 def sortr1(x: _Sequence, n: int, order: str | bytes, /) -> None:
@@ -224,6 +296,12 @@ def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
     'Hands the finished file to a driver program.'
+def texmod(mode: str | bytes, /) -> None:
+    'Turns the formula mode on or off.'
+def texopt(option: str | bytes, key: str | bytes, /) -> None:
+    'Sets an option of the formula mode.'
+def texval(value: float, key: str | bytes, /) -> None:
+    'Sets a value of the formula mode.'
 def thrfin() -> None:
     'Ends the thread records of thrini.'
 def thrini(n: int, /) -> None:
@@ -252,6 +330,10 @@ def trfshf(nx: int, ny: int, /) -> None:
     'Shifts the page transformation.'
 def trifll(x: _Sequence, y: _Sequence, /) -> None:
     'Fills a triangle.'
+def triplx() -> None:
+    'Selects the triplex vector font.'
+def txtjus(mode: str | bytes, /) -> None:
+    'Sets the justification of text.'
 def unit(stream: int, /) -> None:
     'Sets the message stream (Python: 0 suppresses messages).'
 def units(unit: str | bytes, /) -> None:
@@ -264,6 +346,8 @@ def winapp(type: str | bytes, /) -> None:
     'Declares a console or window application.'
 def window(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the position and size of the screen window.'
+def winfnt(font: str | bytes, /) -> None:
+    'Selects a system font for text.'
 def winkey(key: str | bytes, /) -> None:
     'Sets the key that closes the screen window.'
 def winmod(mode: str | bytes, /) -> None:
@@ -282,6 +366,8 @@ def wpxrow(pixels: _Bytes, ix: int, iy: int, n: int, /) -> None:
     'Writes a row of pixels.'
 def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
+def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
+    'Selects an X11 font for text.'
 def xdraw(x: float, y: float, /) -> None:
     'Draws a line to a point, without the origin.'
 def xmove(x: float, y: float, /) -> None:

@@ -10,6 +10,7 @@
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
+#include "text/text_state.h"
 
 namespace kal {
 
@@ -25,13 +26,14 @@ struct Context {
     LineState line;
     ColourState colour;
     ImageState image;
+    TextState text;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
-    auto parts() { return std::tie(frame, page, out, line, colour, image); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image); }
+    auto parts() { return std::tie(frame, page, out, line, colour, image, text); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image, text); }
 };
 
 }  // namespace kal

@@ -19,6 +19,7 @@ PyObject* py_rpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_rpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 
 namespace {
 
@@ -157,6 +158,21 @@ PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     return write_block("wpxrow", args[0], a[2], 1, [&](const unsigned char* p) {
         kal::entry::wpxrow(p, a[0], a[1], a[2]);
     });
+}
+
+// gmxalf(alphabet): (shift-in, shift-out, entry) of a mixed alphabet.
+PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    std::string alphabet;
+    if (!arity("gmxalf", nargs, 1) || !to_text(args[0], alphabet)) return nullptr;
+    char in[2] = "", out[2] = "";
+    int n = 0;
+    if (!run("gmxalf", false, [&] { n = kal::entry::gmxalf(alphabet.c_str(), in, out); })) return nullptr;
+    PyObject* a = from_text(in);
+    PyObject* b = from_text(out);
+    PyObject* result = a && b ? Py_BuildValue("(OOi)", a, b, n) : nullptr;
+    Py_XDECREF(a);
+    Py_XDECREF(b);
+    return result;
 }
 
 }  // namespace kalpy

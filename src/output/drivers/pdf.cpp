@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <new>
 
 #include "colour3d/colour.h"
@@ -93,7 +94,10 @@ void PdfDriver::write_fonts() {
         sink_->text("<< /Type /Font\n");
         sink_->text("/Subtype /Type1\n");
         sink_->format("/BaseFont /%s\n", standard_font(i).name);
-        sink_->text("/Encoding /WinAnsiEncoding\n");
+        // The symbol fonts keep their own encoding: their glyphs have no
+        // names in WinAnsi, and readers would draw nothing for them.
+        const std::string name = standard_font(i).name;
+        if (name != "Symbol" && name != "ZapfDingbats") sink_->text("/Encoding /WinAnsiEncoding\n");
         sink_->text(">>\n");
         objects_->end();
         canvas_->set_font_mark(i, 2);

@@ -11,6 +11,7 @@
 #include "core/context.h"
 #include "core/devices.h"
 #include "output/drivers/std_fonts.h"
+#include "text/fonts.h"
 #include "output/primitives.h"
 
 namespace kal {
@@ -379,17 +380,21 @@ void PostScriptDriver::select_font(Context& ctx, int font, double height) {
     font_height_ = height;
 }
 
-// The glyph centred on its reference point.
+// The header's `c` procedure centres the glyph on the point it is given:
+// the middle of the glyph's advance on the baseline.
 void PostScriptDriver::character(Context& ctx, int code, double x, double y, double angle, int font,
                                  double height) {
     if (font != font_ || height != font_height_) select_font(ctx, font, height);
     path(ctx, 0, 0, PATH_END);
-    const Point d = to_device(ctx, x, y);
-    if (rotated(ctx)) angle += 90.0;
-    const int a = clamp_int(std::trunc(std::isfinite(angle) ? std::fmod(angle, 360.0) : 0.0));
     if (code < 32 || code > LAST_NATIONAL) code = ' ';
+    const StandardFont& f = standard_font(font);
+    const double half = std::max(0, standard_char_width(f.name, code)) * height / f.cap_height / 2;
+    const double a = std::isfinite(angle) ? angle * M_PI / 180.0 : 0.0;
+    const Point d = to_device(ctx, x + half * std::cos(a), y - half * std::sin(a));
+    if (rotated(ctx)) angle += 90.0;
+    const int degrees = clamp_int(std::trunc(std::isfinite(angle) ? std::fmod(angle, 360.0) : 0.0));
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d c ", code, d.x, d.y, a);
+    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d c ", code, d.x, d.y, degrees);
     words(ctx, buf);
 }
 

@@ -1,0 +1,184 @@
+"""Text through the public module: warnings of the text routines and of
+instruction codes, hardware-font text in PostScript, PDF and SVG judged by
+Ghostscript, poppler and librsvg, outline glyphs with holes, and hostile
+strings."""
+import shutil
+import subprocess
+
+import pytest
+from PIL import Image
+
+import kalvor as k
+
+needs = lambda tool: pytest.mark.skipif(shutil.which(tool) is None, reason=f"{tool} missing")
+
+
+def lines_with(out, text):
+    return [line for line in out.splitlines() if text in line]
+
+
+def test_instruction_code_warnings_carry_the_instruction(run):
+    out = run("""
+        k.metafl("VIRT"); k.kalini(); k.smxalf("INST", "{", "}", 1)
+        for text in ["{M9}", "{G25}", "{C1.5}", "{Q}", "{A1#}", "{E2}", "{RX}", "{N300}", "{Z70}", "{S22}"]:
+            k.messag("a" + text, 100, 100)
+        k.kalfin()
+    """)
+    expected = [
+        (43, "M9"), (44, "G25"), (45, "C1.5"), (46, "Q"), (43, "A1#"), (43, "E2"), (43, "RX"),
+        (43, "N300"), (43, "Z70"), (43, "S22")]
+    warnings = lines_with(out, "Instruction code")
+    assert len(warnings) == len(expected)
+    texts = {43: "incorrect parameter", 44: "incorrect tabulator index", 45: "no integer value",
+             46: "unknown command"}
+    for line, (number, context) in zip(warnings, expected):
+        assert f"Warning  {number}: Instruction code: {texts[number]} in messag" in line
+        assert line.rstrip().endswith(f"({context})")
+
+
+def test_setting_warnings(run):
+    out = run("""
+        k.metafl("VIRT"); k.kalini()
+        k.height(0); k.chawth(2.5); k.chaang(60); k.fixspc(0)
+        k.basalf("GREE"); k.smxalf("GREE", "{", "}", 1)
+        k.eushft("GERM", "!"); k.eushft("DANI", "!")
+        k.messag("!x", 10, 100)
+        k.psfont("Helvetica")
+        print("height", k.gethgt(), "alphabet", k.getalf(), "shift", k.getshf("DANI") == "")
+        k.kalfin()
+    """)
+    assert len(lines_with(out, "Warning   2: Incorrect parameter")) == 4
+    assert len(lines_with(out, "Warning  19: The basealphabet cannot be used")) == 1
+    assert len(lines_with(out, "Warning  57: Control characters must be different")) == 1
+    assert len(lines_with(out, "Warning  18: Incorrect character after the eushft operator")) == 1
+    assert len(lines_with(out, "Warning  49: Fileformat is not PostScript in psfont")) == 1
+    assert "height 36 alphabet GREE shift True" in out
+
+
+def test_page_warnings_name_the_text(run):
+    out = run("""
+        k.metafl("VIRT"); k.kalini(); k.height(50)
+        k.messag("far outside the page", 2900, 100)
+        k.messag("inside", 100, 100)
+        k.kalfin()
+    """)
+    assert " <<<< Warning: Startpoint ( 2900/  149) " not in out
+    ends = lines_with(out, "in MESSAG out of page")
+    assert len(ends) == 1
+    assert ends[0].startswith(" <<<< Warning: Endpoint   (")
+    assert ends[0].endswith("in MESSAG out of page - (far outs).")
+
+
+def test_getters_and_mixed_alphabets(run):
+    out = run("""
+        k.metafl("VIRT"); k.kalini()
+        k.angle(90); k.height(44); k.newmix(); k.setmix("#", "RES")
+        k.smxalf("GREE", "{", "}", 2)
+        print(k.getang(), k.gethgt(), k.getmix("EXP"), k.getmix("RES"), k.gmxalf("GREE"), k.gmxalf("RUSS"))
+        k.kalfin()
+    """)
+    assert "90 44 ^ # ('{', '}', 2) ('', '', 0)" in out
+
+
+HARDWARE = """
+    k.metafl("{dev}"); k.setfil("{name}"); k.scrmod("REVERS"); k.kalini()
+    k.psfont("Helvetica"); k.height(80)
+    k.eushft("GERM", "!")
+    k.messag("f(x)=a\\\\b & <c> !A!o", 200, 300)
+    k.angle(90); k.messag("Up", 1500, 1500); k.angle(0)
+    k.kalfin()
+"""
+
+
+def ink_box(image):
+    grey = image.convert("L")
+    return grey.point(lambda v: 255 if v < 128 else 0).getbbox()
+
+
+@needs("gs")
+def test_postscript_hardware_text(run):
+    run(HARDWARE.format(dev="POST", name="t.ps"))
+    ps = b" ".join((run.path / "t.ps").read_bytes().split())
+    assert b"(Helvetica) (Helvetica-German) GermanVec ReEncodeSmall (Helvetica-German)" in ps
+    assert b" 127 " in ps and b" 92 " in ps   # the national A and the backslash by code
+    subprocess.run(["gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pnggray", "-r30",
+                    f"-sOutputFile={run.path / 't.png'}", str(run.path / "t.ps")], check=True)
+    assert ink_box(Image.open(run.path / "t.png")) is not None
+
+
+@needs("pdftotext")
+def test_pdf_hardware_text_escapes(run):
+    run(HARDWARE.format(dev="PDF", name="t.pdf"))
+    k_pdf = run.path / "t.pdf"
+    subprocess.run(["qpdf", "--stream-data=uncompress", str(k_pdf), str(run.path / "q.pdf")], check=True)
+    body = (run.path / "q.pdf").read_bytes()
+    for escaped in [rb"(\50) Tj", rb"(\51) Tj", rb"(\134) Tj", rb"(\304) Tj", rb"(\366) Tj", b"(&) Tj"]:
+        assert escaped in body
+    text = subprocess.run(["pdftotext", str(k_pdf), "-"], capture_output=True, check=True).stdout
+    flat = text.decode("utf-8").replace(" ", "").replace("\n", "")
+    assert "f(x)=a\\b&<c>Äö" in flat
+    subprocess.run(["pdftoppm", "-r", "30", "-png", str(k_pdf), str(run.path / "p")], check=True)
+    assert ink_box(Image.open(run.path / "p-1.png")) is not None
+
+
+@needs("rsvg-convert")
+def test_svg_hardware_text_escapes(run):
+    run(HARDWARE.format(dev="SVG", name="t.svg"))
+    svg = (run.path / "t.svg").read_bytes()
+    assert b">&amp;</text>" in svg and b">&lt;</text>" in svg and b">&gt;</text>" in svg
+    assert b">\xc4</text>" in svg and b">\\</text>" in svg   # Latin-1, as the prolog declares
+    assert b'rotate="-90"' in svg
+    subprocess.run(["xmllint", "--noout", str(run.path / "t.svg")], check=True)
+    subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / "s.png"), str(run.path / "t.svg")],
+                   check=True)
+    assert ink_box(Image.open(run.path / "s.png")) is not None
+
+
+@needs("pdftoppm")
+def test_hardware_text_advances_like_the_layout(run):
+    # The text after a long word starts where nlmess says the word ends.
+    out = run("""
+        k.metafl("PDF"); k.setfil("w.pdf"); k.kalini(); k.psfont("Times-Roman"); k.height(100)
+        print("len", k.nlmess("MMMM"))
+        k.kalfin()
+    """)
+    length = int(out.split("len")[1].split()[0])
+    # Times-Roman M is 889/1000 of the size; the size makes the cap height 100.
+    assert length == round(4 * 889 * 100 / 683)
+
+
+def test_outline_glyph_keeps_its_hole(run):
+    run("""
+        k.metafl("PNG"); k.setfil("o.png"); k.scrmod("REVERS"); k.kalini()
+        k.helve(); k.height(1500); k.messag("O", 300, 200)
+        k.kalfin()
+    """)
+    image = Image.open(run.path / "o.png").convert("L")
+    box = ink_box(image)
+    assert box is not None
+    cx, cy = (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
+    assert image.getpixel((cx, cy)) > 128          # the counter stays empty
+    assert image.getpixel((box[0] + 3, cy)) < 128  # the ring is filled
+
+
+def test_hostile_strings_never_crash(run):
+    out = run("""
+        import random
+        rng = random.Random(3)
+        k.metafl("VIRT"); k.kalini()
+        k.smxalf("INST", "{", "}", 1); k.newmix(); k.mixalf(); k.eushft("GERM", "!")
+        k.texmod("ON")
+        texts = ["x" * 10000, "{" * 50, "}" * 50, "{H999999}" * 20, "{Z-59.9}{K0.0001}" * 10,
+                 "^" * 300, "_" * 300, "!", "!!!", "\\\\frac{", "\\\\sqrt{\\\\sqrt{", "{{{{{" ]
+        texts += ["".join(chr(rng.randrange(1, 256)) for _ in range(rng.randrange(400))) for _ in range(200)]
+        for t in texts:
+            for f in (k.complx, k.helve, k.gothic):
+                f(); k.messag(t, rng.randrange(-5000, 5000), 500); k.nlmess(t)
+        try:
+            k.messag("\\u20ac", 10, 10)
+        except (ValueError, UnicodeError) as e:
+            print("refused", type(e).__name__)
+        k.kalfin()
+        print("survived")
+    """)
+    assert "survived" in out
