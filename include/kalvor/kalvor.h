@@ -204,11 +204,31 @@ KALVOR_API int pdfbuf(char* buffer, int size);  /* Copies the PDF file held in m
 KALVOR_API void pdfmrk(const char* title, const char* level);  /* Adds a PDF bookmark. */
 
 /* Utilities */
+KALVOR_API int intcha(int n, char* text);  /* Writes n in decimal into text (12 bytes suffice); returns the length. */
+KALVOR_API int intlen(int n);  /* Returns the number of characters of n in decimal. */
+KALVOR_API int flen(float x, int ndig);  /* Returns the number of characters that fcha writes. */
+KALVOR_API int fcha(float x, int ndig, char* text);  /* Writes x with ndig decimals into text (flen + 1 bytes); returns the length. */
+KALVOR_API int trmlen(const char* text);  /* Returns the length of text without trailing blanks. */
+KALVOR_API void upstr(char* text);  /* Converts the letters a to z to upper case in place. */
+KALVOR_API int bitsi2(int nbits, int nher, int iher, int nhin, int ihin);  /* Copies a bit field between 16-bit values. */
+KALVOR_API int bitsi4(int nbits, int nher, int iher, int nhin, int ihin);  /* Copies a bit field between 32-bit values. */
+KALVOR_API int openfl(const char* name, int unit, int mode);  /* Opens a file on unit 0-99 for reading (0), writing (1) or appending (2). */
+KALVOR_API int closfl(int unit);  /* Closes a file unit. */
+KALVOR_API int readfl(int unit, unsigned char* buffer, int n);  /* Reads n bytes from a file unit; returns the count read. */
+KALVOR_API int writfl(int unit, const unsigned char* buffer, int n);  /* Writes n bytes to a file unit; returns the count written. */
+KALVOR_API int skipfl(int unit, int n);  /* Moves the position of a file unit n bytes on. */
+KALVOR_API int posifl(int unit, int n);  /* Sets the position of a file unit to byte n. */
+KALVOR_API int tellfl(int unit);  /* Returns the position of a file unit. */
+KALVOR_API float getver(void);  /* Returns the library version. */
+KALVOR_API void dattim(char* date, char* time);  /* Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes). */
+KALVOR_API float moment(const float* x, int n, const char* key);  /* Returns a statistic of the numbers. */
 KALVOR_API void sortr1(float* x, int n, const char* order);  /* Sorts numbers. */
 KALVOR_API void sortr2(float* x, float* y, int n, const char* order);  /* Sorts points by x. */
 KALVOR_API void trfco1(float* x, int n, const char* source, const char* target);  /* Converts angles. */
 KALVOR_API void trfco2(float* x, float* y, int n, const char* source, const char* target);  /* Converts 2-D coordinates. */
 KALVOR_API void trfco3(float* x, float* y, float* z, int n, const char* source, const char* target);  /* Converts 3-D coordinates. */
+KALVOR_API void circ3p(float x1, float y1, float x2, float y2, float x3, float y3, float* xm, float* ym, float* r);  /* Returns the centre and radius of the circle through three points. */
+KALVOR_API void bezier(const float* x, const float* y, int n, float* xp, float* yp, int np);  /* Evaluates a Bezier curve at np points. */
 KALVOR_API void trfmat(const float* zmat, int nx, int ny, float* zmat2, int nx2, int ny2);  /* Resamples a matrix. */
 
 /* Raster images and pixels */

@@ -14,6 +14,12 @@ def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
 def basalf(alphabet: str | bytes, /) -> None:
     'Selects the base alphabet.'
+def bezier(x: _Sequence, y: _Sequence, n: int, xp: _Sequence, yp: _Sequence, np: int, /) -> None:
+    'Evaluates a Bezier curve at np points.'
+def bitsi2(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
+    'Copies a bit field between 16-bit values.'
+def bitsi4(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
+    'Copies a bit field between 32-bit values.'
 def bmpfnt(font: str | bytes, /) -> None:
     'Selects a bitmap font for text.'
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
@@ -34,6 +40,10 @@ def chndot() -> None:
     'Draws chain-dotted lines.'
 def chndsh() -> None:
     'Draws chain-dashed lines.'
+def circ3p(x1: float, y1: float, x2: float, y2: float, x3: float, y3: float, /) -> tuple[float, float, float]:
+    'Returns the centre and radius of the circle through three points.'
+def closfl(unit: int, /) -> int:
+    'Closes a file unit.'
 def clpbor(border: str | bytes, /) -> None:
     'Sets the clipping border.'
 def clpmod(mode: str | bytes, /) -> None:
@@ -60,6 +70,8 @@ def dashl() -> None:
     'Draws long-dashed lines.'
 def dashm() -> None:
     'Draws medium-dashed lines.'
+def dattim(a0: str | bytes, a1: str | bytes, /) -> None:
+    'Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes).'
 def delglb() -> None:
     "Frees the calling thread's record."
 def dot() -> None:
@@ -78,12 +90,16 @@ def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     'Turns warnings, checking or the protocol on or off.'
 def eushft(key: str | bytes, c: str | bytes, /) -> None:
     'Sets the shift character of national characters.'
+def fcha(x: float, ndig: int, /) -> str:
+    'Writes x with ndig decimals into text (flen + 1 bytes); returns the length.'
 def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window into which incfil fits a file.'
 def filmod(mode: str | bytes, /) -> None:
     'Sets what happens to existing output files.'
 def fixspc(factor: float, /) -> None:
     'Turns on fixed character spacing.'
+def flen(x: float, ndig: int, /) -> int:
+    'Returns the number of characters that fcha writes.'
 def frmess(thickness: int, /) -> None:
     'Sets the frame drawn around text.'
 def getalf() -> str:
@@ -114,6 +130,8 @@ def getrgb(*ignored: Any) -> tuple[float, float, float]:
     'Returns the components of the current colour.'
 def getshf(key: str | bytes, /) -> str:
     'Returns a national shift character.'
+def getver() -> float:
+    'Returns the library version.'
 def getvlt() -> str:
     'Returns the name of the colour table.'
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
@@ -154,6 +172,10 @@ def incfil(file: _Path, /) -> None:
     'Draws a VEKMET file or a BMP or GIF picture into the page.'
 def indrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the nearest colour table entry.'
+def intcha(n: int, /) -> str:
+    'Writes n in decimal into text (12 bytes suffice); returns the length.'
+def intlen(n: int, /) -> int:
+    'Returns the number of characters of n in decimal.'
 def intrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the explicit colour value of components.'
 def kalalf() -> None:
@@ -180,6 +202,8 @@ def metafl(device: str | bytes, /) -> None:
     'Selects the output format.'
 def mixalf() -> None:
     'Turns the control characters on.'
+def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
+    'Returns a statistic of the numbers.'
 def myline(lengths: _Sequence, n: int, /) -> None:
     'Defines a line style by its dash lengths.'
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
@@ -196,6 +220,8 @@ def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
     'Turns clipping off.'
+def openfl(name: _Path, unit: int, mode: int, /) -> int:
+    'Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).'
 def origin(nx: int, ny: int, /) -> None:
     'Sets the origin of plot coordinates.'
 def page(nx: int, ny: int, /) -> None:
@@ -218,6 +244,8 @@ def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     'Fills a box around a point with a colour.'
+def posifl(unit: int, n: int, /) -> int:
+    'Sets the position of a file unit to byte n.'
 def psfont(font: str | bytes, /) -> None:
     'Selects a standard PostScript font for text.'
 def psmode(mode: str | bytes, /) -> None:
@@ -226,6 +254,8 @@ def rbfpng(size: int, /) -> tuple[bytes, int]:
     'Copies the raster as PNG into memory.'
 def rbmp(file: _Path, /) -> None:
     'Saves the raster as BMP.'
+def readfl(unit: int, n: int, /) -> tuple[bytes, int]:
+    'Reads n bytes from a file unit; returns the count read.'
 def recfll(nx: int, ny: int, nw: int, nh: int, colour: int, /) -> None:
     'Fills a rectangle with a colour.'
 def rectan(nx: int, ny: int, nw: int, nh: int, /) -> None:
@@ -284,6 +314,8 @@ def shdpat(pattern: int, /) -> None:
     'Selects a shading pattern.'
 def simplx() -> None:
     'Selects the simplex vector font.'
+def skipfl(unit: int, n: int, /) -> int:
+    'Moves the position of a file unit n bytes on.'
 def smxalf(alphabet: str | bytes, shift_in: str | bytes, shift_out: str | bytes, n: int, /) -> None:
     'Defines a mixed alphabet.'
 def solid() -> None:
@@ -296,6 +328,8 @@ def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
     'Hands the finished file to a driver program.'
+def tellfl(unit: int, /) -> int:
+    'Returns the position of a file unit.'
 def texmod(mode: str | bytes, /) -> None:
     'Turns the formula mode on or off.'
 def texopt(option: str | bytes, key: str | bytes, /) -> None:
@@ -332,12 +366,16 @@ def trifll(x: _Sequence, y: _Sequence, /) -> None:
     'Fills a triangle.'
 def triplx() -> None:
     'Selects the triplex vector font.'
+def trmlen(text: str | bytes, /) -> int:
+    'Returns the length of text without trailing blanks.'
 def txtjus(mode: str | bytes, /) -> None:
     'Sets the justification of text.'
 def unit(stream: int, /) -> None:
     'Sets the message stream (Python: 0 suppresses messages).'
 def units(unit: str | bytes, /) -> None:
     'Sets the unit of page sizes.'
+def upstr(a0: str | bytes, /) -> None:
+    'Converts the letters a to z to upper case in place.'
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
     'Saves or loads the colour table.'
 def wimage(file: _Path, /) -> None:
@@ -364,6 +402,8 @@ def wpixls(pixels: _Bytes, ix: int, iy: int, nw: int, nh: int, /) -> None:
     'Writes a block of pixels.'
 def wpxrow(pixels: _Bytes, ix: int, iy: int, n: int, /) -> None:
     'Writes a row of pixels.'
+def writfl(unit: int, buffer: _Bytes, n: int, /) -> int:
+    'Writes n bytes to a file unit; returns the count written.'
 def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:

@@ -1,8 +1,12 @@
 // The wrappers that no table entry can express: byte buffers whose size the
-// wrapper chooses (pdfbuf, rbfpng, the pixel readers), byte strings as pixel
-// data (wpixls, wpxrow) and a message stream given as a number (unit).
+// wrapper chooses (pdfbuf, rbfpng, the pixel readers, readfl), byte strings
+// as pixel or file data (wpixls, wpxrow, writfl), text written into a
+// caller's buffer (intcha, fcha, upstr, dattim) and a message stream given
+// as a number (unit).
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "api/entries.h"
 #include "output/raster/pixel_access.h"
@@ -20,6 +24,12 @@ PyObject* py_rpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_intcha(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_fcha(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_dattim(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_readfl(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 
 namespace {
 
@@ -173,6 +183,96 @@ PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     Py_XDECREF(a);
     Py_XDECREF(b);
     return result;
+}
+
+// intcha(n) -> text
+PyObject* py_intcha(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int n;
+    if (!arity("intcha", nargs, 1) || !to_int(args[0], n)) return nullptr;
+    char text[16] = "";
+    if (!run("intcha", false, [&] { kal::entry::intcha(n, text); })) return nullptr;
+    return from_text(text);
+}
+
+// fcha(x, ndig) -> text; fcha caps the decimals, so that no text is longer
+// than a sign, 39 digits, the point and 60 decimals.
+PyObject* py_fcha(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    float x;
+    int ndig;
+    if (!arity("fcha", nargs, 2) || !to_float(args[0], x) || !to_int(args[1], ndig)) return nullptr;
+    char text[128] = "";
+    if (!run("fcha", false, [&] { kal::entry::fcha(x, ndig, text); })) return nullptr;
+    return from_text(text);
+}
+
+// upstr(text): the conversion happens on a copy, as Python strings cannot
+// change; the routine returns None.
+PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    std::string text;
+    if (!arity("upstr", nargs, 1) || !to_text(args[0], text)) return nullptr;
+    if (!run("upstr", false, [&] { kal::entry::upstr(text.data()); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// dattim(date, time): the two strings only stand for the C buffers; the
+// routine returns None.
+PyObject* py_dattim(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    std::string date, time;
+    if (!arity("dattim", nargs, 2) || !to_text(args[0], date) || !to_text(args[1], time)) return nullptr;
+    char d[16] = "", t[16] = "";
+    if (!run("dattim", false, [&] { kal::entry::dattim(d, t); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// readfl(unit, n) -> (bytes, k): reads up to n bytes in pieces of at most
+// 1 MiB, so that a huge n costs no more memory than the file holds; k is
+// the library's count (-1 for a bad unit).
+PyObject* py_readfl(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int unit, n;
+    if (!arity("readfl", nargs, 2) || !to_int(args[0], unit) || !to_int(args[1], n)) return nullptr;
+    if (n < 1) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), 0);
+    constexpr int PIECE = 1 << 20;
+    std::string data;
+    int total = 0;
+    while (total < n) {
+        const int want = n - total < PIECE ? n - total : PIECE;
+        try {
+            data.resize(static_cast<size_t>(total) + static_cast<size_t>(want));
+        } catch (const std::bad_alloc&) {
+            PyErr_SetString(PyExc_MemoryError, "out of memory in readfl");
+            return nullptr;
+        }
+        int k = 0;
+        auto* piece = reinterpret_cast<unsigned char*>(&data[static_cast<size_t>(total)]);
+        if (!run("readfl", true, [&] { k = kal::entry::readfl(unit, piece, want); })) return nullptr;
+        if (k < 0 && total == 0) return Py_BuildValue("(y#i)", "", Py_ssize_t(0), k);
+        if (k > 0) total += k;
+        if (k < want) break;
+    }
+    return Py_BuildValue("(y#i)", data.data(), Py_ssize_t(total), total);
+}
+
+// writfl(unit, bytes, n) -> count: n < 1 writes nothing; bytes shorter than
+// n raise MemoryError ("out of range") like a short sequence.
+PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int unit, n;
+    if (!arity("writfl", nargs, 3) || !to_int(args[0], unit) || !to_int(args[2], n)) return nullptr;
+    Py_buffer data;
+    if (PyObject_GetBuffer(args[1], &data, PyBUF_SIMPLE) != 0) return nullptr;
+    int count = 0;
+    bool ok = true;
+    if (n >= 1) {
+        if (data.len < n) {
+            PyErr_SetString(PyExc_MemoryError, "out of range");
+            ok = false;
+        } else {
+            const auto* bytes = static_cast<const unsigned char*>(data.buf);
+            ok = run("writfl", true, [&] { count = kal::entry::writfl(unit, bytes, n); });
+        }
+    }
+    PyBuffer_Release(&data);
+    if (!ok) return nullptr;
+    return PyLong_FromLong(count);
 }
 
 }  // namespace kalpy
