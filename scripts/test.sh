@@ -22,9 +22,11 @@ cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON -DKALVOR_
 cmake --build build/asan -j2
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build/asan --output-on-failure
-# Python itself is not instrumented: the sanitizer runtime is preloaded and
-# leak checking left to the C++ run above.
-ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD="$(g++ -print-file-name=libasan.so)" \
+# Python itself is not instrumented: the sanitizer runtime is preloaded (with
+# the C++ runtime, so that it can intercept exceptions thrown by the library)
+# and leak checking left to the C++ run above.
+ASAN_OPTIONS=detect_leaks=0 \
+  LD_PRELOAD="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)" \
   KALVOR_BUILD_DIR="$PWD/build/asan" "$PY" -m pytest -q -p no:cacheprovider tests/python/test_fuzz.py
 
 step "Python tests"
