@@ -21,7 +21,7 @@ namespace {
 constexpr int MAX_GROUPS = 16;    // nested braces
 constexpr int MAX_SCRIPTS = 6;    // nested exponents and indices
 constexpr int MAX_ROOTS = 6;      // nested roots
-constexpr int MAX_FRACTIONS = 40; // fractions in one formula
+constexpr int MAX_FRACTIONS = 20; // fractions in one formula
 constexpr double AXIS = 0.4;      // height of the math axis (fraction bars) in character heights
 
 struct Piece {
@@ -34,6 +34,7 @@ struct Piece {
 struct Box {
     double w = 0, asc = 0, desc = 0;
     std::vector<Piece> pieces;
+    double trail = 0;     // blank after the ink at the right end (the character gap)
     bool op = false;      // a large operator or lim: takes limits
     bool limits = false;  // its scripts go above and below
 
@@ -51,7 +52,9 @@ struct Box {
     void append(const Box& b) {
         add(b, w, 0);
         w += b.w;
+        trail = b.trail;
     }
+    double ink_width() const { return w - trail; }
     void line(double s1, double o1, double s2, double o2) {
         Piece p{Piece::LINE};
         p.s = s1, p.o = o1, p.s2 = s2, p.o2 = o2;
@@ -120,6 +123,13 @@ private:
         p.code = code, p.alphabet = alphabet, p.h = h, p.italic = italic;
         b.pieces.push_back(p);
         b.w = run_.advance(code, alphabet, h);
+        const TextState& ts = run_.context().text;
+        if (ts.hw_font < 0 && ts.font && !ts.fixed) {
+            const Glyph g = find_glyph(ts.font->slots[alphabet - 1], ts.font->number, code);
+            const double sx = (h - 1) * ts.width / font_units(ts.font->number, alphabet).x_unit;
+            // Italic letters lean over to the right by about a fifth of their height.
+            if (!g.blank) b.trail = std::max(0.0, b.w - g.width * sx - (italic ? 0.2 * h : 0.0));
+        }
         b.asc = h;
         b.desc = 0.3 * h;
         return b;
@@ -183,6 +193,27 @@ private:
         b.asc = axis + unit;
         b.desc = std::max(0.0, unit - axis);
         return b;
+    }
+
+    // Passes over an argument without typesetting it (after an error): a
+    // balanced group, a command name or one character.
+    void skip_argument() {
+        skip_blanks();
+        if (at_end() || peek() == '}') return;
+        if (peek() == esc_) {
+            command_name();
+            return;
+        }
+        if (peek() != '{') {
+            ++i_;
+            return;
+        }
+        int open = 0;
+        do {
+            if (t_[i_] == '{') ++open;
+            if (t_[i_] == '}') --open;
+            ++i_;
+        } while (open > 0 && !at_end());
     }
 
     // A braced group or a single atom, for the arguments of commands;
@@ -264,7 +295,7 @@ private:
         if (c == '{') {
             if (++depth_ > MAX_GROUPS) {
                 error("Too many nested parenthesis");
-                ++i_;
+                skip_argument();
                 --depth_;
                 return Box();
             }
@@ -369,8 +400,7 @@ private:
             if (++script_depth_ > MAX_SCRIPTS) {
                 error("Too many nested exponents/indices");
                 --script_depth_;
-                Box ignored;
-                argument(st, ignored);
+                skip_argument();
                 continue;
             }
             Style small{script_height(st), std::min(st.level + 2, 3), st.colour};
@@ -387,10 +417,10 @@ private:
         const double h = st.h;
         if (base.limits) {
             Box b;
-            const double w = std::max({base.w, sup.w, sub.w});
-            b.add(base, (w - base.w) / 2, 0);
-            if (has_sup) b.add(sup, (w - sup.w) / 2, base.asc + 0.2 * h + sup.desc);
-            if (has_sub) b.add(sub, (w - sub.w) / 2, -(base.desc + 0.25 * h + sub.asc));
+            const double w = std::max({base.ink_width(), sup.ink_width(), sub.ink_width()});
+            b.add(base, (w - base.ink_width()) / 2, 0);
+            if (has_sup) b.add(sup, (w - sup.ink_width()) / 2, base.asc + 0.2 * h + sup.desc);
+            if (has_sub) b.add(sub, (w - sub.ink_width()) / 2, -(base.desc + 0.25 * h + sub.asc));
             b.w = w;
             base = b;
             return;
@@ -413,9 +443,8 @@ private:
         }
         if (++fractions_ > MAX_FRACTIONS) {
             error("Too many fractions");
-            Box ignored;
-            argument(st, ignored);
-            argument(st, ignored);
+            skip_argument();
+            skip_argument();
             return Box();
         }
         Style inner = st;
@@ -431,10 +460,10 @@ private:
             return num;
         }
         const double h = st.h, pad = 0.12 * h, gap = 0.15 * h, axis = AXIS * h;
-        const double w = std::max(num.w, den.w) + 2 * pad;
+        const double w = std::max(num.ink_width(), den.ink_width()) + 2 * pad;
         Box b;
-        b.add(num, (w - num.w) / 2, axis + gap + num.desc);
-        b.add(den, (w - den.w) / 2, axis - gap - den.asc);
+        b.add(num, (w - num.ink_width()) / 2, axis + gap + num.desc);
+        b.add(den, (w - den.ink_width()) / 2, axis - gap - den.asc);
         b.line(0.05 * h, axis, w - 0.05 * h, axis);
         b.w = w + 0.05 * h;
         return b;
@@ -460,8 +489,7 @@ private:
         }
         if (++roots_ > MAX_ROOTS) {
             error("Too many nested roots");
-            Box ignored;
-            argument(st, ignored);
+            skip_argument();
             --roots_;
             return Box();
         }
