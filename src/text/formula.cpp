@@ -421,7 +421,7 @@ private:
             b.add(base, (w - base.ink_width()) / 2, 0);
             if (has_sup) b.add(sup, (w - sup.ink_width()) / 2, base.asc + 0.2 * h + sup.desc);
             if (has_sub) b.add(sub, (w - sub.ink_width()) / 2, -(base.desc + 0.25 * h + sub.asc));
-            b.w = w;
+            b.w = w + std::max(base.trail, 0.1 * h);
             base = b;
             return;
         }
