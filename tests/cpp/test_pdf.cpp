@@ -124,7 +124,7 @@ TEST(PdfWriter, OperatorsOfOneShortPage) {
              pdf.driver.fill_rect(c, 100, 0, 200, 40, RED);
          },
          "0 1 0.502 RG\n0 1 0.502 rg\n0 1 0.502 RG\n"
-         "1 0 0 rg\n0.00 514.75 25.00 10.00 re\nf\n25.00 514.75 25.00 10.00 re\nf\n"},
+         "1 0 0 rg\n0.00 514.50 25.25 10.25 re\nf\n25.00 514.50 25.25 10.25 re\nf\n"},
         {"a path is stroked on a move and restarts after a colour; a lone move draws nothing",
          [](Pdf& pdf, kal::Context& c) {
              pdf.op(10, 20, 3);
@@ -147,7 +147,7 @@ TEST(PdfWriter, OperatorsOfOneShortPage) {
              EXPECT_TRUE(pdf.driver.fill_polygon(c, 3, x, y));
              EXPECT_EQ(c.out.vectors, 3);
          },
-         "1 0 0 RG\n1 0 0 rg\n0 1 0 rg\n0.00 499.75 25.00 25.00 re\nf\n"
+         "1 0 0 RG\n1 0 0 rg\n0 1 0 rg\n0.00 499.50 25.25 25.25 re\nf\n"
          "1 0 0 rg\n0.00 0.00 m\n100.00 0.00 l\n0.00 100.00 l\nh\nf*\n"},
     };
     for (const Case& c : cases) {
@@ -175,7 +175,7 @@ TEST(PdfWriter, NewPageRepaintsAndResendsState) {
     // The fill colour is written again: a new page starts with black.
     EXPECT_EQ(s,
               "2.835 w\n2 J\n1 j\n0 0 0 rg\n0.00 0.00 743.00 525.00 re\nf\n1 0 0 RG\n1 0 0 rg\n"
-              "0.00 499.75 25.00 25.00 re\nf\n");
+              "0.00 499.50 25.25 25.25 re\nf\n");
     EXPECT_NE(doc.find("/Kids [\n5 0 R\n8 0 R\n] /Count 2\n"), std::string::npos);
     expect_valid(doc);
 }

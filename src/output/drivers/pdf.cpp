@@ -233,10 +233,13 @@ bool PdfDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double 
     if (!canvas_ || finished_) return true;
     const double s = scale_;
     const Rgb c = resolve_rgb(ctx, value);
+    // The corners are inclusive, as on pixel devices (width X2 - X1 + 1): the
+    // rectangle covers one plot unit beyond the second corner, so that
+    // rectangles side by side (bars, colour scales) meet without a seam.
     if (rotated_)
-        canvas_->rect(y1 * s, x1 * s, (y2 - y1) * s, (x2 - x1) * s, c.r, c.g, c.b);
+        canvas_->rect(y1 * s, x1 * s, (y2 - y1 + 1) * s, (x2 - x1 + 1) * s, c.r, c.g, c.b);
     else
-        canvas_->rect(x1 * s, (page_h_ - y2) * s, (x2 - x1) * s, (y2 - y1) * s, c.r, c.g, c.b);
+        canvas_->rect(x1 * s, (page_h_ - y2 - 1) * s, (x2 - x1 + 1) * s, (y2 - y1 + 1) * s, c.r, c.g, c.b);
     return true;
 }
 
