@@ -50,6 +50,23 @@ def shapes():
     k.linwid(1)
 
 
+def texts():
+    """A title in an outline font, a formula and national characters."""
+    k.setclr(250)
+    k.helve()
+    k.height(40)
+    k.messag("One page, every format", 1760, 1600)
+    k.complx()
+    k.height(40)
+    k.texmod("ON")
+    k.messag(r"$\int_0^{2\pi} \sin^2 x\,dx = \pi$", 1760, 1720)
+    k.texmod("OFF")
+    k.chacod("ISO1")
+    k.serif()
+    k.height(36)
+    k.messag("Größe, Ångström, déjà vu", 1760, 1860)
+
+
 def page(device, ext):
     k.metafl(device)
     k.setfil(f"gallery.{ext}")
@@ -59,6 +76,7 @@ def page(device, ext):
     colour_bars()
     curves()
     shapes()
+    texts()
     k.kalfin()
 
 
