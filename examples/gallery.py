@@ -59,7 +59,7 @@ def texts():
     k.complx()
     k.height(40)
     k.texmod("ON")
-    k.messag(r"$\int_0^{2\pi} \sin^2 x\,dx = \pi$", 1760, 1720)
+    k.messag(r"\int_0^{2\pi} \sin^2 x\,dx = \pi", 1760, 1720)
     k.texmod("OFF")
     k.chacod("ISO1")
     k.serif()
