@@ -10,10 +10,10 @@ namespace {
 
 constexpr double TOLERANCE = 0.001;
 
-// Liang-Barsky: parameter range [t0, t1] of the segment inside the window.
-bool clip_rect(const int* w, double& x1, double& y1, double& x2, double& y2) {
-    const double xmin = w[0] - TOLERANCE, ymin = w[1] - TOLERANCE;
-    const double xmax = w[2] + TOLERANCE, ymax = w[3] + TOLERANCE;
+// Liang-Barsky: cuts the segment to the box [xmin, xmax] x [ymin, ymax];
+// false when nothing of it lies inside.
+bool clip_box(double xmin, double ymin, double xmax, double ymax, double& x1, double& y1, double& x2,
+              double& y2) {
     const double dx = x2 - x1, dy = y2 - y1;
     double t0 = 0.0, t1 = 1.0;
     const double p[4] = {-dx, dx, -dy, dy};
@@ -42,6 +42,11 @@ bool clip_rect(const int* w, double& x1, double& y1, double& x2, double& y2) {
         y1 = oy + t0 * dy;
     }
     return true;
+}
+
+// The clipping window (inclusive integer corners, a small tolerance).
+bool clip_rect(const int* w, double& x1, double& y1, double& x2, double& y2) {
+    return clip_box(w[0] - TOLERANCE, w[1] - TOLERANCE, w[2] + TOLERANCE, w[3] + TOLERANCE, x1, y1, x2, y2);
 }
 
 bool clip_circle(double cx, double cy, double r, double& x1, double& y1, double& x2, double& y2) {
@@ -87,38 +92,10 @@ bool clip_segment(const Context& ctx, double& x1, double& y1, double& x2, double
     return clip_rect(ctx.out.clip, x1, y1, x2, y2);
 }
 
-}  // namespace kal
-
-namespace kal {
-
 bool clip_to_limit(double& x1, double& y1, double& x2, double& y2, double limit) {
     if (!(std::isfinite(x1) && std::isfinite(y1))) return false;
     if (!(std::isfinite(x2) && std::isfinite(y2))) return false;
-    const double dx = x2 - x1, dy = y2 - y1;
-    double t0 = 0.0, t1 = 1.0;
-    // Liang-Barsky: p * t <= q for each side of the square.
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 + limit, limit - x1, y1 + limit, limit - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
-        if (t0 > t1) return false;
-    }
-    const double ax = x1, ay = y1;
-    if (t1 < 1.0) {
-        x2 = ax + t1 * dx;
-        y2 = ay + t1 * dy;
-    }
-    if (t0 > 0.0) {
-        x1 = ax + t0 * dx;
-        y1 = ay + t0 * dy;
-    }
-    return true;
+    return clip_box(-limit, -limit, limit, limit, x1, y1, x2, y2);
 }
 
 }  // namespace kal
