@@ -261,6 +261,19 @@ KALVOR_API void incfil(const char* file);  /* Draws a VEKMET file or a BMP or GI
 KALVOR_API void filbox(int nx, int ny, int nw, int nh);  /* Sets the window into which incfil fits a file. */
 KALVOR_API int rbfpng(char* buffer, int size);  /* Copies the raster as PNG into memory. */
 
+/* Shield regions */
+KALVOR_API void shlrec(int nx, int ny, int nw, int nh);  /* Shields a rectangle. */
+KALVOR_API void shlrct(int nx, int ny, int nw, int nh, float angle);  /* Shields a rotated rectangle. */
+KALVOR_API void shlcir(int nx, int ny, int nr);  /* Shields a circle. */
+KALVOR_API void shlell(int nx, int ny, int na, int nb, float angle);  /* Shields an ellipse. */
+KALVOR_API void shlpie(int nx, int ny, int nr, float alpha, float beta);  /* Shields a pie segment. */
+KALVOR_API void shlpol(const int* nxray, const int* nyray, int n);  /* Shields a polygon. */
+KALVOR_API void shldel(int id);  /* Deletes a shield region, or all regions of the program. */
+KALVOR_API void shlres(int n);  /* Deletes the last regions of the program. */
+KALVOR_API void shlvis(int id, const char* mode);  /* Makes shield regions active or inactive. */
+KALVOR_API int shlind(void);  /* Returns the number of shield regions. */
+KALVOR_API void shield(const char* kind, const char* mode);  /* Switches automatic shielding. */
+
 #ifdef __cplusplus
 }
 #endif

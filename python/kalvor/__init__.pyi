@@ -312,6 +312,28 @@ def setvlt(table: str | bytes, /) -> None:
     'Loads a colour table.'
 def shdpat(pattern: int, /) -> None:
     'Selects a shading pattern.'
+def shield(kind: str | bytes, mode: str | bytes, /) -> None:
+    'Switches automatic shielding.'
+def shlcir(nx: int, ny: int, nr: int, /) -> None:
+    'Shields a circle.'
+def shldel(id: int, /) -> None:
+    'Deletes a shield region, or all regions of the program.'
+def shlell(nx: int, ny: int, na: int, nb: int, angle: float, /) -> None:
+    'Shields an ellipse.'
+def shlind() -> int:
+    'Returns the number of shield regions.'
+def shlpie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
+    'Shields a pie segment.'
+def shlpol(nxray: _Sequence, nyray: _Sequence, n: int, /) -> None:
+    'Shields a polygon.'
+def shlrct(nx: int, ny: int, nw: int, nh: int, angle: float, /) -> None:
+    'Shields a rotated rectangle.'
+def shlrec(nx: int, ny: int, nw: int, nh: int, /) -> None:
+    'Shields a rectangle.'
+def shlres(n: int, /) -> None:
+    'Deletes the last regions of the program.'
+def shlvis(id: int, mode: str | bytes, /) -> None:
+    'Makes shield regions active or inactive.'
 def simplx() -> None:
     'Selects the simplex vector font.'
 def skipfl(unit: int, n: int, /) -> int:

@@ -10,6 +10,7 @@
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
+#include "output/shields.h"
 #include "plot2d/axis_system.h"
 #include "plot2d/labels.h"
 #include "text/text_state.h"
@@ -31,13 +32,14 @@ struct Context {
     TextState text;
     AxisState axes;
     LabelState labels;
+    ShieldState shields;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
-    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels); }
+    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
 };
 
 }  // namespace kal

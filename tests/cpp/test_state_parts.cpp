@@ -90,6 +90,8 @@ const KeyCase CASES[] = {
      [](const kal::Context& c) { return c.text.exp_factor == 0.8; }},
     {"SMXA", [](kal::Context&) { kal::entry::smxalf("GREE", "{", "}", 1); },
      [](const kal::Context& c) { return c.text.entries[0].alphabet == 0; }},
+    {"SHIE", [](kal::Context&) { kal::entry::shield("SYMB", "ON"); },
+     [](const kal::Context& c) { return !c.shields.automatic[kal::SOURCE_SYMBOLS]; }},
     {"UNIT", [](kal::Context&) { kal::entry::unit(nullptr); },
      [](const kal::Context& c) { return c.frame.unit == kal::UNIT_STDOUT; }, false},
 };
