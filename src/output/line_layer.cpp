@@ -6,6 +6,7 @@
 #include "core/context.h"
 #include "output/clip.h"
 #include "output/primitives.h"
+#include "output/shields.h"
 #include "output/thick_lines.h"
 
 namespace kal {
@@ -200,6 +201,10 @@ void dashed_segment(Context& ctx, double qx, double qy) {
 
 void emit_segment(Context& ctx, double x1, double y1, double x2, double y2) {
     if (!clip_segment(ctx, x1, y1, x2, y2)) return;
+    if (shields_exist(ctx.shields)) {
+        draw_shielded_segment(ctx, x1, y1, x2, y2);
+        return;
+    }
     const OutputState& o = ctx.out;
     if (!o.pen_valid || x1 != o.pen_x || y1 != o.pen_y) move_draw(ctx, x1, y1, 3);
     move_draw(ctx, x2, y2, 2);

@@ -53,8 +53,9 @@ void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);
 // Writes the pending polyline (clipped, styled) and empties it.
 void line_flush(Context& ctx);
-// Clips one segment and writes its visible part with move/draw, joined to
-// the previous segment when it starts where the pen is.
+// Clips one segment, cuts it against the shield regions and writes its
+// visible parts with move/draw, joined to the previous segment when it
+// starts where the pen is.
 void emit_segment(Context& ctx, double x1, double y1, double x2, double y2);
 // Sets the dash pattern (lengths in plot units; n = 0: solid) and restarts
 // its phase.
