@@ -11,6 +11,7 @@
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
 #include "output/primitives.h"
+#include "output/shields.h"
 
 namespace kal {
 namespace {
@@ -239,7 +240,8 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
 void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     if (n < 1 || !ctx.out.driver) return;
     const PageState& p = ctx.page;
-    bool inside = solid_pattern(ctx.colour);
+    // Under shields even solid fills are lines, which the shields cut.
+    bool inside = solid_pattern(ctx.colour) && !(shields_exist(ctx.shields) && shields_active(ctx));
     std::vector<double> ax(x, x + n), ay(y, y + n);
     for (int i = 0; i < n; ++i) {
         ax[i] += p.origin_x;
@@ -253,6 +255,17 @@ void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
         if (ctx.out.driver->fill_polygon(ctx, n, ax.data(), ay.data())) return;
     }
     pattern_fill(ctx, n, x, y);
+}
+
+}  // namespace kal
+
+namespace kal {
+
+void solid_fill_lines(Context& ctx, int n, const double* x, const double* y) {
+    const int previous = ctx.colour.pattern_number;
+    select_pattern(ctx, 16);
+    pattern_fill(ctx, n, x, y);
+    select_pattern(ctx, previous);
 }
 
 }  // namespace kal

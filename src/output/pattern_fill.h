@@ -18,4 +18,8 @@ bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
 // drawn as lines through the line layer.
 void pattern_fill(Context& ctx, int n, const double* x, const double* y);
 
+// Fills a polygon (relative to the plot origin) with the solid pattern
+// drawn as lines, whatever pattern is current.
+void solid_fill_lines(Context& ctx, int n, const double* x, const double* y);
+
 }  // namespace kal

@@ -9,6 +9,8 @@
 #include "core/frame.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
+#include "output/pattern_fill.h"
+#include "output/shields.h"
 #include "output/raster/raster_output.h"
 
 namespace kal {
@@ -77,6 +79,14 @@ void fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int val
     if (!(x1 <= x2) || !(y1 <= y2) || !ctx.out.driver) return;  // also NaN
     line_flush(ctx);
     ctx.out.pen_valid = false;
+    if (shields_exist(ctx.shields) && shields_active(ctx)) {
+        // Fill lines, cut by the shields like any line.
+        set_colour(ctx, value);
+        const double px[4] = {x1 - p.origin_x, x2 - p.origin_x, x2 - p.origin_x, x1 - p.origin_x};
+        const double py[4] = {y1 - p.origin_y, y1 - p.origin_y, y2 - p.origin_y, y2 - p.origin_y};
+        solid_fill_lines(ctx, 4, px, py);
+        return;
+    }
     if (ctx.out.driver->fill_rect(ctx, x1, y1, x2, y2, value)) return;
     // Devices without a filled rectangle: hatch it with lines 0.14 mm apart
     // (only where the page is: nothing beyond it shows).
@@ -108,10 +118,14 @@ void fill_triangle(Context& ctx, const double* x, const double* y, int value) {
         inside = inside && x[i] >= w[0] && x[i] <= w[2] && y[i] >= w[1] && y[i] <= w[3];
     }
     ctx.out.pen_valid = false;
-    if (inside && ctx.out.driver && ctx.out.driver->fill_triangle(ctx, x, y, value)) return;
+    const bool shielded = shields_exist(ctx.shields) && shields_active(ctx);
+    if (inside && !shielded && ctx.out.driver && ctx.out.driver->fill_triangle(ctx, x, y, value)) return;
     const double px[3] = {x[0] - ctx.page.origin_x, x[1] - ctx.page.origin_x, x[2] - ctx.page.origin_x};
     const double py[3] = {y[0] - ctx.page.origin_y, y[1] - ctx.page.origin_y, y[2] - ctx.page.origin_y};
-    fill_polygon(ctx, 3, px, py);
+    if (shielded)
+        solid_fill_lines(ctx, 3, px, py);
+    else
+        fill_polygon(ctx, 3, px, py);
 }
 
 void push_colour_table(Context& ctx) {
