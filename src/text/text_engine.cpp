@@ -324,10 +324,10 @@ double text_length(Context& ctx, const char* text) {
     return run.position();
 }
 
-void draw_text(Context& ctx, const char* text, double nx, double ny, bool continue_) {
+bool draw_text(Context& ctx, const char* text, double nx, double ny, bool continue_, TextBox* box) {
     TextState& t = ctx.text;
     const std::string s = prepare_text(ctx, text);
-    if (s.empty()) return;
+    if (s.empty()) return false;
     double x, y;
     if (continue_ && t.has_end) {
         x = t.end_x;
@@ -352,6 +352,14 @@ void draw_text(Context& ctx, const char* text, double nx, double ny, bool contin
     t.has_end = true;
     t.end_x = ex;
     t.end_y = ey;
+    if (box) {
+        box->x = x - run.high() * t.sin_a;
+        box->y = y - run.high() * t.cos_a;
+        box->length = length;
+        box->height = run.high() - run.low();
+        box->angle = std::atan2(t.sin_a, t.cos_a);
+    }
+    return true;
 }
 
 }  // namespace kal

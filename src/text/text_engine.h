@@ -80,10 +80,18 @@ private:
     double lo_ = 0, hi_ = 0;
 };
 
+// The box a drawn text covers: the corner above its start (page
+// coordinates without the plot origin), its length along the baseline, its
+// height across it, and the text angle in radians.
+struct TextBox {
+    double x = 0, y = 0, length = 0, height = 0, angle = 0;
+};
+
 // messag: draws `text` with its upper left corner at (nx, ny), page
 // coordinates after the vertical-origin rule; continue_ draws on from the
-// end of the last text.
-void draw_text(Context& ctx, const char* text, double nx, double ny, bool continue_);
+// end of the last text. Returns false when nothing was drawn.
+bool draw_text(Context& ctx, const char* text, double nx, double ny, bool continue_,
+               TextBox* box = nullptr);
 // nlmess: the length of `text` in plot units.
 double text_length(Context& ctx, const char* text);
 // The text as the engine reads it: at most 256 characters, national shifts

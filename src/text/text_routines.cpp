@@ -10,6 +10,7 @@
 #include "core/context.h"
 #include "core/frame.h"
 #include "output/driver.h"
+#include "output/shields.h"
 #include "text/national.h"
 #include "text/text_engine.h"
 #include "text/text_state.h"
@@ -79,6 +80,15 @@ const ResetKey TEXT_KEYS[] = {
     {"FRME", reset_frame},  {"MIXA", reset_mixalf},  {"NEWM", reset_mix},     {"SETM", reset_mix},
     {"SETB", reset_setbas}, {"SETE", reset_setexp},  {"SMXA", reset_smxalf},
 };
+
+// Automatic shielding of a drawn text: its box becomes a region, turned
+// with the text.
+void shield_text_box(Context& ctx, int source, const TextBox& box) {
+    const double x = box.x + ctx.page.origin_x, y = box.y + ctx.page.origin_y;
+    const double p[5] = {x, y, x + box.length, y + box.height, box.angle};
+    add_automatic_shield(ctx, source, std::fabs(box.angle) < 1e-5 ? SHIELD_RECT : SHIELD_ROTATED_RECT, p,
+                         std::fabs(box.angle) < 1e-5 ? 4 : 5);
+}
 
 }  // namespace
 
@@ -251,7 +261,9 @@ void texval(Context& ctx, float value, const char* key) {
 
 void messag(Context& ctx, const char* text, int nx, int ny) {
     const bool continued = nx == 999 && ny == 999;
-    draw_text(ctx, text, nx, page_y(ctx, ny), continued);
+    TextBox box;
+    if (draw_text(ctx, text, nx, page_y(ctx, ny), continued, &box))
+        shield_text_box(ctx, SOURCE_MESSAGES, box);
 }
 
 int nlmess(Context& ctx, const char* text) {
