@@ -18,7 +18,7 @@ class Page:
     def runs(self, y):
         """The (first, last) x in plot units of the dark stretches at height y."""
         rows = (math.floor(y * self.f), math.floor(y * self.f) + 1)   # a line lands on either
-        row = min(rows, key=lambda r: sum(self.im.crop((0, r, self.im.width, r + 1)).getdata()))
+        row = min(rows, key=lambda r: sum(self.im.crop((0, r, self.im.width, r + 1)).tobytes()))
         runs, start = [], None
         for x in range(self.im.width + 1):
             dark = x < self.im.width and self.im.getpixel((x, row)) < 128
@@ -92,9 +92,9 @@ def test_png_line_gap_matches_rectangle(run):
     assert abs(a - 1000) <= 4 and abs(b - 1399) <= 4     # a pixel is 3.5 plot units
 
 
-def gap(im, y, x_from=0, x_to=10 ** 6):
-    """The undrawn stretch between the two pieces of row y within x_from..x_to."""
-    runs = [r for r in im.runs(y) if x_from <= r[0] <= x_to]
+def gap(im, y):
+    """The undrawn stretch between the two pieces of row y."""
+    runs = im.runs(y)
     assert len(runs) == 2, runs
     return runs[0][1], runs[1][0]
 
@@ -134,3 +134,125 @@ def test_each_region_type_cuts_where_its_geometry_says(run):
     # Triangle: at y 1800 its sides are at x 400 and 800.
     a, b = gap(im, 1800)
     assert abs(a - 400) <= 2 and abs(b - 800) <= 2
+
+
+def svg_rows(path):
+    """The horizontal pieces (x1, x2) of an SVG file by their height, each row sorted."""
+    rows = {}
+    for e in ET.parse(path).getroot().iter("{http://www.w3.org/2000/svg}line"):
+        if e.get("y1") == e.get("y2"):
+            rows.setdefault(float(e.get("y1")), []).append((float(e.get("x1")), float(e.get("x2"))))
+    return {y: sorted(p) for y, p in sorted(rows.items())}
+
+
+def warnings_of(out):
+    return [line.strip() for line in out.splitlines() if "Warning" in line]
+
+
+def numbers_of(out):
+    return [int(line) for line in out.split() if line.isdigit()]
+
+
+def test_buffer_overflow_and_intersection_limit(run):
+    out = run("""
+        k.metafl('SVG'); k.kalini()
+        for i in range(201):                 # 200 circles of 5 words fill the 1000 words
+            k.shlcir(100 + 10 * i, 500 if i < 200 else 1500, 3)
+        print(k.shlind())
+        k.line(0, 500, 2900, 500)            # 400 crossings: only the first 300 count
+        k.line(2000, 1500, 2200, 1500)       # crosses where the refused one would be
+        k.shldel(1)
+        k.shlrec(10, 10, 5, 5)               # 6 words: too many still
+        k.shlcir(10, 10, 5)                  # 5 words fit again
+        print(k.shlind())
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert numbers_of(out) == [200, 200]
+    assert warnings_of(out) == ["<<<< Warning  47: Blanking buffer overflow in shlcir!",
+                                "<<<< Warning  26: Too many intersections in line!",
+                                "<<<< Warning  47: Blanking buffer overflow in shlrec!"]
+    crossing, refused = svg_rows(run.path / "kalvor.svg").values()
+    assert len(crossing) == 151 and len(refused) == 1    # cut by the first 150 circles
+
+
+def test_identifiers_deletion_and_automatic_regions(run):
+    out = run("""
+        k.metafl('VIRT'); k.kalini()
+        for i in range(3): k.shlrec(100 * i, 0, 10, 10)        # 1 2 3
+        k.shldel(2); k.shlcir(500, 500, 10)                    # 4: after a deletion the count goes on
+        k.shldel(4); print(k.shlind())                         # 1 3
+        k.shldel(1); k.shldel(3); print(k.shlind())            # empty
+        k.shlcir(500, 500, 10); k.shldel(1); print(k.shlind())  # identifiers start again at 1
+        k.shield('MESS', 'ON'); k.messag('boxed', 100, 100)     # automatic region
+        k.shlrec(0, 0, 10, 10); k.shlrec(0, 0, 10, 10); k.shlrec(0, 0, 10, 10)
+        k.shlres(2); print(k.shlind())                         # the message and one rectangle
+        k.shldel(0); print(k.shlind())                         # the message's region stays
+        k.shield('MESS', 'DELE'); print(k.shlind())
+        k.shldel(-1); k.shlres(0); k.shlrec(0, 0, 0, 5); k.shlell(0, 0, 5, -2, 0); k.shlcir(0, 0, 10001)
+        k.shlpol([1, 1, 2, 1], [1, 1, 2, 1], 4); k.shlpol([1, 2], [1, 2], 2)
+        k.shlvis(0, 'HALF'); k.shield('TEXT', 'ON'); k.shield('MESS', 'MAYBE')
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert numbers_of(out) == [2, 0, 0, 2, 1, 0]
+    assert warnings_of(out) == [
+        "<<<< Warning   2: Incorrect parameter in shldel!   (  -1)",
+        "<<<< Warning   2: Incorrect parameter in shlres!   (   0)",
+        "<<<< Warning   2: Incorrect parameter in shlrec!   (   0)",
+        "<<<< Warning   2: Incorrect parameter in shlell!   (  -2)",
+        "<<<< Warning   2: Incorrect parameter in shlcir!   (10001)",
+        "<<<< Warning  30: Incorrect number of points in shlpol!   (   2)",
+        "<<<< Warning   2: Incorrect parameter in shlpol!   (   2)",
+        "<<<< Warning   2: Incorrect parameter in shlvis!   (HALF)",
+        "<<<< Warning   2: Incorrect parameter in shield!   (TEXT)",
+        "<<<< Warning   2: Incorrect parameter in shield!   (MAYBE)",
+    ]
+
+
+@pytest.mark.parametrize("device", ["PNG", "PDF", "SVG", "PS"])
+def test_fill_under_shield_leaves_the_hole(run, device):
+    run(f"""
+        k.metafl('{device}'); k.scrmod('REVERS'); k.kalini()
+        k.shlcir(1000, 1000, 200)
+        k.recfll(500, 500, 1000, 1000, 0x01000000)        # direct black
+        k.shdpat(16); k.areaf([1700, 2500, 2100], [400, 400, 1400], 3)
+        k.shlvis(0, 'OFF'); k.recfll(2200, 1600, 400, 400, 0x01000000)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    path = run.path / f"kalvor.{device.lower()}"
+    out = run.path / "render.png"
+    if device == "SVG":
+        subprocess.run(["rsvg-convert", "-w", "2970", "-b", "white", "-o", str(out), str(path)], check=True)
+    elif device in ("PDF", "PS"):
+        subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150",
+                        "-dAutoRotatePages=/None", f"-sOutputFile={out}", str(path)], check=True)
+    else:
+        out = path
+    im = Page(out)
+    if im.im.height > im.im.width:                  # PostScript pages stand upright
+        im.im = im.im.transpose(Image.Transpose.ROTATE_270)
+        im.f = im.im.width / 2970
+    assert im.grey(1000, 1000) > 200 and im.grey(1000, 1150) > 200      # the hole
+    assert im.grey(1000, 1250) < 60 and im.grey(600, 600) < 60          # the fill around it
+    assert im.grey(2100, 700) < 200                                     # the hatched triangle
+    assert im.grey(2400, 1800) < 60                                     # inactive: a whole fill
+
+
+def test_automatic_message_regions_turn_with_the_text(run):
+    run("""
+        k.metafl('PDF'); k.scrmod('REVERS'); k.kalini()
+        k.height(60); k.shield('MESS', 'ON')
+        k.messag('SHIELDED', 500, 500); n = k.nlmess('SHIELDED')
+        k.line(300, 530, 1200 + n, 530)
+        k.angle(90); k.messag('SHIELDED', 2000, 1500)
+        k.line(2030, 200, 2030, 1800)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    im = gs_render(run.path / "kalvor.pdf", run.path / "page.png")
+    runs = im.runs(530)
+    assert abs(runs[0][0] - 300) <= 3 and abs(runs[0][1] - 500) <= 3    # stops at the text box
+    # The upright text spans x 2000 .. 2060: the vertical line has a gap
+    # from the text's start upwards.
+    column = [im.grey(2030, y) < 128 for y in range(200, 1800)]
+    assert column[0] and column[-1] and not all(column)
+    gap = [y for y, dark in zip(range(200, 1800), column) if not dark]
+    assert abs(gap[-1] - 1500) <= 4
