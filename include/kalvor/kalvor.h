@@ -289,6 +289,18 @@ KALVOR_API float xposn(float x);  /* Returns the plot position of a user x. */
 KALVOR_API float yposn(float y);  /* Returns the plot position of a user y. */
 KALVOR_API float xinvrs(int nx);  /* Returns the user x of a plot position. */
 KALVOR_API float yinvrs(int ny);  /* Returns the user y of a plot position. */
+KALVOR_API void grid(int nx, int ny);  /* Draws grid lines (a polar grid in a polar system). */
+KALVOR_API void axgit(void);  /* Draws the lines x = 0 and y = 0. */
+KALVOR_API void xaxgit(void);  /* Draws the line y = 0. */
+KALVOR_API void yaxgit(void);  /* Draws the line x = 0. */
+KALVOR_API void cross(void);  /* Draws axes through the user origin. */
+KALVOR_API void xcross(void);  /* Draws an X axis through y = 0. */
+KALVOR_API void ycross(void);  /* Draws a Y axis through x = 0. */
+KALVOR_API void xaxis(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate linear X axis. */
+KALVOR_API void xaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic X axis. */
+KALVOR_API void yaxis(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate linear Y axis. */
+KALVOR_API void yaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic Y axis. */
+KALVOR_API void polar(float xe, float xorg, float xstep, float yorg, float ystep);  /* Defines and draws a polar axis system. */
 
 #ifdef __cplusplus
 }

@@ -16,6 +16,8 @@ def ax2grf() -> None:
     'Suppresses the upper and right axes.'
 def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
     'Sets the colour of axis lines, ticks, labels or names.'
+def axgit() -> None:
+    'Draws the lines x = 0 and y = 0.'
 def axsbgd(colour: int, /) -> None:
     'Sets the background colour of the axis rectangle.'
 def axslen(nx: int, ny: int, /) -> None:
@@ -78,6 +80,8 @@ def complx() -> None:
     'Selects the complex vector font.'
 def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
+def cross() -> None:
+    'Draws axes through the user origin.'
 def dash() -> None:
     'Draws dashed lines.'
 def dashl() -> None:
@@ -162,6 +166,8 @@ def gothic() -> None:
     'Selects the gothic vector font.'
 def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, /) -> None:
     'Defines and draws an axis system.'
+def grid(nx: int, ny: int, /) -> None:
+    'Draws grid lines (a polar grid in a polar system).'
 def height(h: int, /) -> None:
     'Sets the character height.'
 def helve() -> None:
@@ -276,6 +282,8 @@ def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     'Fills a box around a point with a colour.'
+def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) -> None:
+    'Defines and draws a polar axis system.'
 def posifl(unit: int, n: int, /) -> int:
     'Sets the position of a file unit to byte n.'
 def psfont(font: str | bytes, /) -> None:
@@ -454,6 +462,14 @@ def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
     'Selects an X11 font for text.'
+def xaxgit() -> None:
+    'Draws the line y = 0.'
+def xaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate linear X axis.'
+def xaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate logarithmic X axis.'
+def xcross() -> None:
+    'Draws an X axis through y = 0.'
 def xdraw(x: float, y: float, /) -> None:
     'Draws a line to a point, without the origin.'
 def xinvrs(nx: int, /) -> float:
@@ -462,6 +478,14 @@ def xmove(x: float, y: float, /) -> None:
     'Moves the pen, without the origin.'
 def xposn(x: float, /) -> float:
     'Returns the plot position of a user x.'
+def yaxgit() -> None:
+    'Draws the line x = 0.'
+def yaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate linear Y axis.'
+def yaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate logarithmic Y axis.'
+def ycross() -> None:
+    'Draws a Y axis through x = 0.'
 def yinvrs(ny: int, /) -> float:
     'Returns the user y of a plot position.'
 def yposn(y: float, /) -> float:

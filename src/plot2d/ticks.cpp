@@ -38,7 +38,7 @@ void decade_minors(const TickSpec& t, std::vector<TickMark>& out) {
 // ticmod names: DAYS every day, MONT every first of a month, QUAR the first
 // of January, April, July and October, HALF of January and July, YEAR of
 // January, DMON every day and, with major length, every first of a month.
-// Without a ticmod mode a month-interval axis gets minor ticks on the month
+// A boundary on a label date keeps its major tick. Without a ticmod mode a month-interval axis gets minor ticks on the month
 // starts between its labels; a day-step axis keeps the ticks setting.
 bool date_ticks(const TickSpec& t, std::vector<TickMark>& out) {
     const double lo = std::min(t.a, t.e), hi = std::max(t.a, t.e);
@@ -70,9 +70,13 @@ bool date_ticks(const TickSpec& t, std::vector<TickMark>& out) {
         if (every == 1) return true;
         mode = TICMOD_MONT;
     }
+    std::vector<long> labels;
+    for (const TickMark& m : out) labels.push_back(std::lround(m.value));
+    std::sort(labels.begin(), labels.end());
+    const auto on_label = [&](double v) { return std::binary_search(labels.begin(), labels.end(), long(v)); };
     for (long z = first_day; z <= last_day; ++z) {
         const double v = double(z);
-        if (v < lo - 1e-9 || v > hi + 1e-9) continue;
+        if (v < lo - 1e-9 || v > hi + 1e-9 || on_label(v)) continue;
         long year;
         int month, day;
         civil_from_days(t.base_day + z, year, month, day);

@@ -133,3 +133,33 @@ TEST(Ticks, LogarithmicDecades) {
 }
 
 }  // namespace
+
+namespace {
+
+// Date ticks: majors on the label dates, minors on the named boundaries.
+TEST(Ticks, DateAxes) {
+    kal::TickSpec t;
+    t.date = true;
+    t.base_day = kal::days_from_civil(2020, 1, 1);
+    const auto day = [&](int y, int m, int d) { return double(kal::days_from_civil(y, m, d) - t.base_day); };
+    t.a = day(2020, 2, 10);
+    t.e = day(2021, 2, 10);
+    t.first = day(2020, 4, 1);
+    t.month_interval = 2;   // quarters
+    std::vector<kal::TickMark> m = kal::tick_marks(t);
+    EXPECT_EQ(values(m, true), (std::vector<double>{day(2020, 4, 1), day(2020, 7, 1), day(2020, 10, 1),
+                                                    day(2021, 1, 1)}));
+    // Without a mode the months between the labels get minor ticks.
+    EXPECT_EQ(values(m, false).size(), 8u);
+    t.tick_mode = kal::TICMOD_DAYS;
+    EXPECT_EQ(values(kal::tick_marks(t), false).size(), 367u - 4);   // 2020 is a leap year
+    // A week-step axis: labels every 7 days, minor ticks on month starts.
+    t.month_interval = 0;
+    t.tick_mode = kal::TICMOD_MONT;
+    t.a = 20; t.e = 60; t.first = 20; t.step = 7;
+    m = kal::tick_marks(t);
+    EXPECT_EQ(values(m, true), (std::vector<double>{20, 27, 34, 41, 48, 55}));
+    EXPECT_EQ(values(m, false), (std::vector<double>{day(2020, 2, 1), day(2020, 3, 1)}));
+}
+
+}  // namespace

@@ -155,3 +155,32 @@ def test_ticks_in_pdf(run):
         im = Image.open(run.path / f"{name}.png").convert("L")
         pages.append(Image.eval(im, lambda v: 255 - v))   # black lines on white paper
     check_pictures(*pages, lines)
+
+
+def test_polar_grid(run):
+    out = run("""
+        k.metafl('PNG'); k.setfil('p.png'); k.kalini()
+        k.polar(1.0, 0, 0.2, 0, 30)
+        k.grid(5, 2)
+        print(k.nxposn(0), k.nxposn(1), k.getlev())
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """).split()
+    cx, right, level = (int(v) for v in out)
+    assert level == 2
+    im = Image.open(run.path / "p.png").convert("L")
+    c, r = cx * SCALE, (right - cx) * SCALE
+    cy = next(y for y in range(im.size[1]) if sum(lit(im, x, y) for x in range(im.size[0])) > 2 * r)
+
+    def near(x, y):
+        return any(lit(im, round(x) + dx, round(y) + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+
+    # Five circles, crossed between two rays (at 7.5 degrees) ...
+    t = math.radians(7.5)
+    for k in range(1, 6):
+        assert near(c + r * k / 5 * math.cos(t), cy - r * k / 5 * math.sin(t)), k
+    assert not near(c + r * 0.5 * math.cos(t), cy - r * 0.5 * math.sin(t))
+    # ... and 24 rays, every 15 degrees, counter-clockwise from the right.
+    for deg in (15, 45, 105, 195):
+        a = math.radians(deg)
+        assert near(c + r * 0.3 * math.cos(a), cy - r * 0.3 * math.sin(a)), deg
+    assert not near(c + r * 0.3 * math.cos(math.radians(22)), cy - r * 0.3 * math.sin(math.radians(22)))
