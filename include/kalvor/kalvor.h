@@ -274,6 +274,47 @@ KALVOR_API void shlvis(int id, const char* mode);  /* Makes shield regions activ
 KALVOR_API int shlind(void);  /* Returns the number of shield regions. */
 KALVOR_API void shield(const char* kind, const char* mode);  /* Switches automatic shielding. */
 
+/* Axis systems */
+KALVOR_API void graf(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep);  /* Defines and draws an axis system. */
+KALVOR_API void endgrf(void);  /* Ends the axis system. */
+KALVOR_API void setscl(const float* values, int n, const char* axes);  /* Scales the named axes automatically from data. */
+KALVOR_API void scale(const char* mode, const char* axes);  /* Sets linear or logarithmic scaling. */
+KALVOR_API void axslen(int nx, int ny);  /* Sets the axis lengths. */
+KALVOR_API void axspos(int nx, int ny);  /* Sets the lower left corner of the axis system. */
+KALVOR_API void axsorg(int nx, int ny);  /* Sets the origin point of a crossed axis system. */
+KALVOR_API void axstyp(const char* type);  /* Selects a rectangular or crossed axis system. */
+KALVOR_API void setgrf(const char* lower_x, const char* left_y, const char* upper_x, const char* right_y);  /* Sets how much of each side is drawn. */
+KALVOR_API void ax2grf(void);  /* Suppresses the upper and right axes. */
+KALVOR_API void nograf(void);  /* Lets graf define the scaling without drawing. */
+KALVOR_API void ticks(int n, const char* axes);  /* Sets the ticks between labels. */
+KALVOR_API void ticlen(int major, int minor);  /* Sets the tick lengths. */
+KALVOR_API void ticpos(const char* mode, const char* axes);  /* Sets the tick direction. */
+KALVOR_API void ticmod(const char* mode, const char* axes);  /* Sets the ticks of date axes. */
+KALVOR_API void logtic(const char* mode);  /* Sets the minor ticks of logarithmic axes. */
+KALVOR_API void noline(const char* axes);  /* Suppresses the axis line. */
+KALVOR_API void frame(int thickness);  /* Sets the frame thickness. */
+KALVOR_API void frmclr(int colour);  /* Sets the frame colour. */
+KALVOR_API void axsbgd(int colour);  /* Sets the background colour of the axis rectangle. */
+KALVOR_API void axclrs(int colour, const char* part, const char* axes);  /* Sets the colour of axis lines, ticks, labels or names. */
+KALVOR_API int nxposn(float x);  /* Returns the plot position of a user x, rounded. */
+KALVOR_API int nyposn(float y);  /* Returns the plot position of a user y, rounded. */
+KALVOR_API float xposn(float x);  /* Returns the plot position of a user x. */
+KALVOR_API float yposn(float y);  /* Returns the plot position of a user y. */
+KALVOR_API float xinvrs(int nx);  /* Returns the user x of a plot position. */
+KALVOR_API float yinvrs(int ny);  /* Returns the user y of a plot position. */
+KALVOR_API void grid(int nx, int ny);  /* Draws grid lines (a polar grid in a polar system). */
+KALVOR_API void axgit(void);  /* Draws the lines x = 0 and y = 0. */
+KALVOR_API void xaxgit(void);  /* Draws the line y = 0. */
+KALVOR_API void yaxgit(void);  /* Draws the line x = 0. */
+KALVOR_API void cross(void);  /* Draws axes through the user origin. */
+KALVOR_API void xcross(void);  /* Draws an X axis through y = 0. */
+KALVOR_API void ycross(void);  /* Draws a Y axis through x = 0. */
+KALVOR_API void xaxis(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate linear X axis. */
+KALVOR_API void xaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic X axis. */
+KALVOR_API void yaxis(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate linear Y axis. */
+KALVOR_API void yaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic Y axis. */
+KALVOR_API void polar(float xe, float xorg, float xstep, float yorg, float ystep);  /* Defines and draws a polar axis system. */
+
 #ifdef __cplusplus
 }
 #endif

@@ -12,6 +12,22 @@ def angle(degrees: int, /) -> None:
     'Sets the text angle.'
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
+def ax2grf() -> None:
+    'Suppresses the upper and right axes.'
+def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the colour of axis lines, ticks, labels or names.'
+def axgit() -> None:
+    'Draws the lines x = 0 and y = 0.'
+def axsbgd(colour: int, /) -> None:
+    'Sets the background colour of the axis rectangle.'
+def axslen(nx: int, ny: int, /) -> None:
+    'Sets the axis lengths.'
+def axsorg(nx: int, ny: int, /) -> None:
+    'Sets the origin point of a crossed axis system.'
+def axspos(nx: int, ny: int, /) -> None:
+    'Sets the lower left corner of the axis system.'
+def axstyp(type: str | bytes, /) -> None:
+    'Selects a rectangular or crossed axis system.'
 def basalf(alphabet: str | bytes, /) -> None:
     'Selects the base alphabet.'
 def bezier(x: _Sequence, y: _Sequence, n: int, xp: _Sequence, yp: _Sequence, np: int, /) -> None:
@@ -64,6 +80,8 @@ def complx() -> None:
     'Selects the complex vector font.'
 def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
+def cross() -> None:
+    'Draws axes through the user origin.'
 def dash() -> None:
     'Draws dashed lines.'
 def dashl() -> None:
@@ -80,6 +98,8 @@ def dotl() -> None:
     'Draws long-dotted lines.'
 def duplx() -> None:
     'Selects the duplex vector font.'
+def endgrf() -> None:
+    'Ends the axis system.'
 def erase() -> None:
     'Clears the page.'
 def errdev(device: str | bytes, /) -> None:
@@ -100,6 +120,10 @@ def fixspc(factor: float, /) -> None:
     'Turns on fixed character spacing.'
 def flen(x: float, ndig: int, /) -> int:
     'Returns the number of characters that fcha writes.'
+def frame(thickness: int, /) -> None:
+    'Sets the frame thickness.'
+def frmclr(colour: int, /) -> None:
+    'Sets the frame colour.'
 def frmess(thickness: int, /) -> None:
     'Sets the frame drawn around text.'
 def getalf() -> str:
@@ -140,6 +164,10 @@ def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
     'Returns the shift characters and entry of a mixed alphabet.'
 def gothic() -> None:
     'Selects the gothic vector font.'
+def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, /) -> None:
+    'Defines and draws an axis system.'
+def grid(nx: int, ny: int, /) -> None:
+    'Draws grid lines (a polar grid in a polar system).'
 def height(h: int, /) -> None:
     'Sets the character height.'
 def helve() -> None:
@@ -196,6 +224,8 @@ def lnjoin(mode: str | bytes, /) -> None:
     'Sets the line join.'
 def lnmlt(limit: float, /) -> None:
     'Sets the miter limit.'
+def logtic(mode: str | bytes, /) -> None:
+    'Sets the minor ticks of logarithmic axes.'
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
     'Draws text.'
 def metafl(device: str | bytes, /) -> None:
@@ -220,6 +250,14 @@ def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
     'Turns clipping off.'
+def nograf() -> None:
+    'Lets graf define the scaling without drawing.'
+def noline(axes: str | bytes, /) -> None:
+    'Suppresses the axis line.'
+def nxposn(x: float, /) -> int:
+    'Returns the plot position of a user x, rounded.'
+def nyposn(y: float, /) -> int:
+    'Returns the plot position of a user y, rounded.'
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
     'Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).'
 def origin(nx: int, ny: int, /) -> None:
@@ -244,6 +282,8 @@ def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     'Fills a box around a point with a colour.'
+def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) -> None:
+    'Defines and draws a polar axis system.'
 def posifl(unit: int, n: int, /) -> int:
     'Sets the position of a file unit to byte n.'
 def psfont(font: str | bytes, /) -> None:
@@ -282,6 +322,8 @@ def rpxrow(ix: int, iy: int, n: int, /) -> tuple[bytes, int]:
     'Reads a row of pixels.'
 def rtiff(file: _Path, /) -> None:
     'Saves the raster as TIFF.'
+def scale(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets linear or logarithmic scaling.'
 def sclfac(factor: float, /) -> None:
     'Scales the whole plot.'
 def sclmod(mode: str | bytes, /) -> None:
@@ -300,6 +342,8 @@ def setexp(factor: float, /) -> None:
     'Sets the height factor of exponents and indices.'
 def setfil(name: _Path, /) -> None:
     'Names the output file.'
+def setgrf(lower_x: str | bytes, left_y: str | bytes, upper_x: str | bytes, right_y: str | bytes, /) -> None:
+    'Sets how much of each side is drawn.'
 def setind(index: int, red: float, green: float, blue: float, /) -> None:
     'Sets an entry of the colour table.'
 def setmix(c: str | bytes, key: str | bytes, /) -> None:
@@ -308,6 +352,8 @@ def setpag(format: str | bytes, /) -> None:
     'Selects a page format.'
 def setrgb(red: float, green: float, blue: float, /) -> None:
     'Selects a colour by its components.'
+def setscl(values: _Sequence, n: int, axes: str | bytes, /) -> None:
+    'Scales the named axes automatically from data.'
 def setvlt(table: str | bytes, /) -> None:
     'Loads a colour table.'
 def shdpat(pattern: int, /) -> None:
@@ -362,6 +408,14 @@ def thrfin() -> None:
     'Ends the thread records of thrini.'
 def thrini(n: int, /) -> None:
     'Gives every thread its own record, for at most n threads.'
+def ticks(n: int, axes: str | bytes, /) -> None:
+    'Sets the ticks between labels.'
+def ticlen(major: int, minor: int, /) -> None:
+    'Sets the tick lengths.'
+def ticmod(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the ticks of date axes.'
+def ticpos(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the tick direction.'
 def tifmod(n: int, unit: str | bytes, key: str | bytes, /) -> None:
     'Sets the TIFF resolution.'
 def tiforg(nx: int, ny: int, /) -> None:
@@ -430,7 +484,31 @@ def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
     'Selects an X11 font for text.'
+def xaxgit() -> None:
+    'Draws the line y = 0.'
+def xaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate linear X axis.'
+def xaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate logarithmic X axis.'
+def xcross() -> None:
+    'Draws an X axis through y = 0.'
 def xdraw(x: float, y: float, /) -> None:
     'Draws a line to a point, without the origin.'
+def xinvrs(nx: int, /) -> float:
+    'Returns the user x of a plot position.'
 def xmove(x: float, y: float, /) -> None:
     'Moves the pen, without the origin.'
+def xposn(x: float, /) -> float:
+    'Returns the plot position of a user x.'
+def yaxgit() -> None:
+    'Draws the line x = 0.'
+def yaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate linear Y axis.'
+def yaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
+    'Draws a separate logarithmic Y axis.'
+def ycross() -> None:
+    'Draws a Y axis through x = 0.'
+def yinvrs(ny: int, /) -> float:
+    'Returns the user y of a plot position.'
+def yposn(y: float, /) -> float:
+    'Returns the plot position of a user y.'

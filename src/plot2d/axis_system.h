@@ -24,15 +24,54 @@ struct AxisScale {
 // Derived marks of automatic scaling that the labels read.
 enum : int { TIME_MARK_NONE = 0, TIME_MARK_MINUTES, TIME_MARK_SECONDS };
 
+// setgrf levels of one side, in the order of its keyword list.
+enum : int { SIDE_NONE = 0, SIDE_LINE, SIDE_TICK, SIDE_LABE, SIDE_NAME };
+// Tick directions (ticpos) and date tick modes (ticmod).
+enum : int { TICK_LABE = 0, TICK_REVE, TICK_CENT };
+enum : int { TICMOD_NONE = 0, TICMOD_DAYS, TICMOD_MONT, TICMOD_QUAR, TICMOD_HALF, TICMOD_YEAR,
+             TICMOD_DMON };
+// The parts of an axis that axclrs colours.
+enum : int { AXPART_LINE = 0, AXPART_TICKS, AXPART_LABELS, AXPART_NAME, AXPART_COUNT };
+
+// The settings of one axis (X, Y, Z).
+struct AxisSettings {
+    int length = 2;                  // axslen, plot units (set from the page by reset)
+    bool log = false;                // scale
+    int ticks = 2;                   // ticks per label step
+    int tick_pos = TICK_LABE;        // ticpos
+    int tick_mode = TICMOD_NONE;     // ticmod
+    bool line = true;                // noline clears it
+    bool auto_scale = false;         // setscl
+    double auto_min = 0, auto_max = 1;
+    int colour[AXPART_COUNT] = {-1, -1, -1, -1};   // axclrs, -1: the current colour
+};
+
 struct AxisState {
     // Record of the open axis system (valid at levels 2 and 3).
     AxisScale x, y;
     bool polar = false;
     int month_interval[AXIS_COUNT] = {};   // date axes: 0 days, 1 months, 2 quarters, 3 halves, 4 years
     int time_mark[AXIS_COUNT] = {};        // TIME_MARK_*
+    bool crossed = false;                  // the open system is a crossed one
+    double origin_px = 0, origin_py = 0;   // its origin point (user 0, 0) in plot coordinates
+    // Polar systems: centre of the circle (user radius 0) and plot units per
+    // radius unit.
+    double polar_cx = 0, polar_cy = 0, polar_factor = 1;
 
-    // The per-axis and per-system settings (lengths, scaling, ticks, side
-    // levels, corner, frame ...) are members added by the axis code.
+    // Settings, kept from one system to the next.
+    AxisSettings axis[AXIS_COUNT];
+    int side_level[4] = {SIDE_NAME, SIDE_NAME, SIDE_TICK, SIDE_TICK};  // lower X, left Y, upper X, right Y
+    int corner_x = 0, corner_y = 0;        // lower left corner (axspos), plot units
+    bool origin_given = false;             // axsorg
+    int origin_x = 0, origin_y = 0;
+    bool cross_type = false;               // axstyp CROS
+    int major_len = 24, minor_len = 16;    // ticlen
+    bool only_two = false;                 // ax2grf
+    bool no_draw = false;                  // nograf
+    int frame = 1;                         // frame thickness
+    int frame_colour = -1;                 // frmclr, -1: the current colour
+    int background = -1;                   // axsbgd, -1: none
+    bool log_full = false;                 // logtic FULL
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;
@@ -46,6 +85,11 @@ double y_plot(const Context& ctx, double y);
 // The inverse conversions.
 double x_user(const Context& ctx, double px);
 double y_user(const Context& ctx, double py);
+
+// Polar systems: a data point (radius, angle in radians counted
+// counter-clockwise from the positive x direction) to plot coordinates. The
+// radius axis spans 0 to xe of polar; angles are true angles on the page.
+void polar_plot(const Context& ctx, double radius, double angle, double& px, double& py);
 
 // The outside-scaling check: 0 inside, 1 when x is outside [xmin, xmax],
 // else 2 when y is outside; prints the point when the check is on.

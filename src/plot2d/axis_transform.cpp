@@ -32,4 +32,11 @@ double y_user(const Context& ctx, double py) {
     return from_axis(s, s.a + (s.start - py) / s.factor);
 }
 
+// A polar system is scaled as a Cartesian square from -xe to xe on both
+// axes around the centre, so a point only needs its Cartesian form.
+void polar_plot(const Context& ctx, double radius, double angle, double& px, double& py) {
+    px = x_plot(ctx, radius * std::cos(angle));
+    py = y_plot(ctx, radius * std::sin(angle));
+}
+
 }  // namespace kal

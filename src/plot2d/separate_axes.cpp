@@ -1,0 +1,73 @@
+// Separate axes (xaxis, xaxlg, yaxis, yaxlg): one axis with ticks, labels
+// and name anywhere on the page, independent of the open system.
+#include "api/routines.h"
+#include "core/context.h"
+#include "plot2d/axis_draw.h"
+
+namespace kal {
+namespace {
+
+// side_flag 0 puts the labels below an X axis or left of a Y axis, any
+// other value above or right of it.
+void separate_axis(Context& ctx, int axis, bool log, float a, float e, float first, float step,
+                   int length, int side_flag, int nx, int ny) {
+    if (length < 2) {
+        warn_int(ctx, 11, length);
+        return;
+    }
+    if (nx < 0) {
+        warn_int(ctx, 4, nx);
+        return;
+    }
+    if (ny < 0) {
+        warn_int(ctx, 5, ny);
+        return;
+    }
+    if (!check_axis(ctx, a, e, first, step)) return;
+    const AxisSettings& set = ctx.axes.axis[axis];
+    DrawnAxis d;
+    d.axis = d.label_axis = axis;
+    d.side = axis == AXIS_X ? (side_flag == 0 ? 1 : 3) : (side_flag == 0 ? 4 : 2);
+    d.length = length;
+    d.x0 = nx;
+    d.y0 = ctx.page.page_origin == 1 ? ctx.page.height - double(ny) : double(ny);
+    d.tick_pos = set.tick_pos;
+    TickSpec& t = d.ticks;
+    t.a = a;
+    t.e = e;
+    t.first = first;
+    t.step = step;
+    t.per_step = set.ticks;
+    t.log = log;
+    t.log_full = ctx.axes.log_full;
+    t.date = ctx.labels.axis[axis].type == LABEL_DATE;
+    t.tick_mode = set.tick_mode;
+    t.base_day = ctx.labels.base_day;
+    draw_side(ctx, d);
+}
+
+}  // namespace
+
+// The name argument is drawn as the axis name set for the axis with name;
+// the separate axis does not keep it.
+void xaxis(Context& ctx, float a, float e, float first, float step, int length, const char*,
+           int side_flag, int nx, int ny) {
+    separate_axis(ctx, AXIS_X, false, a, e, first, step, length, side_flag, nx, ny);
+}
+
+void xaxlg(Context& ctx, float a, float e, float first, float step, int length, const char*,
+           int side_flag, int nx, int ny) {
+    separate_axis(ctx, AXIS_X, true, a, e, first, step, length, side_flag, nx, ny);
+}
+
+void yaxis(Context& ctx, float a, float e, float first, float step, int length, const char*,
+           int side_flag, int nx, int ny) {
+    separate_axis(ctx, AXIS_Y, false, a, e, first, step, length, side_flag, nx, ny);
+}
+
+void yaxlg(Context& ctx, float a, float e, float first, float step, int length, const char*,
+           int side_flag, int nx, int ny) {
+    separate_axis(ctx, AXIS_Y, true, a, e, first, step, length, side_flag, nx, ny);
+}
+
+}  // namespace kal
