@@ -315,6 +315,39 @@ KALVOR_API void yaxis(float a, float e, float first, float step, int length, con
 KALVOR_API void yaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic Y axis. */
 KALVOR_API void polar(float xe, float xorg, float xstep, float yorg, float ystep);  /* Defines and draws a polar axis system. */
 
+/* Axis labels, names, titles and numbers */
+KALVOR_API void labels(const char* type, const char* axes);  /* Sets the label type of axes. */
+KALVOR_API void labdig(int ndig, const char* axes);  /* Sets the decimals of axis labels (-1: integers). */
+KALVOR_API void digits(int ndig, const char* axes);  /* Sets the decimals of axis labels (-1: integers). */
+KALVOR_API void labdis(int n, const char* axes);  /* Sets the distance of labels from their axis. */
+KALVOR_API void labpos(const char* mode, const char* axes);  /* Puts labels on ticks, between them, or shifted inside the axis. */
+KALVOR_API void labtyp(const char* mode, const char* axes);  /* Draws labels horizontally or vertically. */
+KALVOR_API void labjus(const char* mode, const char* axes);  /* Sets the justification of Y labels. */
+KALVOR_API void labmod(const char* key, const char* value, const char* axes);  /* Sets a form of date labels. */
+KALVOR_API void name(const char* text, const char* axes);  /* Sets the name of axes. */
+KALVOR_API void namdis(int n, const char* axes);  /* Sets the distance of axis names beyond the labels. */
+KALVOR_API void namjus(const char* mode, const char* axes);  /* Sets the justification of axis names. */
+KALVOR_API void hname(int h);  /* Sets the height of axis names. */
+KALVOR_API void mylab(const char* text, int index, const char* axes);  /* Sets the text of one user label. */
+KALVOR_API void numfmt(const char* form);  /* Sets the form of numbers. */
+KALVOR_API void numode(const char* decimal, const char* group, const char* sign, const char* equal);  /* Sets how digits of numbers are written. */
+KALVOR_API void timopt(void);  /* Writes time labels with colons. */
+KALVOR_API void rvynam(void);  /* Turns the name of the right Y axis to read upwards. */
+KALVOR_API void getlab(char* x, char* y, char* z);  /* Returns the label types of X, Y and Z (8 bytes each). */
+KALVOR_API void number(float x, int ndig, int nx, int ny);  /* Draws a number. */
+KALVOR_API int nlnumb(float x, int ndig);  /* Returns the length of a number in plot units. */
+KALVOR_API void rlnumb(float x, int ndig, float xp, float yp);  /* Draws a number at a point in user coordinates. */
+KALVOR_API void titlin(const char* text, int n);  /* Sets title line 1 to 4 (negative: underlined). */
+KALVOR_API void titjus(const char* mode);  /* Sets the justification of title lines. */
+KALVOR_API void titpos(const char* mode);  /* Puts the title above or below the axis system. */
+KALVOR_API void htitle(int h);  /* Sets the height of title lines (0: the current height). */
+KALVOR_API void vkytit(int shift);  /* Shifts the title vertically. */
+KALVOR_API void title(void);  /* Draws the title lines of the axis system. */
+KALVOR_API void basdat(int day, int month, int year);  /* Sets the base date of date axes. */
+KALVOR_API int incdat(int day, int month, int year);  /* Returns the days of a date after the base date. */
+KALVOR_API void trfdat(int n, int* day, int* month, int* year);  /* Returns the date n days after the base date. */
+KALVOR_API int nwkday(int day, int month, int year);  /* Returns the weekday of a date (1 Monday to 7 Sunday). */
+
 #ifdef __cplusplus
 }
 #endif

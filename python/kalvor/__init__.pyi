@@ -30,6 +30,8 @@ def axstyp(type: str | bytes, /) -> None:
     'Selects a rectangular or crossed axis system.'
 def basalf(alphabet: str | bytes, /) -> None:
     'Selects the base alphabet.'
+def basdat(day: int, month: int, year: int, /) -> None:
+    'Sets the base date of date axes.'
 def bezier(x: _Sequence, y: _Sequence, n: int, xp: _Sequence, yp: _Sequence, np: int, /) -> None:
     'Evaluates a Bezier curve at np points.'
 def bitsi2(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
@@ -92,6 +94,8 @@ def dattim(a0: str | bytes, a1: str | bytes, /) -> None:
     'Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes).'
 def delglb() -> None:
     "Frees the calling thread's record."
+def digits(ndig: int, axes: str | bytes, /) -> None:
+    'Sets the decimals of axis labels (-1: integers).'
 def dot() -> None:
     'Draws dotted lines.'
 def dotl() -> None:
@@ -138,6 +142,8 @@ def gethgt() -> int:
     'Returns the character height.'
 def getind(index: int, /) -> tuple[float, float, float]:
     'Returns an entry of the colour table.'
+def getlab() -> tuple[str, str, str]:
+    'Returns the label types of X, Y and Z (8 bytes each).'
 def getlev() -> int:
     'Returns the level of the library.'
 def getmfl() -> str:
@@ -174,8 +180,12 @@ def helve() -> None:
     'Selects the sans-serif outline font.'
 def helves() -> None:
     'Selects the bold sans-serif outline font.'
+def hname(h: int, /) -> None:
+    'Sets the height of axis names.'
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
     'Converts HSV to RGB.'
+def htitle(h: int, /) -> None:
+    'Sets the height of title lines (0: the current height).'
 def hwfont() -> None:
     'Selects the hardware font of the device.'
 def hworig(nx: int, ny: int, /) -> None:
@@ -196,6 +206,8 @@ def imgmod(mode: str | bytes, /) -> None:
     'Sets the pixel mode of pixel routines.'
 def imgsiz(nw: int, nh: int, /) -> None:
     'Sets the image size.'
+def incdat(day: int, month: int, year: int, /) -> int:
+    'Returns the days of a date after the base date.'
 def incfil(file: _Path, /) -> None:
     'Draws a VEKMET file or a BMP or GIF picture into the page.'
 def indrgb(red: float, green: float, blue: float, /) -> int:
@@ -212,6 +224,20 @@ def kalfin() -> None:
     'Finishes the plot and closes the output.'
 def kalini() -> None:
     'Opens the output and starts a plot.'
+def labdig(ndig: int, axes: str | bytes, /) -> None:
+    'Sets the decimals of axis labels (-1: integers).'
+def labdis(n: int, axes: str | bytes, /) -> None:
+    'Sets the distance of labels from their axis.'
+def labels(type: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the label type of axes.'
+def labjus(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the justification of Y labels.'
+def labmod(key: str | bytes, value: str | bytes, axes: str | bytes, /) -> None:
+    'Sets a form of date labels.'
+def labpos(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Puts labels on ticks, between them, or shifted inside the axis.'
+def labtyp(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Draws labels horizontally or vertically.'
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     'Draws a line.'
 def lintyp(style: int, /) -> None:
@@ -234,18 +260,28 @@ def mixalf() -> None:
     'Turns the control characters on.'
 def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
     'Returns a statistic of the numbers.'
+def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
+    'Sets the text of one user label.'
 def myline(lengths: _Sequence, n: int, /) -> None:
     'Defines a line style by its dash lengths.'
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
     'Defines a shading pattern.'
 def myvlt(red: _Sequence, green: _Sequence, blue: _Sequence, n: int, /) -> None:
     'Defines the colour table.'
+def namdis(n: int, axes: str | bytes, /) -> None:
+    'Sets the distance of axis names beyond the labels.'
+def name(text: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the name of axes.'
+def namjus(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the justification of axis names.'
 def newmix() -> None:
     'Sets the control characters ^, _ and %.'
 def newpag() -> None:
     'Starts a new page.'
 def nlmess(text: str | bytes, /) -> int:
     'Returns the length of text in plot units.'
+def nlnumb(x: float, ndig: int, /) -> int:
+    'Returns the length of a number in plot units.'
 def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
@@ -254,6 +290,14 @@ def nograf() -> None:
     'Lets graf define the scaling without drawing.'
 def noline(axes: str | bytes, /) -> None:
     'Suppresses the axis line.'
+def number(x: float, ndig: int, nx: int, ny: int, /) -> None:
+    'Draws a number.'
+def numfmt(form: str | bytes, /) -> None:
+    'Sets the form of numbers.'
+def numode(decimal: str | bytes, group: str | bytes, sign: str | bytes, equal: str | bytes, /) -> None:
+    'Sets how digits of numbers are written.'
+def nwkday(day: int, month: int, year: int, /) -> int:
+    'Returns the weekday of a date (1 Monday to 7 Sunday).'
 def nxposn(x: float, /) -> int:
     'Returns the plot position of a user x, rounded.'
 def nyposn(y: float, /) -> int:
@@ -310,6 +354,8 @@ def rgif(file: _Path, /) -> None:
     'Saves the raster as GIF.'
 def rimage(file: _Path, /) -> None:
     'Saves the raster as a raw image.'
+def rlnumb(x: float, ndig: int, xp: float, yp: float, /) -> None:
+    'Draws a number at a point in user coordinates.'
 def rpixel(ix: int, iy: int, /) -> int:
     'Reads a pixel.'
 def rpixls(ix: int, iy: int, nw: int, nh: int, /) -> tuple[bytes, int]:
@@ -322,6 +368,8 @@ def rpxrow(ix: int, iy: int, n: int, /) -> tuple[bytes, int]:
     'Reads a row of pixels.'
 def rtiff(file: _Path, /) -> None:
     'Saves the raster as TIFF.'
+def rvynam() -> None:
+    'Turns the name of the right Y axis to read upwards.'
 def scale(mode: str | bytes, axes: str | bytes, /) -> None:
     'Sets linear or logarithmic scaling.'
 def sclfac(factor: float, /) -> None:
@@ -422,12 +470,24 @@ def tiforg(nx: int, ny: int, /) -> None:
     'Sets the position of a TIFF file read.'
 def tifwin(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window of TIFF files written.'
+def timopt() -> None:
+    'Writes time labels with colons.'
+def titjus(mode: str | bytes, /) -> None:
+    'Sets the justification of title lines.'
+def title() -> None:
+    'Draws the title lines of the axis system.'
+def titlin(text: str | bytes, n: int, /) -> None:
+    'Sets title line 1 to 4 (negative: underlined).'
+def titpos(mode: str | bytes, /) -> None:
+    'Puts the title above or below the axis system.'
 def trfco1(x: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts angles.'
 def trfco2(x: _Sequence, y: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts 2-D coordinates.'
 def trfco3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts 3-D coordinates.'
+def trfdat(n: int, /) -> tuple[int, int, int]:
+    'Returns the date n days after the base date.'
 def trfmat(zmat: _Sequence, nx: int, ny: int, zmat2: _Sequence, nx2: int, ny2: int, /) -> None:
     'Resamples a matrix.'
 def trfres() -> None:
@@ -452,6 +512,8 @@ def units(unit: str | bytes, /) -> None:
     'Sets the unit of page sizes.'
 def upstr(a0: str | bytes, /) -> None:
     'Converts the letters a to z to upper case in place.'
+def vkytit(shift: int, /) -> None:
+    'Shifts the title vertically.'
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
     'Saves or loads the colour table.'
 def wimage(file: _Path, /) -> None:
