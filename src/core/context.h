@@ -11,7 +11,9 @@
 #include "output/output.h"
 #include "output/raster/image_state.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/figures.h"
 #include "plot2d/labels.h"
+#include "plot2d/symbols.h"
 #include "text/text_state.h"
 
 namespace kal {
@@ -31,13 +33,15 @@ struct Context {
     TextState text;
     AxisState axes;
     LabelState labels;
+    FigureState figures;
+    SymbolState symbols;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
-    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels); }
+    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
 };
 
 }  // namespace kal
