@@ -38,14 +38,13 @@ void draw_polygon(Context& ctx, int n, const double* x, const double* y, bool cl
 void draw_solid(Context& ctx, int n, const double* x, const double* y, bool outlined) {
     if (n < 1) return;
     line_flush(ctx);
-    if (solid_pattern(ctx.colour)) {
-        fill_polygon(ctx, n, x, y);
-    } else {
-        const ColourState saved = ctx.colour;
-        select_pattern(ctx, SOLID_PATTERN);
-        fill_polygon(ctx, n, x, y);
-        ctx.colour = saved;
-    }
+    // Where the device cannot fill natively the pattern filler draws the
+    // solid pattern with one line per device unit, so that no seam shows.
+    const ColourState saved = ctx.colour;
+    if (!solid_pattern(ctx.colour)) select_pattern(ctx, SOLID_PATTERN);
+    if (ctx.out.factor > 0) ctx.colour.hatch_spacing = std::min(ctx.colour.hatch_spacing, 1.0 / ctx.out.factor);
+    fill_polygon(ctx, n, x, y);
+    ctx.colour = saved;
     if (outlined) draw_polyline(ctx, n, x, y, true);
 }
 
