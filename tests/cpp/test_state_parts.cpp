@@ -90,6 +90,11 @@ const KeyCase CASES[] = {
      [](const kal::Context& c) { return c.text.exp_factor == 0.8; }},
     {"SMXA", [](kal::Context&) { kal::entry::smxalf("GREE", "{", "}", 1); },
      [](const kal::Context& c) { return c.text.entries[0].alphabet == 0; }},
+    {"CIRC", [](kal::Context&) { kal::entry::circsp(50); },
+     [](const kal::Context& c) { return c.figures.arc_step == 10; }},
+    {"NOAR", [](kal::Context&) { kal::entry::noarln(); }, [](const kal::Context& c) { return c.line.outline; }},
+    {"SYMR", [](kal::Context&) { kal::entry::symrot(30); },
+     [](const kal::Context& c) { return c.symbols.rotation == 0; }},
     {"UNIT", [](kal::Context&) { kal::entry::unit(nullptr); },
      [](const kal::Context& c) { return c.frame.unit == kal::UNIT_STDOUT; }, false},
 };
