@@ -120,6 +120,38 @@ KALVOR_API void recfll(int nx, int ny, int nw, int nh, int colour);  /* Fills a 
 KALVOR_API void point(int nx, int ny, int nb, int nh, int colour);  /* Fills a box around a point with a colour. */
 KALVOR_API void trifll(const float* x, const float* y);  /* Fills a triangle. */
 
+/* Figures and symbols */
+KALVOR_API void arcell(int nx, int ny, int na, int nb, float alpha, float beta, float theta);  /* Draws an elliptic arc. */
+KALVOR_API void circle(int nx, int ny, int nr);  /* Draws a circle. */
+KALVOR_API void ellips(int nx, int ny, int na, int nb);  /* Draws an ellipse. */
+KALVOR_API void pie(int nx, int ny, int nr, float alpha, float beta);  /* Draws a pie segment. */
+KALVOR_API void sector(int nx, int ny, int nr1, int nr2, float alpha, float beta, int colour);  /* Fills a ring sector with a colour. */
+KALVOR_API void rndrec(int nx, int ny, int nw, int nh, int iopt);  /* Draws a rectangle with rounded corners. */
+KALVOR_API void vector(int nx1, int ny1, int nx2, int ny2, int ivec);  /* Draws an arrow. */
+KALVOR_API void windbr(float v, int nx, int ny, int nw, float angle);  /* Draws a wind barb. */
+KALVOR_API void circsp(int nspc);  /* Sets the chord length of arcs. */
+KALVOR_API void noarln(void);  /* Turns off the outlines of figures. */
+KALVOR_API void rline(float x1, float y1, float x2, float y2);  /* Draws a line in user coordinates. */
+KALVOR_API void rlstrt(float x, float y);  /* Moves the pen in user coordinates. */
+KALVOR_API void rlconn(float x, float y);  /* Draws a line to a point in user coordinates. */
+KALVOR_API void rlarc(float x, float y, float a, float b, float alpha, float beta, float theta);  /* Draws an elliptic arc in user coordinates. */
+KALVOR_API void rlcirc(float x, float y, float r);  /* Draws a circle in user coordinates. */
+KALVOR_API void rlell(float x, float y, float a, float b);  /* Draws an ellipse in user coordinates. */
+KALVOR_API void rlpie(float x, float y, float r, float alpha, float beta);  /* Draws a pie segment in user coordinates. */
+KALVOR_API void rlsec(float x, float y, float r1, float r2, float alpha, float beta, int colour);  /* Fills a ring sector in user coordinates. */
+KALVOR_API void rlrec(float x, float y, float w, float h);  /* Draws a rectangle in user coordinates. */
+KALVOR_API void rlrnd(float x, float y, float w, float h, int iopt);  /* Draws a rounded rectangle in user coordinates. */
+KALVOR_API void rlarea(const float* xray, const float* yray, int n);  /* Draws a polygon in user coordinates. */
+KALVOR_API void rlpoin(float x, float y, int nb, int nh, int colour);  /* Fills a box around a point in user coordinates. */
+KALVOR_API void rlvec(float x1, float y1, float x2, float y2, int ivec);  /* Draws an arrow in user coordinates. */
+KALVOR_API void rlwind(float v, float x, float y, int nw, float angle);  /* Draws a wind barb in user coordinates. */
+KALVOR_API void field(const float* x1ray, const float* y1ray, const float* x2ray, const float* y2ray, int n, int ivec);  /* Draws arrows between pairs of points. */
+KALVOR_API void symbol(int nsym, int nx, int ny);  /* Draws a symbol. */
+KALVOR_API void rlsymb(int nsym, float x, float y);  /* Draws a symbol in user coordinates. */
+KALVOR_API void hsymbl(int n);  /* Sets the size of symbols. */
+KALVOR_API void symrot(float angle);  /* Sets the rotation of symbols. */
+KALVOR_API void mysymb(const float* x, const float* y, int n, int nsym, int nflag);  /* Defines a user symbol. */
+
 /* Clipping and the page transformation */
 KALVOR_API void clpwin(int nx, int ny, int nw, int nh);  /* Sets the clipping window. */
 KALVOR_API void clpbor(const char* border);  /* Sets the clipping border. */

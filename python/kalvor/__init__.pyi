@@ -10,6 +10,8 @@ __all__: list[str]
 
 def angle(degrees: int, /) -> None:
     'Sets the text angle.'
+def arcell(nx: int, ny: int, na: int, nb: int, alpha: float, beta: float, theta: float, /) -> None:
+    'Draws an elliptic arc.'
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
 def ax2grf() -> None:
@@ -60,6 +62,10 @@ def chndsh() -> None:
     'Draws chain-dashed lines.'
 def circ3p(x1: float, y1: float, x2: float, y2: float, x3: float, y3: float, /) -> tuple[float, float, float]:
     'Returns the centre and radius of the circle through three points.'
+def circle(nx: int, ny: int, nr: int, /) -> None:
+    'Draws a circle.'
+def circsp(nspc: int, /) -> None:
+    'Sets the chord length of arcs.'
 def closfl(unit: int, /) -> int:
     'Closes a file unit.'
 def clpbor(border: str | bytes, /) -> None:
@@ -102,6 +108,8 @@ def dotl() -> None:
     'Draws long-dotted lines.'
 def duplx() -> None:
     'Selects the duplex vector font.'
+def ellips(nx: int, ny: int, na: int, nb: int, /) -> None:
+    'Draws an ellipse.'
 def endgrf() -> None:
     'Ends the axis system.'
 def erase() -> None:
@@ -116,6 +124,8 @@ def eushft(key: str | bytes, c: str | bytes, /) -> None:
     'Sets the shift character of national characters.'
 def fcha(x: float, ndig: int, /) -> str:
     'Writes x with ndig decimals into text (flen + 1 bytes); returns the length.'
+def field(x1ray: _Sequence, y1ray: _Sequence, x2ray: _Sequence, y2ray: _Sequence, n: int, ivec: int, /) -> None:
+    'Draws arrows between pairs of points.'
 def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window into which incfil fits a file.'
 def filmod(mode: str | bytes, /) -> None:
@@ -184,6 +194,8 @@ def hname(h: int, /) -> None:
     'Sets the height of axis names.'
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
     'Converts HSV to RGB.'
+def hsymbl(n: int, /) -> None:
+    'Sets the size of symbols.'
 def htitle(h: int, /) -> None:
     'Sets the height of title lines (0: the current height).'
 def hwfont() -> None:
@@ -266,6 +278,8 @@ def myline(lengths: _Sequence, n: int, /) -> None:
     'Defines a line style by its dash lengths.'
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
     'Defines a shading pattern.'
+def mysymb(x: _Sequence, y: _Sequence, n: int, nsym: int, nflag: int, /) -> None:
+    'Defines a user symbol.'
 def myvlt(red: _Sequence, green: _Sequence, blue: _Sequence, n: int, /) -> None:
     'Defines the colour table.'
 def namdis(n: int, axes: str | bytes, /) -> None:
@@ -282,6 +296,8 @@ def nlmess(text: str | bytes, /) -> int:
     'Returns the length of text in plot units.'
 def nlnumb(x: float, ndig: int, /) -> int:
     'Returns the length of a number in plot units.'
+def noarln() -> None:
+    'Turns off the outlines of figures.'
 def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
@@ -322,6 +338,8 @@ def pdfmrk(title: str | bytes, level: str | bytes, /) -> None:
     'Adds a PDF bookmark.'
 def penwid(width: float, /) -> None:
     'Sets the pen width.'
+def pie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
+    'Draws a pie segment.'
 def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
@@ -354,8 +372,40 @@ def rgif(file: _Path, /) -> None:
     'Saves the raster as GIF.'
 def rimage(file: _Path, /) -> None:
     'Saves the raster as a raw image.'
+def rlarc(x: float, y: float, a: float, b: float, alpha: float, beta: float, theta: float, /) -> None:
+    'Draws an elliptic arc in user coordinates.'
+def rlarea(xray: _Sequence, yray: _Sequence, n: int, /) -> None:
+    'Draws a polygon in user coordinates.'
+def rlcirc(x: float, y: float, r: float, /) -> None:
+    'Draws a circle in user coordinates.'
+def rlconn(x: float, y: float, /) -> None:
+    'Draws a line to a point in user coordinates.'
+def rlell(x: float, y: float, a: float, b: float, /) -> None:
+    'Draws an ellipse in user coordinates.'
+def rline(x1: float, y1: float, x2: float, y2: float, /) -> None:
+    'Draws a line in user coordinates.'
 def rlnumb(x: float, ndig: int, xp: float, yp: float, /) -> None:
     'Draws a number at a point in user coordinates.'
+def rlpie(x: float, y: float, r: float, alpha: float, beta: float, /) -> None:
+    'Draws a pie segment in user coordinates.'
+def rlpoin(x: float, y: float, nb: int, nh: int, colour: int, /) -> None:
+    'Fills a box around a point in user coordinates.'
+def rlrec(x: float, y: float, w: float, h: float, /) -> None:
+    'Draws a rectangle in user coordinates.'
+def rlrnd(x: float, y: float, w: float, h: float, iopt: int, /) -> None:
+    'Draws a rounded rectangle in user coordinates.'
+def rlsec(x: float, y: float, r1: float, r2: float, alpha: float, beta: float, colour: int, /) -> None:
+    'Fills a ring sector in user coordinates.'
+def rlstrt(x: float, y: float, /) -> None:
+    'Moves the pen in user coordinates.'
+def rlsymb(nsym: int, x: float, y: float, /) -> None:
+    'Draws a symbol in user coordinates.'
+def rlvec(x1: float, y1: float, x2: float, y2: float, ivec: int, /) -> None:
+    'Draws an arrow in user coordinates.'
+def rlwind(v: float, x: float, y: float, nw: int, angle: float, /) -> None:
+    'Draws a wind barb in user coordinates.'
+def rndrec(nx: int, ny: int, nw: int, nh: int, iopt: int, /) -> None:
+    'Draws a rectangle with rounded corners.'
 def rpixel(ix: int, iy: int, /) -> int:
     'Reads a pixel.'
 def rpixls(ix: int, iy: int, nw: int, nh: int, /) -> tuple[bytes, int]:
@@ -378,6 +428,8 @@ def sclmod(mode: str | bytes, /) -> None:
     'Sets how a page is fitted to the device.'
 def scrmod(mode: str | bytes, /) -> None:
     'Sets the background mode of screens and images.'
+def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colour: int, /) -> None:
+    'Fills a ring sector with a colour.'
 def sendbf() -> None:
     'Flushes the output.'
 def serif() -> None:
@@ -442,8 +494,12 @@ def sortr2(x: _Sequence, y: _Sequence, n: int, order: str | bytes, /) -> None:
     'Sorts points by x.'
 def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
+def symbol(nsym: int, nx: int, ny: int, /) -> None:
+    'Draws a symbol.'
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
     'Hands the finished file to a driver program.'
+def symrot(angle: float, /) -> None:
+    'Sets the rotation of symbols.'
 def tellfl(unit: int, /) -> int:
     'Returns the position of a file unit.'
 def texmod(mode: str | bytes, /) -> None:
@@ -512,6 +568,8 @@ def units(unit: str | bytes, /) -> None:
     'Sets the unit of page sizes.'
 def upstr(a0: str | bytes, /) -> None:
     'Converts the letters a to z to upper case in place.'
+def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
+    'Draws an arrow.'
 def vkytit(shift: int, /) -> None:
     'Shifts the title vertically.'
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
@@ -520,6 +578,8 @@ def wimage(file: _Path, /) -> None:
     'Draws a raw image file.'
 def winapp(type: str | bytes, /) -> None:
     'Declares a console or window application.'
+def windbr(v: float, nx: int, ny: int, nw: int, angle: float, /) -> None:
+    'Draws a wind barb.'
 def window(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the position and size of the screen window.'
 def winfnt(font: str | bytes, /) -> None:

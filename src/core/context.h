@@ -12,7 +12,9 @@
 #include "output/raster/image_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/figures.h"
 #include "plot2d/labels.h"
+#include "plot2d/symbols.h"
 #include "text/text_state.h"
 
 namespace kal {
@@ -33,6 +35,8 @@ struct Context {
     AxisState axes;
     LabelState labels;
     ShieldState shields;
+    FigureState figures;
+    SymbolState symbols;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
@@ -40,6 +44,8 @@ struct Context {
     // reset keys stay with its own code.
     auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
     auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
+    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
 };
 
 }  // namespace kal

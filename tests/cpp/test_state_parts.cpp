@@ -154,6 +154,11 @@ const KeyCase CASES[] = {
      [](const kal::Context& c) { return c.labels.title.line[2].empty() && !c.labels.title.underline[2]; }},
     {"VKYT", [](kal::Context&) { kal::entry::vkytit(20); },
      [](const kal::Context& c) { return c.labels.title.shift == 0; }},
+    {"CIRC", [](kal::Context&) { kal::entry::circsp(50); },
+     [](const kal::Context& c) { return c.figures.arc_step == 10; }},
+    {"NOAR", [](kal::Context&) { kal::entry::noarln(); }, [](const kal::Context& c) { return c.line.outline; }},
+    {"SYMR", [](kal::Context&) { kal::entry::symrot(30); },
+     [](const kal::Context& c) { return c.symbols.rotation == 0; }},
     {"UNIT", [](kal::Context&) { kal::entry::unit(nullptr); },
      [](const kal::Context& c) { return c.frame.unit == kal::UNIT_STDOUT; }, false},
 };
