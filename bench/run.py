@@ -79,8 +79,6 @@ def kalvor_child(workload, fmt, path):
     import kalvor as k
 
     series = data(workload)
-    if workload == "W3":
-        series = [(x.tolist(), y.tolist()) for x, y in series]
     k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS"}[fmt])
     k.setpag("DA4L")
     k.filmod("DELE")
@@ -118,7 +116,7 @@ def kalvor_proxy(k, workload, series):
         for x, y in series:
             px, py = page(x, y)
             for u, v in zip(px, py):
-                point(int(u), int(v), 10, 10, -1)
+                point(int(u), int(v), 10, 10, 50)
         return
     connpt = k.connpt
     for x, y in series:
@@ -221,14 +219,22 @@ fig.savefig(PATH, dpi={DPI})
 """
 
 
+def gnuplot_script(script, path):
+    """gnuplot reads its script from a file beside the output."""
+    name = path + ".gp"
+    with open(name, "w") as f:
+        f.write(script)
+    return ["gnuplot", name]
+
+
 def w7_command(peer, path):
     if peer == "kalvor":
         return [sys.executable, "-c", W7_KALVOR.replace("PATH", repr(path))]
     if peer.startswith("matplotlib"):
         return [VENV_PYTHON, "-c", W7_MATPLOTLIB.replace("PATH", repr(path))]
     points = "\n".join(f"{i * 100 / 9} {__import__('math').sin(i * 100 / 9 * 0.3)}" for i in range(10))
-    return ["gnuplot", "-e", f"set terminal pngcairo size {WIDTH_PX},{HEIGHT_PX}; set output '{path}'; "
-            f"plot '-' with lines\n{points}\ne\n"]
+    return gnuplot_script(f"set terminal pngcairo size {WIDTH_PX},{HEIGHT_PX}\nset output '{path}'\n"
+                          f"plot '-' with lines\n{points}\ne\n", path)
 
 
 # ---------------------------------------------------------------- gnuplot
@@ -253,7 +259,7 @@ def gnuplot_command(workload, fmt, path, tmp):
         plot = f"plot '{datafile}' {binary} with lines notitle"
     script = (f"set terminal {terminal}\nset output '{path}'\nset title '{workload}: gnuplot'\n"
               f"set xlabel 'x'\nset ylabel 'y'\nset xrange [{XA}:{XE}]\nset yrange [{YA}:{YE}]\n{plot}\n")
-    return ["gnuplot", "-e", script]
+    return gnuplot_script(script, path)
 
 
 # ---------------------------------------------------------------- measuring
@@ -391,7 +397,7 @@ def print_rows(rows):
             print(f"{workload} {fmt:4} {peer:22} skipped: {note}")
             continue
         print(f"{workload} {fmt:4} {peer:22} {seconds:8.3f}{note[:1] if note == '*' else ' '} s "
-              f"{mib:8.1f} MiB {size:12d} B  x{ratio:6.2f} {note if note != '*' else ''}", flush=True)
+              f"{mib:8.1f} MiB {size:12d} B  x{ratio or float('nan'):6.2f} {note if note != '*' else ''}", flush=True)
 
 
 if __name__ == "__main__":
