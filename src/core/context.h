@@ -42,10 +42,12 @@ struct Context {
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
-    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
-    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, figures, symbols); }
+    auto parts() {
+        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols);
+    }
+    auto parts() const {
+        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols);
+    }
 };
 
 }  // namespace kal
