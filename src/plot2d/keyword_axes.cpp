@@ -1,19 +1,20 @@
 #include "plot2d/keyword_axes.h"
 
 #include "core/frame.h"
+#include "plot2d/axis_system.h"
 
 namespace kal {
 
-bool axis_keyword(Context& ctx, const char* key, bool on[3]) {
-    on[0] = on[1] = on[2] = false;
-    bool any = false;
-    for (int i = 0; i < 3 && key && key[i]; ++i) {
-        const char c = key[i];
-        const int axis = (c == 'X' || c == 'x') ? 0 : (c == 'Y' || c == 'y') ? 1 : (c == 'Z' || c == 'z') ? 2 : -1;
-        if (axis >= 0) on[axis] = any = true;
+int axis_bits(Context& ctx, const char* keyword) {
+    int bits = 0;
+    for (int i = 0; i < 3 && keyword && keyword[i]; ++i) {
+        const char c = keyword[i];
+        if (c == 'x' || c == 'X') bits |= 1 << AXIS_X;
+        if (c == 'y' || c == 'Y') bits |= 1 << AXIS_Y;
+        if (c == 'z' || c == 'Z') bits |= 1 << AXIS_Z;
     }
-    if (!any) warn_text(ctx, 2, key ? key : "");
-    return any;
+    if (!bits) warn_text(ctx, 2, keyword ? keyword : "");
+    return bits;
 }
 
 }  // namespace kal

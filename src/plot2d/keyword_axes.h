@@ -6,7 +6,8 @@ namespace kal {
 
 struct Context;
 
-// Fills on[AXIS_X..AXIS_Z]; false after warning 2 when no axis is named.
-bool axis_keyword(Context& ctx, const char* key, bool on[3]);
+// Bit 1 << AXIS_X, AXIS_Y, AXIS_Z for every axis the keyword names; 0 after
+// warning 2 when it names none.
+int axis_bits(Context& ctx, const char* keyword);
 
 }  // namespace kal

@@ -25,10 +25,9 @@ int page_size(const Context& ctx, double value) {
 // Runs `set` for every axis the keyword names.
 template <class F>
 void for_axes(Context& ctx, const char* key, F set) {
-    bool on[3];
-    if (!axis_keyword(ctx, key, on)) return;
+    const int bits = axis_bits(ctx, key);
     for (int i = 0; i < AXIS_COUNT; ++i)
-        if (on[i]) set(ctx.labels.axis[i]);
+        if (bits & (1 << i)) set(ctx.labels.axis[i]);
 }
 
 void each_axis(Context& ctx, void (*f)(Context&, LabelAxis&)) {
@@ -222,11 +221,11 @@ void hname(Context& ctx, int h) {
 
 void mylab(Context& ctx, const char* text, int index, const char* axes) {
     if (out_of_range(ctx, index, 1, MAX_MYLAB)) return;
-    bool on[3];
-    if (!axis_keyword(ctx, axes, on)) return;
+    const int bits = axis_bits(ctx, axes);
+    if (!bits) return;
     bool replaced = false;
     for (int i = 0; i < AXIS_COUNT; ++i) {
-        if (!on[i]) continue;
+        if (!(bits & (1 << i))) continue;
         std::string& slot = ctx.labels.axis[i].mylab[index - 1];
         replaced = replaced || !slot.empty();
         slot = cut(text, MAX_MYLAB_TEXT);
