@@ -275,3 +275,19 @@ def test_program_regions_are_outlined_with_the_frame_thickness(run):
     assert lefts[1] - lefts[2] == pytest.approx(1, abs=0.05)   # rings one plot unit apart
     assert lefts[2] - lefts[3] == pytest.approx(1, abs=0.05)
     assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
+
+
+def test_symbols_shield_a_square_of_their_size_when_switched_on(run):
+    run("""
+        k.metafl('PNG'); k.scrmod('REVERS'); k.setfil('s.png'); k.kalini(); k.frame(0)
+        k.hsymbl(400)
+        k.shield('SYMB', 'ON'); k.symbol(3, 1000, 1000); k.line(500, 1000, 1500, 1000)
+        k.shield('SYMB', 'OFF'); k.symbol(3, 2000, 1000); k.line(1500, 1000, 2500, 1000)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    im = Image.open(run.path / "s.png").convert("L")
+    scale = im.size[0] / 2970
+    dark = lambda x: any(im.getpixel((round(x * scale), round(1000 * scale) + d)) < 128 for d in (-1, 0, 1))
+    assert dark(700) and dark(1300)                 # outside the square of 1.2 x 400 units
+    assert not dark(775) and not dark(1225)         # inside it, outside the symbol
+    assert dark(1775) and dark(2225)                # no new square after OFF
