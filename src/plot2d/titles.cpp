@@ -18,8 +18,8 @@ constexpr int MAX_TITLE = 132;
 }  // namespace
 
 void titlin(Context& ctx, const char* text, int n) {
+    if (n == 0 || n < -TITLE_LINES || n > TITLE_LINES) return warn_int(ctx, 2, n);
     const int line = std::abs(n);
-    if (out_of_range(ctx, line, 1, TITLE_LINES)) return;
     std::string s = text ? text : "";
     if (s.size() > MAX_TITLE) s.resize(MAX_TITLE);
     ctx.labels.title.line[line - 1] = s;
