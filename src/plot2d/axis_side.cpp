@@ -133,6 +133,7 @@ void draw_side(Context& ctx, const DrawnAxis& d) {
     side.tick_space = !ticks || d.tick_pos == TICK_REVE ? 0 : d.tick_pos == TICK_CENT ? major / 2 : major;
     side.crossed = d.crossed;
     side.draw_name = d.level >= SIDE_NAME;
+    side.name = d.name;
     int previous = use_colour(ctx, set.colour[AXPART_LABELS]);
     const int extent = draw_axis_labels(ctx, side);
     restore_colour(ctx, previous);
