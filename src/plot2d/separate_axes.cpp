@@ -3,6 +3,7 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
+#include "plot2d/label_values.h"
 
 namespace kal {
 namespace {
@@ -42,6 +43,7 @@ void separate_axis(Context& ctx, int axis, bool log, float a, float e, float fir
     t.log = log;
     t.log_full = ctx.axes.log_full;
     t.date = ctx.labels.axis[axis].type == LABEL_DATE;
+    t.month_interval = date_month_interval(ctx, axis);
     t.tick_mode = set.tick_mode;
     t.base_day = ctx.labels.base_day;
     draw_side(ctx, d);
