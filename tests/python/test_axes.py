@@ -1,8 +1,6 @@
-"""Axis systems: checks, scaling, conversions and the drawn axes, judged on
-PNG output with Pillow and on PDF output rendered by poppler's pdftoppm."""
+"""Axis systems: checks, scaling, conversions, crossed axes and the polar
+grid; whole drawn systems are judged in test_axis_plots.py."""
 import math
-import shutil
-import subprocess
 
 import pytest
 from PIL import Image
@@ -12,18 +10,6 @@ SCALE = 852 / 2969   # PNG pixels per plot unit of the default page
 
 def lit(im, x, y):
     return im.getpixel((x, y)) > 128
-
-
-def columns(im, y):
-    """Centres of the runs of lit pixels in row y."""
-    xs = [x for x in range(im.size[0]) if lit(im, x, y)]
-    runs = []
-    for x in xs:
-        if runs and x == runs[-1][-1] + 1:
-            runs[-1].append(x)
-        else:
-            runs.append([x])
-    return [sum(r) / len(r) for r in runs]
 
 
 def test_axis_check_warnings(run):
@@ -89,73 +75,6 @@ def test_crossed_axes_and_their_errors(run):
                for dy in (-80, 80))
     bottom = round(1799 * SCALE)
     assert sum(lit(im, x, bottom) for x in range(px - 300, px - 10)) < 100
-
-
-def draw_script(ext, device):
-    return f"""
-        k.metafl('{device}'); k.setfil('lin.{ext}'); k.kalini(); k.labels('NONE', 'XY')
-        k.graf(0, 10, 0, 2, 0, 10, 0, 2)
-        print(*[k.nxposn(v) for v in range(11)]); print(k.nyposn(0))
-        k.errmod('PROT', 'OFF'); k.kalfin()
-        k.metafl('{device}'); k.setfil('log.{ext}'); k.kalini(); k.labels('NONE', 'XY')
-        k.scale('LOG', 'XY'); k.axspos(500, 1900); k.axslen(1800, 1500)
-        k.graf(0, 2, 0, 1, 0, 2, 0, 1)
-        print(*[k.nxposn(v) for v in (1, 2, 3, 10, 20, 50, 100)]); print(k.nyposn(1))
-        k.kalfin()
-    """
-
-
-def lower_axis(im):
-    """Row of the lower axis line, and the columns of the left and right
-    axis lines, found in the picture."""
-    w, h = im.size
-    row = max(range(h // 2, h), key=lambda y: sum(lit(im, x, y) for x in range(w)))
-    col = lambda xs: max(xs, key=lambda x: sum(lit(im, x, y) for y in range(h)))
-    return row, col(range(w // 2)), col(range(w // 2, w))
-
-
-def check_ticks(im, ends, positions):
-    """Ticks below the lower axis at the plot positions given, on a picture
-    whose scale follows from the axis ends (plot units) and their columns."""
-    row, left, right = lower_axis(im)
-    scale = (right - left) / (ends[1] - ends[0])
-    expected = [left + (p - ends[0]) * scale for p in positions]
-    found = columns(im, row + 3)
-    assert len(found) == len(expected)
-    assert all(abs(f - e) <= 1.0 for f, e in zip(found, expected)), (found, expected)
-    return columns(im, row + 6)   # only major ticks reach this far
-
-
-def check_pictures(lin, log, lines):
-    linear = [int(v) for v in lines[0].split()]
-    # Major and minor ticks every unit, all pointing out of the rectangle.
-    long_ticks = check_ticks(lin, (linear[0], linear[-1]), linear)
-    assert len(long_ticks) == 6
-    # Log axis: decades 1, 10, 100 and the minor ticks 2 to 9 of each decade
-    # (the first and last fall on the Y axis lines); only decades are long.
-    decades = [int(v) for v in lines[2].split()]
-    minors = [500 + round(1799 * (k + math.log10(j)) / 2) for k in (0, 1) for j in range(2, 10)]
-    positions = sorted(set([decades[0], decades[3], decades[6]] + minors))
-    assert all(p in positions for p in decades)
-    assert len(check_ticks(log, (decades[0], decades[-1]), positions)) == 3
-
-
-def test_ticks_in_png(run):
-    lines = run(draw_script("png", "PNG")).splitlines()
-    check_pictures(*(Image.open(run.path / f).convert("L") for f in ("lin.png", "log.png")), lines)
-
-
-@pytest.mark.skipif(shutil.which("pdftoppm") is None, reason="poppler not installed")
-def test_ticks_in_pdf(run):
-    lines = run(draw_script("pdf", "PDF")).splitlines()
-    pages = []
-    for name in ("lin", "log"):
-        # 853 pixels across the 297 mm page, as the PNG above.
-        subprocess.run(["pdftoppm", "-png", "-r", str(853 / (297 / 25.4)), "-singlefile",
-                        f"{name}.pdf", name], cwd=run.path, check=True)
-        im = Image.open(run.path / f"{name}.png").convert("L")
-        pages.append(Image.eval(im, lambda v: 255 - v))   # black lines on white paper
-    check_pictures(*pages, lines)
 
 
 def test_polar_grid(run):
