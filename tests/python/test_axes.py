@@ -104,3 +104,19 @@ def test_polar_grid(run):
         a = math.radians(deg)
         assert near(c + r * 0.3 * math.cos(a), cy - r * 0.3 * math.sin(a)), deg
     assert not near(c + r * 0.3 * math.cos(math.radians(22)), cy - r * 0.3 * math.sin(math.radians(22)))
+
+
+def test_settings_of_the_axis_system_only_before_graf(run):
+    # Level 1 only: scaling data, lengths, corner, origin and side levels;
+    # the others also inside the system (levels 1 to 3).
+    out = run("""
+        k.metafl('VIRT'); k.kalini(); k.graf(0, 1, 0, 1, 0, 1, 0, 1)
+        k.setscl([1.0, 2.0], 2, 'X'); k.axslen(500, 500); k.axspos(100, 1000); k.axsorg(500, 500)
+        k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.polar(1, 0, 1, 0, 30)
+        k.scale('LOG', 'X'); k.axstyp('RECT'); k.ticks(3, 'X'); k.ticlen(10, 5); k.ticpos('REVE', 'X')
+        k.ticmod('DAYS', 'X'); k.logtic('FULL'); k.noline('X'); k.frame(2); k.frmclr(-1); k.axsbgd(-1)
+        k.labels('EXP', 'X'); k.labdig(2, 'X'); k.name('x', 'X'); k.titlin('t', 1); k.nograf(); k.ax2grf()
+        print(k.nxposn(1)); k.endgrf(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    refused = [l.split(" in ")[1].split("!")[0] for l in out.splitlines() if "Incorrect level" in l]
+    assert refused == ["setscl", "axslen", "axspos", "axsorg", "setgrf", "polar"]
