@@ -95,11 +95,19 @@ def check_x_axis(im, ticks, row, labels=None, name_centre=None, majors=None):
         assert len(found) == 1 and abs(found[0] - name_centre * S) <= 2.5, (found, name_centre * S)
 
 
-def check_y_labels(im, column, ticks):
-    """Labels left of the Y axis at `column`, centred on the rows `ticks`."""
+def check_y_labels(im, column, ticks, name_centre=None):
+    """Labels left of the Y axis at `column`, centred on the rows `ticks`,
+    and the name beyond them centred on the row `name_centre`."""
     x = round(column * S)
-    found = groups_y(im, x - 40, x - 12, round(min(ticks) * S) - 8, round(max(ticks) * S) + 8, gap=2)
+    y1, y2 = round(min(ticks) * S) - 8, round(max(ticks) * S) + 8
+    found = groups_y(im, x - 40, x - 12, y1, y2, gap=2)
     assert near(found, sorted(ticks), 2.5), (found, [t * S for t in sorted(ticks)])
+    if name_centre is not None:
+        labels_left = min(px for px, _ in ink(im, x - 40, x - 12, y1, y2))
+        name = ink(im, labels_left - 40, labels_left - 4, y1, y2)
+        assert labels_left - 4 - max(px for px, _ in name) >= 3   # clear of the labels
+        ys = [py for _, py in name]
+        assert abs((min(ys) + max(ys)) / 2 - name_centre * S) <= 2.5
 
 
 def test_linear_system_with_names_and_title(run):
@@ -113,7 +121,7 @@ def test_linear_system_with_names_and_title(run):
     for im in pages:
         assert inside_page(im)
         check_x_axis(im, xs, ys[0], labels=xs[::2], name_centre=(xs[0] + xs[-1]) / 2, majors=xs[::2])
-        check_y_labels(im, xs[0], ys)
+        check_y_labels(im, xs[0], ys, name_centre=(ys[0] + ys[-1]) / 2)
 
 
 def test_log_log_decades_and_minor_ticks(run):
