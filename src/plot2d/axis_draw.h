@@ -69,6 +69,7 @@ struct DrawnAxis {
     bool crossed = false;
     int level = SIDE_NAME;      // setgrf level of the side
     int tick_pos = TICK_LABE;   // ticpos of the label axis
+    const char* name = nullptr; // nullptr: the name setting of the label axis
 };
 
 // The drawn form of the X (side 1 or 3) or Y (side 2 or 4) axis of the open

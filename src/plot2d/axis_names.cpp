@@ -13,12 +13,13 @@ namespace kal {
 
 void draw_axis_name(Context& ctx, const AxisSide& side, int label_extent) {
     const LabelAxis& la = ctx.labels.axis[side.axis];
-    if (!side.draw_name || la.name.empty()) return;
+    const char* text = side.name ? side.name : la.name.c_str();
+    if (!side.draw_name || !*text) return;
     TextScope scope(ctx);
     scope.height(ctx.labels.name_height);
     ctx.text.justify = JUSTIFY_LEFT;
     const double h1 = ctx.text.height - 1;
-    const double len = text_length(ctx, la.name.c_str());
+    const double len = text_length(ctx, text);
     double dist = la.name_distance + side.tick_space;
     if (side.draw_labels && la.type != LABEL_NONE) dist += la.distance + label_extent;
     const double n = side.length;
@@ -39,7 +40,7 @@ void draw_axis_name(Context& ctx, const AxisSide& side, int label_extent) {
         x = side.outer ? side.x0 + dist : side.x0 - dist - h1;
         y = side.y0 - lead;
     }
-    draw_text(ctx, la.name.c_str(), x, y, false);
+    draw_text(ctx, text, x, y, false);
 }
 
 }  // namespace kal

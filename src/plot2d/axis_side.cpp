@@ -7,6 +7,7 @@
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/axis_draw.h"
+#include "plot2d/label_values.h"
 #include "plot2d/labels.h"
 
 namespace kal {
@@ -69,7 +70,7 @@ DrawnAxis system_axis(const Context& ctx, int side) {
     t.log = sc.log;
     t.log_full = s.log_full;
     t.date = ctx.labels.axis[d.axis].type == LABEL_DATE;
-    t.month_interval = s.month_interval[d.axis];
+    t.month_interval = date_month_interval(ctx, d.axis);
     t.tick_mode = set.tick_mode;
     t.base_day = ctx.labels.base_day;
     return d;
@@ -133,6 +134,7 @@ void draw_side(Context& ctx, const DrawnAxis& d) {
     side.tick_space = !ticks || d.tick_pos == TICK_REVE ? 0 : d.tick_pos == TICK_CENT ? major / 2 : major;
     side.crossed = d.crossed;
     side.draw_name = d.level >= SIDE_NAME;
+    side.name = d.name;
     int previous = use_colour(ctx, set.colour[AXPART_LABELS]);
     const int extent = draw_axis_labels(ctx, side);
     restore_colour(ctx, previous);

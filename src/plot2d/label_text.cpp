@@ -17,15 +17,15 @@ int exponent_digits(double v, int digits) {
 }
 
 // Degrees with a raised "o"; for DMAP and LMAP the sign becomes a letter.
-LabelText degree_label(const LabelAxis& la, int axis, double v, const NumberMode& mode, Raise raise) {
+LabelText degree_label(int type, int digits, int axis, double v, const NumberMode& mode, Raise raise) {
     LabelText out;
     out.raised = true;
     out.numeric = true;
-    const bool letters = la.type != LABEL_MAP && axis != AXIS_Z && std::fabs(v) >= 0.001;
-    out.text = fixed_text(letters ? std::fabs(v) : v, la.digits, mode) + raise.exp + 'o' + raise.reset;
+    const bool letters = type != LABEL_MAP && axis != AXIS_Z && std::fabs(v) >= 0.001;
+    out.text = fixed_text(letters ? std::fabs(v) : v, digits, mode) + raise.exp + 'o' + raise.reset;
     if (letters) {
         char c = axis == AXIS_X ? (v > 0 ? 'E' : 'W') : (v > 0 ? 'N' : 'S');
-        if (la.type == LABEL_LMAP) c = static_cast<char>(c - 'A' + 'a');
+        if (type == LABEL_LMAP) c = static_cast<char>(c - 'A' + 'a');
         out.text += ' ';
         out.text += c;
     }
@@ -54,6 +54,11 @@ std::string time_label(int type, double t, bool colons) {
                       seconds);
     else std::snprintf(buf, sizeof buf, colons ? "%02lld:%02lld" : "%02lld%02lld", hours, minutes);
     return buf;
+}
+
+LabelText angle_label(const Context& ctx, double degrees) {
+    return degree_label(LABEL_MAP, ctx.labels.axis[AXIS_Y].digits, AXIS_Y, degrees, ctx.labels.mode,
+                        current_raise(ctx));
 }
 
 LabelText label_text(const Context& ctx, int axis, double v, bool log, double step, int k) {
@@ -87,7 +92,7 @@ LabelText label_text(const Context& ctx, int axis, double v, bool log, double st
         }
         case LABEL_MAP:
         case LABEL_DMAP:
-        case LABEL_LMAP: return degree_label(la, axis, v, mode, raise);
+        case LABEL_LMAP: return degree_label(la.type, la.digits, axis, v, mode, raise);
         case LABEL_TIME:
         case LABEL_HOUR:
         case LABEL_SECO: out.text = time_label(la.type, v, ctx.labels.time_colons); break;

@@ -17,6 +17,10 @@ struct LabelText {
 // k counts the labels of the side from 0 (MYLA), step is the label step.
 LabelText label_text(const Context& ctx, int axis, double v, bool log, double step, int k);
 
+// Angle of a polar system in degrees with a raised "o", written with the
+// label digits of the Y axis.
+LabelText angle_label(const Context& ctx, double degrees);
+
 // Time of day of t seconds: TIME "hhmm", HOUR "h", SECO "hhmmss"; with
 // colons "hh:mm" and "hh:mm:ss".
 std::string time_label(int type, double t, bool colons);

@@ -12,12 +12,6 @@ namespace {
 // More labels than this on one side is a scaling fault, not a plot.
 constexpr int MAX_LABELS = 10000;
 
-// The months between two labels of a date axis (0: labels by days).
-int month_interval(const Context& ctx, int axis) {
-    const int step = ctx.labels.axis[axis].date.step;
-    return step == DATE_STEP_AXIS ? ctx.axes.month_interval[axis] : step;
-}
-
 bool too_many(Context& ctx, double count) {
     if (count <= MAX_LABELS) return false;
     custom_warning(ctx, 101, "too many labels on one axis");
@@ -25,6 +19,11 @@ bool too_many(Context& ctx, double count) {
 }
 
 }  // namespace
+
+int date_month_interval(const Context& ctx, int axis) {
+    const int step = ctx.labels.axis[axis].date.step;
+    return step == DATE_STEP_AXIS ? ctx.axes.month_interval[axis] : step;
+}
 
 std::vector<long> month_starts(long first, long last, int interval) {
     static const int MONTHS[] = {0, 1, 3, 6, 12};
@@ -48,7 +47,7 @@ std::vector<long> month_starts(long first, long last, int interval) {
 std::vector<LabelSpot> label_spots(Context& ctx, const AxisSide& side) {
     std::vector<LabelSpot> spots;
     const LabelAxis& la = ctx.labels.axis[side.axis];
-    const int interval = la.type == LABEL_DATE && !side.log ? month_interval(ctx, side.axis) : 0;
+    const int interval = la.type == LABEL_DATE && !side.log ? date_month_interval(ctx, side.axis) : 0;
     std::vector<double> values;
     if (interval > 0) {
         if (!ctx.labels.has_base_date) {

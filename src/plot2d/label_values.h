@@ -17,6 +17,10 @@ struct LabelSpot {
 // label (the last one left out); on a crossed system without the label at 0.
 std::vector<LabelSpot> label_spots(Context& ctx, const AxisSide& side);
 
+// The months between two labels of a date axis (0: labels by days): the
+// labmod step, else what automatic scaling chose. Ticks and labels share it.
+int date_month_interval(const Context& ctx, int axis);
+
 // Civil day numbers of the month starts from `first` to `last` every
 // interval (1 months, 2 quarters, 3 half years, 4 years); the first start
 // is the first day of a month on or after `first` whose month is 1 modulo

@@ -103,6 +103,7 @@ struct AxisSide {
     bool crossed = false;   // crossed system: the label at 0 is left out
     bool draw_labels = true;
     bool draw_name = true;
+    const char* name = nullptr;  // drawn instead of the axis name setting (separate axes)
 };
 
 // Draws the labels of one side; returns their largest extent perpendicular

@@ -1,6 +1,6 @@
 // Polar axis systems: a circle of radius xe around the centre of a square
-// axis area, a radius axis from the centre to the right, angle ticks around
-// the circle, and the polar grid.
+// axis area, a radius axis from the centre to the right with its labels
+// below, angle ticks and degree labels around the circle, and the polar grid.
 #include <algorithm>
 #include <cmath>
 
@@ -8,6 +8,7 @@
 #include "core/context.h"
 #include "output/line_layer.h"
 #include "plot2d/axis_draw.h"
+#include "plot2d/label_drawing.h"
 
 namespace kal {
 namespace {
@@ -40,6 +41,30 @@ template <class F>
 void each_angle(double start, double step, F f) {
     const int n = int(std::min(3600.0, std::round(360.0 / std::fabs(step))));
     for (int i = 0; i < n; ++i) f(start + i * step);
+}
+
+// The degree labels of the angle ticks, in the label settings of Y: each
+// label box lies outside the circle of `radius` plot units (the tick ends
+// plus labdis), touching that circle at its nearest point and centred on
+// the direction of its tick.
+void angle_labels(Context& ctx, double radius, double start, double step) {
+    const LabelAxis& la = ctx.labels.axis[AXIS_Y];
+    if (la.type == LABEL_NONE || ctx.axes.side_level[1] < SIDE_LABE) return;
+    const int previous = use_colour(ctx, ctx.axes.axis[AXIS_Y].colour[AXPART_LABELS]);
+    TextScope scope(ctx);
+    scope.angle(0);
+    const double h1 = ctx.text.height - 1;
+    const double r = radius + la.distance;
+    each_angle(start, step, [&](double deg) {
+        const LabelText label = angle_label(ctx, deg);
+        const double len = label_length(ctx, label);
+        const double c = std::cos(deg * DEG), s = -std::sin(deg * DEG);
+        // Distance from the box centre to its edge in the direction of the tick.
+        const double reach = r + std::fabs(c) * len / 2 + std::fabs(s) * h1 / 2;
+        const double cx = ctx.axes.polar_cx + reach * c, cy = ctx.axes.polar_cy + reach * s;
+        draw_label(ctx, label, cx - len / 2, cy - h1 / 2);
+    });
+    restore_colour(ctx, previous);
 }
 
 }  // namespace
@@ -107,6 +132,7 @@ void polar(Context& ctx, float xe, float xorg, float xstep, float yorg, float ys
     user_circle(ctx, xe);
     const double outside = xe * (1 + s.major_len / ((side - 1) / 2.0));
     each_angle(yorg, ystep, [&](double deg) { ray(ctx, deg, xe, outside); });
+    angle_labels(ctx, (side - 1) / 2.0 + s.major_len, yorg, ystep);
 }
 
 }  // namespace kal

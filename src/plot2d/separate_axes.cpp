@@ -3,6 +3,7 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
+#include "plot2d/label_values.h"
 
 namespace kal {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 // side_flag 0 puts the labels below an X axis or left of a Y axis, any
 // other value above or right of it.
 void separate_axis(Context& ctx, int axis, bool log, float a, float e, float first, float step,
-                   int length, int side_flag, int nx, int ny) {
+                   int length, const char* name, int side_flag, int nx, int ny) {
     if (length < 2) {
         warn_int(ctx, 11, length);
         return;
@@ -32,6 +33,7 @@ void separate_axis(Context& ctx, int axis, bool log, float a, float e, float fir
     d.x0 = nx;
     d.y0 = ctx.page.page_origin == 1 ? ctx.page.height - double(ny) : double(ny);
     d.tick_pos = set.tick_pos;
+    d.name = name;
     TickSpec& t = d.ticks;
     t.a = a;
     t.e = e;
@@ -41,6 +43,7 @@ void separate_axis(Context& ctx, int axis, bool log, float a, float e, float fir
     t.log = log;
     t.log_full = ctx.axes.log_full;
     t.date = ctx.labels.axis[axis].type == LABEL_DATE;
+    t.month_interval = date_month_interval(ctx, axis);
     t.tick_mode = set.tick_mode;
     t.base_day = ctx.labels.base_day;
     draw_side(ctx, d);
@@ -48,26 +51,26 @@ void separate_axis(Context& ctx, int axis, bool log, float a, float e, float fir
 
 }  // namespace
 
-// The name argument is drawn as the axis name set for the axis with name;
-// the separate axis does not keep it.
-void xaxis(Context& ctx, float a, float e, float first, float step, int length, const char*,
+// The name argument is drawn as the name of the separate axis, in place of
+// the name setting of its axis; the separate axis does not keep it.
+void xaxis(Context& ctx, float a, float e, float first, float step, int length, const char* name,
            int side_flag, int nx, int ny) {
-    separate_axis(ctx, AXIS_X, false, a, e, first, step, length, side_flag, nx, ny);
+    separate_axis(ctx, AXIS_X, false, a, e, first, step, length, name, side_flag, nx, ny);
 }
 
-void xaxlg(Context& ctx, float a, float e, float first, float step, int length, const char*,
+void xaxlg(Context& ctx, float a, float e, float first, float step, int length, const char* name,
            int side_flag, int nx, int ny) {
-    separate_axis(ctx, AXIS_X, true, a, e, first, step, length, side_flag, nx, ny);
+    separate_axis(ctx, AXIS_X, true, a, e, first, step, length, name, side_flag, nx, ny);
 }
 
-void yaxis(Context& ctx, float a, float e, float first, float step, int length, const char*,
+void yaxis(Context& ctx, float a, float e, float first, float step, int length, const char* name,
            int side_flag, int nx, int ny) {
-    separate_axis(ctx, AXIS_Y, false, a, e, first, step, length, side_flag, nx, ny);
+    separate_axis(ctx, AXIS_Y, false, a, e, first, step, length, name, side_flag, nx, ny);
 }
 
-void yaxlg(Context& ctx, float a, float e, float first, float step, int length, const char*,
+void yaxlg(Context& ctx, float a, float e, float first, float step, int length, const char* name,
            int side_flag, int nx, int ny) {
-    separate_axis(ctx, AXIS_Y, true, a, e, first, step, length, side_flag, nx, ny);
+    separate_axis(ctx, AXIS_Y, true, a, e, first, step, length, name, side_flag, nx, ny);
 }
 
 }  // namespace kal

@@ -5,6 +5,7 @@
 
 #include "plot2d/axis_draw.h"
 #include "plot2d/calendar.h"
+#include "plot2d/label_values.h"
 
 namespace kal {
 namespace {
@@ -35,13 +36,14 @@ void decade_minors(const TickSpec& t, std::vector<TickMark>& out) {
 }
 
 // Date axes. Major ticks are the label dates: every label step from the
-// first label, or with a month interval the first days of every 1, 3, 6 or
-// 12 months from the first label. Minor ticks mark the boundaries that
+// first label, or with a month interval (the labmod step, else that of the
+// scaling) the month starts that the labels get. Minor ticks mark the boundaries that
 // ticmod names: DAYS every day, MONT every first of a month, QUAR the first
 // of January, April, July and October, HALF of January and July, YEAR of
 // January, DMON every day and, with major length, every first of a month.
-// A boundary on a label date keeps its major tick. Without a ticmod mode a month-interval axis gets minor ticks on the month
-// starts between its labels; a day-step axis keeps the ticks setting.
+// A boundary on a label date keeps its major tick. Without a ticmod mode a
+// month-interval axis gets minor ticks on the month starts between its
+// labels; a day-step axis keeps the ticks setting.
 bool date_ticks(const TickSpec& t, std::vector<TickMark>& out) {
     const double lo = std::min(t.a, t.e), hi = std::max(t.a, t.e);
     const long first_day = long(std::floor(lo)), last_day = long(std::ceil(hi));
@@ -50,14 +52,12 @@ bool date_ticks(const TickSpec& t, std::vector<TickMark>& out) {
     const int every = t.month_interval > 0 && t.month_interval <= 4 ? period[t.month_interval] : 0;
 
     if (every) {
-        long year;
-        int month, day;
-        civil_from_days(t.base_day + long(std::round(t.first)), year, month, day);
-        long months = year * 12 + (month - 1);
-        for (int guard = 0; guard < MAX_TICKS; ++guard, months += every) {
-            const double v = double(days_from_civil(months / 12, int(months % 12) + 1, 1) - t.base_day);
-            if (v > hi + 1e-9) break;
-            if (v >= lo - 1e-9) out.push_back({v, true});
+        // The label dates, as the labels find them.
+        const double from = std::min(t.first, t.e), to = std::max(t.first, t.e);
+        for (long day : month_starts(t.base_day + long(std::floor(from + 0.5)), t.base_day + long(std::floor(to)),
+                                     t.month_interval)) {
+            const double v = double(day - t.base_day);
+            if (v >= lo - 1e-9 && v <= hi + 1e-9) out.push_back({v, true});
         }
     } else if (!stepped(t, t.step, 1, out)) {
         return false;

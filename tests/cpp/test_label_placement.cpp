@@ -2,10 +2,12 @@
 // page (one pixel per plot unit). The ink of a string lies a few units
 // inside its text box (side bearings), hence the tolerances of edges. X labels centred on their ticks, Y labels justified against the
 // label line, SHIF keeping labels inside the axis, names centred on their
-// axis, title lines above and below with underlining.
+// axis (and the names of separate axes), the degree labels around a polar
+// system, title lines above and below with underlining.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -37,14 +39,23 @@ protected:
     }
     void TearDown() override { kal::entry::kalfin(); }
 
-    // Drawn pixels of the page, split into groups by gaps of more than
-    // `gap` pixels along X (by_x) or Y.
-    std::vector<Box> groups(bool by_x, int gap = 15) const {
+    // Pixels of the page, row after row.
+    std::vector<int> snapshot() const {
+        const kal::Raster& r = *ctx->out.raster;
+        std::vector<int> out;
+        for (int y = 0; y < r.height(); ++y)
+            for (int x = 0; x < r.width(); ++x) out.push_back(r.pixel_index(x, y));
+        return out;
+    }
+
+    // Drawn pixels of the page (those not drawn in `before` when given),
+    // split into groups by gaps of more than `gap` pixels along X (by_x) or Y.
+    std::vector<Box> groups(bool by_x, int gap = 15, const std::vector<int>& before = {}) const {
         const kal::Raster& r = *ctx->out.raster;
         std::vector<Box> columns(by_x ? r.width() : r.height());
         for (int y = 0; y < r.height(); ++y)
             for (int x = 0; x < r.width(); ++x)
-                if (r.pixel_index(x, y) != 0) {
+                if (r.pixel_index(x, y) != 0 && (before.empty() || before[y * r.width() + x] == 0)) {
                     Box& b = columns[by_x ? x : y];
                     b.x1 = std::min(b.x1, x), b.x2 = std::max(b.x2, x);
                     b.y1 = std::min(b.y1, y), b.y2 = std::max(b.y2, y);
@@ -177,6 +188,83 @@ TEST_F(Placement, NamesCentredOnTheirAxis) {
         // Beyond the ticks, labdis, the label extent and namdis.
         if (right) EXPECT_NEAR(g[0].x1, 900 + 24 + 24 + 40 + 30, 5);
         else EXPECT_NEAR(g[0].x2, 300 - 24 - 24 - 40 - 30, 5);
+    }
+}
+
+TEST_F(Placement, SeparateAxesDrawTheirOwnName) {
+    kal::entry::labels("NONE", "XY");
+    kal::entry::ticks(0, "XY");
+    kal::entry::height(36);  // the name height
+    const int len = kal::entry::nlmess("Alto");
+    kal::entry::name("A much longer name setting", "XY");
+    kal::entry::xaxis(0, 1, 0, 1, 801, "Alto", 0, 200, 600);
+    std::vector<Box> g = groups(false);
+    ASSERT_EQ(g.size(), 2u);  // the axis line and the name below it
+    EXPECT_NEAR(g[1].cx(), 600, 4);
+    EXPECT_NEAR(g[1].x2 - g[1].x1, len, 6);
+    EXPECT_NEAR(g[1].y1, 600 + 30, 5);  // namdis
+    kal::entry::erase();
+    kal::entry::xaxis(0, 1, 0, 1, 801, "", 0, 200, 600);
+    EXPECT_EQ(groups(false).size(), 1u);
+    kal::entry::erase();
+    kal::entry::yaxis(0, 1, 0, 1, 601, "Alto", 1, 900, 700);  // labels right: name reads downwards
+    g = groups(true);
+    ASSERT_EQ(g.size(), 2u);
+    EXPECT_NEAR(g[1].cy(), 400, 4);
+    EXPECT_NEAR(g[1].y2 - g[1].y1, len, 6);
+    EXPECT_NEAR(g[1].x1, 900 + 30, 5);
+}
+
+TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
+    auto draw = [](const char* x_labels, const char* y_labels) {
+        kal::entry::erase();
+        kal::entry::labels(x_labels, "X");
+        kal::entry::labels(y_labels, "Y");
+        kal::entry::polar(1, 0, 0.5, 0, 30);
+        kal::entry::endgrf();
+    };
+    kal::entry::labdig(1, "X");
+    kal::entry::axspos(300, 800);  // the circle from y 200 to 800, labels inside the page
+    draw("NONE", "NONE");
+    const std::vector<int> bare = snapshot();
+    kal::entry::polar(1, 0, 0.5, 0, 30);
+    const double cx = kal::entry::xposn(0), cy = ctx->axes.polar_cy, r = kal::entry::xposn(1) - cx;
+    kal::entry::endgrf();
+    const double beyond = 24 + 24;  // major tick and labdis
+
+    // Radius labels 0.0, 0.5 and 1.0 centred on their ticks below the radius axis.
+    draw("FLOA", "NONE");
+    std::vector<Box> g = groups(true, 15, bare);
+    ASSERT_EQ(g.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(g[k].cx(), cx + r * k / 2, 4) << k;
+        EXPECT_NEAR(g[k].y1, cy + beyond, 4) << k;
+    }
+
+    // Twelve degree labels outside the circle: each box is centred on the
+    // ray of its tick and its nearest point lies just beyond the tick end.
+    draw("NONE", "FLOA");
+    const kal::Raster& ras = *ctx->out.raster;
+    std::vector<Box> at(12);
+    for (int y = 0; y < ras.height(); ++y)
+        for (int x = 0; x < ras.width(); ++x) {
+            if (ras.pixel_index(x, y) == 0 || bare[y * ras.width() + x] != 0) continue;
+            const double deg = std::atan2(cy - y, x - cx) * 180 / 3.14159265358979;
+            Box& b = at[int(std::lround((deg < -15 ? deg + 360 : deg) / 30)) % 12];
+            b.x1 = std::min(b.x1, x), b.x2 = std::max(b.x2, x);
+            b.y1 = std::min(b.y1, y), b.y2 = std::max(b.y2, y);
+        }
+    for (int k = 0; k < 12; ++k) {
+        const Box& b = at[k];
+        ASSERT_GE(b.x2, 0) << k;
+        const double c = std::cos(k * 30 * 3.14159265358979 / 180), s = -std::sin(k * 30 * 3.14159265358979 / 180);
+        const double mx = (b.x1 + b.x2) / 2.0 - cx, my = (b.y1 + b.y2) / 2.0 - cy;
+        EXPECT_NEAR(mx * s - my * c, 0, 6) << k;  // on the ray (the raised "o" adds ink above)
+        // Distance of the box's nearest point from the centre.
+        const double nx = std::max({b.x1 - cx, 0.0, cx - b.x2}), ny = std::max({b.y1 - cy, 0.0, cy - b.y2});
+        const double near = std::hypot(nx, ny);
+        EXPECT_GT(near, r + beyond - 8) << k;
+        EXPECT_LT(near, r + beyond + 8) << k;
     }
 }
 

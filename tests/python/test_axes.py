@@ -1,8 +1,6 @@
-"""Axis systems: checks, scaling, conversions and the drawn axes, judged on
-PNG output with Pillow and on PDF output rendered by poppler's pdftoppm."""
+"""Axis systems: checks, scaling, conversions, crossed axes and the polar
+grid; whole drawn systems are judged in test_axis_plots.py."""
 import math
-import shutil
-import subprocess
 
 import pytest
 from PIL import Image
@@ -12,18 +10,6 @@ SCALE = 852 / 2969   # PNG pixels per plot unit of the default page
 
 def lit(im, x, y):
     return im.getpixel((x, y)) > 128
-
-
-def columns(im, y):
-    """Centres of the runs of lit pixels in row y."""
-    xs = [x for x in range(im.size[0]) if lit(im, x, y)]
-    runs = []
-    for x in xs:
-        if runs and x == runs[-1][-1] + 1:
-            runs[-1].append(x)
-        else:
-            runs.append([x])
-    return [sum(r) / len(r) for r in runs]
 
 
 def test_axis_check_warnings(run):
@@ -91,73 +77,6 @@ def test_crossed_axes_and_their_errors(run):
     assert sum(lit(im, x, bottom) for x in range(px - 300, px - 10)) < 100
 
 
-def draw_script(ext, device):
-    return f"""
-        k.metafl('{device}'); k.setfil('lin.{ext}'); k.kalini(); k.labels('NONE', 'XY')
-        k.graf(0, 10, 0, 2, 0, 10, 0, 2)
-        print(*[k.nxposn(v) for v in range(11)]); print(k.nyposn(0))
-        k.errmod('PROT', 'OFF'); k.kalfin()
-        k.metafl('{device}'); k.setfil('log.{ext}'); k.kalini(); k.labels('NONE', 'XY')
-        k.scale('LOG', 'XY'); k.axspos(500, 1900); k.axslen(1800, 1500)
-        k.graf(0, 2, 0, 1, 0, 2, 0, 1)
-        print(*[k.nxposn(v) for v in (1, 2, 3, 10, 20, 50, 100)]); print(k.nyposn(1))
-        k.kalfin()
-    """
-
-
-def lower_axis(im):
-    """Row of the lower axis line, and the columns of the left and right
-    axis lines, found in the picture."""
-    w, h = im.size
-    row = max(range(h // 2, h), key=lambda y: sum(lit(im, x, y) for x in range(w)))
-    col = lambda xs: max(xs, key=lambda x: sum(lit(im, x, y) for y in range(h)))
-    return row, col(range(w // 2)), col(range(w // 2, w))
-
-
-def check_ticks(im, ends, positions):
-    """Ticks below the lower axis at the plot positions given, on a picture
-    whose scale follows from the axis ends (plot units) and their columns."""
-    row, left, right = lower_axis(im)
-    scale = (right - left) / (ends[1] - ends[0])
-    expected = [left + (p - ends[0]) * scale for p in positions]
-    found = columns(im, row + 3)
-    assert len(found) == len(expected)
-    assert all(abs(f - e) <= 1.0 for f, e in zip(found, expected)), (found, expected)
-    return columns(im, row + 6)   # only major ticks reach this far
-
-
-def check_pictures(lin, log, lines):
-    linear = [int(v) for v in lines[0].split()]
-    # Major and minor ticks every unit, all pointing out of the rectangle.
-    long_ticks = check_ticks(lin, (linear[0], linear[-1]), linear)
-    assert len(long_ticks) == 6
-    # Log axis: decades 1, 10, 100 and the minor ticks 2 to 9 of each decade
-    # (the first and last fall on the Y axis lines); only decades are long.
-    decades = [int(v) for v in lines[2].split()]
-    minors = [500 + round(1799 * (k + math.log10(j)) / 2) for k in (0, 1) for j in range(2, 10)]
-    positions = sorted(set([decades[0], decades[3], decades[6]] + minors))
-    assert all(p in positions for p in decades)
-    assert len(check_ticks(log, (decades[0], decades[-1]), positions)) == 3
-
-
-def test_ticks_in_png(run):
-    lines = run(draw_script("png", "PNG")).splitlines()
-    check_pictures(*(Image.open(run.path / f).convert("L") for f in ("lin.png", "log.png")), lines)
-
-
-@pytest.mark.skipif(shutil.which("pdftoppm") is None, reason="poppler not installed")
-def test_ticks_in_pdf(run):
-    lines = run(draw_script("pdf", "PDF")).splitlines()
-    pages = []
-    for name in ("lin", "log"):
-        # 853 pixels across the 297 mm page, as the PNG above.
-        subprocess.run(["pdftoppm", "-png", "-r", str(853 / (297 / 25.4)), "-singlefile",
-                        f"{name}.pdf", name], cwd=run.path, check=True)
-        im = Image.open(run.path / f"{name}.png").convert("L")
-        pages.append(Image.eval(im, lambda v: 255 - v))   # black lines on white paper
-    check_pictures(*pages, lines)
-
-
 def test_polar_grid(run):
     out = run("""
         k.metafl('PNG'); k.setfil('p.png'); k.kalini()
@@ -185,3 +104,19 @@ def test_polar_grid(run):
         a = math.radians(deg)
         assert near(c + r * 0.3 * math.cos(a), cy - r * 0.3 * math.sin(a)), deg
     assert not near(c + r * 0.3 * math.cos(math.radians(22)), cy - r * 0.3 * math.sin(math.radians(22)))
+
+
+def test_settings_of_the_axis_system_only_before_graf(run):
+    # Level 1 only: scaling data, lengths, corner, origin and side levels;
+    # the others also inside the system (levels 1 to 3).
+    out = run("""
+        k.metafl('VIRT'); k.kalini(); k.graf(0, 1, 0, 1, 0, 1, 0, 1)
+        k.setscl([1.0, 2.0], 2, 'X'); k.axslen(500, 500); k.axspos(100, 1000); k.axsorg(500, 500)
+        k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.polar(1, 0, 1, 0, 30)
+        k.scale('LOG', 'X'); k.axstyp('RECT'); k.ticks(3, 'X'); k.ticlen(10, 5); k.ticpos('REVE', 'X')
+        k.ticmod('DAYS', 'X'); k.logtic('FULL'); k.noline('X'); k.frame(2); k.frmclr(-1); k.axsbgd(-1)
+        k.labels('EXP', 'X'); k.labdig(2, 'X'); k.name('x', 'X'); k.titlin('t', 1); k.nograf(); k.ax2grf()
+        print(k.nxposn(1)); k.endgrf(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    refused = [l.split(" in ")[1].split("!")[0] for l in out.splitlines() if "Incorrect level" in l]
+    assert refused == ["setscl", "axslen", "axspos", "axsorg", "setgrf", "polar"]
