@@ -86,7 +86,7 @@ TEST(SvgWriter, PolylinesHoldFiftyPointsAndBreakEveryFifth) {
         }
         return out + "\"/>\n";
     };
-    EXPECT_EQ(svg.body(), "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n" + polyline(0, 49) +
+    EXPECT_EQ(svg.body(), "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n" + polyline(0, 49) +
                               polyline(49, 59) + "</g>\n</svg>\n");
 }
 
@@ -103,17 +103,35 @@ TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
     svg.move(7, 7);
     svg.draw(8, 8);
     EXPECT_EQ(svg.body(),
-              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"1.00\" y1=\"1.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"2.00\" y1=\"2.00\" x2=\"3.00\" y2=\"3.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.500\">\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.500\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"3.00\" y1=\"3.00\" x2=\"4.00\" y2=\"4.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"7.00\" y1=\"7.00\" x2=\"8.00\" y2=\"8.00\"/>\n"
+              "</g>\n</svg>\n");
+}
+
+// Dots of one plot unit need the projecting caps PostScript and PDF start
+// with; lncap and lnjoin switch them in a new group.
+TEST(SvgWriter, CapsAndJoinsFollowTheSettings) {
+    Svg svg;
+    svg.move(1, 1);
+    svg.draw(2, 2);
+    svg.driver.line_cap(svg.ctx, 1);
+    svg.driver.line_join(svg.ctx, 0);
+    svg.draw(3, 3);
+    EXPECT_EQ(svg.body(),
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
+              "<line x1=\"1.00\" y1=\"1.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
+              "</g>\n"
+              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"round\" stroke-linejoin=\"miter\">\n"
+              "<line x1=\"2.00\" y1=\"2.00\" x2=\"3.00\" y2=\"3.00\"/>\n"
               "</g>\n</svg>\n");
 }
 
@@ -126,7 +144,7 @@ TEST(SvgWriter, RectanglesAndPolygons) {
     const double x[] = {0, 10, 20, 30, 40, 50, 60}, y[] = {1, 2, 3, 4, 5, 6, 7};
     EXPECT_TRUE(svg.driver.fill_polygon(svg.ctx, 7, x, y));
     EXPECT_EQ(svg.body(),
-              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"0.00\" y1=\"0.00\" x2=\"5.00\" y2=\"5.00\"/>\n"
               "<rect x=\"50.00\" y=\"100.00\" width=\"101.50\" height=\"101.00\"\n"
               " fill=\"#ff0000\" stroke=\"none\"/>\n"
@@ -152,7 +170,7 @@ TEST(SvgWriter, CharactersGroupsAndEscapes) {
     svg.move(0, 0);
     svg.draw(2, 2);
     EXPECT_EQ(svg.body(),
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"0.00\" y1=\"0.00\" x2=\"1.00\" y2=\"1.00\"/>\n"
               "</g>\n"
               "<g font-family=\"Helvetica\" font-weight=\"bold\" font-style=\"normal\"\n"
@@ -171,7 +189,7 @@ TEST(SvgWriter, CharactersGroupsAndEscapes) {
               "font-size=\"15\" stroke=\"none\" fill=\"#ff0000\">\n"
               "<text x=\"110.00\" y=\"25.00\">y</text>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\">\n"
+              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"0.00\" y1=\"0.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
               "</g>\n</svg>\n");
 }

@@ -61,7 +61,7 @@ S_PORT = min(852 / 2099, 602 / 2969)
     ("", SCENE,
      {at(1300, 700): RED, at(1500, 1800): BLUE, at(2400, 433): GREEN, at(500, 1500): WHITE,
       at(1500, 1830): WHITE, at(900, 700): WHITE},     # 40 plot units: 11.47 pixels wide
-     [f'<g fill="none" stroke="#0000ff" stroke-width="{40 * S:.3f}">\n',
+     [f'<g fill="none" stroke="#0000ff" stroke-width="{40 * S:.3f}" stroke-linecap="square" stroke-linejoin="bevel">\n',
       '<polygon fill="#008000" points="\n']),
     # The whole page: 2969 plot units and one pixel more, 852.52 x 603.00.
     ("", "k.recfll(0, 0, 2970, 2100, 0x010000FF)", {(0, 0): RED, (851, 601): RED},

@@ -71,6 +71,7 @@ void SvgDriver::prologue(int nx, int ny) {
     s.text("\n");
     group_ = 0;
     stroke_width_ = 1.0;
+    cap_ = join_ = 2;
     n_ = 0;
     last_x_ = last_y_ = 0;
 }
@@ -172,8 +173,25 @@ void SvgDriver::open_line_group() {
     if (group_ == 2) close_group();
     if (group_ == 1) return;
     sink_->format("<g fill=%cnone%c stroke=%c#%02x%02x%02x%c ", Q, Q, Q, r_, g_, b_, Q);
-    sink_->format("stroke-width=%c%.3f%c>\n", Q, stroke_width_, Q);
+    static const char* const CAPS[] = {"butt", "round", "square"};
+    static const char* const JOINS[] = {"miter", "round", "bevel"};
+    sink_->format("stroke-width=%c%.3f%c stroke-linecap=%c%s%c stroke-linejoin=%c%s%c>\n", Q, stroke_width_, Q, Q,
+                  CAPS[cap_], Q, Q, JOINS[join_], Q);
     group_ = 1;
+}
+
+void SvgDriver::line_join(Context&, int join) {
+    if (join < 0 || join > 2 || join == join_) return;
+    end_path();
+    close_group();
+    join_ = join;
+}
+
+void SvgDriver::line_cap(Context&, int cap) {
+    if (cap < 0 || cap > 2 || cap == cap_) return;
+    end_path();
+    close_group();
+    cap_ = cap;
 }
 
 void SvgDriver::open_text_group(int font, int size) {

@@ -32,6 +32,8 @@ public:
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
+    void line_join(Context& ctx, int join) override;
+    void line_cap(Context& ctx, int cap) override;
 
     // The path operation on canvas pixels (see Mode).
     void path(double x, double y, int mode);
@@ -68,6 +70,10 @@ private:
     double scale_ = 1.0;       // pixels per plot unit
     int r_ = 0, g_ = 0, b_ = 0;
     double stroke_width_ = 1.0;
+    // Caps and joins as the PostScript and PDF pages start (projecting caps,
+    // bevelled joins) until lncap and lnjoin change them, so that dots of
+    // one plot unit stay visible as in those formats.
+    int cap_ = 2, join_ = 2;
     int group_ = 0;            // 0 none, 1 line group, 2 text group
     int group_font_ = -1, group_size_ = -1;
     double px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
