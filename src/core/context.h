@@ -12,7 +12,9 @@
 #include "output/raster/image_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/curves.h"
 #include "plot2d/labels.h"
+#include "plot2d/legend.h"
 #include "text/text_state.h"
 
 namespace kal {
@@ -33,13 +35,15 @@ struct Context {
     AxisState axes;
     LabelState labels;
     ShieldState shields;
+    CurveState curves;
+    LegendState legend;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
-    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
-    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields); }
+    auto parts() { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, curves, legend); }
+    auto parts() const { return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, curves, legend); }
 };
 
 }  // namespace kal
