@@ -1,5 +1,5 @@
-"""Shared pieces of the benchmarks: the test polyline, timing, kalvor and
-matplotlib writers of the same picture."""
+"""Shared pieces of the benchmarks: the test polyline, timing and the kalvor
+writer of the picture."""
 import math
 import random
 import time
@@ -51,24 +51,6 @@ def python_calls(n):
     getlev = k.getlev
     for _ in range(n):
         getlev()
-
-
-def matplotlib_polyline(backend, path, xs, ys, simplify):
-    """The same polyline on an A4 landscape page with matplotlib."""
-    import matplotlib
-
-    matplotlib.use(backend)
-    import matplotlib.pyplot as plt
-
-    matplotlib.rcParams["path.simplify"] = simplify
-    fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4))
-    ax = fig.add_axes([0, 0, 1, 1])
-    ax.set_axis_off()
-    ax.set_xlim(0, 2969)
-    ax.set_ylim(2099, 0)
-    ax.plot(xs, ys, color="red", linewidth=0.5)
-    fig.savefig(path)
-    plt.close(fig)
 
 
 def report(title, rows):

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 step() { printf '\n==> %s\n' "$*"; }
 
-APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libgtest-dev python3-dev python3-venv
+APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libdeflate-dev libgtest-dev python3-dev python3-venv
               ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools
               hp2xx gnuplot-nox default-jdk-headless imagemagick clang)
 missing=()

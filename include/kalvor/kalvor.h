@@ -120,6 +120,38 @@ KALVOR_API void recfll(int nx, int ny, int nw, int nh, int colour);  /* Fills a 
 KALVOR_API void point(int nx, int ny, int nb, int nh, int colour);  /* Fills a box around a point with a colour. */
 KALVOR_API void trifll(const float* x, const float* y);  /* Fills a triangle. */
 
+/* Figures and symbols */
+KALVOR_API void arcell(int nx, int ny, int na, int nb, float alpha, float beta, float theta);  /* Draws an elliptic arc. */
+KALVOR_API void circle(int nx, int ny, int nr);  /* Draws a circle. */
+KALVOR_API void ellips(int nx, int ny, int na, int nb);  /* Draws an ellipse. */
+KALVOR_API void pie(int nx, int ny, int nr, float alpha, float beta);  /* Draws a pie segment. */
+KALVOR_API void sector(int nx, int ny, int nr1, int nr2, float alpha, float beta, int colour);  /* Fills a ring sector with a colour. */
+KALVOR_API void rndrec(int nx, int ny, int nw, int nh, int iopt);  /* Draws a rectangle with rounded corners. */
+KALVOR_API void vector(int nx1, int ny1, int nx2, int ny2, int ivec);  /* Draws an arrow. */
+KALVOR_API void windbr(float v, int nx, int ny, int nw, float angle);  /* Draws a wind barb. */
+KALVOR_API void circsp(int nspc);  /* Sets the chord length of arcs. */
+KALVOR_API void noarln(void);  /* Turns off the outlines of figures. */
+KALVOR_API void rline(float x1, float y1, float x2, float y2);  /* Draws a line in user coordinates. */
+KALVOR_API void rlstrt(float x, float y);  /* Moves the pen in user coordinates. */
+KALVOR_API void rlconn(float x, float y);  /* Draws a line to a point in user coordinates. */
+KALVOR_API void rlarc(float x, float y, float a, float b, float alpha, float beta, float theta);  /* Draws an elliptic arc in user coordinates. */
+KALVOR_API void rlcirc(float x, float y, float r);  /* Draws a circle in user coordinates. */
+KALVOR_API void rlell(float x, float y, float a, float b);  /* Draws an ellipse in user coordinates. */
+KALVOR_API void rlpie(float x, float y, float r, float alpha, float beta);  /* Draws a pie segment in user coordinates. */
+KALVOR_API void rlsec(float x, float y, float r1, float r2, float alpha, float beta, int colour);  /* Fills a ring sector in user coordinates. */
+KALVOR_API void rlrec(float x, float y, float w, float h);  /* Draws a rectangle in user coordinates. */
+KALVOR_API void rlrnd(float x, float y, float w, float h, int iopt);  /* Draws a rounded rectangle in user coordinates. */
+KALVOR_API void rlarea(const float* xray, const float* yray, int n);  /* Draws a polygon in user coordinates. */
+KALVOR_API void rlpoin(float x, float y, int nb, int nh, int colour);  /* Fills a box around a point in user coordinates. */
+KALVOR_API void rlvec(float x1, float y1, float x2, float y2, int ivec);  /* Draws an arrow in user coordinates. */
+KALVOR_API void rlwind(float v, float x, float y, int nw, float angle);  /* Draws a wind barb in user coordinates. */
+KALVOR_API void field(const float* x1ray, const float* y1ray, const float* x2ray, const float* y2ray, int n, int ivec);  /* Draws arrows between pairs of points. */
+KALVOR_API void symbol(int nsym, int nx, int ny);  /* Draws a symbol. */
+KALVOR_API void rlsymb(int nsym, float x, float y);  /* Draws a symbol in user coordinates. */
+KALVOR_API void hsymbl(int n);  /* Sets the size of symbols. */
+KALVOR_API void symrot(float angle);  /* Sets the rotation of symbols. */
+KALVOR_API void mysymb(const float* x, const float* y, int n, int nsym, int nflag);  /* Defines a user symbol. */
+
 /* Clipping and the page transformation */
 KALVOR_API void clpwin(int nx, int ny, int nw, int nh);  /* Sets the clipping window. */
 KALVOR_API void clpbor(const char* border);  /* Sets the clipping border. */
@@ -314,6 +346,39 @@ KALVOR_API void xaxlg(float a, float e, float first, float step, int length, con
 KALVOR_API void yaxis(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate linear Y axis. */
 KALVOR_API void yaxlg(float a, float e, float first, float step, int length, const char* name, int side, int nx, int ny);  /* Draws a separate logarithmic Y axis. */
 KALVOR_API void polar(float xe, float xorg, float xstep, float yorg, float ystep);  /* Defines and draws a polar axis system. */
+
+/* Axis labels, names, titles and numbers */
+KALVOR_API void labels(const char* type, const char* axes);  /* Sets the label type of axes. */
+KALVOR_API void labdig(int ndig, const char* axes);  /* Sets the decimals of axis labels (-1: integers). */
+KALVOR_API void digits(int ndig, const char* axes);  /* Sets the decimals of axis labels (-1: integers). */
+KALVOR_API void labdis(int n, const char* axes);  /* Sets the distance of labels from their axis. */
+KALVOR_API void labpos(const char* mode, const char* axes);  /* Puts labels on ticks, between them, or shifted inside the axis. */
+KALVOR_API void labtyp(const char* mode, const char* axes);  /* Draws labels horizontally or vertically. */
+KALVOR_API void labjus(const char* mode, const char* axes);  /* Sets the justification of Y labels. */
+KALVOR_API void labmod(const char* key, const char* value, const char* axes);  /* Sets a form of date labels. */
+KALVOR_API void name(const char* text, const char* axes);  /* Sets the name of axes. */
+KALVOR_API void namdis(int n, const char* axes);  /* Sets the distance of axis names beyond the labels. */
+KALVOR_API void namjus(const char* mode, const char* axes);  /* Sets the justification of axis names. */
+KALVOR_API void hname(int h);  /* Sets the height of axis names. */
+KALVOR_API void mylab(const char* text, int index, const char* axes);  /* Sets the text of one user label. */
+KALVOR_API void numfmt(const char* form);  /* Sets the form of numbers. */
+KALVOR_API void numode(const char* decimal, const char* group, const char* sign, const char* equal);  /* Sets how digits of numbers are written. */
+KALVOR_API void timopt(void);  /* Writes time labels with colons. */
+KALVOR_API void rvynam(void);  /* Turns the name of the right Y axis to read upwards. */
+KALVOR_API void getlab(char* x, char* y, char* z);  /* Returns the label types of X, Y and Z (8 bytes each). */
+KALVOR_API void number(float x, int ndig, int nx, int ny);  /* Draws a number. */
+KALVOR_API int nlnumb(float x, int ndig);  /* Returns the length of a number in plot units. */
+KALVOR_API void rlnumb(float x, int ndig, float xp, float yp);  /* Draws a number at a point in user coordinates. */
+KALVOR_API void titlin(const char* text, int n);  /* Sets title line 1 to 4 (negative: underlined). */
+KALVOR_API void titjus(const char* mode);  /* Sets the justification of title lines. */
+KALVOR_API void titpos(const char* mode);  /* Puts the title above or below the axis system. */
+KALVOR_API void htitle(int h);  /* Sets the height of title lines (0: the current height). */
+KALVOR_API void vkytit(int shift);  /* Shifts the title vertically. */
+KALVOR_API void title(void);  /* Draws the title lines of the axis system. */
+KALVOR_API void basdat(int day, int month, int year);  /* Sets the base date of date axes. */
+KALVOR_API int incdat(int day, int month, int year);  /* Returns the days of a date after the base date. */
+KALVOR_API void trfdat(int n, int* day, int* month, int* year);  /* Returns the date n days after the base date. */
+KALVOR_API int nwkday(int day, int month, int year);  /* Returns the weekday of a date (1 Monday to 7 Sunday). */
 
 /* Curves, error bars and splines */
 KALVOR_API void curve(const float* x, const float* y, int n);  /* Plots a curve in the axis system. */

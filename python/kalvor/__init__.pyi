@@ -10,6 +10,8 @@ __all__: list[str]
 
 def angle(degrees: int, /) -> None:
     'Sets the text angle.'
+def arcell(nx: int, ny: int, na: int, nb: int, alpha: float, beta: float, theta: float, /) -> None:
+    'Draws an elliptic arc.'
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
 def ax2grf() -> None:
@@ -32,6 +34,8 @@ def barwth(factor: float, /) -> None:
     'Sets the width of bars (a fraction of the spacing, or plot units when negative).'
 def basalf(alphabet: str | bytes, /) -> None:
     'Selects the base alphabet.'
+def basdat(day: int, month: int, year: int, /) -> None:
+    'Sets the base date of date axes.'
 def bezier(x: _Sequence, y: _Sequence, n: int, xp: _Sequence, yp: _Sequence, np: int, /) -> None:
     'Evaluates a Bezier curve at np points.'
 def bitsi2(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
@@ -62,6 +66,10 @@ def chndsh() -> None:
     'Draws chain-dashed lines.'
 def circ3p(x1: float, y1: float, x2: float, y2: float, x3: float, y3: float, /) -> tuple[float, float, float]:
     'Returns the centre and radius of the circle through three points.'
+def circle(nx: int, ny: int, nr: int, /) -> None:
+    'Draws a circle.'
+def circsp(nspc: int, /) -> None:
+    'Sets the chord length of arcs.'
 def closfl(unit: int, /) -> int:
     'Closes a file unit.'
 def clpbor(border: str | bytes, /) -> None:
@@ -98,12 +106,16 @@ def dattim(a0: str | bytes, a1: str | bytes, /) -> None:
     'Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes).'
 def delglb() -> None:
     "Frees the calling thread's record."
+def digits(ndig: int, axes: str | bytes, /) -> None:
+    'Sets the decimals of axis labels (-1: integers).'
 def dot() -> None:
     'Draws dotted lines.'
 def dotl() -> None:
     'Draws long-dotted lines.'
 def duplx() -> None:
     'Selects the duplex vector font.'
+def ellips(nx: int, ny: int, na: int, nb: int, /) -> None:
+    'Draws an ellipse.'
 def endgrf() -> None:
     'Ends the axis system.'
 def erase() -> None:
@@ -120,6 +132,8 @@ def eushft(key: str | bytes, c: str | bytes, /) -> None:
     'Sets the shift character of national characters.'
 def fcha(x: float, ndig: int, /) -> str:
     'Writes x with ndig decimals into text (flen + 1 bytes); returns the length.'
+def field(x1ray: _Sequence, y1ray: _Sequence, x2ray: _Sequence, y2ray: _Sequence, n: int, ivec: int, /) -> None:
+    'Draws arrows between pairs of points.'
 def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window into which incfil fits a file.'
 def filmod(mode: str | bytes, /) -> None:
@@ -148,6 +162,8 @@ def gethgt() -> int:
     'Returns the character height.'
 def getind(index: int, /) -> tuple[float, float, float]:
     'Returns an entry of the colour table.'
+def getlab() -> tuple[str, str, str]:
+    'Returns the label types of X, Y and Z (8 bytes each).'
 def getlev() -> int:
     'Returns the level of the library.'
 def getmfl() -> str:
@@ -184,8 +200,14 @@ def helve() -> None:
     'Selects the sans-serif outline font.'
 def helves() -> None:
     'Selects the bold sans-serif outline font.'
+def hname(h: int, /) -> None:
+    'Sets the height of axis names.'
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
     'Converts HSV to RGB.'
+def hsymbl(n: int, /) -> None:
+    'Sets the size of symbols.'
+def htitle(h: int, /) -> None:
+    'Sets the height of title lines (0: the current height).'
 def hwfont() -> None:
     'Selects the hardware font of the device.'
 def hworig(nx: int, ny: int, /) -> None:
@@ -206,6 +228,8 @@ def imgmod(mode: str | bytes, /) -> None:
     'Sets the pixel mode of pixel routines.'
 def imgsiz(nw: int, nh: int, /) -> None:
     'Sets the image size.'
+def incdat(day: int, month: int, year: int, /) -> int:
+    'Returns the days of a date after the base date.'
 def incfil(file: _Path, /) -> None:
     'Draws a VEKMET file or a BMP or GIF picture into the page.'
 def incmrk(n: int, /) -> None:
@@ -224,6 +248,20 @@ def kalfin() -> None:
     'Finishes the plot and closes the output.'
 def kalini() -> None:
     'Opens the output and starts a plot.'
+def labdig(ndig: int, axes: str | bytes, /) -> None:
+    'Sets the decimals of axis labels (-1: integers).'
+def labdis(n: int, axes: str | bytes, /) -> None:
+    'Sets the distance of labels from their axis.'
+def labels(type: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the label type of axes.'
+def labjus(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the justification of Y labels.'
+def labmod(key: str | bytes, value: str | bytes, axes: str | bytes, /) -> None:
+    'Sets a form of date labels.'
+def labpos(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Puts labels on ticks, between them, or shifted inside the axis.'
+def labtyp(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Draws labels horizontally or vertically.'
 def legclr() -> None:
     'Draws legend texts in the colours of their curves.'
 def legend(a0: str | bytes, a1: int, /) -> None:
@@ -266,18 +304,32 @@ def mixleg() -> None:
     'Lets the legend control character split legend lines.'
 def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
     'Returns a statistic of the numbers.'
+def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
+    'Sets the text of one user label.'
 def myline(lengths: _Sequence, n: int, /) -> None:
     'Defines a line style by its dash lengths.'
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
     'Defines a shading pattern.'
+def mysymb(x: _Sequence, y: _Sequence, n: int, nsym: int, nflag: int, /) -> None:
+    'Defines a user symbol.'
 def myvlt(red: _Sequence, green: _Sequence, blue: _Sequence, n: int, /) -> None:
     'Defines the colour table.'
+def namdis(n: int, axes: str | bytes, /) -> None:
+    'Sets the distance of axis names beyond the labels.'
+def name(text: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the name of axes.'
+def namjus(mode: str | bytes, axes: str | bytes, /) -> None:
+    'Sets the justification of axis names.'
 def newmix() -> None:
     'Sets the control characters ^, _ and %.'
 def newpag() -> None:
     'Starts a new page.'
 def nlmess(text: str | bytes, /) -> int:
     'Returns the length of text in plot units.'
+def nlnumb(x: float, ndig: int, /) -> int:
+    'Returns the length of a number in plot units.'
+def noarln() -> None:
+    'Turns off the outlines of figures.'
 def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
@@ -286,6 +338,14 @@ def nograf() -> None:
     'Lets graf define the scaling without drawing.'
 def noline(axes: str | bytes, /) -> None:
     'Suppresses the axis line.'
+def number(x: float, ndig: int, nx: int, ny: int, /) -> None:
+    'Draws a number.'
+def numfmt(form: str | bytes, /) -> None:
+    'Sets the form of numbers.'
+def numode(decimal: str | bytes, group: str | bytes, sign: str | bytes, equal: str | bytes, /) -> None:
+    'Sets how digits of numbers are written.'
+def nwkday(day: int, month: int, year: int, /) -> int:
+    'Returns the weekday of a date (1 Monday to 7 Sunday).'
 def nxlegn(a0: str | bytes, /) -> int:
     'Returns the width of the legend box.'
 def nxposn(x: float, /) -> int:
@@ -314,6 +374,8 @@ def pdfmrk(title: str | bytes, level: str | bytes, /) -> None:
     'Adds a PDF bookmark.'
 def penwid(width: float, /) -> None:
     'Sets the pen width.'
+def pie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
+    'Draws a pie segment.'
 def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
@@ -348,6 +410,40 @@ def rgif(file: _Path, /) -> None:
     'Saves the raster as GIF.'
 def rimage(file: _Path, /) -> None:
     'Saves the raster as a raw image.'
+def rlarc(x: float, y: float, a: float, b: float, alpha: float, beta: float, theta: float, /) -> None:
+    'Draws an elliptic arc in user coordinates.'
+def rlarea(xray: _Sequence, yray: _Sequence, n: int, /) -> None:
+    'Draws a polygon in user coordinates.'
+def rlcirc(x: float, y: float, r: float, /) -> None:
+    'Draws a circle in user coordinates.'
+def rlconn(x: float, y: float, /) -> None:
+    'Draws a line to a point in user coordinates.'
+def rlell(x: float, y: float, a: float, b: float, /) -> None:
+    'Draws an ellipse in user coordinates.'
+def rline(x1: float, y1: float, x2: float, y2: float, /) -> None:
+    'Draws a line in user coordinates.'
+def rlnumb(x: float, ndig: int, xp: float, yp: float, /) -> None:
+    'Draws a number at a point in user coordinates.'
+def rlpie(x: float, y: float, r: float, alpha: float, beta: float, /) -> None:
+    'Draws a pie segment in user coordinates.'
+def rlpoin(x: float, y: float, nb: int, nh: int, colour: int, /) -> None:
+    'Fills a box around a point in user coordinates.'
+def rlrec(x: float, y: float, w: float, h: float, /) -> None:
+    'Draws a rectangle in user coordinates.'
+def rlrnd(x: float, y: float, w: float, h: float, iopt: int, /) -> None:
+    'Draws a rounded rectangle in user coordinates.'
+def rlsec(x: float, y: float, r1: float, r2: float, alpha: float, beta: float, colour: int, /) -> None:
+    'Fills a ring sector in user coordinates.'
+def rlstrt(x: float, y: float, /) -> None:
+    'Moves the pen in user coordinates.'
+def rlsymb(nsym: int, x: float, y: float, /) -> None:
+    'Draws a symbol in user coordinates.'
+def rlvec(x1: float, y1: float, x2: float, y2: float, ivec: int, /) -> None:
+    'Draws an arrow in user coordinates.'
+def rlwind(v: float, x: float, y: float, nw: int, angle: float, /) -> None:
+    'Draws a wind barb in user coordinates.'
+def rndrec(nx: int, ny: int, nw: int, nh: int, iopt: int, /) -> None:
+    'Draws a rectangle with rounded corners.'
 def rpixel(ix: int, iy: int, /) -> int:
     'Reads a pixel.'
 def rpixls(ix: int, iy: int, nw: int, nh: int, /) -> tuple[bytes, int]:
@@ -360,6 +456,8 @@ def rpxrow(ix: int, iy: int, n: int, /) -> tuple[bytes, int]:
     'Reads a row of pixels.'
 def rtiff(file: _Path, /) -> None:
     'Saves the raster as TIFF.'
+def rvynam() -> None:
+    'Turns the name of the right Y axis to read upwards.'
 def scale(mode: str | bytes, axes: str | bytes, /) -> None:
     'Sets linear or logarithmic scaling.'
 def sclfac(factor: float, /) -> None:
@@ -368,6 +466,8 @@ def sclmod(mode: str | bytes, /) -> None:
     'Sets how a page is fitted to the device.'
 def scrmod(mode: str | bytes, /) -> None:
     'Sets the background mode of screens and images.'
+def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colour: int, /) -> None:
+    'Fills a ring sector with a colour.'
 def sendbf() -> None:
     'Flushes the output.'
 def serif() -> None:
@@ -436,8 +536,12 @@ def splmod(order: int, points: int, /) -> None:
     'Sets the order and point count of splines.'
 def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
+def symbol(nsym: int, nx: int, ny: int, /) -> None:
+    'Draws a symbol.'
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
     'Hands the finished file to a driver program.'
+def symrot(angle: float, /) -> None:
+    'Sets the rotation of symbols.'
 def tellfl(unit: int, /) -> int:
     'Returns the position of a file unit.'
 def texmod(mode: str | bytes, /) -> None:
@@ -466,12 +570,24 @@ def tiforg(nx: int, ny: int, /) -> None:
     'Sets the position of a TIFF file read.'
 def tifwin(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the window of TIFF files written.'
+def timopt() -> None:
+    'Writes time labels with colons.'
+def titjus(mode: str | bytes, /) -> None:
+    'Sets the justification of title lines.'
+def title() -> None:
+    'Draws the title lines of the axis system.'
+def titlin(text: str | bytes, n: int, /) -> None:
+    'Sets title line 1 to 4 (negative: underlined).'
+def titpos(mode: str | bytes, /) -> None:
+    'Puts the title above or below the axis system.'
 def trfco1(x: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts angles.'
 def trfco2(x: _Sequence, y: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts 2-D coordinates.'
 def trfco3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
     'Converts 3-D coordinates.'
+def trfdat(n: int, /) -> tuple[int, int, int]:
+    'Returns the date n days after the base date.'
 def trfmat(zmat: _Sequence, nx: int, ny: int, zmat2: _Sequence, nx2: int, ny2: int, /) -> None:
     'Resamples a matrix.'
 def trfres() -> None:
@@ -496,12 +612,18 @@ def units(unit: str | bytes, /) -> None:
     'Sets the unit of page sizes.'
 def upstr(a0: str | bytes, /) -> None:
     'Converts the letters a to z to upper case in place.'
+def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
+    'Draws an arrow.'
+def vkytit(shift: int, /) -> None:
+    'Shifts the title vertically.'
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
     'Saves or loads the colour table.'
 def wimage(file: _Path, /) -> None:
     'Draws a raw image file.'
 def winapp(type: str | bytes, /) -> None:
     'Declares a console or window application.'
+def windbr(v: float, nx: int, ny: int, nw: int, angle: float, /) -> None:
+    'Draws a wind barb.'
 def window(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the position and size of the screen window.'
 def winfnt(font: str | bytes, /) -> None:

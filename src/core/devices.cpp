@@ -113,8 +113,12 @@ int device_of_keyword(const char* key4) {
 }
 
 const DeviceTraits& traits(int device) {
+    // Writers ask once or twice per point, nearly always for the same
+    // device: the last answer is kept per thread.
+    thread_local const DeviceTraits* last = &NO_DEVICE;
+    if (last->number == device) return *last;
     for (const DeviceTraits& t : DEVICES)
-        if (t.number == device) return t;
+        if (t.number == device) return *(last = &t);
     return NO_DEVICE;
 }
 

@@ -8,27 +8,53 @@
 
 #include "api/routines.h"
 #include "core/context.h"
+#include "output/figure_polygon.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 
 namespace kal {
-namespace {
 
-// Vertical values are counted from the bottom with page origin BOTT.
+constexpr int SOLID_PATTERN = 16;   // shdpat 16
+
 double page_y(const Context& ctx, double y) {
-    return ctx.page.page_origin == 1 ? ctx.page.height - y : y;
+    return ctx.page.page_origin == ORIGIN_BOTTOM ? ctx.page.height - y : y;
 }
 
-// Outline (closed) and fill of a polygon given relative to the plot origin.
-void draw_polygon(Context& ctx, int n, const double* x, const double* y) {
+void draw_polyline(Context& ctx, int n, const double* x, const double* y, bool closed) {
+    if (n < 1) return;
     const PageState& p = ctx.page;
-    if (ctx.colour.pattern_code != 0) fill_polygon(ctx, n, x, y);
-    if (!ctx.line.outline) return;
     line_move(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
     for (int i = 1; i < n; ++i) line_draw(ctx, x[i] + p.origin_x, y[i] + p.origin_y);
-    line_draw(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
+    if (closed) line_draw(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
     line_flush(ctx);
 }
+
+void draw_polygon(Context& ctx, int n, const double* x, const double* y, bool closed) {
+    if (n < 1) return;
+    if (ctx.colour.pattern_code != 0) fill_polygon(ctx, n, x, y);
+    if (ctx.line.outline) draw_polyline(ctx, n, x, y, closed);
+}
+
+void draw_solid(Context& ctx, int n, const double* x, const double* y, bool outlined) {
+    if (n < 1) return;
+    line_flush(ctx);
+    // Where the device cannot fill natively the pattern filler draws the
+    // solid pattern with one line per device unit, so that no seam shows.
+    const ColourState saved = ctx.colour;
+    if (!solid_pattern(ctx.colour)) select_pattern(ctx, SOLID_PATTERN);
+    if (ctx.out.factor > 0) ctx.colour.hatch_spacing = std::min(ctx.colour.hatch_spacing, 1.0 / ctx.out.factor);
+    fill_polygon(ctx, n, x, y);
+    ctx.colour = saved;
+    if (outlined) draw_polyline(ctx, n, x, y, true);
+}
+
+void draw_rectangle(Context& ctx, double x1, double y1, double x2, double y2) {
+    const double x[4] = {x1, x1, x2, x2};
+    const double y[4] = {y1, y2, y2, y1};
+    draw_polygon(ctx, 4, x, y);
+}
+
+namespace {
 
 // A colour argument: -1 stands for the current colour.
 bool colour_argument(Context& ctx, int& value) {
@@ -74,11 +100,7 @@ void rectan(Context& ctx, int nx, int ny, int nw, int nh) {
         warn_int(ctx, 2, nw == 0 ? nw : nh);
         return;
     }
-    const double x1 = nx, x2 = nx + double(nw) - 1;
-    const double y1 = page_y(ctx, ny), y2 = page_y(ctx, ny + double(nh) - 1);
-    const double x[4] = {x1, x1, x2, x2};
-    const double y[4] = {y1, y2, y2, y1};
-    draw_polygon(ctx, 4, x, y);
+    draw_rectangle(ctx, nx, page_y(ctx, ny), nx + double(nw) - 1, page_y(ctx, ny + double(nh) - 1));
 }
 
 void areaf(Context& ctx, const int* nx, const int* ny, int n) {
@@ -121,7 +143,7 @@ void trifll(Context& ctx, const float* x, const float* y) {
     }
     // The triangle is solid whatever pattern is selected.
     const ColourState saved = ctx.colour;
-    select_pattern(ctx, 16);
+    select_pattern(ctx, SOLID_PATTERN);
     fill_triangle(ctx, px, py, ctx.out.current_colour);
     ctx.colour = saved;
 }

@@ -39,7 +39,7 @@ void decimal_scale(AutoScale& r, int type, bool log, int length, int threshold) 
     }
     if (exp_type(type)) digits = 1;
     const double ratio = r.a / step;
-    long long k = (long long)ratio;
+    long long k = std::fabs(ratio) < 1e18 ? (long long)ratio : 0;
     if (std::fabs(ratio - double(k)) > 1e-15) {
         if (r.a >= 0) ++k;
         r.first = double(k) * step;
@@ -58,7 +58,7 @@ void time_scale(AutoScale& r) {
     const double d = std::trunc(r.e - r.a);
     double step;
     if (d >= 120) {
-        const long minutes = long(d / 60);
+        const double minutes = std::trunc(d / 60);
         if (minutes < 8) step = 1;
         else if (minutes < 15) step = 2;
         else if (minutes < 30) step = 5;
@@ -66,10 +66,11 @@ void time_scale(AutoScale& r) {
         else if (minutes < 120) step = 15;
         else if (minutes < 240) step = 30;
         else {
-            long hours = minutes / 60, power = 1;
-            while (hours / power > 9) power *= 10;
-            const long q = hours / power;
-            step = 60.0 * double(power);
+            const double hours = std::trunc(minutes / 60);
+            double power = 1;
+            for (int i = 0; i < 400 && std::trunc(hours / power) > 9; ++i) power *= 10;
+            const double q = std::trunc(hours / power);
+            step = 60.0 * power;
             if (q == 1) step *= 0.2;
             else if (q == 2 || q == 3) step *= 0.4;
             else if (q >= 8) step *= 2;

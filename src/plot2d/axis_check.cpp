@@ -30,16 +30,4 @@ bool check_axis(Context& ctx, double a, double e, double first, double step) {
     return true;
 }
 
-int axis_bits(Context& ctx, const char* keyword) {
-    int bits = 0;
-    for (int i = 0; i < 3 && keyword[i]; ++i) {
-        const char c = keyword[i];
-        if (c == 'x' || c == 'X') bits |= 1 << AXIS_X;
-        if (c == 'y' || c == 'Y') bits |= 1 << AXIS_Y;
-        if (c == 'z' || c == 'Z') bits |= 1 << AXIS_Z;
-    }
-    if (!bits) warn_text(ctx, 2, keyword);
-    return bits;
-}
-
 }  // namespace kal

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "plot2d/axis_system.h"
+#include "plot2d/keyword_axes.h"
 
 namespace kal {
 
@@ -28,10 +29,6 @@ struct AutoScale {
 // Scales `axis` from the setscl minimum and maximum; `length` is the axis
 // length in plot units. Gives warnings 23 and 24 on a log axis.
 AutoScale automatic_scale(Context& ctx, int axis, bool log, int length);
-
-// Parses an axis keyword ("XY", "z", ...): bit 1 << AXIS_X ... or 0 after
-// warning 2.
-int axis_bits(Context& ctx, const char* keyword);
 
 // ---- ticks ----
 

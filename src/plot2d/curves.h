@@ -85,6 +85,8 @@ CurveRecord current_record(const Context& ctx);
 // Symbol nsym of the current symbol size centred at the page point (x, y),
 // relative to the plot origin.
 void plot_symbol(Context& ctx, int nsym, double x, double y);
+// The current symbol size (hsymbl), plot units.
+double symbol_size(const Context& ctx);
 // True when nsym names a symbol that plot_symbol can draw.
 bool valid_symbol(const Context& ctx, int nsym);
 

@@ -26,7 +26,7 @@ void errbar(Context& ctx, const float* x, const float* y, const float* e1, const
     }
     if (ctx.frame.checking_on)
         for (int i = 0; i < n; ++i) outside_scaling(ctx, x[i], y[i]);
-    const double half = std::max(1.0, std::floor(36 / ctx.page.units + 0.5)) / 2;
+    const double half = symbol_size(ctx) / 2;
     CurvePath path;
     for (int i = 0; i < n; ++i) {
         const double px = x_plot(ctx, x[i]);

@@ -89,7 +89,7 @@ void draw_frame(Context& ctx) {
     double left, top, right, bottom;
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
-    const int n = std::min(std::abs(thickness), 1000), sign = thickness > 0 ? 1 : -1;
+    const int n = int(std::min(std::llabs(thickness), 1000LL)), sign = thickness > 0 ? 1 : -1;
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (int i = 0; i < n; ++i) {
         const double g = sign * i;

@@ -1,5 +1,7 @@
 // Axis labels, axis names and the label settings of each axis.
 #pragma once
+#include <string>
+
 #include "core/state_part.h"
 #include "plot2d/axis_system.h"
 
@@ -12,9 +14,64 @@ enum : int { LABEL_NONE = 0, LABEL_FLOA, LABEL_EXP, LABEL_LOG, LABEL_CLOG, LABEL
              LABEL_DMAP, LABEL_LMAP, LABEL_TIME, LABEL_HOUR, LABEL_SECO, LABEL_MYLA, LABEL_FEXP,
              LABEL_DATE };
 
+// Where a label sits: on its tick, between two ticks, or on its tick but
+// moved back inside the axis.
+enum : int { LABPOS_TICK = 0, LABPOS_CENT, LABPOS_SHIF };
+enum : int { LABJUS_AUTO = 0, LABJUS_LEFT, LABJUS_RIGH, LABJUS_OUTW, LABJUS_INWA };
+enum : int { NAMJUS_CENT = 0, NAMJUS_LEFT, NAMJUS_RIGH };
+
+// Forms of the three parts of a date label (labmod).
+enum : int { DATE_NONE = 0, DATE_SHORT, DATE_LONG, DATE_NAME, DATE_FULL, DATE_TINY };
+// Label steps of date axes: the months between two labels (0 days).
+enum : int { DATE_STEP_AXIS = -1, DATE_STEP_DAYS = 0 };
+
+struct DateForm {
+    int day = DATE_SHORT;
+    int month = DATE_NAME;
+    int year = DATE_FULL;       // DATE_FULL, DATE_SHORT or DATE_NONE
+    bool german = false;
+    char order[4] = "DMY";
+    char separator = '-';
+    bool upper = false;
+    int step = DATE_STEP_AXIS;  // months between labels; AXIS: as scaling set it
+};
+
+constexpr int MAX_MYLAB = 20;
+
 struct LabelAxis {
     int type = LABEL_FLOA;
     int digits = 1;       // -1: integer labels; automatic scaling overwrites it
+    int distance = 24;    // labdis, plot units
+    int position = LABPOS_TICK;
+    bool vertical = false;  // labtyp VERT
+    int justify = LABJUS_AUTO;
+    int name_distance = 30;
+    int name_justify = NAMJUS_CENT;
+    std::string name;
+    std::string mylab[MAX_MYLAB];
+    DateForm date;
+};
+
+// numfmt forms.
+enum : int { NUMFMT_FLOA = 0, NUMFMT_EXP, NUMFMT_FEXP, NUMFMT_LOG };
+
+// numode: how digits are written.
+struct NumberMode {
+    char decimal = '.';
+    char group = 0;       // thousands separator, 0 none
+    char sign = 0;        // before positive numbers: 0, ' ' or '+'
+    bool equal = false;   // digits of equal width
+};
+
+constexpr int TITLE_LINES = 4;
+
+struct TitleState {
+    std::string line[TITLE_LINES];
+    bool underline[TITLE_LINES] = {};
+    int justify = NAMJUS_CENT;
+    bool below = false;
+    int height = 0;       // 0: the current height
+    int shift = 0;        // vkytit
 };
 
 struct LabelState {
@@ -22,8 +79,12 @@ struct LabelState {
     bool has_base_date = false;
     long base_day = 0;    // civil day number of the basdat date (calendar.h)
 
-    // Further label, name, title and number settings are members added by
-    // the label code.
+    int name_height = 36;     // hname
+    bool time_colons = false; // timopt
+    bool reverse_names = false; // rvynam
+    int number_form = NUMFMT_FLOA;
+    NumberMode mode;
+    TitleState title;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

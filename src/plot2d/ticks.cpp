@@ -15,7 +15,8 @@ bool near_integer(double v) { return std::fabs(v - std::round(v)) < 1e-4; }
 bool stepped(const TickSpec& t, double spacing, int n, std::vector<TickMark>& out) {
     const double lo = -std::trunc((t.first - t.a) / spacing + 0.0001);
     const double hi = std::trunc((t.e - t.first) / spacing + 0.0001);
-    if (!(hi - lo < MAX_TICKS)) return false;   // also catches NaN
+    if (lo > hi) return true;   // a step of the wrong sign reaches no value
+    if (!(hi - lo < MAX_TICKS && std::fabs(lo) < 1e15 && std::fabs(hi) < 1e15)) return false;   // also NaN
     for (long i = long(lo); i <= long(hi); ++i)
         out.push_back({t.first + double(i) * spacing, i % n == 0});
     return true;
@@ -24,6 +25,7 @@ bool stepped(const TickSpec& t, double spacing, int n, std::vector<TickMark>& ou
 // Minor ticks log10(j * 10^k), j = 2 .. 9, inside the axis.
 void decade_minors(const TickSpec& t, std::vector<TickMark>& out) {
     const double lo = std::min(t.a, t.e), hi = std::max(t.a, t.e);
+    if (!(hi - lo < MAX_TICKS / 8)) return;
     for (double k = std::floor(lo); k <= std::ceil(hi); ++k) {
         for (int j = 2; j <= 9; ++j) {
             const double v = k + std::log10(double(j));

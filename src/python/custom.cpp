@@ -27,6 +27,7 @@ PyObject* py_rpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpixls(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_getlab(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_intcha(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_fcha(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs);
@@ -192,6 +193,14 @@ PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     Py_XDECREF(a);
     Py_XDECREF(b);
     return result;
+}
+
+// getlab() -> (x, y, z): the label type names of the three axes.
+PyObject* py_getlab(PyObject*, PyObject* const*, Py_ssize_t nargs) {
+    if (!arity("getlab", nargs, 0)) return nullptr;
+    char x[8] = "", y[8] = "", z[8] = "";
+    if (!run("getlab", false, [&] { kal::entry::getlab(x, y, z); })) return nullptr;
+    return Py_BuildValue("(sss)", x, y, z);
 }
 
 // intcha(n) -> text

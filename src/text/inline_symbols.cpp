@@ -1,69 +1,20 @@
-// The symbols of the instruction code S: simple marks of the character
-// height, drawn in the text frame and followed by one advance.
+// The symbols of the instruction code S: the plot symbols at the character
+// height, standing on the baseline in the text direction and followed by one
+// advance.
 #include <cmath>
 
+#include "core/context.h"
+#include "plot2d/symbols.h"
 #include "text/text_engine.h"
 
 namespace kal {
-namespace {
-
-enum : int { SQUARE = 1, CIRCLE = 2, TRIANGLE = 4, PLUS = 8, CROSS = 16, DIAMOND = 32, DOWN = 64, FILLED = 128 };
-
-const int SHAPES[22] = {
-    SQUARE, CIRCLE, TRIANGLE, PLUS, CROSS, DIAMOND, DOWN, SQUARE | CROSS, PLUS | CROSS,
-    DIAMOND | PLUS, CIRCLE | PLUS, TRIANGLE | DOWN, SQUARE | PLUS, CIRCLE | CROSS, SQUARE | DIAMOND,
-    CIRCLE | DIAMOND, SQUARE | FILLED, CIRCLE | FILLED, TRIANGLE | FILLED, DIAMOND | FILLED,
-    DOWN | FILLED, CIRCLE | SQUARE};
-
-}  // namespace
 
 void TextRun::symbol(int number) {
-    const double r = (h_ - 1) / 2.0, c = s_ + r, m = exp_off_ + ioff_ + ooff_ + r;
-    const int shape = SHAPES[number];
-    const bool filled = shape & FILLED;
-    auto outline = [&](int n, const double* ds, const double* dm) {
-        double s[24], o[24];
-        for (int i = 0; i < n; ++i) {
-            s[i] = c + r * ds[i];
-            o[i] = m + r * dm[i];
-        }
-        if (filled) {
-            area(n, s, o);
-            return;
-        }
-        for (int i = 0; i < n; ++i) segment(s[i], o[i], s[(i + 1) % n], o[(i + 1) % n]);
-    };
-    if (shape & SQUARE) {
-        const double s[] = {-1, 1, 1, -1}, o[] = {-1, -1, 1, 1};
-        outline(4, s, o);
-    }
-    if (shape & CIRCLE) {
-        double s[24], o[24];
-        for (int i = 0; i < 24; ++i) {
-            s[i] = std::cos(i * M_PI / 12);
-            o[i] = std::sin(i * M_PI / 12);
-        }
-        outline(24, s, o);
-    }
-    if (shape & TRIANGLE) {
-        const double s[] = {-1, 1, 0}, o[] = {-1, -1, 1};
-        outline(3, s, o);
-    }
-    if (shape & DOWN) {
-        const double s[] = {-1, 1, 0}, o[] = {1, 1, -1};
-        outline(3, s, o);
-    }
-    if (shape & DIAMOND) {
-        const double s[] = {-1, 0, 1, 0}, o[] = {0, -1, 0, 1};
-        outline(4, s, o);
-    }
-    if (shape & PLUS) {
-        segment(c - r, m, c + r, m);
-        segment(c, m - r, c, m + r);
-    }
-    if (shape & CROSS) {
-        segment(c - r, m - r, c + r, m + r);
-        segment(c - r, m + r, c + r, m - r);
+    const double r = (h_ - 1) / 2.0;
+    if (draw_) {
+        double x, y;
+        place(s_ + r, exp_off_ + ioff_ + ooff_ + r, 0, 0, x, y);
+        draw_symbol(ctx_, number, x, y, 2 * r, std::atan2(sa_, ca_) * 57.2957795);
     }
     s_ += h_ + gap();
 }

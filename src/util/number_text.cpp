@@ -8,24 +8,13 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "util/number_text.h"
 
 namespace kal {
 namespace {
 
 // Decimals beyond this many carry no information for a float.
 constexpr int MAX_DECIMALS = 60;
-
-// The fixed-point text of x with ndig decimals; a negative ndig rounds x
-// to the nearest integer (halves away from zero) and writes no point.
-// Returns the length; writes into `out` (of `size` bytes) when given.
-int format_fixed(double x, int ndig, char* out, size_t size) {
-    if (ndig < 0) {
-        x = std::round(x);
-        if (x == 0.0) x = 0.0;  // no "-0"
-        return std::snprintf(out, size, "%.0f", x);
-    }
-    return std::snprintf(out, size, "%.*f", ndig, x);
-}
 
 // Clamps ndig into the accepted range and warns about NaN and infinities.
 int checked_digits(Context& ctx, float x, int ndig) {
@@ -38,6 +27,15 @@ int checked_digits(Context& ctx, float x, int ndig) {
 }
 
 }  // namespace
+
+int format_fixed(double x, int ndig, char* out, size_t size) {
+    if (ndig < 0) {
+        x = std::round(x);
+        if (x == 0.0) x = 0.0;  // no "-0"
+        return std::snprintf(out, size, "%.0f", x);
+    }
+    return std::snprintf(out, size, "%.*f", ndig, x);
+}
 
 int intcha(Context&, int n, char* text) {
     return std::snprintf(text, 12, "%d", n);

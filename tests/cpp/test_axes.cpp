@@ -116,6 +116,8 @@ TEST(Ticks, LinearAndDescending) {
     EXPECT_TRUE(kal::tick_marks(t).empty());
     t.a = 0; t.e = 1e12; t.first = 0; t.step = 1e-3; t.per_step = 1;   // far too many
     EXPECT_TRUE(kal::tick_marks(t).empty());
+    t.a = 3; t.e = 0; t.first = 1e-30; t.step = 1e-30; t.per_step = 2;   // wrong sign: no value
+    EXPECT_TRUE(kal::tick_marks(t).empty());
 }
 
 TEST(Ticks, LogarithmicDecades) {

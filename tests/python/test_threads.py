@@ -1,4 +1,8 @@
 """Threaded mode: one context record per thread."""
+import os
+import subprocess
+import sys
+
 import pytest
 
 
@@ -113,3 +117,52 @@ def test_ending_threads_free_their_slots(run):
     assert out == "done\n"
     for i in range(10):
         assert (run.path / f"w{i}.ps").read_bytes().rstrip().endswith(b"showpage")
+
+
+PLOTS = """
+import sys, threading
+import kalvor as k
+
+FORMATS = [("PS", "ps"), ("EPS", "eps"), ("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")]
+
+def plot(t, j):
+    device, ext = FORMATS[(t + j) % len(FORMATS)]
+    k.metafl(device); k.filmod("DELE"); k.setfil(f"p{t}_{j}.{ext}")
+    k.kalini(); k.errmod("PROTOCOL", "OFF")
+    k.setrgb(0.2 * t, 0.0, 1.0 - 0.03 * j)
+    k.strtpt(100, 100)
+    for i in range(2000):
+        k.connpt(100 + (i * 37 + t * 11) % 2700, 200 + (i * j) % 1800)
+    k.recfll(200 + 40 * j, 300 + 100 * t, 300, 200, 50 + j)
+    k.messag(f"thread {t} plot {j}", 400, 1900)
+    k.kalfin()
+
+def worker(t):
+    for j in range(25):
+        plot(t, j)
+
+if sys.argv[-1] == "threads":
+    k.thrini(4)
+    threads = [threading.Thread(target=worker, args=(t,)) for t in range(4)]
+    for th in threads: th.start()
+    for th in threads: th.join()
+    k.thrfin()
+else:
+    for t in range(4):
+        worker(t)
+"""
+
+
+def test_four_threads_write_the_same_bytes_as_one(tmp_path):
+    # 4 threads x 25 plots in all formats at once, then the same plots one
+    # after the other: every file byte for byte the same.
+    env = dict(os.environ, SOURCE_DATE_EPOCH="1700000000")   # conftest set PYTHONPATH
+    for mode in ("threads", "alone"):
+        (tmp_path / mode).mkdir()
+        subprocess.run([sys.executable, "-c", PLOTS, mode], cwd=tmp_path / mode, env=env, check=True,
+                       capture_output=True, timeout=300)
+    names = sorted(p.name for p in (tmp_path / "alone").iterdir())
+    assert len(names) == 100
+    assert sorted(p.name for p in (tmp_path / "threads").iterdir()) == names
+    differ = [n for n in names if (tmp_path / "threads" / n).read_bytes() != (tmp_path / "alone" / n).read_bytes()]
+    assert differ == []

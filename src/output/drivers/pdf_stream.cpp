@@ -1,6 +1,9 @@
 #include "output/drivers/pdf_stream.h"
 
 #include <zlib.h>
+#ifdef KALVOR_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <cstdarg>
@@ -8,12 +11,41 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
 
 namespace kal {
+namespace {
 
-bool deflate_bytes(const unsigned char* data, size_t n, std::vector<unsigned char>& out) {
+// Levels chosen on a million-point polyline (15.8 MB of operators):
+// libdeflate's level 2 packs it as small as zlib's default level 6 does, in
+// an eighth of the time; zlib's level 4 is within 4% of its level 6 at a
+// third of the time.
+#ifdef KALVOR_LIBDEFLATE
+constexpr int LEVEL = 2;
+#else
+constexpr int LEVEL = 4;
+#endif
+
+#ifdef KALVOR_LIBDEFLATE
+bool encode(const unsigned char* data, size_t n, std::vector<unsigned char>& out) {
+    libdeflate_compressor* c = libdeflate_alloc_compressor(LEVEL);
+    if (!c) return false;
+    bool ok = true;
+    try {
+        out.resize(libdeflate_zlib_compress_bound(c, n));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    const size_t m = ok ? libdeflate_zlib_compress(c, data, n, out.data(), out.size()) : 0;
+    libdeflate_free_compressor(c);
+    if (m == 0) return false;
+    out.resize(m);
+    return true;
+}
+#else
+bool encode(const unsigned char* data, size_t n, std::vector<unsigned char>& out) {
     z_stream z{};
-    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+    if (deflateInit(&z, LEVEL) != Z_OK) return false;
     bool ok = true;
     try {
         out.resize(static_cast<size_t>(compressBound(static_cast<uLong>(n))) + 64);
@@ -50,9 +82,20 @@ bool deflate_bytes(const unsigned char* data, size_t n, std::vector<unsigned cha
     out.resize(out_done);
     return true;
 }
+#endif
+
+}  // namespace
+
+bool deflate_bytes(const unsigned char* data, size_t n, std::vector<unsigned char>& out) {
+    return encode(data, n, out);
+}
 
 PdfContentStream::PdfContentStream(OutputSink& sink, PdfObjects& objects, bool compress)
     : sink_(sink), objects_(objects), compress_requested_(compress) {}
+
+PdfContentStream::~PdfContentStream() {
+    if (pending_.valid()) pending_.wait();
+}
 
 void PdfContentStream::begin() {
     compressing_ = false;
@@ -65,34 +108,69 @@ void PdfContentStream::begin() {
         }
     }
     buffer_.clear();
-    number_ = objects_.begin(PDF_CONTENT);
-    page_streams_.push_back(number_);
-    if (!compressing_) {
-        sink_.format("<< /Length %d 0 R >>\n", objects_.next());
-        sink_.text("stream\n");
-    }
-    start_ = sink_.offset();
     open_ = true;
+    // A compressed stream gets its object number when it is written.
+    if (compressing_) return;
+    settle();
+    page_streams_.push_back(objects_.begin(PDF_CONTENT));
+    sink_.format("<< /Length %d 0 R >>\n", objects_.next());
+    sink_.text("stream\n");
+    start_ = sink_.offset();
+}
+
+void PdfContentStream::emit(const std::vector<char>& raw, const std::vector<unsigned char>& packed,
+                            bool packed_ok) {
+    page_streams_.push_back(objects_.begin(PDF_CONTENT));
+    if (packed_ok) {
+        sink_.format("<< /Length %zu\n", packed.size());
+        sink_.text("/Filter /FlateDecode\n");
+        sink_.text(">>\n");
+        sink_.text("stream\n");
+        sink_.write(packed.data(), packed.size());
+    } else {
+        sink_.format("<< /Length %zu >>\n", raw.size());
+        sink_.text("stream\n");
+        sink_.write(raw.data(), raw.size());
+    }
+    sink_.text("endstream\n");
+    objects_.end();
+}
+
+void PdfContentStream::settle() {
+    if (!pending_.valid()) return;
+    const bool ok = pending_.get();
+    emit(pending_raw_, pending_packed_, ok);
+    pending_raw_.clear();
+}
+
+void PdfContentStream::cut() {
+    settle();
+    pending_raw_.swap(buffer_);
+    try {
+        pending_ = std::async(std::launch::async, [this] {
+            const auto* raw = reinterpret_cast<const unsigned char*>(pending_raw_.data());
+            return deflate_bytes(raw, pending_raw_.size(), pending_packed_);
+        });
+    } catch (const std::system_error&) {
+        // No second thread: deflate here.
+        const auto* raw = reinterpret_cast<const unsigned char*>(pending_raw_.data());
+        emit(pending_raw_, packed_, deflate_bytes(raw, pending_raw_.size(), packed_));
+        pending_raw_.clear();
+    }
+    open_ = false;
+    begin();
 }
 
 void PdfContentStream::end() {
-    if (!open_) return;
+    if (!open_) {
+        settle();
+        return;
+    }
     open_ = false;
+    settle();
     if (compressing_) {
         const auto* raw = reinterpret_cast<const unsigned char*>(buffer_.data());
-        if (deflate_bytes(raw, buffer_.size(), packed_)) {
-            sink_.format("<< /Length %zu\n", packed_.size());
-            sink_.text("/Filter /FlateDecode\n");
-            sink_.text(">>\n");
-            sink_.text("stream\n");
-            sink_.write(packed_.data(), packed_.size());
-        } else {
-            sink_.format("<< /Length %zu >>\n", buffer_.size());
-            sink_.text("stream\n");
-            sink_.write(buffer_.data(), buffer_.size());
-        }
-        sink_.text("endstream\n");
-        objects_.end();
+        emit(buffer_, packed_, deflate_bytes(raw, buffer_.size(), packed_));
         buffer_.clear();
         return;
     }
@@ -111,8 +189,7 @@ void PdfContentStream::write(const char* bytes, size_t n) {
         return;
     }
     if (buffer_.size() + n > BUFFER_SIZE && !buffer_.empty()) {
-        end();
-        begin();
+        cut();
         if (!compressing_) {
             sink_.write(bytes, n);
             return;

@@ -1,11 +1,15 @@
 // Content streams of a PDF page. With compression the operators collect in
 // a 300000-byte stream buffer that is deflated when the stream ends; a full
 // buffer ends the stream and begins the next, so one page may own several
-// content streams. Without compression the bytes go straight to the output
-// and the stream's length follows as an object of its own.
+// content streams. A stream cut because its buffer is full is deflated on a
+// second thread while the next one fills, and written out before anything
+// else reaches the file, so the bytes are the same as deflating in line.
+// Without compression the bytes go straight to the output and the stream's
+// length follows as an object of its own.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <vector>
 
 #include "output/drivers/pdf_objects.h"
@@ -13,7 +17,8 @@
 
 namespace kal {
 
-// Deflates `n` bytes (zlib format, default level); false when zlib fails.
+// Deflates `n` bytes (zlib format; with libdeflate when the build has it,
+// else zlib); false when the encoder fails.
 bool deflate_bytes(const unsigned char* data, size_t n, std::vector<unsigned char>& out);
 
 class PdfContentStream {
@@ -21,8 +26,13 @@ public:
     static constexpr size_t BUFFER_SIZE = 300000;
 
     PdfContentStream(OutputSink& sink, PdfObjects& objects, bool compress);
+    ~PdfContentStream();
+    PdfContentStream(const PdfContentStream&) = delete;
+    PdfContentStream& operator=(const PdfContentStream&) = delete;
 
     void begin();
+    // Ends the stream and writes every stream still pending: afterwards the
+    // caller may write other objects.
     void end();
     bool is_open() const { return open_; }
 
@@ -35,16 +45,27 @@ public:
     void clear_page_streams() { page_streams_.clear(); }
 
 private:
+    // Hands the full buffer to the second thread (or deflates it here when
+    // no thread can be started) and begins the next stream.
+    void cut();
+    // Waits for the stream on the second thread and writes it.
+    void settle();
+    // Writes one compressed stream object (raw bytes when deflate failed).
+    void emit(const std::vector<char>& raw, const std::vector<unsigned char>& packed, bool packed_ok);
+
     OutputSink& sink_;
     PdfObjects& objects_;
     bool compress_requested_;
     bool compressing_ = false;   // this stream collects in the buffer
     bool open_ = false;
-    int number_ = 0;
     uint64_t start_ = 0;         // offset of the first data byte (uncompressed)
     std::vector<char> buffer_;
     std::vector<unsigned char> packed_;
     std::vector<int> page_streams_;
+    // The stream being deflated on the second thread, and its result.
+    std::vector<char> pending_raw_;
+    std::vector<unsigned char> pending_packed_;
+    std::future<bool> pending_;
 };
 
 }  // namespace kal

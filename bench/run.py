@@ -1,0 +1,407 @@
+"""KALVOR against its peers on the same workloads, side by side in one run.
+
+    bash bench/setup.sh                 # once: matplotlib in bench/.venv, PLplot, gnuplot
+    PYTHONPATH=build/tests/python python3 bench/run.py [--runs 3] [--only W1,W7]
+
+Workloads (the same deterministic data for every peer, an A4 landscape page,
+raster files of 853 x 603 pixels):
+  W1  one curve of 1,000,000 points with axes, tick labels and a title: PNG, PDF, SVG, EPS
+  W2  100 curves of 10,000 points: PDF
+  W3  100,000 symbols: PNG, PDF
+  W7  import plus a 10-point curve to PNG, whole process (start-up)
+
+Every measurement is a child process of its own; the peers alternate within
+each round and the table gives the median over the rounds. W1 to W3 time the
+plotting section inside the process: kalini to kalfin, for matplotlib figure
+creation to savefig returning, for PLplot plinit to plend. gnuplot cannot be
+timed from inside, so its figures are whole-process times (marked "*").
+Peak memory is the child's ru_maxrss. The ratio is peer time / KALVOR time.
+
+Until the axis and curve routines are built (graf, curve), KALVOR runs a proxy
+of each workload on the driver level: the polyline through strtpt/connpt in
+page coordinates (so its time includes one Python call per point), symbols as
+point() boxes; such rows say "proxy".
+
+The deflate floor: W1's PDF content streams written uncompressed, then
+deflated alone in 300,000-byte pieces (as the PDF writer cuts them) at zlib's
+default level; the time outside deflate is the W1 PDF time minus this floor.
+"""
+import argparse
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import textwrap
+import time
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+VENV_PYTHON = os.path.join(HERE, ".venv", "bin", "python")
+SYSTEM_PYTHON = "/usr/bin/python3"     # Debian's, where python3-plplot lives
+WIDTH_PX, HEIGHT_PX = 853, 603
+DPI = WIDTH_PX * 25.4 / 297.0          # matplotlib: 853 x 603 pixels on A4 landscape
+
+WORKLOADS = {
+    "W1": ["png", "pdf", "svg", "eps"],
+    "W2": ["pdf"],
+    "W3": ["png", "pdf"],
+    "W7": ["png"],
+}
+
+# Axis limits shared by every peer: x 0..100, y -1.5..1.5.
+XA, XE, YA, YE = 0.0, 100.0, -1.5, 1.5
+
+
+def data(workload):
+    """Lists of (x, y) arrays, identical in every child (numpy's PCG64 is stable)."""
+    import numpy as np
+
+    rng = np.random.default_rng(1)
+    if workload == "W1":
+        x = np.linspace(XA, XE, 1_000_000)
+        return [(x, np.sin(x * 0.3) + rng.normal(0.0, 0.1, x.size))]
+    if workload == "W2":
+        x = np.linspace(XA, XE, 10_000)
+        return [(x, 0.9 * np.sin(x * 0.1 + i * 0.06) + rng.normal(0.0, 0.02, x.size)) for i in range(100)]
+    if workload == "W3":
+        return [(rng.uniform(XA, XE, 100_000), rng.uniform(YA, YE, 100_000))]
+    x = np.linspace(XA, XE, 10)
+    return [(x, np.sin(x * 0.3))]
+
+
+# ---------------------------------------------------------------- children
+
+def kalvor_child(workload, fmt, path):
+    import kalvor as k
+
+    series = data(workload)
+    k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS"}[fmt])
+    k.setpag("DA4L")
+    k.filmod("DELE")
+    k.setfil(path)
+    full = hasattr(k, "graf") and hasattr(k, "curve")
+    t0 = time.perf_counter()
+    k.kalini()
+    k.errmod("PROTOCOL", "OFF")
+    if full:
+        k.name("x", "X")
+        k.name("y", "Y")
+        k.titlin(f"{workload}: KALVOR", 1)
+        k.graf(XA, XE, XA, 10.0, YA, YE, YA, 0.5)
+        k.title()
+        if workload == "W3":
+            k.incmrk(-1)
+            k.marker(21)
+            k.hsymbl(10)
+        for x, y in series:
+            k.curve(x, y, len(x))
+        k.endgrf()
+    else:
+        kalvor_proxy(k, workload, series)
+    k.kalfin()
+    return time.perf_counter() - t0, "" if full else "proxy"
+
+
+def kalvor_proxy(k, workload, series):
+    """The workload on the driver level, in page coordinates of a 2000 x 1400 frame."""
+    def page(x, y):
+        return (300.0 + (x - XA) / (XE - XA) * 2000.0).tolist(), (1800.0 - (y - YA) / (YE - YA) * 1400.0).tolist()
+
+    if workload == "W3":
+        point = k.point
+        for x, y in series:
+            px, py = page(x, y)
+            for u, v in zip(px, py):
+                point(int(u), int(v), 10, 10, 50)
+        return
+    connpt = k.connpt
+    for x, y in series:
+        px, py = page(x, y)
+        k.strtpt(px[0], py[0])
+        for u, v in zip(px, py):
+            connpt(u, v)
+
+
+def matplotlib_child(workload, fmt, path, simplify):
+    import matplotlib
+
+    matplotlib.use("Agg")
+    matplotlib.rcParams["path.simplify"] = simplify
+    import matplotlib.pyplot as plt
+
+    series = data(workload)
+    t0 = time.perf_counter()
+    fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi=DPI)
+    ax = fig.add_subplot()
+    ax.set_xlim(XA, XE)
+    ax.set_ylim(YA, YE)
+    ax.set_xlabel("x")
+    ax.set_ylabel("y")
+    ax.set_title(f"{workload}: matplotlib")
+    for x, y in series:
+        if workload == "W3":
+            ax.plot(x, y, "o", markersize=2, linestyle="none")
+        else:
+            ax.plot(x, y, linewidth=0.5)
+    fig.savefig(path, format=fmt, dpi=DPI)
+    seconds = time.perf_counter() - t0
+    plt.close(fig)
+    return seconds, ""
+
+
+def plplot_child(workload, fmt, path):
+    import plplot as pl
+
+    series = data(workload)
+    t0 = time.perf_counter()
+    pl.plsdev({"png": "pngcairo", "pdf": "pdfcairo", "svg": "svgcairo", "eps": "epscairo"}[fmt])
+    pl.plsfnam(path)
+    if fmt == "png":
+        pl.plspage(0, 0, WIDTH_PX, HEIGHT_PX, 0, 0)
+    else:
+        pl.plspage(72, 72, 842, 595, 0, 0)      # A4 landscape in points
+    pl.plinit()
+    pl.plenv(XA, XE, YA, YE, 0, 0)
+    pl.pllab("x", "y", f"{workload}: PLplot")
+    for x, y in series:
+        if workload == "W3":
+            pl.plpoin(x, y, 17)
+        else:
+            pl.plline(x, y)
+    pl.plend()
+    return time.perf_counter() - t0, ""
+
+
+def child_main(argv):
+    peer, workload, fmt, path = argv
+    if peer == "kalvor":
+        seconds, note = kalvor_child(workload, fmt, path)
+    elif peer == "plplot":
+        seconds, note = plplot_child(workload, fmt, path)
+    else:
+        seconds, note = matplotlib_child(workload, fmt, path, peer == "matplotlib")
+    import resource
+
+    print(json.dumps({"seconds": seconds, "note": note,
+                      "maxrss": resource.getrusage(resource.RUSAGE_SELF).ru_maxrss}))
+
+
+# ---------------------------------------------------------------- start-up (W7)
+
+W7_KALVOR = """
+import kalvor as k
+k.metafl('PNG'); k.setpag('DA4L'); k.filmod('DELE'); k.setfil(PATH)
+k.kalini(); k.errmod('PROTOCOL', 'OFF')
+x = [i * 100 / 9 for i in range(10)]
+import math
+y = [math.sin(v * 0.3) for v in x]
+if hasattr(k, 'graf') and hasattr(k, 'curve'):
+    k.graf(0, 100, 0, 10, -1.5, 1.5, -1.5, 0.5); k.curve(x, y, 10); k.endgrf()
+else:
+    k.strtpt(300 + x[0] * 20, 1100 - y[0] * 466)
+    for u, v in zip(x, y): k.connpt(300 + u * 20, 1100 - v * 466)
+k.kalfin()
+"""
+
+W7_MATPLOTLIB = f"""
+import matplotlib
+matplotlib.use('Agg')
+import matplotlib.pyplot as plt
+import math
+x = [i * 100 / 9 for i in range(10)]
+fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi={DPI})
+ax = fig.add_subplot(); ax.plot(x, [math.sin(v * 0.3) for v in x])
+fig.savefig(PATH, dpi={DPI})
+"""
+
+
+def gnuplot_script(script, path):
+    """gnuplot reads its script from a file beside the output."""
+    name = path + ".gp"
+    with open(name, "w") as f:
+        f.write(script)
+    return ["gnuplot", name]
+
+
+def w7_command(peer, path):
+    if peer == "kalvor":
+        return [sys.executable, "-c", W7_KALVOR.replace("PATH", repr(path))]
+    if peer.startswith("matplotlib"):
+        return [VENV_PYTHON, "-c", W7_MATPLOTLIB.replace("PATH", repr(path))]
+    points = "\n".join(f"{i * 100 / 9} {__import__('math').sin(i * 100 / 9 * 0.3)}" for i in range(10))
+    return gnuplot_script(f"set terminal pngcairo size {WIDTH_PX},{HEIGHT_PX}\nset output '{path}'\n"
+                          f"plot '-' with lines\n{points}\ne\n", path)
+
+
+# ---------------------------------------------------------------- gnuplot
+
+def gnuplot_command(workload, fmt, path, tmp):
+    """gnuplot reads the same data from a binary file of float64 pairs."""
+    datafile = os.path.join(tmp, f"{workload}.bin")
+    if not os.path.exists(datafile):
+        import numpy as np
+
+        with open(datafile, "wb") as f:
+            for x, y in data(workload):
+                np.column_stack([x, y]).astype("<f8").tofile(f)
+    terminal = {"png": f"pngcairo size {WIDTH_PX},{HEIGHT_PX}", "pdf": "pdfcairo size 29.7cm,21cm",
+                "svg": "svg size 1123,794", "eps": "epscairo size 29.7cm,21cm"}[fmt]
+    binary = "binary format='%float64%float64'"
+    if workload == "W2":
+        plot = f"plot for [i=0:99] '{datafile}' {binary} skip=i*160000 record=10000 with lines notitle"
+    elif workload == "W3":
+        plot = f"plot '{datafile}' {binary} with points pt 7 ps 0.3 notitle"
+    else:
+        plot = f"plot '{datafile}' {binary} with lines notitle"
+    script = (f"set terminal {terminal}\nset output '{path}'\nset title '{workload}: gnuplot'\n"
+              f"set xlabel 'x'\nset ylabel 'y'\nset xrange [{XA}:{XE}]\nset yrange [{YA}:{YE}]\n{plot}\n")
+    return gnuplot_script(script, path)
+
+
+# ---------------------------------------------------------------- measuring
+
+def spawn(argv, env=None):
+    """Runs a measuring child, which reports its time and ru_maxrss itself."""
+    proc = subprocess.run(argv, capture_output=True, env=env)
+    if proc.returncode != 0:
+        raise RuntimeError(proc.stderr.decode(errors="replace")[-800:])
+    return proc.stdout.decode()
+
+
+def whole_process(argv):
+    """Wall time and peak memory (KiB, from wait4) of a whole process."""
+    t0 = time.perf_counter()
+    pid = os.fork()
+    if pid == 0:
+        try:
+            devnull = os.open(os.devnull, os.O_WRONLY)
+            os.dup2(devnull, 1)
+            os.dup2(devnull, 2)
+            os.execvp(argv[0], argv)
+        finally:
+            os._exit(127)
+    _, status, usage = os.wait4(pid, 0)
+    wall = time.perf_counter() - t0
+    if status != 0:
+        raise RuntimeError(f"{argv[0]} exited with status {status}")
+    return wall, usage.ru_maxrss
+
+
+def measure(peer, workload, fmt, tmp, env):
+    path = os.path.join(tmp, f"{peer}_{workload}.{fmt}")
+    if os.path.exists(path):
+        os.remove(path)
+    note = ""
+    if workload == "W7" or peer == "gnuplot":
+        argv = w7_command(peer, path) if workload == "W7" else gnuplot_command(workload, fmt, path, tmp)
+        seconds, peak = whole_process(argv)
+        note = "*"
+    else:
+        python = {"kalvor": sys.executable, "plplot": SYSTEM_PYTHON}.get(peer, VENV_PYTHON)
+        out = spawn([python, os.path.abspath(__file__), "--child", peer, workload, fmt, path], env)
+        result = json.loads(out.strip().splitlines()[-1])
+        seconds, peak, note = result["seconds"], result["maxrss"], result["note"]
+    return seconds, peak, os.path.getsize(path), note
+
+
+def available_peers():
+    peers = ["kalvor"]
+    if os.path.exists(VENV_PYTHON):
+        peers += ["matplotlib", "matplotlib-nosimplify"]
+    if shutil.which("gnuplot"):
+        peers.append("gnuplot")
+    if os.path.exists(SYSTEM_PYTHON) and subprocess.run(
+            [SYSTEM_PYTHON, "-c", "import plplot, numpy"], capture_output=True).returncode == 0:
+        peers.append("plplot")
+    return peers
+
+
+def peers_for(workload, peers):
+    if workload == "W7":
+        return [p for p in peers if p in ("kalvor", "matplotlib", "gnuplot")]
+    return peers
+
+
+def deflate_floor(tmp, env, runs):
+    """W1's uncompressed content streams deflated alone: (seconds, raw bytes)."""
+    path = os.path.join(tmp, "floor.pdf")
+    code = textwrap.dedent(f"""
+        import sys; sys.argv = ['run.py']
+        sys.path.insert(0, {HERE!r})
+        import kalvor as k
+        k.pdfmod('OFF', 'COMP')
+        import run
+        run.kalvor_child('W1', 'pdf', {path!r})
+    """)
+    subprocess.run([sys.executable, "-c", code], check=True, env=env)
+    raw = open(path, "rb").read()
+    streams = re.findall(rb"stream\n(.*?)endstream", raw, re.S)
+    content = b"".join(streams)
+    pieces = [content[i:i + 300_000] for i in range(0, len(content), 300_000)]
+    times = []
+    for _ in range(runs):
+        t0 = time.perf_counter()
+        for piece in pieces:
+            zlib.compress(piece, 6)
+        times.append(time.perf_counter() - t0)
+    return statistics.median(times), len(content)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--only", default=",".join(WORKLOADS))
+    args = parser.parse_args()
+    env = dict(os.environ)
+    peers = available_peers()
+    print(f"peers: {', '.join(peers)}; {args.runs} rounds", flush=True)
+    rows = []
+    with tempfile.TemporaryDirectory() as tmp:
+        for workload in args.only.split(","):
+            for fmt in WORKLOADS[workload]:
+                cells = {}
+                for _ in range(args.runs):
+                    for peer in peers_for(workload, peers):
+                        try:
+                            cells.setdefault(peer, []).append(measure(peer, workload, fmt, tmp, env))
+                        except Exception as e:      # a peer that cannot do it is skipped
+                            cells[peer] = str(e).strip().splitlines()[-1][:60] if str(e).strip() else "failed"
+                base = None
+                for peer in peers_for(workload, peers):
+                    runs = cells.get(peer)
+                    if not isinstance(runs, list):
+                        rows.append((workload, fmt, peer, None, None, None, None, runs or "failed"))
+                        continue
+                    seconds = statistics.median(r[0] for r in runs)
+                    if peer == "kalvor":
+                        base = seconds
+                    ratio = seconds / base if base else None
+                    rows.append((workload, fmt, peer, seconds, max(r[1] for r in runs) / 1024.0,
+                                 runs[-1][2], ratio, runs[-1][3]))
+                print_rows(rows[-len(peers_for(workload, peers)):])
+        if "W1" in args.only:
+            floor, size = deflate_floor(tmp, env, args.runs)
+            total = next((r[3] for r in rows if r[:3] == ("W1", "pdf", "kalvor")), None)
+            print(f"\nW1 PDF deflate floor: {floor:.3f} s for {size / 1e6:.1f} MB of content"
+                  + (f"; KALVOR total {total:.3f} s, outside deflate {total - floor:.3f} s"
+                     f" ({(total - floor) / total:.0%})" if total else ""))
+
+
+def print_rows(rows):
+    for workload, fmt, peer, seconds, mib, size, ratio, note in rows:
+        if seconds is None:
+            print(f"{workload} {fmt:4} {peer:22} skipped: {note}")
+            continue
+        print(f"{workload} {fmt:4} {peer:22} {seconds:8.3f}{note[:1] if note == '*' else ' '} s "
+              f"{mib:8.1f} MiB {size:12d} B  x{ratio or float('nan'):6.2f} {note if note != '*' else ''}", flush=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "--child":
+        child_main(sys.argv[2:])
+    else:
+        main()

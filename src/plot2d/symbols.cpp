@@ -1,0 +1,150 @@
+// Plot symbols: symbol, rlsymb, the size and rotation settings, and the user
+// symbol of mysymb.
+#include "plot2d/symbols.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "output/figure_polygon.h"
+#include "output/line_layer.h"
+#include "plot2d/symbol_shapes.h"
+#include "plot2d/user_coordinates.h"
+
+namespace kal {
+namespace {
+
+// Solid lines for the lifetime of the guard; the line style and its phase
+// come back afterwards.
+class SolidLines {
+public:
+    explicit SolidLines(Context& ctx) : ctx_(ctx), saved_(ctx.line) {
+        line_flush(ctx);
+        ctx.line.dash_count = 0;
+    }
+    ~SolidLines() {
+        line_flush(ctx_);
+        LineState& l = ctx_.line;
+        std::copy(saved_.dash, saved_.dash + LineState::MAX_DASH, l.dash);
+        l.dash_count = saved_.dash_count;
+        l.dash_index = saved_.dash_index;
+        l.dash_pen_down = saved_.dash_pen_down;
+        l.dash_left = saved_.dash_left;
+    }
+    SolidLines(const SolidLines&) = delete;
+    SolidLines& operator=(const SolidLines&) = delete;
+
+private:
+    Context& ctx_;
+    const LineState saved_;
+};
+
+void draw_stroke(Context& ctx, const std::vector<SymbolPoint>& points, bool filled, double x, double y, double h,
+                 double c, double s) {
+    const int n = static_cast<int>(points.size());
+    std::vector<double> px(n), py(n);
+    for (int i = 0; i < n; ++i) {
+        const double u = points[i].x, v = points[i].y;
+        px[i] = x + h * (u * c - v * s);
+        py[i] = y - h * (u * s + v * c);
+    }
+    if (filled)
+        draw_solid(ctx, n, px.data(), py.data());
+    else
+        draw_polyline(ctx, n, px.data(), py.data(), false);
+}
+
+}  // namespace
+
+bool symbol_known(const Context& ctx, int nsym) {
+    return (nsym >= 0 && nsym < SYMBOL_COUNT) || (nsym >= 0 && nsym == ctx.symbols.user_number);
+}
+
+void draw_symbol(Context& ctx, int nsym, double x, double y, double size, double degrees) {
+    if (!symbol_known(ctx, nsym)) return;
+    const double t = std::fabs(degrees) < 0.001 ? 0.0 : degrees * 0.01745329;
+    const double c = std::cos(t), s = std::sin(t), h = size / 2;
+    SolidLines solid(ctx);
+    const SymbolState& st = ctx.symbols;
+    if (nsym == st.user_number) {
+        std::vector<SymbolPoint> points;
+        for (size_t i = 0; i < st.user_x.size(); ++i) points.push_back({st.user_x[i], st.user_y[i]});
+        if (!st.user_filled) points.push_back(points.front());
+        draw_stroke(ctx, points, st.user_filled, x, y, h, c, s);
+        return;
+    }
+    const SymbolShape& shape = symbol_shape(nsym);
+    for (const auto& stroke : shape.strokes) draw_stroke(ctx, stroke, shape.filled, x, y, h, c, s);
+}
+
+void draw_symbol(Context& ctx, int nsym, double x, double y, double size) {
+    draw_symbol(ctx, nsym, x, y, size, ctx.symbols.rotation);
+}
+
+void symbol(Context& ctx, int nsym, int nx, int ny) {
+    if (!symbol_known(ctx, nsym)) return warn_int(ctx, 2, nsym);
+    const double x = nx, y = page_y(ctx, ny);
+    const double px = x + ctx.page.origin_x, py = y + ctx.page.origin_y;
+    if (px < 0 || px > ctx.page.width || py < 0 || py > ctx.page.height) {
+        char line[80];
+        std::snprintf(line, sizeof line, " >>>> (%d/%d) out of page in symbol!\n", clamp_int(px), clamp_int(py));
+        message_line(ctx, line);
+    }
+    draw_symbol(ctx, nsym, x, y, ctx.symbols.size);
+}
+
+void rlsymb(Context& ctx, int nsym, float x, float y) {
+    if (!symbol_known(ctx, nsym)) return warn_int(ctx, 2, nsym);
+    if (!log_values_ok(ctx, {x}, {y})) return;
+    outside_scaling(ctx, x, y);
+    draw_symbol(ctx, nsym, x_plot(ctx, x), y_plot(ctx, y), ctx.symbols.size);
+}
+
+void hsymbl(Context& ctx, int n) {
+    if (out_of_range(ctx, n, 1, 10000)) return;
+    ctx.symbols.size = n;
+}
+
+void symrot(Context& ctx, float degrees) {
+    if (!std::isfinite(degrees)) return warn(ctx, 2);
+    ctx.symbols.rotation = degrees;
+}
+
+void mysymb(Context& ctx, const float* x, const float* y, int n, int nsym, int nflag) {
+    if (out_of_range(ctx, n, 1, 10000) || out_of_range(ctx, nsym, 0, -1) || out_of_range(ctx, nflag, 0, 1))
+        return;
+    for (int i = 0; i < n; ++i)
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i])) return warn(ctx, 2);
+    SymbolState& st = ctx.symbols;
+    try {
+        std::vector<double> ux(x, x + n), uy(y, y + n);
+        st.user_x.swap(ux);
+        st.user_y.swap(uy);
+    } catch (const std::bad_alloc&) {
+        return warn(ctx, 53);
+    }
+    st.user_number = nsym;
+    st.user_filled = nflag == 1;
+}
+
+namespace {
+void reset_rotation(Context& ctx) { ctx.symbols.rotation = 0; }
+const ResetKey SYMBOL_KEYS[] = {{"SYMR", reset_rotation}};
+}  // namespace
+
+const ResetKeys SymbolState::reset_keys = SYMBOL_KEYS;
+
+void SymbolState::reset(Context& ctx) {
+    SymbolState& st = ctx.symbols;
+    st.size = std::max(1, static_cast<int>(std::floor(36 / ctx.page.units + 0.5)));
+    st.rotation = 0;
+    st.user_number = -1;
+    st.user_filled = false;
+    st.user_x.clear();
+    st.user_y.clear();
+}
+
+}  // namespace kal

@@ -1,0 +1,74 @@
+"""NaN and infinite numbers in every routine that takes floats or arrays:
+no crash, and every written file stays valid for independent readers and
+still shows what is drawn afterwards."""
+import re
+import subprocess
+
+import pytest
+from PIL import Image
+
+PROGRAM = r'''
+import kalvor as k
+
+NAN, INF = float("nan"), float("inf")
+BAD = [NAN, INF, -INF]
+ARRAYS = [[NAN, 1.0, INF, 2.0, -INF, 3.0], [NAN] * 6, [INF, -INF] * 3]
+allowed = (TypeError, ValueError, OverflowError, MemoryError, RuntimeError)
+
+k.metafl("DEVICE"); k.setpag("DA4L"); k.filmod("DELE"); k.setfil("out.EXT")
+k.pdfmod("OFF", "COMP"); k.scrmod("REVERS")
+k.kalini()
+for name, letters, _, _ in k._kalvor._routines:
+    if name in ("kalini", "kalfin", "thrini", "thrfin", "delglb") or not set(letters) & set("fO"):
+        continue
+    plain = {"f": 200.0, "i": 2, "s": "A", "O": [300.0, 400.0, 500.0, 300.0, 400.0, 500.0]}
+    variants = []
+    for bad in BAD:
+        variants.append([bad if c == "f" else plain[c] for c in letters])
+    for i, c in enumerate(letters):
+        for bad in ([NAN, INF] if c == "f" else ARRAYS if c == "O" else []):
+            variants.append([bad if j == i else plain[d] for j, d in enumerate(letters)])
+    for argv in variants:
+        try:
+            getattr(k, name)(*argv)
+        except allowed:
+            pass
+        if k.getlev() == 0:     # a routine that ended the plot starts it again
+            k.kalini()
+while k.getlev() > 1:
+    k.endgrf()
+k.errmod("ALL", "OFF")
+k.recfll(1000, 700, 900, 700, k.intrgb(1.0, 0.0, 0.0))
+k.kalfin()
+print("done")
+'''
+
+# A number token printf makes of a non-finite value, outside names and words.
+NONFINITE_TOKEN = re.compile(rb"(?<![A-Za-z/#])-?(nan|inf)(?![A-Za-z])", re.I)
+
+
+def readers(path, ext):
+    if ext == "png":
+        with Image.open(path) as img:
+            rgb = img.convert("RGB")
+            assert rgb.getpixel((420, 300)) == (255, 0, 0)
+        return
+    data = path.read_bytes()
+    assert not NONFINITE_TOKEN.search(data), NONFINITE_TOKEN.search(data).group()
+    if ext == "svg":
+        subprocess.run(["xmllint", "--noout", str(path)], check=True)
+        png = path.with_suffix(".png")
+        subprocess.run(["rsvg-convert", "-o", str(png), str(path)], check=True)
+        return
+    if ext == "pdf":
+        subprocess.run(["qpdf", "--check", str(path)], check=True, capture_output=True)
+    gs = subprocess.run(["gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=nullpage", str(path)],
+                        capture_output=True)
+    assert gs.returncode == 0 and b"Error" not in gs.stdout + gs.stderr, (gs.stdout + gs.stderr)[-600:]
+
+
+@pytest.mark.parametrize("device,ext", [("PS", "ps"), ("EPS", "eps"), ("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")])
+def test_nonfinite_numbers_in_every_routine(run, device, ext):
+    out = run(PROGRAM.replace("DEVICE", device).replace("EXT", ext))
+    assert out.endswith("done\n")
+    readers(run.path / f"out.{ext}", ext)
