@@ -71,8 +71,6 @@ int cycle_colour(const Context& ctx, int index) { return ctx.colour.cycle[index 
 namespace {
 
 void reset_polcrv(Context& ctx) { ctx.curves.mode = MODE_LINE; }
-void reset_incmrk(Context& ctx) { ctx.curves.marker_step = 0; }
-void reset_marker(Context& ctx) { ctx.curves.marker = 0; }
 void reset_thkcrv(Context& ctx) { ctx.curves.thickness = 1; }
 void reset_chncrv(Context& ctx) { ctx.curves.change = CHANGE_NONE; }
 void reset_gapcrv(Context& ctx) { ctx.curves.gap_on = false; }
@@ -83,8 +81,7 @@ void reset_splmod(Context& ctx) {
 }
 
 const ResetKey CURVE_KEYS[] = {
-    {"POLC", reset_polcrv}, {"INCM", reset_incmrk}, {"MARK", reset_marker},
-    {"THKC", reset_thkcrv}, {"CHNC", reset_chncrv}, {"GAPC", reset_gapcrv},
+    {"POLC", reset_polcrv}, {"THKC", reset_thkcrv}, {"CHNC", reset_chncrv}, {"GAPC", reset_gapcrv},
     {"BARW", reset_barwth}, {"SPLM", reset_splmod},
 };
 

@@ -151,20 +151,9 @@ int nylegn(Context& ctx, char* buffer) {
 }
 
 namespace {
-void reset_legopt(Context& ctx) {
-    const LegendState d;
-    ctx.legend.sample = d.sample;
-    ctx.legend.distance = d.distance;
-    ctx.legend.spacing = d.spacing;
-}
-void reset_legtit(Context& ctx) { ctx.legend.title = LegendState{}.title; }
 void reset_legclr(Context& ctx) { ctx.legend.text_in_colour = false; }
 void reset_mixleg(Context& ctx) { ctx.legend.multi_line = false; }
-void reset_legpos(Context& ctx) { ctx.legend.corner_mode = true; }
-const ResetKey LEGEND_KEYS[] = {
-    {"LEGO", reset_legopt}, {"LEGT", reset_legtit}, {"LEGC", reset_legclr},
-    {"MIXL", reset_mixleg}, {"LEGP", reset_legpos},
-};
+const ResetKey LEGEND_KEYS[] = {{"LEGC", reset_legclr}, {"MIXL", reset_mixleg}};
 }  // namespace
 
 // kalini forgets the legend; legini starts it afresh.
