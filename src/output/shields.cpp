@@ -200,9 +200,6 @@ void draw_piece(Context& ctx, double x1, double y1, double x2, double y2) {
     move_draw(ctx, x2, y2, 2);
 }
 
-// The `frame` thickness of the axis settings, with which program-defined
-// regions are outlined (0: no outline).
-int frame_thickness(const Context& ctx) { return ctx.axes.frame; }
 
 // A closed outline in absolute plot coordinates, drawn without the page
 // transformation.

@@ -1,5 +1,6 @@
 // Defaults and reset keys of the axis settings, and the outside-scaling
 // check.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -89,6 +90,10 @@ int outside_scaling(Context& ctx, double x, double y) {
         message_line(ctx, line);
     }
     return result;
+}
+
+int frame_thickness(const Context& ctx) {
+    return static_cast<int>(std::clamp(ctx.axes.frame, -1000, 1000));
 }
 
 }  // namespace kal

@@ -77,6 +77,11 @@ struct AxisState {
     static const ResetKeys reset_keys;
 };
 
+// The thickness of `frame` as a count of lines (negative: drawn inwards),
+// limited to 1000 lines either way: frames of axis systems, shield regions
+// and legends all go through it.
+int frame_thickness(const Context& ctx);
+
 // Plot position (float, page coordinates, y downwards) of a user value on
 // the X or Y axis of the open system; logarithmic axes take log10 of the
 // value (callers check positivity first).

@@ -84,12 +84,12 @@ void draw_background(Context& ctx) {
 }
 
 void draw_frame(Context& ctx) {
-    const int thickness = ctx.axes.frame;
+    const int thickness = frame_thickness(ctx);
     if (thickness == 0) return;
     double left, top, right, bottom;
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
-    const int n = int(std::min(std::llabs(thickness), 1000LL)), sign = thickness > 0 ? 1 : -1;
+    const int n = std::abs(thickness), sign = thickness > 0 ? 1 : -1;
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (int i = 0; i < n; ++i) {
         const double g = sign * i;

@@ -37,7 +37,8 @@ int nlnumb(Context& ctx, float x, int ndig) {
 // At the plot position of (xp, yp), justified like number.
 void rlnumb(Context& ctx, float x, int ndig, float xp, float yp) {
     LabelText label;
-    if (!number_label(ctx, x, ndig, label) || outside_scaling(ctx, xp, yp) != 0) return;
+    if (!number_label(ctx, x, ndig, label)) return;
+    outside_scaling(ctx, xp, yp);   // reported, drawn all the same (clipped)
     const double px = x_plot(ctx, xp), py = y_plot(ctx, yp);
     if (!std::isfinite(px) || !std::isfinite(py)) return;
     with_label_settings(ctx, label, [&] { draw_text(ctx, label.text.c_str(), px, py, false); });

@@ -9,6 +9,7 @@
 
 #include "api/routines.h"
 #include "core/context.h"
+#include "output/shields.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"
 #include "plot2d/symbol_shapes.h"
@@ -82,6 +83,10 @@ void draw_symbol(Context& ctx, int nsym, double x, double y, double size, double
 
 void draw_symbol(Context& ctx, int nsym, double x, double y, double size) {
     draw_symbol(ctx, nsym, x, y, size, ctx.symbols.rotation);
+    // With automatic shielding of symbols on, later lines stay out of a
+    // square of 1.2 times the symbol size around it.
+    const double px = x + ctx.page.origin_x, py = y + ctx.page.origin_y, r = 0.6 * size;
+    add_automatic_box(ctx, SOURCE_SYMBOLS, px - r, py - r, px + r, py + r);
 }
 
 void symbol(Context& ctx, int nsym, int nx, int ny) {

@@ -29,7 +29,8 @@ bool symbol_known(const Context& ctx, int nsym);
 // to the plot origin, turned by `degrees` counter-clockwise. Drawn with solid
 // lines whatever line style is selected; filled shapes are filled solid.
 void draw_symbol(Context& ctx, int nsym, double x, double y, double size, double degrees);
-// The same in the symbol rotation of symrot.
+// The same in the symbol rotation of symrot; with automatic shielding of
+// symbols on it also registers its square (1.2 times the size).
 void draw_symbol(Context& ctx, int nsym, double x, double y, double size);
 
 }  // namespace kal

@@ -41,7 +41,7 @@ def gs_render(path, out):
 
 def pdf_page(run, body):
     (run.path / "kalvor.pdf").unlink(missing_ok=True)
-    run("k.metafl('PDF'); k.scrmod('REVERS'); k.kalini()\n" + textwrap.dedent(body) +
+    run("k.metafl('PDF'); k.scrmod('REVERS'); k.kalini(); k.frame(0)\n" + textwrap.dedent(body) +
         "\nk.errmod('PROT', 'OFF'); k.kalfin()\n")
     return gs_render(run.path / "kalvor.pdf", run.path / "page.png")
 
@@ -71,7 +71,7 @@ def test_line_stops_at_rectangle_sides_and_shlvis_switches(run):
 
 def test_cut_ends_lie_exactly_on_the_sides(run):
     run("""
-        k.metafl('SVG'); k.kalini()
+        k.metafl('SVG'); k.kalini(); k.frame(0)
         k.shlrec(1000, 900, 400, 300); k.line(200, 1050, 2700, 1050)
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
@@ -83,7 +83,7 @@ def test_cut_ends_lie_exactly_on_the_sides(run):
 
 def test_png_line_gap_matches_rectangle(run):
     run("""
-        k.metafl('PNG'); k.scrmod('REVERS'); k.kalini()
+        k.metafl('PNG'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
         k.shlrec(1000, 900, 400, 300); k.line(200, 1050, 2700, 1050)
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
@@ -155,7 +155,7 @@ def numbers_of(out):
 
 def test_buffer_overflow_and_intersection_limit(run):
     out = run("""
-        k.metafl('SVG'); k.kalini()
+        k.metafl('SVG'); k.kalini(); k.frame(0)
         for i in range(201):                 # 200 circles of 5 words fill the 1000 words
             k.shlcir(100 + 10 * i, 500 if i < 200 else 1500, 3)
         print(k.shlind())
@@ -211,7 +211,7 @@ def test_identifiers_deletion_and_automatic_regions(run):
 @pytest.mark.parametrize("device", ["PNG", "PDF", "SVG", "PS"])
 def test_fill_under_shield_leaves_the_hole(run, device):
     run(f"""
-        k.metafl('{device}'); k.scrmod('REVERS'); k.kalini()
+        k.metafl('{device}'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
         k.shlcir(1000, 1000, 200)
         k.recfll(500, 500, 1000, 1000, 0x01000000)        # direct black
         k.shdpat(16); k.areaf([1700, 2500, 2100], [400, 400, 1400], 3)
@@ -239,7 +239,7 @@ def test_fill_under_shield_leaves_the_hole(run, device):
 
 def test_automatic_message_regions_turn_with_the_text(run):
     run("""
-        k.metafl('PDF'); k.scrmod('REVERS'); k.kalini()
+        k.metafl('PDF'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
         k.height(60); k.shield('MESS', 'ON')
         k.messag('SHIELDED', 500, 500); n = k.nlmess('SHIELDED')
         k.line(300, 530, 1200 + n, 530)
@@ -256,3 +256,38 @@ def test_automatic_message_regions_turn_with_the_text(run):
     assert column[0] and column[-1] and not all(column)
     gap = [y for y, dark in zip(range(200, 1800), column) if not dark]
     assert abs(gap[-1] - 1500) <= 4
+
+
+def test_program_regions_are_outlined_with_the_frame_thickness(run):
+    run("""
+        k.metafl('SVG'); k.kalini()                 # frame 1 by default: one ring outside
+        k.shlrec(1000, 500, 400, 200)
+        k.frame(3); k.shlrec(2000, 500, 100, 100)   # three rings, 1 to 3 units outside
+        k.frame(0); k.shlrec(100, 1500, 100, 100)   # none
+        k.frame(-2); k.shlrec(100, 1800, 100, 100)  # two rings inwards
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    rings = [[float(v) for v in e.get("points").replace(",", " ").split()]
+             for e in ET.parse(run.path / "kalvor.svg").getroot().iter("{http://www.w3.org/2000/svg}polyline")]
+    scale = 853 / 2970
+    lefts = [r[0] / scale for r in rings]
+    assert len(rings) == 1 + 3 + 0 + 2 and all(len(r) == 10 for r in rings)
+    assert lefts[1] - lefts[2] == pytest.approx(1, abs=0.05)   # rings one plot unit apart
+    assert lefts[2] - lefts[3] == pytest.approx(1, abs=0.05)
+    assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
+
+
+def test_symbols_shield_a_square_of_their_size_when_switched_on(run):
+    run("""
+        k.metafl('PNG'); k.scrmod('REVERS'); k.setfil('s.png'); k.kalini(); k.frame(0)
+        k.hsymbl(400)
+        k.shield('SYMB', 'ON'); k.symbol(3, 1000, 1000); k.line(500, 1000, 1500, 1000)
+        k.shield('SYMB', 'OFF'); k.symbol(3, 2000, 1000); k.line(1500, 1000, 2500, 1000)
+        k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    im = Image.open(run.path / "s.png").convert("L")
+    scale = im.size[0] / 2970
+    dark = lambda x: any(im.getpixel((round(x * scale), round(1000 * scale) + d)) < 128 for d in (-1, 0, 1))
+    assert dark(700) and dark(1300)                 # outside the square of 1.2 x 400 units
+    assert not dark(775) and not dark(1225)         # inside it, outside the symbol
+    assert dark(1775) and dark(2225)                # no new square after OFF
