@@ -11,6 +11,7 @@
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/shields.h"
+#include "plot2d/axis_system.h"
 #include "plot2d/curve_modes.h"
 #include "plot2d/curves.h"
 #include "plot2d/legend.h"
@@ -97,7 +98,7 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
 
 void frame_box(Context& ctx, int x, int y, int w, int h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    const int n = std::min(std::abs(t), 1000);
+    const int n = std::abs(t);
     for (int i = 0; i < n; ++i) {
         const double g = t > 0 ? i : -i;
         line_move(ctx, x + g + ox, y + g + oy);
@@ -125,7 +126,7 @@ void legend_size(Context& ctx, const char* buffer, int& width, int& height) {
     double w = std::trunc(2 * l.distance * L + longest) + room;
     if (title > longest + room) w = std::trunc(2 * l.distance * L + title);
     double hh = (2 * l.distance + l.lines - 1) * L + 2 * extra + h;
-    const int t = ctx.axes.frame;
+    const int t = frame_thickness(ctx);
     if (t >= 1) {
         w += 2 * t;
         hh += 2 * t;
@@ -142,7 +143,7 @@ void draw_legend(Context& ctx, const char* buffer, int x, int y, int w, int hh) 
     const int justify = ctx.text.justify;
     ctx.text.justify = JUSTIFY_LEFT;
     const double h = ctx.text.height, L = 1.5 * h;
-    const int t = ctx.axes.frame;
+    const int t = frame_thickness(ctx);
     if (t != 0) frame_box(ctx, x, y, w, hh, t);
     const double inner = t >= 1 ? t : 0;
     double top = y + inner + l.distance * L;
