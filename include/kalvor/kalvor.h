@@ -380,6 +380,32 @@ KALVOR_API int incdat(int day, int month, int year);  /* Returns the days of a d
 KALVOR_API void trfdat(int n, int* day, int* month, int* year);  /* Returns the date n days after the base date. */
 KALVOR_API int nwkday(int day, int month, int year);  /* Returns the weekday of a date (1 Monday to 7 Sunday). */
 
+/* Curves, error bars and splines */
+KALVOR_API void curve(const float* x, const float* y, int n);  /* Plots a curve in the axis system. */
+KALVOR_API void errbar(const float* x, const float* y, const float* e1, const float* e2, int n);  /* Draws error bars from y - e1 to y + e2. */
+KALVOR_API void spline(const float* x, const float* y, int n, float* xray, float* yray, int* nspl);  /* Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200). */
+KALVOR_API void polcrv(const char* mode);  /* Sets the interpolation mode of curves. */
+KALVOR_API void incmrk(int n);  /* Sets the step of symbols on curves (0 lines only, < 0 symbols only). */
+KALVOR_API void marker(int nsym);  /* Sets the symbol of curves. */
+KALVOR_API void thkcrv(int n);  /* Sets the thickness of curves in copies. */
+KALVOR_API void chncrv(const char* mode);  /* Changes colour or line style from curve to curve. */
+KALVOR_API void gapcrv(float gap);  /* Leaves gaps where x grows by more than gap. */
+KALVOR_API void splmod(int order, int points);  /* Sets the order and point count of splines. */
+KALVOR_API void barwth(float factor);  /* Sets the width of bars (a fraction of the spacing, or plot units when negative). */
+
+/* Legends */
+KALVOR_API void legini(char* cbuf, int nlin, int nmaxln);  /* Starts a legend of nlin lines of nmaxln characters in cbuf. */
+KALVOR_API void leglin(char* cbuf, const char* text, int line);  /* Stores the text of a legend line. */
+KALVOR_API void legend(char* cbuf, int corner);  /* Draws the legend in a corner (1 to 8). */
+KALVOR_API void legpos(int nx, int ny);  /* Places the legend's upper left corner. */
+KALVOR_API void legtit(const char* title);  /* Sets the legend title. */
+KALVOR_API void legopt(float sample, float distance, float spacing);  /* Sets the sample length, distance and spacing factors of legends. */
+KALVOR_API void legpat(int style, int thickness, int symbol, int colour, int pattern, int line);  /* Gives a legend line its own attributes. */
+KALVOR_API void legclr(void);  /* Draws legend texts in the colours of their curves. */
+KALVOR_API void mixleg(void);  /* Lets the legend control character split legend lines. */
+KALVOR_API int nxlegn(char* cbuf);  /* Returns the width of the legend box. */
+KALVOR_API int nylegn(char* cbuf);  /* Returns the height of the legend box. */
+
 #ifdef __cplusplus
 }
 #endif

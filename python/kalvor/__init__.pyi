@@ -30,6 +30,8 @@ def axspos(nx: int, ny: int, /) -> None:
     'Sets the lower left corner of the axis system.'
 def axstyp(type: str | bytes, /) -> None:
     'Selects a rectangular or crossed axis system.'
+def barwth(factor: float, /) -> None:
+    'Sets the width of bars (a fraction of the spacing, or plot units when negative).'
 def basalf(alphabet: str | bytes, /) -> None:
     'Selects the base alphabet.'
 def basdat(day: int, month: int, year: int, /) -> None:
@@ -56,6 +58,8 @@ def chaspc(spacing: float, /) -> None:
     'Sets the extra character spacing.'
 def chawth(factor: float, /) -> None:
     'Sets the character width factor.'
+def chncrv(mode: str | bytes, /) -> None:
+    'Changes colour or line style from curve to curve.'
 def chndot() -> None:
     'Draws chain-dotted lines.'
 def chndsh() -> None:
@@ -90,6 +94,8 @@ def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
 def cross() -> None:
     'Draws axes through the user origin.'
+def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    'Plots a curve in the axis system.'
 def dash() -> None:
     'Draws dashed lines.'
 def dashl() -> None:
@@ -114,6 +120,8 @@ def endgrf() -> None:
     'Ends the axis system.'
 def erase() -> None:
     'Clears the page.'
+def errbar(x: _Sequence, y: _Sequence, e1: _Sequence, e2: _Sequence, n: int, /) -> None:
+    'Draws error bars from y - e1 to y + e2.'
 def errdev(device: str | bytes, /) -> None:
     'Sends warnings to the console or the error file.'
 def errfil(name: _Path, /) -> None:
@@ -140,6 +148,8 @@ def frmclr(colour: int, /) -> None:
     'Sets the frame colour.'
 def frmess(thickness: int, /) -> None:
     'Sets the frame drawn around text.'
+def gapcrv(gap: float, /) -> None:
+    'Leaves gaps where x grows by more than gap.'
 def getalf() -> str:
     'Returns the base alphabet.'
 def getang() -> int:
@@ -222,6 +232,8 @@ def incdat(day: int, month: int, year: int, /) -> int:
     'Returns the days of a date after the base date.'
 def incfil(file: _Path, /) -> None:
     'Draws a VEKMET file or a BMP or GIF picture into the page.'
+def incmrk(n: int, /) -> None:
+    'Sets the step of symbols on curves (0 lines only, < 0 symbols only).'
 def indrgb(red: float, green: float, blue: float, /) -> int:
     'Returns the nearest colour table entry.'
 def intcha(n: int, /) -> str:
@@ -250,6 +262,22 @@ def labpos(mode: str | bytes, axes: str | bytes, /) -> None:
     'Puts labels on ticks, between them, or shifted inside the axis.'
 def labtyp(mode: str | bytes, axes: str | bytes, /) -> None:
     'Draws labels horizontally or vertically.'
+def legclr() -> None:
+    'Draws legend texts in the colours of their curves.'
+def legend(a0: str | bytes, a1: int, /) -> None:
+    'Draws the legend in a corner (1 to 8).'
+def legini(a0: str | bytes, a1: int, a2: int, /) -> None:
+    'Starts a legend of nlin lines of nmaxln characters in cbuf.'
+def leglin(a0: str | bytes, a1: str | bytes, a2: int, /) -> None:
+    'Stores the text of a legend line.'
+def legopt(sample: float, distance: float, spacing: float, /) -> None:
+    'Sets the sample length, distance and spacing factors of legends.'
+def legpat(style: int, thickness: int, symbol: int, colour: int, pattern: int, line: int, /) -> None:
+    'Gives a legend line its own attributes.'
+def legpos(nx: int, ny: int, /) -> None:
+    "Places the legend's upper left corner."
+def legtit(title: str | bytes, /) -> None:
+    'Sets the legend title.'
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     'Draws a line.'
 def lintyp(style: int, /) -> None:
@@ -264,12 +292,16 @@ def lnmlt(limit: float, /) -> None:
     'Sets the miter limit.'
 def logtic(mode: str | bytes, /) -> None:
     'Sets the minor ticks of logarithmic axes.'
+def marker(nsym: int, /) -> None:
+    'Sets the symbol of curves.'
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
     'Draws text.'
 def metafl(device: str | bytes, /) -> None:
     'Selects the output format.'
 def mixalf() -> None:
     'Turns the control characters on.'
+def mixleg() -> None:
+    'Lets the legend control character split legend lines.'
 def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
     'Returns a statistic of the numbers.'
 def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
@@ -314,8 +346,12 @@ def numode(decimal: str | bytes, group: str | bytes, sign: str | bytes, equal: s
     'Sets how digits of numbers are written.'
 def nwkday(day: int, month: int, year: int, /) -> int:
     'Returns the weekday of a date (1 Monday to 7 Sunday).'
+def nxlegn(a0: str | bytes, /) -> int:
+    'Returns the width of the legend box.'
 def nxposn(x: float, /) -> int:
     'Returns the plot position of a user x, rounded.'
+def nylegn(a0: str | bytes, /) -> int:
+    'Returns the height of the legend box.'
 def nyposn(y: float, /) -> int:
     'Returns the plot position of a user y, rounded.'
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
@@ -346,6 +382,8 @@ def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     'Fills a box around a point with a colour.'
 def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) -> None:
     'Defines and draws a polar axis system.'
+def polcrv(mode: str | bytes, /) -> None:
+    'Sets the interpolation mode of curves.'
 def posifl(unit: int, n: int, /) -> int:
     'Sets the position of a file unit to byte n.'
 def psfont(font: str | bytes, /) -> None:
@@ -492,6 +530,10 @@ def sortr1(x: _Sequence, n: int, order: str | bytes, /) -> None:
     'Sorts numbers.'
 def sortr2(x: _Sequence, y: _Sequence, n: int, order: str | bytes, /) -> None:
     'Sorts points by x.'
+def spline(a0: _Sequence, a1: _Sequence, a2: int, a3: _Sequence, a4: _Sequence, /) -> int:
+    'Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).'
+def splmod(order: int, points: int, /) -> None:
+    'Sets the order and point count of splines.'
 def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
@@ -508,6 +550,8 @@ def texopt(option: str | bytes, key: str | bytes, /) -> None:
     'Sets an option of the formula mode.'
 def texval(value: float, key: str | bytes, /) -> None:
     'Sets a value of the formula mode.'
+def thkcrv(n: int, /) -> None:
+    'Sets the thickness of curves in copies.'
 def thrfin() -> None:
     'Ends the thread records of thrini.'
 def thrini(n: int, /) -> None:

@@ -12,8 +12,10 @@
 #include "output/raster/image_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/curves.h"
 #include "plot2d/figures.h"
 #include "plot2d/labels.h"
+#include "plot2d/legend.h"
 #include "plot2d/symbols.h"
 #include "text/text_state.h"
 
@@ -37,16 +39,20 @@ struct Context {
     ShieldState shields;
     FigureState figures;
     SymbolState symbols;
+    CurveState curves;
+    LegendState legend;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them. A new
     // part is a member above and an entry here; its defaults, reset and
     // reset keys stay with its own code.
     auto parts() {
-        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols);
+        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols,
+                        curves, legend);
     }
     auto parts() const {
-        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols);
+        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols,
+                        curves, legend);
     }
 };
 

@@ -169,6 +169,7 @@ void endgrf(Context& ctx) {
     ctx.frame.level = 1;
     ctx.axes.crossed = false;
     ctx.axes.polar = false;
+    forget_curves(ctx);
     reset_clipping(ctx);
     flush_output(ctx);
 }

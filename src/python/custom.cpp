@@ -1,12 +1,15 @@
 // The wrappers that no table entry can express: byte buffers whose size the
 // wrapper chooses (pdfbuf, rbfpng, the pixel readers, readfl), byte strings
 // as pixel or file data (wpixls, wpxrow, writfl), text written into a
-// caller's buffer (intcha, fcha, upstr, dattim) and a message stream given
-// as a number (unit).
+// caller's buffer (intcha, fcha, upstr, dattim), a message stream given
+// as a number (unit), the legend buffer the binding keeps for its callers
+// (legini, leglin, legend, nxlegn, nylegn) and the spline points written
+// back into the caller's lists (spline).
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "api/entries.h"
 #include "output/raster/pixel_access.h"
@@ -31,6 +34,12 @@ PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_dattim(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_readfl(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_legini(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_leglin(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_legend(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_nxlegn(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_nylegn(PyObject*, PyObject* const* args, Py_ssize_t nargs);
+PyObject* py_spline(PyObject*, PyObject* const* args, Py_ssize_t nargs);
 
 namespace {
 
@@ -282,6 +291,90 @@ PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     PyBuffer_Release(&data);
     if (!ok) return nullptr;
     return PyLong_FromLong(count);
+}
+
+// ---- the legend buffer ----
+//
+// The binding owns one legend buffer for all its callers, as large as the
+// largest legend (30 lines of 80 characters) so that no legini of another
+// thread can leave it too small for a legend in progress. The first string
+// argument of every legend routine is ignored; the library's legini blanks
+// the buffer.
+
+namespace {
+char legend_buffer[30 * 80 + 1];
+}  // namespace
+
+// legini(ignored, nlin, nmaxln)
+PyObject* py_legini(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int a[2];
+    if (!arity("legini", nargs, 3) || !ints(args, 1, 2, a)) return nullptr;
+    if (!run("legini", false, [&] { kal::entry::legini(legend_buffer, a[0], a[1]); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// leglin(ignored, text, line)
+PyObject* py_leglin(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    std::string text;
+    int line;
+    if (!arity("leglin", nargs, 3) || !to_text(args[1], text) || !to_int(args[2], line)) return nullptr;
+    if (!run("leglin", false, [&] { kal::entry::leglin(legend_buffer, text.c_str(), line); }))
+        return nullptr;
+    Py_RETURN_NONE;
+}
+
+// legend(ignored, corner)
+PyObject* py_legend(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    int corner;
+    if (!arity("legend", nargs, 2) || !to_int(args[1], corner)) return nullptr;
+    if (!run("legend", false, [&] { kal::entry::legend(legend_buffer, corner); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+namespace {
+PyObject* legend_extent(const char* name, int (*extent)(char*), Py_ssize_t nargs) {
+    if (!arity(name, nargs, 1)) return nullptr;
+    int n = 0;
+    if (!run(name, false, [&] { n = extent(legend_buffer); })) return nullptr;
+    return PyLong_FromLong(n);
+}
+}  // namespace
+
+PyObject* py_nxlegn(PyObject*, PyObject* const*, Py_ssize_t nargs) {
+    return legend_extent("nxlegn", kal::entry::nxlegn, nargs);
+}
+
+PyObject* py_nylegn(PyObject*, PyObject* const*, Py_ssize_t nargs) {
+    return legend_extent("nylegn", kal::entry::nylegn, nargs);
+}
+
+// spline(x, y, n, xray, yray) -> k: the output lists must hold 200 numbers;
+// at most 200 points are written back, and k says how many.
+PyObject* py_spline(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    constexpr int OUTPUT = 200, MOST = 30000;
+    int n;
+    if (!arity("spline", nargs, 5) || !to_int(args[2], n)) return nullptr;
+    Sequences seq;
+    std::vector<float> x, y, xray, yray;
+    if (n >= 1) {
+        seq.floats(args[0], n, x);
+        seq.floats(args[1], n, y);
+    }
+    seq.floats(args[3], OUTPUT, xray);
+    seq.floats(args[4], OUTPUT, yray);
+    if (!seq.ok()) return nullptr;
+    if (n < 1) x.assign(1, 0.0f), y.assign(1, 0.0f);
+    xray.resize(MOST);
+    yray.resize(MOST);
+    int k = 0;
+    if (!run("spline", false, [&] { kal::entry::spline(x.data(), y.data(), n, xray.data(), yray.data(), &k); }))
+        return nullptr;
+    if (k > OUTPUT) k = OUTPUT;
+    if (k > 0) {
+        write_back(args[3], xray.data(), k, false);
+        write_back(args[4], yray.data(), k, false);
+    }
+    return PyLong_FromLong(k);
 }
 
 }  // namespace kalpy

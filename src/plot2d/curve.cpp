@@ -1,0 +1,170 @@
+// curve: checks the data, converts it to plot coordinates, draws the lines
+// of the interpolation mode in thkcrv copies and marks the points.
+#include <cmath>
+#include <new>
+
+#include "api/routines.h"
+#include "colour3d/colour.h"
+#include "core/context.h"
+#include "output/line_layer.h"
+#include "output/primitives.h"
+#include "plot2d/axis_system.h"
+#include "plot2d/curve_modes.h"
+#include "plot2d/curves.h"
+#include "plot2d/spline.h"
+
+namespace kal {
+namespace {
+
+bool polar_mode_allowed(int mode) {
+    return mode == MODE_LINE || mode == MODE_BARS || mode == MODE_STEM || mode == MODE_FBAR;
+}
+
+// Warning 27 when a logarithmic axis gets a non-positive value; warning 2
+// for values that are no numbers.
+bool data_usable(Context& ctx, const float* x, const float* y, int n) {
+    const bool xlog = !ctx.axes.polar && ctx.axes.x.log, ylog = !ctx.axes.polar && ctx.axes.y.log;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i])) {
+            warn_text(ctx, 2, "value not finite");
+            return false;
+        }
+        if ((xlog && !(x[i] > 0)) || (ylog && !(y[i] > 0))) {
+            warn(ctx, 27);
+            return false;
+        }
+    }
+    return true;
+}
+
+void to_plot(const Context& ctx, double ux, double uy, double& px, double& py) {
+    if (ctx.axes.polar) {
+        polar_plot(ctx, ux, uy, px, py);
+    } else {
+        px = x_plot(ctx, ux);
+        py = y_plot(ctx, uy);
+    }
+}
+
+void convert(const Context& ctx, const float* x, const float* y, int n, CurvePoints& p) {
+    const CurveState& c = ctx.curves;
+    p.polar = ctx.axes.polar;
+    p.px.resize(size_t(n));
+    p.py.resize(size_t(n));
+    p.ux.assign(x, x + n);
+    p.uy.assign(y, y + n);
+    p.gap.assign(size_t(n), 0);
+    for (int i = 0; i < n; ++i) {
+        to_plot(ctx, x[i], y[i], p.px[size_t(i)], p.py[size_t(i)]);
+        if (c.gap_on && i + 1 < n && double(x[i + 1]) - x[i] > c.gap) p.gap[size_t(i)] = 1;
+    }
+}
+
+// SPLI and PSPL: the sampled spline, computed in axis units (exponents on
+// logarithmic axes), as the points of a LINE path.
+bool spline_points(Context& ctx, const CurvePoints& p, CurvePoints& out) {
+    const CurveState& c = ctx.curves;
+    const size_t n = p.ux.size();
+    std::vector<double> ax(n), ay(n), sx, sy;
+    for (size_t i = 0; i < n; ++i) {
+        ax[i] = ctx.axes.x.log ? std::log10(p.ux[i]) : p.ux[i];
+        ay[i] = ctx.axes.y.log ? std::log10(p.uy[i]) : p.uy[i];
+    }
+    if (!interpolate_spline(ctx, ax.data(), ay.data(), int(n), c.mode == MODE_PSPL,
+                            c.spline_order, c.spline_points, sx, sy))
+        return false;
+    out.px.resize(sx.size());
+    out.py.resize(sx.size());
+    out.gap.assign(sx.size(), 0);
+    for (size_t i = 0; i < sx.size(); ++i) {
+        out.px[i] = x_plot(ctx, ctx.axes.x.log ? std::pow(10.0, sx[i]) : sx[i]);
+        out.py[i] = y_plot(ctx, ctx.axes.y.log ? std::pow(10.0, sy[i]) : sy[i]);
+    }
+    return true;
+}
+
+// Copy j (1..k) of a thick curve lies j/2 (even j) or -(j - 1)/2 (odd j)
+// plot units to the side of the line.
+double copy_offset(int j) { return j % 2 == 0 ? j / 2 : -(j - 1) / 2; }
+
+void fill_bars(Context& ctx, const CurvePath& path) {
+    const int previous = ctx.colour.pattern_number;
+    select_pattern(ctx, 16);
+    for (size_t i = 0; i < path.fill_x.size(); ++i) {
+        std::vector<double> xs = path.fill_x[i], ys = path.fill_y[i];
+        fill_polygon(ctx, int(xs.size()), xs.data(), ys.data());
+    }
+    select_pattern(ctx, previous);
+}
+
+}  // namespace
+
+void draw_curve_lines(Context& ctx, const CurvePath& path, int thickness) {
+    if (!path.fill_x.empty()) fill_bars(ctx, path);
+    const SavedPattern start = save_pattern(ctx);
+    for (int j = 1; j <= thickness; ++j) {
+        restore_pattern(ctx, start);
+        ctx.line.offset = copy_offset(j) / ctx.page.units;
+        draw_path(ctx, path);
+    }
+    ctx.line.offset = 0;
+    ctx.line.offset_move_pending = false;
+}
+
+namespace {
+
+void draw_symbols(Context& ctx, const CurvePoints& p) {
+    const CurveState& c = ctx.curves;
+    const size_t step = size_t(std::llabs(static_cast<long long>(c.marker_step)));
+    for (size_t i = 0; i < p.px.size(); i += step) plot_symbol(ctx, c.marker, p.px[i], p.py[i]);
+}
+
+}  // namespace
+
+void draw_path(Context& ctx, const CurvePath& path) {
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    for (size_t i = 0; i < path.x.size(); ++i) {
+        if (path.pen[i] == 3)
+            line_move(ctx, path.x[i] + ox, path.y[i] + oy);
+        else
+            line_draw(ctx, path.x[i] + ox, path.y[i] + oy);
+    }
+    line_flush(ctx);
+}
+
+void curve(Context& ctx, const float* x, const float* y, int n) {
+    CurveState& c = ctx.curves;
+    if (n < 1 || (n == 1 && c.marker_step >= 0)) {
+        warn_int(ctx, 2, n);
+        return;
+    }
+    if (ctx.axes.polar && !polar_mode_allowed(c.mode)) {
+        custom_warning(ctx, 101, "Bad interpolation method for polar scaling");
+        return;
+    }
+    if (!data_usable(ctx, x, y, n)) return;
+    if (ctx.frame.checking_on)
+        for (int i = 0; i < n; ++i) outside_scaling(ctx, x[i], y[i]);
+    try {
+        CurvePoints points, sampled;
+        convert(ctx, x, y, n, points);
+        CurvePath path;
+        if (c.marker_step >= 0) {
+            if (c.mode == MODE_SPLI || c.mode == MODE_PSPL) {
+                if (!spline_points(ctx, points, sampled)) return;
+                build_curve_path(ctx, MODE_LINE, sampled, path);
+            } else {
+                build_curve_path(ctx, c.mode, points, path);
+            }
+        }
+        const CurveLook look = begin_curve_look(ctx);
+        record_curve(ctx, current_record(ctx));
+        if (c.marker_step >= 0) draw_curve_lines(ctx, path, c.thickness);
+        if (c.marker_step != 0) draw_symbols(ctx, points);
+        end_curve_look(ctx, look);
+    } catch (const std::bad_alloc&) {
+        warn(ctx, 53);
+    }
+}
+
+}  // namespace kal

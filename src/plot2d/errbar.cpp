@@ -1,0 +1,46 @@
+// errbar: vertical bars from y - e1 to y + e2 with end marks as wide as a
+// symbol, and the curve's symbol at each point when incmrk is not 0.
+#include <cmath>
+
+#include "api/routines.h"
+#include "core/context.h"
+#include "plot2d/axis_system.h"
+#include "plot2d/curve_modes.h"
+#include "plot2d/curves.h"
+
+namespace kal {
+
+void errbar(Context& ctx, const float* x, const float* y, const float* e1, const float* e2, int n) {
+    if (out_of_range(ctx, n, 1, -1)) return;
+    const AxisState& a = ctx.axes;
+    for (int i = 0; i < n; ++i) {
+        const double lo = double(y[i]) - e1[i], hi = double(y[i]) + e2[i];
+        if (!std::isfinite(x[i]) || !std::isfinite(lo) || !std::isfinite(hi)) {
+            warn_text(ctx, 2, "value not finite");
+            return;
+        }
+        if ((a.x.log && !(x[i] > 0)) || (a.y.log && (!(lo > 0) || !(y[i] > 0)))) {
+            warn(ctx, 27);
+            return;
+        }
+    }
+    if (ctx.frame.checking_on)
+        for (int i = 0; i < n; ++i) outside_scaling(ctx, x[i], y[i]);
+    const double half = symbol_size(ctx) / 2;
+    CurvePath path;
+    for (int i = 0; i < n; ++i) {
+        const double px = x_plot(ctx, x[i]);
+        const double p1 = y_plot(ctx, double(y[i]) - e1[i]), p2 = y_plot(ctx, double(y[i]) + e2[i]);
+        path.move(px - half, p1);
+        path.draw(px + half, p1);
+        path.move(px, p1);
+        path.draw(px, p2);
+        path.move(px - half, p2);
+        path.draw(px + half, p2);
+    }
+    draw_path(ctx, path);
+    if (ctx.curves.marker_step != 0)
+        for (int i = 0; i < n; ++i) plot_symbol(ctx, ctx.curves.marker, x_plot(ctx, x[i]), y_plot(ctx, y[i]));
+}
+
+}  // namespace kal
