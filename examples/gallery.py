@@ -1,86 +1,118 @@
-"""The KALVOR demo gallery: the same page in every output format that draws.
+"""The KALVOR demo gallery.
 
-Run from an empty directory (scripts/demo.sh does this in gallery/): it
-writes gallery.met, gallery.ps, gallery.eps, gallery.pdf, gallery.svg,
-gallery.png, gallery.gif, gallery.tif, gallery.bmp and gallery.ppm.
+    python3 examples/gallery.py [output directory]      (default: the current directory)
+
+Every example is one file in examples/gallery/ whose function draw() plots on
+an open page; plot() below is the frame around it. Each example is written as
+PDF, SVG and PNG, and index.html shows the PNGs beside the examples' source.
 """
-import math
+import glob
+import html
+import importlib.util
+import os
+import sys
 
 import kalvor as k
 
-FORMATS = [("VEKM", "met"), ("PS", "ps"), ("EPS", "eps"), ("PDF", "pdf"), ("SVG", "svg"),
-           ("PNG", "png"), ("GIF", "gif"), ("TIFF", "tif"), ("BMP", "bmp"), ("PPM", "ppm")]
+EXAMPLES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "gallery")
+FORMATS = [("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")]
 
 
-def colour_bars():
-    """The rainbow colour table as a row of filled boxes."""
-    for i in range(1, 255, 2):
-        k.recfll(200 + i * 9, 150, 18, 160, i)
+def plot(draw, device, filename):
+    """Opens a landscape A4 page, lets draw() fill it and closes the file.
 
-
-def curves():
-    """Sine curves in four line styles and widths."""
-    for n, (style, width) in enumerate([(0, 1), (1, 3), (3, 5), (5, 8)]):
-        k.setclr(40 + 60 * n)
-        k.lintyp(style)
-        k.linwid(width)
-        y0 = 700 + 220 * n
-        for i in range(501):
-            x = 200 + i * 5
-            y = y0 - 90 * math.sin(x / 120.0 + n)
-            if i == 0:
-                k.strtpt(x, y)
-            else:
-                k.connpt(x, y)
-    k.solid()
-    k.linwid(1)
-
-
-def shapes():
-    """A solid triangle, a hatched polygon and a framed box."""
-    k.setrgb(0.1, 0.5, 0.9)
-    k.trifll([300, 700, 500], [1950, 1950, 1600])
-    k.setclr(200)
-    k.shdpat(7)
-    k.areaf([900, 1400, 1500, 1100, 850], [1950, 1950, 1700, 1550, 1700], 5)
-    k.shdpat(0)
-    k.setclr(250)
-    k.linwid(6)
-    k.rectan(1700, 1550, 1000, 400)
-    k.linwid(1)
-
-
-def texts():
-    """A title in an outline font, a formula and national characters."""
-    k.setclr(250)
-    k.helve()
-    k.height(40)
-    k.messag("One page, every format", 1760, 1600)
-    k.complx()
-    k.height(40)
-    k.texmod("ON")
-    k.messag(r"\int_0^{2\pi} \sin^2 x\,dx = \pi", 1760, 1720)
-    k.texmod("OFF")
-    k.chacod("ISO1")
-    k.serif()
-    k.height(36)
-    k.messag("Größe, Ångström, déjà vu", 1760, 1860)
-
-
-def page(device, ext):
+    PNG and SVG get 1200 by 849 pixels on a white background; PNG stores true
+    colour, so that RGB and named colours are not mapped to the colour table.
+    """
     k.metafl(device)
-    k.setfil(f"gallery.{ext}")
+    k.setpag("DA4L")
+    k.setfil(filename)
     k.filmod("DELE")
+    k.scrmod("REVERS")
+    k.winsiz(1200, 849)
+    k.imgfmt("RGB")
     k.kalini()
     k.errmod("PROT", "OFF")
-    colour_bars()
-    curves()
-    shapes()
-    texts()
+    draw()
     k.kalfin()
 
 
+def load_examples():
+    """The examples as (name, title, caption, source, draw), in the order of their file names."""
+    examples = []
+    for path in sorted(glob.glob(os.path.join(EXAMPLES_DIR, "[0-9]*.py"))):
+        name = os.path.splitext(os.path.basename(path))[0]
+        spec = importlib.util.spec_from_file_location("gallery_" + name, path)
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        title, _, caption = module.__doc__.strip().partition("\n")
+        with open(path, encoding="utf-8") as f:
+            source = f.read()
+        examples.append((name, title.strip(), " ".join(caption.split()), source, module.draw))
+    return examples
+
+
+PAGE = """<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>KALVOR gallery</title>
+<style>
+body {{ font-family: sans-serif; margin: 2em; color: #222; background: #fafafa; }}
+section {{ display: flex; gap: 2em; align-items: flex-start; margin-bottom: 3em; }}
+figure {{ margin: 0; flex: 0 0 640px; }}
+figure img {{ width: 640px; border: 1px solid #ccc; background: white; }}
+figcaption {{ font-size: 0.9em; }}
+pre {{ flex: 1; min-width: 0; overflow-x: auto; background: #f0f0f0; padding: 1em;
+      font-size: 0.8em; border: 1px solid #ddd; margin: 0; }}
+h2 {{ margin-bottom: 0.3em; }}
+</style>
+</head>
+<body>
+<h1>KALVOR gallery</h1>
+<p>Each example below is a function <code>draw()</code> that plots on an open page.
+The frame around it opens the page in one format and closes the file:</p>
+<pre>{frame}</pre>
+{sections}
+</body>
+</html>
+"""
+
+SECTION = """<h2 id="{name}">{title}</h2>
+<section>
+<figure>
+<a href="{name}.png"><img src="{name}.png" alt="{title}"></a>
+<figcaption>{caption}<br>{links}</figcaption>
+</figure>
+<pre>{source}</pre>
+</section>
+"""
+
+
+def write_index(examples, directory):
+    import inspect
+
+    sections = []
+    for name, title, caption, source, _ in examples:
+        links = " ".join(f'<a href="{name}.{ext}">{ext.upper()}</a>' for _, ext in FORMATS)
+        sections.append(SECTION.format(name=name, title=html.escape(title), caption=html.escape(caption),
+                                       links=links, source=html.escape(source)))
+    page = PAGE.format(frame=html.escape(inspect.getsource(plot)), sections="\n".join(sections))
+    with open(os.path.join(directory, "index.html"), "w", encoding="utf-8") as f:
+        f.write(page)
+
+
+def main():
+    directory = sys.argv[1] if len(sys.argv) > 1 else "."
+    os.makedirs(directory, exist_ok=True)
+    examples = load_examples()
+    for name, _, _, _, draw in examples:
+        for device, ext in FORMATS:
+            plot(draw, device, os.path.join(directory, f"{name}.{ext}"))
+    write_index(examples, directory)
+    print(f"gallery: {len(examples)} examples in {len(FORMATS)} formats and index.html in "
+          f"{os.path.abspath(directory)}")
+
+
 if __name__ == "__main__":
-    for device, ext in FORMATS:
-        page(device, ext)
-    print("gallery written:", ", ".join(f"gallery.{ext}" for _, ext in FORMATS))
+    main()

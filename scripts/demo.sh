@@ -6,4 +6,4 @@ bash scripts/install.sh
 mkdir -p gallery
 cd gallery
 ../.venv/bin/python ../examples/gallery.py
-echo "The gallery is in $PWD"
+echo "The gallery is in $PWD (open index.html)"
