@@ -15,14 +15,14 @@ def draw():
     product = [s * c for s, c in zip(sine, cosine)]
 
     k.axspos(450, 1800)
-    k.axslen(2200, 1400)
+    k.axslen(2200, 1500)
     k.name("Angle [degrees]", "X")
     k.name("Value", "Y")
     k.labdig(-1, "X")
     k.ticks(3, "X")
     k.titlin("Sine, cosine and their product", 2)
 
-    k.graf(0.0, 360.0, 0.0, 90.0, -1.0, 1.0, -1.0, 0.5)
+    k.graf(0.0, 360.0, 0.0, 90.0, -1.8, 1.8, -1.8, 0.6)   # room above the curves for the legend
     k.title()
     k.xaxgit()
     k.chncrv("BOTH")

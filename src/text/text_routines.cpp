@@ -81,11 +81,15 @@ const ResetKey TEXT_KEYS[] = {
     {"SETB", reset_setbas}, {"SETE", reset_setexp},  {"SMXA", reset_smxalf},
 };
 
-// Automatic shielding of a drawn text: its box becomes a region, turned
-// with the text.
+// Automatic shielding of a drawn text: its box, widened by a fifth of the
+// character height on every side and by the descenders below the baseline,
+// becomes a region turned with the text.
 void shield_text_box(Context& ctx, int source, const TextBox& box) {
-    const double x = box.x + ctx.page.origin_x, y = box.y + ctx.page.origin_y;
-    const double p[5] = {x, y, x + box.length, y + box.height, box.angle};
+    const double m = 0.2 * ctx.text.height, descender = 0.3 * ctx.text.height;
+    const double c = std::cos(box.angle), s = std::sin(box.angle);   // along the text, y down: (c, -s)
+    const double x = box.x + ctx.page.origin_x - m * c - m * s;
+    const double y = box.y + ctx.page.origin_y + m * s - m * c;
+    const double p[5] = {x, y, x + box.length + 2 * m, y + box.height + 2 * m + descender, box.angle};
     add_automatic_shield(ctx, source, std::fabs(box.angle) < 1e-5 ? SHIELD_RECT : SHIELD_ROTATED_RECT, p,
                          std::fabs(box.angle) < 1e-5 ? 4 : 5);
 }
