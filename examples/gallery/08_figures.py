@@ -23,7 +23,7 @@ def draw():
 
     k.color("RED")
     k.arcell(1100, 550, 250, 150, 30.0, 300.0, 20.0)
-    k.arcell(1100, 550, 120, 120, 350.0, 10.0, 0.0)
+    k.arcell(1100, 550, 180, 180, 330.0, 30.0, 0.0)   # across 0 degrees
     caption("arcell", 1100, 830)
 
     k.shdpat(16)

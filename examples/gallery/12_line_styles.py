@@ -21,7 +21,7 @@ def draw():
     k.solid()
 
     k.color("FORE")
-    k.messag("myline([40, 15, 10, 15, 10, 15])", 150, 1233)
+    k.messag("myline  (6 lengths)", 150, 1233)
     k.myline([40, 15, 10, 15, 10, 15], 6)
     k.color("RED")
     k.line(800, 1250, 2800, 1250)
