@@ -96,7 +96,8 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
     if (s.symbol >= 0) plot_symbol(ctx, s.symbol, (x1 + x2) / 2, ym);
 }
 
-void frame_box(Context& ctx, int x, int y, int w, int h, int t) {
+// Coordinates as doubles: a box of absurd size must not overflow an int.
+void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     const int n = std::abs(t);
     for (int i = 0; i < n; ++i) {
@@ -136,7 +137,7 @@ void legend_size(Context& ctx, const char* buffer, int& width, int& height) {
     height = clamp_int(std::round(hh));
 }
 
-void draw_legend(Context& ctx, const char* buffer, int x, int y, int w, int hh) {
+void draw_legend(Context& ctx, const char* buffer, double x, double y, double w, double hh) {
     const LegendState& l = ctx.legend;
     const int colour = ctx.out.current_colour;
     const SavedPattern pattern = save_pattern(ctx);

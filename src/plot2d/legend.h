@@ -43,6 +43,6 @@ struct LegendState {
 void legend_size(Context& ctx, const char* buffer, int& width, int& height);
 // Draws the legend with its upper left corner at (x, y), page coordinates
 // relative to the plot origin.
-void draw_legend(Context& ctx, const char* buffer, int x, int y, int width, int height);
+void draw_legend(Context& ctx, const char* buffer, double x, double y, double width, double height);
 
 }  // namespace kal

@@ -103,3 +103,24 @@ def test_random_calls_never_crash(tmp_path):
             assert rgb.getpixel((100, 100)) == (255, 255, 255), seed
         check = subprocess.run(["qpdf", "--check", str(where / "after.pdf")], capture_output=True)
         assert check.returncode == 0, f"seed {seed}: " + check.stdout.decode(errors="replace")[-800:]
+
+
+# Calls the random runs once tripped over, replayed on every run (the
+# sanitizer build of the test command runs this file): an int overflow in
+# titlin, the frame of a legend 1e38 wide in int arithmetic, a shield outlined by
+# two billion rings.
+FOUND = r'''
+import kalvor as k
+k.metafl("SVG"); k.kalini()
+k.titlin("t", -2**31)
+k.legini("", 2, 10); k.leglin("", "a", 1); k.legopt(1.0, 1e38, 1.0); k.legpos(2, 3)
+k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.legend("", 3); k.endgrf()
+k.frame(2**31 - 1); k.shlcir(500, 500, 50)
+k.errmod("PROT", "OFF"); k.kalfin()
+print("done")
+'''
+
+
+def test_calls_the_fuzzer_found(tmp_path):
+    proc = run_python(tmp_path, FOUND, check=False)
+    assert proc.returncode == 0 and b"done" in proc.stdout, proc.stderr.decode(errors="replace")[-2000:]
