@@ -17,10 +17,9 @@ creation to savefig returning, for PLplot plinit to plend. gnuplot cannot be
 timed from inside, so its figures are whole-process times (marked "*").
 Peak memory is the child's ru_maxrss. The ratio is peer time / KALVOR time.
 
-Until the axis and curve routines are built (graf, curve), KALVOR runs a proxy
-of each workload on the driver level: the polyline through strtpt/connpt in
-page coordinates (so its time includes one Python call per point), symbols as
-point() boxes; such rows say "proxy".
+KALVOR draws every workload with the plotting routines: an axis system
+(graf) with tick labels, axis names and a title, the data through curve
+(W3: symbols only, incmrk -1).
 
 The deflate floor: W1's PDF content streams written uncompressed, then
 deflated alone in 300,000-byte pieces (as the PDF writer cuts them) at zlib's
@@ -83,47 +82,23 @@ def kalvor_child(workload, fmt, path):
     k.setpag("DA4L")
     k.filmod("DELE")
     k.setfil(path)
-    full = hasattr(k, "graf") and hasattr(k, "curve")
     t0 = time.perf_counter()
     k.kalini()
     k.errmod("PROTOCOL", "OFF")
-    if full:
-        k.name("x", "X")
-        k.name("y", "Y")
-        k.titlin(f"{workload}: KALVOR", 1)
-        k.graf(XA, XE, XA, 10.0, YA, YE, YA, 0.5)
-        k.title()
-        if workload == "W3":
-            k.incmrk(-1)
-            k.marker(21)
-            k.hsymbl(10)
-        for x, y in series:
-            k.curve(x, y, len(x))
-        k.endgrf()
-    else:
-        kalvor_proxy(k, workload, series)
-    k.kalfin()
-    return time.perf_counter() - t0, "" if full else "proxy"
-
-
-def kalvor_proxy(k, workload, series):
-    """The workload on the driver level, in page coordinates of a 2000 x 1400 frame."""
-    def page(x, y):
-        return (300.0 + (x - XA) / (XE - XA) * 2000.0).tolist(), (1800.0 - (y - YA) / (YE - YA) * 1400.0).tolist()
-
+    k.name("x", "X")
+    k.name("y", "Y")
+    k.titlin(f"{workload}: KALVOR", 1)
+    k.graf(XA, XE, XA, 10.0, YA, YE, YA, 0.5)
+    k.title()
     if workload == "W3":
-        point = k.point
-        for x, y in series:
-            px, py = page(x, y)
-            for u, v in zip(px, py):
-                point(int(u), int(v), 10, 10, 50)
-        return
-    connpt = k.connpt
+        k.incmrk(-1)
+        k.marker(21)
+        k.hsymbl(10)
     for x, y in series:
-        px, py = page(x, y)
-        k.strtpt(px[0], py[0])
-        for u, v in zip(px, py):
-            connpt(u, v)
+        k.curve(x, y, len(x))
+    k.endgrf()
+    k.kalfin()
+    return time.perf_counter() - t0, ""
 
 
 def matplotlib_child(workload, fmt, path, simplify):
@@ -199,11 +174,7 @@ k.kalini(); k.errmod('PROTOCOL', 'OFF')
 x = [i * 100 / 9 for i in range(10)]
 import math
 y = [math.sin(v * 0.3) for v in x]
-if hasattr(k, 'graf') and hasattr(k, 'curve'):
-    k.graf(0, 100, 0, 10, -1.5, 1.5, -1.5, 0.5); k.curve(x, y, 10); k.endgrf()
-else:
-    k.strtpt(300 + x[0] * 20, 1100 - y[0] * 466)
-    for u, v in zip(x, y): k.connpt(300 + u * 20, 1100 - v * 466)
+k.graf(0, 100, 0, 10, -1.5, 1.5, -1.5, 0.5); k.curve(x, y, 10); k.endgrf()
 k.kalfin()
 """
 
