@@ -85,33 +85,6 @@ def test_scene_renders_where_it_was_drawn(run, compress, pagmod, size, s):
         assert pixel(img, x, y, s) == colour, (x, y)
 
 
-def test_pieces_of_one_colour_stroke_together_and_fills_stay_apart(run):
-    # A stroke-font label and a dashed line are many pieces under one S; a
-    # triangle filled in the same colour afterwards must neither swallow
-    # the thin line before it nor be stroked with it.
-    path = plot(run, """
-        k.height(60); k.messag('HEM', 300, 300)
-        k.dash(); k.line(200, 1200, 2800, 1200); k.solid()
-        k.line(200, 1500, 2800, 1500)
-        k.shdpat(16); k.areaf([2000, 2800, 2400], [200, 200, 900], 3)
-    """, setup="k.pdfmod('OFF', 'COMP'); k.scrmod('REVERS')")
-    qpdf_check(path)
-    content = path.read_bytes().split(b"stream\n", 1)[1].split(b"endstream", 1)[0]
-    ops = content.split()
-    # Label, dashes and line under one S; the triangle filled, then its outline.
-    assert ops.count(b"S") == 2 and ops.count(b"f*") == 1
-    img = render(path, dpi=144)
-
-    def dark(x, y):
-        return max(pixel(img, x, y, dpi=144)) < 128
-
-    assert dark(1000, 1500)                                   # the solid line is stroked
-    assert dark(2400, 433) and not dark(1900, 433)            # the triangle, and beside it
-    dashes = [dark(x, 1200) for x in range(200, 2800, 5)]
-    assert 0.2 < sum(dashes) / len(dashes) < 0.9              # dashes, not a solid line
-    assert sum(dark(x, y) for x in range(290, 600, 3) for y in range(290, 370, 3)) > 30  # the label
-
-
 @pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
 def test_rectangles_side_by_side_meet_without_a_seam(run, pagmod):
     # Bars of 18 plot units every 18 units: each covers its corners

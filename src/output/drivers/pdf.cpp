@@ -248,7 +248,6 @@ bool PdfDriver::fill_polygon(Context& ctx, int n, const double* x, const double*
     // The polygon is filled in the current colour, also after a rectangle
     // of another colour has changed the fill colour.
     const Rgb c = resolve_rgb(ctx, ctx.out.current_colour);
-    canvas_->begin_fill();
     canvas_->fill_colour(c.r, c.g, c.b);
     for (int i = 0; i < n; ++i) {
         const DevicePoint d = device_point(ctx, x[i], y[i]);

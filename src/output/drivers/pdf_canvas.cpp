@@ -29,7 +29,6 @@ void PdfCanvas::point_operator(double x, double y, char op) {
 
 void PdfCanvas::new_page() {
     path_open_ = false;
-    subpath_pending_ = true;
     text_open_ = false;
     text_font_ = -1;
     text_size_ = -1;
@@ -37,7 +36,6 @@ void PdfCanvas::new_page() {
 }
 
 void PdfCanvas::end_path() {
-    subpath_pending_ = true;
     if (!path_open_) return;
     out_.text("S\n");
     path_open_ = false;
@@ -49,31 +47,22 @@ void PdfCanvas::end_text() {
     text_open_ = false;
 }
 
-// A move only begins a new subpath: pieces of the same colour and line
-// state are stroked together by one S (a stroke-font glyph, a dashed
-// line), which looks the same with opaque paint.
 void PdfCanvas::move(double x, double y) {
     end_text();
+    end_path();
     last_x_ = fit(x);
     last_y_ = fit(y);
-    subpath_pending_ = true;
 }
 
 void PdfCanvas::draw(double x, double y) {
     end_text();
     // A draw after a move, or after anything that ended the path, starts
-    // a subpath at the last point.
-    if (!path_open_ || subpath_pending_) point_operator(last_x_, last_y_, 'm');
-    subpath_pending_ = false;
+    // the path at the last point.
+    if (!path_open_) point_operator(last_x_, last_y_, 'm');
     last_x_ = fit(x);
     last_y_ = fit(y);
     point_operator(last_x_, last_y_, 'l');
     path_open_ = true;
-}
-
-void PdfCanvas::begin_fill() {
-    end_text();
-    end_path();
 }
 
 void PdfCanvas::close_fill() {

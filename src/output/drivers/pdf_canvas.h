@@ -15,9 +15,8 @@ public:
     void new_page();
 
     // ---- paths (coordinates in points) ----
-    void move(double x, double y);   // begins a subpath of the stroked path
+    void move(double x, double y);
     void draw(double x, double y);
-    void begin_fill();     // strokes the open path: the next points enclose an area
     void close_fill();     // even-odd fill of the open path
     void end_path();       // strokes an open path
     void end_text();       // ends an open text object
@@ -49,7 +48,6 @@ private:
 
     PdfContentStream& out_;
     bool path_open_ = false;
-    bool subpath_pending_ = true;   // the next draw writes an m first
     double last_x_ = 0, last_y_ = 0;
     bool text_open_ = false;
     int text_font_ = -1, text_size_ = -1;
