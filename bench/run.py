@@ -17,6 +17,11 @@ creation to savefig returning, for PLplot plinit to plend. gnuplot cannot be
 timed from inside, so its figures are whole-process times (marked "*").
 Peak memory is the child's ru_maxrss. The ratio is peer time / KALVOR time.
 
+Measured (2 shared cores under load, medians of 3; peer/KALVOR, matplotlib as
+it comes / without simplification): W1 PNG 2.5 / 30.6, PDF 2.0 / 11.7, SVG
+1.4 / 3.4, EPS 1.6 / 3.9; W2 PDF 12.3 / 16.5; W3 PNG 1.3 / 1.0, PDF 5.8 / 7.2;
+W7 0.036 s whole process against gnuplot 0.071 s and matplotlib 1.19 s.
+
 KALVOR draws every workload with the plotting routines: an axis system
 (graf) with tick labels, axis names and a title, the data through curve
 (W3: symbols only, incmrk -1).
