@@ -109,4 +109,13 @@ inline bool solid_pattern(const ColourState& c) { return c.pattern_code == 100; 
 // of their own for one call and then restore the previous number.
 void select_pattern(Context& ctx, int number);
 
+// The fields a pattern selection sets, kept around a temporary pattern
+// (a solid symbol, a filled triangle) without copying the colour table.
+struct PatternFields {
+    int number, code, angle, type, density, cross, fill_kind, fill_parameter;
+    double hatch_spacing;
+};
+PatternFields save_pattern_fields(const ColourState& c);
+void restore_pattern_fields(ColourState& c, const PatternFields& p);
+
 }  // namespace kal

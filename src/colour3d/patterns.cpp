@@ -56,6 +56,23 @@ void select_pattern(Context& ctx, int number) {
     ctx.colour.pattern_number = number;
 }
 
+PatternFields save_pattern_fields(const ColourState& c) {
+    return {c.pattern_number, c.pattern_code,   c.pattern_angle, c.pattern_type,  c.pattern_density,
+            c.pattern_cross,  c.fill_kind,      c.fill_parameter, c.hatch_spacing};
+}
+
+void restore_pattern_fields(ColourState& c, const PatternFields& p) {
+    c.pattern_number = p.number;
+    c.pattern_code = p.code;
+    c.pattern_angle = p.angle;
+    c.pattern_type = p.type;
+    c.pattern_density = p.density;
+    c.pattern_cross = p.cross;
+    c.fill_kind = p.fill_kind;
+    c.fill_parameter = p.fill_parameter;
+    c.hatch_spacing = p.hatch_spacing;
+}
+
 void reset_fill_pattern(Context& ctx) {
     ctx.colour.fill_kind = 0;
     ctx.colour.fill_parameter = 0;

@@ -40,11 +40,11 @@ void draw_solid(Context& ctx, int n, const double* x, const double* y, bool outl
     line_flush(ctx);
     // Where the device cannot fill natively the pattern filler draws the
     // solid pattern with one line per device unit, so that no seam shows.
-    const ColourState saved = ctx.colour;
+    const PatternFields saved = save_pattern_fields(ctx.colour);
     if (!solid_pattern(ctx.colour)) select_pattern(ctx, SOLID_PATTERN);
     if (ctx.out.factor > 0) ctx.colour.hatch_spacing = std::min(ctx.colour.hatch_spacing, 1.0 / ctx.out.factor);
     fill_polygon(ctx, n, x, y);
-    ctx.colour = saved;
+    restore_pattern_fields(ctx.colour, saved);
     if (outlined) draw_polyline(ctx, n, x, y, true);
 }
 
@@ -142,10 +142,10 @@ void trifll(Context& ctx, const float* x, const float* y) {
         py[i] = page_y(ctx, y[i]) + p.origin_y;
     }
     // The triangle is solid whatever pattern is selected.
-    const ColourState saved = ctx.colour;
+    const PatternFields saved = save_pattern_fields(ctx.colour);
     select_pattern(ctx, SOLID_PATTERN);
     fill_triangle(ctx, px, py, ctx.out.current_colour);
-    ctx.colour = saved;
+    restore_pattern_fields(ctx.colour, saved);
 }
 
 }  // namespace kal

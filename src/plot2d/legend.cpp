@@ -96,7 +96,7 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
     if (s.symbol >= 0) plot_symbol(ctx, s.symbol, (x1 + x2) / 2, ym);
 }
 
-// Coordinates as doubles: a box of absurd size must not overflow an int.
+// Corners in double: a legend as wide as the int range still ends inside it.
 void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     const int n = std::abs(t);
@@ -177,7 +177,7 @@ void draw_legend(Context& ctx, const char* buffer, double x, double y, double w,
     restore_pattern(ctx, pattern);
     if (ctx.out.current_colour != colour) set_colour(ctx, colour);
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    add_automatic_box(ctx, SOURCE_LEGENDS, x + ox, y + oy, x + w + ox, y + hh + oy);
+    add_automatic_box(ctx, SOURCE_LEGENDS, x + ox, y + oy, double(x) + w + ox, double(y) + hh + oy);
 }
 
 }  // namespace kal

@@ -238,3 +238,14 @@ def test_legend_box_in_pdf_rendered_by_poppler(run):
     x1, y1, x2, y2 = expected_box(3, w, h)
     assert (bx[0] + x0, bx[1], bx[2] + x0, bx[3]) == pytest.approx(
         (x1 * scale, y1 * scale, x2 * scale, y2 * scale), abs=2)
+
+
+def test_legend_wider_than_the_int_range_keeps_its_frame(run):
+    # A fixed spacing of 1e38 makes the legend as wide as the int range: its
+    # frame still starts at the corner and runs off the right of the page.
+    run(CORNER_SCRIPT.replace("k.legend(' ', {corner})", "k.fixspc(1e38); k.legpos(300, 300); k.legend(' ', 1)")
+        .format(fmt="PNG", ext="png"))
+    im = Image.open(run.path / "legend.png").convert("L")
+    top = round(300 * S)
+    lit = [x for x in range(im.size[0]) if max(im.getpixel((x, y)) for y in (top - 1, top, top + 1)) > 128]
+    assert lit[0] == pytest.approx(300 * S, abs=2) and lit[-1] == im.size[0] - 1

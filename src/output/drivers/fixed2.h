@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace kal {
 
@@ -14,27 +15,40 @@ constexpr int FIXED2_MAX = 320;  // room for any double ("%.2f" of 1e308 has 309
 // from fma) is rounded to the nearest integer, ties to even, as printf
 // rounds the exact binary value; other values go to snprintf.
 inline char* put_fixed2(char* p, double v) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     const double a = std::fabs(v);
     if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
     const double t = a * 100.0;
     const double err = std::fma(a, 100.0, -t);   // a·100 = t + err exactly
-    const double f = std::floor(t);
-    const double d = (t - f) - 0.5;               // exact: a multiple of ulp(t)
-    uint64_t n = static_cast<uint64_t>(f);
+    uint64_t n = static_cast<uint64_t>(t);       // t >= 0: truncation is floor
+    const double d = (t - static_cast<double>(n)) - 0.5;  // exact: a multiple of ulp(t)
     if (d > 0 || (d == 0 && (err > 0 || (err == 0 && (n & 1))))) ++n;
     if (std::signbit(v)) *p++ = '-';
+    // Digits two at a time from the right, then copied in order.
     char digits[24];
-    int k = 0;
+    char* q = digits + sizeof digits;
+    const unsigned cents = static_cast<unsigned>(n % 100);
     uint64_t whole = n / 100;
-    do {
-        digits[k++] = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole);
-    while (k) *p++ = digits[--k];
+    while (whole >= 100) {
+        q -= 2;
+        std::memcpy(q, PAIRS + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        q -= 2;
+        std::memcpy(q, PAIRS + 2 * whole, 2);
+    } else {
+        *--q = static_cast<char>('0' + whole);
+    }
+    const size_t k = static_cast<size_t>(digits + sizeof digits - q);
+    std::memcpy(p, q, k);
+    p += k;
     *p++ = '.';
-    *p++ = static_cast<char>('0' + (n / 10) % 10);
-    *p++ = static_cast<char>('0' + n % 10);
-    return p;
+    std::memcpy(p, PAIRS + 2 * cents, 2);
+    return p + 2;
 }
 
 }  // namespace kal

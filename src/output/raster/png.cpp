@@ -1,5 +1,5 @@
 // PNG: signature, IHDR, PLTE (palette images), tRNS (transparency), one
-// IDAT chunk of unfiltered rows deflated by zlib, IEND.
+// IDAT chunk of unfiltered rows deflated by zlib (run lengths only), IEND.
 #include <zlib.h>
 
 #include <cstring>
@@ -10,6 +10,11 @@
 
 namespace kal {
 namespace {
+
+// Run-length matching only: plots are mostly runs of one colour. On an
+// 853 x 603 page it deflates three times as fast as zlib's default
+// strategy, for files of 6 to 10 KB instead of 5 to 7 KB.
+constexpr int STRATEGY = Z_RLE;
 
 bool chunk(OutputSink& out, const char* type, const uint8_t* data, size_t n) {
     uint32_t crc = crc32_update(0, reinterpret_cast<const uint8_t*>(type), 4);
@@ -35,7 +40,8 @@ int deflate_rows(const ImageRegion& region, bool rgb, const IndexedPixels* index
 
     z_stream s;
     std::memset(&s, 0, sizeof s);
-    if (deflateInit(&s, Z_DEFAULT_COMPRESSION) != Z_OK) return WRITE_ZLIB_INIT;
+    if (deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, STRATEGY) != Z_OK)
+        return WRITE_ZLIB_INIT;
     size_t done = 0;  // bytes of z filled
     auto drain = [&](int flush) -> int {
         for (;;) {
