@@ -78,9 +78,36 @@ void rotate(double& x, double& y, double c, double s) {
 
 }  // namespace
 
-bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
-               std::vector<std::vector<double>>& rows, std::vector<double>& row_y,
-               double limit_lo, double limit_hi) {
+bool scan_crossings(Context& ctx, const double* x, const double* y, int n, double ys,
+                    std::vector<double>& xs) {
+    xs.clear();
+    for (int i = 0; i < n; ++i) {
+        const int j = i + 1 == n ? 0 : i + 1;
+        const bool a = y[i] <= ys, b = y[j] <= ys;
+        if (a == b) continue;
+        xs.push_back(x[i] + (x[j] - x[i]) * (ys - y[i]) / (y[j] - y[i]));
+    }
+    if (static_cast<int>(xs.size()) > MAX_CROSSINGS) {
+        warn_int(ctx, 26, static_cast<long long>(xs.size()));
+        return false;
+    }
+    std::sort(xs.begin(), xs.end());
+    // Equal neighbours cancel (a vertex touching the scan line).
+    size_t kept = 0;
+    for (size_t k = 0; k < xs.size(); ++k) {
+        if (k + 1 < xs.size() && xs[k] == xs[k + 1]) {
+            ++k;
+            continue;
+        }
+        xs[kept++] = xs[k];
+    }
+    xs.resize(kept);
+    return true;
+}
+
+bool scan_lines(const double* y, int n, double d, double limit_lo, double limit_hi, double& first,
+                long long& lines) {
+    lines = 0;
     double ymin = y[0], ymax = y[0];
     for (int i = 1; i < n; ++i) {
         ymin = std::min(ymin, y[i]);
@@ -91,37 +118,25 @@ bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
     ymax = std::min(ymax, limit_hi);
     if (ymin > ymax) return true;
     if (!(d > 0.0) || !std::isfinite(ymin) || !std::isfinite(ymax)) return false;
-    std::vector<double> xs;
-    // Scan lines y = k d, counted in whole steps so that a spacing below the
-    // precision of the coordinates cannot stall the loop.
-    const double first = std::trunc(ymin / d - 0.5), last = std::floor((ymax + d / 2) / d);
+    // Counted in whole steps so that a spacing below the precision of the
+    // coordinates cannot stall the loop.
+    first = std::trunc(ymin / d - 0.5);
+    const double last = std::floor((ymax + d / 2) / d);
     if (!(last - first < 1e6)) return false;  // a pattern finer than any device shows
-    const long long lines = static_cast<long long>(last - first) + 1;
+    lines = static_cast<long long>(last - first) + 1;
+    return true;
+}
+
+bool scan_fill(Context& ctx, const double* x, const double* y, int n, double d,
+               std::vector<std::vector<double>>& rows, std::vector<double>& row_y,
+               double limit_lo, double limit_hi) {
+    double first = 0;
+    long long lines = 0;
+    if (!scan_lines(y, n, d, limit_lo, limit_hi, first, lines)) return false;
+    std::vector<double> xs;
     for (long long i = 0; i < lines; ++i) {
         const double ys = (first + i) * d;
-        xs.clear();
-        for (int i = 0; i < n; ++i) {
-            const int j = (i + 1) % n;
-            const bool a = y[i] <= ys, b = y[j] <= ys;
-            if (a == b) continue;
-            xs.push_back(x[i] + (x[j] - x[i]) * (ys - y[i]) / (y[j] - y[i]));
-        }
-        if (static_cast<int>(xs.size()) > MAX_CROSSINGS) {
-            warn_int(ctx, 26, static_cast<long long>(xs.size()));
-            return false;
-        }
-        std::sort(xs.begin(), xs.end());
-        // Equal neighbours cancel (a vertex touching the scan line).
-        for (bool removed = true; removed;) {
-            removed = false;
-            for (size_t k = 0; k + 1 < xs.size(); ++k) {
-                if (xs[k] == xs[k + 1]) {
-                    xs.erase(xs.begin() + k, xs.begin() + k + 2);
-                    removed = true;
-                    break;
-                }
-            }
-        }
+        if (!scan_crossings(ctx, x, y, n, ys, xs)) return false;
         if (xs.size() >= 2) {
             rows.push_back(xs);
             row_y.push_back(ys);

@@ -6,6 +6,8 @@
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/fatal.h"
+#include "output/line_layer.h"
+#include "output/pattern_fill.h"
 #include "output/primitives.h"
 #include "output/raster/raster.h"
 #include "output/raster/raster_output.h"
@@ -93,6 +95,41 @@ bool ImageDriver::fill_triangle(Context& ctx, const double* x, const double* y, 
     }
     ctx.out.raster->set_colour(value);
     ctx.out.raster->fill_triangle(px, py);
+    return true;
+}
+
+// The pixels the solid pattern's fill lines would set (one line per scan
+// line of the hatch spacing, each ending where the device rounds its end
+// points), set straight into the raster. The spans are gathered first so
+// that a polygon the scan refuses (warning 26) draws nothing, as before.
+bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    if (!ctx.out.raster) return true;
+    const LineState& l = ctx.line;
+    // Fill lines that the line layer would transform, widen or clip to a
+    // circle take the general path.
+    if (l.transform || l.width != 1 || l.circle_clip || l.offset != 0) return false;
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y, d = ctx.colour.hatch_spacing;
+    fx_.resize(size_t(n));
+    fy_.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        fx_[size_t(i)] = x[i] - ox;
+        fy_[size_t(i)] = y[i] - oy;
+    }
+    double first = 0;
+    long long lines = 0;
+    if (!scan_lines(fy_.data(), n, d, -1e300, 1e300, first, lines)) return true;
+    spans_.clear();
+    for (long long i = 0; i < lines; ++i) {
+        const double ys = (first + double(i)) * d;
+        if (!scan_crossings(ctx, fx_.data(), fy_.data(), n, ys, crossings_)) return true;
+        for (size_t k = 0; k + 1 < crossings_.size(); k += 2) {
+            const DevicePoint a = device_point(ctx, crossings_[k] + ox, ys + oy);
+            const DevicePoint b = device_point(ctx, crossings_[k + 1] + ox, ys + oy);
+            spans_.insert(spans_.end(), {pixel(a.x), pixel(a.y), pixel(b.x), pixel(b.y)});
+        }
+    }
+    Raster& r = *ctx.out.raster;
+    for (size_t k = 0; k + 3 < spans_.size(); k += 4) r.line(spans_[k], spans_[k + 1], spans_[k + 2], spans_[k + 3]);
     return true;
 }
 

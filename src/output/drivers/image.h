@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "output/driver.h"
 
 namespace kal {
@@ -18,11 +20,16 @@ public:
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
+    bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
     void push_palette(Context& ctx) override;
 
 private:
     int device_;
     int cx_ = 0, cy_ = 0;  // current point
+    // Reused by fill_polygon: the polygon relative to the plot origin, the
+    // crossings of one scan line and the spans found (device x1 y1 x2 y2).
+    std::vector<double> fx_, fy_, crossings_;
+    std::vector<int> spans_;
 };
 
 }  // namespace kal
