@@ -441,3 +441,28 @@ def test_work_stays_bounded_for_huge_hatches_and_wide_dots(run):
     assert 20 <= hatch.count(" 3.0000000") <= 60  # one move per scan line
     dots = (run.path / "dots.met").read_text()
     assert 246 <= dots.count(" 3.0000000") < 2000 and len(dots) < 200000  # 246 dots
+
+
+def test_solid_fills_set_the_pixels_of_their_fill_lines(run):
+    # The raster draws solid polygons itself; a shield anywhere
+    # makes every fill a set of lines again. Filled symbols of every size,
+    # a concave area, touching vertices and outline-font text must set the
+    # same pixels either way on the default A4 raster (not one pixel per
+    # plot unit, so the rounding of the span ends counts).
+    run(script("""
+        def page(name, shielded):
+            k.metafl('PNG'); k.setfil(name); k.imgfmt('RGB'); k.kalini(); k.errmod('PROT', 'OFF')
+            if shielded: k.shlrec(5000, 5000, 20, 20)  # off the page: fills turn to lines
+            for i in range(24):
+                k.hsymbl(4 + 7 * i); k.setclr(20 + 9 * i); k.symbol(i, 100 + 115 * i, 300 + 40 * (i % 5))
+            k.setclr(150); k.shdpat(16)
+            k.areaf([200, 900, 500, 1400, 300, 600], [800, 700, 1000, 1500, 1400, 1100], 6)
+            k.areaf([1500, 1900, 1700, 1900, 1500], [700, 700, 900, 1100, 1100], 5)
+            k.helve(); k.height(61); k.messag('Fill 8 & g', 1600, 1400)
+            k.kalfin()
+        page('native.png', False); page('lines.png', True)
+    """))
+    native, lines = rgb_of(run.path / "native.png"), rgb_of(run.path / "lines.png")
+    inked = sum(1 for i in range(0, len(native), 3) if native[i:i + 3] != b"\xff\xff\xff")
+    assert inked > 20000
+    assert native == lines
