@@ -257,17 +257,32 @@ void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     const PageState& p = ctx.page;
     // Under shields even solid fills are lines, which the shields cut.
     bool inside = solid_pattern(ctx.colour) && !(shields_exist(ctx.shields) && shields_active(ctx));
-    std::vector<double> ax(x, x + n), ay(y, y + n);
+    // Small polygons (symbols) stay on the stack.
+    constexpr int SMALL = 64;
+    double small_x[SMALL], small_y[SMALL];
+    std::vector<double> big_x, big_y;
+    double *ax = small_x, *ay = small_y;
+    if (n > SMALL) {
+        try {
+            big_x.resize(size_t(n));
+            big_y.resize(size_t(n));
+        } catch (const std::bad_alloc&) {
+            warn(ctx, 53);
+            return;
+        }
+        ax = big_x.data();
+        ay = big_y.data();
+    }
     for (int i = 0; i < n; ++i) {
-        ax[i] += p.origin_x;
-        ay[i] += p.origin_y;
+        ax[i] = x[i] + p.origin_x;
+        ay[i] = y[i] + p.origin_y;
         const int* w = ctx.out.clip;
         inside = inside && ax[i] >= w[0] && ax[i] <= w[2] && ay[i] >= w[1] && ay[i] <= w[3];
     }
     if (inside) {
         line_flush(ctx);
         ctx.out.pen_valid = false;
-        if (ctx.out.driver->fill_polygon(ctx, n, ax.data(), ay.data())) return;
+        if (ctx.out.driver->fill_polygon(ctx, n, ax, ay)) return;
     }
     pattern_fill(ctx, n, x, y);
 }
