@@ -50,6 +50,10 @@ struct TickSpec {
     long base_day = 0;
 };
 
+// The tick settings of `axis` for the limits, first label and step given
+// (exponents on a log axis): ticks per step, log and date tick modes.
+TickSpec axis_ticks(const Context& ctx, int axis, double a, double e, double first, double step, bool log);
+
 // The ticks of one axis, in no particular order; empty when there would be
 // more than MAX_TICKS.
 constexpr int MAX_TICKS = 100000;

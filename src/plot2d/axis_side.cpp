@@ -40,6 +40,23 @@ void axis_rectangle(const Context& ctx, double& left, double& top, double& right
     top = s.y.start - (s.y.length - 1);
 }
 
+TickSpec axis_ticks(const Context& ctx, int axis, double a, double e, double first, double step, bool log) {
+    const AxisSettings& set = ctx.axes.axis[axis];
+    TickSpec t;
+    t.a = a;
+    t.e = e;
+    t.first = first;
+    t.step = step;
+    t.per_step = set.ticks;
+    t.log = log;
+    t.log_full = ctx.axes.log_full;
+    t.date = ctx.labels.axis[axis].type == LABEL_DATE;
+    t.month_interval = date_month_interval(ctx, axis);
+    t.tick_mode = set.tick_mode;
+    t.base_day = ctx.labels.base_day;
+    return t;
+}
+
 DrawnAxis system_axis(const Context& ctx, int side) {
     const AxisState& s = ctx.axes;
     const bool x = side == 1 || side == 3;
@@ -61,18 +78,7 @@ DrawnAxis system_axis(const Context& ctx, int side) {
     d.level = s.side_level[side == 1 ? 0 : side == 4 ? 1 : side == 3 ? 2 : 3];
     const AxisSettings& set = s.axis[d.axis];
     d.tick_pos = set.tick_pos;
-    TickSpec& t = d.ticks;
-    t.a = sc.a;
-    t.e = sc.e;
-    t.first = sc.first;
-    t.step = sc.step;
-    t.per_step = set.ticks;
-    t.log = sc.log;
-    t.log_full = s.log_full;
-    t.date = ctx.labels.axis[d.axis].type == LABEL_DATE;
-    t.month_interval = date_month_interval(ctx, d.axis);
-    t.tick_mode = set.tick_mode;
-    t.base_day = ctx.labels.base_day;
+    d.ticks = axis_ticks(ctx, d.axis, sc.a, sc.e, sc.first, sc.step, sc.log);
     return d;
 }
 

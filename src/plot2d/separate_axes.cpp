@@ -34,18 +34,7 @@ void separate_axis(Context& ctx, int axis, bool log, float a, float e, float fir
     d.y0 = ctx.page.page_origin == 1 ? ctx.page.height - double(ny) : double(ny);
     d.tick_pos = set.tick_pos;
     d.name = name;
-    TickSpec& t = d.ticks;
-    t.a = a;
-    t.e = e;
-    t.first = first;
-    t.step = step;
-    t.per_step = set.ticks;
-    t.log = log;
-    t.log_full = ctx.axes.log_full;
-    t.date = ctx.labels.axis[axis].type == LABEL_DATE;
-    t.month_interval = date_month_interval(ctx, axis);
-    t.tick_mode = set.tick_mode;
-    t.base_day = ctx.labels.base_day;
+    d.ticks = axis_ticks(ctx, axis, a, e, first, step, log);
     draw_side(ctx, d);
 }
 
