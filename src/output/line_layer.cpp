@@ -296,4 +296,22 @@ const ResetKey LINE_KEYS[] = {
 }  // namespace
 const ResetKeys LineState::reset_keys = LINE_KEYS;
 
+DashPhase save_dash(const LineState& l) {
+    DashPhase p;
+    std::copy(l.dash, l.dash + LineState::MAX_DASH, p.dash);
+    p.count = l.dash_count;
+    p.index = l.dash_index;
+    p.pen_down = l.dash_pen_down;
+    p.left = l.dash_left;
+    return p;
+}
+
+void restore_dash(LineState& l, const DashPhase& p) {
+    std::copy(p.dash, p.dash + LineState::MAX_DASH, l.dash);
+    l.dash_count = p.count;
+    l.dash_index = p.index;
+    l.dash_pen_down = p.pen_down;
+    l.dash_left = p.left;
+}
+
 }  // namespace kal

@@ -48,6 +48,17 @@ struct LineState {
     static const ResetKeys reset_keys;
 };
 
+// The dash pattern with its phase, kept while a figure draws in a line style
+// of its own (flush the pending line before and after) and put back.
+struct DashPhase {
+    double dash[LineState::MAX_DASH] = {};
+    int count = 0, index = 0;
+    bool pen_down = true;
+    double left = 0;
+};
+DashPhase save_dash(const LineState& l);
+void restore_dash(LineState& l, const DashPhase& p);
+
 // Plot coordinates with the plot origin offset already added.
 void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);

@@ -178,7 +178,7 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
         warn(ctx, 53);
         return;
     }
-    LineState saved = ctx.line;
+    const DashPhase saved = save_dash(ctx.line);
     pattern_line_style(ctx, c.pattern_type);
     const double d = c.hatch_spacing;
     const int group = c.pattern_type == 2 ? 2 : c.pattern_type == 3 ? 3 : c.pattern_type == 4 ? 8 : 1;
@@ -244,12 +244,7 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
     }
     line_flush(ctx);
     // The caller's line style is back, with its phase.
-    LineState& l = ctx.line;
-    l.dash_count = saved.dash_count;
-    std::copy(saved.dash, saved.dash + LineState::MAX_DASH, l.dash);
-    l.dash_index = saved.dash_index;
-    l.dash_pen_down = saved.dash_pen_down;
-    l.dash_left = saved.dash_left;
+    restore_dash(ctx.line, saved);
 }
 
 void fill_polygon(Context& ctx, int n, const double* x, const double* y) {

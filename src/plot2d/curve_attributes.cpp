@@ -14,25 +14,13 @@ namespace kal {
 
 SavedPattern save_pattern(Context& ctx) {
     line_flush(ctx);
-    const LineState& l = ctx.line;
-    SavedPattern p;
-    for (int i = 0; i < l.dash_count; ++i) p.dash[i] = l.dash[i];
-    p.count = l.dash_count;
-    p.index = l.dash_index;
-    p.pen_down = l.dash_pen_down;
-    p.left = l.dash_left;
-    p.offset = l.offset;
-    return p;
+    return {save_dash(ctx.line), ctx.line.offset};
 }
 
 void restore_pattern(Context& ctx, const SavedPattern& p) {
     line_flush(ctx);
     LineState& l = ctx.line;
-    for (int i = 0; i < p.count; ++i) l.dash[i] = p.dash[i];
-    l.dash_count = p.count;
-    l.dash_index = p.index;
-    l.dash_pen_down = p.pen_down;
-    l.dash_left = p.left;
+    restore_dash(l, p.dash);
     l.offset = p.offset;
     l.offset_move_pending = false;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/state_part.h"
+#include "output/line_layer.h"
 
 namespace kal {
 
@@ -63,10 +64,8 @@ int cycle_colour(const Context& ctx, int index);
 // The dash pattern with its phase and the thickness offset of the line
 // layer, kept across a change (line_flush first) and put back.
 struct SavedPattern {
-    double dash[10] = {};
-    int count = 0, index = 0;
-    bool pen_down = true;
-    double left = 0, offset = 0;
+    DashPhase dash;
+    double offset = 0;
 };
 SavedPattern save_pattern(Context& ctx);
 void restore_pattern(Context& ctx, const SavedPattern& p);

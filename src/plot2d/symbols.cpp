@@ -22,25 +22,20 @@ namespace {
 // come back afterwards.
 class SolidLines {
 public:
-    explicit SolidLines(Context& ctx) : ctx_(ctx), saved_(ctx.line) {
+    explicit SolidLines(Context& ctx) : ctx_(ctx), saved_(save_dash(ctx.line)) {
         line_flush(ctx);
         ctx.line.dash_count = 0;
     }
     ~SolidLines() {
         line_flush(ctx_);
-        LineState& l = ctx_.line;
-        std::copy(saved_.dash, saved_.dash + LineState::MAX_DASH, l.dash);
-        l.dash_count = saved_.dash_count;
-        l.dash_index = saved_.dash_index;
-        l.dash_pen_down = saved_.dash_pen_down;
-        l.dash_left = saved_.dash_left;
+        restore_dash(ctx_.line, saved_);
     }
     SolidLines(const SolidLines&) = delete;
     SolidLines& operator=(const SolidLines&) = delete;
 
 private:
     Context& ctx_;
-    const LineState saved_;
+    const DashPhase saved_;
 };
 
 void draw_stroke(Context& ctx, const std::vector<SymbolPoint>& points, bool filled, double x, double y, double h,
