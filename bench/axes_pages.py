@@ -11,9 +11,9 @@ seconds in total and milliseconds per plot.
 import os
 import sys
 import tempfile
-import time
 
 import kalvor as k
+from common import timed
 
 N = int(sys.argv[1]) if len(sys.argv) > 1 else 1000
 
@@ -84,12 +84,6 @@ def matplotlib_png(folder):
         fig = matplotlib_figure(plt, i)
         fig.savefig(os.path.join(folder, f"m{i:04d}.png"))
         plt.close(fig)
-
-
-def timed(fn, *args):
-    t0 = time.perf_counter()
-    fn(*args)
-    return time.perf_counter() - t0
 
 
 def main():

@@ -18,6 +18,13 @@ def polyline(n, seed=1):
     return xs, ys
 
 
+def timed(fn, *args):
+    """The time of one call fn(*args), in seconds."""
+    t0 = time.perf_counter()
+    fn(*args)
+    return time.perf_counter() - t0
+
+
 def best(fn, runs=RUNS):
     """The best time of `runs` calls of fn, in seconds."""
     times = []

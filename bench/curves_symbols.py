@@ -11,9 +11,9 @@ import math
 import os
 import random
 import tempfile
-import time
 
 import kalvor as k
+from common import timed
 
 CURVES, POINTS, SYMBOLS = 100, 10_000, 100_000
 
@@ -63,12 +63,6 @@ def matplotlib_plot(path, what, d):
                 markeredgewidth=0.7)
     fig.savefig(path)
     plt.close(fig)
-
-
-def timed(fn, *args):
-    t0 = time.perf_counter()
-    fn(*args)
-    return time.perf_counter() - t0
 
 
 def main():
