@@ -100,8 +100,6 @@ double paper_factor(const PageState& p, bool pdf) {
     return std::min(fit, pdf ? us * 0.28346458 : 2.0 * us);
 }
 
-double round_half_up(double v) { return std::trunc(v + 0.5); }
-
 }  // namespace
 
 int device_of_keyword(const char* key4) {
@@ -168,35 +166,22 @@ double device_factor(const PageState& p, int device) {
     return 1.0;
 }
 
-DevicePoint to_device(const PageState& p, int device, double f, double shift, double x, double y) {
+DeviceMap device_map(const PageState& p, int device, double f, double shift) {
     const DeviceTraits& t = traits(device);
-    const double W = p.width, H = p.height;
-    const bool r1 = p.rotation_mode == 1;
-    DevicePoint d{x, y};
-    switch (t.point) {
-        case PointRule::Identity:
-            return d;
-        case PointRule::Pixels:
-            d = r1 ? DevicePoint{y * f, (W - x) * f} : DevicePoint{x * f, y * f};
-            break;
-        case PointRule::Metafile:
-            d = r1 ? DevicePoint{(y + shift) * f, x * f} : DevicePoint{(x + shift) * f, (H - y) * f};
-            break;
-        case PointRule::Plain:
-            d = {x * f, y * f};
-            break;
-        case PointRule::Hpgl401:
-            d = r1 ? DevicePoint{y * f, x * f} : DevicePoint{x * f, (H - y) * f};
-            break;
-        case PointRule::HpglSheet:
-            d = W > H ? DevicePoint{x * f, (H - y) * f} : DevicePoint{(H - y) * f, (W - x) * f};
-            break;
-        case PointRule::Paper:
-            d = page_turned(p, device) ? DevicePoint{y * f, x * f} : DevicePoint{x * f, (H - y) * f};
-            break;
-    }
-    if (t.rounded) d = {round_half_up(d.x), round_half_up(d.y)};
-    return d;
+    DeviceMap m;
+    m.rule = t.point;
+    m.rounded = t.rounded;
+    m.r1 = p.rotation_mode == 1;
+    m.turned = t.point == PointRule::Paper && page_turned(p, device);
+    m.W = p.width;
+    m.H = p.height;
+    m.f = f;
+    m.shift = shift;
+    return m;
+}
+
+DevicePoint to_device(const PageState& p, int device, double f, double shift, double x, double y) {
+    return device_map(p, device, f, shift)(x, y);
 }
 
 }  // namespace kal

@@ -4,6 +4,7 @@
 // page, colour depth, paper colour, record-based text, extension and file
 // mode. Nothing else compares device numbers.
 #pragma once
+#include <cmath>
 
 namespace kal {
 
@@ -89,6 +90,48 @@ double device_factor(const PageState& p, int device);
 struct DevicePoint {
     double x, y;
 };
+
+// The plot-to-device point transform of one device and page, looked up
+// once: writers that convert many points apply it without asking the
+// traits for each of them.
+struct DeviceMap {
+    PointRule rule = PointRule::Identity;
+    bool rounded = false;
+    bool r1 = false;       // rotation mode 1
+    bool turned = false;   // the paper turned (PointRule::Paper)
+    double W = 0, H = 0, f = 1, shift = 0;
+
+    DevicePoint operator()(double x, double y) const {
+        DevicePoint d{x, y};
+        switch (rule) {
+            case PointRule::Identity:
+                return d;
+            case PointRule::Pixels:
+                d = r1 ? DevicePoint{y * f, (W - x) * f} : DevicePoint{x * f, y * f};
+                break;
+            case PointRule::Metafile:
+                d = r1 ? DevicePoint{(y + shift) * f, x * f} : DevicePoint{(x + shift) * f, (H - y) * f};
+                break;
+            case PointRule::Plain:
+                d = {x * f, y * f};
+                break;
+            case PointRule::Hpgl401:
+                d = r1 ? DevicePoint{y * f, x * f} : DevicePoint{x * f, (H - y) * f};
+                break;
+            case PointRule::HpglSheet:
+                d = W > H ? DevicePoint{x * f, (H - y) * f} : DevicePoint{(H - y) * f, (W - x) * f};
+                break;
+            case PointRule::Paper:
+                d = turned ? DevicePoint{y * f, x * f} : DevicePoint{x * f, (H - y) * f};
+                break;
+        }
+        // Rounded half up (trunc(v + 0.5), as the devices have always done).
+        if (rounded) d = {std::trunc(d.x + 0.5), std::trunc(d.y + 0.5)};
+        return d;
+    }
+};
+DeviceMap device_map(const PageState& p, int device, double f, double shift);
+
 // A plot point (origin offset added) in device units with the factor f and
 // the metafile x shift.
 DevicePoint to_device(const PageState& p, int device, double f, double shift, double x, double y);
