@@ -8,8 +8,6 @@
 namespace kal {
 namespace {
 
-constexpr double TOLERANCE = 0.001;
-
 // Liang-Barsky: cuts the segment to the box [xmin, xmax] x [ymin, ymax];
 // false when nothing of it lies inside.
 bool clip_box(double xmin, double ymin, double xmax, double ymax, double& x1, double& y1, double& x2,
@@ -50,7 +48,7 @@ bool clip_box(double xmin, double ymin, double xmax, double ymax, double& x1, do
 
 // The clipping window (inclusive integer corners, a small tolerance).
 bool clip_rect(const int* w, double& x1, double& y1, double& x2, double& y2) {
-    return clip_box(w[0] - TOLERANCE, w[1] - TOLERANCE, w[2] + TOLERANCE, w[3] + TOLERANCE, x1, y1, x2, y2);
+    return clip_box(w[0] - CLIP_TOLERANCE, w[1] - CLIP_TOLERANCE, w[2] + CLIP_TOLERANCE, w[3] + CLIP_TOLERANCE, x1, y1, x2, y2);
 }
 
 bool clip_circle(double cx, double cy, double r, double& x1, double& y1, double& x2, double& y2) {
@@ -84,8 +82,8 @@ bool inside_window(const Context& ctx, double x, double y) {
         return std::sqrt(dx * dx + dy * dy) <= l.clip_r;
     }
     const int* w = ctx.out.clip;
-    return x >= w[0] - TOLERANCE && x <= w[2] + TOLERANCE && y >= w[1] - TOLERANCE &&
-           y <= w[3] + TOLERANCE;
+    return x >= w[0] - CLIP_TOLERANCE && x <= w[2] + CLIP_TOLERANCE && y >= w[1] - CLIP_TOLERANCE &&
+           y <= w[3] + CLIP_TOLERANCE;
 }
 
 bool clip_segment(const Context& ctx, double& x1, double& y1, double& x2, double& y2) {

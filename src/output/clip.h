@@ -6,6 +6,9 @@ namespace kal {
 
 struct Context;
 
+// Points this close outside the window count as inside it (plot units).
+constexpr double CLIP_TOLERANCE = 0.001;
+
 // Whether a point lies inside the window (0.001 plot units of tolerance) or
 // inside the clipping circle.
 bool inside_window(const Context& ctx, double x, double y);

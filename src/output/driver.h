@@ -44,6 +44,12 @@ public:
     // ---- drawing ----
     // A device point with pen code 3 (move) or 2 (draw).
     virtual void move_draw(Context&, double, double, int) {}
+    // n device points in order: the first with pen code first_pen, the
+    // others drawn. The same as n calls of move_draw; writers override it to
+    // take a long polyline in one loop.
+    virtual void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+        for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
+    }
     // A colour value made current; ctx.out.current_colour holds it already.
     virtual void colour(Context&, int) {}
     virtual bool fill_rect(Context&, double, double, double, double, int) { return false; }

@@ -248,6 +248,100 @@ void line_flush(Context& ctx) {
     l.flushing = false;
 }
 
+namespace {
+
+// Whether lines go straight from the points to the device: solid, thin,
+// untransformed, not offset, clipped by a rectangle, no shields.
+bool plain_lines(const Context& ctx) {
+    const LineState& l = ctx.line;
+    return !styled(l) && !l.transform && !l.circle_clip && l.width <= 1 &&
+           !shields_exist(ctx.shields) && ctx.out.driver;
+}
+
+// Points of a run inside the window, handed to the device a buffer at a time.
+class Run {
+public:
+    explicit Run(Context& ctx) : ctx_(ctx) {}
+    ~Run() { end(); }
+
+    // A run begins at the point the line is at: a move unless the pen is there.
+    void begin(double x, double y) {
+        const OutputState& o = ctx_.out;
+        n_ = 0;
+        pen_ = 2;
+        if (!o.pen_valid || o.pen_x != x || o.pen_y != y) {
+            add(x, y);
+            pen_ = 3;
+        }
+        open_ = true;
+    }
+    bool open() const { return open_; }
+    void add(double x, double y) {
+        if (n_ == CAPACITY) write();
+        x_[n_] = x;
+        y_[n_] = y;
+        ++n_;
+    }
+    void end() {
+        if (open_) write();
+        open_ = false;
+    }
+
+private:
+    static constexpr int CAPACITY = 512;
+    void write() {
+        draw_run(ctx_, n_, x_, y_, pen_);
+        n_ = 0;
+        pen_ = 2;
+    }
+    Context& ctx_;
+    double x_[CAPACITY], y_[CAPACITY];
+    int n_ = 0, pen_ = 2;
+    bool open_ = false;
+};
+
+}  // namespace
+
+void line_polyline(Context& ctx, int n, const double* x, const double* y) {
+    if (n < 1) return;
+    if (!plain_lines(ctx)) {
+        line_move(ctx, x[0], y[0]);
+        for (int i = 1; i < n; ++i) line_draw(ctx, x[i], y[i]);
+        line_flush(ctx);
+        return;
+    }
+    line_flush(ctx);
+    // The window of clip_segment: inside it a segment stays as it is.
+    const int* w = ctx.out.clip;
+    const double xmin = w[0] - CLIP_TOLERANCE, xmax = w[2] + CLIP_TOLERANCE;
+    const double ymin = w[1] - CLIP_TOLERANCE, ymax = w[3] + CLIP_TOLERANCE;
+    auto inside = [&](double px, double py) {
+        return px >= xmin && px <= xmax && py >= ymin && py <= ymax;
+    };
+    Run run(ctx);
+    double qx = x[0], qy = y[0];
+    bool q_inside = inside(qx, qy);
+    for (int i = 1; i < n; ++i) {
+        const double px = x[i], py = y[i];
+        if (px == qx && py == qy) continue;  // no length, no segment
+        const bool p_inside = inside(px, py);
+        if (q_inside && p_inside) {
+            if (!run.open()) run.begin(qx, qy);
+            run.add(px, py);
+        } else {
+            run.end();
+            emit_segment(ctx, qx, qy, px, py);
+        }
+        qx = px;
+        qy = py;
+        q_inside = p_inside;
+    }
+    run.end();
+    LineState& l = ctx.line;
+    l.last_x = qx;
+    l.last_y = qy;
+}
+
 void set_dash_pattern(Context& ctx, const double* lengths, int n) {
     line_flush(ctx);
     LineState& l = ctx.line;

@@ -62,6 +62,10 @@ void restore_dash(LineState& l, const DashPhase& p);
 // Plot coordinates with the plot origin offset already added.
 void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);
+// The polyline through n plot points (origin offset added): the same as
+// line_move to the first, line_draw to the others and line_flush, but
+// plain lines inside the window go to the device in runs.
+void line_polyline(Context& ctx, int n, const double* x, const double* y);
 // Writes the pending polyline (clipped, styled) and empties it.
 void line_flush(Context& ctx);
 // Clips one segment, cuts it against the shield regions and writes its

@@ -56,6 +56,28 @@ void move_draw(Context& ctx, double x, double y, int pen) {
     o.driver->move_draw(ctx, d.x, d.y, pen);
 }
 
+void draw_run(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    if (n < 1) return;
+    OutputState& o = ctx.out;
+    o.vectors += n;
+    o.pen_valid = true;
+    o.pen_x = x[n - 1];
+    o.pen_y = y[n - 1];
+    if (!o.driver) return;
+    const DeviceMap map = device_map(ctx.page, ctx.page.device, o.factor, o.xshift);
+    constexpr int CHUNK = 256;
+    double dx[CHUNK], dy[CHUNK];
+    for (int start = 0; start < n; start += CHUNK) {
+        const int m = std::min(CHUNK, n - start);
+        for (int i = 0; i < m; ++i) {
+            const DevicePoint d = map(x[start + i], y[start + i]);
+            dx[i] = d.x;
+            dy[i] = d.y;
+        }
+        o.driver->polyline(ctx, m, dx, dy, start == 0 ? first_pen : 2);
+    }
+}
+
 int resolve_index(const Context& ctx, int value) {
     if (!is_direct(value)) return static_cast<int>(static_cast<unsigned>(value) % 256u);
     const Rgb c = resolve_rgb(ctx, value);

@@ -2,6 +2,7 @@
 // of the interpolation mode in thkcrv copies and marks the points.
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "api/routines.h"
 #include "colour3d/colour.h"
@@ -119,17 +120,51 @@ void draw_symbols(Context& ctx, const CurvePoints& p) {
     for (size_t i = 0; i < p.px.size(); i += step) plot_symbol(ctx, c.marker, p.px[i], p.py[i]);
 }
 
+// A curve that is one polyline through its points: straight lines, no
+// gaps, one copy, no markers, Cartesian axes.
+bool plain_line(const Context& ctx) {
+    const CurveState& c = ctx.curves;
+    return c.mode == MODE_LINE && !c.gap_on && c.thickness == 1 && c.marker_step == 0 &&
+           !ctx.axes.polar;
+}
+
+// The points converted a piece at a time, each piece going on from the
+// last point of the one before.
+void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
+    constexpr int PIECE = 1024;
+    double px[PIECE + 1], py[PIECE + 1];
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    ctx.line.offset = 0;
+    ctx.line.offset_move_pending = false;
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        px[m] = x_plot(ctx, x[i]) + ox;
+        py[m] = y_plot(ctx, y[i]) + oy;
+        if (++m == PIECE + 1 || i == n - 1) {
+            line_polyline(ctx, m, px, py);
+            px[0] = px[m - 1];
+            py[0] = py[m - 1];
+            m = 1;
+        }
+    }
+}
+
 }  // namespace
 
 void draw_path(Context& ctx, const CurvePath& path) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    std::vector<double> px, py;
+    auto write = [&] {
+        if (!px.empty()) line_polyline(ctx, int(px.size()), px.data(), py.data());
+        px.clear();
+        py.clear();
+    };
     for (size_t i = 0; i < path.x.size(); ++i) {
-        if (path.pen[i] == 3)
-            line_move(ctx, path.x[i] + ox, path.y[i] + oy);
-        else
-            line_draw(ctx, path.x[i] + ox, path.y[i] + oy);
+        if (path.pen[i] == 3) write();
+        px.push_back(path.x[i] + ox);
+        py.push_back(path.y[i] + oy);
     }
-    line_flush(ctx);
+    write();
 }
 
 void curve(Context& ctx, const float* x, const float* y, int n) {
@@ -146,10 +181,11 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
     if (ctx.frame.checking_on)
         for (int i = 0; i < n; ++i) outside_scaling(ctx, x[i], y[i]);
     try {
+        const bool plain = plain_line(ctx);
         CurvePoints points, sampled;
-        convert(ctx, x, y, n, points);
         CurvePath path;
-        if (c.marker_step >= 0) {
+        if (!plain) convert(ctx, x, y, n, points);
+        if (!plain && c.marker_step >= 0) {
             if (c.mode == MODE_SPLI || c.mode == MODE_PSPL) {
                 if (!spline_points(ctx, points, sampled)) return;
                 build_curve_path(ctx, MODE_LINE, sampled, path);
@@ -159,8 +195,12 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         }
         const CurveLook look = begin_curve_look(ctx);
         record_curve(ctx, current_record(ctx));
-        if (c.marker_step >= 0) draw_curve_lines(ctx, path, c.thickness);
-        if (c.marker_step != 0) draw_symbols(ctx, points);
+        if (plain) {
+            draw_plain_line(ctx, x, y, n);
+        } else {
+            if (c.marker_step >= 0) draw_curve_lines(ctx, path, c.thickness);
+            if (c.marker_step != 0) draw_symbols(ctx, points);
+        }
         end_curve_look(ctx, look);
     } catch (const std::bad_alloc&) {
         warn(ctx, 53);

@@ -70,6 +70,28 @@ void ImageDriver::move_draw(Context& ctx, double x, double y, int pen) {
     cy_ = py;
 }
 
+void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    int i = 0;
+    if (n > 0 && first_pen != 2) {
+        cx_ = pixel(x[0]);
+        cy_ = pixel(y[0]);
+        i = 1;
+    }
+    constexpr int CHUNK = 256;
+    int px[CHUNK], py[CHUNK];
+    while (i < n) {
+        const int m = std::min(CHUNK, n - i);
+        for (int k = 0; k < m; ++k) {
+            px[k] = pixel(x[i + k]);
+            py[k] = pixel(y[i + k]);
+        }
+        if (ctx.out.raster) ctx.out.raster->polyline(cx_, cy_, m, px, py);
+        cx_ = px[m - 1];
+        cy_ = py[m - 1];
+        i += m;
+    }
+}
+
 void ImageDriver::colour(Context& ctx, int value) {
     if (ctx.out.raster) ctx.out.raster->set_colour(value);
 }

@@ -129,6 +129,27 @@ void Raster::column(long long x, long long y1, long long y2) {
     for (long long y = y1; y <= y2; ++y) put(static_cast<int>(x), static_cast<int>(y));
 }
 
+void Raster::polyline(int x0, int y0, int n, const int* x, const int* y) {
+    if (width_ == 0) return;
+    // Pixels set in column x0 since the polyline entered it (lo > hi: none).
+    long long lo = 1, hi = 0;
+    for (int i = 0; i < n; ++i) {
+        if (x[i] == x0) {
+            if (lo > hi) lo = hi = y0;
+            lo = std::min<long long>(lo, y[i]);
+            hi = std::max<long long>(hi, y[i]);
+        } else {
+            if (lo <= hi) column(x0, lo, hi);
+            lo = 1;
+            hi = 0;
+            line(x0, y0, x[i], y[i]);
+            x0 = x[i];
+        }
+        y0 = y[i];
+    }
+    if (lo <= hi) column(x0, lo, hi);
+}
+
 // Bresenham from (x1, y1) to (x2, y2), both ends included: with d the larger
 // and e the smaller of |dx| and |dy|, the error starts at -(d / 2), each step
 // along the major axis adds e, and a positive error steps the minor axis and

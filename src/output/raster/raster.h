@@ -70,6 +70,9 @@ public:
 
     // ---- drawing in the current colour, clipped to the raster ----
     void line(int x1, int y1, int x2, int y2);
+    // The lines from (x0, y0) through the n points in turn: the pixels of
+    // line() for each, but a run of lines within one column set once.
+    void polyline(int x0, int y0, int n, const int* x, const int* y);
     // Every pixel of rows y1..y2 and columns x1..x2 (in either order).
     void fill_rect(int x1, int y1, int x2, int y2);
     // The three edges, then the rows between them.
