@@ -177,6 +177,9 @@ DeviceMap device_map(const PageState& p, int device, double f, double shift) {
     m.H = p.height;
     m.f = f;
     m.shift = shift;
+    m.made = true;
+    m.device = device;
+    m.rotation_mode = p.rotation_mode;
     return m;
 }
 

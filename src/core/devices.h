@@ -100,7 +100,13 @@ struct DeviceMap {
     bool r1 = false;       // rotation mode 1
     bool turned = false;   // the paper turned (PointRule::Paper)
     double W = 0, H = 0, f = 1, shift = 0;
+    // What the map was made for.
+    bool made = false;
+    int device = 0, rotation_mode = 0;
 
+#if defined(__GNUC__)
+    __attribute__((always_inline))
+#endif
     DevicePoint operator()(double x, double y) const {
         DevicePoint d{x, y};
         switch (rule) {

@@ -23,10 +23,26 @@ double page_y(const Context& ctx, double y) {
 void draw_polyline(Context& ctx, int n, const double* x, const double* y, bool closed) {
     if (n < 1) return;
     const PageState& p = ctx.page;
-    line_move(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
-    for (int i = 1; i < n; ++i) line_draw(ctx, x[i] + p.origin_x, y[i] + p.origin_y);
-    if (closed) line_draw(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
-    line_flush(ctx);
+    const int m = closed ? n + 1 : n;
+    constexpr int SMALL = 64;
+    if (m > SMALL) {
+        line_move(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
+        for (int i = 1; i < n; ++i) line_draw(ctx, x[i] + p.origin_x, y[i] + p.origin_y);
+        if (closed) line_draw(ctx, x[0] + p.origin_x, y[0] + p.origin_y);
+        line_flush(ctx);
+        return;
+    }
+    // Small figures (symbols) in one run.
+    double px[SMALL], py[SMALL];
+    for (int i = 0; i < n; ++i) {
+        px[i] = x[i] + p.origin_x;
+        py[i] = y[i] + p.origin_y;
+    }
+    if (closed) {
+        px[n] = px[0];
+        py[n] = py[0];
+    }
+    line_polyline(ctx, m, px, py);
 }
 
 void draw_polygon(Context& ctx, int n, const double* x, const double* y, bool closed) {

@@ -248,15 +248,13 @@ void line_flush(Context& ctx) {
     l.flushing = false;
 }
 
-namespace {
-
-// Whether lines go straight from the points to the device: solid, thin,
-// untransformed, not offset, clipped by a rectangle, no shields.
 bool plain_lines(const Context& ctx) {
     const LineState& l = ctx.line;
     return !styled(l) && !l.transform && !l.circle_clip && l.width <= 1 &&
            !shields_exist(ctx.shields) && ctx.out.driver;
 }
+
+namespace {
 
 // Points of a run inside the window, handed to the device a buffer at a time.
 class Run {

@@ -62,6 +62,9 @@ void restore_dash(LineState& l, const DashPhase& p);
 // Plot coordinates with the plot origin offset already added.
 void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);
+// Whether lines go straight from their points to the device: solid, thin,
+// untransformed, not offset, clipped by a rectangle, no shields.
+bool plain_lines(const Context& ctx);
 // The polyline through n plot points (origin offset added): the same as
 // line_move to the first, line_draw to the others and line_flush, but
 // plain lines inside the window go to the device in runs.

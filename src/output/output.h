@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/devices.h"
 #include "core/state_part.h"
 #include "output/record.h"
 
@@ -25,6 +26,8 @@ struct OutputValues {
     bool pen_valid = false;
     double pen_x = 0, pen_y = 0;
     int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
+    // The point transform last used (primitives.cpp: current_map).
+    mutable DeviceMap map;
 };
 
 struct OutputState : OutputValues {

@@ -91,6 +91,11 @@ bool scan_crossings(Context& ctx, const double* x, const double* y, int n, doubl
         warn_int(ctx, 26, static_cast<long long>(xs.size()));
         return false;
     }
+    if (xs.size() == 2) {  // most scan lines of most polygons
+        if (xs[1] < xs[0]) std::swap(xs[0], xs[1]);
+        if (xs[0] == xs[1]) xs.clear();
+        return true;
+    }
     std::sort(xs.begin(), xs.end());
     // Equal neighbours cancel (a vertex touching the scan line).
     size_t kept = 0;

@@ -41,9 +41,17 @@ int finish_device(Context& ctx) {
     return result;
 }
 
-DevicePoint device_point(const Context& ctx, double x, double y) {
-    return to_device(ctx.page, ctx.page.device, ctx.out.factor, ctx.out.xshift, x, y);
+const DeviceMap& current_map(const Context& ctx) {
+    const PageState& p = ctx.page;
+    const OutputValues& o = ctx.out;
+    DeviceMap& m = o.map;
+    if (!m.made || m.device != p.device || m.f != o.factor || m.shift != o.xshift || m.W != p.width ||
+        m.H != p.height || m.rotation_mode != p.rotation_mode)
+        m = device_map(p, p.device, o.factor, o.xshift);
+    return m;
 }
+
+DevicePoint device_point(const Context& ctx, double x, double y) { return current_map(ctx)(x, y); }
 
 void move_draw(Context& ctx, double x, double y, int pen) {
     OutputState& o = ctx.out;
@@ -64,7 +72,7 @@ void draw_run(Context& ctx, int n, const double* x, const double* y, int first_p
     o.pen_x = x[n - 1];
     o.pen_y = y[n - 1];
     if (!o.driver) return;
-    const DeviceMap map = device_map(ctx.page, ctx.page.device, o.factor, o.xshift);
+    const DeviceMap map = current_map(ctx);
     constexpr int CHUNK = 256;
     double dx[CHUNK], dy[CHUNK];
     for (int start = 0; start < n; start += CHUNK) {

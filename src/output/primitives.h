@@ -20,6 +20,9 @@ bool flush_output(Context& ctx);
 // the devices that round, exact values on the others (their drivers write
 // them as their formats need).
 DevicePoint device_point(const Context& ctx, double x, double y);
+// The transform device_point applies, made again when the device, the
+// page or the factor changed.
+const DeviceMap& current_map(const Context& ctx);
 
 // Move (pen 3) or draw (pen 2) to a plot point; counts one vector.
 void move_draw(Context& ctx, double x, double y, int pen);

@@ -121,7 +121,9 @@ void draw_symbols(Context& ctx, const CurvePoints& p) {
 }
 
 // A curve that is one polyline through its points: straight lines, no
-// gaps, one copy, no markers, Cartesian axes.
+// gaps, one copy, no markers, Cartesian axes. When the line layer hands
+// its lines to the device as they are, draw_plain_line draws it in pieces
+// that join as one line would.
 bool plain_line(const Context& ctx) {
     const CurveState& c = ctx.curves;
     return c.mode == MODE_LINE && !c.gap_on && c.thickness == 1 && c.marker_step == 0 &&
@@ -195,9 +197,13 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         }
         const CurveLook look = begin_curve_look(ctx);
         record_curve(ctx, current_record(ctx));
-        if (plain) {
+        if (plain && plain_lines(ctx)) {
             draw_plain_line(ctx, x, y, n);
         } else {
+            if (plain) {  // the line style of the curve (chncrv) is not plain
+                convert(ctx, x, y, n, points);
+                build_curve_path(ctx, MODE_LINE, points, path);
+            }
             if (c.marker_step >= 0) draw_curve_lines(ctx, path, c.thickness);
             if (c.marker_step != 0) draw_symbols(ctx, points);
         }

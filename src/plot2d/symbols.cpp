@@ -41,16 +41,27 @@ private:
 void draw_stroke(Context& ctx, const std::vector<SymbolPoint>& points, bool filled, double x, double y, double h,
                  double c, double s) {
     const int n = static_cast<int>(points.size());
-    std::vector<double> px(n), py(n);
+    // Symbol strokes are short: their points stay on the stack.
+    constexpr int SMALL = 64;
+    double sx[SMALL], sy[SMALL];
+    std::vector<double> vx, vy;
+    double* px = sx;
+    double* py = sy;
+    if (n > SMALL) {
+        vx.resize(size_t(n));
+        vy.resize(size_t(n));
+        px = vx.data();
+        py = vy.data();
+    }
     for (int i = 0; i < n; ++i) {
         const double u = points[i].x, v = points[i].y;
         px[i] = x + h * (u * c - v * s);
         py[i] = y - h * (u * s + v * c);
     }
     if (filled)
-        draw_solid(ctx, n, px.data(), py.data());
+        draw_solid(ctx, n, px, py);
     else
-        draw_polyline(ctx, n, px.data(), py.data(), false);
+        draw_polyline(ctx, n, px, py, false);
 }
 
 }  // namespace

@@ -141,13 +141,18 @@ bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const doubl
     long long lines = 0;
     if (!scan_lines(fy_.data(), n, d, -1e300, 1e300, first, lines)) return true;
     spans_.clear();
+    const DeviceMap& map = current_map(ctx);
     for (long long i = 0; i < lines; ++i) {
         const double ys = (first + double(i)) * d;
         if (!scan_crossings(ctx, fx_.data(), fy_.data(), n, ys, crossings_)) return true;
         for (size_t k = 0; k + 1 < crossings_.size(); k += 2) {
-            const DevicePoint a = device_point(ctx, crossings_[k] + ox, ys + oy);
-            const DevicePoint b = device_point(ctx, crossings_[k + 1] + ox, ys + oy);
-            spans_.insert(spans_.end(), {pixel(a.x), pixel(a.y), pixel(b.x), pixel(b.y)});
+            const DevicePoint a = map(crossings_[k] + ox, ys + oy);
+            const DevicePoint b = map(crossings_[k + 1] + ox, ys + oy);
+            const int span[4] = {pixel(a.x), pixel(a.y), pixel(b.x), pixel(b.y)};
+            // Scan lines finer than the pixels repeat spans: each is set once.
+            const size_t m = spans_.size();
+            if (m >= 4 && std::equal(span, span + 4, spans_.end() - 4)) continue;
+            spans_.insert(spans_.end(), span, span + 4);
         }
     }
     Raster& r = *ctx.out.raster;

@@ -174,6 +174,20 @@ void Raster::line(int x1, int y1, int x2, int y2) {
     const long long a0 = x_major ? x1 : y1, b0 = x_major ? y1 : x1;
     const int sa = (x_major ? dx : dy) > 0 ? 1 : -1;
     const int sb = (x_major ? dy : dx) > 0 ? 1 : -1;
+    if (inside(x1, y1) && inside(x2, y2)) {
+        // Both ends on the raster: every step is, from the first.
+        long long a = a0, b = b0, err = -h;
+        for (long long k = 0;; ++k) {
+            put(static_cast<int>(x_major ? a : b), static_cast<int>(x_major ? b : a));
+            if (k == d) return;
+            a += sa;
+            err += e;
+            if (err > 0) {
+                b += sb;
+                err -= d;
+            }
+        }
+    }
     const long long a_max = (x_major ? width_ : height_) - 1;
     const long long b_max = (x_major ? height_ : width_) - 1;
 
