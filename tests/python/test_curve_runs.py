@@ -31,7 +31,8 @@ def page(fmt, name, how, style):
 def same_picture(run, fmt, a, b):
     if fmt == "PNG":
         return rgb_of(run.path / a) == rgb_of(run.path / b)
-    return (run.path / a).read_bytes() == (run.path / b).read_bytes()
+    # Metafiles carry their own file name.
+    return (run.path / a).read_bytes().replace(a.encode(), b.encode()) == (run.path / b).read_bytes()
 
 
 @pytest.mark.parametrize("fmt", ["PS", "SVG", "PDF", "PNG", "CGM", "HPGL"])
