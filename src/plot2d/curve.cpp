@@ -139,9 +139,17 @@ void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
     ctx.line.offset = 0;
     ctx.line.offset_move_pending = false;
     int m = 0;
+    // Linear axes inline (x_plot and y_plot compute the same).
+    const AxisScale &sx = ctx.axes.x, &sy = ctx.axes.y;
+    const bool linear = !sx.log && !sy.log;
     for (int i = 0; i < n; ++i) {
-        px[m] = x_plot(ctx, x[i]) + ox;
-        py[m] = y_plot(ctx, y[i]) + oy;
+        if (linear) {
+            px[m] = sx.start + (double(x[i]) - sx.a) * sx.factor + ox;
+            py[m] = sy.start - (double(y[i]) - sy.a) * sy.factor + oy;
+        } else {
+            px[m] = x_plot(ctx, x[i]) + ox;
+            py[m] = y_plot(ctx, y[i]) + oy;
+        }
         if (++m == PIECE + 1 || i == n - 1) {
             line_polyline(ctx, m, px, py);
             px[0] = px[m - 1];
@@ -180,8 +188,12 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         return;
     }
     if (!data_usable(ctx, x, y, n)) return;
-    if (ctx.frame.checking_on)
-        for (int i = 0; i < n; ++i) outside_scaling(ctx, x[i], y[i]);
+    if (ctx.frame.checking_on) {
+        const AxisScale &ax = ctx.axes.x, &ay = ctx.axes.y;
+        for (int i = 0; i < n; ++i)
+            if (!(x[i] >= ax.umin && x[i] <= ax.umax && y[i] >= ay.umin && y[i] <= ay.umax))
+                outside_scaling(ctx, x[i], y[i]);
+    }
     try {
         const bool plain = plain_line(ctx);
         CurvePoints points, sampled;

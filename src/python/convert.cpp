@@ -285,6 +285,17 @@ bool vector(PyObject* o, Py_ssize_t n, std::vector<T>& out, Error& err) {
         if (buf.view.shape[0] < n) return fail(err, PyExc_MemoryError, "out of range");
         if (is_int && buf.is_float()) return fail(err, PyExc_ValueError, NO_INT);
         if (!allocate(out, n, err)) return false;
+        if constexpr (!is_int) {
+            // Arrays of doubles or floats (numpy's): one strided pass.
+            if (buf.code == 'd' || buf.code == 'f') {
+                const char* p = static_cast<const char*>(buf.view.buf);
+                const Py_ssize_t step = buf.view.strides[0];
+                for (Py_ssize_t i = 0; i < n; ++i, p += step)
+                    out[i] = static_cast<T>(buf.code == 'd' ? NumericBuffer::get<double>(p)
+                                                            : NumericBuffer::get<float>(p));
+                return true;
+            }
+        }
         for (Py_ssize_t i = 0; i < n; ++i) {
             const double v = buf.read(i);
             if constexpr (is_int) {
