@@ -22,6 +22,19 @@ namespace kal {
 struct Context;
 class Raster;
 
+// A figure drawn many times alike: a plot symbol of one shape, size and
+// angle.
+struct FigureKey {
+    int shape;
+    double size, angle;
+};
+// Draws the figure centred at (x, y), relative to the plot origin.
+struct FigureDraw {
+    void (*fn)(void* data, double x, double y);
+    void* data;
+    void operator()(double x, double y) const { fn(data, x, y); }
+};
+
 class Driver {
 public:
     Driver() : sink_(std::make_unique<OutputSink>()) {}
@@ -68,6 +81,15 @@ public:
     // imgfin on a vector page: the raster drawn into the rectangle with the
     // upper left corner (x, y) and the size w x h in plot units.
     virtual bool image(Context&, const Raster&, double, double, double, double) { return false; }
+
+    // ---- repeated figures ----
+    // The figure `key` centred at (x, y), relative to the plot origin. A
+    // device may draw it its own way and return true (the raster: centred on
+    // the nearest pixel, the pixels of the first one set again for the
+    // others); false: the caller draws it.
+    virtual bool repeated_figure(Context&, const FigureKey&, double, double, const FigureDraw&) {
+        return false;
+    }
 
     // ---- hardware fonts ----
     // Standard font `font` (0 .. 34, output/drivers/std_fonts.h) with the

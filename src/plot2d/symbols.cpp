@@ -9,6 +9,7 @@
 
 #include "api/routines.h"
 #include "core/context.h"
+#include "output/driver.h"
 #include "output/shields.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"
@@ -87,8 +88,27 @@ void draw_symbol(Context& ctx, int nsym, double x, double y, double size, double
     for (const auto& stroke : shape.strokes) draw_stroke(ctx, stroke, shape.filled, x, y, h, c, s);
 }
 
+namespace {
+
+struct SymbolCall {
+    Context& ctx;
+    int nsym;
+    double size, degrees;
+    static void draw(void* data, double x, double y) {
+        const SymbolCall& c = *static_cast<const SymbolCall*>(data);
+        draw_symbol(c.ctx, c.nsym, x, y, c.size, c.degrees);
+    }
+};
+
+}  // namespace
+
 void draw_symbol(Context& ctx, int nsym, double x, double y, double size) {
-    draw_symbol(ctx, nsym, x, y, size, ctx.symbols.rotation);
+    // Symbols by the thousand: the device may repeat the first one's pixels.
+    SymbolCall call{ctx, nsym, size, ctx.symbols.rotation};
+    const FigureDraw draw{SymbolCall::draw, &call};
+    const bool repeated = symbol_known(ctx, nsym) && nsym != ctx.symbols.user_number && ctx.out.driver &&
+                          ctx.out.driver->repeated_figure(ctx, {nsym, size, call.degrees}, x, y, draw);
+    if (!repeated) draw(x, y);
     // With automatic shielding of symbols on, later lines stay out of a
     // square of 1.2 times the symbol size around it.
     const double px = x + ctx.page.origin_x, py = y + ctx.page.origin_y, r = 0.6 * size;

@@ -466,3 +466,52 @@ def test_solid_fills_set_the_pixels_of_their_fill_lines(run):
     inked = sum(1 for i in range(0, len(native), 3) if native[i:i + 3] != b"\xff\xff\xff")
     assert inked > 20000
     assert native == lines
+
+
+def test_repeated_symbols_are_the_first_one_moved_by_whole_pixels(run):
+    # Symbols alike on a raster are centred on a pixel and set the pixels
+    # the first of them set, moved. Every shape and size is first drawn at
+    # one spot C, then all of them around the page twice in other colours:
+    # each must look exactly like the same symbol drawn alone at C the
+    # ordinary way (a shield off the page forces that), moved to its spot.
+    # Symbols cut by the page edges are drawn the ordinary way where they are.
+    run(script("""
+        import json
+        kinds = [(s, h) for h in (25, 60, 61) for s in (21, 3, 15, 17, 1, 23)]
+        spots = [(sym, hs, 130 + 260 * (i % 11), 150 + 330 * (i // 11)) for i, (sym, hs) in enumerate(kinds)]
+        edge = [(21, 60, 2968, 1000), (17, 60, 1, 700)]
+        def start(name):
+            k.metafl('PNG'); k.setfil(name); k.imgfmt('RGB'); k.kalini(); k.errmod('PROT', 'OFF')
+        def draw(n, sym, hs, x, y):
+            k.hsymbl(hs); k.setclr(30 + 7 * n % 200); k.symbol(sym, x, y)
+        start('all.png')
+        for sym, hs in kinds:
+            draw(0, sym, hs, 1500, 1900)
+        for n, spot in enumerate(spots + edge + spots + edge):
+            draw(n % (len(spots) + 2), *spot)
+        k.kalfin()
+        for n, (sym, hs, x, y) in enumerate(spots + edge):
+            start(f'one{n}.png'); k.shlrec(5000, 5000, 20, 20)
+            draw(n, sym, hs, *((x, y) if n >= len(spots) else (1500, 1900))); k.kalfin()
+        json.dump([spots, edge], open('spots.json', 'w'))
+    """))
+    import json
+    spots, edge = json.loads((run.path / "spots.json").read_text())
+    with Image.open(run.path / "all.png") as im:
+        whole = im.convert("RGB")
+    f = whole.width / 2970
+
+    def around(image, x, y):
+        """The symbol near (x, y), cut to the box of its pixels."""
+        cx, cy = int(x * f), int(y * f)
+        near = image.crop((cx - 25, cy - 25, cx + 26, cy + 26))
+        box = Image.eval(near.convert("L"), lambda v: 255 if v else 0).getbbox()
+        return box, near.crop(box).tobytes()
+
+    for n, (sym, hs, x, y) in enumerate(spots + edge):
+        with Image.open(run.path / f"one{n}.png") as im:
+            alone = around(im.convert("RGB"), *((x, y) if n >= len(spots) else (1500, 1900)))
+        placed = around(whole, x, y)
+        assert alone[1] == placed[1], (sym, hs, x, y)
+        if n < len(spots):   # centred on the pixel nearest to the spot
+            assert abs(placed[0][0] + placed[0][2] - alone[0][0] - alone[0][2]) <= 4, (sym, hs, x, y)

@@ -1,7 +1,9 @@
 #pragma once
+#include <memory>
 #include <vector>
 
 #include "output/driver.h"
+#include "output/raster/raster.h"
 
 namespace kal {
 
@@ -23,8 +25,22 @@ public:
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
     void push_palette(Context& ctx) override;
+    bool repeated_figure(Context& ctx, const FigureKey& key, double x, double y,
+                         const FigureDraw& draw) override;
 
 private:
+    // The pixels a figure set around its centre pixel, for figures alike.
+    struct Stamp {
+        FigureKey key;
+        double spacing, factor;   // fill spacing and device factor it was made with
+        std::vector<int> dx, dy;
+    };
+    const Stamp* find_stamp(const Context& ctx, const FigureKey& key) const;
+    const Stamp* make_stamp(Context& ctx, const FigureKey& key, int cx, int cy, int reach, double x, double y,
+                            const FigureDraw& draw);
+    std::vector<Stamp> stamps_;
+    std::unique_ptr<Raster> scratch_;   // where a stamp is drawn first
+
     int device_;
     int cx_ = 0, cy_ = 0;  // current point
     // Reused by fill_polygon: the polygon relative to the plot origin, the
