@@ -57,13 +57,12 @@ void RecordBuffer::write_words(OutputSink& out, const char* text, int count) {
             start = end;
             continue;
         }
-        if (fill > 0 && fill + len > LENGTH) flush_line(out);
         if (len > LENGTH) {  // a word longer than a line goes out whole
+            if (fill > 0) flush_line(out);
             out.write(text + start, len);
             out.byte('\n');
         } else {
-            std::memcpy(data + fill, text + start, len);
-            fill += len;
+            put_word(out, text + start, len);
         }
         start = end;
     }

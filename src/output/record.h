@@ -3,6 +3,7 @@
 // Full lines go to the driver's output sink.
 #pragma once
 #include <cstddef>
+#include <cstring>
 
 namespace kal {
 
@@ -24,6 +25,13 @@ struct RecordBuffer {
     // their padding. A word that would make the line longer than 80
     // characters first ends the line. count -1 ends the line at once.
     void write_words(OutputSink& out, const char* text, int count);
+    // One word of the word writer: 1 .. LENGTH characters, a blank only at
+    // its end.
+    void put_word(OutputSink& out, const char* word, int len) {
+        if (fill > 0 && fill + len > LENGTH) flush_line(out);
+        std::memcpy(data + fill, word, static_cast<size_t>(len));
+        fill += len;
+    }
     void clear() { fill = 0; }
 };
 
