@@ -36,8 +36,8 @@ void RecordBuffer::flush_line(OutputSink& out) {
         std::fill(data + fill, data + LENGTH, ' ');
         out.write(data, LENGTH);
     } else {
-        out.write(data, fill);
-        out.byte('\n');
+        data[fill] = '\n';
+        out.write(data, fill + 1);
     }
     fill = 0;
 }

@@ -22,7 +22,10 @@ constexpr double POINTS_PER_UNIT = 0.1417322835;  // 1/20 mm in points
 constexpr double VERSION = 9.1;
 
 // trunc(v + 0.5), kept inside the int range.
-int round_up(double v) { return clamp_int(std::trunc(v + 0.5)); }
+int round_up(double v) {
+    const double r = std::trunc(v + 0.5);
+    return std::fabs(r) < 1e9 ? static_cast<int>(r) : clamp_int(r);
+}
 
 // The procedures every file defines, one string per line.
 const char* const PROCEDURES[] = {
@@ -226,10 +229,12 @@ int PostScriptDriver::close(Context& ctx) {
 void PostScriptDriver::write_path(Context& ctx) {
     RecordBuffer& r = ctx.out.record;
     OutputSink& out = sink();
-    char word[16];
+    static_assert(RecordBuffer::WORD_MOST >= 12);   // "-2147483648 "
     for (int i = 0; i < n_; ++i) {
-        r.put_word(out, word, static_cast<int>(int_word(word, px_[i]) - word));
-        r.put_word(out, word, static_cast<int>(int_word(word, py_[i]) - word));
+        char* w = r.word_end();
+        r.end_word(out, static_cast<int>(int_word(w, px_[i]) - w));
+        w = r.word_end();
+        r.end_word(out, static_cast<int>(int_word(w, py_[i]) - w));
         r.put_word(out, i == 0 ? "u " : "d ", 2);
     }
     r.put_word(out, "p ", 2);
