@@ -29,15 +29,16 @@ struct RecordBuffer {
     // One word of the word writer: 1 .. LENGTH characters, a blank only at
     // its end.
     void put_word(OutputSink& out, const char* word, int len) {
-        std::memcpy(word_end(), word, static_cast<size_t>(len));
-        end_word(out, len);
+        if (wraps(len)) flush_line(out);
+        std::memcpy(data + fill, word, static_cast<size_t>(len));
+        fill += len;
     }
     // The same without a copy: a word of at most WORD_MOST characters is
     // formatted at word_end(), then end_word(len) takes it (ending the line
     // before it when it does not fit).
     char* word_end() { return data + fill; }
     void end_word(OutputSink& out, int len) {
-        if (fill > 0 && fill + len > LENGTH) {
+        if (wraps(len)) {
             char word[WORD_MOST];
             std::memcpy(word, data + fill, static_cast<size_t>(len));
             flush_line(out);
@@ -46,6 +47,8 @@ struct RecordBuffer {
         fill += len;
     }
     void clear() { fill = 0; }
+    // Whether a word of len characters ends the line before it.
+    bool wraps(int len) const { return fill > 0 && fill + len > LENGTH; }
 };
 
 }  // namespace kal
