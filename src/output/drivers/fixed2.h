@@ -28,11 +28,13 @@ inline char* put_fixed2(char* p, double v) {
     // Without branches: the halves are a coin toss on measured data.
     n += static_cast<uint64_t>((d > 0) | ((d == 0) & ((err > 0) | ((err == 0) & (n & 1)))));
     if (std::signbit(v)) *p++ = '-';
-    const unsigned cents = static_cast<unsigned>(n % 100);
-    const uint64_t whole = n / 100;
-    // Up to 9999 (any page coordinate) the digits go straight to p.
-    if (whole < 10000) {
-        const unsigned w = static_cast<unsigned>(whole);
+    unsigned cents;
+    // Up to 9999.99 (any page coordinate) in 32 bits, the digits straight
+    // to p.
+    if (n < 1000000) {
+        const unsigned m = static_cast<unsigned>(n);
+        cents = m % 100;
+        const unsigned w = m / 100;
         const unsigned head = w >= 100 ? w / 100 : w;
         if (head >= 10) {
             std::memcpy(p, PAIRS + 2 * head, 2);
@@ -45,10 +47,11 @@ inline char* put_fixed2(char* p, double v) {
             p += 2;
         }
     } else {
+        cents = static_cast<unsigned>(n % 100);
         // Digits two at a time from the right, then copied in order.
         char digits[24];
         char* q = digits + sizeof digits;
-        uint64_t rest = whole;
+        uint64_t rest = n / 100;
         while (rest >= 100) {
             q -= 2;
             std::memcpy(q, PAIRS + 2 * (rest % 100), 2);

@@ -224,6 +224,7 @@ void PdfDriver::move_draw(Context& ctx, double x, double y, int pen) {
 }
 
 void PdfDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    static_assert(LimitedPen::LIMIT <= 1e7, "PdfCanvas::draws sizes numbers within +-1e7");
     const auto emit = [&](double px, double py, int code) {
         path_operation(ctx, px, py, code == 2 ? OP_DRAW : OP_MOVE);
     };

@@ -171,8 +171,9 @@ void SvgDriver::move_draw(Context&, double x, double y, int pen) {
     });
 }
 
-// Draws that stay well inside the square need no pen step and no fitting.
+// Draws that stay inside the square need no pen step and no fitting.
 void SvgDriver::polyline(Context&, int n, const double* x, const double* y, int first_pen) {
+    static_assert(LimitedPen::LIMIT <= 1e7, "write_buffer sizes numbers within +-1e7");
     const auto emit = [this](double px, double py, int code) {
         path(px, py, code == 2 ? MODE_DRAW : MODE_MOVE);
     };
