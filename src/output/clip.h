@@ -42,7 +42,7 @@ public:
         y_ = y;
         if (pen != 2) {
             // A point outside gives no move: the draw from it moves first.
-            if (std::fabs(x) <= LIMIT && std::fabs(y) <= LIMIT) emit(x, y, 3);
+            if (inside(x, y)) emit(x, y, 3);
             return;
         }
         if (!clip_to_limit(x1, y1, x2, y2, LIMIT)) return;
@@ -50,7 +50,37 @@ public:
         emit(x2, y2, 2);
     }
 
+    // n points, the first with pen code first_pen and the others draws.
+    // Stretches of draws that begin and stay inside the square, which
+    // step() would pass on unchanged, go to draws(n, x, y) whole; every
+    // other point goes through step().
+    template <class Emit, class Draws>
+    void run(int n, const double* x, const double* y, int first_pen, Emit emit, Draws draws) {
+        int i = 0;
+        if (n > 0 && first_pen != 2) {
+            step(x[0], y[0], first_pen, emit);
+            i = 1;
+        }
+        while (i < n) {
+            int k = 0;
+            if (inside(x_, y_))
+                while (i + k < n && inside(x[i + k], y[i + k])) ++k;
+            if (k == 0) {
+                step(x[i], y[i], 2, emit);
+                ++i;
+                continue;
+            }
+            draws(k, x + i, y + i);
+            x_ = x[i + k - 1];
+            y_ = y[i + k - 1];
+            i += k;
+        }
+    }
+
 private:
+    // Within the square (false for NaN).
+    static bool inside(double x, double y) { return std::fabs(x) <= LIMIT && std::fabs(y) <= LIMIT; }
+
     double x_ = 0, y_ = 0;
 };
 

@@ -36,8 +36,8 @@ void RecordBuffer::flush_line(OutputSink& out) {
         std::fill(data + fill, data + LENGTH, ' ');
         out.write(data, LENGTH);
     } else {
-        out.write(data, fill);
-        out.byte('\n');
+        data[fill] = '\n';
+        out.write(data, fill + 1);
     }
     fill = 0;
 }
@@ -57,13 +57,12 @@ void RecordBuffer::write_words(OutputSink& out, const char* text, int count) {
             start = end;
             continue;
         }
-        if (fill > 0 && fill + len > LENGTH) flush_line(out);
         if (len > LENGTH) {  // a word longer than a line goes out whole
+            if (fill > 0) flush_line(out);
             out.write(text + start, len);
             out.byte('\n');
         } else {
-            std::memcpy(data + fill, text + start, len);
-            fill += len;
+            put_word(out, text + start, len);
         }
         start = end;
     }

@@ -113,6 +113,12 @@ bool OutputSink::write_slow(const void* bytes, size_t n) {
     return true;
 }
 
+char* OutputSink::reserve_slow(size_t most) {
+    if (target_ != Target::File || failed_ || most > capacity_) return nullptr;
+    if (!flush()) return nullptr;
+    return reinterpret_cast<char*>(buffer_);
+}
+
 bool OutputSink::format(const char* fmt, ...) {
     char local[512];
     va_list args;

@@ -73,6 +73,20 @@ public:
         return write_slow(bytes, n);
     }
     bool text(const char* s) { return write(s, std::strlen(s)); }
+
+    // Room for up to `most` bytes formatted in place at the end of the
+    // buffer (a full file buffer is flushed first); commit(n) then accepts
+    // the n <= most bytes written there. Null where there is no such room
+    // (memory block, counting sink, a fixed buffer too full, a failed sink):
+    // the caller formats elsewhere and hands the bytes to write().
+    char* reserve(size_t most) {
+        if (most <= capacity_ - fill_) return reinterpret_cast<char*>(buffer_ + fill_);
+        return reserve_slow(most);
+    }
+    void commit(size_t n) {
+        fill_ += n;
+        offset_ += n;
+    }
     bool format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
     bool byte(int v) {
@@ -104,6 +118,7 @@ private:
     static constexpr size_t FILE_BUFFER = size_t(1) << 20;
 
     bool write_slow(const void* bytes, size_t n);
+    char* reserve_slow(size_t most);
     bool fail();
 
     Target target_ = Target::Nowhere;

@@ -223,6 +223,16 @@ void PdfDriver::move_draw(Context& ctx, double x, double y, int pen) {
     });
 }
 
+void PdfDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    static_assert(LimitedPen::LIMIT <= 1e7, "PdfCanvas::draws sizes numbers within +-1e7");
+    const auto emit = [&](double px, double py, int code) {
+        path_operation(ctx, px, py, code == 2 ? OP_DRAW : OP_MOVE);
+    };
+    pen_.run(n, x, y, first_pen, emit, [this](int k, const double* dx, const double* dy) {
+        if (canvas_ && !finished_) canvas_->draws(k, dx, dy);
+    });
+}
+
 void PdfDriver::colour(Context& ctx, int value) {
     if (!canvas_ || finished_) return;
     const Rgb c = resolve_rgb(ctx, value);

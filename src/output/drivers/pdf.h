@@ -50,6 +50,7 @@ public:
     int close(Context& ctx) override;
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
+    void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;

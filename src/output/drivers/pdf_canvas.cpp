@@ -1,6 +1,8 @@
 #include "output/drivers/pdf_canvas.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "output/drivers/fixed2.h"
 
@@ -63,6 +65,37 @@ void PdfCanvas::draw(double x, double y) {
     last_y_ = fit(y);
     point_operator(last_x_, last_y_, 'l');
     path_open_ = true;
+}
+
+// The "l" operators collect in a block that goes to the stream in one
+// write as long as the stream takes the whole block; near the end of a
+// stream buffer they go one at a time, so the stream is cut between the
+// same operators.
+void PdfCanvas::draws(int n, const double* x, const double* y) {
+    if (n < 1) return;
+    draw(x[0], y[0]);
+    constexpr size_t MOST = 2 * 12 + 4;   // "-10000000.00 -10000000.00 l\n"
+    char block[4096];
+    int i = 1;
+    while (i < n) {
+        const size_t room = std::min(out_.room(), sizeof block);
+        if (room < MOST) {
+            draw(x[i], y[i]);
+            ++i;
+            continue;
+        }
+        char* p = block;
+        for (; i < n && static_cast<size_t>(p - block) + MOST <= room; ++i) {
+            p = put_fixed2(p, x[i]);
+            *p++ = ' ';
+            p = put_fixed2(p, y[i]);
+            std::memcpy(p, " l\n", 3);
+            p += 3;
+        }
+        out_.write(block, static_cast<size_t>(p - block));
+    }
+    last_x_ = x[n - 1];
+    last_y_ = y[n - 1];
 }
 
 void PdfCanvas::close_fill() {

@@ -17,6 +17,8 @@ public:
     // ---- paths (coordinates in points) ----
     void move(double x, double y);
     void draw(double x, double y);
+    // n draws to points within +-1e7 (they need no fitting).
+    void draws(int n, const double* x, const double* y);
     void close_fill();     // even-odd fill of the open path
     void end_path();       // strokes an open path
     void end_text();       // ends an open text object

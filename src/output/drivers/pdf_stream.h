@@ -7,6 +7,7 @@
 // Without compression the bytes go straight to the output and the stream's
 // length follows as an object of its own.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <future>
@@ -37,6 +38,12 @@ public:
     bool is_open() const { return open_; }
 
     void write(const char* bytes, size_t n);
+    // Bytes that write() takes now without ending the stream: writes that
+    // together fit it go out exactly as one write of their bytes would.
+    size_t room() const {
+        if (!open_) return 0;
+        return compressing_ ? BUFFER_SIZE - std::min(buffer_.size(), BUFFER_SIZE) : SIZE_MAX;
+    }
     void text(const char* s);
     void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 

@@ -13,6 +13,7 @@
 #include "output/drivers/std_fonts.h"
 #include "text/fonts.h"
 #include "output/primitives.h"
+#include "output/record.h"
 
 namespace kal {
 namespace {
@@ -21,7 +22,10 @@ constexpr double POINTS_PER_UNIT = 0.1417322835;  // 1/20 mm in points
 constexpr double VERSION = 9.1;
 
 // trunc(v + 0.5), kept inside the int range.
-int round_up(double v) { return clamp_int(std::trunc(v + 0.5)); }
+int round_up(double v) {
+    const double r = std::trunc(v + 0.5);
+    return std::fabs(r) < 1e9 ? static_cast<int>(r) : clamp_int(r);
+}
 
 // The procedures every file defines, one string per line.
 const char* const PROCEDURES[] = {
@@ -221,18 +225,19 @@ int PostScriptDriver::close(Context& ctx) {
 
 // ---- paths ----
 
+// "x y u" for the first point, "x y d" for the others, a word at a time.
 void PostScriptDriver::write_path(Context& ctx) {
-    // Each point is at most 2 * 11 digits and signs plus "d " and blanks.
-    char buf[PATH_CAPACITY * 28 + 4];
+    RecordBuffer& r = ctx.out.record;
+    OutputSink& out = sink();
+    static_assert(RecordBuffer::WORD_MOST >= 12);   // "-2147483648 "
     for (int i = 0; i < n_; ++i) {
-        char* q = buf;
-        q = int_word(q, px_[i]);
-        q = int_word(q, py_[i]);
-        *q++ = i == 0 ? 'u' : 'd';
-        *q++ = ' ';
-        ctx.out.record.write_words(sink(), buf, static_cast<int>(q - buf));
+        char* w = r.word_end();
+        r.end_word(out, static_cast<int>(int_word(w, px_[i]) - w));
+        w = r.word_end();
+        r.end_word(out, static_cast<int>(int_word(w, py_[i]) - w));
+        r.put_word(out, i == 0 ? "u " : "d ", 2);
     }
-    words(ctx, "p ");
+    r.put_word(out, "p ", 2);
 }
 
 void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
@@ -245,15 +250,8 @@ void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
     }
     if (!path_ready_) return;
     if (mode == PATH_DRAW) {
-        if (n_ == 0) {
-            px_[0] = lx_;
-            py_[0] = ly_;
-            n_ = 1;
-        }
-        px_[n_] = xi;
-        py_[n_] = yi;
-        ++n_;
-        if (n_ < PATH_CAPACITY) return;
+        add_draw(ctx, xi, yi);
+        return;
     }
     if (n_ > 0) write_path(ctx);
     if (mode == PATH_CLOSE) {
@@ -269,7 +267,7 @@ void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
         }
         return;
     }
-    // A move, or a full path that goes on from its last point.
+    // A move.
     n_ = 1;
     px_[0] = xi;
     py_[0] = yi;
@@ -280,6 +278,16 @@ void PostScriptDriver::move_draw(Context& ctx, double x, double y, int pen) {
         path(ctx, x, y, PATH_DRAW);
     else if (pen == 3)
         path(ctx, x, y, PATH_MOVE);
+}
+
+void PostScriptDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    int i = 0;
+    if (n > 0 && first_pen != 2) {
+        move_draw(ctx, x[0], y[0], first_pen);
+        i = 1;
+    }
+    if (!path_ready_) return;
+    for (; i < n; ++i) add_draw(ctx, round_up(x[i]), round_up(y[i]));
 }
 
 // ---- colour and fills ----

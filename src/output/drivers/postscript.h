@@ -16,6 +16,7 @@ public:
     int close(Context& ctx) override;
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
+    void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
@@ -53,6 +54,22 @@ public:
 
 private:
     void write_path(Context& ctx);
+    // A draw to (xi, yi) joins the path; a full path is written and goes on
+    // from its last point.
+    void add_draw(Context& ctx, int xi, int yi) {
+        if (n_ == 0) {
+            px_[0] = lx_;
+            py_[0] = ly_;
+            n_ = 1;
+        }
+        px_[n_] = xi;
+        py_[n_] = yi;
+        if (++n_ < PATH_CAPACITY) return;
+        write_path(ctx);
+        n_ = 1;
+        px_[0] = xi;
+        py_[0] = yi;
+    }
     void send_rgb(Context& ctx, int value);
     void background(Context& ctx, bool in_header);
     bool paints_background(const Context& ctx) const;

@@ -1,6 +1,7 @@
 #include "output/drivers/svg.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "colour3d/colour.h"
 #include "core/clock.h"
@@ -97,19 +98,7 @@ void SvgDriver::path(double x, double y, int mode) {
     x = fit(x);
     y = fit(y);
     if (mode == MODE_DRAW) {
-        if (n_ == 0) {
-            px_[0] = last_x_;
-            py_[0] = last_y_;
-            n_ = 1;
-        }
-        px_[n_] = x;
-        py_[n_] = y;
-        ++n_;
-        if (n_ < PATH_CAPACITY) return;
-        write_buffer();  // a full buffer; the path goes on from its last point
-        n_ = 1;
-        px_[0] = x;
-        py_[0] = y;
+        add_draw(x, y);
         return;
     }
     write_buffer();
@@ -148,17 +137,49 @@ void SvgDriver::write_buffer() {
                  py_[0], Q, Q, px_[1], Q, Q, py_[1], Q);
         return;
     }
-    s.format("<polyline points=%c\n", Q);
+    // The points are fitted into +-1e7: at most 12 characters a number, 28
+    // bytes a point with its line break. Formatted straight into the
+    // sink's buffer where it has room.
+    static constexpr char HEAD[] = "<polyline points=\"\n";
+    constexpr size_t MOST = sizeof HEAD + PATH_CAPACITY * 28 + 4;
+    char local[MOST];
+    char* const start = s.reserve(MOST);
+    char* p = start ? start : local;
+    char* const begin = p;
+    std::memcpy(p, HEAD, sizeof HEAD - 1);
+    p += sizeof HEAD - 1;
     for (int i = 0; i < n_; ++i) {
-        point(px_[i], py_[i]);
-        if (i % 5 == 4 && i != n_ - 1) s.text("\n");
+        *p++ = ' ';
+        p = put_fixed2(p, px_[i]);
+        *p++ = ',';
+        *p++ = ' ';
+        p = put_fixed2(p, py_[i]);
+        if (i % 5 == 4 && i != n_ - 1) *p++ = '\n';
     }
-    s.format("%c/>\n", Q);
+    std::memcpy(p, "\"/>\n", 4);
+    p += 4;
+    const size_t n = static_cast<size_t>(p - begin);
+    if (start)
+        s.commit(n);
+    else
+        s.write(local, n);
 }
 
 void SvgDriver::move_draw(Context&, double x, double y, int pen) {
     pen_.step(x, y, pen, [this](double px, double py, int code) {
         path(px, py, code == 2 ? MODE_DRAW : MODE_MOVE);
+    });
+}
+
+// Draws that stay inside the square need no pen step and no fitting.
+void SvgDriver::polyline(Context&, int n, const double* x, const double* y, int first_pen) {
+    static_assert(LimitedPen::LIMIT <= 1e7, "write_buffer sizes numbers within +-1e7");
+    const auto emit = [this](double px, double py, int code) {
+        path(px, py, code == 2 ? MODE_DRAW : MODE_MOVE);
+    };
+    pen_.run(n, x, y, first_pen, emit, [this](int k, const double* dx, const double* dy) {
+        if (!sink_ || finished_) return;
+        for (int i = 0; i < k; ++i) add_draw(dx[i], dy[i]);
     });
 }
 

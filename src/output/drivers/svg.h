@@ -27,6 +27,7 @@ public:
     int close(Context& ctx) override;
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
+    void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
@@ -57,6 +58,22 @@ public:
 private:
     void prologue(int nx, int ny);
     void write_buffer();
+    // A draw to (x, y) joins the path buffer; a full buffer is written and
+    // the path goes on from its last point.
+    void add_draw(double x, double y) {
+        if (n_ == 0) {
+            px_[0] = last_x_;
+            py_[0] = last_y_;
+            n_ = 1;
+        }
+        px_[n_] = x;
+        py_[n_] = y;
+        if (++n_ < PATH_CAPACITY) return;
+        write_buffer();
+        n_ = 1;
+        px_[0] = x;
+        py_[0] = y;
+    }
     void point(double x, double y);
     void close_group();
     void open_line_group();
