@@ -33,6 +33,7 @@ private:
     struct Stamp {
         FigureKey key;
         double spacing, factor;   // fill spacing and device factor it was made with
+        long long vectors;        // the moves and draws it stands for (kalfin's count)
         std::vector<int> dx, dy;
     };
     const Stamp* find_stamp(const Context& ctx, const FigureKey& key) const;

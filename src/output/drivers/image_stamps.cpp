@@ -49,11 +49,12 @@ const ImageDriver::Stamp* ImageDriver::make_stamp(Context& ctx, const FigureKey&
     if (stamps_.size() == MAX_STAMPS) stamps_.clear();
     line_flush(ctx);  // nothing pending may land in the scratch raster
     scratch_->set_index(1);
+    const long long vectors = ctx.out.vectors;
     std::swap(ctx.out.raster, scratch_);
     draw(x, y);
     std::swap(ctx.out.raster, scratch_);
-    ctx.out.pen_valid = false;
-    Stamp s{key, ctx.colour.hatch_spacing, ctx.out.factor, {}, {}};
+    Stamp s{key, ctx.colour.hatch_spacing, ctx.out.factor, ctx.out.vectors - vectors, {}, {}};
+    ctx.out.vectors = vectors;  // counted when the stamp is set
     for (int py = cy - reach; py <= cy + reach; ++py)
         for (int px = cx - reach; px <= cx + reach; ++px) {
             if (scratch_->pixel_index(px, py) == 0) continue;
@@ -96,6 +97,7 @@ bool ImageDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, 
         return true;
     }
     for (size_t i = 0; i < s->dx.size(); ++i) r->plot(cx + s->dx[i], cy + s->dy[i]);
+    ctx.out.vectors += s->vectors;
     ctx.out.pen_valid = false;
     return true;
 }
