@@ -21,10 +21,32 @@ bool polar_mode_allowed(int mode) {
     return mode == MODE_LINE || mode == MODE_BARS || mode == MODE_STEM || mode == MODE_FBAR;
 }
 
+// The smallest and largest values of a curve's data, in one pass.
+struct DataRange {
+    float xmin = INFINITY, xmax = -INFINITY, ymin = INFINITY, ymax = -INFINITY;
+    bool nan = false;
+    bool finite() const { return !nan && xmin > -INFINITY && xmax < INFINITY && ymin > -INFINITY && ymax < INFINITY; }
+};
+
+DataRange data_range(const float* x, const float* y, int n) {
+    DataRange r;
+    bool nan = false;
+    for (int i = 0; i < n; ++i) {
+        nan |= (x[i] != x[i]) | (y[i] != y[i]);
+        r.xmin = std::min(r.xmin, x[i]);
+        r.xmax = std::max(r.xmax, x[i]);
+        r.ymin = std::min(r.ymin, y[i]);
+        r.ymax = std::max(r.ymax, y[i]);
+    }
+    r.nan = nan;
+    return r;
+}
+
 // Warning 27 when a logarithmic axis gets a non-positive value; warning 2
-// for values that are no numbers.
-bool data_usable(Context& ctx, const float* x, const float* y, int n) {
+// for values that are no numbers (the first offending value decides).
+bool data_usable(Context& ctx, const float* x, const float* y, int n, const DataRange& r) {
     const bool xlog = !ctx.axes.polar && ctx.axes.x.log, ylog = !ctx.axes.polar && ctx.axes.y.log;
+    if (r.finite() && (!xlog || r.xmin > 0) && (!ylog || r.ymin > 0)) return true;
     for (int i = 0; i < n; ++i) {
         if (!std::isfinite(x[i]) || !std::isfinite(y[i])) {
             warn_text(ctx, 2, "value not finite");
@@ -187,9 +209,12 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         custom_warning(ctx, 101, "Bad interpolation method for polar scaling");
         return;
     }
-    if (!data_usable(ctx, x, y, n)) return;
-    if (ctx.frame.checking_on) {
-        const AxisScale &ax = ctx.axes.x, &ay = ctx.axes.y;
+    const DataRange range = data_range(x, y, n);
+    if (!data_usable(ctx, x, y, n, range)) return;
+    const AxisScale &ax = ctx.axes.x, &ay = ctx.axes.y;
+    const bool all_inside = range.xmin >= ax.umin && range.xmax <= ax.umax && range.ymin >= ay.umin &&
+                            range.ymax <= ay.umax;
+    if (ctx.frame.checking_on && !all_inside) {
         for (int i = 0; i < n; ++i)
             if (!(x[i] >= ax.umin && x[i] <= ax.umax && y[i] >= ay.umin && y[i] <= ay.umax))
                 outside_scaling(ctx, x[i], y[i]);
