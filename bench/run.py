@@ -17,10 +17,10 @@ creation to savefig returning, for PLplot plinit to plend. gnuplot cannot be
 timed from inside, so its figures are whole-process times (marked "*").
 Peak memory is the child's ru_maxrss. The ratio is peer time / KALVOR time.
 
-Measured (2 shared cores under load, medians of 3; peer/KALVOR, matplotlib as
-it comes / without simplification): W1 PNG 2.5 / 30.6, PDF 2.0 / 11.7, SVG
-1.4 / 3.4, EPS 1.6 / 3.9; W2 PDF 12.3 / 16.5; W3 PNG 1.3 / 1.0, PDF 5.8 / 7.2;
-W7 0.036 s whole process against gnuplot 0.071 s and matplotlib 1.19 s.
+Measured (2 shared cores, medians of 5; peer/KALVOR, matplotlib as it comes
+/ without simplification): W1 PNG 21 / 175, PDF 3.8 / 29, SVG 4.0 / 17, EPS
+7.0 / 22; W2 PDF 19 / 23; W3 PNG 12 / 12, PDF 12 / 13; W7 0.026 s whole process
+against gnuplot 0.056 s and matplotlib 0.78 s.
 
 KALVOR draws every workload with the plotting routines: an axis system
 (graf) with tick labels, axis names and a title, the data through curve
