@@ -14,6 +14,9 @@
 namespace {
 
 kal::Context& plotting_record() {
+    // The page these cases expect, whatever an earlier test in the same
+    // process chose.
+    kal::entry::setpag("DA4L");
     kal::entry::metafl("VIRT");  // an image in memory: no file
     kal::entry::kalini();
     kal::Context& ctx = *kal::fetch_record();
