@@ -126,47 +126,32 @@ void CgmDriver::begin_picture(Context& ctx) {
                                   static_cast<uint8_t>(p.cgm_background[2]), 0};
     element(ctx, 2, 7, background, 4, false);
     element(ctx, 0, 4, nullptr, 0, false);  // BEGIN PICTURE BODY
-    n_ = 0;
-    lx_ = ly_ = 0;
+    path_.n = 0;
+    path_.last_x = path_.last_y = 0;
 }
 
 // A POLYLINE of the open path; a lone point is no line and writes nothing.
 void CgmDriver::write_path(Context& ctx) {
-    if (n_ < 2) return;
+    if (path_.n < 2) return;
     uint8_t params[4 * PATH_CAPACITY];
-    for (int i = 0; i < n_; ++i) {
-        put16(params + 4 * i, px_[i]);
-        put16(params + 4 * i + 2, py_[i]);
+    for (int i = 0; i < path_.n; ++i) {
+        put16(params + 4 * i, path_.x[i]);
+        put16(params + 4 * i + 2, path_.y[i]);
     }
-    element(ctx, 4, 1, params, 4 * n_, true);
+    element(ctx, 4, 1, params, 4 * path_.n, true);
 }
 
 void CgmDriver::move_draw(Context& ctx, double x, double y, int pen) {
     const int16_t xi = vdc(x), yi = vdc(y);
-    if (pen == 2) {
-        if (n_ == 0) {
-            px_[0] = lx_;
-            py_[0] = ly_;
-            n_ = 1;
-        }
-        px_[n_] = xi;
-        py_[n_] = yi;
-        if (++n_ < PATH_CAPACITY) return;
-    }
+    if (pen == 2 && !path_.draw(xi, yi)) return;
     // A move, or a full path that continues from its last point.
     write_path(ctx);
-    px_[0] = xi;
-    py_[0] = yi;
-    n_ = 1;
+    path_.start(xi, yi);
 }
 
 void CgmDriver::colour(Context& ctx, int value) {
     write_path(ctx);
-    if (n_ > 0) {
-        lx_ = px_[n_ - 1];
-        ly_ = py_[n_ - 1];
-        n_ = 0;
-    }
+    path_.end();
     const Rgb c = resolve_rgb(ctx, value);
     const uint8_t rgb[] = {static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b)};
     element(ctx, 5, 4, rgb, 3, false);
@@ -181,7 +166,7 @@ void CgmDriver::new_page(Context& ctx) {
 
 int CgmDriver::close(Context& ctx) {
     write_path(ctx);
-    n_ = 0;
+    path_.n = 0;
     element(ctx, 0, 5, nullptr, 0, false);  // END PICTURE
     element(ctx, 0, 2, nullptr, 0, false);  // END METAFILE
     return 1;

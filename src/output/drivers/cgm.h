@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "output/driver.h"
+#include "output/drivers/path_points.h"
 
 namespace kal {
 
@@ -31,9 +32,7 @@ private:
     void point(Context& ctx, double x, double y);
 
     int picture_ = 1;
-    int n_ = 0;                          // points in the open path
-    int16_t px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
-    int16_t lx_ = 0, ly_ = 0;            // last pen position
+    PathPoints<int16_t, PATH_CAPACITY> path_;
 };
 
 }  // namespace kal

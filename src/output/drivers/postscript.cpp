@@ -230,11 +230,11 @@ void PostScriptDriver::write_path(Context& ctx) {
     RecordBuffer& r = ctx.out.record;
     OutputSink& out = sink();
     static_assert(RecordBuffer::WORD_MOST >= 12);   // "-2147483648 "
-    for (int i = 0; i < n_; ++i) {
+    for (int i = 0; i < path_.n; ++i) {
         char* w = r.word_end();
-        r.end_word(out, static_cast<int>(int_word(w, px_[i]) - w));
+        r.end_word(out, static_cast<int>(int_word(w, path_.x[i]) - w));
         w = r.word_end();
-        r.end_word(out, static_cast<int>(int_word(w, py_[i]) - w));
+        r.end_word(out, static_cast<int>(int_word(w, path_.y[i]) - w));
         r.put_word(out, i == 0 ? "u " : "d ", 2);
     }
     r.put_word(out, "p ", 2);
@@ -244,8 +244,8 @@ void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
     const int xi = round_up(x), yi = round_up(y);
     if (mode == PATH_OPEN) {
         path_ready_ = true;
-        n_ = 0;
-        lx_ = ly_ = 0;
+        path_.n = 0;
+        path_.last_x = path_.last_y = 0;
         return;
     }
     if (!path_ready_) return;
@@ -253,24 +253,18 @@ void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
         add_draw(ctx, xi, yi);
         return;
     }
-    if (n_ > 0) write_path(ctx);
+    if (path_.n > 0) write_path(ctx);
     if (mode == PATH_CLOSE) {
         path_ready_ = false;
-        n_ = 0;
+        path_.n = 0;
         return;
     }
     if (mode == PATH_END) {
-        if (n_ > 0) {
-            lx_ = px_[n_ - 1];
-            ly_ = py_[n_ - 1];
-            n_ = 0;
-        }
+        path_.end();
         return;
     }
     // A move.
-    n_ = 1;
-    px_[0] = xi;
-    py_[0] = yi;
+    path_.start(xi, yi);
 }
 
 void PostScriptDriver::move_draw(Context& ctx, double x, double y, int pen) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "output/driver.h"
+#include "output/drivers/path_points.h"
 
 namespace kal {
 
@@ -57,18 +58,9 @@ private:
     // A draw to (xi, yi) joins the path; a full path is written and goes on
     // from its last point.
     void add_draw(Context& ctx, int xi, int yi) {
-        if (n_ == 0) {
-            px_[0] = lx_;
-            py_[0] = ly_;
-            n_ = 1;
-        }
-        px_[n_] = xi;
-        py_[n_] = yi;
-        if (++n_ < PATH_CAPACITY) return;
+        if (!path_.draw(xi, yi)) return;
         write_path(ctx);
-        n_ = 1;
-        px_[0] = xi;
-        py_[0] = yi;
+        path_.go_on();
     }
     void send_rgb(Context& ctx, int value);
     void background(Context& ctx, bool in_header);
@@ -78,9 +70,7 @@ private:
 
     int device_;
     bool path_ready_ = false;
-    int n_ = 0;                          // points in the open path
-    int px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
-    int lx_ = 0, ly_ = 0;                // last pen position
+    PathPoints<int, PATH_CAPACITY> path_;
     int font_ = -1;                      // selected hardware font
     double font_height_ = 0;
 };

@@ -73,8 +73,8 @@ void SvgDriver::prologue(int nx, int ny) {
     group_ = 0;
     stroke_width_ = 1.0;
     cap_ = join_ = 2;
-    n_ = 0;
-    last_x_ = last_y_ = 0;
+    path_.n = 0;
+    path_.last_x = path_.last_y = 0;
 }
 
 int SvgDriver::close(Context&) {
@@ -105,11 +105,7 @@ void SvgDriver::path(double x, double y, int mode) {
     switch (mode) {
         case MODE_END:
         case MODE_WIDTH:
-            if (n_ > 0) {
-                last_x_ = px_[n_ - 1];
-                last_y_ = py_[n_ - 1];
-            }
-            n_ = 0;
+            path_.end();
             if (mode == MODE_WIDTH) {
                 close_group();
                 stroke_width_ = std::fmax(1.0, x * scale_);   // the width in pixels
@@ -118,23 +114,21 @@ void SvgDriver::path(double x, double y, int mode) {
         case MODE_FINISH:
             close_group();
             sink_->text("</svg>\n");
-            n_ = 0;
+            path_.n = 0;
             break;
         default:  // move
-            n_ = 1;
-            px_[0] = x;
-            py_[0] = y;
+            path_.start(x, y);
             break;
     }
 }
 
 void SvgDriver::write_buffer() {
-    if (n_ < 2) return;   // a lone point draws nothing
+    if (path_.n < 2) return;   // a lone point draws nothing
     open_line_group();
     OutputSink& s = *sink_;
-    if (n_ == 2) {
-        s.format("<line x1=%c%.2f%c y1=%c%.2f%c x2=%c%.2f%c y2=%c%.2f%c/>\n", Q, px_[0], Q, Q,
-                 py_[0], Q, Q, px_[1], Q, Q, py_[1], Q);
+    if (path_.n == 2) {
+        s.format("<line x1=%c%.2f%c y1=%c%.2f%c x2=%c%.2f%c y2=%c%.2f%c/>\n", Q, path_.x[0], Q, Q,
+                 path_.y[0], Q, Q, path_.x[1], Q, Q, path_.y[1], Q);
         return;
     }
     // The points are fitted into +-1e7: at most 12 characters a number, 28
@@ -148,13 +142,13 @@ void SvgDriver::write_buffer() {
     char* const begin = p;
     std::memcpy(p, HEAD, sizeof HEAD - 1);
     p += sizeof HEAD - 1;
-    for (int i = 0; i < n_; ++i) {
+    for (int i = 0; i < path_.n; ++i) {
         *p++ = ' ';
-        p = put_fixed2(p, px_[i]);
+        p = put_fixed2(p, path_.x[i]);
         *p++ = ',';
         *p++ = ' ';
-        p = put_fixed2(p, py_[i]);
-        if (i % 5 == 4 && i != n_ - 1) *p++ = '\n';
+        p = put_fixed2(p, path_.y[i]);
+        if (i % 5 == 4 && i != path_.n - 1) *p++ = '\n';
     }
     std::memcpy(p, "\"/>\n", 4);
     p += 4;

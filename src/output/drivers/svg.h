@@ -8,6 +8,7 @@
 
 #include "output/clip.h"
 #include "output/driver.h"
+#include "output/drivers/path_points.h"
 #include "output/sink.h"
 
 namespace kal {
@@ -61,18 +62,9 @@ private:
     // A draw to (x, y) joins the path buffer; a full buffer is written and
     // the path goes on from its last point.
     void add_draw(double x, double y) {
-        if (n_ == 0) {
-            px_[0] = last_x_;
-            py_[0] = last_y_;
-            n_ = 1;
-        }
-        px_[n_] = x;
-        py_[n_] = y;
-        if (++n_ < PATH_CAPACITY) return;
+        if (!path_.draw(x, y)) return;
         write_buffer();
-        n_ = 1;
-        px_[0] = x;
-        py_[0] = y;
+        path_.go_on();
     }
     void point(double x, double y);
     void close_group();
@@ -93,9 +85,7 @@ private:
     int cap_ = 2, join_ = 2;
     int group_ = 0;            // 0 none, 1 line group, 2 text group
     int group_font_ = -1, group_size_ = -1;
-    double px_[PATH_CAPACITY] = {}, py_[PATH_CAPACITY] = {};
-    int n_ = 0;
-    double last_x_ = 0, last_y_ = 0;
+    PathPoints<double, PATH_CAPACITY> path_;
     LimitedPen pen_;
 };
 
