@@ -15,6 +15,7 @@
 #include "core/threads.h"
 #include "output/sink.h"
 #include "output/drivers/pdf.h"
+#include "read_back.h"
 
 namespace {
 
@@ -43,12 +44,7 @@ struct Pdf {
     }
     std::string finish() {
         EXPECT_EQ(driver.close(ctx), 1);
-        std::fflush(fp);
-        std::rewind(fp);
-        std::string s;
-        char buf[65536];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
-        return s;
+        return read_back(fp);
     }
     void op(double x, double y, int code) { driver.path_operation(ctx, x, y, code); }
 };

@@ -16,17 +16,9 @@
 #include "output/primitives.h"
 #include "output/record.h"
 #include "output/sink.h"
+#include "read_back.h"
 
 namespace {
-
-std::string read_all(FILE* fp) {
-    std::fflush(fp);
-    std::rewind(fp);
-    std::string s;
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
-    return s;
-}
 
 std::vector<std::string> lines_of(const std::string& s) {
     std::vector<std::string> out;
@@ -71,7 +63,7 @@ struct PsFile {
     // Everything written so far (the line buffer included, as kalfin does).
     std::string finish() {
         kal::finish_device(ctx);
-        return read_all(ctx.out.file);
+        return read_back(ctx.out.file);
     }
     // The body: what follows the placement line (and a header background).
     std::string body() {

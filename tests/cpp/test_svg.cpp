@@ -9,6 +9,7 @@
 
 #include "core/context.h"
 #include "output/drivers/svg.h"
+#include "read_back.h"
 
 namespace {
 
@@ -36,12 +37,7 @@ struct Svg {
         driver.open(ctx);
     }
     std::string all() {
-        std::fflush(fp);
-        std::rewind(fp);
-        std::string s;
-        char buf[65536];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
-        return s;
+        return read_back(fp);
     }
     // Everything after the prologue, once the document is finished.
     std::string body() {

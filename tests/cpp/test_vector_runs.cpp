@@ -13,6 +13,7 @@
 #include "core/devices.h"
 #include "output/driver.h"
 #include "output/primitives.h"
+#include "read_back.h"
 
 namespace {
 
@@ -38,13 +39,7 @@ struct Document {
     }
     std::string finish() {
         kal::finish_device(ctx);
-        FILE* fp = ctx.out.file;
-        std::fflush(fp);
-        std::rewind(fp);
-        std::string s;
-        char buf[65536];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
-        return s;
+        return read_back(ctx.out.file);
     }
 };
 
