@@ -174,39 +174,26 @@ void Raster::line(int x1, int y1, int x2, int y2) {
     const long long a0 = x_major ? x1 : y1, b0 = x_major ? y1 : x1;
     const int sa = (x_major ? dx : dy) > 0 ? 1 : -1;
     const int sb = (x_major ? dy : dx) > 0 ? 1 : -1;
-    if (inside(x1, y1) && inside(x2, y2)) {
-        // Both ends on the raster: every step is, from the first.
-        long long a = a0, b = b0, err = -h;
-        for (long long k = 0;; ++k) {
-            put(static_cast<int>(x_major ? a : b), static_cast<int>(x_major ? b : a));
-            if (k == d) return;
-            a += sa;
-            err += e;
-            if (err > 0) {
-                b += sb;
-                err -= d;
-            }
-        }
+    // The steps k_lo..k_hi to walk, the minor steps m made before k_lo and
+    // the error there. Both ends on the raster: every step, from the first.
+    long long k_lo = 0, k_hi = d, m = 0, err = -h;
+    if (!inside(x1, y1) || !inside(x2, y2)) {
+        const long long a_max = (x_major ? width_ : height_) - 1;
+        const long long b_max = (x_major ? height_ : width_) - 1;
+        // Steps k in 0..d whose major coordinate a0 + sa k lies on the raster.
+        k_lo = std::max(sa > 0 ? -a0 : a0 - a_max, 0LL);
+        k_hi = std::min(sa > 0 ? a_max - a0 : a0, d);
+        // Minor steps m whose coordinate b0 + sb m lies on the raster.
+        const long long m_lo = std::max(sb > 0 ? -b0 : b0 - b_max, 0LL);
+        const long long m_hi = std::min(sb > 0 ? b_max - b0 : b0, e);
+        if (m_lo > m_hi) return;
+        // m(k) >= m_lo  <=>  k e - h > (m_lo - 1) d;  m(k) <= m_hi  <=>  k e - h <= m_hi d.
+        k_lo = std::max(k_lo, floor_div(i128(m_lo - 1) * d + h, e) + 1);
+        k_hi = std::min(k_hi, floor_div(i128(m_hi) * d + h, e));
+        if (k_lo > k_hi) return;
+        m = ceil_div(i128(k_lo) * e - h, d);
+        err = static_cast<long long>(-i128(h) + i128(k_lo) * e - i128(m) * d);
     }
-    const long long a_max = (x_major ? width_ : height_) - 1;
-    const long long b_max = (x_major ? height_ : width_) - 1;
-
-    // Steps k in 0..d whose major coordinate a0 + sa k lies on the raster.
-    long long k_lo = sa > 0 ? -a0 : a0 - a_max;
-    long long k_hi = sa > 0 ? a_max - a0 : a0;
-    k_lo = std::max(k_lo, 0LL);
-    k_hi = std::min(k_hi, d);
-    // Minor steps m whose coordinate b0 + sb m lies on the raster.
-    long long m_lo = std::max(sb > 0 ? -b0 : b0 - b_max, 0LL);
-    long long m_hi = std::min(sb > 0 ? b_max - b0 : b0, e);
-    if (m_lo > m_hi) return;
-    // m(k) >= m_lo  <=>  k e - h > (m_lo - 1) d;  m(k) <= m_hi  <=>  k e - h <= m_hi d.
-    k_lo = std::max(k_lo, floor_div(i128(m_lo - 1) * d + h, e) + 1);
-    k_hi = std::min(k_hi, floor_div(i128(m_hi) * d + h, e));
-    if (k_lo > k_hi) return;
-
-    long long m = ceil_div(i128(k_lo) * e - h, d);
-    long long err = static_cast<long long>(-i128(h) + i128(k_lo) * e - i128(m) * d);
     long long a = a0 + sa * k_lo, b = b0 + sb * m;
     for (long long k = k_lo;; ++k) {
         const long long x = x_major ? a : b, y = x_major ? b : a;
