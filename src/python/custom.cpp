@@ -2,7 +2,7 @@
 // wrapper chooses (pdfbuf, rbfpng, the pixel readers, readfl), byte strings
 // as pixel or file data (wpixls, wpxrow, writfl), text written into a
 // caller's buffer (intcha, fcha, upstr, dattim), a message stream given
-// as a number (unit), the legend buffer the binding keeps for its callers
+// as a number (unit), the legend buffers the binding keeps for its callers
 // (legini, leglin, legend, nxlegn, nylegn) and the spline points written
 // back into the caller's lists (spline).
 #include <cstdlib>
@@ -297,14 +297,14 @@ PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 
 // ---- the legend buffer ----
 //
-// The binding owns one legend buffer for all its callers, as large as the
-// largest legend (30 lines of 80 characters) so that no legini of another
-// thread can leave it too small for a legend in progress. The first string
-// argument of every legend routine is ignored; the library's legini blanks
-// the buffer.
+// The binding owns the legend buffer for its callers, one per thread, so
+// that threads plotting at the same time never draw each other's legend
+// texts. It is as large as the largest legend (30 lines of 80 characters).
+// The first string argument of every legend routine is ignored; the
+// library's legini blanks the buffer.
 
 namespace {
-char legend_buffer[30 * 80 + 1];
+thread_local char legend_buffer[30 * 80 + 1];
 }  // namespace
 
 // legini(ignored, nlin, nmaxln)
