@@ -275,7 +275,7 @@ void pagorg(Context& ctx, const char* mode) {
 
 void origin(Context& ctx, int nx, int ny) {
     ctx.page.origin_x = nx;
-    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
+    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? clamp_int(-double(ny)) : ny;
 }
 
 void winmod(Context& c, const char* mode) {
