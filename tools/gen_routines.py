@@ -377,8 +377,13 @@ def render_wrapper(r):
             kind, fn = conv[p.ctype]
         code.append(f"    {kind} {p.name}{{}};")
     if scalars:
-        checks = " ||\n        ".join(f"!{('to_filename' if p.form == 'file' else 'to_text') if p.text else conv[p.ctype][1]}"
-                                       f"(args[{i}], {p.name})" for i, p in scalars)
+        def check(i, p):
+            if not p.text:
+                return f"!{conv[p.ctype][1]}(args[{i}], {p.name})"
+            if p.form == "file":
+                return f"!to_filename(args[{i}], {p.name})"
+            return f'!to_text("{r.name}", args[{i}], {p.name})'
+        checks = " ||\n        ".join(check(i, p) for i, p in scalars)
         code.append(f"    if ({checks}) return nullptr;")
     sequences = [(i, p) for i, p in enumerate(inputs) if p.sequence]
     counts = []

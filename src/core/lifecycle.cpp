@@ -12,7 +12,6 @@
 #include "core/devices.h"
 #include "core/fatal.h"
 #include "core/files.h"
-#include "core/threads.h"
 #include "output/driver.h"
 #include "output/drivers/pdf.h"
 #include "output/line_layer.h"
@@ -58,9 +57,7 @@ OpenedFile open_output_file(const Context& ctx, int device) {
     } else {
         want = p.saved_name;
     }
-    GlobalLock lock;
-    f.name = apply_file_mode(ctx, want);
-    f.fp = std::fopen(f.name.c_str(), binary_output(device) ? "wb" : "w");
+    f.fp = create_file(ctx, want, binary_output(device) ? "wb" : "w", f.name);
     if (f.fp) std::setvbuf(f.fp, nullptr, _IOFBF, 1 << 16);
     return f;
 }
@@ -278,7 +275,7 @@ void pagorg(Context& ctx, const char* mode) {
 
 void origin(Context& ctx, int nx, int ny) {
     ctx.page.origin_x = nx;
-    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
+    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? clamp_int(-double(ny)) : ny;
 }
 
 void winmod(Context& c, const char* mode) {

@@ -5,6 +5,7 @@
 
 #include "api/routines.h"
 #include "core/context.h"
+#include "output/frame_band.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/axis_draw.h"
@@ -90,6 +91,21 @@ void draw_frame(Context& ctx) {
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
     const int n = std::abs(thickness), sign = thickness > 0 ? 1 : -1;
+    if (frame_as_band(thickness)) {
+        // Lines at the offsets 0, sign, ... sign (n - 1) outwards, as one band.
+        const auto outline = [&](double g, std::vector<double>& x, std::vector<double>& y) {
+            if (right - left + 2 * g < 0 || bottom - top + 2 * g < 0) return false;
+            x = {left - g, right + g, right + g, left - g};
+            y = {top - g, top - g, bottom + g, bottom + g};
+            return true;
+        };
+        const double reach = frame_reach(ctx), far = sign * (n - 1.0);
+        std::vector<double> x, y;
+        if (band_polygon(outline, std::max(0.0, far) + reach, std::min(0.0, far) - reach, x, y))
+            fill_band(ctx, x, y);
+        restore_colour(ctx, previous);
+        return;
+    }
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (int i = 0; i < n; ++i) {
         const double g = sign * i;

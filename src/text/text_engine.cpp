@@ -10,6 +10,7 @@
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/frame_band.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
@@ -304,6 +305,24 @@ void page_warning(Context& ctx, const char* which, double x, double y, const std
 void draw_frame(TextRun& run, double length, int thickness) {
     const int n = std::abs(thickness);
     const double lo = run.low(), hi = run.high();
+    if (frame_as_band(thickness)) {
+        // Rectangles at the offsets 1 .. n outwards (0 .. n - 1 inwards for a
+        // negative thickness), as one band in text coordinates.
+        const auto outline = [&](double d, std::vector<double>& s, std::vector<double>& o) {
+            if (length + 2 * d < 0 || hi - lo + 2 * d < 0) return false;
+            s = {-d, length + d, length + d, -d};
+            o = {lo - d, lo - d, hi + d, hi + d};
+            return true;
+        };
+        const double reach = frame_reach(run.context());
+        const double outer = (thickness > 0 ? n : 0) + reach, inner = (thickness > 0 ? 1 : 1 - n) - reach;
+        std::vector<double> s, o;
+        if (band_polygon(outline, outer, inner, s, o)) {
+            const ThinLines thin(run.context());
+            run.area(static_cast<int>(s.size()), s.data(), o.data());
+        }
+        return;
+    }
     for (int k = 0; k < n; ++k) {
         const double d = thickness > 0 ? k + 1.0 : -double(k);
         const double s1 = -d, s2 = length + d, o1 = lo - d, o2 = hi + d;

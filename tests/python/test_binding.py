@@ -43,9 +43,21 @@ def test_scalar_conversions_accepted(run):
     assert out == "(1, 2000) bytes.met\n"
 
 
-def test_unencodable_characters_become_question_marks(run):
-    out = run("k.metafl('\\u20acPS')")
-    assert out == " <<<< Warning   2: Incorrect parameter in metafl!   (?PS)\n"
+def test_text_outside_latin1_raises_naming_the_routine(run):
+    out = run("""
+        for call in (lambda: k.metafl('\\u20acPS'), lambda: k.leglin('', '20 \\u20ac', 1)):
+            try:
+                call()
+            except UnicodeEncodeError as e:
+                print(e.start, e.end, e.reason)
+        k.metafl(b'\\xe4PS')                    # bytes pass as they are
+        k.metafl('\\xe4PS')                     # Latin-1 text too
+        k.setfil('\\u20ac.met'); k.kalini(); print(k.getfil() == '\\u20ac.met'); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert out.splitlines() == [
+        "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
+        " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)",
+        " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)", "True"]
 
 
 # ---- sequences ------------------------------------------------------------------

@@ -264,6 +264,8 @@ def test_vekmet_damage_and_foreign_files(run):
         "no_end.met": header + line + "\n",
         "bad_field.met": header + line + " 0.2x00000 0.3000000 9.0000000\n",
         "bad_colour.met": header + "99.000000099.000000099.000000010.0000000 9.0000000\n",
+        # Damage as soon as the colour passes 256, not when it wraps much later.
+        "runaway_colour.met": header + "99.000000099.000000099.0000000 9.0000000\n",
         "bad_header.met": "      21.3\n" + line + " 9.0000000\n",
         "damaged_point.met": header + " 0.1000000 0.1000000 3.0000000-2.0000000 0.4000000 2.0000000 9.0000000\n",
         "printer.prn": "!R! RES;\n",
@@ -276,7 +278,7 @@ def test_vekmet_damage_and_foreign_files(run):
         (run.path / name).write_bytes(text.encode("latin-1"))
     out = run(script(f"""
         start('VIRT', 'x')
-        for name in {sorted(files)!r} + ['missing.met']:
+        for name in {sorted(files)!r} + ['missing.met', '/dev/zero']:
             print(name); k.incfil(name)
         k.kalfin()
         k.metafl('SVG'); k.setfil('x.svg'); k.filmod('DELETE'); k.kalini(); k.errmod('PROT', 'OFF')
@@ -290,11 +292,11 @@ def test_vekmet_damage_and_foreign_files(run):
             current = line_
     assert "ok.met" not in got and "damaged_point.met" not in got, got
     assert "VEKMET file is not complete" in got["no_end.met"]
-    for name in ["bad_field.met", "bad_colour.met", "bad_header.met"]:
+    for name in ["bad_field.met", "bad_colour.met", "runaway_colour.met", "bad_header.met"]:
         assert "Warning  56" in got[name] and "not complete" not in got[name], name
     for name in ["printer.prn", "plot.hpg", "plot.ps", "plot.cgm"]:
         assert "Warning  40" in got[name] and name in got[name], name
-    assert "Warning  36" in got["missing.met"]
+    assert "Warning  36" in got["missing.met"] and "Warning  36" in got["/dev/zero"]  # not a regular file
     assert "Warning  40" in got["picture on svg"]
 
 

@@ -278,6 +278,37 @@ def test_program_regions_are_outlined_with_the_frame_thickness(run):
     assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
 
 
+def test_thick_frames_are_one_band_as_wide_as_their_lines(run):
+    # Beyond three units the rings 1..t outside (0..t-1 inside for -t) are
+    # one filled band from the outer edge of the outermost line to the inner
+    # edge of the innermost (lines are one unit wide).
+    run("""
+        k.metafl('SVG'); k.filmod('DELE')
+        for name, draw in (('one', lambda: k.shlrec(1000, 500, 400, 200)),
+                           ('rect', lambda: (k.frame(40), k.shlrec(1000, 500, 400, 200))),
+                           ('circle', lambda: (k.frame(-40), k.shlcir(1500, 1000, 200)))):
+            k.setfil(name + '.svg'); k.kalini(); draw(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    svg = "{http://www.w3.org/2000/svg}"
+
+    def shapes(name, kind):
+        root = ET.parse(run.path / f"{name}.svg").getroot()
+        return [[float(v) for v in e.get("points").replace(",", " ").split()] for e in root.iter(svg + kind)]
+
+    scale = 852 / 2970                                       # (width - 1) / page width
+    ring, = (r[::2] for r in shapes("one", "polyline"))
+    band, = (b[::2] for b in shapes("rect", "polygon"))
+    assert len(band) == 10                                      # outer, seam, inner backwards
+    assert (ring[0] - band[0]) / scale == pytest.approx(39.5, abs=0.05)
+    assert (band[5] - ring[0]) / scale == pytest.approx(0.5, abs=0.05)
+    disc, = shapes("circle", "polygon")
+    xs, ys = disc[::2], disc[1::2]
+    cx, cy = (max(xs) + min(xs)) / 2, (max(ys) + min(ys)) / 2
+    radii = sorted(math.hypot(x - cx, y - cy) / scale for x, y in zip(xs, ys))
+    assert radii[-1] == pytest.approx(200.5, abs=0.1) and radii[0] == pytest.approx(160.5, abs=0.1)
+    assert not [r for r in radii if 161 < r < 200]                  # each vertex on one of the two
+
+
 def test_symbols_shield_a_square_of_their_size_when_switched_on(run):
     run("""
         k.metafl('PNG'); k.scrmod('REVERS'); k.setfil('s.png'); k.kalini(); k.frame(0)

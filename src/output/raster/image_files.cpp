@@ -11,7 +11,6 @@
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"
-#include "core/threads.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_readers.h"
@@ -36,12 +35,8 @@ Raster* device_raster(Context& ctx) {
 void save(Context& ctx, FileKind kind, const char* name) {
     const Raster* r = device_raster(ctx);
     if (!r) return;
-    FILE* fp;
-    {
-        GlobalLock lock;
-        const std::string path = apply_file_mode(ctx, name);
-        fp = std::fopen(path.c_str(), "wb");
-    }
+    std::string path;
+    FILE* fp = create_file(ctx, name, "wb", path);
     if (!fp) {
         warn(ctx, 36);
         return;
