@@ -86,7 +86,9 @@ TEST(SvgWriter, PolylinesHoldFiftyPointsAndBreakEveryFifth) {
                               polyline(49, 59) + "</g>\n</svg>\n");
 }
 
-TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
+// Colour, width, cap and join each open a new group. The page starts with the
+// projecting caps PostScript and PDF start with: dots of one plot unit need them.
+TEST(SvgWriter, ColourWidthCapAndJoinOpenNewGroups) {
     Svg svg;
     svg.move(1, 1);
     svg.draw(2, 2);
@@ -98,6 +100,9 @@ TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
     svg.driver.colour(svg.ctx, TEAL);
     svg.move(7, 7);
     svg.draw(8, 8);
+    svg.driver.line_cap(svg.ctx, 1);
+    svg.driver.line_join(svg.ctx, 0);
+    svg.draw(9, 9);
     EXPECT_EQ(svg.body(),
               "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"1.00\" y1=\"1.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
@@ -110,24 +115,9 @@ TEST(SvgWriter, ColourAndWidthOpenNewGroups) {
               "</g>\n"
               "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
               "<line x1=\"7.00\" y1=\"7.00\" x2=\"8.00\" y2=\"8.00\"/>\n"
-              "</g>\n</svg>\n");
-}
-
-// Dots of one plot unit need the projecting caps PostScript and PDF start
-// with; lncap and lnjoin switch them in a new group.
-TEST(SvgWriter, CapsAndJoinsFollowTheSettings) {
-    Svg svg;
-    svg.move(1, 1);
-    svg.draw(2, 2);
-    svg.driver.line_cap(svg.ctx, 1);
-    svg.driver.line_join(svg.ctx, 0);
-    svg.draw(3, 3);
-    EXPECT_EQ(svg.body(),
-              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
-              "<line x1=\"1.00\" y1=\"1.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
               "</g>\n"
-              "<g fill=\"none\" stroke=\"#000000\" stroke-width=\"1.000\" stroke-linecap=\"round\" stroke-linejoin=\"miter\">\n"
-              "<line x1=\"2.00\" y1=\"2.00\" x2=\"3.00\" y2=\"3.00\"/>\n"
+              "<g fill=\"none\" stroke=\"#008080\" stroke-width=\"1.000\" stroke-linecap=\"round\" stroke-linejoin=\"miter\">\n"
+              "<line x1=\"8.00\" y1=\"8.00\" x2=\"9.00\" y2=\"9.00\"/>\n"
               "</g>\n</svg>\n");
 }
 
