@@ -1,9 +1,8 @@
 """Whole axis systems drawn as PNG (read by Pillow) and as PDF (rendered by
 poppler's pdftoppm at the PNG's resolution): ticks where nxposn and nyposn
 put them, labels inside the page and centred on their ticks, names centred
-on their axis, for linear, log-log, crossed, date, time and polar systems
-and for titles; the German date page is read back by pdftotext."""
-import math
+on their axis, for linear, log-log, crossed, date and time systems (polar
+labels and titles: test_label_placement.cpp); the German date page is read back by pdftotext."""
 import shutil
 import subprocess
 import textwrap
@@ -171,43 +170,6 @@ def test_time_of_day_labels(run):
     for im in pages:
         assert inside_page(im)
         check_x_axis(im, xs[::3], y0, labels=xs[::6], majors=xs[::6], name_centre=(xs[0] + xs[-1]) / 2)
-
-
-def test_polar_grid_with_radius_and_angle_labels(run):
-    lines, pages = draw(run, """
-        k.polar(1, 0, 0.25, 0, 30); k.grid(4, 1)
-        print(k.nxposn(0), k.nxposn(1))
-    """)
-    cx, right = (int(v) for v in lines[0].split())
-    r = (right - cx) * S
-    for im in pages:
-        assert inside_page(im)
-        cy = max(range(im.size[1]), key=lambda y: len(ink(im, round(cx * S), round(right * S), y, y + 1)))
-        # A degree label beyond every angle tick (ticks end 7 pixels out).
-        for deg in range(0, 360, 30):
-            c, s = math.cos(math.radians(deg)), -math.sin(math.radians(deg))
-            x, y = cx * S + (r + 22) * c, cy + (r + 22) * s
-            assert ink(im, round(x) - 12, round(x) + 13, round(y) - 12, round(y) + 13), deg
-
-
-def test_titles_above_and_below_with_underline(run):
-    lines, pages = draw(run, """
-        k.titlin('First title line', -1); k.titlin('Last line', 4)
-        k.graf(0, 10, 0, 2, 0, 10, 0, 2); k.title()
-        k.titpos('BELO'); k.titlin('Below the axes', -1); k.titlin('', 4); k.title()
-        print(k.nxposn(0), k.nxposn(10), k.nyposn(0), k.nyposn(10), k.nlmess('First title line'), k.gethgt())
-    """)
-    x0, x1, bottom, top, length, h = (int(v) for v in lines[0].split())
-    for im in pages:
-        assert inside_page(im)
-        above = runs([y for _, y in ink(im, 0, im.size[0], 0, round(top * S) - 9)], 3)   # above the ticks
-        # Line 1 with its underline, line 4 lowest, 3 h above the system.
-        assert len(above) == 2, above
-        assert abs(above[-1][1] - (top - 3 * h) * S) <= 2
-        assert len(ink(im, 0, im.size[0], above[0][1], above[0][1] + 1)) >= (length + h) * S - 3
-        for band in above:   # centred on the X axis
-            xs = [x for x, _ in ink(im, 0, im.size[0], band[0], band[1] + 1)]
-            assert abs((min(xs) + max(xs)) / 2 - (x0 + x1) / 2 * S) <= 2.5
 
 
 DATES = """
