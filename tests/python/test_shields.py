@@ -81,17 +81,6 @@ def test_cut_ends_lie_exactly_on_the_sides(run):
     assert b == pytest.approx(a + 800 * f, abs=0.01) and c == pytest.approx(a + 1199 * f, abs=0.01)
 
 
-def test_png_line_gap_matches_rectangle(run):
-    run("""
-        k.metafl('PNG'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
-        k.shlrec(1000, 900, 400, 300); k.line(200, 1050, 2700, 1050)
-        k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    im = Page(run.path / "kalvor.png")
-    (_, a), (b, _) = im.runs(1050)
-    assert abs(a - 1000) <= 4 and abs(b - 1399) <= 4     # a pixel is 3.5 plot units
-
-
 def gap(im, y):
     """The undrawn stretch between the two pieces of row y."""
     runs = im.runs(y)
