@@ -192,37 +192,6 @@ def test_pixel_blocks_round_trip_and_clip(run):
     """)
 
 
-def test_pixel_routine_warnings(run):
-    out = run("""
-        k.metafl('VIRT'); k.winsiz(20, 10); k.kalini()
-        k.wpixel(1, 1, 5); k.imgfin()
-        k.imgini(); k.imgini()
-        print(k.rpixel(20, 0), k.rpixel(0, -1))
-        k.wpixel(-1, 0, 5); k.wpixel(25, 3, 5)
-        k.imgclp(10, 0, 11, 5); k.imgbox(0, 0, 0, 5); k.imgsiz(3, 0); k.tifmod(0, 'INCH', 'RESO')
-        k.imgmod('CMYK'); k.gifmod('ON', 'TRAN'); k.rbmp('nodir/x.bmp')
-        k.errmod('PROT', 'OFF'); k.kalfin()
-        k.metafl('HPGL'); k.kalini(); k.imgini(); k.rpng('x.png'); k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    assert out.splitlines() == [
-        " <<<< Warning  55: No call to imgini in wpixel!",
-        " <<<< Warning  55: No call to imgini in imgfin!",
-        " <<<< Warning  54: No call to imgfin in imgini!",
-        " <<<< Warning  58: Array is out of screen in rpixel!",
-        " <<<< Warning  58: Array is out of screen in rpixel!",
-        "-1 -1",
-        " <<<< Warning   2: Incorrect parameter in imgclp!   (  11)",
-        " <<<< Warning   2: Incorrect parameter in imgbox!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in imgsiz!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in tifmod!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in imgmod!   (CMYK)",
-        " <<<< Warning   3: Incorrect level in gifmod!   (   1)",
-        " <<<< Warning  36: File error in rbmp!",
-        " <<<< Warning  40: File format and output device are incompatible in imgini!",
-        " <<<< Warning  40: File format and output device are incompatible in rpng!",
-    ]
-
-
 def test_byte_strings_and_buffers_out_of_bounds(run):
     run("""
         from pytest import raises

@@ -36,25 +36,6 @@ def test_instruction_code_warnings_carry_the_instruction(run):
         assert line.rstrip().endswith(f"({context})")
 
 
-def test_setting_warnings(run):
-    out = run("""
-        k.metafl("VIRT"); k.kalini()
-        k.height(0); k.chawth(2.5); k.chaang(60); k.fixspc(0)
-        k.basalf("GREE"); k.smxalf("GREE", "{", "}", 1)
-        k.eushft("GERM", "!"); k.eushft("DANI", "!")
-        k.messag("!x", 10, 100)
-        k.psfont("Helvetica")
-        print("height", k.gethgt(), "alphabet", k.getalf(), "shift", k.getshf("DANI") == "")
-        k.kalfin()
-    """)
-    assert len(lines_with(out, "Warning   2: Incorrect parameter")) == 4
-    assert len(lines_with(out, "Warning  19: The basealphabet cannot be used")) == 1
-    assert len(lines_with(out, "Warning  57: Control characters must be different")) == 1
-    assert len(lines_with(out, "Warning  18: Incorrect character after the eushft operator")) == 1
-    assert len(lines_with(out, "Warning  49: Fileformat is not PostScript in psfont")) == 1
-    assert "height 36 alphabet GREE shift True" in out
-
-
 def test_page_warnings_name_the_text(run):
     out = run("""
         k.metafl("VIRT"); k.kalini(); k.height(50)
