@@ -218,35 +218,6 @@ TEST(PdfWriter, CharactersFontsAndResources) {
     EXPECT_EQ(count(both, "/Font <<\n/F19 5 0 R\n>>\n"), 2u);
 }
 
-// Characters and an image in one compressed file, read back by qpdf and
-// poppler's text extraction.
-TEST(PdfWriter, TextReadsBackWithPoppler) {
-    if (!have("pdftotext -v")) GTEST_SKIP() << "needs pdftotext";
-    Pdf pdf(true);   // upright: the text runs along the page
-    const int codes[] = {'(', 127, ')', '<', '\\', 'z', 186};
-    for (int i = 0; i < 7; ++i) {
-        const kal::DevicePoint p = pdf.driver.to_points(300 + 60 * i, 1000);
-        pdf.driver.character(codes[i], p.x, p.y, 0, 4, 120);
-    }
-    const uint8_t rgb[6] = {255, 0, 0, 0, 0, 255};
-    pdf.driver.place_image(
-        pdf.ctx, 2, 1, [&](int, uint8_t* out) { std::memcpy(out, rgb, 6); }, 100, 100, 300, 200);
-    const std::string doc = pdf.finish();
-    expect_valid(doc);
-    const std::string path = save(doc, "pdf_text.pdf");
-    ASSERT_EQ(std::system(("pdftotext " + path + " " + path + ".txt").c_str()), 0);
-    FILE* fp = std::fopen((path + ".txt").c_str(), "rb");
-    ASSERT_TRUE(fp);
-    char buf[256] = {};
-    const size_t n = std::fread(buf, 1, sizeof buf - 1, fp);
-    std::fclose(fp);
-    std::string glyphs;   // the characters stand apart: drop the blanks
-    for (size_t i = 0; i < n; ++i)
-        if (buf[i] != ' ' && buf[i] != '\n' && buf[i] != '\f') glyphs += buf[i];
-    // Adieresis and questiondown in UTF-8.
-    EXPECT_EQ(glyphs, "(\xC3\x84)<\\z\xC2\xBF");
-}
-
 // pdfbuf reports a memory block that could not grow with warning 51.
 TEST(PdfBuffer, FailedGrowthGivesWarning51) {
     kal::entry::metafl("PDF");

@@ -104,7 +104,9 @@ def test_pdf_hardware_text_escapes(run):
 
 @needs("rsvg-convert")
 def test_svg_hardware_text_escapes(run):
-    run(HARDWARE.format(dev="SVG", name="t.svg"))
+    # Also a quote, a control code and codes without a glyph: the file stays well-formed.
+    run(HARDWARE.format(dev="SVG", name="t.svg").replace(
+        "k.kalfin()", "k.messag('\"' + chr(1) + chr(150) + chr(187) + chr(255), 200, 600); k.kalfin()"))
     svg = (run.path / "t.svg").read_bytes()
     assert b">&amp;</text>" in svg and b">&lt;</text>" in svg and b">&gt;</text>" in svg
     assert b">\xc4</text>" in svg and b">\\</text>" in svg   # Latin-1, as the prolog declares
