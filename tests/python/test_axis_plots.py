@@ -1,7 +1,7 @@
 """Whole axis systems drawn as PNG (read by Pillow) and as PDF (rendered by
 poppler's pdftoppm at the PNG's resolution): ticks where nxposn and nyposn
 put them, labels inside the page and centred on their ticks, names centred
-on their axis, for linear, log-log, crossed, date and time systems (polar
+on their axis, for linear, log-log, crossed and date systems (time labels: test_label_text.cpp) (polar
 labels and titles: test_label_placement.cpp); the German date page is read back by pdftotext."""
 import shutil
 import subprocess
@@ -157,19 +157,6 @@ def test_crossed_axes_leave_out_the_labels_at_the_origin(run):
         found = spans_x(im, 0, im.size[0], y + 12, y + 25, gap=8)
         assert near([(a + b) / 2 for a, b in found], xs[0:4:2] + xs[4:5] + xs[6::2], 2.5), found
         assert found[2][1] - found[2][0] <= 2
-
-
-def test_time_of_day_labels(run):
-    lines, pages = draw(run, """
-        k.labels('TIME', 'X'); k.timopt(); k.name('Time of day', 'X')
-        k.graf(0, 86400, 0, 10800, 0, 10, 0, 2)
-        print(*[k.nxposn(h * 1800) for h in range(49)]); print(k.nyposn(0))
-    """)
-    xs = [int(v) for v in lines[0].split()]
-    y0 = int(lines[1])
-    for im in pages:
-        assert inside_page(im)
-        check_x_axis(im, xs[::3], y0, labels=xs[::6], majors=xs[::6], name_centre=(xs[0] + xs[-1]) / 2)
 
 
 DATES = """

@@ -132,7 +132,7 @@ AFTER_KALINI = [
     ("k.setvlt('HOT'); assert k.getvlt() == 'RAIN'", "  2: Incorrect parameter in setvlt!   (HOT)"),
     ("k.color('PINK')", "  2: Incorrect parameter in color!   (PINK)"),
     ("k.clrcyc(0, 3)", "  2: Incorrect parameter in clrcyc!   (   0)"),
-    ("k.shdpat(-2)", "  2: Incorrect parameter in shdpat!   (  -2)"),
+    ("k.shdpat(-2); assert k.getpat() == 0", "  2: Incorrect parameter in shdpat!   (  -2)"),
     ("k.mypat(180, 0, 0, 0)", "  2: Incorrect parameter in mypat!   ( 180)"),
     ("k.hsvrgb(400, 1, 1)", "  2: Incorrect parameter in hsvrgb!   ( 400)"),
     ("assert k.indrgb(1.2, 0, 0) == -1", "  2: Incorrect parameter in indrgb!   (   1)"),
