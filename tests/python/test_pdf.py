@@ -85,18 +85,6 @@ def test_scene_renders_where_it_was_drawn(run, compress, pagmod, size, s):
         assert pixel(img, x, y, s) == colour, (x, y)
 
 
-@pytest.mark.parametrize("pagmod", ["LAND", "NONE"])
-def test_rectangles_side_by_side_meet_without_a_seam(run, pagmod):
-    # Bars of 18 plot units every 18 units: each covers its corners
-    # inclusively, so no paper shows between them at any resolution.
-    path = plot(run, "for i in range(60): k.recfll(200 + 18 * i, 300, 18, 400, 20 + 3 * i)",
-                setup=f"k.pagmod('{pagmod}')")
-    img = render(path, dpi=150)
-    s = (S_TURNED if pagmod == "LAND" else S_UPRIGHT) * 150 / 72
-    row = [img.getpixel((int(x * s), int(500 * s))) for x in range(205, 200 + 18 * 60 - 5)]
-    assert (255, 255, 255) not in row
-
-
 @pytest.mark.parametrize("compress", ["ON", "OFF"])
 def test_page_with_more_than_300000_bytes_of_content(run, compress):
     # A zigzag of 40000 points between two marks: the red line comes first,
