@@ -154,6 +154,9 @@ def test_hostile_strings_never_crash(run):
         texts = ["x" * 10000, "{" * 50, "}" * 50, "{H999999}" * 20, "{Z-59.9}{K0.0001}" * 10,
                  "^" * 300, "_" * 300, "!", "!!!", "\\\\frac{", "\\\\sqrt{\\\\sqrt{", "{{{{{" ]
         texts += ["".join(chr(rng.randrange(1, 256)) for _ in range(rng.randrange(400))) for _ in range(200)]
+        # Formula syntax at a high density, and runs of it.
+        texts += ["".join(rng.choice("\\\\{}^_[]ax ") for _ in range(300)) for _ in range(40)]
+        texts += ["\\\\" * 200, "\\\\sqrt[" * 50]
         for t in texts:
             for f in (k.complx, k.helve, k.gothic):
                 f(); k.messag(t, rng.randrange(-5000, 5000), 500); k.nlmess(t)
