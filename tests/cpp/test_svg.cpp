@@ -1,5 +1,5 @@
 // The SVG writer on its driver class: prologue, path buffer, groups,
-// rectangles, polygons and characters.
+// rectangles and polygons (characters: test_text.py).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -137,46 +137,6 @@ TEST(SvgWriter, RectanglesAndPolygons) {
               "<polygon fill=\"#008080\" points=\"\n"
               " 0.00, 0.50 5.00, 1.00 10.00, 1.50 15.00, 2.00 20.00, 2.50\n"
               " 25.00, 3.00 30.00, 3.50\"/>\n"
-              "</g>\n</svg>\n");
-}
-
-TEST(SvgWriter, CharactersGroupsAndEscapes) {
-    Svg svg;
-    svg.driver.colour(svg.ctx, RED);
-    svg.move(0, 0);
-    svg.draw(1, 1);
-    svg.driver.character(svg.ctx, '<', 100, 50, 0, 5, 36);     // Helvetica-Bold, 26.4 px
-    svg.driver.character(svg.ctx, '&', 120, 50, 90, 5, 36);
-    svg.driver.character(svg.ctx, '>', 140, 50, 0, 5, 36);
-    svg.driver.character(svg.ctx, 127, 160, 50, 0, 5, 36);     // Adieresis
-    svg.driver.character(svg.ctx, 200, 180, 50, 0, 5, 36);     // no glyph: a blank
-    svg.driver.character(svg.ctx, 'x', 200, 50, 0, 22, 36);    // AvantGarde-Book: Times
-    svg.driver.height_changed();
-    svg.driver.character(svg.ctx, 'y', 220, 50, 0, 22, 20);
-    svg.move(0, 0);
-    svg.draw(2, 2);
-    EXPECT_EQ(svg.body(),
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
-              "<line x1=\"0.00\" y1=\"0.00\" x2=\"1.00\" y2=\"1.00\"/>\n"
-              "</g>\n"
-              "<g font-family=\"Helvetica\" font-weight=\"bold\" font-style=\"normal\"\n"
-              "font-size=\"26\" stroke=\"none\" fill=\"#ff0000\">\n"
-              "<text x=\"50.00\" y=\"25.00\">&lt;</text>\n"
-              "<text x=\"60.00\" y=\"25.00\" rotate=\"-90\">&amp;</text>\n"
-              "<text x=\"70.00\" y=\"25.00\">&gt;</text>\n"
-              "<text x=\"80.00\" y=\"25.00\">\xC4</text>\n"
-              "<text x=\"90.00\" y=\"25.00\"> </text>\n"
-              "</g>\n"
-              "<g font-family=\"Times\" font-weight=\"normal\" font-style=\"normal\"\n"
-              "font-size=\"26\" stroke=\"none\" fill=\"#ff0000\">\n"
-              "<text x=\"100.00\" y=\"25.00\">x</text>\n"
-              "</g>\n"
-              "<g font-family=\"Times\" font-weight=\"normal\" font-style=\"normal\"\n"
-              "font-size=\"15\" stroke=\"none\" fill=\"#ff0000\">\n"
-              "<text x=\"110.00\" y=\"25.00\">y</text>\n"
-              "</g>\n"
-              "<g fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1.000\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n"
-              "<line x1=\"0.00\" y1=\"0.00\" x2=\"2.00\" y2=\"2.00\"/>\n"
               "</g>\n</svg>\n");
 }
 
