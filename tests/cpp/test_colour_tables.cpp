@@ -90,24 +90,28 @@ protected:
 const int W = kal::direct_colour(255, 255, 255);
 const int K = kal::direct_colour(0, 0, 0);
 
-TEST_F(ColourDevice, WhiteAndBlackFollowTableAndDevice) {
+// The named white and black and the index settings a table gets on a device
+// (-1: not checked).
+TEST_F(ColourDevice, NamedColoursAndIndexRangesFollowTableAndDevice) {
     using namespace kal;
-    struct NamedCase {
-        int table, device, depth, white, black;
+    struct Case { int table, device, depth, want[8]; };  // white, black, fg, bg, under, over, first, last
+    const Case cases[] = {
+        {TABLE_SMAL, DEV_POST, 24, {K, K, -1, -1, -1, -1, -1, -1}}, {TABLE_SMAL, DEV_VEKM, 8, {W, W, 1, 0, 0, 9, 1, 8}},
+        {TABLE_GREY, DEV_POST, 24, {W, W, -1, -1, -1, -1, -1, -1}}, {TABLE_GREY, DEV_CGM, 24, {K, W, -1, -1, -1, -1, -1, -1}},
+        {TABLE_RAIN, DEV_POST, 24, {W, K, 0, 255, 0, 255, 1, 254}}, {TABLE_RAIN, DEV_CGM, 24, {K, K, -1, -1, -1, -1, -1, -1}},
+        {TABLE_RAIN, DEV_VEKM, 8, {W, K, 255, 0, 0, 255, 1, 254}}, {TABLE_TEMP, DEV_SVG, 24, {W, K, -1, -1, -1, -1, -1, -1}},
+        {TABLE_RRAI, DEV_VEKM, 8, {K, W, -1, -1, -1, -1, -1, -1}},  {TABLE_RSPE, DEV_SVG, 24, {W, K, -1, -1, -1, -1, -1, -1}},
+        {TABLE_RGRE, DEV_WMF, 24, {K, K, -1, -1, -1, -1, -1, -1}},  {TABLE_VGA, DEV_VEKM, 8, {W, K, -1, -1, -1, -1, -1, -1}},
+        {TABLE_VGA, DEV_SVG, 24, {-1, -1, 15, 0, 0, 15, 1, 14}},    {TABLE_TEMP, DEV_PDF, 24, {-1, -1, 255, 0, 0, 255, 1, 254}},
+        {TABLE_RGRE, DEV_VEKM, 8, {-1, -1, 255, 0, 0, 255, 1, 254}}, {TABLE_RSPE, DEV_POST, 24, {-1, -1, 255, 0, 0, 255, 1, 254}},
     };
-    const NamedCase cases[] = {
-        {TABLE_SMAL, DEV_POST, 24, K, K}, {TABLE_SMAL, DEV_VEKM, 8, W, W},
-        {TABLE_GREY, DEV_POST, 24, W, W}, {TABLE_GREY, DEV_CGM, 24, K, W},
-        {TABLE_RAIN, DEV_POST, 24, W, K}, {TABLE_RAIN, DEV_CGM, 24, K, K},
-        {TABLE_RAIN, DEV_VEKM, 8, W, K},  {TABLE_TEMP, DEV_SVG, 24, W, K},
-        {TABLE_RRAI, DEV_VEKM, 8, K, W},  {TABLE_RSPE, DEV_SVG, 24, W, K},
-        {TABLE_RGRE, DEV_WMF, 24, K, K},  {TABLE_VGA, DEV_VEKM, 8, W, K},
-    };
-    for (const NamedCase& c : cases) {
+    for (const Case& c : cases) {
         device(c.device, c.depth);
         select_table(*ctx, c.table);
-        EXPECT_EQ(white(), c.white) << "table " << c.table << " device " << c.device;
-        EXPECT_EQ(black(), c.black) << "table " << c.table << " device " << c.device;
+        SCOPED_TRACE(testing::Message() << "table " << c.table << " device " << c.device);
+        const ColourState& s = ctx->colour;
+        const int got[8] = {white(), black(), s.foreground, s.background, s.under, s.over, s.range_first, s.range_last};
+        for (int i = 0; i < 8; ++i) if (c.want[i] != -1) { EXPECT_EQ(got[i], c.want[i]) << i; }
     }
 }
 
@@ -142,30 +146,6 @@ TEST_F(ColourDevice, TurnedAndReversedTables) {
     entry::setvlt("TEMP");
     entry::revscr();  // exchanges entry 0 with the foreground entry
     EXPECT_EQ(text(at(0)) + text(at(255)), "(255,255,255)(0,0,0)");
-}
-
-TEST_F(ColourDevice, ForegroundBackgroundRangeUnderAndOver) {
-    using namespace kal;
-    struct IndexCase {
-        int table, device, depth, fg, bg, under, over, first, last;
-    };
-    const IndexCase cases[] = {
-        {TABLE_SMAL, DEV_VEKM, 8, 1, 0, 0, 9, 1, 8},
-        {TABLE_VGA, DEV_SVG, 24, 15, 0, 0, 15, 1, 14},
-        {TABLE_RAIN, DEV_VEKM, 8, 255, 0, 0, 255, 1, 254},
-        {TABLE_RAIN, DEV_POST, 24, 0, 255, 0, 255, 1, 254},
-        {TABLE_TEMP, DEV_PDF, 24, 255, 0, 0, 255, 1, 254},
-        {TABLE_RGRE, DEV_VEKM, 8, 255, 0, 0, 255, 1, 254},
-        {TABLE_RSPE, DEV_POST, 24, 255, 0, 0, 255, 1, 254},
-    };
-    for (const IndexCase& c : cases) {
-        device(c.device, c.depth);
-        select_table(*ctx, c.table);
-        const ColourState& s = ctx->colour;
-        EXPECT_EQ(std::vector<int>({s.foreground, s.background, s.under, s.over, s.range_first, s.range_last}),
-                  std::vector<int>({c.fg, c.bg, c.under, c.over, c.first, c.last}))
-            << "table " << c.table << " device " << c.device;
-    }
 }
 
 TEST_F(ColourDevice, CurveColourCycleRepeatsEightNamedColours) {
