@@ -39,32 +39,13 @@ std::string joined(const std::string& body) {
     return out;
 }
 
-// A PostScript file opened the way kalini opens it: page geometry in the
-// record, the device factor from open_device, the header written.
-struct PsFile {
-    kal::Context ctx;
-    kal::PostScriptDriver* drv = nullptr;
+// A PostScript file opened the way kalini opens it.
+struct PsFile : Document {
+    kal::PostScriptDriver* drv;
 
-    explicit PsFile(int device, int background = 2, int rotation = 0, int w = 2969, int h = 2099) {
-        setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 14.11.2023 22:13:20 UTC
-        kal::PageState& p = ctx.page;
-        p.device = device;
-        p.width = w;
-        p.height = h;
-        p.rotation_mode = rotation;
-        p.background = background;
-        ctx.out.clip[2] = w;
-        ctx.out.clip[3] = h;
-        ctx.out.file = std::tmpfile();
-        ctx.out.driver = kal::make_driver(device);
-        drv = dynamic_cast<kal::PostScriptDriver*>(ctx.out.driver.get());
-        kal::open_device(ctx);
-    }
-    // Everything written so far (the line buffer included, as kalfin does).
-    std::string finish() {
-        kal::finish_device(ctx);
-        return read_back(ctx.out.file);
-    }
+    explicit PsFile(int device, int background = 2, int rotation = 0)
+        : Document(device, background, false, rotation),
+          drv(dynamic_cast<kal::PostScriptDriver*>(ctx.out.driver.get())) {}
     // The body: what follows the placement line (and a header background).
     std::string body() {
         std::string all = finish();
