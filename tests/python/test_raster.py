@@ -52,8 +52,8 @@ def tiffinfo(path):
 @pytest.mark.parametrize("fmt", ["IND", "RGB"])
 def test_every_format_holds_the_raster_exactly(run, fmt):
     # Files saved from a VIRT raster by the r routines, and device files
-    # written by kalfin, which must be the same bytes; the raster file loaded
-    # into a new raster by wimage.
+    # written by kalfin, which must be the same bytes; the raster file and the
+    # TIFF loaded into a new raster by wimage and wtiff.
     run(script(f"""
         start('VIRT', '{fmt}'); scene(); save_rgb('raster.rgb')
         k.rpng('a.png'); k.rgif('a.gif'); k.rbmp('a.bmp'); k.rppm('a.ppm'); k.rtiff('a.tif'); k.rimage('a.img')
@@ -61,6 +61,7 @@ def test_every_format_holds_the_raster_exactly(run, fmt):
         for device, ext in dict(PNG='png', GIF='gif', BMP='bmp', PPM='ppm', TIFF='tif', IMAG='img').items():
             k.setfil('dev.' + ext); start(device, '{fmt}'); scene(); k.kalfin()
         start('VIRT', '{fmt}'); k.wimage('a.img'); save_rgb('back.rgb'); k.kalfin()
+        start('VIRT', '{fmt}'); k.wtiff('a.tif'); save_rgb('back_tif.rgb'); k.kalfin()
     """))
     raster = (run.path / "raster.rgb").read_bytes()
     pal = "P" if fmt == "IND" else "RGB"
@@ -82,6 +83,7 @@ def test_every_format_holds_the_raster_exactly(run, fmt):
     assert img[:80].decode() == f"!Bitmap KALVOR VIRT   853   603     8{fields}    32     0     1     0       "
     assert img[80:] == body
     assert (run.path / "back.rgb").read_bytes() == raster  # wimage loads it back
+    assert (run.path / "back_tif.rgb").read_bytes() == raster  # and wtiff the TIFF
     # The shapes land on the expected pixels in their exact colours.
     px = Image.frombytes("RGB", (853, 603), raster).load()
     blue = [(x, y) for x in range(380, 520) for y in range(30, 130) if px[x, y] == (0, 0, 255)]
