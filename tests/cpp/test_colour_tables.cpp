@@ -247,19 +247,6 @@ TEST_F(ColourDevice, ValueToIndexOnLinearDescendingAndLogarithmicScales) {
     for (int v = 0; v < 10; ++v) EXPECT_EQ(kal::colour_index(*ctx, v + 0.5), 10 + v) << v;
 }
 
-TEST_F(ColourDevice, ColrayNeedsAThreeDimensionalAxisSystem) {
-    kal::entry::setvlt("RAIN");
-    kal::set_colour_scale(*ctx, 0.0, 1.0, false, false, 0, 0);
-    const float z[4] = {0.0f, 1.0f, 2.0f, -1.0f};
-    int out[4] = {-7, -7, -7, -7};
-    EXPECT_EQ(warnings([&] { kal::entry::colray(z, out, 4); }), 1);
-    EXPECT_EQ(out[0], -7);
-    ctx->frame.level = 3;
-    kal::entry::colray(z, out, 4);
-    EXPECT_EQ(std::vector<int>(out, out + 4), std::vector<int>({1, 254, 255, 0}));
-    kal::entry::colray(z, nullptr, 0);  // nothing happens
-}
-
 // ---- colour models -------------------------------------------------------------
 
 TEST_F(ColourDevice, HsvRoundTrips) {

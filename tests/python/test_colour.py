@@ -42,7 +42,6 @@ def test_current_colour(run):
         k.color('blue'); print(hex(k.getclr()))
         print(k.indrgb(1, 1, 1), k.indrgb(0, 0, 0), k.intrgb(2, 0, 0))
         k.colran(10, 20); print(k.getran())
-        k.mypat(45, 2, 3, 1); print(k.getpat())
         k.errmod('PROT', 'OFF')
         k.kalfin()
     """)
@@ -55,7 +54,6 @@ def test_current_colour(run):
         "0x1ff0000\n"
         "255 0 -1\n"
         "(10, 20)\n"
-        "45231\n"
     )
 
 
