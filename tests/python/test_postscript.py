@@ -57,6 +57,7 @@ k.line(100, 100, 2800, 2000)
 k.linwid(12)
 k.rectan(300, 300, 400, 250)
 k.setclr(50)
+k.shdpat(16)   # solid: the header's polygon procedure
 k.areaf([1000, 1500, 1200, 1100], [200, 300, 800, 500], 4)
 k.trifll([2000.0, 2500.0, 2300.0], [200.0, 300.0, 800.0])
 k.lnjoin("SHAR")
