@@ -112,11 +112,12 @@ TEST(Fonts, EveryPrintableCharacterDrawsInsideItsCell) {
     for (int s = 1; s <= 6; ++s) {
       const Alphabet& a = f->slots[s - 1];
       kal::FontUnits u = kal::font_units(f->number, s);
-      const int last = std::min(31 + a.count, 186);
-      for (int code = 33; code <= last; ++code) {
+      // Up to 186 every code has a glyph; beyond, the long alphabet has gaps.
+      for (int code = 33; code <= 31 + a.count; ++code) {
         Glyph g = kal::find_glyph(a, f->number, code);
         std::string where = std::string(f->name) + " slot " + std::to_string(s) + " code " +
                             std::to_string(code);
+        if (code > 186 && g.blank) continue;
         ASSERT_FALSE(g.blank) << where;
         Box b = box(g);
         EXPECT_GE(b.x0, 0) << where;

@@ -1,7 +1,5 @@
 """Formula mode: its error texts, layout facts read back from PNG pages with
-Pillow, nlmess of formulas and hostile formula strings."""
-import random
-
+Pillow, and nlmess of formulas (hostile formula strings: test_text.py)."""
 from PIL import Image
 
 ERRORS = [
@@ -108,16 +106,3 @@ def test_nlmess_of_formulas(run):
         k.kalfin()
     """)
     assert out.split()[:6] == ["True"] * 6
-
-
-def test_hostile_formulas_warn_and_return(run):
-    rnd = random.Random(7)
-    junk = ["".join(rnd.choice("\\{}^_[]ax ") for _ in range(300)) for _ in range(40)]
-    out = run(f"""
-        k.metafl("PNG"); k.setfil("j.png"); k.kalini(); k.texmod("ON")
-        for text in {junk!r} + ["^" * 256, "\\\\" * 200, "{{" * 200, "}}" * 200, "\\\\sqrt[" * 50]:
-            k.messag(text, 100, 300); k.nlmess(text)
-        print("done")
-        k.kalfin()
-    """)
-    assert "done" in out

@@ -36,25 +36,6 @@ def test_instruction_code_warnings_carry_the_instruction(run):
         assert line.rstrip().endswith(f"({context})")
 
 
-def test_setting_warnings(run):
-    out = run("""
-        k.metafl("VIRT"); k.kalini()
-        k.height(0); k.chawth(2.5); k.chaang(60); k.fixspc(0)
-        k.basalf("GREE"); k.smxalf("GREE", "{", "}", 1)
-        k.eushft("GERM", "!"); k.eushft("DANI", "!")
-        k.messag("!x", 10, 100)
-        k.psfont("Helvetica")
-        print("height", k.gethgt(), "alphabet", k.getalf(), "shift", k.getshf("DANI") == "")
-        k.kalfin()
-    """)
-    assert len(lines_with(out, "Warning   2: Incorrect parameter")) == 4
-    assert len(lines_with(out, "Warning  19: The basealphabet cannot be used")) == 1
-    assert len(lines_with(out, "Warning  57: Control characters must be different")) == 1
-    assert len(lines_with(out, "Warning  18: Incorrect character after the eushft operator")) == 1
-    assert len(lines_with(out, "Warning  49: Fileformat is not PostScript in psfont")) == 1
-    assert "height 36 alphabet GREE shift True" in out
-
-
 def test_page_warnings_name_the_text(run):
     out = run("""
         k.metafl("VIRT"); k.kalini(); k.height(50)
@@ -108,12 +89,17 @@ def test_postscript_hardware_text(run):
 
 @needs("pdftotext")
 def test_pdf_hardware_text_escapes(run):
-    run(HARDWARE.format(dev="PDF", name="t.pdf"))
+    # A second page with text in the same font: the font object is written
+    # once and listed in the resources of both pages.
+    run(HARDWARE.format(dev="PDF", name="t.pdf").replace("k.kalfin()", "k.newpag(); k.messag('x', 99, 99); k.kalfin()"))
     k_pdf = run.path / "t.pdf"
     subprocess.run(["qpdf", "--stream-data=uncompress", str(k_pdf), str(run.path / "q.pdf")], check=True)
-    body = (run.path / "q.pdf").read_bytes()
+    body = b" ".join((run.path / "q.pdf").read_bytes().split())
     for escaped in [rb"(\50) Tj", rb"(\51) Tj", rb"(\134) Tj", rb"(\304) Tj", rb"(\366) Tj", b"(&) Tj"]:
         assert escaped in body
+    assert body.count(b"/BaseFont /Helvetica /Encoding /WinAnsiEncoding") == 1 and body.count(b"/Font <<") == 2
+    turned = body[:body.index(b" Tm (U) Tj")].split()[-6:-2]
+    assert [round(float(v)) for v in turned] == [-1, 0, 0, -1]   # 90 degrees on a page turned by 90
     text = subprocess.run(["pdftotext", str(k_pdf), "-"], capture_output=True, check=True).stdout
     flat = text.decode("utf-8").replace(" ", "").replace("\n", "")
     assert "f(x)=a\\b&<c>Äö" in flat
@@ -123,11 +109,18 @@ def test_pdf_hardware_text_escapes(run):
 
 @needs("rsvg-convert")
 def test_svg_hardware_text_escapes(run):
-    run(HARDWARE.format(dev="SVG", name="t.svg"))
+    # Also a quote, a control code and codes without a glyph (blanks), then a
+    # line and another font: each closes the group before it.
+    run(HARDWARE.format(dev="SVG", name="t.svg").replace("k.kalfin()", """
+    k.messag('"' + chr(1) + chr(150) + chr(187) + chr(255), 200, 600)
+    k.line(0, 0, 100, 100); k.psfont('Times-Bold'); k.height(40); k.messag('T', 100, 100); k.kalfin()"""))
     svg = (run.path / "t.svg").read_bytes()
+    assert b'<g font-family="Helvetica" font-weight="normal" font-style="normal"\nfont-size="34"' in svg
+    assert b'<text x="57.36" y="108.70">f</text>' in svg                # at (200, 300) plot units
     assert b">&amp;</text>" in svg and b">&lt;</text>" in svg and b">&gt;</text>" in svg
-    assert b">\xc4</text>" in svg and b">\\</text>" in svg   # Latin-1, as the prolog declares
+    assert b">\xc4</text>" in svg and b">\\</text>" in svg and b"> </text>" in svg   # Latin-1, as declared
     assert b'rotate="-90"' in svg
+    assert b'</g>\n<g fill="none"' in svg and b'</g>\n<g font-family="Times" font-weight="bold"' in svg
     subprocess.run(["xmllint", "--noout", str(run.path / "t.svg")], check=True)
     subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / "s.png"), str(run.path / "t.svg")],
                    check=True)
@@ -171,6 +164,9 @@ def test_hostile_strings_never_crash(run):
         texts = ["x" * 10000, "{" * 50, "}" * 50, "{H999999}" * 20, "{Z-59.9}{K0.0001}" * 10,
                  "^" * 300, "_" * 300, "!", "!!!", "\\\\frac{", "\\\\sqrt{\\\\sqrt{", "{{{{{" ]
         texts += ["".join(chr(rng.randrange(1, 256)) for _ in range(rng.randrange(400))) for _ in range(200)]
+        # Formula syntax at a high density, and runs of it.
+        texts += ["".join(rng.choice("\\\\{}^_[]ax ") for _ in range(300)) for _ in range(40)]
+        texts += ["\\\\" * 200, "\\\\sqrt[" * 50]
         for t in texts:
             for f in (k.complx, k.helve, k.gothic):
                 f(); k.messag(t, rng.randrange(-5000, 5000), 500); k.nlmess(t)
