@@ -256,3 +256,21 @@ def test_points_and_commas_stand_apart_from_the_digits(run, font):
             assert len(xs) >= 2 and len(ys) >= 2 and len(dot) >= 4, (device, start, sorted(dot))
             # A column without ink on either side of the dot.
             assert min(xs) - 1 not in columns and max(xs) + 1 not in columns, (device, start)
+
+
+def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
+    # 0xB0 under the Latin code tables: a small ring in the upper half of the
+    # line, not a blank, in stroke and outline fonts alike.
+    fonts = ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic", "helve", "helves", "serif"]
+    run(f"""
+        k.metafl("PNG"); k.setfil("d.png"); k.scrmod("REVERS"); k.kalini(); k.chacod("ISO1"); k.height(100)
+        for i, f in enumerate({fonts!r}):
+            getattr(k, f)(); k.messag("\\xb0", 100 + 250 * i, 300)
+        k.kalfin()
+    """)
+    image, s = Image.open(run.path / "d.png").convert("L"), 852 / 2970
+    for i, font in enumerate(fonts):
+        x = (100 + 250 * i) * s
+        box = ink_box(image.crop((round(x), round(250 * s), round(x + 200 * s), round(450 * s))))
+        assert box is not None, font
+        assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
