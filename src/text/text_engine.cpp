@@ -259,7 +259,9 @@ void TextRun::area(int n, const double* a, const double* b, bool placed) {
     // Glyphs and formula pieces are solid whatever shading is selected.
     const int pattern = ctx_.colour.pattern_number;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, SOLID_PATTERN);
+    ctx_.out.text_fill = true;
     fill_polygon(ctx_, n, x.data(), y.data());
+    ctx_.out.text_fill = false;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, pattern);
 }
 

@@ -274,3 +274,22 @@ def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
         box = ink_box(image.crop((round(x), round(250 * s), round(x + 200 * s), round(450 * s))))
         assert box is not None, font
         assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
+
+
+@needs("pdftoppm")
+@needs("rsvg-convert")
+def test_outline_fonts_carry_the_same_ink_in_every_format(run):
+    # Filled glyphs weigh the same in poppler's PDF, librsvg's SVG and the
+    # exact raster (which fills by pixel centres, as the renderers do).
+    run(f"""
+        for device in ("PDF", "SVG", "PNG"):
+            k.metafl(device); k.setfil("o." + device.lower()); {GALLERY_PAGE}; k.kalini()
+            k.height(44)
+            for y, font in ((300, k.helve), (500, k.serif), (700, k.helves)):
+                font(); k.messag("The quick brown fox jumps 0123456789 (1.5, 2.5)", 150, y)
+            k.kalfin()
+    """)
+    ink = {d: sum((255 - v) * n for v, n in enumerate(rendered(run, "o", d).histogram())) / 255
+           for d in ("PDF", "SVG", "PNG")}
+    assert abs(ink["SVG"] / ink["PDF"] - 1) < 0.1, ink
+    assert abs(ink["PNG"] / ink["PDF"] - 1) < 0.1, ink
