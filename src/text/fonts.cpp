@@ -121,6 +121,7 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
   const int pos = starts[g - 2];
   const int end = pos + d.table[pos];
   int i = pos + 1;
+  bool has_width = false;
   while (i + 1 < end) {
     int n = d.table[i];
     const int first = d.table[i + 1] - 1;
@@ -134,6 +135,9 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
       ++i;
     }
     if (first < 0 || n <= 0 || first + n > d.coord_count) continue;
+    // A stroke of one point is no ink: it marks where the advance ends
+    // (the glyph's right side bearing).
+    const bool marker = n == 1;
     for (int k = first; k < first + n; ++k) {
       double x, y;
       if (d.y) {
@@ -145,10 +149,11 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
       }
       x += dx;
       y += dy;
-      if (glyph.points.empty() || x > glyph.width) glyph.width = x;
-      glyph.points.push_back({x, y});
+      if (!has_width || x > glyph.width) glyph.width = x;
+      has_width = true;
+      if (!marker) glyph.points.push_back({x, y});
     }
-    glyph.ends.push_back(static_cast<int>(glyph.points.size()));
+    if (!marker) glyph.ends.push_back(static_cast<int>(glyph.points.size()));
   }
   glyph.blank = glyph.ends.empty();
   if (glyph.blank) glyph.width = 0;

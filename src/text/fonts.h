@@ -13,7 +13,9 @@
 // and 2.0 in outline fonts, added to every point of the stroke.  Coordinates
 // are packed (one word a point, x low byte, y high byte, signed) or split
 // (x and y in two arrays).  Units have y upwards and the baseline at 0; the
-// ink of a glyph starts at x >= 0 and its width is its largest x.
+// ink of a glyph starts at x >= 0 and its width is its largest x.  A stroke
+// of a single point draws nothing: it extends the width past the ink (a
+// right side bearing).
 //
 // Stroke fonts (numbers up to 10) draw each stroke as an open polyline.
 // Outline fonts (11 and up) hold closed contours (the last point joins the
@@ -88,7 +90,7 @@ struct GlyphPoint {
 struct Glyph {
   std::vector<GlyphPoint> points;
   std::vector<int> ends;
-  double width = 0;  // largest x over all points; 0 for a blank
+  double width = 0;  // largest x over all points and width marks; 0 for a blank
   bool blank = true; // no strokes: drawn as a blank
 };
 

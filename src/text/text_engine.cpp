@@ -25,6 +25,8 @@ namespace {
 constexpr double ITALIC_SLANT = 1.0 / 3.732;  // tan 15 degrees
 constexpr int MAX_HEIGHT = 10000;
 constexpr int SOLID_PATTERN = 16;
+constexpr int LATIN_DEGREE = 0xB0;
+constexpr int MATH_DEGREE = '`';
 
 int clamp_height(double h) {
     if (!std::isfinite(h)) return 1;
@@ -148,8 +150,16 @@ void TextRun::extent(double off, int h) {
 double TextRun::put(int code, int alphabet, int h, double s, double off, bool italic) {
     const TextState& t = ctx_.text;
     if (code < 32) code = 32;
-    code = program_code(t.code_table, code);
     alphabet = std::clamp(alphabet, 1, 6);
+    // The Latin code tables have the degree sign at 0xB0; the alphabets keep
+    // their upper codes for national letters, and the MATHEMATIC alphabet
+    // that every vector font shares holds a degree sign.
+    if (code == LATIN_DEGREE && t.code_table != CODES_STAN && t.hw_font < 0) {
+        alphabet = ALPHA_MATH;
+        code = MATH_DEGREE;
+    } else {
+        code = program_code(t.code_table, code);
+    }
     extent(off, h);
     if (t.hw_font >= 0) return hardware(code, alphabet, h, s, off);
     if (!t.font) return 0;
@@ -249,7 +259,9 @@ void TextRun::area(int n, const double* a, const double* b, bool placed) {
     // Glyphs and formula pieces are solid whatever shading is selected.
     const int pattern = ctx_.colour.pattern_number;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, SOLID_PATTERN);
+    ctx_.out.text_fill = true;
     fill_polygon(ctx_, n, x.data(), y.data());
+    ctx_.out.text_fill = false;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, pattern);
 }
 

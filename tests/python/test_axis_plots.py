@@ -99,10 +99,10 @@ def check_y_labels(im, column, ticks, name_centre=None):
     and the name beyond them centred on the row `name_centre`."""
     x = round(column * S)
     y1, y2 = round(min(ticks) * S) - 8, round(max(ticks) * S) + 8
-    found = groups_y(im, x - 40, x - 12, y1, y2, gap=2)
+    found = groups_y(im, x - 50, x - 12, y1, y2, gap=2)
     assert near(found, sorted(ticks), 2.5), (found, [t * S for t in sorted(ticks)])
     if name_centre is not None:
-        labels_left = min(px for px, _ in ink(im, x - 40, x - 12, y1, y2))
+        labels_left = min(px for px, _ in ink(im, x - 50, x - 12, y1, y2))
         name = ink(im, labels_left - 40, labels_left - 4, y1, y2)
         assert labels_left - 4 - max(px for px, _ in name) >= 3   # clear of the labels
         ys = [py for _, py in name]

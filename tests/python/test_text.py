@@ -2,6 +2,7 @@
 instruction codes, hardware-font text in PostScript, PDF and SVG judged by
 Ghostscript, poppler and librsvg, outline glyphs with holes, and hostile
 strings."""
+import ast
 import shutil
 import subprocess
 
@@ -178,3 +179,113 @@ def test_hostile_strings_never_crash(run):
         print("survived")
     """)
     assert "survived" in out
+
+
+# ---- legibility and weight of the vector fonts, judged on rendered pages ----
+
+GALLERY_PAGE = 'k.setpag("DA4L"); k.scrmod("REVERS"); k.winsiz(1200, 849); k.imgfmt("RGB")'
+PIXELS_PER_UNIT = 1200 / 2970   # the gallery's A4 landscape page
+
+
+def rendered(run, stem, device):
+    """The grey image of a page written as stem.<device>, read by an
+    independent renderer at the gallery's 1200 x 849 pixels."""
+    path = run.path / f"{stem}.{device.lower()}"
+    if device == "PDF":
+        subprocess.run(["pdftoppm", "-png", "-scale-to", "1200", str(path), str(run.path / stem)], check=True)
+        path = next(run.path.glob(f"{stem}-*.png"))
+    elif device == "SVG":
+        subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / f"{stem}_svg.png"), str(path)],
+                       check=True)
+        path = run.path / f"{stem}_svg.png"
+    return Image.open(path).convert("L")
+
+
+def components(mask):
+    """8-connected components of a set of (x, y) pixels."""
+    left, out = set(mask), []
+    while left:
+        todo, part = [left.pop()], set()
+        while todo:
+            x, y = todo.pop()
+            part.add((x, y))
+            for n in [(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]:
+                if n in left:
+                    left.remove(n)
+                    todo.append(n)
+        out.append(part)
+    return out
+
+
+NUMBERS = "1.0 0.5 -0.15 1,5"
+
+
+@needs("pdftoppm")
+@pytest.mark.parametrize("font", ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic"])
+def test_points_and_commas_stand_apart_from_the_digits(run, font):
+    # Tick labels at the default height on the gallery's page: each point and
+    # comma is a dot of at least 2 x 2 pixels with an empty column on either
+    # side, in the exact raster and in poppler's rendering of the PDF.
+    out = run(f"""
+        for device in ("PNG", "PDF"):
+            k.metafl(device); k.setfil("n." + device.lower()); {GALLERY_PAGE}; k.kalini()
+            k.{font}(); k.messag("{NUMBERS}", 300, 1000)
+            k.kalfin()
+        k.metafl("VIRT"); k.kalini(); k.{font}()
+        print("cells", [(k.nlmess("{NUMBERS}"[:i]), k.nlmess("{NUMBERS}"[:i + 1]))
+                        for i, c in enumerate("{NUMBERS}") if c in ".,"])
+        k.kalfin()
+    """)
+    cells = ast.literal_eval(out.split("cells")[1].strip().splitlines()[0])
+    top, bottom = round(990 * PIXELS_PER_UNIT), round(1060 * PIXELS_PER_UNIT)
+    gap = 0 if font == "kalalf" else 9   # a quarter of the height after each character
+    for device in ("PNG", "PDF"):
+        image = rendered(run, "n", device)
+        ink = {(x, y) for x in range(image.width) for y in range(top, bottom) if image.getpixel((x, y)) < 128}
+        columns = {x for x, _ in ink}
+        parts = components(ink)
+        for start, end in cells:
+            lo, hi = (300 + start) * PIXELS_PER_UNIT, (300 + end - gap) * PIXELS_PER_UNIT
+            dot = set().union(*[p for p in parts if lo - 1 <= sum(x for x, _ in p) / len(p) <= hi + 1])
+            assert dot, (device, start)
+            xs, ys = {x for x, _ in dot}, {y for _, y in dot}
+            assert len(xs) >= 2 and len(ys) >= 2 and len(dot) >= 4, (device, start, sorted(dot))
+            # A column without ink on either side of the dot.
+            assert min(xs) - 1 not in columns and max(xs) + 1 not in columns, (device, start)
+
+
+def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
+    # 0xB0 under the Latin code tables: a small ring in the upper half of the
+    # line, not a blank, in stroke and outline fonts alike.
+    fonts = ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic", "helve", "helves", "serif"]
+    run(f"""
+        k.metafl("PNG"); k.setfil("d.png"); k.scrmod("REVERS"); k.kalini(); k.chacod("ISO1"); k.height(100)
+        for i, f in enumerate({fonts!r}):
+            getattr(k, f)(); k.messag("\\xb0", 100 + 250 * i, 300)
+        k.kalfin()
+    """)
+    image, s = Image.open(run.path / "d.png").convert("L"), 852 / 2970
+    for i, font in enumerate(fonts):
+        x = (100 + 250 * i) * s
+        box = ink_box(image.crop((round(x), round(250 * s), round(x + 200 * s), round(450 * s))))
+        assert box is not None, font
+        assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
+
+
+@needs("pdftoppm")
+@needs("rsvg-convert")
+def test_outline_fonts_carry_the_same_ink_in_every_format(run):
+    # Filled glyphs weigh the same in poppler's PDF, librsvg's SVG and the
+    # exact raster (which fills by pixel centres, as the renderers do).
+    run(f"""
+        for device in ("PDF", "SVG", "PNG"):
+            k.metafl(device); k.setfil("o." + device.lower()); {GALLERY_PAGE}; k.kalini()
+            k.height(44)
+            for y, font in ((300, k.helve), (500, k.serif), (700, k.helves)):
+                font(); k.messag("The quick brown fox jumps 0123456789 (1.5, 2.5)", 150, y)
+            k.kalfin()
+    """)
+    ink = {d: sum((255 - v) * n for v, n in enumerate(rendered(run, "o", d).histogram())) / 255
+           for d in ("PDF", "SVG", "PNG")}
+    assert abs(ink["SVG"] / ink["PDF"] - 1) < 0.1, ink
+    assert abs(ink["PNG"] / ink["PDF"] - 1) < 0.1, ink
