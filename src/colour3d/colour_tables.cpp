@@ -265,13 +265,6 @@ void load_table(Context& ctx, int which) {
     set_colour(ctx, ctx.colour.foreground);
 }
 
-const char* table_name_lower(const Context& ctx) {
-    static const char* const NAMES[] = {"smal", "rain", "spec", "grey", "rrai",
-                                        "rspe", "rgre", "vga",  "temp"};
-    const int a = ctx.colour.active;
-    return (a >= 0 && a < 9) ? NAMES[a] : "rain";
-}
-
 void reset_colours(Context& ctx) {
     reset_fill_pattern(ctx);
     select_table(ctx, traits(ctx.page.device).table == StartTable::Rgre ? TABLE_RGRE : TABLE_RAIN);

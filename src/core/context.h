@@ -4,9 +4,9 @@
 #pragma once
 #include <tuple>
 
-#include "colour3d/colour.h"
 #include "core/frame.h"
 #include "core/page.h"
+#include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"

@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "api/routines.h"
-#include "colour3d/colour.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "api/routines.h"
-#include "colour3d/colour.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/file_inclusion.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"

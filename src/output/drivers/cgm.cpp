@@ -7,10 +7,10 @@
 #include <string>
 
 #include "api/routines.h"
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/colour_table.h"
 
 namespace kal {
 namespace {

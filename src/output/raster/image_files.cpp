@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "api/routines.h"
-#include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"
 #include "core/threads.h"
+#include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_readers.h"

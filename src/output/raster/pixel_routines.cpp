@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "api/routines.h"
-#include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/threads.h"
+#include "output/colour_table.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/raster/pixel_access.h"

@@ -13,6 +13,7 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/colour_table.h"
 
 extern char** environ;
 
