@@ -14,7 +14,7 @@
 #include "core/devices.h"
 #include "core/frame.h"
 #include "output/driver.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 #include "text/fonts.h"
 #include "text/text_state.h"
 

@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
-#include "output/drivers/std_fonts.h"
-#include "text/fonts.h"
+#include "output/colour_table.h"
+#include "output/font_metrics.h"
 #include "output/primitives.h"
 #include "output/record.h"
 
