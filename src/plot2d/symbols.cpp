@@ -10,11 +10,12 @@
 #include "api/routines.h"
 #include "core/context.h"
 #include "output/driver.h"
-#include "output/shields.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"
+#include "output/shields.h"
 #include "plot2d/symbol_shapes.h"
 #include "plot2d/user_coordinates.h"
+#include "text/text_engine.h"
 
 namespace kal {
 namespace {
@@ -167,6 +168,12 @@ const ResetKey SYMBOL_KEYS[] = {{"SYMR", reset_rotation}};
 }  // namespace
 
 const ResetKeys SymbolState::reset_keys = SYMBOL_KEYS;
+
+namespace {
+// The text engine draws the symbols of its instruction code S through this.
+[[maybe_unused]] const bool symbols_in_text =
+    (register_symbol_drawer(static_cast<SymbolDrawer>(draw_symbol)), true);
+}  // namespace
 
 void SymbolState::reset(Context& ctx) {
     SymbolState& st = ctx.symbols;
