@@ -112,8 +112,8 @@ void adjust_white_black(Context& ctx, int which) {
     int& white = ctx.colour.named[NAMED_WHITE];
     int& black = ctx.colour.named[NAMED_BLACK];
     const DeviceTraits& t = traits(ctx.page.device);
-    const bool post = t.black_first && t.family == Family::PostScript;
-    const bool cgm_wmf = t.black_first && !post;
+    const bool cgm_wmf = t.white_drawn_black;
+    const bool post = t.black_first && !cgm_wmf;
     switch (which) {
         case TABLE_SMAL:
             white = black = (post || cgm_wmf) ? DIRECT_BLACK : DIRECT_WHITE;

@@ -92,7 +92,7 @@ public:
     }
 
     // ---- hardware fonts ----
-    // Standard font `font` (0 .. 34, output/drivers/std_fonts.h) with the
+    // Standard font `font` (0 .. 34, output/font_metrics.h) with the
     // character height `height` in plot units becomes the current font.
     virtual void select_font(Context&, int, double) {}
     // One character: code (the library's character codes, national
@@ -116,5 +116,12 @@ private:
 };
 
 std::unique_ptr<Driver> make_driver(int device);
+
+// Before kalini changes the record, on devices whose document may stay in
+// memory (traits memory_output): readies what the device keeps beyond one
+// document (the PDF held for pdfbuf) for the next, in memory when `memory`
+// (pdfmod BUFF), else dropping any document still held. False when memory
+// is short.
+bool prepare_device_output(Context& ctx, int device, bool memory);
 
 }  // namespace kal

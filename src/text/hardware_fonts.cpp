@@ -54,8 +54,7 @@ int italic_face(int font) {
 }
 
 bool hardware_device(const Context& ctx) {
-    const Family f = traits(ctx.page.device).family;
-    return f == Family::PostScript || f == Family::Pdf || f == Family::Svg;
+    return traits(ctx.page.device).hardware_fonts;
 }
 
 // Makes the standard font `index` current; warning 49 on devices without
