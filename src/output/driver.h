@@ -70,12 +70,6 @@ public:
     virtual bool fill_polygon(Context&, int, const double*, const double*) { return false; }
     // A triangle inside the clipping window, in the given colour.
     virtual bool fill_triangle(Context&, const double*, const double*, int) { return false; }
-    // A ring sector in the given colour (pie charts): centre in plot
-    // coordinates, inner and outer radius in plot units, start and end angle
-    // in degrees counter-clockwise as seen on the page.
-    virtual bool fill_sector(Context&, double, double, double, double, double, double, int) {
-        return false;
-    }
     // The colour table changed (screens and images keep a palette).
     virtual void push_palette(Context&) {}
     // imgfin on a vector page: the raster drawn into the rectangle with the

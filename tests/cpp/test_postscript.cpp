@@ -187,15 +187,13 @@ TEST(PostScriptFill, RectangleTriangleAndPolygonBytes) {
     EXPECT_EQ(f.body(), "0 0 0 f 20 0 40 20 60 40 tri 20 0 u 40 20 d 60 40 d 20 0 d eofill showpage \n");
 }
 
-// The header's procedures for sectors, triangles and polygons, which no
-// routine reaches yet, on every device.
+// The header's procedures for triangles and polygons on every device.
 TEST(PostScriptFile, GhostscriptReadsTheFillProcedures) {
     for (int device : {kal::DEV_POST, kal::DEV_PSCL, kal::DEV_EPS, kal::DEV_PS}) {
         PsFile f(device, 0);
         const double x[4] = {1000, 1500, 1200, 1100}, y[4] = {1000, 1100, 1600, 1300};
         f.drv->fill_polygon(f.ctx, 4, x, y);
         f.drv->fill_triangle(f.ctx, x, y, 0x01FF0000);
-        f.drv->fill_sector(f.ctx, 2000, 1000, 100, 300, 10, 120, 0x01808080);
         expect_ghostscript_reads(f.finish());
     }
 }
