@@ -1,7 +1,7 @@
 // Fill patterns: shdpat, mypat and getpat. The selection and decoding of a
 // pattern sit with the colour table (output/colour_table.cpp), where the
 // pattern filler reads them.
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "colour3d/colour.h"
 #include "colour3d/colour_tables.h"
 #include "core/context.h"

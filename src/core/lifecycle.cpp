@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/fatal.h"

@@ -4,7 +4,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
 #include "core/reset_keys.h"

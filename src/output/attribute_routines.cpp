@@ -1,7 +1,7 @@
 // Public routines for colour and line attributes.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
 #include "output/colour_table.h"
 #include "output/driver.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
 #include "output/colour_table.h"
 #include "output/file_inclusion.h"

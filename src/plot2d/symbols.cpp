@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <new>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "output/driver.h"
 #include "output/figure_polygon.h"

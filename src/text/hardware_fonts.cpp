@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/frame.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_raster_images_and_pixels.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"

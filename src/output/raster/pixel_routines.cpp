@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
+#include "api/routines_raster_images_and_pixels.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/threads.h"
