@@ -10,7 +10,7 @@ exceptions:
   - src/core/lifecycle.cpp drives devices through the output layer's
     generic faces (driver.h, line_layer.h, primitives.h, raster/) and names
     no driver.
-Usage: include_order.py SRC_DIR [--list]
+Usage: include_order.py SRC_DIR
 """
 import os
 import re
