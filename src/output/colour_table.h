@@ -68,6 +68,8 @@ struct ColourState {
     double scale_start = 0, scale_end = 1, data_min = 0, data_max = 1, scale_factor = 254;
     bool scale_log = false;
 
+    // Defined with the colour routines (colour3d/colour_tables.cpp), which
+    // know the predefined tables.
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;
 };
@@ -95,7 +97,7 @@ int component_255(double x);
 
 // The solid pattern (shdpat 16) fills natively where devices can.
 inline bool solid_pattern(const ColourState& c) { return c.pattern_code == 100; }
-// shdpat without the routine frame (a colour3d routine), for routines that fill with a pattern
+// shdpat without the routine frame, for routines that fill with a pattern
 // of their own for one call and then restore the previous number.
 void select_pattern(Context& ctx, int number);
 // Stores a pattern code: angle*1000 + type*100 + density*10 + cross (mypat).
