@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/files.h"

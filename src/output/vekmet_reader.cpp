@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/file_inclusion.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "api/routines.h"
+#include "api/routines_axis_labels_names_titles_and_numbers.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "plot2d/calendar.h"

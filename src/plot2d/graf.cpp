@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "output/frame_band.h"
 #include "output/line_layer.h"

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
+#include "api/routines_life_cycle.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "output/frame_band.h"

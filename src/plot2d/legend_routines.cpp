@@ -2,7 +2,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_legends.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 #include "plot2d/curves.h"

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "output/line_layer.h"
 #include "plot2d/axis_draw.h"

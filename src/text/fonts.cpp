@@ -13,8 +13,6 @@ extern const AlphabetData kalalf_standard, kalalf_second, simplx_standard, simpl
     complx_standard, complx_italic, duplx_standard, triplx_standard, gothic_standard,
     gothic_italic, gothic_script, helve_standard, helves_standard, serif_standard,
     shared_greek, shared_mathematic, shared_script, shared_russian;
-extern const char* const standard_font_names[35];
-extern const int16_t standard_font_widths[35][155];
 }  // namespace font_data
 
 namespace {
@@ -158,22 +156,6 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
   glyph.blank = glyph.ends.empty();
   if (glyph.blank) glyph.width = 0;
   return glyph;
-}
-
-int standard_font_count() { return 35; }
-
-const char* standard_font_name(int index) {
-  return index >= 0 && index < 35 ? standard_font_names[index] : nullptr;
-}
-
-int standard_char_width(const char* name, int code) {
-  if (!name) return -1;
-  for (int f = 0; f < 35; ++f) {
-    if (strcasecmp(standard_font_names[f], name) != 0) continue;
-    if (code < 32 || code > 186) code = 32;
-    return standard_font_widths[f][code - 32];
-  }
-  return -1;
 }
 
 }  // namespace kal

@@ -12,7 +12,7 @@
 #include <memory>
 #include <mutex>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 

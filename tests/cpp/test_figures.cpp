@@ -7,7 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
+#include "api/routines_drawing_in_plot_coordinates.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "output/driver.h"
 #include "output/line_layer.h"

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "output/font_metrics.h"
 #include "text/fonts.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Generates the font tables under src/text/font_data from the source data.
+"""Generates the font tables under src/text/font_data (vector and outline fonts)
+and src/output/font_data (widths of the standard fonts) from the source data.
 
     python3 tools/fonts/generate.py [DATA_DIR]
 
@@ -21,6 +22,7 @@ import afm  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(HERE))
 OUT = os.path.join(REPO, "src", "text", "font_data")
+METRICS_OUT = os.path.join(REPO, "src", "output", "font_data")
 
 
 def load(data, name):
@@ -145,7 +147,8 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     vector_fonts(data)
     outline.generate(data, OUT)
-    afm.generate(data, OUT)
+    os.makedirs(METRICS_OUT, exist_ok=True)
+    afm.generate(data, METRICS_OUT)
 
 
 if __name__ == "__main__":

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/primitives.h"
 
 namespace kal {

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/colour_table.h"
 #include "output/drivers/fixed2.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 
 namespace kal {
 namespace {

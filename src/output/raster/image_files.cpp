@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_raster_images_and_pixels.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"
+#include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_readers.h"
