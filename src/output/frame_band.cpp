@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "colour3d/colour.h"
+#include "output/colour_table.h"
 #include "core/context.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
