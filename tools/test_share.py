@@ -3,7 +3,8 @@
 
 Counts lines that are neither blank nor comment-only (// or #). Tests: every
 .cpp, .h, .py, .c and .java file under tests/. Library: .cpp and .h under src/
-except the generated font tables in src/text/font_data, plus tools/gen_routines.py.
+except the generated tables (every font_data folder), plus the generators that
+write code and tables (tools/gen_routines.py, tools/fonts/*.py).
 
     python3 tools/test_share.py [--files]    # --files lists the test files by size
 """
@@ -26,9 +27,8 @@ def files(base, suffixes):
 
 def main():
     tests = files("tests", {".cpp", ".h", ".py", ".c", ".java"})
-    font_data = ROOT / "src" / "text" / "font_data"
-    library = [p for p in files("src", {".cpp", ".h"}) if font_data not in p.parents]
-    library.append(ROOT / "tools" / "gen_routines.py")
+    library = [p for p in files("src", {".cpp", ".h"}) if "font_data" not in p.parts]
+    library += [ROOT / "tools" / "gen_routines.py"] + files("tools/fonts", {".py"})
     test_count = {p: lines(p) for p in tests}
     t = sum(test_count.values())
     s = sum(lines(p) for p in library)
