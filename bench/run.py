@@ -6,8 +6,10 @@
 Workloads (the same deterministic data for every peer, an A4 landscape page,
 raster files of 853 x 603 pixels):
   W1  one curve of 1,000,000 points with axes, tick labels and a title: PNG, PDF, SVG, EPS
+  W1s the same with a smooth curve, y = sin(x) + 0.1 sin(37x) without noise
   W2  100 curves of 10,000 points: PDF
   W3  100,000 symbols: PNG, PDF
+  W3s 100,000 symbols along W1s's smooth curve: PNG, PDF, SVG, EPS
   W7  import plus a 10-point curve to PNG, whole process (start-up)
 
 Every measurement is a child process of its own; the peers alternate within
@@ -16,6 +18,9 @@ plotting section inside the process: kalini to kalfin, for matplotlib figure
 creation to savefig returning, for PLplot plinit to plend. gnuplot cannot be
 timed from inside, so its figures are whole-process times (marked "*").
 Peak memory is the child's ru_maxrss. The ratio is peer time / KALVOR time.
+With KALVOR_BEFORE set to the python directory of another build (for
+example a copy of build/tests/python made before a change), that build runs
+as the peer "kalvor-before", for a before/after table in the same run.
 
 Measured (2 shared cores, medians of 5; peer/KALVOR, matplotlib as it comes
 / without simplification): W1 PNG 21 / 175, PDF 3.8 / 29, SVG 4.0 / 17, EPS
@@ -59,8 +64,10 @@ DPI = WIDTH_PX * 25.4 / 297.0          # matplotlib: 853 x 603 pixels on A4 land
 
 WORKLOADS = {
     "W1": ["png", "pdf", "svg", "eps"],
+    "W1s": ["png", "pdf", "svg", "eps"],
     "W2": ["pdf"],
     "W3": ["png", "pdf"],
+    "W3s": ["png", "pdf", "svg", "eps"],
     "W7": ["png"],
 }
 
@@ -81,6 +88,9 @@ def data(workload):
         return [(x, 0.9 * np.sin(x * 0.1 + i * 0.06) + rng.normal(0.0, 0.02, x.size)) for i in range(100)]
     if workload == "W3":
         return [(rng.uniform(XA, XE, 100_000), rng.uniform(YA, YE, 100_000))]
+    if workload in ("W1s", "W3s"):
+        x = np.linspace(XA, XE, 1_000_000 if workload == "W1s" else 100_000)
+        return [(x, np.sin(x) + 0.1 * np.sin(37.0 * x))]
     x = np.linspace(XA, XE, 10)
     return [(x, np.sin(x * 0.3))]
 
@@ -103,7 +113,7 @@ def kalvor_child(workload, fmt, path):
     k.titlin(f"{workload}: KALVOR", 1)
     k.graf(XA, XE, XA, 10.0, YA, YE, YA, 0.5)
     k.title()
-    if workload == "W3":
+    if workload.startswith("W3"):
         k.incmrk(-1)
         k.marker(21)
         k.hsymbl(10)
@@ -131,7 +141,7 @@ def matplotlib_child(workload, fmt, path, simplify):
     ax.set_ylabel("y")
     ax.set_title(f"{workload}: matplotlib")
     for x, y in series:
-        if workload == "W3":
+        if workload.startswith("W3"):
             ax.plot(x, y, "o", markersize=2, linestyle="none")
         else:
             ax.plot(x, y, linewidth=0.5)
@@ -156,7 +166,7 @@ def plplot_child(workload, fmt, path):
     pl.plenv(XA, XE, YA, YE, 0, 0)
     pl.pllab("x", "y", f"{workload}: PLplot")
     for x, y in series:
-        if workload == "W3":
+        if workload.startswith("W3"):
             pl.plpoin(x, y, 17)
         else:
             pl.plline(x, y)
@@ -166,7 +176,7 @@ def plplot_child(workload, fmt, path):
 
 def child_main(argv):
     peer, workload, fmt, path = argv
-    if peer == "kalvor":
+    if peer.startswith("kalvor"):
         seconds, note = kalvor_child(workload, fmt, path)
     elif peer == "plplot":
         seconds, note = plplot_child(workload, fmt, path)
@@ -212,7 +222,7 @@ def gnuplot_script(script, path):
 
 
 def w7_command(peer, path):
-    if peer == "kalvor":
+    if peer.startswith("kalvor"):
         return [kalvor_python(), "-c", W7_KALVOR.replace("PATH", repr(path))]
     if peer.startswith("matplotlib"):
         return [VENV_PYTHON, "-c", W7_MATPLOTLIB.replace("PATH", repr(path))]
@@ -237,7 +247,7 @@ def gnuplot_command(workload, fmt, path, tmp):
     binary = "binary format='%float64%float64'"
     if workload == "W2":
         plot = f"plot for [i=0:99] '{datafile}' {binary} skip=i*160000 record=10000 with lines notitle"
-    elif workload == "W3":
+    elif workload.startswith("W3"):
         plot = f"plot '{datafile}' {binary} with points pt 7 ps 0.3 notitle"
     else:
         plot = f"plot '{datafile}' {binary} with lines notitle"
@@ -285,7 +295,10 @@ def measure(peer, workload, fmt, tmp, env):
         seconds, peak = whole_process(argv)
         note = "*"
     else:
-        python = {"kalvor": kalvor_python(), "plplot": SYSTEM_PYTHON}.get(peer, VENV_PYTHON)
+        python = {"kalvor": kalvor_python(), "kalvor-before": kalvor_python(),
+                  "plplot": SYSTEM_PYTHON}.get(peer, VENV_PYTHON)
+        if peer == "kalvor-before":
+            env = dict(env, PYTHONPATH=os.environ["KALVOR_BEFORE"])
         out = spawn([python, os.path.abspath(__file__), "--child", peer, workload, fmt, path], env)
         result = json.loads(out.strip().splitlines()[-1])
         seconds, peak, note = result["seconds"], result["maxrss"], result["note"]
@@ -294,6 +307,8 @@ def measure(peer, workload, fmt, tmp, env):
 
 def available_peers():
     peers = ["kalvor"]
+    if os.environ.get("KALVOR_BEFORE"):
+        peers.append("kalvor-before")
     if os.path.exists(VENV_PYTHON):
         peers += ["matplotlib", "matplotlib-nosimplify"]
     if shutil.which("gnuplot"):
