@@ -10,6 +10,23 @@ namespace kal {
 
 constexpr int FIXED2_MAX = 320;  // room for any double ("%.2f" of 1e308 has 309 digits)
 
+// The hundredths of a = |v| < 1e13 as "%.2f" rounds them.
+inline uint64_t fixed2_cents(double a) {
+    const double t = a * 100.0;
+    const double err = std::fma(a, 100.0, -t);   // a·100 = t + err exactly
+    uint64_t n = static_cast<uint64_t>(t);       // t >= 0: truncation is floor
+    const double d = (t - static_cast<double>(n)) - 0.5;  // exact: a multiple of ulp(t)
+    // Without branches: the halves are a coin toss on measured data.
+    n += static_cast<uint64_t>((d > 0) | ((d == 0) & ((err > 0) | ((err == 0) & (n & 1)))));
+    return n;
+}
+
+// v as "%.2f" writes it, counted in hundredths (|v| < 1e13).
+inline double fixed2_steps(double v) {
+    const double n = static_cast<double>(fixed2_cents(std::fabs(v)));
+    return std::signbit(v) ? -n : n;
+}
+
 // Writes v like "%.2f" at p and returns the end. |v| below 1e13 takes the
 // fast path: the exact value of v·100 (the product plus its rounding error
 // from fma) is rounded to the nearest integer, ties to even, as printf
@@ -21,12 +38,7 @@ inline char* put_fixed2(char* p, double v) {
         "8081828384858687888990919293949596979899";
     const double a = std::fabs(v);
     if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
-    const double t = a * 100.0;
-    const double err = std::fma(a, 100.0, -t);   // a·100 = t + err exactly
-    uint64_t n = static_cast<uint64_t>(t);       // t >= 0: truncation is floor
-    const double d = (t - static_cast<double>(n)) - 0.5;  // exact: a multiple of ulp(t)
-    // Without branches: the halves are a coin toss on measured data.
-    n += static_cast<uint64_t>((d > 0) | ((d == 0) & ((err > 0) | ((err == 0) & (n & 1)))));
+    const uint64_t n = fixed2_cents(a);
     if (std::signbit(v)) *p++ = '-';
     unsigned cents;
     // Up to 9999.99 (any page coordinate) in 32 bits, the digits straight
