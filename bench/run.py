@@ -383,9 +383,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--only", default=",".join(WORKLOADS))
+    parser.add_argument("--peers", help="a comma-separated choice among the peers available")
     args = parser.parse_args()
     env = dict(os.environ)
     peers = available_peers()
+    if args.peers:
+        peers = [p for p in peers if p in args.peers.split(",")]
     print(f"peers: {', '.join(peers)}; {args.runs} rounds", flush=True)
     rows = []
     with tempfile.TemporaryDirectory() as tmp:
