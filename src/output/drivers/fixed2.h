@@ -27,19 +27,24 @@ inline double fixed2_steps(double v) {
     return std::signbit(v) ? -n : n;
 }
 
-// Writes v like "%.2f" at p and returns the end. |v| below 1e13 takes the
-// fast path: the exact value of v·100 (the product plus its rounding error
-// from fma) is rounded to the nearest integer, ties to even, as printf
-// rounds the exact binary value; other values go to snprintf.
-inline char* put_fixed2(char* p, double v) {
+// The same for |v| <= 1e7, faster: the product rounded by the floating
+// point unit (ties to even, as printf), unless the product lies exactly
+// halfway, where its rounding error decides.
+inline double fixed2_steps_near(double v) {
+    constexpr double SHIFT = 6755399441055744.0;   // 1.5 * 2^52
+    const double t = v * 100.0;
+    const double r = (t + SHIFT) - SHIFT;
+    return std::fabs(t - r) == 0.5 ? fixed2_steps(v) : r;
+}
+
+// Writes n hundredths (n = fixed2_cents(|v|)) the way "%.2f" writes v,
+// minus sign first when `negative`.
+inline char* put_cents(char* p, uint64_t n, bool negative) {
     static constexpr char PAIRS[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    const double a = std::fabs(v);
-    if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
-    const uint64_t n = fixed2_cents(a);
-    if (std::signbit(v)) *p++ = '-';
+    if (negative) *p++ = '-';
     unsigned cents;
     // Up to 9999.99 (any page coordinate) in 32 bits, the digits straight
     // to p.
@@ -82,6 +87,17 @@ inline char* put_fixed2(char* p, double v) {
     *p++ = '.';
     std::memcpy(p, PAIRS + 2 * cents, 2);
     return p + 2;
+}
+
+
+// Writes v like "%.2f" at p and returns the end. |v| below 1e13 takes the
+// fast path: the exact value of v·100 (the product plus its rounding error
+// from fma) is rounded to the nearest integer, ties to even, as printf
+// rounds the exact binary value; other values go to snprintf.
+inline char* put_fixed2(char* p, double v) {
+    const double a = std::fabs(v);
+    if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
+    return put_cents(p, fixed2_cents(a), std::signbit(v));
 }
 
 }  // namespace kal

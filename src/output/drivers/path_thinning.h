@@ -53,17 +53,18 @@ public:
     }
 
     // The next point of the run: (qx, qy) in steps as it will be written,
-    // (x, y) as the writer was given it. emit(x, y) receives the points
-    // kept, in order; the last one waits for the next point or finish().
+    // (x, y) as the writer was given it. emit(x, y, qx, qy) receives the
+    // points kept, in order; the last one waits for the next point or
+    // finish().
     template <class Emit>
     void add(double qx, double qy, double x, double y, Emit&& emit) {
         if (!(std::fabs(qx) < REACH && std::fabs(qy) < REACH)) {
             finish(emit);
-            emit(x, y);
+            emit(x, y, qx, qy);
             return;
         }
         if (!active_) {   // after a far point: this one is kept
-            emit(x, y);
+            emit(x, y, qx, qy);
             start(qx, qy);
             return;
         }
@@ -81,7 +82,7 @@ public:
             take(qx, qy, x, y);
             return;
         }
-        emit(cox_, coy_);
+        emit(cox_, coy_, cx_, cy_);
         kx_ = cx_;
         ky_ = cy_;
         take(qx, qy, x, y);
@@ -94,7 +95,7 @@ public:
         active_ = false;
         if (!has_candidate_) return;
         has_candidate_ = false;
-        emit(cox_, coy_);
+        emit(cox_, coy_, cx_, cy_);
     }
 
 private:

@@ -97,16 +97,17 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
         constexpr size_t MOST = 2 * 12 + 4;
         char block[4096];
         char* p = block;
-        const auto keep = [&](double px, double py) {
+        const auto keep = [&](double px, double py, double qx, double qy) {
             if (!path_open_) {
                 out_.write(block, static_cast<size_t>(p - block));
                 p = block;
                 point_operator(last_x_, last_y_, 'm');
                 path_open_ = true;
             }
-            p = put_fixed2(p, px);
+            // The hundredths the thinner counted in are the digits written.
+            p = put_cents(p, static_cast<uint64_t>(std::fabs(qx)), std::signbit(px));
             *p++ = ' ';
-            p = put_fixed2(p, py);
+            p = put_cents(p, static_cast<uint64_t>(std::fabs(qy)), std::signbit(py));
             std::memcpy(p, " l\n", 3);
             p += 3;
             last_x_ = px;
@@ -116,7 +117,7 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
                 p = block;
             }
         };
-        for (int i = 0; i < n; ++i) thinner_.add(fixed2_steps(x[i]), fixed2_steps(y[i]), x[i], y[i], keep);
+        for (int i = 0; i < n; ++i) thinner_.add(fixed2_steps_near(x[i]), fixed2_steps_near(y[i]), x[i], y[i], keep);
         out_.write(block, static_cast<size_t>(p - block));
         return;
     }

@@ -65,7 +65,7 @@ private:
     // Writes the point a thinned run holds back and ends a row of form
     // placements.
     void settle() {
-        if (thinner_.active()) thinner_.finish([this](double x, double y) { line_to(x, y); });
+        if (thinner_.active()) thinner_.finish([this](double x, double y, double, double) { line_to(x, y); });
         if (placing_) end_placing();
     }
     void end_placing();

@@ -296,7 +296,9 @@ void PostScriptDriver::polyline(Context& ctx, int n, const double* x, const doub
         const bool open = path_.n > 0;
         thinner_.start(open ? path_.x[path_.n - 1] : path_.last_x, open ? path_.y[path_.n - 1] : path_.last_y);
     }
-    const auto keep = [&](double px, double py) { path_.put(static_cast<int>(px), static_cast<int>(py)); };
+    const auto keep = [&](double px, double py, double, double) {
+        path_.put(static_cast<int>(px), static_cast<int>(py));
+    };
     for (; i < n; ++i) {
         const bool full = path_.count();
         const double qx = round_up(x[i]), qy = round_up(y[i]);

@@ -70,7 +70,9 @@ private:
     // Writes the point a thinned run holds back.
     void settle() {
         if (thinner_.active())
-            thinner_.finish([this](double x, double y) { path_.put(static_cast<int>(x), static_cast<int>(y)); });
+            thinner_.finish([this](double x, double y, double, double) {
+                path_.put(static_cast<int>(x), static_cast<int>(y));
+            });
     }
     void define(Context& ctx, FigureShape& f);
     void send_rgb(Context& ctx, int value);

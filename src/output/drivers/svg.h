@@ -80,7 +80,7 @@ private:
     void end_path() { path(0, 0, MODE_END); }
     // Writes the point a thinned run holds back.
     void settle() {
-        if (thinner_.active()) thinner_.finish([this](double x, double y) { path_.put(x, y); });
+        if (thinner_.active()) thinner_.finish([this](double x, double y, double, double) { path_.put(x, y); });
     }
     void thinned_draws(int n, const double* x, const double* y);
 
