@@ -75,27 +75,6 @@ void draw_run(Context& ctx, int n, const double* x, const double* y, int first_p
     const DeviceMap map = current_map(ctx);
     constexpr int CHUNK = 256;
     double dx[CHUNK], dy[CHUNK];
-    if (map.rule == PointRule::Pixels && map.rounded && !map.r1 && traits(ctx.page.device).family == Family::Image) {
-        // The raster: a thousand points may fall on one pixel. The map's
-        // formula without its switch, and a point on the pixel of the point
-        // before it left out: it would set that pixel again.
-        const double f = map.f;
-        int start = 0, m = 0;
-        double lx = NAN, ly = NAN;
-        for (int i = 0; i < n; ++i) {
-            const double px = std::trunc(x[i] * f + 0.5), py = std::trunc(y[i] * f + 0.5);
-            if (px == lx && py == ly && i > 0) continue;
-            lx = dx[m] = px;
-            ly = dy[m] = py;
-            if (++m == CHUNK) {
-                o.driver->polyline(ctx, m, dx, dy, start == 0 ? first_pen : 2);
-                start = i + 1;
-                m = 0;
-            }
-        }
-        if (m > 0) o.driver->polyline(ctx, m, dx, dy, start == 0 ? first_pen : 2);
-        return;
-    }
     for (int start = 0; start < n; start += CHUNK) {
         const int m = std::min(CHUNK, n - start);
         for (int i = 0; i < m; ++i) {
