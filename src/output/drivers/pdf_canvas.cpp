@@ -147,9 +147,10 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
 }
 
 void PdfCanvas::place_form(int number, double x, double y) {
-    end_text();
-    end_path();
+    // Inside a row nothing else is open: anything written ends the row.
     if (!placing_) {
+        end_text();
+        end_path();
         out_.text("q\n");
         placing_ = true;
         place_x_ = place_y_ = 0;
