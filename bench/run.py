@@ -29,9 +29,9 @@ against gnuplot 0.056 s and matplotlib 0.78 s.
 
 With thinning and symbol shapes in the document writers (2 shared cores,
 medians of 3, matplotlib as it comes): W1s PNG 8.2, PDF 6.8 (413 KB against
-its 53 KB), SVG 4.4, EPS 7.8; W3 PDF 31 (0.77 MB against 1.63 MB); W3s PDF 43 (0.23 MB
-against 0.69 MB),
-SVG 54, EPS 14; W2 PDF 22 as it comes (medians of 5).
+its 53 KB), SVG 4.4, EPS 7.8; W3 PDF 31 (0.77 MB against 1.63 MB); W3s PDF
+43 (0.23 MB against 0.69 MB), SVG 54, EPS 14; W2 PDF 22 as it comes (medians
+of 5).
 
 KALVOR draws every workload with the plotting routines: an axis system
 (graf) with tick labels, axis names and a title, the data through curve
