@@ -154,6 +154,10 @@ void expect_like_printf(double v) {
     *kal::put_fixed2(fast, v) = '\0';
     std::snprintf(slow, sizeof slow, "%.2f", v);
     ASSERT_STREQ(fast, slow) << v;
+    // The hundredths the thinning counts in are those written.
+    if (std::fabs(v) <= 1e7) {
+        ASSERT_EQ(kal::fixed2_steps_near(v), kal::fixed2_steps(v)) << v;
+    }
 }
 
 TEST(Fixed2, SameDigitsAsPrintf) {

@@ -1,8 +1,20 @@
 """Long plain curves go to the device in runs of points, other lines point
-by point through the line layer; both ways must write the same bytes."""
+by point through the line layer; both ways must write the same bytes (with
+thinning set aside). The document writers thin dense runs at the precision
+they write and draw repeated symbols as one shape: neither may change the
+picture."""
+import re
+import shutil
+import subprocess
+import zlib
+
+import numpy as np
 import pytest
+from PIL import Image
 
 from test_raster import rgb_of
+
+PLAIN = {"KALVOR_THINNING": "OFF", "KALVOR_FIGURE_SHAPES": "OFF"}
 
 PAGE = """
 import math
@@ -40,11 +52,158 @@ def same_picture(run, fmt, a, b):
 def test_curve_writes_what_its_points_drawn_one_by_one_write(run, fmt, style):
     # Solid: the curve in runs, rlconn point by point; dashed: both cut
     # dashes in the line layer, the curve in pieces that must join.
-    run(PAGE + f"page('{fmt}', 'line.out', 'curve', {style}); page('{fmt}', 'conn.out', 'points', {style})")
+    run(PAGE + f"page('{fmt}', 'line.out', 'curve', {style}); page('{fmt}', 'conn.out', 'points', {style})",
+        env=PLAIN)
     assert same_picture(run, fmt, "line.out", "conn.out")
 
 
 @pytest.mark.parametrize("fmt", ["PS", "PNG", "HPGL"])
 def test_runs_write_what_the_shield_cutter_writes(run, fmt):
-    run(PAGE + f"page('{fmt}', 'runs.out', 'curve', 0); page('{fmt}', 'solo.out', 'shielded', 0)")
+    run(PAGE + f"page('{fmt}', 'runs.out', 'curve', 0); page('{fmt}', 'solo.out', 'shielded', 0)", env=PLAIN)
     assert same_picture(run, fmt, "runs.out", "solo.out")
+
+
+needs_readers = pytest.mark.skipif(not (shutil.which("pdftoppm") and shutil.which("rsvg-convert")
+                                        and shutil.which("gs")), reason="needs pdftoppm, rsvg-convert and gs")
+
+DENSE = """
+import numpy as np
+def page(fmt, name, noisy, n):
+    k.metafl(fmt); k.setpag('DA4L'); k.filmod('DELE'); k.setfil(name)
+    k.kalini(); k.errmod('PROTOCOL', 'OFF')
+    k.graf(0, 100, 0, 10, -1.5, 1.5, -1.5, 0.5)
+    x = np.linspace(0, 100, n)
+    y = np.sin(x) + 0.1 * np.sin(37 * x)
+    if noisy:
+        y = y + np.random.default_rng(1).normal(0, 0.1, n)
+    k.curve(x, y, n)
+    k.endgrf(); k.kalfin()
+"""
+
+
+def svg_lines(path):
+    """The points of each polyline and line element of an SVG file, as written."""
+    lines = []
+    for m in re.finditer(r'<polyline points="([^"]*)"|<line x1="([^"]*)" y1="([^"]*)" x2="([^"]*)" y2="([^"]*)"',
+                         path.read_text(encoding="latin-1")):
+        numbers = m.group(1).replace(",", " ").split() if m.group(1) is not None else m.groups()[1:]
+        lines.append([tuple(map(float, numbers[i:i + 2])) for i in range(0, len(numbers), 2)])
+    return lines
+
+
+def document_text(path):
+    """A document's text, PDF streams inflated."""
+    data = path.read_bytes()
+    if path.suffix == ".pdf":
+        data = b"".join(zlib.decompress(m) if b"FlateDecode" in head else m
+                        for head, m in re.findall(rb"(<<.*?>>)\s*stream\n(.*?)endstream", data, re.S))
+    return data.decode("latin-1")
+
+
+def render(path, dpi):
+    """Pixels of a PDF (pdftoppm), SVG (rsvg-convert) or PostScript (gs) file."""
+    out = path.with_suffix(".png")
+    if path.suffix == ".pdf":
+        subprocess.run(["pdftoppm", "-png", "-r", str(dpi), "-singlefile", str(path), str(out.with_suffix(""))],
+                       check=True)
+    elif path.suffix == ".svg":
+        subprocess.run(["rsvg-convert", "--zoom", str(dpi / 96), "-o", str(out), str(path)], check=True)
+    else:
+        subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", f"-r{dpi}",
+                        "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", f"-sOutputFile={out}", str(path)], check=True)
+    with Image.open(out) as im:   # on white paper: SVG leaves the page transparent
+        paper = Image.new("RGBA", im.size, "white")
+        return np.asarray(Image.alpha_composite(paper, im.convert("RGBA")).convert("RGB"), dtype=np.int16)
+
+
+@needs_readers
+@pytest.mark.parametrize("noisy", [False, True])
+def test_thinned_curves_draw_the_same_pixels(run, noisy):
+    # A million points of a smooth curve, thinned and not, drawn at 300 dpi;
+    # a noisy curve of 20,000 (a million noisy strokes keep the readers busy
+    # for minutes).
+    n = 20_000 if noisy else 1_000_000
+    for fmt in ("PDF", "SVG"):
+        ext = fmt.lower()
+        run(DENSE + f"page('{fmt}', 'plain.{ext}', {noisy}, {n})", env={"KALVOR_THINNING": "OFF"})
+        run(DENSE + f"page('{fmt}', 'thin.{ext}', {noisy}, {n})")
+        plain, thin = run.path / f"plain.{ext}", run.path / f"thin.{ext}"
+        assert thin.stat().st_size <= plain.stat().st_size / (1 if noisy else 3), fmt
+        assert np.array_equal(render(plain, 300), render(thin, 300)), fmt
+    # Element by element, the thinned line keeps the ends and some points of
+    # the line written without thinning, and every point left out lies on
+    # the segment between the kept points around it.
+    full, kept = svg_lines(plain), svg_lines(thin)
+    assert len(full) == len(kept)
+    points, starts, ends = [], [], []
+    for f, t in zip(full, kept):
+        assert f[0] == t[0] and f[-1] == t[-1]
+        j = 0
+        for a, b in zip(t, t[1:]):
+            while f[j] != b:
+                j += 1
+                points.append(f[j]), starts.append(a), ends.append(b)
+    p, a, b = np.array(points), np.array(starts), np.array(ends)
+    d = b - a
+    t = np.clip(((p - a) * d).sum(1) / (d * d).sum(1), 0, 1)
+    assert np.hypot(*(p - a - t[:, None] * d).T).max() < 1e-9
+
+
+def off_neighbours(a, b, margin=32):
+    """The share of pixels of b outside the range of the 3 x 3 pixels
+    around them in a, by more than `margin`."""
+    window = np.lib.stride_tricks.sliding_window_view(np.pad(a, ((1, 1), (1, 1), (0, 0)), mode="edge"),
+                                                      (3, 3), axis=(0, 1))
+    lo, hi = window.min(axis=(-1, -2)), window.max(axis=(-1, -2))
+    return ((b < lo - margin) | (b > hi + margin)).any(axis=2).mean()
+
+
+SYMBOLS = """
+import numpy as np
+def page(fmt, name, clip=False, shield=False):
+    k.metafl(fmt); k.setpag('DA4L'); k.filmod('DELE'); k.setfil(name)
+    k.kalini(); k.errmod('PROTOCOL', 'OFF'); k.nochek()
+    k.graf(0, 100, 0, 10, -1.5, 1.5, -1.5, 0.5)
+    k.incmrk(-1)
+    if clip or shield:
+        # The window's edge, or a shield, through the symbol's centre.
+        if clip:
+            k.clpwin(0, 0, k.nxposn(50.0), 2100)
+        else:
+            k.shlcir(k.nxposn(50.0), k.nyposn(0.0), 10)
+        k.hsymbl(40)
+        k.marker(21)
+        k.curve([50.0], [0.0], 1)
+    else:
+        rng = np.random.default_rng(2)
+        for i, shape in enumerate((21, 3, 16, 8, 4, 18)):
+            k.hsymbl(3 + i % 3)
+            k.symrot(15.0 * (i % 2))
+            k.setrgb(0.1 * i, 0.2, 1 - 0.1 * i)
+            k.marker(shape)
+            k.curve(rng.uniform(2, 98, 16_666), rng.uniform(-1.4, 1.4, 16_666), 16_666)
+    k.endgrf(); k.kalfin()
+"""
+
+
+@needs_readers
+@pytest.mark.parametrize("fmt", ["PDF", "SVG", "EPS"])
+def test_repeated_symbols_draw_what_their_paths_draw(run, fmt):
+    ext = fmt.lower()
+    run(SYMBOLS + f"page('{fmt}', 'paths.{ext}')", env={"KALVOR_FIGURE_SHAPES": "OFF"})
+    run(SYMBOLS + f"page('{fmt}', 'shapes.{ext}')")
+    paths, shapes = run.path / f"paths.{ext}", run.path / f"shapes.{ext}"
+    placed = {"PDF": r"cm /Form\d+ Do", "SVG": r"<use ", "EPS": r" K\d+ "}[fmt]
+    assert len(re.findall(placed, document_text(shapes))) > 90_000
+    assert shapes.stat().st_size < paths.stat().st_size / 3
+    # Edges may move by the rounding of a centre (PostScript: half a unit,
+    # a third of a pixel at 150 dpi): a pixel of one picture lies within
+    # the shades around it in the other, but for a few where a reader snaps
+    # an edge to the other side of a pixel border.
+    a, b = render(paths, 150), render(shapes, 150)
+    assert (a.min(axis=2) < 255).mean() > 0.3
+    assert off_neighbours(a, b) < 0.003 and off_neighbours(b, a) < 0.003
+    # A symbol the window cuts, or one inside a shield region, keeps its paths.
+    for case in ("clip=True", "shield=True"):
+        run(SYMBOLS + f"page('{fmt}', 'one.{ext}', {case})")
+        assert not re.search(placed, document_text(run.path / f"one.{ext}")), case

@@ -126,7 +126,7 @@ void CgmDriver::begin_picture(Context& ctx) {
                                   static_cast<uint8_t>(p.cgm_background[2]), 0};
     element(ctx, 2, 7, background, 4, false);
     element(ctx, 0, 4, nullptr, 0, false);  // BEGIN PICTURE BODY
-    path_.n = 0;
+    path_.clear();
     path_.last_x = path_.last_y = 0;
 }
 
@@ -166,7 +166,7 @@ void CgmDriver::new_page(Context& ctx) {
 
 int CgmDriver::close(Context& ctx) {
     write_path(ctx);
-    path_.n = 0;
+    path_.clear();
     element(ctx, 0, 5, nullptr, 0, false);  // END PICTURE
     element(ctx, 0, 2, nullptr, 0, false);  // END METAFILE
     return 1;

@@ -10,24 +10,41 @@ namespace kal {
 
 constexpr int FIXED2_MAX = 320;  // room for any double ("%.2f" of 1e308 has 309 digits)
 
-// Writes v like "%.2f" at p and returns the end. |v| below 1e13 takes the
-// fast path: the exact value of v·100 (the product plus its rounding error
-// from fma) is rounded to the nearest integer, ties to even, as printf
-// rounds the exact binary value; other values go to snprintf.
-inline char* put_fixed2(char* p, double v) {
-    static constexpr char PAIRS[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    const double a = std::fabs(v);
-    if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
+// The hundredths of a = |v| < 1e13 as "%.2f" rounds them.
+inline uint64_t fixed2_cents(double a) {
     const double t = a * 100.0;
     const double err = std::fma(a, 100.0, -t);   // a·100 = t + err exactly
     uint64_t n = static_cast<uint64_t>(t);       // t >= 0: truncation is floor
     const double d = (t - static_cast<double>(n)) - 0.5;  // exact: a multiple of ulp(t)
     // Without branches: the halves are a coin toss on measured data.
     n += static_cast<uint64_t>((d > 0) | ((d == 0) & ((err > 0) | ((err == 0) & (n & 1)))));
-    if (std::signbit(v)) *p++ = '-';
+    return n;
+}
+
+// v as "%.2f" writes it, counted in hundredths (|v| < 1e13).
+inline double fixed2_steps(double v) {
+    const double n = static_cast<double>(fixed2_cents(std::fabs(v)));
+    return std::signbit(v) ? -n : n;
+}
+
+// The same for |v| <= 1e7, faster: the product rounded by the floating
+// point unit (ties to even, as printf), unless the product lies exactly
+// halfway, where its rounding error decides.
+inline double fixed2_steps_near(double v) {
+    constexpr double SHIFT = 6755399441055744.0;   // 1.5 * 2^52
+    const double t = v * 100.0;
+    const double r = (t + SHIFT) - SHIFT;
+    return std::fabs(t - r) == 0.5 ? fixed2_steps(v) : r;
+}
+
+// Writes n hundredths (n = fixed2_cents(|v|)) the way "%.2f" writes v,
+// minus sign first when `negative`.
+inline char* put_cents(char* p, uint64_t n, bool negative) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    if (negative) *p++ = '-';
     unsigned cents;
     // Up to 9999.99 (any page coordinate) in 32 bits, the digits straight
     // to p.
@@ -70,6 +87,17 @@ inline char* put_fixed2(char* p, double v) {
     *p++ = '.';
     std::memcpy(p, PAIRS + 2 * cents, 2);
     return p + 2;
+}
+
+
+// Writes v like "%.2f" at p and returns the end. |v| below 1e13 takes the
+// fast path: the exact value of v·100 (the product plus its rounding error
+// from fma) is rounded to the nearest integer, ties to even, as printf
+// rounds the exact binary value; other values go to snprintf.
+inline char* put_fixed2(char* p, double v) {
+    const double a = std::fabs(v);
+    if (!(a < 1e13)) return p + std::snprintf(p, FIXED2_MAX, "%.2f", v);
+    return put_cents(p, fixed2_cents(a), std::signbit(v));
 }
 
 }  // namespace kal

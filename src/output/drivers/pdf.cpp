@@ -8,6 +8,7 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "output/colour_table.h"
+#include "output/drivers/fixed2.h"
 #include "output/primitives.h"
 
 namespace kal {
@@ -51,6 +52,8 @@ void PdfDriver::open(Context& ctx) {
     objects_ = std::make_unique<PdfObjects>(*sink_);
     stream_ = std::make_unique<PdfContentStream>(*sink_, *objects_, compress_);
     canvas_ = std::make_unique<PdfCanvas>(*stream_);
+    canvas_->set_thinning(thinning_wanted());
+    forms_ = figure_shapes_wanted();
     sink_->text("%PDF-1.3\n");
     begin_page(ctx, true);
 }
@@ -82,9 +85,11 @@ void PdfDriver::end_page() {
     canvas_->end_path();
     stream_->end();
     write_fonts();
+    write_forms();
     write_page_object();
     stream_->clear_page_streams();
     page_images_.clear();
+    page_forms_.clear();
 }
 
 void PdfDriver::write_fonts() {
@@ -104,6 +109,55 @@ void PdfDriver::write_fonts() {
     }
 }
 
+// The forms first placed on this page: their paths in points around the
+// origin, as the canvas writes paths, in a box that holds any stroke width
+// and miter the placement may draw them with.
+void PdfDriver::write_forms() {
+    for (FigureShape* f : page_forms_) {
+        if (f->written) continue;
+        std::string body;
+        char buf[2 * FIXED2_MAX + 8];
+        const auto point = [&](double x, double y, const char* op) {
+            char* p = put_fixed2(buf, x);
+            *p++ = ' ';
+            p = put_fixed2(p, y);
+            body.append(buf, p);
+            body += op;
+        };
+        for (const FigureShape::Part& part : f->parts) {
+            const size_t n = part.x.size();
+            if (part.fill) {
+                for (size_t i = 0; i < n; ++i) point(part.x[i], part.y[i], i == 0 ? " m\n" : " l\n");
+                if (n > 1) body += "h\nf*\n";
+                continue;
+            }
+            bool open = false;
+            for (size_t i = 0; i < n; ++i) {
+                if (part.pen[i] != 2) {
+                    if (open) body += "S\n";
+                    open = false;
+                    continue;
+                }
+                if (!open) point(part.x[i - 1], part.y[i - 1], " m\n");   // parts begin with a move
+                point(part.x[i], part.y[i], " l\n");
+                open = true;
+            }
+            if (open) body += "S\n";
+        }
+        const double margin = f->margin;
+        f->object = objects_->begin(PDF_FORM);
+        sink_->format("<< /Type /XObject /Subtype /Form /BBox [%.2f %.2f %.2f %.2f]\n", f->xmin - margin,
+                      f->ymin - margin, f->xmax + margin, f->ymax + margin);
+        sink_->format("   /Length %zu\n", body.size());
+        sink_->text(">>\n");
+        sink_->text("stream\n");
+        sink_->write(body.data(), body.size());
+        sink_->text("endstream\n");
+        objects_->end();
+        f->written = true;
+    }
+}
+
 void PdfDriver::write_page_object() {
     OutputSink& s = *sink_;
     const int number = objects_->begin(PDF_PAGE);
@@ -115,6 +169,7 @@ void PdfDriver::write_page_object() {
     const bool text = std::any_of(std::begin(font_objects_), std::end(font_objects_),
                                   [](int n) { return n != 0; });
     const bool images = !page_images_.empty();
+    const bool forms = !page_forms_.empty();
     if (text) {
         s.text(images ? "/Resources << /ProcSet [/PDF /Text /ImageC]\n"
                       : "/Resources << /ProcSet [/PDF /Text]\n");
@@ -125,9 +180,10 @@ void PdfDriver::write_page_object() {
     } else {
         s.text(images ? "/Resources << /ProcSet [/PDF /ImageC]\n" : "/Resources << /ProcSet [/PDF]\n");
     }
-    if (images) {
+    if (images || forms) {
         s.text("/XObject <<\n");
         for (const auto& [image, object] : page_images_) s.format("/Image%d %d 0 R\n", image, object);
+        for (const FigureShape* f : page_forms_) s.format("/Form%d %d 0 R\n", f->number, f->object);
         s.text(">>\n");
     }
     s.text(">>\n");
@@ -231,6 +287,30 @@ void PdfDriver::polyline(Context& ctx, int n, const double* x, const double* y, 
     pen_.run(n, x, y, first_pen, emit, [this](int k, const double* dx, const double* dy) {
         if (canvas_ && !finished_) canvas_->draws(k, dx, dy);
     });
+}
+
+bool PdfDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, double y, const FigureDraw& draw) {
+    if (!forms_ || !canvas_ || finished_ || image_open_) return false;
+    // The form takes the line width of its placement, which must fit its box.
+    const double width = canvas_->width();
+    DevicePoint centre;
+    bool fresh = false;
+    FigureShape* f = shapes_.find(ctx, key, width, x, y, draw, centre, fresh);
+    if (!f) return false;
+    if (fresh) {
+        f->number = ++images_;   // images and forms are numbered together
+        f->margin = width * std::max(canvas_->miter(), 2.0) + 1.0;
+    }
+    if (std::find(page_forms_.begin(), page_forms_.end(), f) == page_forms_.end()) page_forms_.push_back(f);
+    // Filled parts take the fill colour, which must be the current colour.
+    if (f->has_fill()) {
+        const Rgb c = resolve_rgb(ctx, ctx.out.current_colour);
+        canvas_->fill_colour(c.r, c.g, c.b);
+    }
+    canvas_->place_form(f->number, centre.x, centre.y);
+    ctx.out.vectors += f->vectors;
+    ctx.out.pen_valid = false;
+    return true;
 }
 
 void PdfDriver::colour(Context& ctx, int value) {

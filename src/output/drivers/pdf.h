@@ -12,6 +12,7 @@
 #include "output/clip.h"
 #include "output/driver.h"
 #include "output/primitives.h"
+#include "output/drivers/figure_shapes.h"
 #include "output/drivers/pdf_canvas.h"
 #include "output/drivers/pdf_objects.h"
 #include "output/drivers/pdf_outline.h"
@@ -54,6 +55,9 @@ public:
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
+    // Figures alike become one form XObject, placed with "cm" and "Do".
+    bool repeated_figure(Context& ctx, const FigureKey& key, double x, double y,
+                         const FigureDraw& draw) override;
 
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
@@ -100,6 +104,7 @@ private:
     void end_page();
     void background();
     void write_fonts();
+    void write_forms();
     void write_page_object();
     void finish_document();
     void send_miter(double stored_width, double limit);
@@ -127,6 +132,9 @@ private:
     int font_objects_[STANDARD_FONT_COUNT] = {};
     int images_ = 0;                          // images of the document so far
     std::vector<std::pair<int, int>> page_images_;   // (image number, object)
+    FigureShapes shapes_;
+    bool forms_ = true;                       // repeated figures as forms
+    std::vector<FigureShape*> page_forms_;    // forms placed on this page
 
     // The image being written.
     bool image_open_ = false;

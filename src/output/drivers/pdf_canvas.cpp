@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "output/drivers/fixed2.h"
@@ -30,6 +31,8 @@ void PdfCanvas::point_operator(double x, double y, char op) {
 }
 
 void PdfCanvas::new_page() {
+    thinner_ = PathThinner();
+    placing_ = false;
     path_open_ = false;
     text_open_ = false;
     text_font_ = -1;
@@ -38,12 +41,14 @@ void PdfCanvas::new_page() {
 }
 
 void PdfCanvas::end_path() {
+    settle();
     if (!path_open_) return;
     out_.text("S\n");
     path_open_ = false;
 }
 
 void PdfCanvas::end_text() {
+    settle();
     if (!text_open_) return;
     out_.text("ET\n");
     text_open_ = false;
@@ -58,13 +63,23 @@ void PdfCanvas::move(double x, double y) {
 
 void PdfCanvas::draw(double x, double y) {
     end_text();
-    // A draw after a move, or after anything that ended the path, starts
-    // the path at the last point.
+    settle();
+    line_to(x, y);
+}
+
+// A draw after a move, or after anything that ended the path, starts the
+// path at the last point.
+void PdfCanvas::line_to(double x, double y) {
     if (!path_open_) point_operator(last_x_, last_y_, 'm');
     last_x_ = fit(x);
     last_y_ = fit(y);
     point_operator(last_x_, last_y_, 'l');
     path_open_ = true;
+}
+
+void PdfCanvas::set_thinning(bool on) {
+    settle();
+    thinning_ = on;
 }
 
 // The "l" operators collect in a block that goes to the stream in one
@@ -73,6 +88,39 @@ void PdfCanvas::draw(double x, double y) {
 // same operators.
 void PdfCanvas::draws(int n, const double* x, const double* y) {
     if (n < 1) return;
+    if (thinning_) {
+        if (text_open_) end_text();   // (no run is held back while text is open)
+        if (placing_) end_placing();
+        if (!thinner_.active()) thinner_.start(fixed2_steps(last_x_), fixed2_steps(last_y_));
+        // The kept points collect in a block of whole operators, so that a
+        // full stream is cut between two of them.
+        constexpr size_t MOST = 2 * 12 + 4;
+        char block[4096];
+        char* p = block;
+        const auto keep = [&](double px, double py, double qx, double qy) {
+            if (!path_open_) {
+                out_.write(block, static_cast<size_t>(p - block));
+                p = block;
+                point_operator(last_x_, last_y_, 'm');
+                path_open_ = true;
+            }
+            // The hundredths the thinner counted in are the digits written.
+            p = put_cents(p, static_cast<uint64_t>(std::fabs(qx)), std::signbit(px));
+            *p++ = ' ';
+            p = put_cents(p, static_cast<uint64_t>(std::fabs(qy)), std::signbit(py));
+            std::memcpy(p, " l\n", 3);
+            p += 3;
+            last_x_ = px;
+            last_y_ = py;
+            if (static_cast<size_t>(p - block) + MOST > sizeof block) {
+                out_.write(block, static_cast<size_t>(p - block));
+                p = block;
+            }
+        };
+        for (int i = 0; i < n; ++i) thinner_.add(fixed2_steps_near(x[i]), fixed2_steps_near(y[i]), x[i], y[i], keep);
+        out_.write(block, static_cast<size_t>(p - block));
+        return;
+    }
     draw(x[0], y[0]);
     constexpr size_t MOST = 2 * 12 + 4;   // "-10000000.00 -10000000.00 l\n"
     char block[4096];
@@ -98,8 +146,38 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
     last_y_ = y[n - 1];
 }
 
+void PdfCanvas::place_form(int number, double x, double y) {
+    // Inside a row nothing else is open: anything written ends the row.
+    if (!placing_) {
+        end_text();
+        end_path();
+        out_.text("q\n");
+        placing_ = true;
+        place_x_ = place_y_ = 0;
+    }
+    // The steps between rounded origins add up to the rounded origin
+    // itself: no error accumulates along a row.
+    const double cx = fixed2_steps(fit(x)), cy = fixed2_steps(fit(y));
+    char buf[2 * FIXED2_MAX + 48];
+    char* p = buf;
+    std::memcpy(p, "1 0 0 1 ", 8);
+    p += 8;
+    p = put_fixed2(p, (cx - place_x_) / 100.0);
+    *p++ = ' ';
+    p = put_fixed2(p, (cy - place_y_) / 100.0);
+    p += std::snprintf(p, 32, " cm /Form%d Do\n", number);
+    out_.write(buf, static_cast<size_t>(p - buf));
+    place_x_ = cx;
+    place_y_ = cy;
+}
+
+void PdfCanvas::end_placing() {
+    placing_ = false;
+    out_.text("Q\n");
+}
+
 void PdfCanvas::close_fill() {
-    end_text();
+    end_text();   // also writes a point a thinned run holds
     if (!path_open_) return;  // a lone move encloses nothing
     out_.text("h\n");
     out_.text("f*\n");

@@ -2,6 +2,7 @@
 // line attributes and hardware-font characters, written into the content
 // stream with the state that decides which operators are needed.
 #pragma once
+#include "output/drivers/path_thinning.h"
 #include "output/drivers/pdf_stream.h"
 #include "output/font_metrics.h"
 
@@ -17,8 +18,19 @@ public:
     // ---- paths (coordinates in points) ----
     void move(double x, double y);
     void draw(double x, double y);
-    // n draws to points within +-1e7 (they need no fitting).
+    // n draws to points within +-1e7 (they need no fitting). Dense runs
+    // are thinned at the written precision (path_thinning.h); the last
+    // point may wait for the next draws or any other operator.
     void draws(int n, const double* x, const double* y);
+    // Thinning on (the default) or off, for the runs that follow.
+    void set_thinning(bool on);
+
+    // ---- forms ----
+    // Form /Form<number> placed with its origin at (x, y) in points, which
+    // are rounded as path points are. Placements in a row share one saved
+    // graphics state and move the origin from one to the next; any other
+    // operator restores the state first.
+    void place_form(int number, double x, double y);
     void close_fill();     // even-odd fill of the open path
     void end_path();       // strokes an open path
     void end_text();       // ends an open text object
@@ -28,6 +40,8 @@ public:
     void line_join(int join);
     void line_cap(int cap);
     void miter_limit(double value);
+    double width() const { return width_; }
+    double miter() const { return miter_; }
     // Writes the width, cap, join and (when set) miter limit in effect again.
     void resend_line_state();
 
@@ -47,6 +61,14 @@ public:
 private:
     void component(int c);
     void point_operator(double x, double y, char op);
+    void line_to(double x, double y);
+    // Writes the point a thinned run holds back and ends a row of form
+    // placements.
+    void settle() {
+        if (thinner_.active()) thinner_.finish([this](double x, double y, double, double) { line_to(x, y); });
+        if (placing_) end_placing();
+    }
+    void end_placing();
 
     PdfContentStream& out_;
     bool path_open_ = false;
@@ -59,6 +81,10 @@ private:
     bool miter_set_ = false;
     double miter_ = 10.0;
     int font_marks_[STANDARD_FONT_COUNT] = {};
+    bool thinning_ = true;
+    PathThinner thinner_;
+    bool placing_ = false;         // inside "q" of a row of placements
+    double place_x_ = 0, place_y_ = 0;   // the origin there, in hundredths
 };
 
 }  // namespace kal

@@ -240,10 +240,13 @@ void PostScriptDriver::write_path(Context& ctx) {
 }
 
 void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
+    settle();
     const int xi = round_up(x), yi = round_up(y);
     if (mode == PATH_OPEN) {
+        thinning_ = thinning_wanted();
+        shapes_on_ = figure_shapes_wanted();
         path_ready_ = true;
-        path_.n = 0;
+        path_.clear();
         path_.last_x = path_.last_y = 0;
         return;
     }
@@ -255,7 +258,7 @@ void PostScriptDriver::path(Context& ctx, double x, double y, int mode) {
     if (path_.n > 0) write_path(ctx);
     if (mode == PATH_CLOSE) {
         path_ready_ = false;
-        path_.n = 0;
+        path_.clear();
         return;
     }
     if (mode == PATH_END) {
@@ -280,7 +283,92 @@ void PostScriptDriver::polyline(Context& ctx, int n, const double* x, const doub
         i = 1;
     }
     if (!path_ready_) return;
-    for (; i < n; ++i) add_draw(ctx, round_up(x[i]), round_up(y[i]));
+    if (!thinning_) {
+        for (; i < n; ++i) add_draw(ctx, round_up(x[i]), round_up(y[i]));
+        return;
+    }
+    // Dense runs thinned at the written precision, whole device units
+    // (path_thinning.h), from the point the path is at; the thinner hands
+    // back the rounded values it was given. Paths end where they would end
+    // unthinned, so that the joints between them stay where they were.
+    if (!thinner_.active()) {
+        const bool open = path_.n > 0;
+        thinner_.start(open ? path_.x[path_.n - 1] : path_.last_x, open ? path_.y[path_.n - 1] : path_.last_y);
+    }
+    const auto keep = [&](double px, double py, double, double) {
+        path_.put(static_cast<int>(px), static_cast<int>(py));
+    };
+    for (; i < n; ++i) {
+        const bool full = path_.count();
+        const double qx = round_up(x[i]), qy = round_up(y[i]);
+        thinner_.add(qx, qy, qx, qy, keep);
+        if (!full) continue;
+        thinner_.finish(keep);
+        write_path(ctx);
+        path_.go_on();
+        thinner_.start(path_.x[0], path_.y[0]);
+    }
+}
+
+// ---- repeated figures ----
+
+// "/K<n> { ... } def": the figure's paths around the origin, which the
+// procedure moves to the centre it is called with (device units). The
+// points keep two decimals, so that each lies where the path form rounds it
+// to within half a unit.
+void PostScriptDriver::define(Context& ctx, FigureShape& f) {
+    f.number = ++procedures_;
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "/K%d { gsave cm exch cm exch translate ", f.number);
+    words(ctx, buf);
+    const auto point = [&](double x, double y, const char* op) {
+        std::snprintf(buf, sizeof buf, "%.2f %.2f %s ", x, y, op);
+        words(ctx, buf);
+    };
+    for (const FigureShape::Part& part : f.parts) {
+        const size_t n = part.x.size();
+        if (part.fill) {
+            for (size_t i = 0; i < n; ++i) point(part.x[i], part.y[i], i == 0 ? "u" : "d");
+            point(part.x[0], part.y[0], "d");
+            words(ctx, "eofill ");
+            continue;
+        }
+        // Paths of up to a path buffer of points, as the path form cuts them.
+        size_t in_path = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (part.pen[i] != 2 || in_path == 0) {
+                point(part.x[i], part.y[i], "u");
+                in_path = 1;
+                continue;
+            }
+            point(part.x[i], part.y[i], "d");
+            if (++in_path == PATH_CAPACITY && i + 1 < n) {
+                words(ctx, "p ");
+                point(part.x[i], part.y[i], "u");
+                in_path = 1;
+            }
+        }
+        if (in_path > 1) words(ctx, "p ");
+    }
+    words(ctx, "grestore } def ");
+    f.written = true;
+}
+
+bool PostScriptDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, double y,
+                                       const FigureDraw& draw) {
+    if (!shapes_on_ || !path_ready_) return false;
+    DevicePoint centre;
+    bool fresh = false;
+    FigureShape* f = shapes_.find(ctx, key, 0, x, y, draw, centre, fresh);
+    if (!f) return false;
+    path(ctx, 0, 0, PATH_END);
+    if (!f->written) define(ctx, *f);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%d %d K%d ", round_up(centre.x), round_up(centre.y), f->number);
+    words(ctx, buf);
+    ctx.out.vectors += f->vectors;
+    ctx.out.pen_valid = false;
+    return true;
 }
 
 // ---- colour and fills ----

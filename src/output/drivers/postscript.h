@@ -1,6 +1,8 @@
 #pragma once
 #include "output/driver.h"
+#include "output/drivers/figure_shapes.h"
 #include "output/drivers/path_points.h"
+#include "output/drivers/path_thinning.h"
 
 namespace kal {
 
@@ -19,6 +21,9 @@ public:
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
     void colour(Context& ctx, int value) override;
+    // Figures alike become one procedure, called at each figure's centre.
+    bool repeated_figure(Context& ctx, const FigureKey& key, double x, double y,
+                         const FigureDraw& draw) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
@@ -60,6 +65,14 @@ private:
         write_path(ctx);
         path_.go_on();
     }
+    // Writes the point a thinned run holds back.
+    void settle() {
+        if (thinner_.active())
+            thinner_.finish([this](double x, double y, double, double) {
+                path_.put(static_cast<int>(x), static_cast<int>(y));
+            });
+    }
+    void define(Context& ctx, FigureShape& f);
     void send_rgb(Context& ctx, int value);
     void background(Context& ctx, bool in_header);
     bool paints_background(const Context& ctx) const;
@@ -69,6 +82,11 @@ private:
     int device_;
     bool path_ready_ = false;
     PathPoints<int, PATH_CAPACITY> path_;
+    bool thinning_ = true;
+    PathThinner thinner_;
+    bool shapes_on_ = true;
+    FigureShapes shapes_;
+    int procedures_ = 0;
     int font_ = -1;                      // selected hardware font
     double font_height_ = 0;
 };

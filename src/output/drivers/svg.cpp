@@ -1,6 +1,7 @@
 #include "output/drivers/svg.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "core/clock.h"
@@ -49,6 +50,8 @@ void SvgDriver::open(Context& ctx) {
     scale_ = ctx.out.factor;
     page_ = &p;
     sink_ = &sink();
+    thinning_ = thinning_wanted();
+    shapes_on_ = figure_shapes_wanted();
     const int nx = p.win_w, ny = p.win_h;
     prologue(nx, ny);
     if (p.background != 2) rect_element(0, 0, nx - 1, ny - 1, 0, 0, 0);
@@ -73,7 +76,7 @@ void SvgDriver::prologue(int nx, int ny) {
     group_ = 0;
     stroke_width_ = 1.0;
     cap_ = join_ = 2;
-    path_.n = 0;
+    path_.clear();
     path_.last_x = path_.last_y = 0;
 }
 
@@ -95,6 +98,7 @@ SvgDriver::Point SvgDriver::to_canvas(double x, double y) const {
 
 void SvgDriver::path(double x, double y, int mode) {
     if (!sink_ || finished_) return;
+    settle();
     x = fit(x);
     y = fit(y);
     if (mode == MODE_DRAW) {
@@ -114,7 +118,7 @@ void SvgDriver::path(double x, double y, int mode) {
         case MODE_FINISH:
             close_group();
             sink_->text("</svg>\n");
-            path_.n = 0;
+            path_.clear();
             break;
         default:  // move
             path_.start(x, y);
@@ -173,8 +177,99 @@ void SvgDriver::polyline(Context&, int n, const double* x, const double* y, int 
     };
     pen_.run(n, x, y, first_pen, emit, [this](int k, const double* dx, const double* dy) {
         if (!sink_ || finished_) return;
-        for (int i = 0; i < k; ++i) add_draw(dx[i], dy[i]);
+        if (thinning_)
+            thinned_draws(k, dx, dy);
+        else
+            for (int i = 0; i < k; ++i) add_draw(dx[i], dy[i]);
     });
+}
+
+// Dense runs thinned at the written precision (path_thinning.h), from the
+// point the path is at. Polylines end where they would end unthinned, so
+// that the joints between them (drawn twice at their edges, capped) stay
+// where they were.
+void SvgDriver::thinned_draws(int n, const double* x, const double* y) {
+    if (!thinner_.active()) {
+        const bool open = path_.n > 0;
+        thinner_.start(fixed2_steps(open ? path_.x[path_.n - 1] : path_.last_x),
+                       fixed2_steps(open ? path_.y[path_.n - 1] : path_.last_y));
+    }
+    const auto keep = [this](double px, double py, double, double) { path_.put(px, py); };
+    for (int i = 0; i < n; ++i) {
+        const bool full = path_.count();
+        thinner_.add(fixed2_steps_near(x[i]), fixed2_steps_near(y[i]), x[i], y[i], keep);
+        if (!full) continue;
+        thinner_.finish(keep);
+        write_buffer();
+        path_.go_on();
+        thinner_.start(fixed2_steps(path_.x[0]), fixed2_steps(path_.y[0]));
+    }
+}
+
+// ---------------------------------------------------------------- repeated figures
+
+// The shape as a group of the elements the path form writes, around the
+// origin: filled parts in the colour they were defined in, strokes in the
+// colour and width of the group the <use> stands in.
+void SvgDriver::define(FigureShape& f) {
+    OutputSink& s = *sink_;
+    f.number = ++definitions_;
+    s.format("<defs><g id=%ck%d%c>\n", Q, f.number, Q);
+    for (const FigureShape::Part& part : f.parts) {
+        const int n = static_cast<int>(part.x.size());
+        if (part.fill) {
+            s.format("<polygon fill=%c#%02x%02x%02x%c points=%c\n", Q, r_, g_, b_, Q, Q);
+            for (int i = 0; i < n; ++i) {
+                point(part.x[i], part.y[i]);
+                if (i % 5 == 4 && i != n - 1) s.text("\n");
+            }
+            s.format("%c/>\n", Q);
+            continue;
+        }
+        // Strokes of up to a path buffer of points, as write_buffer cuts them.
+        for (int start = 0; start < n;) {
+            int end = start + 1;
+            while (end < n && part.pen[end] == 2 && end - start < PATH_CAPACITY) ++end;
+            const int k = end - start;
+            if (k == 2) {
+                s.format("<line x1=%c%.2f%c y1=%c%.2f%c x2=%c%.2f%c y2=%c%.2f%c/>\n", Q, part.x[start], Q, Q,
+                         part.y[start], Q, Q, part.x[start + 1], Q, Q, part.y[start + 1], Q);
+            } else if (k > 2) {
+                s.text("<polyline points=\"\n");
+                for (int i = 0; i < k; ++i) {
+                    point(part.x[start + i], part.y[start + i]);
+                    if (i % 5 == 4 && i != k - 1) s.text("\n");
+                }
+                s.text("\"/>\n");
+            }
+            // A full buffer goes on from its last point; a move starts afresh.
+            start = end < n && part.pen[end] == 2 ? end - 1 : end;
+        }
+    }
+    s.text("</g></defs>\n");
+    f.written = true;
+}
+
+bool SvgDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, double y, const FigureDraw& draw) {
+    if (!shapes_on_ || !sink_ || finished_) return false;
+    DevicePoint centre;
+    bool fresh = false;
+    // Filled parts carry their colour: one definition per colour.
+    FigureShape* f = shapes_.find(ctx, key, (r_ << 16) | (g_ << 8) | b_, x, y, draw, centre, fresh);
+    if (!f) return false;
+    end_path();
+    open_line_group();
+    if (!f->written) define(*f);
+    char buf[2 * FIXED2_MAX + 64];
+    char* p = buf + std::snprintf(buf, 40, "<use xlink:href=%c#k%d%c x=%c", Q, f->number, Q, Q);
+    p = put_fixed2(p, centre.x);
+    std::memcpy(p, "\" y=\"", 5);
+    p = put_fixed2(p + 5, centre.y);
+    std::memcpy(p, "\"/>\n", 4);
+    sink_->write(buf, static_cast<size_t>(p + 4 - buf));
+    ctx.out.vectors += f->vectors;
+    ctx.out.pen_valid = false;
+    return true;
 }
 
 // ---------------------------------------------------------------- groups

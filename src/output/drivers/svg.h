@@ -8,7 +8,9 @@
 
 #include "output/clip.h"
 #include "output/driver.h"
+#include "output/drivers/figure_shapes.h"
 #include "output/drivers/path_points.h"
+#include "output/drivers/path_thinning.h"
 #include "output/sink.h"
 
 namespace kal {
@@ -32,6 +34,9 @@ public:
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
+    // Figures alike become one group in <defs>, placed with <use>.
+    bool repeated_figure(Context& ctx, const FigureKey& key, double x, double y,
+                         const FigureDraw& draw) override;
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
     void line_join(Context& ctx, int join) override;
@@ -67,11 +72,17 @@ private:
         path_.go_on();
     }
     void point(double x, double y);
+    void define(FigureShape& f);
     void close_group();
     void open_line_group();
     void open_text_group(int font, int size);
     void rect_element(double x1, double y1, double x2, double y2, int r, int g, int b);
     void end_path() { path(0, 0, MODE_END); }
+    // Writes the point a thinned run holds back.
+    void settle() {
+        if (thinner_.active()) thinner_.finish([this](double x, double y, double, double) { path_.put(x, y); });
+    }
+    void thinned_draws(int n, const double* x, const double* y);
 
     OutputSink* sink_ = nullptr;
     const PageState* page_ = nullptr;
@@ -87,6 +98,11 @@ private:
     int group_font_ = -1, group_size_ = -1;
     PathPoints<double, PATH_CAPACITY> path_;
     LimitedPen pen_;
+    bool thinning_ = true;
+    PathThinner thinner_;
+    bool shapes_on_ = true;
+    FigureShapes shapes_;
+    int definitions_ = 0;
 };
 
 }  // namespace kal
