@@ -44,7 +44,6 @@ public:
     void colour(Context&, int) override { failed = true; }
     bool fill_rect(Context&, double, double, double, double, int) override { return spoil(); }
     bool fill_triangle(Context&, const double*, const double*, int) override { return spoil(); }
-    bool fill_sector(Context&, double, double, double, double, double, double, int) override { return spoil(); }
     bool image(Context&, const Raster&, double, double, double, double) override { return spoil(); }
     void select_font(Context&, int, double) override { failed = true; }
     void character(Context&, int, double, double, double, int, double) override { failed = true; }
