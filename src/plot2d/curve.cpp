@@ -151,20 +151,16 @@ bool plain_line(const Context& ctx) {
            active_mapping(ctx).per_axis;
 }
 
-// The points converted a piece at a time, each piece going on from the
-// last point of the one before.
-void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
+// The points converted by `to_plot` a piece at a time, each piece going on
+// from the last point of the one before.
+template <class ToPlot>
+void draw_plain_pieces(Context& ctx, const float* x, const float* y, int n, ToPlot to_plot) {
     constexpr int PIECE = 1024;
     double px[PIECE + 1], py[PIECE + 1];
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    ctx.line.offset = 0;
-    ctx.line.offset_move_pending = false;
     int m = 0;
-    // The stage's linear map, asked once, applied inline.
-    LinearMap map;
-    const bool linear = linear_map(ctx, map);
     for (int i = 0; i < n; ++i) {
-        const PlotPoint q = linear ? map(x[i], y[i]) : user_to_plot(ctx, x[i], y[i]);
+        const PlotPoint q = to_plot(x[i], y[i]);
         px[m] = q.x + ox;
         py[m] = q.y + oy;
         if (++m == PIECE + 1 || i == n - 1) {
@@ -174,6 +170,17 @@ void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
             m = 1;
         }
     }
+}
+
+// The stage's linear map is asked once and applied inline.
+void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
+    ctx.line.offset = 0;
+    ctx.line.offset_move_pending = false;
+    LinearMap map;
+    if (linear_map(ctx, map))
+        draw_plain_pieces(ctx, x, y, n, map);
+    else
+        draw_plain_pieces(ctx, x, y, n, [&ctx](double u, double v) { return user_to_plot(ctx, u, v); });
 }
 
 }  // namespace
