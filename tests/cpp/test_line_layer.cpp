@@ -2,6 +2,7 @@
 // driver: buffering, dashes, clipping, thick lines, pattern fills.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
+#include "output/primitives.h"
 
 namespace {
 
@@ -154,6 +156,24 @@ TEST(Clipping, ProjectedLinesAreClippedAfterTheProjectionThenTransformed) {
     EXPECT_EQ(p.calls[0].x, 150);
     EXPECT_EQ(p.calls[0].y, 110);
     EXPECT_EQ(p.calls[1].x, 170);
+
+    // A filled square becomes the skewed parallelogram: its fill lines are
+    // laid on the page between the skewed sides.
+    Page q;
+    q.ctx.line.projection = &skew;
+    q.ctx.colour.pattern_type = 1;
+    q.ctx.colour.hatch_spacing = 10;
+    const double sx[4] = {0, 100, 100, 0}, sy[4] = {300, 300, 400, 400};
+    kal::fill_polygon(q.ctx, 4, sx, sy);
+    int spans = 0;
+    for (size_t i = 1; i < q.calls.size(); ++i) {
+        if (q.calls[i].pen != 2) continue;
+        const Call &a = q.calls[i - 1], &b = q.calls[i];
+        EXPECT_NEAR(std::min(a.x, b.x), a.y / 2, 1e-9);
+        EXPECT_NEAR(std::max(a.x, b.x), 100 + a.y / 2, 1e-9);
+        ++spans;
+    }
+    EXPECT_GE(spans, 10);
 }
 
 TEST(Clipping, Circle) {
