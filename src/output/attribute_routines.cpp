@@ -1,5 +1,6 @@
 // Public routines for colour and line attributes.
 #include <cmath>
+#include <optional>
 
 #include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
@@ -34,6 +35,9 @@ void pagfll(Context& ctx, int value) {
     const int previous = ctx.out.current_colour;
     const PageState& p = ctx.page;
     const double ox = p.origin_x, oy = p.origin_y;
+    // The whole page, whatever page transformation is on.
+    std::optional<PagePlane> plane;
+    if (lines_transformed(ctx.line)) plane.emplace(ctx);
     fill_rect(ctx, -ox, -oy, p.width - ox, p.height - oy, value);
     if (ctx.out.current_colour != previous) set_colour(ctx, previous);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "core/context.h"
 #include "output/clip.h"
@@ -14,12 +16,17 @@ namespace {
 
 bool styled(const LineState& l) { return l.dash_count > 0 || l.offset != 0.0; }
 
-void transform(const LineState& l, double& x, double& y) {
-    if (!l.transform) return;
+void affine(const LineState& l, double& x, double& y) {
     const double tx = l.a * x + l.b * y + l.c;
     const double ty = l.d * x + l.e * y + l.g;
     x = tx;
     y = ty;
+}
+
+// Points entering the pending polyline. With a projection they stay as they
+// are: the flush projects them, then transforms.
+void transform(const LineState& l, double& x, double& y) {
+    if (l.transform && !l.projection) affine(l, x, y);
 }
 
 // The pending polyline itself (points after the page transform).
@@ -78,6 +85,11 @@ void skip_phase(LineState& l, double distance) {
 void visible_range(const Context& ctx, double px, double py, double qx, double qy, double& t0,
                    double& t1) {
     const LineState& l = ctx.line;
+    if (l.projection) {  // no way back from the window: cut everywhere
+        t0 = 0;
+        t1 = 1;
+        return;
+    }
     double margin = 1;
     for (int i = 0; i < l.dash_count; ++i) margin = std::max(margin, l.dash[i]);
     const int* w = ctx.out.clip;
@@ -235,23 +247,116 @@ void line_draw(Context& ctx, double x, double y) {
     append_point(ctx, x, y);
 }
 
+namespace {
+
+// A polyline on the page: clipped segment by segment, then widened.
+void write_polyline(Context& ctx, const double* x, const double* y, int n) {
+    for (int i = 1; i < n; ++i) emit_segment(ctx, x[i - 1], y[i - 1], x[i], y[i]);
+    if (ctx.line.width > 1 && n > 1) draw_thick_outline(ctx, x, y, n);
+}
+
+// The page transformation of projected pieces, into `points`.
+void transformed_piece(const LineState& l, int n, const double* x, const double* y, std::vector<double>& px,
+                       std::vector<double>& py) {
+    px.assign(x, x + n);
+    py.assign(y, y + n);
+    if (l.transform)
+        for (int i = 0; i < n; ++i) affine(l, px[size_t(i)], py[size_t(i)]);
+}
+
+class FlushedPieces final : public ProjectedPieces {
+public:
+    explicit FlushedPieces(Context& ctx) : ctx_(ctx) {}
+    void piece(int n, const double* x, const double* y) override {
+        if (n < 1) return;
+        transformed_piece(ctx_.line, n, x, y, px_, py_);
+        write_polyline(ctx_, px_.data(), py_.data(), n);
+    }
+
+private:
+    Context& ctx_;
+    std::vector<double> px_, py_;
+};
+
+}  // namespace
+
 void line_flush(Context& ctx) {
     LineState& l = ctx.line;
     if (l.flushing || l.count == 0) return;
     l.flushing = true;
     const int n = l.count;
+    // A later draw goes on from here (before any projection).
     l.last_x = l.px[n - 1];
     l.last_y = l.py[n - 1];
-    for (int i = 1; i < n; ++i) emit_segment(ctx, l.px[i - 1], l.py[i - 1], l.px[i], l.py[i]);
-    if (l.width > 1 && n > 1) draw_thick_outline(ctx, l.px, l.py, n);
+    if (l.projection) {
+        try {
+            FlushedPieces pieces(ctx);
+            l.projection->project(n, l.px, l.py, false, pieces);
+        } catch (const std::bad_alloc&) {
+            warn(ctx, 53);
+        }
+    } else {
+        write_polyline(ctx, l.px, l.py, n);
+    }
     l.count = 0;
     l.flushing = false;
 }
 
 bool plain_lines(const Context& ctx) {
     const LineState& l = ctx.line;
-    return !styled(l) && !l.transform && !l.circle_clip && l.width <= 1 &&
+    return !styled(l) && !lines_transformed(l) && !l.circle_clip && l.width <= 1 &&
            !shields_exist(ctx.shields) && ctx.out.driver;
+}
+
+PagePlane::PagePlane(Context& ctx) : ctx_(ctx), transform_(ctx.line.transform), projection_(ctx.line.projection) {
+    line_flush(ctx);
+    ctx.line.transform = false;
+    ctx.line.projection = nullptr;
+}
+
+PagePlane::~PagePlane() {
+    line_flush(ctx_);
+    ctx_.line.transform = transform_;
+    ctx_.line.projection = projection_;
+}
+
+namespace {
+
+// Projected areas: page-transformed, then back relative to the plot origin.
+class AreaPieces final : public ProjectedPieces {
+public:
+    AreaPieces(const Context& ctx, ProjectedPieces& out) : ctx_(ctx), out_(out) {}
+    void piece(int n, const double* x, const double* y) override {
+        if (n < 1) return;
+        transformed_piece(ctx_.line, n, x, y, px_, py_);
+        for (int i = 0; i < n; ++i) {
+            px_[size_t(i)] -= ctx_.page.origin_x;
+            py_[size_t(i)] -= ctx_.page.origin_y;
+        }
+        out_.piece(n, px_.data(), py_.data());
+    }
+
+private:
+    const Context& ctx_;
+    ProjectedPieces& out_;
+    std::vector<double> px_, py_;
+};
+
+}  // namespace
+
+void page_area(Context& ctx, int n, const double* x, const double* y, ProjectedPieces& out) {
+    const LineState& l = ctx.line;
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    std::vector<double> px(size_t(std::max(n, 0))), py(size_t(std::max(n, 0)));
+    for (int i = 0; i < n; ++i) {
+        px[size_t(i)] = x[i] + ox;
+        py[size_t(i)] = y[i] + oy;
+    }
+    AreaPieces pieces(ctx, out);
+    if (l.projection)
+        l.projection->project(n, px.data(), py.data(), true, pieces);
+    else
+        pieces.piece(n, px.data(), py.data());
 }
 
 namespace {
@@ -364,6 +469,7 @@ void reset_lines(Context& ctx) {
     l.offset = 0;
     l.offset_move_pending = false;
     l.transform = false;
+    l.projection = nullptr;
     l.width = 1;
     l.join = 0;
     l.cap = 0;

@@ -1,13 +1,35 @@
 // The line layer: every line passes through here on its way to move/draw.
-// It keeps the pending polyline (100 points), applies the affine page
-// transformation, cuts dashes, offsets thick-curve copies, clips to the
-// window (rectangle or circle) and draws widths the device cannot draw.
+// It keeps the pending polyline (100 points), applies the projection hook
+// and the affine page transformation, cuts dashes, offsets thick-curve
+// copies, clips to the window (rectangle or circle) and draws widths the
+// device cannot draw.
 #pragma once
 #include "core/state_part.h"
 
 namespace kal {
 
 struct Context;
+
+// Receives what a projection makes of a polyline or an area.
+class ProjectedPieces {
+public:
+    virtual void piece(int n, const double* x, const double* y) = 0;
+
+protected:
+    ~ProjectedPieces() = default;
+};
+
+// The projection hook (a 3-D view, a map projection): it runs on each
+// flushed polyline and each filled area before the page transformation and
+// the clipping, which work on what it hands on. A projection that cuts
+// lines at a seam or horizon hands several pieces, one that hides
+// everything none. Points are plot coordinates with the plot origin offset
+// added; `closed` says they outline an area (a fill) rather than a line.
+class LineProjection {
+public:
+    virtual ~LineProjection() = default;
+    virtual void project(int n, const double* x, const double* y, bool closed, ProjectedPieces& out) = 0;
+};
 
 struct LineState {
     static constexpr int CAPACITY = 100;
@@ -31,6 +53,10 @@ struct LineState {
     // Affine page transformation x' = a x + b y + c, y' = d x + e y + g.
     bool transform = false;
     double a = 1, b = 0, c = 0, d = 0, e = 1, g = 0;
+    // The projection hook, owned by the part that sets it; none: no
+    // projection. With one, the pending polyline keeps the points as they
+    // came and the flush projects and transforms them.
+    LineProjection* projection = nullptr;
 
     // Line attributes: width > 0 drawn here as strokes, < 0 by the device.
     int width = 1;
@@ -62,9 +88,33 @@ void restore_dash(LineState& l, const DashPhase& p);
 // Plot coordinates with the plot origin offset already added.
 void line_move(Context& ctx, double x, double y);
 void line_draw(Context& ctx, double x, double y);
+// Whether lines reach the page through a page transformation or a
+// projection (points do not land where they are given).
+inline bool lines_transformed(const LineState& l) { return l.transform || l.projection; }
 // Whether lines go straight from their points to the device: solid, thin,
 // untransformed, not offset, clipped by a rectangle, no shields.
 bool plain_lines(const Context& ctx);
+
+// Points given in page coordinates already: while it lives, the pending
+// line is flushed and lines skip the page transformation and projection.
+class PagePlane {
+public:
+    explicit PagePlane(Context& ctx);
+    ~PagePlane();
+    PagePlane(const PagePlane&) = delete;
+    PagePlane& operator=(const PagePlane&) = delete;
+
+private:
+    Context& ctx_;
+    bool transform_;
+    LineProjection* projection_;
+};
+
+// The points of an area (relative to the plot origin) as they land on the
+// page: plot origin offset, projection, page transformation. `out` receives
+// each resulting polygon (one unless a projection cuts the area), relative
+// to the plot origin again. Throws std::bad_alloc.
+void page_area(Context& ctx, int n, const double* x, const double* y, ProjectedPieces& out);
 // The polyline through n plot points (origin offset added): the same as
 // line_move to the first, line_draw to the others and line_flush, but
 // plain lines inside the window go to the device in runs.

@@ -252,8 +252,12 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y) {
     restore_dash(ctx.line, saved);
 }
 
-void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
-    if (n < 1 || !ctx.out.driver) return;
+namespace {
+
+// A polygon (relative to the plot origin) whose points are where they land
+// on the page: filled natively where the device can, else by the pattern
+// filler.
+void fill_page_polygon(Context& ctx, int n, const double* x, const double* y) {
     const PageState& p = ctx.page;
     // Under shields even solid fills are lines, which the shields cut.
     bool inside = solid_pattern(ctx.colour) && !(shields_exist(ctx.shields) && shields_active(ctx));
@@ -287,6 +291,38 @@ void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     pattern_fill(ctx, n, x, y);
 }
 
+// Each polygon of a transformed area, filled on the page plane: native
+// fill and pattern filler see the same points, and the fill lines are not
+// transformed again.
+class PlaneFill final : public ProjectedPieces {
+public:
+    explicit PlaneFill(Context& ctx) : ctx_(ctx) {}
+    void piece(int n, const double* x, const double* y) override {
+        if (n < 1) return;
+        const PagePlane plane(ctx_);
+        fill_page_polygon(ctx_, n, x, y);
+    }
+
+private:
+    Context& ctx_;
+};
+
+}  // namespace
+
+void fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    if (n < 1 || !ctx.out.driver) return;
+    if (!lines_transformed(ctx.line)) {
+        fill_page_polygon(ctx, n, x, y);
+        return;
+    }
+    try {
+        PlaneFill fill(ctx);
+        page_area(ctx, n, x, y, fill);
+    } catch (const std::bad_alloc&) {
+        warn(ctx, 53);
+    }
+}
+
 }  // namespace kal
 
 namespace kal {
@@ -295,6 +331,13 @@ void solid_fill_lines(Context& ctx, int n, const double* x, const double* y) {
     const int previous = ctx.colour.pattern_number;
     select_pattern(ctx, 16);
     pattern_fill(ctx, n, x, y);
+    select_pattern(ctx, previous);
+}
+
+void solid_fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    const int previous = ctx.colour.pattern_number;
+    select_pattern(ctx, 16);
+    fill_polygon(ctx, n, x, y);
     select_pattern(ctx, previous);
 }
 

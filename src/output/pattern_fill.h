@@ -33,4 +33,8 @@ void pattern_fill(Context& ctx, int n, const double* x, const double* y);
 // drawn as lines, whatever pattern is current.
 void solid_fill_lines(Context& ctx, int n, const double* x, const double* y);
 
+// Fills a polygon (relative to the plot origin) with the solid pattern,
+// natively where the device can, whatever pattern is current.
+void solid_fill_polygon(Context& ctx, int n, const double* x, const double* y);
+
 }  // namespace kal

@@ -99,7 +99,27 @@ void set_colour(Context& ctx, int value) {
     if (ctx.out.driver) ctx.out.driver->colour(ctx, value);
 }
 
+namespace {
+
+// A rectangle under a page transformation or projection is a polygon on
+// the page: filled solid in the colour, the current colour and pattern
+// kept.
+void fill_transformed_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    if (!(x1 <= x2) || !(y1 <= y2)) return;  // also NaN
+    const int colour = ctx.out.current_colour;
+    set_colour(ctx, value);
+    const double px[4] = {x1, x2, x2, x1}, py[4] = {y1, y1, y2, y2};
+    solid_fill_polygon(ctx, 4, px, py);
+    set_colour(ctx, colour);
+}
+
+}  // namespace
+
 void fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    if (lines_transformed(ctx.line)) {
+        if (ctx.out.driver) fill_transformed_rect(ctx, x1, y1, x2, y2, value);
+        return;
+    }
     const PageState& p = ctx.page;
     const int* w = ctx.out.clip;
     x1 = std::max(x1 + p.origin_x, double(w[0]));
@@ -149,7 +169,10 @@ void fill_triangle(Context& ctx, const double* x, const double* y, int value) {
     }
     ctx.out.pen_valid = false;
     const bool shielded = shields_exist(ctx.shields) && shields_active(ctx);
-    if (inside && !shielded && ctx.out.driver && ctx.out.driver->fill_triangle(ctx, x, y, value)) return;
+    // Under a page transformation or projection the polygon fill places it.
+    if (inside && !shielded && !lines_transformed(ctx.line) && ctx.out.driver &&
+        ctx.out.driver->fill_triangle(ctx, x, y, value))
+        return;
     const double px[3] = {x[0] - ctx.page.origin_x, x[1] - ctx.page.origin_x, x[2] - ctx.page.origin_x};
     const double py[3] = {y[0] - ctx.page.origin_y, y[1] - ctx.page.origin_y, y[2] - ctx.page.origin_y};
     if (shielded)

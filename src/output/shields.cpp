@@ -214,10 +214,7 @@ void outline_ring(Context& ctx, int n, const double* x, const double* y) {
 // rings one plot unit apart, outwards for a positive thickness.
 void outline_region(Context& ctx, int type, const int32_t* w, int thickness) {
     if (thickness == 0 || type == SHIELD_PIE || type == SHIELD_POLYGON) return;
-    LineState& l = ctx.line;
-    line_flush(ctx);
-    const bool transform = l.transform;
-    l.transform = false;
+    const PagePlane plane(ctx);
     // The outline at the distance d outside the region (inside for d < 0).
     const auto outline = [&](double d, std::vector<double>& x, std::vector<double>& y) {
         if (type == SHIELD_RECT || type == SHIELD_ROTATED_RECT) {
@@ -267,8 +264,6 @@ void outline_region(Context& ctx, int type, const int32_t* w, int thickness) {
             if (outline(d, x, y)) outline_ring(ctx, static_cast<int>(x.size()), x.data(), y.data());
         }
     }
-    line_flush(ctx);
-    l.transform = transform;
 }
 
 void empty(ShieldState& s) {

@@ -97,7 +97,12 @@ void trfshf(Context& ctx, int nx, int ny) {
     l.g += ny;
 }
 
+// A non-finite factor or angle would leave nothing visible afterwards.
 void trfscl(Context& ctx, float xscl, float yscl) {
+    if (!std::isfinite(xscl) || !std::isfinite(yscl)) {
+        warn(ctx, 2);
+        return;
+    }
     LineState& l = transformation(ctx);
     l.a *= xscl;
     l.b *= xscl;
@@ -108,6 +113,10 @@ void trfscl(Context& ctx, float xscl, float yscl) {
 }
 
 void trfrot(Context& ctx, float angle, int nx, int ny) {
+    if (!std::isfinite(angle)) {
+        warn(ctx, 2);
+        return;
+    }
     const PageState& p = ctx.page;
     const double px = double(nx) + p.origin_x;
     const double py = (p.page_origin == 1 ? p.height - double(ny) : double(ny)) + p.origin_y;

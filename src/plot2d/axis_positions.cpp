@@ -19,7 +19,7 @@ bool convertible(Context& ctx, const AxisScale& s, double v) {
 }
 
 bool not_polar(Context& ctx, const char* text) {
-    if (!ctx.axes.polar) return true;
+    if (active_mapping(ctx).per_axis) return true;
     custom_warning(ctx, 101, text);
     return false;
 }

@@ -3,10 +3,12 @@
 // that every routine plotting data goes through.
 #pragma once
 #include "core/state_part.h"
+#include "plot2d/coordinate_stage.h"
 
 namespace kal {
 
 struct Context;
+struct AxisMapping;
 
 enum : int { AXIS_X = 0, AXIS_Y, AXIS_Z, AXIS_COUNT };
 
@@ -49,14 +51,11 @@ struct AxisSettings {
 struct AxisState {
     // Record of the open axis system (valid at levels 2 and 3).
     AxisScale x, y;
-    bool polar = false;
+    const AxisMapping* mapping = nullptr;  // the coordinate stage's slot; none: Cartesian
     int month_interval[AXIS_COUNT] = {};   // date axes: 0 days, 1 months, 2 quarters, 3 halves, 4 years
     int time_mark[AXIS_COUNT] = {};        // TIME_MARK_*
     bool crossed = false;                  // the open system is a crossed one
     double origin_px = 0, origin_py = 0;   // its origin point (user 0, 0) in plot coordinates
-    // Polar systems: centre of the circle (user radius 0) and plot units per
-    // radius unit.
-    double polar_cx = 0, polar_cy = 0, polar_factor = 1;
 
     // Settings, kept from one system to the next.
     AxisSettings axis[AXIS_COUNT];
@@ -81,20 +80,6 @@ struct AxisState {
 // limited to 1000 lines either way: frames of axis systems, shield regions
 // and legends all go through it.
 int frame_thickness(const Context& ctx);
-
-// Plot position (float, page coordinates, y downwards) of a user value on
-// the X or Y axis of the open system; logarithmic axes take log10 of the
-// value (callers check positivity first).
-double x_plot(const Context& ctx, double x);
-double y_plot(const Context& ctx, double y);
-// The inverse conversions.
-double x_user(const Context& ctx, double px);
-double y_user(const Context& ctx, double py);
-
-// Polar systems: a data point (radius, angle in radians counted
-// counter-clockwise from the positive x direction) to plot coordinates. The
-// radius axis spans 0 to xe of polar; angles are true angles on the page.
-void polar_plot(const Context& ctx, double radius, double angle, double& px, double& py);
 
 // The outside-scaling check: 0 inside, 1 when x is outside [xmin, xmax],
 // else 2 when y is outside; prints the point when the check is on.

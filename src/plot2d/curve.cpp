@@ -10,6 +10,7 @@
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/coordinate_stage.h"
 #include "plot2d/curve_modes.h"
 #include "plot2d/curves.h"
 #include "plot2d/spline.h"
@@ -45,7 +46,8 @@ DataRange data_range(const float* x, const float* y, int n) {
 // Warning 27 when a logarithmic axis gets a non-positive value; warning 2
 // for values that are no numbers (the first offending value decides).
 bool data_usable(Context& ctx, const float* x, const float* y, int n, const DataRange& r) {
-    const bool xlog = !ctx.axes.polar && ctx.axes.x.log, ylog = !ctx.axes.polar && ctx.axes.y.log;
+    const bool per_axis = active_mapping(ctx).per_axis;
+    const bool xlog = per_axis && ctx.axes.x.log, ylog = per_axis && ctx.axes.y.log;
     if (r.finite() && (!xlog || r.xmin > 0) && (!ylog || r.ymin > 0)) return true;
     for (int i = 0; i < n; ++i) {
         if (!std::isfinite(x[i]) || !std::isfinite(y[i])) {
@@ -60,25 +62,20 @@ bool data_usable(Context& ctx, const float* x, const float* y, int n, const Data
     return true;
 }
 
-void to_plot(const Context& ctx, double ux, double uy, double& px, double& py) {
-    if (ctx.axes.polar) {
-        polar_plot(ctx, ux, uy, px, py);
-    } else {
-        px = x_plot(ctx, ux);
-        py = y_plot(ctx, uy);
-    }
-}
-
 void convert(const Context& ctx, const float* x, const float* y, int n, CurvePoints& p) {
     const CurveState& c = ctx.curves;
-    p.polar = ctx.axes.polar;
+    p.polar = polar_system(ctx);
     p.px.resize(size_t(n));
     p.py.resize(size_t(n));
     p.ux.assign(x, x + n);
     p.uy.assign(y, y + n);
     p.gap.assign(size_t(n), 0);
+    LinearMap map;
+    const bool linear = linear_map(ctx, map);
     for (int i = 0; i < n; ++i) {
-        to_plot(ctx, x[i], y[i], p.px[size_t(i)], p.py[size_t(i)]);
+        const PlotPoint q = linear ? map(x[i], y[i]) : user_to_plot(ctx, x[i], y[i]);
+        p.px[size_t(i)] = q.x;
+        p.py[size_t(i)] = q.y;
         if (c.gap_on && i + 1 < n && double(x[i + 1]) - x[i] > c.gap) p.gap[size_t(i)] = 1;
     }
 }
@@ -100,8 +97,10 @@ bool spline_points(Context& ctx, const CurvePoints& p, CurvePoints& out) {
     out.py.resize(sx.size());
     out.gap.assign(sx.size(), 0);
     for (size_t i = 0; i < sx.size(); ++i) {
-        out.px[i] = x_plot(ctx, ctx.axes.x.log ? std::pow(10.0, sx[i]) : sx[i]);
-        out.py[i] = y_plot(ctx, ctx.axes.y.log ? std::pow(10.0, sy[i]) : sy[i]);
+        const PlotPoint q = user_to_plot(ctx, ctx.axes.x.log ? std::pow(10.0, sx[i]) : sx[i],
+                                         ctx.axes.y.log ? std::pow(10.0, sy[i]) : sy[i]);
+        out.px[i] = q.x;
+        out.py[i] = q.y;
     }
     return true;
 }
@@ -143,35 +142,27 @@ void draw_symbols(Context& ctx, const CurvePoints& p) {
 }
 
 // A curve that is one polyline through its points: straight lines, no
-// gaps, one copy, no markers, Cartesian axes. When the line layer hands
+// gaps, one copy, no markers, per-axis scales. When the line layer hands
 // its lines to the device as they are, draw_plain_line draws it in pieces
 // that join as one line would.
 bool plain_line(const Context& ctx) {
     const CurveState& c = ctx.curves;
     return c.mode == MODE_LINE && !c.gap_on && c.thickness == 1 && c.marker_step == 0 &&
-           !ctx.axes.polar;
+           active_mapping(ctx).per_axis;
 }
 
-// The points converted a piece at a time, each piece going on from the
-// last point of the one before.
-void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
+// The points converted by `to_plot` a piece at a time, each piece going on
+// from the last point of the one before.
+template <class ToPlot>
+void draw_plain_pieces(Context& ctx, const float* x, const float* y, int n, ToPlot to_plot) {
     constexpr int PIECE = 1024;
     double px[PIECE + 1], py[PIECE + 1];
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    ctx.line.offset = 0;
-    ctx.line.offset_move_pending = false;
     int m = 0;
-    // Linear axes inline (x_plot and y_plot compute the same).
-    const AxisScale &sx = ctx.axes.x, &sy = ctx.axes.y;
-    const bool linear = !sx.log && !sy.log;
     for (int i = 0; i < n; ++i) {
-        if (linear) {
-            px[m] = sx.start + (double(x[i]) - sx.a) * sx.factor + ox;
-            py[m] = sy.start - (double(y[i]) - sy.a) * sy.factor + oy;
-        } else {
-            px[m] = x_plot(ctx, x[i]) + ox;
-            py[m] = y_plot(ctx, y[i]) + oy;
-        }
+        const PlotPoint q = to_plot(x[i], y[i]);
+        px[m] = q.x + ox;
+        py[m] = q.y + oy;
         if (++m == PIECE + 1 || i == n - 1) {
             line_polyline(ctx, m, px, py);
             px[0] = px[m - 1];
@@ -179,6 +170,17 @@ void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
             m = 1;
         }
     }
+}
+
+// The stage's linear map is asked once and applied inline.
+void draw_plain_line(Context& ctx, const float* x, const float* y, int n) {
+    ctx.line.offset = 0;
+    ctx.line.offset_move_pending = false;
+    LinearMap map;
+    if (linear_map(ctx, map))
+        draw_plain_pieces(ctx, x, y, n, map);
+    else
+        draw_plain_pieces(ctx, x, y, n, [&ctx](double u, double v) { return user_to_plot(ctx, u, v); });
 }
 
 }  // namespace
@@ -205,7 +207,7 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         warn_int(ctx, 2, n);
         return;
     }
-    if (ctx.axes.polar && !polar_mode_allowed(c.mode)) {
+    if (polar_system(ctx) && !polar_mode_allowed(c.mode)) {
         custom_warning(ctx, 101, "Bad interpolation method for polar scaling");
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "core/context.h"
 #include "plot2d/axis_system.h"
+#include "plot2d/coordinate_stage.h"
 #include "plot2d/curve_modes.h"
 #include "plot2d/curves.h"
 
@@ -57,8 +58,9 @@ void stair_mode(const CurvePoints& p, CurvePath& path) {
 // axis), the centre in a polar system.
 void foot(const Context& ctx, const CurvePoints& p, double x, double& fx, double& fy) {
     if (p.polar) {
-        fx = ctx.axes.polar_cx;
-        fy = ctx.axes.polar_cy;
+        const PlotPoint centre = user_to_plot(ctx, 0, 0);
+        fx = centre.x;
+        fy = centre.y;
         return;
     }
     fx = x;
@@ -96,15 +98,15 @@ void polar_bars(const Context& ctx, const CurvePoints& p, bool fill, CurvePath& 
         if (w > 0)
             h = n > 1 ? std::fabs(p.uy[1] - p.uy[0]) * w / 2 : 0;
         else
-            h = r != 0 ? std::fabs(w) / 2 / (std::fabs(r) * ctx.axes.polar_factor) : 0;
+            h = r != 0 ? std::fabs(w) / 2 / (std::fabs(r) * ctx.axes.x.factor) : 0;
         // Limited before the conversion: a huge width is a whole circle.
         const int steps = int(std::max(1.0, std::min(360.0, std::ceil(2 * h / (M_PI / 90)))));
-        std::vector<double> xs{ctx.axes.polar_cx}, ys{ctx.axes.polar_cy};
+        const PlotPoint centre = user_to_plot(ctx, 0, 0);
+        std::vector<double> xs{centre.x}, ys{centre.y};
         for (int k = 0; k <= steps; ++k) {
-            double x, y;
-            polar_plot(ctx, r, a - h + 2 * h * k / steps, x, y);
-            xs.push_back(x);
-            ys.push_back(y);
+            const PlotPoint q = user_to_plot(ctx, r, a - h + 2 * h * k / steps);
+            xs.push_back(q.x);
+            ys.push_back(q.y);
         }
         add_polygon(path, fill, xs, ys);
     }

@@ -40,7 +40,10 @@ void errbar(Context& ctx, const float* x, const float* y, const float* e1, const
     }
     draw_path(ctx, path);
     if (ctx.curves.marker_step != 0)
-        for (int i = 0; i < n; ++i) plot_symbol(ctx, ctx.curves.marker, x_plot(ctx, x[i]), y_plot(ctx, y[i]));
+        for (int i = 0; i < n; ++i) {
+            const PlotPoint p = frame_to_plot(ctx, x[i], y[i]);
+            plot_symbol(ctx, ctx.curves.marker, p.x, p.y);
+        }
 }
 
 }  // namespace kal

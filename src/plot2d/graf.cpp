@@ -152,7 +152,7 @@ void graf(Context& ctx, float xa, float xe, float xorg, float xstep, float ya, f
           float ystep) {
     AxisState& s = ctx.axes;
     ctx.frame.level = 2;
-    s.polar = false;
+    s.mapping = &CARTESIAN_MAPPING;
     s.crossed = false;
     const AxisNumbers nx = axis_numbers(ctx, AXIS_X, xa, xe, xorg, xstep);
     const AxisNumbers ny = axis_numbers(ctx, AXIS_Y, ya, ye, yorg, ystep);
@@ -184,7 +184,7 @@ void endgrf(Context& ctx) {
     line_flush(ctx);
     ctx.frame.level = 1;
     ctx.axes.crossed = false;
-    ctx.axes.polar = false;
+    ctx.axes.mapping = nullptr;
     forget_curves(ctx);
     reset_clipping(ctx);
     flush_output(ctx);

@@ -48,7 +48,7 @@ void zero_axis(Context& ctx, bool horizontal) {
 
 void grid(Context& ctx, int nx, int ny) {
     if (out_of_range(ctx, nx, 0, -1) || out_of_range(ctx, ny, 0, -1)) return;
-    if (ctx.axes.polar) {
+    if (polar_system(ctx)) {
         draw_polar_grid(ctx, nx, ny);
         return;
     }

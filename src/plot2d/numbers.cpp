@@ -40,9 +40,9 @@ void rlnumb(Context& ctx, float x, int ndig, float xp, float yp) {
     LabelText label;
     if (!number_label(ctx, x, ndig, label)) return;
     outside_scaling(ctx, xp, yp);   // reported, drawn all the same (clipped)
-    const double px = x_plot(ctx, xp), py = y_plot(ctx, yp);
-    if (!std::isfinite(px) || !std::isfinite(py)) return;
-    with_label_settings(ctx, label, [&] { draw_text(ctx, label.text.c_str(), px, py, false); });
+    const PlotPoint p = frame_to_plot(ctx, xp, yp);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+    with_label_settings(ctx, label, [&] { draw_text(ctx, label.text.c_str(), p.x, p.y, false); });
 }
 
 }  // namespace kal

@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "output/line_layer.h"
 #include "plot2d/axis_draw.h"
+#include "plot2d/coordinate_stage.h"
 #include "plot2d/label_drawing.h"
 
 namespace kal {
@@ -20,21 +21,18 @@ void user_circle(Context& ctx, double radius) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     constexpr int SEGMENTS = 360;
     for (int i = 0; i <= SEGMENTS; ++i) {
-        double px, py;
-        polar_plot(ctx, radius, i * 360.0 / SEGMENTS * DEG, px, py);
+        const PlotPoint p = user_to_plot(ctx, radius, i * 360.0 / SEGMENTS * DEG);
         if (i == 0)
-            line_move(ctx, px + ox, py + oy);
+            line_move(ctx, p.x + ox, p.y + oy);
         else
-            line_draw(ctx, px + ox, py + oy);
+            line_draw(ctx, p.x + ox, p.y + oy);
     }
     line_flush(ctx);
 }
 
 void ray(Context& ctx, double degrees, double r1, double r2) {
-    double x1, y1, x2, y2;
-    polar_plot(ctx, r1, degrees * DEG, x1, y1);
-    polar_plot(ctx, r2, degrees * DEG, x2, y2);
-    plot_line(ctx, x1, y1, x2, y2);
+    const PlotPoint p1 = user_to_plot(ctx, r1, degrees * DEG), p2 = user_to_plot(ctx, r2, degrees * DEG);
+    plot_line(ctx, p1.x, p1.y, p2.x, p2.y);
 }
 
 // Angles from `start` by `step` degrees once round the circle.
@@ -56,13 +54,14 @@ void angle_labels(Context& ctx, double radius, double start, double step) {
     scope.angle(0);
     const double h1 = ctx.text.height - 1;
     const double r = radius + la.distance;
+    const PlotPoint centre = user_to_plot(ctx, 0, 0);
     each_angle(start, step, [&](double deg) {
         const LabelText label = angle_label(ctx, deg);
         const double len = label_length(ctx, label);
         const double c = std::cos(deg * DEG), s = -std::sin(deg * DEG);
         // Distance from the box centre to its edge in the direction of the tick.
         const double reach = r + std::fabs(c) * len / 2 + std::fabs(s) * h1 / 2;
-        const double cx = ctx.axes.polar_cx + reach * c, cy = ctx.axes.polar_cy + reach * s;
+        const double cx = centre.x + reach * c, cy = centre.y + reach * s;
         draw_label(ctx, label, cx - len / 2, cy - h1 / 2);
     });
     restore_colour(ctx, previous);
@@ -90,7 +89,7 @@ void polar(Context& ctx, float xe, float xorg, float xstep, float yorg, float ys
     }
     ctx.frame.level = 2;
     s.crossed = false;
-    s.polar = true;
+    s.mapping = &POLAR_MAPPING;
     const int side = std::min(s.axis[AXIS_X].length, s.axis[AXIS_Y].length);
     for (AxisScale* sc : {&s.x, &s.y}) {
         sc->a = -xe;
@@ -110,9 +109,6 @@ void polar(Context& ctx, float xe, float xorg, float xstep, float yorg, float ys
     s.x.umax = std::max(0.0f, xe);
     s.y.umin = -1e300;
     s.y.umax = 1e300;
-    s.polar_cx = x_plot(ctx, 0);
-    s.polar_cy = y_plot(ctx, 0);
-    s.polar_factor = s.x.factor;
     reset_clipping(ctx);
     if (s.no_draw) return;
 
@@ -121,8 +117,9 @@ void polar(Context& ctx, float xe, float xorg, float xstep, float yorg, float ys
     r.axis = r.label_axis = AXIS_X;
     r.side = 1;
     r.length = int(std::floor((side - 1) / 2.0)) + 1;
-    r.x0 = s.polar_cx;
-    r.y0 = s.polar_cy;
+    const PlotPoint centre = user_to_plot(ctx, 0, 0);
+    r.x0 = centre.x;
+    r.y0 = centre.y;
     r.tick_pos = s.axis[AXIS_X].tick_pos;
     r.level = s.side_level[0];
     r.ticks.a = 0;

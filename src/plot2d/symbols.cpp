@@ -134,7 +134,8 @@ void rlsymb(Context& ctx, int nsym, float x, float y) {
     if (!symbol_known(ctx, nsym)) return warn_int(ctx, 2, nsym);
     if (!log_values_ok(ctx, {x}, {y})) return;
     outside_scaling(ctx, x, y);
-    draw_symbol(ctx, nsym, x_plot(ctx, x), y_plot(ctx, y), ctx.symbols.size);
+    const PlotPoint p = frame_to_plot(ctx, x, y);
+    draw_symbol(ctx, nsym, p.x, p.y, ctx.symbols.size);
 }
 
 void hsymbl(Context& ctx, int n) {

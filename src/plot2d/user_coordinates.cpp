@@ -28,7 +28,8 @@ bool log_values_ok(Context& ctx, const float* xs, const float* ys, int n) {
 }
 
 double plot_length(const Context& ctx, double x, double y, double r, bool vertical) {
-    if (ctx.axes.polar) return r * ctx.axes.x.factor;
+    // Without per-axis scales (polar) the frame's x factor.
+    if (!active_mapping(ctx).per_axis) return r * ctx.axes.x.factor;
     if (vertical) return std::fabs(y_plot(ctx, y + r) - y_plot(ctx, y));
     return std::fabs(x_plot(ctx, x + r) - x_plot(ctx, x));
 }

@@ -22,7 +22,8 @@ struct Centre {
 // Converted and rounded reference point, reported when outside the scaling.
 Centre centre(Context& ctx, double x, double y) {
     outside_scaling(ctx, x, y);
-    return {plot_int(x_plot(ctx, x)), plot_int(y_plot(ctx, y))};
+    const PlotPoint p = frame_to_plot(ctx, x, y);
+    return {plot_int(p.x), plot_int(p.y)};
 }
 
 // The second half axis b is measured along the Y axis for ellipses, along
@@ -43,20 +44,23 @@ void rline(Context& ctx, float x1, float y1, float x2, float y2) {
     AxisWindow window(ctx);
     outside_scaling(ctx, x1, y1);
     outside_scaling(ctx, x2, y2);
-    const double x[2] = {x_plot(ctx, x1), x_plot(ctx, x2)}, y[2] = {y_plot(ctx, y1), y_plot(ctx, y2)};
+    const PlotPoint a = frame_to_plot(ctx, x1, y1), b = frame_to_plot(ctx, x2, y2);
+    const double x[2] = {a.x, b.x}, y[2] = {a.y, b.y};
     draw_polyline(ctx, 2, x, y, false);
 }
 
 void rlstrt(Context& ctx, float x, float y) {
     if (!log_values_ok(ctx, {x}, {y})) return;
     outside_scaling(ctx, x, y);
-    line_move(ctx, x_plot(ctx, x) + ctx.page.origin_x, y_plot(ctx, y) + ctx.page.origin_y);
+    const PlotPoint p = frame_to_plot(ctx, x, y);
+    line_move(ctx, p.x + ctx.page.origin_x, p.y + ctx.page.origin_y);
 }
 
 void rlconn(Context& ctx, float x, float y) {
     if (!log_values_ok(ctx, {x}, {y})) return;
     outside_scaling(ctx, x, y);
-    line_draw(ctx, x_plot(ctx, x) + ctx.page.origin_x, y_plot(ctx, y) + ctx.page.origin_y);
+    const PlotPoint p = frame_to_plot(ctx, x, y);
+    line_draw(ctx, p.x + ctx.page.origin_x, p.y + ctx.page.origin_y);
 }
 
 void rlarc(Context& ctx, float x, float y, float a, float b, float alpha, float beta, float theta) {
@@ -101,8 +105,9 @@ void rlarea(Context& ctx, const float* xray, const float* yray, int n) {
     std::vector<double> x(n), y(n);
     for (int i = 0; i < n; ++i) {
         outside_scaling(ctx, xray[i], yray[i]);
-        x[i] = x_plot(ctx, xray[i]);
-        y[i] = y_plot(ctx, yray[i]);
+        const PlotPoint p = frame_to_plot(ctx, xray[i], yray[i]);
+        x[i] = p.x;
+        y[i] = p.y;
     }
     draw_polygon(ctx, n, x.data(), y.data());
 }

@@ -202,7 +202,7 @@ TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
     draw("NONE", "NONE");
     const std::vector<int> bare = snapshot();
     kal::entry::polar(1, 0, 0.5, 0, 30);
-    const double cx = kal::entry::xposn(0), cy = ctx->axes.polar_cy, r = kal::entry::xposn(1) - cx;
+    const double cx = kal::entry::xposn(0), cy = kal::user_to_plot(*ctx, 0, 0).y, r = kal::entry::xposn(1) - cx;
     kal::entry::endgrf();
     const double beyond = 24 + 24;  // major tick and labdis
 

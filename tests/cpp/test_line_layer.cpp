@@ -2,6 +2,7 @@
 // driver: buffering, dashes, clipping, thick lines, pattern fills.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
+#include "output/primitives.h"
 
 namespace {
 
@@ -113,6 +115,65 @@ TEST(Clipping, OutsideDroppedCrossingEndsOnTheEdge) {
     kal::line_draw(p.ctx, 200, 200);
     kal::line_flush(p.ctx);
     EXPECT_TRUE(p.calls.empty());
+}
+
+// A fixed skew x' = x + y / 2 through the projection hook.
+class Skew final : public kal::LineProjection {
+public:
+    void project(int n, const double* x, const double* y, bool, kal::ProjectedPieces& out) override {
+        std::vector<double> px(x, x + n);
+        for (int i = 0; i < n; ++i) px[size_t(i)] += y[i] / 2;
+        ++calls;
+        out.piece(n, px.data(), y);
+    }
+    int calls = 0;
+};
+
+TEST(Clipping, ProjectedLinesAreClippedAfterTheProjectionThenTransformed) {
+    Page p;
+    Skew skew;
+    p.ctx.line.projection = &skew;
+    int* w = p.ctx.out.clip;
+    w[0] = 100, w[1] = 100, w[2] = 200, w[3] = 200;
+    kal::line_move(p.ctx, 0, 150);
+    kal::line_draw(p.ctx, 100, 150);  // lands on 75 .. 175: enters through x = 100
+    const double x[] = {150, 190}, y[] = {180, 180};
+    kal::line_polyline(p.ctx, 2, x, y);  // inside as given, beyond x = 200 once projected
+    kal::line_flush(p.ctx);
+    ASSERT_EQ(p.calls.size(), 2u);
+    EXPECT_NEAR(p.calls[0].x, 99.999, 1e-9);
+    EXPECT_EQ(p.calls[0].y, 150);
+    EXPECT_EQ(p.calls[1].x, 175);
+    EXPECT_EQ(skew.calls, 2);  // once per flushed polyline
+
+    p.calls.clear();
+    p.ctx.line.transform = true;  // the page transformation follows the projection
+    p.ctx.line.g = 10;
+    kal::line_move(p.ctx, 100, 100);
+    kal::line_draw(p.ctx, 120, 100);
+    kal::line_flush(p.ctx);
+    ASSERT_EQ(p.calls.size(), 2u);
+    EXPECT_EQ(p.calls[0].x, 150);
+    EXPECT_EQ(p.calls[0].y, 110);
+    EXPECT_EQ(p.calls[1].x, 170);
+
+    // A filled square becomes the skewed parallelogram: its fill lines are
+    // laid on the page between the skewed sides.
+    Page q;
+    q.ctx.line.projection = &skew;
+    q.ctx.colour.pattern_type = 1;
+    q.ctx.colour.hatch_spacing = 10;
+    const double sx[4] = {0, 100, 100, 0}, sy[4] = {300, 300, 400, 400};
+    kal::fill_polygon(q.ctx, 4, sx, sy);
+    int spans = 0;
+    for (size_t i = 1; i < q.calls.size(); ++i) {
+        if (q.calls[i].pen != 2) continue;
+        const Call &a = q.calls[i - 1], &b = q.calls[i];
+        EXPECT_NEAR(std::min(a.x, b.x), a.y / 2, 1e-9);
+        EXPECT_NEAR(std::max(a.x, b.x), 100 + a.y / 2, 1e-9);
+        ++spans;
+    }
+    EXPECT_GE(spans, 10);
 }
 
 TEST(Clipping, Circle) {

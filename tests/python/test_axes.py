@@ -132,3 +132,30 @@ def test_settings_of_the_axis_system_only_before_graf(run):
     """)
     refused = [l.split(" in ")[1].split("!")[0] for l in out.splitlines() if "Incorrect level" in l]
     assert refused == ["setscl", "axslen", "axspos", "axsorg", "setgrf", "polar"]
+
+
+def test_polar_drawing_keeps_its_bytes(run):
+    """Polar curves in every allowed mode, the polar grid and the rl figures
+    on polar axes, with the conversions, draw what they always drew: the
+    PostScript after its prolog is checked against a recorded digest (a
+    change of the PostScript writer itself means recording it again)."""
+    import hashlib
+
+    out = run("""
+        k.metafl('PS'); k.setfil('polar.ps'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.labels('NONE', 'XY')              # lines only: text has tests of its own
+        k.polar(5.0, 0.0, 1.0, 0.0, 30.0); k.grid(3, 2)
+        angles = [i * 0.157 for i in range(40)]
+        for i, mode in enumerate(['LINE', 'BARS', 'STEM', 'FBAR']):
+            k.polcrv(mode); k.barwth(0.6 if i % 2 else -8)
+            k.curve([2 + 0.5 * i + (j % 3) * 0.4 for j in range(40)], angles, 40)
+        k.nochek(); k.rlvec(0.5, 0.5, 3.0, 2.0, 1311); k.rlsymb(3, 1.0, -2.0); k.rlrec(-3.0, 3.0, 1.5, 1.0)
+        k.rlcirc(-2.0, -2.0, 0.7); k.rlsec(2.0, -3.0, 0.3, 1.0, 20, 150, 3); k.rline(-4, 0, 0, -4)
+        print(k.nxposn(2.5), k.xposn(-1.25), k.xinvrs(1000), k.yinvrs(800))
+        k.endgrf(); k.kalfin()
+    """)
+    data = (run.path / "polar.ps").read_bytes()
+    drawing = data[data.index(b"%%EndComments"):]
+    assert out.split() == ["1543", "1018.625", "-1.3831307888031006", "2.140814781188965"]
+    assert hashlib.sha256(drawing).hexdigest() == (
+        "645a9f87e074bb5539e74969ba910f1f3f7e23fccd56e8c2819b320b355db246")

@@ -286,3 +286,47 @@ def test_symbols_shield_a_square_of_their_size_when_switched_on(run):
     assert dark(700) and dark(1300)                 # outside the square of 1.2 x 400 units
     assert not dark(775) and not dark(1225)         # inside it, outside the symbol
     assert dark(1775) and dark(2225)                # no new square after OFF
+
+
+@pytest.mark.parametrize("device", ["PNG", "PDF", "SVG"])
+def test_transformed_polygon_covers_the_same_pixels_natively_and_through_the_filler(run, device):
+    """Under trfrot and trfscl a solid polygon lands in the same place whether
+    the device fills it natively or the pattern filler draws it (an active
+    shield elsewhere on the page forces the filler)."""
+    import numpy as np
+
+    masks = []
+    for shield in ("", "k.shlrec(20, 20, 40, 40)"):
+        run(f"""
+            k.metafl('{device}'); k.filmod('DELE'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
+            k.trfrot(25.0, 1400, 1000); k.trfscl(1.3, 0.7)
+            {shield}
+            k.shdpat(16); k.areaf([900, 1900, 1700, 1000], [600, 500, 1400, 1300], 4)
+            k.errmod('PROT', 'OFF'); k.kalfin()
+        """)
+        path = run.path / f"kalvor.{device.lower()}"
+        out = run.path / "render.png"
+        if device == "SVG":
+            subprocess.run(["rsvg-convert", "-b", "white", "-o", str(out), str(path)], check=True)
+        elif device == "PDF":
+            subprocess.run(["pdftoppm", "-r", "100", "-gray", "-png", "-singlefile", str(path),
+                            str(out.with_suffix(""))], check=True)
+        else:
+            out = path
+        masks.append(np.asarray(Image.open(out).convert("L")) < 128)
+    native, filler = masks
+
+    def grow(m):
+        g = m.copy()
+        g[1:, :] |= m[:-1, :]
+        g[:-1, :] |= m[1:, :]
+        g[:, 1:] |= m[:, :-1]
+        g[:, :-1] |= m[:, 1:]
+        return g
+
+    edge = grow(native) & grow(~native)              # pixels within one pixel of the edge
+    assert native.sum() > 0.05 * native.size          # a sizeable polygon
+    assert not ((native ^ filler) & ~edge).any()
+    for row in filler:                                # convex and solid: one run per row
+        dark = np.flatnonzero(row)
+        assert len(dark) == 0 or dark[-1] - dark[0] + 1 == len(dark)

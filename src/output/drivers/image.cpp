@@ -170,7 +170,7 @@ bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const doubl
     }
     // Fill lines that the line layer would transform, widen or clip to a
     // circle take the general path.
-    if (l.transform || l.width != 1 || l.circle_clip || l.offset != 0) return false;
+    if (lines_transformed(l) || l.width != 1 || l.circle_clip || l.offset != 0) return false;
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y, d = ctx.colour.hatch_spacing;
     fx_.resize(size_t(n));
     fy_.resize(size_t(n));

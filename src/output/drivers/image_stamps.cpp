@@ -24,7 +24,7 @@ bool same_key(const FigureKey& a, const FigureKey& b) {
 // Lines and fills the way fill_polygon and polyline draw them natively.
 bool native_lines(const Context& ctx) {
     const LineState& l = ctx.line;
-    return !l.transform && !l.circle_clip && l.width == 1 && l.offset == 0 && !shields_exist(ctx.shields);
+    return !lines_transformed(l) && !l.circle_clip && l.width == 1 && l.offset == 0 && !shields_exist(ctx.shields);
 }
 
 }  // namespace
