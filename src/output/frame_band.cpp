@@ -45,17 +45,10 @@ ThinLines::~ThinLines() {
     ctx_.line.width = width_;
 }
 
-void fill_band(Context& ctx, std::vector<double> x, std::vector<double> y) {
+void fill_band(Context& ctx, const std::vector<double>& x, const std::vector<double>& y) {
     if (x.size() < 3) return;
-    const LineState& l = ctx.line;
-    if (l.transform) {  // where the frame's lines would have gone
-        const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-        for (size_t i = 0; i < x.size(); ++i) {
-            const double px = x[i] + ox, py = y[i] + oy;
-            x[i] = l.a * px + l.b * py + l.c - ox;
-            y[i] = l.d * px + l.e * py + l.g - oy;
-        }
-    }
+    // The fill follows the page transformation and projection itself, as the
+    // frame's lines would have.
     constexpr int SOLID = 16;
     const ThinLines thin(ctx);
     const int pattern = ctx.colour.pattern_number;

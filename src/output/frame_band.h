@@ -48,6 +48,6 @@ private:
 // Fills a band polygon (plot coordinates relative to the origin, moved by
 // the page transformation like lines) solid in the current colour, whatever
 // shading pattern is selected.
-void fill_band(Context& ctx, std::vector<double> x, std::vector<double> y);
+void fill_band(Context& ctx, const std::vector<double>& x, const std::vector<double>& y);
 
 }  // namespace kal

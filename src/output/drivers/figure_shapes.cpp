@@ -106,7 +106,7 @@ bool figure_shapes_wanted() {
 
 bool figures_movable(const Context& ctx) {
     const LineState& l = ctx.line;
-    return !l.transform && !l.circle_clip && l.width <= 1 && l.offset == 0 && !shields_exist(ctx.shields);
+    return !lines_transformed(l) && !l.circle_clip && l.width <= 1 && l.offset == 0 && !shields_exist(ctx.shields);
 }
 
 FigureShape* FigureShapes::find(Context& ctx, const FigureKey& key, double extra, double x, double y,

@@ -164,7 +164,7 @@ void ImageDriver::fill_by_centres(Context& ctx, int n, const double* x, const do
 bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     if (!ctx.out.raster) return true;
     const LineState& l = ctx.line;
-    if (ctx.out.text_fill && !l.transform && !l.circle_clip && l.offset == 0) {
+    if (ctx.out.text_fill && !lines_transformed(l) && !l.circle_clip && l.offset == 0) {
         fill_by_centres(ctx, n, x, y);
         return true;
     }
