@@ -51,17 +51,6 @@ def test_page_warnings_name_the_text(run):
     assert ends[0].endswith("in MESSAG out of page - (far outs).")
 
 
-def test_getters_and_mixed_alphabets(run):
-    out = run("""
-        k.metafl("VIRT"); k.kalini()
-        k.angle(90); k.height(44); k.newmix(); k.setmix("#", "RES")
-        k.smxalf("GREE", "{", "}", 2)
-        print(k.getang(), k.gethgt(), k.getmix("EXP"), k.getmix("RES"), k.gmxalf("GREE"), k.gmxalf("RUSS"))
-        k.kalfin()
-    """)
-    assert "90 44 ^ # ('{', '}', 2) ('', '', 0)" in out
-
-
 HARDWARE = """
     k.metafl("{dev}"); k.setfil("{name}"); k.scrmod("REVERS"); k.kalini()
     k.psfont("Helvetica"); k.height(80)
