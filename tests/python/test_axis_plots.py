@@ -1,8 +1,9 @@
 """Whole axis systems drawn as PNG (read by Pillow) and as PDF (rendered by
 poppler's pdftoppm at the PNG's resolution): ticks where nxposn and nyposn
 put them, labels inside the page and centred on their ticks, names centred
-on their axis, for linear, log-log, crossed and date systems (time labels: test_label_text.cpp) (polar
-labels and titles: test_label_placement.cpp); the German date page is read back by pdftotext."""
+on their axis, for linear, crossed and date systems (log tick values: Ticks.LogarithmicDecades in
+test_axes.cpp, log positions: test_axes.py; time labels: test_label_text.cpp; polar labels and titles:
+test_label_placement.cpp); the German date page is read back by pdftotext."""
 import shutil
 import subprocess
 import textwrap
@@ -121,23 +122,6 @@ def test_linear_system_with_names_and_title(run):
         assert inside_page(im)
         check_x_axis(im, xs, ys[0], labels=xs[::2], name_centre=(xs[0] + xs[-1]) / 2, majors=xs[::2])
         check_y_labels(im, xs[0], ys, name_centre=(ys[0] + ys[-1]) / 2)
-
-
-def test_log_log_decades_and_minor_ticks(run):
-    lines, pages = draw(run, """
-        k.scale('LOG', 'XY'); k.name('Frequency', 'X')
-        k.graf(0, 3, 0, 1, 0, 2, 0, 1)
-        print(*[k.nxposn(j * 10 ** d) for d in range(3) for j in range(1, 10)], k.nxposn(1000))
-        print(*[k.nyposn(10 ** d) for d in range(3)])
-    """)
-    xs = [int(v) for v in lines[0].split()]
-    ys = [int(v) for v in lines[1].split()]
-    decades = xs[::9]
-    for im in pages:
-        assert inside_page(im)
-        # Labels 1, 10, 100 and 1000 on the decade ticks, the only long ones.
-        check_x_axis(im, xs, ys[0], labels=decades, majors=decades, name_centre=(xs[0] + xs[-1]) / 2)
-        check_y_labels(im, xs[0], ys)
 
 
 def test_crossed_axes_leave_out_the_labels_at_the_origin(run):
