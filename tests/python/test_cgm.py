@@ -89,11 +89,6 @@ k.strtpt(100.0, 1800.0); k.connpt(500.0, 1800.0); k.setrgb(1.0, 0.0, 0.0); k.con
     assert body[-2].rgb() == (255, 0, 0)
 
 
-def test_pages_become_pictures(run):
-    _, _, pictures, _ = plot(run, "k.line(0, 0, 10, 10)\nk.newpag()\nk.newpag()\nk.line(5, 5, 6, 6)")
-    assert [len(polylines(b)) for b in pictures] == [1, 0, 1]
-
-
 def test_portrait_turns_the_page_without_mirroring(run):
     shape = "k.strtpt(100.0, 100.0); k.connpt(100.0, 1000.0); k.connpt(600.0, 1000.0)"
 
