@@ -103,7 +103,6 @@ def make_pictures(d):
 
     Image.open(d / "rgb.png").convert("P", palette=Image.ADAPTIVE, colors=16).save(d / "a.gif")
     pics["gif87a"] = (d / "a.gif").read_bytes()
-    pics["gif89a"] = b"GIF89a" + pics["gif87a"][6:]
     pics["gif_local_table"] = gif_with_local_table(d / "a.gif")
     subprocess.run(["convert", str(d / "a.gif"), "-interlace", "GIF", str(d / "i.gif")], check=True)
     pics["gif_interlaced"] = (d / "i.gif").read_bytes()
