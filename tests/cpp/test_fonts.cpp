@@ -138,11 +138,9 @@ TEST(Fonts, NationalCharactersAreBaseLettersWithAccents) {
     char base;
     bool below;
   };
-  // Ä, ö, Å, Ñ, ç, É, è, Û, õ, ý and ÿ over their base letters.
-  const Pair pairs[] = {{127, 'A', false}, {131, 'o', false}, {134, 'A', false},
-                        {140, 'N', false}, {143, 'c', true},  {149, 'E', false},
-                        {164, 'e', false}, {172, 'U', false}, {181, 'o', false},
-                        {183, 'y', false}, {184, 'y', false}};
+  // Ä, ö, Ñ, ç, Û and ÿ over their base letters.
+  const Pair pairs[] = {{127, 'A', false}, {131, 'o', false}, {140, 'N', false},
+                        {143, 'c', true},  {172, 'U', false}, {184, 'y', false}};
   for (const Font* f : kal::all_fonts()) {
     const Alphabet& a = f->slots[0];
     for (const Pair& p : pairs) {
