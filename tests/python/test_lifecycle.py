@@ -26,13 +26,6 @@ def test_cycles_write_vekmet_protocol_and_count_up_the_file_name(run):
     assert {"plot.eps", "plot_1.eps", "plot_2.eps"} <= {p.name for p in run.path.iterdir()}
 
 
-def test_delete_mode_replaces_the_file(run):
-    (run.path / "kalvor.met").write_text("old contents")
-    run("k.filmod('DELE'); k.kalini(); k.kalfin()")
-    assert (run.path / "kalvor.met").read_text().startswith("      29.7")
-    assert not (run.path / "kalvor_1.met").exists()
-
-
 def test_break_mode_raises_and_leaves_state_unchanged(run):
     (run.path / "kalvor.met").write_text("old")
     out = run("""
