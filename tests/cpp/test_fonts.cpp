@@ -60,8 +60,9 @@ TEST(Fonts, FindByNameAndNumberAndSlotCounts) {
       EXPECT_GE(records, a.count - 1) << name << " slot " << s + 1;
     }
   }
-  // The standard alphabet has 132 characters (231 in complx, 95 in gothic);
-  // empty slots such as the fifth copy the standard data with 102.
+  // {font, slot, count}: the standard alphabet has 132 characters (231 in
+  // complx, 95 in gothic); SCRIPT (slot 4) has 102 (gothic's own 95); empty
+  // slots such as the fifth copy the standard data with 102.
   const int counts[][3] = {{1, 1, 132}, {3, 1, 231}, {7, 1, 95}, {7, 4, 95}, {3, 4, 102}, {7, 5, 102}};
   for (const auto& c : counts) EXPECT_EQ(kal::find_font(c[0])->slots[c[1] - 1].count, c[2]) << c[0] << " " << c[1];
   EXPECT_EQ(kal::find_font("COMPLX"), kal::find_font(3));
