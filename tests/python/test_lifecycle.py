@@ -59,7 +59,6 @@ def test_more_than_9999_versions_is_fatal(run):
 @pytest.mark.parametrize(
     "setup, size",
     [
-        ("pass", (2970, 2100)),
         ("k.setpag('da4p')", (2100, 2970)),
         ("k.units('INCH')", (1170, 827)),
         ("k.units('POIN'); k.page(1000, 500)", (1000, 500)),
