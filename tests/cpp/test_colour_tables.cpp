@@ -120,7 +120,6 @@ TEST_F(ColourDevice, TurnedAndReversedTables) {
     struct Case { int device, depth, background, table, j; const char* entries; int under, white, black; };  // -1: not checked
     const Case cases[] = {
         {DEV_CGM, 24, 0, TABLE_SMAL, 1, "(255,255,255)(0,0,0)", -1, -1, -1},
-        {DEV_CGM, 24, 0, TABLE_VGA, 15, "(255,255,255)(0,0,0)", -1, -1, -1},
         {DEV_VEKM, 8, 0, TABLE_VGA, 15, "(0,0,0)(255,255,255)", -1, -1, -1},
         {DEV_PDF, 24, 2, TABLE_RAIN, 255, "(255,255,255)(0,0,0)", 255, K, W},  // exchanged
         {DEV_SVG, 24, 2, TABLE_SMAL, 1, "(255,255,255)(0,0,0)", 9, K, K},
