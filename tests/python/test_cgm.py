@@ -128,12 +128,6 @@ def test_filled_rectangle_is_hatched(run):
     assert near(img, 50, img.height - 1 - int(3980 * 599 / 5938), (255, 0, 0))
 
 
-def test_open_error_writes_nothing(run):
-    out = run("k.metafl('CGM'); k.setfil('nodir/x.cgm'); k.kalini(); k.line(0, 0, 10, 10); k.kalfin()")
-    assert "Open error" in out
-    assert not (run.path / "nodir").exists()
-
-
 @pytest.mark.skipif(shutil.which("gnuplot") is None, reason="gnuplot not installed")
 def test_reader_walks_gnuplot_metafiles(tmp_path):
     path = tmp_path / "g.cgm"
