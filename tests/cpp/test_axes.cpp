@@ -36,9 +36,6 @@ TEST(AutomaticScale, DecimalStepsFollowAxisLength) {
     r = s.run(kal::AXIS_Y, 0, 10, 1000);
     EXPECT_DOUBLE_EQ(r.step, 2);
     EXPECT_EQ(r.digits, -1);
-    r = s.run(kal::AXIS_Y, 0, 1, 1000);
-    EXPECT_DOUBLE_EQ(r.step, 0.2);
-    EXPECT_EQ(r.digits, 1);
     r = s.run(kal::AXIS_Y, 0, 300, 700);
     EXPECT_DOUBLE_EQ(r.step, 50);
     EXPECT_EQ(r.digits, -1);

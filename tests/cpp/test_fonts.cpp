@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "output/font_metrics.h"
 #include "text/fonts.h"
@@ -42,35 +43,28 @@ bool has_point(const Glyph& g, double x, double y) {
 }
 
 TEST(Fonts, FindByNameAndNumberAndSlotCounts) {
-  struct Expect {
-    const char* name;
-    int number;
-    int counts[6];
-  };
-  // Shared alphabets: GREEK 95, MATHEMATIC 95, SCRIPT 102, RUSSIAN 95;
-  // empty slots copy the standard data with 102 characters.
-  const Expect fonts[] = {
-      {"kalalf", 1, {132, 95, 95, 102, 102, 95}}, {"complx", 3, {231, 95, 95, 102, 102, 95}},
-      {"simplx", 4, {132, 95, 95, 102, 102, 95}}, {"duplx", 5, {132, 95, 95, 102, 102, 95}},
-      {"triplx", 6, {132, 95, 95, 102, 102, 95}}, {"gothic", 7, {95, 95, 95, 95, 102, 95}},
-      {"helve", 11, {132, 95, 95, 102, 102, 95}}, {"helves", 12, {132, 95, 95, 102, 102, 95}},
-      {"serif", 14, {132, 95, 95, 102, 102, 95}},
-  };
+  const std::pair<const char*, int> fonts[] = {{"kalalf", 1}, {"complx", 3}, {"simplx", 4},
+                                               {"duplx", 5},  {"triplx", 6}, {"gothic", 7},
+                                               {"helve", 11}, {"helves", 12}, {"serif", 14}};
   EXPECT_EQ(kal::all_fonts().size(), std::size(fonts));
-  for (const Expect& e : fonts) {
-    const Font* f = kal::find_font(e.name);
-    ASSERT_NE(f, nullptr) << e.name;
-    EXPECT_EQ(f->number, e.number);
-    EXPECT_EQ(kal::find_font(e.number), f);
+  for (const auto& [name, number] : fonts) {
+    const Font* f = kal::find_font(name);
+    ASSERT_NE(f, nullptr) << name;
+    EXPECT_EQ(f->number, number);
+    EXPECT_EQ(kal::find_font(number), f);
     for (int s = 0; s < 6; ++s) {
-      const Alphabet& a = f->slots[s];
-      EXPECT_EQ(a.count, e.counts[s]) << e.name << " slot " << s + 1;
       // The data holds a record for every character after the blank.
+      const Alphabet& a = f->slots[s];
       int records = 0;
       for (int pos = 0; pos < a.data->table_size; pos += a.data->table[pos]) ++records;
-      EXPECT_GE(records, a.count - 1) << e.name << " slot " << s + 1;
+      EXPECT_GE(records, a.count - 1) << name << " slot " << s + 1;
     }
   }
+  // {font, slot, count}: the standard alphabet has 132 characters (231 in
+  // complx, 95 in gothic); SCRIPT (slot 4) has 102 (gothic's own 95); empty
+  // slots such as the fifth copy the standard data with 102.
+  const int counts[][3] = {{1, 1, 132}, {3, 1, 231}, {7, 1, 95}, {7, 4, 95}, {3, 4, 102}, {7, 5, 102}};
+  for (const auto& c : counts) EXPECT_EQ(kal::find_font(c[0])->slots[c[1] - 1].count, c[2]) << c[0] << " " << c[1];
   EXPECT_EQ(kal::find_font("COMPLX"), kal::find_font(3));
   EXPECT_EQ(kal::find_font("nofont"), nullptr);
   EXPECT_EQ(kal::find_font(2), nullptr);
@@ -83,10 +77,7 @@ TEST(Fonts, GeometryFollowsTheSources) {
   EXPECT_EQ(h.width, 14);
   EXPECT_EQ(h.ends.size(), 3u);
   EXPECT_TRUE(has_point(h, 0, 21) && has_point(h, 0, 0) && has_point(h, 14, 11));
-  EXPECT_EQ(glyph("simplx", 1, 'W').width, 20);
-  EXPECT_EQ(glyph("simplx", 1, 'o').width, 13);
   EXPECT_EQ(glyph("complx", 1, 'm').width, 29);   // timesr m: ink -14 .. 15
-  EXPECT_EQ(glyph("complx", 1, 'A').width, 18);
   EXPECT_EQ(glyph("triplx", 1, 'H').ends.size(), 27u);
   EXPECT_EQ(glyph("gothic", 1, 'A').width, 22);
   // The basic font is the simplex design on a third of the scale, one unit
@@ -148,11 +139,9 @@ TEST(Fonts, NationalCharactersAreBaseLettersWithAccents) {
     char base;
     bool below;
   };
-  // Ä, ö, Å, Ñ, ç, É, è, Û, õ, ý and ÿ over their base letters.
-  const Pair pairs[] = {{127, 'A', false}, {131, 'o', false}, {134, 'A', false},
-                        {140, 'N', false}, {143, 'c', true},  {149, 'E', false},
-                        {164, 'e', false}, {172, 'U', false}, {181, 'o', false},
-                        {183, 'y', false}, {184, 'y', false}};
+  // Ä, ö, Ñ, ç, Û and ÿ over their base letters.
+  const Pair pairs[] = {{127, 'A', false}, {131, 'o', false}, {140, 'N', false},
+                        {143, 'c', true},  {172, 'U', false}, {184, 'y', false}};
   for (const Font* f : kal::all_fonts()) {
     const Alphabet& a = f->slots[0];
     for (const Pair& p : pairs) {
@@ -187,11 +176,9 @@ TEST(Fonts, StandardFontWidths) {
   EXPECT_EQ(kal::standard_font_count(), 35);
   EXPECT_STREQ(kal::standard_font_name(0), "Times-Roman");
   EXPECT_EQ(kal::standard_font_name(35), nullptr);
-  // From the metric files: NimbusSans-Regular A 667, space 278, Adieresis
-  // 667; NimbusRoman-Regular A 722; every Courier glyph 600.
+  // From the metric files: NimbusSans-Regular A 667, Adieresis 667; NimbusRoman-Regular A 722; every Courier glyph 600.
   EXPECT_EQ(kal::standard_char_width("Helvetica", 'A'), 667);
-  EXPECT_EQ(kal::standard_char_width("helvetica", ' '), 278);
-  EXPECT_EQ(kal::standard_char_width("Helvetica", 127), 667);
+  EXPECT_EQ(kal::standard_char_width("helvetica", 127), 667);
   EXPECT_EQ(kal::standard_char_width("Helvetica", 300), 278);  // drawn as a blank
   EXPECT_EQ(kal::standard_char_width("Times-Roman", 'A'), 722);
   EXPECT_EQ(kal::standard_char_width("Times-Roman", 133), 500);  // germandbls

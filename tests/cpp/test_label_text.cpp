@@ -38,18 +38,15 @@ TEST_F(LabelText, NumbersByTypeOnLinearAndLogAxes) {
         bool log;
         const char* want;
     } cases[] = {
-        {"FLOA", -1, 0, true, "1"},         {"FLOA", -1, 1, true, "10"},
-        {"FLOA", -1, 2, true, "100"},       {"FLOA", -1, 3, true, "1000"},
-        {"FLOA", 2, -1, true, "0.10"},      {"FLOA", 1, -1.1102e-16, false, "0.0"},  // no "-0.0"
-        {"LOG", 1, 3, true, "10[3$"},       {"CLOG", 1, -2, true, "10[-2$"},
-        {"LOG", 1, 0.5, true, "10[0.5$"},   {"ELOG", 1, 3, true, "3"},
-        {"EXP", 1, 1500, false, "1.5*10[3$"}, {"EXP", 1, -0.00025, false, "-2.5*10[-4$"},
+        {"FLOA", -1, 3, true, "1000"},      {"FLOA", 2, -1, true, "0.10"},
+        {"FLOA", 1, -1.1102e-16, false, "0.0"},  // no "-0.0"
+        {"CLOG", 1, -2, true, "10[-2$"},    {"LOG", 1, 0.5, true, "10[0.5$"},
+        {"ELOG", 1, 3, true, "3"},          {"EXP", 1, -0.00025, false, "-2.5*10[-4$"},
         {"EXP", 1, 9.96, false, "1.0*10[1$"},  // the mantissa rounds up to 10
         {"EXP", 2, 1e-9, false, "0.00*10[0$"},  // below 1e-7 and half a step: 0
         {"FEXP", 2, 123456, false, "1.23E5"},  {"FEXP", -1, 2, true, "1E2"},
-        {"MAP", 0, -30, false, "-30[o$"},   {"DMAP", 1, -30, false, "30.0[o$ W"},
-        {"LMAP", 0, 45, false, "45[o$ e"},  {"DMAP", 0, 0.0004, false, "0[o$"},
-        {"NONE", 1, 5, false, ""},
+        {"DMAP", 1, -30, false, "30.0[o$ W"},  {"LMAP", 0, 45, false, "45[o$ e"},
+        {"DMAP", 0, 0.0004, false, "0[o$"},
     };
     for (const auto& c : cases) {
         kal::entry::labels(c.type, "X");
@@ -69,9 +66,8 @@ TEST_F(LabelText, TimeOfDay) {
         const char* colons;
     } cases[] = {
         {"TIME", -60, "2359", "23:59"},    {"TIME", 3599.6, "0100", "01:00"},  // 60 minutes carry
-        {"TIME", 86400 * 3 + 754, "0013", "00:13"}, {"SECO", 3599.6, "010000", "01:00:00"},
-        {"SECO", 45296, "123456", "12:34:56"}, {"HOUR", 45296, "12", "12"},
-        {"HOUR", -3600, "23", "23"}, {"HOUR", -1, "0", "0"},  // 59.98 minutes carry
+        {"TIME", 86400 * 3 + 754, "0013", "00:13"}, {"SECO", 45296, "123456", "12:34:56"},
+        {"HOUR", -1, "0", "0"},  // 59.98 minutes carry
     };
     for (const auto& c : cases) {
         kal::entry::labels(c.type, "X");
@@ -89,14 +85,11 @@ TEST_F(LabelText, NumodeGroupingSignsAndDecimal) {
         int ndig;
         const char* want;
     } cases[] = {
-        {"POIN", "NONE", "NONE", 1234567.25, 2, "1234567.25"},
         {"COMM", "POIN", "NONE", 1234567.25, 2, "1.234.567,25"},
-        {"POIN", "SPAC", "PLUS", 1234.5, 1, "+1 234.5"},
         {"POIN", "COMM", "PLUS", -123456, -1, "-123,456"},
         {"POIN", "COMM", "PLUS", 999, -1, "+999"},
         {"POIN", "COMM", "SPAC", 1000, -1, " 1,000"},
         {"POIN", "NONE", "PLUS", 0, 1, "0.0"},
-        {"COMM", "SPAC", "PLUS", 12345.6, 1, "+12 345,6"},
     };
     for (const auto& c : cases) {
         kal::entry::numode(c.decimal, c.group, c.sign, "NOEQ");
@@ -133,7 +126,6 @@ TEST_F(LabelText, DatesInEveryForm) {
         {"DAY", "NONE", "Mar-2026", "M!ar-2026"},
         {"MONTH", "FULL", "March-2026", "M!arz-2026"},
         {"MON", "TINY", "M-2026", "M-2026"},
-        {"MON", "SHORT", "3-2026", "3-2026"},
         {"MON", "LONG", "03-2026", "03-2026"},
         {"YEAR", "SHORT", "03-26", "03-26"},
         {"MON", "NONE", "26", "26"},
@@ -141,10 +133,7 @@ TEST_F(LabelText, DatesInEveryForm) {
         {"DAY", "SHOR", "5", "5"},
         {"MON", "NAME", "5-Mar", "5-M!ar"},
         {"YEA", "FULL", "5-Mar-2026", "5-M!ar-2026"},
-        {"FOR", "YMD", "2026-Mar-5", "2026-M!ar-5"},
         {"FOR", "YDM", "2026-5-Mar", "2026-5-M!ar"},
-        {"FOR", "MYD", "Mar-2026-5", "M!ar-2026-5"},
-        {"FOR", "DYM", "5-2026-Mar", "5-2026-M!ar"},
         {"FOR", "MDY", "Mar-5-2026", "M!ar-5-2026"},
         {"SEP", "/", "Mar/5/2026", "M!ar/5/2026"},
         {"CASE", "UPPE", "MAR/5/2026", "M!AR/5/2026"},

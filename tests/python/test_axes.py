@@ -50,31 +50,18 @@ def test_conversions_ascending_descending_and_log(run):
     assert float(out[8]) == pytest.approx(500 * 0.69897, abs=1e-3)
 
 
-def test_crossed_axes_and_their_errors(run):
+def test_crossed_axes_errors(run):
+    # The drawn crossed system is judged in test_axis_plots.py.
     out = run("""
-        k.metafl('PNG'); k.setfil('c.png'); k.kalini()
-        k.axstyp('CROS'); k.scale('LOG', 'X')
+        k.metafl('VIRT'); k.kalini(); k.axstyp('CROS'); k.scale('LOG', 'X')
         k.graf(0, 2, 0, 1, -5, 5, -5, 5); print(k.getlev())
         k.scale('LIN', 'X')
         k.graf(1, 5, 1, 1, -5, 5, -5, 5); print(k.getlev())
-        k.graf(-10, 10, -10, 5, -5, 5, -5, 5)
-        print(k.nxposn(0), k.nyposn(0))
-        k.endgrf(); k.errmod('PROT', 'OFF'); k.kalfin()
+        k.errmod('PROT', 'OFF'); k.kalfin()
     """).splitlines()
-    assert out[:4] == [
+    assert out == [
         " <<<< Warning 101: Crossed axis systems must have linear scaling in graf!", "1",
         " <<<< Warning 101: No origin found for crossed axis system in graf!", "1"]
-    ox, oy = (int(v) for v in out[4].split())
-    im = Image.open(run.path / "c.png").convert("L")
-    px, py = round(ox * SCALE), round(oy * SCALE)
-    # The axes cross in the middle; no frame and no lower axis line (the Y
-    # labels near the lower end light a few pixels of that row, a line all).
-    assert all(lit(im, px + dx, py) or lit(im, px + dx, py + 1) or lit(im, px + dx, py - 1)
-               for dx in (-100, -50, 50, 100))
-    assert all(lit(im, px, py + dy) or lit(im, px + 1, py + dy) or lit(im, px - 1, py + dy)
-               for dy in (-80, 80))
-    bottom = round(1799 * SCALE)
-    assert sum(lit(im, x, bottom) for x in range(px - 300, px - 10)) < 100
 
 
 def test_polar_grid(run):

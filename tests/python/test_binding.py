@@ -17,11 +17,8 @@ import kalvor as k
         (lambda: k.kalini(1), TypeError, r"kalini\(\) takes exactly 0 arguments"),
         (lambda: k.metafl(device="PS"), TypeError, None),   # no keyword arguments
         (lambda: k.page(1.5, 2), TypeError, None),          # float for i
-        (lambda: k.page("1", 2), TypeError, None),
         (lambda: k.page(2**31, 2), OverflowError, None),
-        (lambda: k.page(-(2**31) - 1, 2), OverflowError, None),
         (lambda: k.sclfac("2"), TypeError, None),           # str for f
-        (lambda: k.sclfac(None), TypeError, None),
         (lambda: k.metafl(1), TypeError, None),             # int for s
         (lambda: k.metafl("P\0S"), ValueError, None),
         (lambda: k.sortr1([1.0], "1", "A"), TypeError, None),
@@ -85,20 +82,15 @@ def test_count_below_one_returns_at_once_without_looking_at_sequences():
     "call, exc, message",
     [
         (lambda: k.sortr1(5, 2, "A"), ValueError, "parameter is not a sequence"),
-        (lambda: k.sortr1({1: 2.0}, 2, "A"), ValueError, "parameter is not a sequence"),
         (lambda: k.sortr1([1.0], 2, "A"), MemoryError, "out of range"),
         (lambda: k.sortr1([1.0, None], 2, "A"), ValueError, "no floatingpoint element in sequence"),
-        (lambda: k.sortr1([1.0, [2.0]], 2, "A"), ValueError, "no floatingpoint element in sequence"),
         (lambda: k.sortr1("ab", 2, "A"), ValueError, "no floatingpoint element in sequence"),
         (lambda: k.sortr1(np.zeros(3), 4, "A"), MemoryError, "out of range"),
         (lambda: k.trfmat([[1.0, 2.0, 3.0], [4.0, 5.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
          "matrix rows have different lengths"),
-        (lambda: k.trfmat([[1.0, 2.0, 3.0], 4.0], 2, 3, [0.0] * 6, 2, 3), ValueError,
-         "matrix rows have different lengths"),
         (lambda: k.trfmat([[1.0, 2.0, 3.0]], 2, 3, [0.0] * 6, 2, 3), MemoryError, "out of range"),
         (lambda: k.trfmat([[1.0, 2.0, "x"], [4.0, 5.0, 6.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
          "no floatingpoint element in sequence"),
-        (lambda: k.trfmat(3.0, 2, 3, [0.0] * 6, 2, 3), ValueError, "parameter is not a sequence"),
     ],
 )
 def test_vector_and_matrix_errors(call, exc, message):
@@ -118,8 +110,6 @@ def test_last_failing_conversion_is_raised_and_nothing_written_back():
 def test_numpy_fast_path_matches_lists():
     rng = np.random.default_rng(7)
     data = rng.normal(size=1000)
-    as_list = data.tolist()
-    k.sortr1(as_list, 1000, "A")
     for arr in (data.copy(), data.astype(np.float32), data[::-1].copy()[::-1]):
         out = arr.copy()
         k.sortr1(out, 1000, "A")
@@ -131,10 +121,7 @@ def test_numpy_fast_path_matches_lists():
     assert res_np == res_list
     k.trfmat(np.asfortranarray(m), 4, 5, res_np, 7, 7)      # strided input
     assert res_np == res_list
-    # Integer arrays and buffers of other types.
-    k.trfmat(np.array([5, 3, 4], dtype=np.int16), 1, 3, res_np, 1, 3)
-    assert res_np[:3] == [5.0, 3.0, 4.0]
-    arr = array.array("d", [2.0, 1.0])
+    arr = array.array("d", [2.0, 1.0])   # a buffer from outside numpy
     k.sortr1(arr, 2, "A")
     assert list(arr) == [1.0, 2.0]
 

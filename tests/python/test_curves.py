@@ -37,10 +37,18 @@ def svg_paths(path):
     return [(g.get("stroke"), p) for g in root.iter(NS + "g") if not g.get("id") for p in lines(g)]
 
 
+RGB_CYCLE = "k.clrcyc(1, k.intrgb(1, 0, 0)); k.clrcyc(2, k.intrgb(0, 1, 0)); k.clrcyc(3, k.intrgb(0, 0, 1))\n"
+
+
+def scene(run, body, setup="", env=None):
+    """Runs `body` on the unit axes of an SVG page; returns the output and svg_paths."""
+    out = run("k.metafl('SVG'); k.filmod('DELE'); k.setfil('c.svg'); k.kalini(); k.errmod('PROT', 'OFF')\n"
+              + setup + UNIT_AXES + body + "\nk.endgrf(); k.kalfin()", env=env)
+    return out, svg_paths(run.path / "c.svg")
+
+
 def curve_svg(run, body, env=None):
-    run("k.metafl('SVG'); k.filmod('DELE'); k.setfil('c.svg'); k.kalini(); k.errmod('PROT', 'OFF')\n" + UNIT_AXES + body
-        + "\nk.endgrf(); k.kalfin()", env=env)
-    return [p for _, p in svg_paths(run.path / "c.svg")]
+    return [p for _, p in scene(run, body, env=env)[1]]
 
 
 def warnings(out):
@@ -112,17 +120,8 @@ def test_gaps_dash_phase_and_thickness_copies(run):
 
 
 def test_chncrv_cycles_colours_and_styles_then_restores(run):
-    run("""
-        k.metafl('SVG'); k.filmod('DELE'); k.setfil('c.svg'); k.kalini(); k.errmod('PROT', 'OFF')
-        k.clrcyc(1, k.intrgb(1, 0, 0)); k.clrcyc(2, k.intrgb(0, 1, 0)); k.clrcyc(3, k.intrgb(0, 0, 1))
-        """ + UNIT_AXES + """
-        k.chncrv('BOTH')
-        for y in (100, 200, 300):
-            k.curve([100, 600], [y, y], 2)
-        k.chncrv('NONE'); k.curve([100, 600], [400, 400], 2)
-        k.endgrf(); k.kalfin()
-    """)
-    paths = svg_paths(run.path / "c.svg")
+    _, paths = scene(run, "k.chncrv('BOTH')\nfor y in (100, 200, 300): k.curve([100, 600], [y, y], 2)\n"
+                          "k.chncrv('NONE'); k.curve([100, 600], [400, 400], 2)", RGB_CYCLE)
     by_row = {}
     for colour, pts in paths:
         by_row.setdefault(pts[0][1], []).append((colour, pts))
@@ -163,13 +162,9 @@ def test_errbar_spans_the_errors(run):
 # ---- legends ----
 
 def legend_svg(run, body):
-    out = run("k.metafl('SVG'); k.filmod('DELE'); k.setfil('c.svg'); k.kalini(); k.errmod('PROT', 'OFF')\n"
-              "k.clrcyc(1, k.intrgb(1, 0, 0)); k.clrcyc(2, k.intrgb(0, 1, 0)); k.clrcyc(3, k.intrgb(0, 0, 1))\n"
-              + UNIT_AXES + "k.chncrv('COLO')\n" + body + "\nk.endgrf(); k.kalfin()")
-    h = 36
-    samples = [(c, p) for c, p in svg_paths(run.path / "c.svg")
-               if len(p) == 2 and p[0][1] == p[1][1] and round(p[1][0] - p[0][0]) == 4 * h]
-    return out, [c for c, _ in samples]
+    out, paths = scene(run, "k.chncrv('COLO')\n" + body, RGB_CYCLE)
+    # Legend samples: horizontal lines four heights (36) long.
+    return out, [c for c, p in paths if len(p) == 2 and p[0][1] == p[1][1] and round(p[1][0] - p[0][0]) == 4 * 36]
 
 
 def test_legend_lines_against_curves(run):

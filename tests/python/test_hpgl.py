@@ -59,10 +59,8 @@ def test_exact_commands(run):
 @pytest.mark.parametrize("device,setup,s,first,last", [
     ("HPGL", "k.sclfac(0.5)", 2.0, (0, 4198), (5938, 0)),
     ("HPGL", "k.pagmod('PORT')", 4.0, (0, 0), (8396, 11876)),
-    ("HPA4", "", 7600 / 2099, (0, 7600), (10750, 0)),
     ("HPA4", "k.setpag('DA4P')", 7600 / 2099, (10750, 7600), (0, 0)),
     ("HPA3", "", 4.0, (0, 8396), (11876, 0)),
-    ("HPA3", "k.sclmod('FULL')", 10870 / 2099, (0, 10870), (15375, 0)),
     ("HPA2", "k.sclmod('FULL')", 13440 / 2099, (0, 13440), (19011, 0)),
     ("HPA1", "k.setpag('DA4P'); k.sclmod('FULL')", 21360 / 2099, (30213, 21360), (0, 0)),
 ])

@@ -146,14 +146,6 @@ def blobs(image):
     return out
 
 
-def layout(image):
-    """Gaps between the column runs and the runs themselves, in cap heights
-    (the first formula is an H), with rows measured up from the baseline."""
-    runs = blobs(image)
-    gaps = [b[0] - a[1] - 1 for a, b in zip(runs, runs[1:])]
-    return gaps, runs
-
-
 @pytest.mark.skipif(shutil.which("latex") is None or shutil.which("dvipng") is None,
                     reason="latex or dvipng missing")
 def test_formula_spacing_reads_like_tex(run):
@@ -161,9 +153,10 @@ def test_formula_spacing_reads_like_tex(run):
     for who, images in (("kalvor", render(run, COMPARED)), ("tex", tex_images(run.path, COMPARED))):
         h_runs = blobs(images[0])
         cap = h_runs[0][3] - h_runs[0][2] + 1
-        base = {}
+        base = {}   # gaps between column runs and the runs, in cap heights (of the H), up from the baseline
         for f, image in zip(COMPARED, images):
-            gaps, runs = layout(image)
+            runs = blobs(image)
+            gaps = [b[0] - a[1] - 1 for a, b in zip(runs, runs[1:])]
             bottom = max(r[3] for r in runs)
             base[f] = ([g / cap for g in gaps],
                        [((r[1] - r[0] + 1) / cap, (bottom - r[3]) / cap, (bottom - r[2]) / cap) for r in runs])
