@@ -243,7 +243,7 @@ void line_flush(Context& ctx) {
     l.last_x = l.px[n - 1];
     l.last_y = l.py[n - 1];
     for (int i = 1; i < n; ++i) emit_segment(ctx, l.px[i - 1], l.py[i - 1], l.px[i], l.py[i]);
-    if (l.width > 1 && n > 1) draw_thick_outline(ctx, l.px, l.py, n);
+    if (l.width > 1 && n > 1 && !draws_widths(ctx.page.device)) draw_thick_outline(ctx, l.px, l.py, n);
     l.count = 0;
     l.flushing = false;
 }

@@ -90,9 +90,9 @@ void draw_frame(Context& ctx) {
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
     const int n = std::abs(thickness), sign = thickness > 0 ? 1 : -1;
-    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y, step = frame_step(ctx);
     for (int i = 0; i < n; ++i) {
-        const double g = sign * i;
+        const double g = sign * i * step;
         line_move(ctx, left - g + ox, top - g + oy);
         line_draw(ctx, right + g + ox, top - g + oy);
         line_draw(ctx, right + g + ox, bottom + g + oy);

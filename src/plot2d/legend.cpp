@@ -100,8 +100,9 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
 void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     const int n = std::abs(t);
+    const double step = frame_step(ctx);
     for (int i = 0; i < n; ++i) {
-        const double g = t > 0 ? i : -i;
+        const double g = (t > 0 ? i : -i) * step;
         line_move(ctx, x + g + ox, y + g + oy);
         line_draw(ctx, x + w - g + ox, y + g + oy);
         line_draw(ctx, x + w - g + ox, y + h - g + oy);

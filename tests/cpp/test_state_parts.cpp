@@ -53,6 +53,8 @@ const KeyCase CASES[] = {
      [](const kal::Context& c) { return c.colour.pattern_number == 0; }},
     {"IMGC", [](kal::Context& c) { c.image.clip_set = true; },
      [](const kal::Context& c) { return !c.image.clip_set; }},
+    {"AAMO", [](kal::Context&) { kal::entry::aamode("ON"); },
+     [](const kal::Context& c) { return !c.image.antialias; }, false},
     {"FILB", [](kal::Context&) { kal::entry::filbox(10, 20, 30, 40); },
      [](const kal::Context& c) { return !c.image.file_box_set; }},
     {"ORIG", [](kal::Context&) { kal::entry::origin(10, 20); },

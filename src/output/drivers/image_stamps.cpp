@@ -67,6 +67,7 @@ const ImageDriver::Stamp* ImageDriver::make_stamp(Context& ctx, const FigureKey&
 }
 
 bool ImageDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, double y, const FigureDraw& draw) {
+    if (large_) return false;  // smoothed figures are drawn where they are
     Raster* r = ctx.out.raster.get();
     const DeviceMap& map = current_map(ctx);
     if (!r || map.rule != PointRule::Pixels || map.r1 || !map.rounded || !(map.f > 0)) return false;
