@@ -127,6 +127,40 @@ void join(PolygonScan& scan, P v, P u1, P u2, double h, const StrokeStyle& s) {
     contour(scan, {v, a, b});
 }
 
+// Runs of more than four points in one column (by_x) or one row: the
+// segments between them cover the stretch from the run's least to its
+// greatest coordinate, which its first point, the two extremes in the order
+// met and its last point cover as well. A dense curve (many points to a
+// pixel) shrinks to a few points a column.
+void squeeze(std::vector<P>& p, bool by_x) {
+    auto key = [by_x](const P& a) { return by_x ? a.x : a.y; };
+    auto along = [by_x](const P& a) { return by_x ? a.y : a.x; };
+    std::vector<P> q;
+    q.reserve(p.size());
+    auto add = [&q](const P& a) {
+        if (q.empty() || q.back().x != a.x || q.back().y != a.y) q.push_back(a);
+    };
+    for (size_t i = 0; i < p.size();) {
+        size_t j = i;
+        while (j + 1 < p.size() && key(p[j + 1]) == key(p[i])) ++j;
+        if (j - i < 4) {
+            for (size_t k = i; k <= j; ++k) add(p[k]);
+        } else {
+            size_t lo = i, hi = i;
+            for (size_t k = i; k <= j; ++k) {
+                if (along(p[k]) < along(p[lo])) lo = k;
+                if (along(p[k]) > along(p[hi])) hi = k;
+            }
+            add(p[i]);
+            add(p[std::min(lo, hi)]);
+            add(p[std::max(lo, hi)]);
+            add(p[j]);
+        }
+        i = j + 1;
+    }
+    if (q.size() < p.size()) p.swap(q);
+}
+
 }  // namespace
 
 void add_stroke(PolygonScan& scan, const double* x, const double* y, int n, const StrokeStyle& s, bool cap_start,
@@ -154,6 +188,8 @@ void add_stroke(PolygonScan& scan, const double* x, const double* y, int n, cons
             contour(scan, {{m.x - r, m.y - r}, {m.x + r, m.y - r}, {m.x + r, m.y + r}, {m.x - r, m.y + r}});
         return;
     }
+    squeeze(p, true);
+    squeeze(p, false);
     const size_t m = p.size() - 1;
     const bool ring = p.size() > 3 && p.front().x == p.back().x && p.front().y == p.back().y;
     std::vector<P> dir(m);
