@@ -46,11 +46,6 @@ void ImageDriver::open(Context& ctx) {
     ctx.image.active = false;
     ctx.image.own_raster = false;
     const int w = ctx.page.win_w, h = ctx.page.win_h;
-    ctx.out.raster = new_raster(ctx, w, h, ctx.out.colour_depth > 8);
-    if (!ctx.out.raster) {
-        warn(ctx, 53);
-        throw Fatal("Not enough memory in kalini!");
-    }
     scale_ = 1;
     shift_ = 0;
     join_ = cap_ = 2;
@@ -59,6 +54,8 @@ void ImageDriver::open(Context& ctx) {
     sx_.clear();
     sy_.clear();
     if (ctx.image.antialias) {
+        // Shades need true colour (files of indices get a palette of the
+        // picture's own colours when they are written).
         int n = 4;
         while (n > 1 && double(w) * n * double(h) * n * 3 > MAX_CANVAS_BYTES) --n;
         if (n > 1 && double(w) * n <= Raster::MAX_SIDE && double(h) * n <= Raster::MAX_SIDE)
@@ -69,7 +66,13 @@ void ImageDriver::open(Context& ctx) {
             scale_ = n;
             shift_ = n / 2;
             ctx.out.factor *= n;
+            ctx.out.colour_depth = 24;
         }
+    }
+    ctx.out.raster = new_raster(ctx, w, h, ctx.out.colour_depth > 8);
+    if (!ctx.out.raster) {
+        warn(ctx, 53);
+        throw Fatal("Not enough memory in kalini!");
     }
     ctx.image.pixel_scale = scale_;
     cx_ = cy_ = 0;
