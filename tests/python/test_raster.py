@@ -549,12 +549,14 @@ def _holes_and_spread(path, x0, y0, angle, before):
 
 @pytest.mark.parametrize("style", ["solid", "dash"])
 def test_wide_raster_lines_are_solid_and_even(run, style):
+    import numpy as np
     # Lines 3, 9 and 40 pixels wide at four angles, solid and dashed, with
     # each cap and join (long caps only solid: they would fill the dash gaps
     # up to a sliver): no background pixel inside the ink, the same
     # width on both sides of the centre line (within a pixel), as wide as
     # asked. Frames of thickness 1 to 4 are as many pixels on every side,
-    # also where a plot unit is not a pixel.
+    # and the dots of dotted lines all alike, also where a plot unit is not a
+    # pixel.
     run(script(f"""
         import math
         for width in (3, 9, 40):
@@ -571,7 +573,12 @@ def test_wide_raster_lines_are_solid_and_even(run, style):
                     k.connpt(426 + 200 * c, 301 - 200 * s)
                     if '{style}' == 'solid': k.connpt(426 + 200 * c - 40 * s, 301 - 200 * s - 40 * c)
                     k.kalfin()
-        for size in ((853, 603), (1200, 849)):
+        for size in ((853, 603), (1200, 849)) if '{style}' == 'solid' else ():
+            k.setpag('DA4L'); k.sclmod('DOWN'); k.metafl('PNG'); k.setfil(f'dots-{{size[0]}}.png')
+            k.winsiz(*size); k.kalini(); k.errmod('PROT', 'OFF'); k.dot()
+            for i, width in enumerate((1, 6)):
+                k.linwid(width); k.line(100, 500 + 1000 * i, 2800, 500 + 1000 * i)
+            k.kalfin()
             for t in (1, 2, 3, 4):
                 k.setpag('DA4L'); k.sclmod('DOWN'); k.metafl('PNG'); k.setfil(f'frame{{t}}-{{size[0]}}.png')
                 k.winsiz(*size); k.kalini()
@@ -585,7 +592,21 @@ def test_wide_raster_lines_are_solid_and_even(run, style):
                                                   200 - width)
                 assert holes == 0, (width, angle, cap)
                 assert abs(-lo - width / 2) <= 1 and abs(hi - width / 2) <= 1, (width, angle, cap, lo, hi)
-    for size in (853, 1200):
+    for size in (853, 1200) if style == "solid" else ():
+        # Dotted lines: every dot has the same pixels, thin or wide.
+        with Image.open(run.path / f"dots-{size}.png") as im:
+            ink = np.asarray(im.convert("L")) > 0
+        for y in (500, 1500):
+            band = ink[int(y * size / 2970) - 5:int(y * size / 2970) + 6]
+            columns = band.sum(axis=0)
+            dots, n = [], []
+            for x, c in enumerate(columns.tolist() + [0]):
+                if c:
+                    n.append(c)
+                elif n:
+                    dots.append(tuple(n))
+                    n = []
+            assert len(dots) > 200 and len(set(dots)) == 1, (size, y, set(dots))
         for t in (1, 2, 3, 4):
             with Image.open(run.path / f"frame{t}-{size}.png") as im:
                 im = im.convert("L")

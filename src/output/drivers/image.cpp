@@ -33,6 +33,13 @@ FileKind file_kind(int device) {
     }
 }
 
+// A line of one segment no longer than a pixel each way, as a dot: its end
+// further left (the upper one in a column), whichever way it was drawn.
+void plot_dot(Raster& r, const int* xy) {
+    const bool first = xy[0] < xy[2] || (xy[0] == xy[2] && xy[1] <= xy[3]);
+    r.plot(first ? xy[0] : xy[2], first ? xy[1] : xy[3]);
+}
+
 }  // namespace
 
 // The largest aamode canvas: 4 x 4 pixels for each pixel of the page, fewer
@@ -150,7 +157,19 @@ void ImageDriver::line_cap(Context& ctx, int cap) {
     cap_ = cap;
 }
 
+void ImageDriver::end_short(Context& ctx, bool whole) {
+    if (!short_pending_) return;
+    short_pending_ = false;
+    if (Raster* r = ctx.out.raster.get()) {
+        if (whole)
+            r->line(short_[0], short_[1], short_[2], short_[3]);
+        else
+            plot_dot(*r, short_);
+    }
+}
+
 void ImageDriver::end_stroke(Context& ctx) {
+    end_short(ctx, false);
     if (sx_.size() >= 2) {
         if (Raster* r = canvas(ctx)) {
             const StrokeStyle style{stroke_width(ctx), join_, cap_, ctx.line.miter};
@@ -189,16 +208,26 @@ void ImageDriver::stroke_to(Context& ctx, int x, int y, int pen) {
 
 void ImageDriver::move_draw(Context& ctx, double x, double y, int pen) {
     const int px = pixel(x) + shift_, py = pixel(y) + shift_;
-    if (stroking(ctx))
+    if (stroking(ctx)) {
         stroke_to(ctx, px, py, pen);
-    else if (pen == 2 && ctx.out.raster)
-        ctx.out.raster->line(cx_, cy_, px, py);
+    } else if (pen == 2) {
+        end_short(ctx, true);  // the piece goes on: its first segment is a line
+        if (after_move_ && std::abs(px - cx_) <= 1 && std::abs(py - cy_) <= 1) {
+            short_pending_ = true;
+            short_[0] = cx_, short_[1] = cy_, short_[2] = px, short_[3] = py;
+        } else if (ctx.out.raster) {
+            ctx.out.raster->line(cx_, cy_, px, py);
+        }
+    } else {
+        end_short(ctx, false);
+    }
+    after_move_ = pen != 2;
     cx_ = px;
     cy_ = py;
 }
 
 void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
-    if (stroking(ctx)) {
+    if (stroking(ctx) || n <= 2 || short_pending_) {
         for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
         return;
     }
@@ -221,6 +250,7 @@ void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y
         cy_ = py[m - 1];
         i += m;
     }
+    after_move_ = false;
 }
 
 void ImageDriver::colour(Context& ctx, int value) {
@@ -317,7 +347,13 @@ bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const doubl
         }
     }
     Raster& r = *ctx.out.raster;
-    for (size_t k = 0; k + 3 < spans_.size(); k += 4) r.line(spans_[k], spans_[k + 1], spans_[k + 2], spans_[k + 3]);
+    for (size_t k = 0; k + 3 < spans_.size(); k += 4) {
+        const int* xy = &spans_[k];
+        if (std::abs(xy[2] - xy[0]) <= 1 && std::abs(xy[3] - xy[1]) <= 1)
+            plot_dot(r, xy);  // as the line of a lone short span
+        else
+            r.line(xy[0], xy[1], xy[2], xy[3]);
+    }
     return true;
 }
 

@@ -75,6 +75,12 @@ private:
     // with a move (a cap) rather than where an earlier piece stopped.
     std::vector<double> sx_, sy_;
     bool stroke_capped_ = true;
+    // Thin lines: a piece of one segment no longer than a pixel each way
+    // (a dot of a dotted line) waits until it is known to end there; it then
+    // sets one pixel, so that every dot is alike.
+    bool after_move_ = true, short_pending_ = false;
+    int short_[4] = {};
+    void end_short(Context& ctx, bool whole);
     // Join and cap of wide lines: as the vector devices start a page
     // (truncated joins, long caps) until lnjoin and lncap choose others.
     int join_ = 2, cap_ = 2;
