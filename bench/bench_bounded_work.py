@@ -1,5 +1,6 @@
 """Work of single calls with huge geometry: a hatch pattern over a page of a
-million plot units, and a dotted line three hundred millimetres wide.
+million plot units, a dotted line three hundred millimetres wide, and thick
+frames of wide lines around a text, a shield circle and an axis system.
 Each case runs in a child process with a time limit and a file-size limit,
 so that a runaway case is cut off instead of filling the disk.
 
@@ -47,6 +48,15 @@ CASES = [
     ("dotted line width 3000, PNG", "out.png", """
         start('PNG', 'out.png'); k.dot(); k.linwid(3000)
         k.line(100, 1000, 2800, 1000); k.kalfin()"""),
+    ("frmess 1000, linwid 300, one messag, VEKM", "out.met", """
+        start('VEKM', 'out.met'); k.frmess(1000); k.linwid(300)
+        k.messag('Frame', 800, 1000); k.kalfin()"""),
+    ("frame 1000, linwid 100, one shlcir, VEKM", "out.met", """
+        start('VEKM', 'out.met'); k.frame(1000); k.linwid(100)
+        k.shlcir(1400, 1000, 400); k.kalfin()"""),
+    ("frame 1000, linwid 100, graf, PDF", "out.pdf", """
+        start('PDF', 'out.pdf'); k.frame(1000); k.linwid(100)
+        k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.kalfin()"""),
 ]
 
 

@@ -10,7 +10,7 @@ step() { printf '\n==> %s\n' "$*"; }
 
 APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libdeflate-dev libgtest-dev python3-dev python3-venv
               ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools
-              hp2xx gnuplot-nox default-jdk-headless imagemagick clang)
+              hp2xx gnuplot-nox default-jdk-headless imagemagick clang ccache texlive-latex-base dvipng)
 missing=()
 for p in "${APT_PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -30,7 +30,7 @@ fi
 PY=.venv/bin/python
 
 step "Python packages for building and testing"
-$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow
+$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow fonttools
 
 # Without build isolation the build directory (build/<wheel tag>) keeps the
 # same tools between runs, so a repeated install only rebuilds what changed.

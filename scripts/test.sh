@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install.sh
 PY="$PWD/.venv/bin/python"
+# ccache (installed above, used by CMake when present) shares objects between
+# checkouts: paths below this folder are hashed relative to it.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 step() { printf '\n==> %s\n' "$*"; }
 
 step "build (tests, C programs, Python module)"

@@ -2,8 +2,10 @@
 """Generates the routine entries of C and Python from src/api/routines.tab.
 
     gen_routines.py build OUTDIR      the sources the build compiles (run by CMake):
-                                      api/routines.h, api/entries.h, api/entries.cpp,
-                                      api/c_entries.cpp, python/routines.cpp
+                                      api/routines_SECTION.h (one per table section),
+                                      api/routines.h (all of them), api/entries.h,
+                                      api/entries.cpp, api/c_entries.cpp, python/routines.cpp
+    gen_routines.py outputs OUTDIR    the files `build` writes, one a line (for CMake)
     gen_routines.py committed [--check]
                                       include/kalvor/kalvor.h and python/kalvor/__init__.pyi
                                       (--check: fail when they differ from the table)
@@ -163,13 +165,35 @@ def default_value(r):
     return '""' if r.ret == "const char*" else "0"
 
 
-def render_routines_h(routines):
-    out = [f"// The bodies of the public routines (namespace kal). {GENERATED}\n",
+def section_header(section):
+    """The header of one table section: api/routines_<words of its title>.h."""
+    return "api/routines_" + "_".join(re.findall(r"[a-z0-9]+", section.lower())) + ".h"
+
+
+def sections(routines):
+    """The routines by section header, in table order."""
+    by_header = {}
+    for r in routines:
+        by_header.setdefault(section_header(r.section), []).append(r)
+    return by_header
+
+
+def render_section_h(section, routines):
+    out = [f"// The bodies of the routines of \"{section}\" (namespace kal). {GENERATED}\n",
            "// A body runs inside its entry's frame and may throw kal::Fatal.\n",
            "#pragma once\n#include <cstdio>\n\nnamespace kal {\n\nstruct Context;\n\n"]
     for r in routines:
         out.append(f"{r.ret} {r.name}({body_params(r)});\n")
     out.append("\n}  // namespace kal\n")
+    return "".join(out)
+
+
+def render_routines_h(routines):
+    """All sections, for code that needs every routine; a file that calls a
+    few includes their sections, so that a new row recompiles only those."""
+    out = [f"// The bodies of all public routines (namespace kal). {GENERATED}\n",
+           "#pragma once\n"]
+    out += [f'#include "{h}"\n' for h in sections(routines)]
     return "".join(out)
 
 
@@ -377,8 +401,13 @@ def render_wrapper(r):
             kind, fn = conv[p.ctype]
         code.append(f"    {kind} {p.name}{{}};")
     if scalars:
-        checks = " ||\n        ".join(f"!{('to_filename' if p.form == 'file' else 'to_text') if p.text else conv[p.ctype][1]}"
-                                       f"(args[{i}], {p.name})" for i, p in scalars)
+        def check(i, p):
+            if not p.text:
+                return f"!{conv[p.ctype][1]}(args[{i}], {p.name})"
+            if p.form == "file":
+                return f"!to_filename(args[{i}], {p.name})"
+            return f'!to_text("{r.name}", args[{i}], {p.name})'
+        checks = " ||\n        ".join(check(i, p) for i, p in scalars)
         code.append(f"    if ({checks}) return nullptr;")
     sequences = [(i, p) for i, p in enumerate(inputs) if p.sequence]
     counts = []
@@ -491,11 +520,19 @@ def main(argv):
     routines = read_table()
     if len(argv) >= 2 and argv[0] == "build":
         out = pathlib.Path(argv[1])
+        for header, rows in sections(routines).items():
+            write(out / header, render_section_h(rows[0].section, rows))
         write(out / "api" / "routines.h", render_routines_h(routines))
         write(out / "api" / "entries.h", render_entries_h(routines))
         write(out / "api" / "entries.cpp", render_entries_cpp(routines))
         write(out / "api" / "c_entries.cpp", render_c_entries(routines))
         write(out / "python" / "routines.cpp", render_python(routines))
+        return 0
+    if len(argv) >= 2 and argv[0] == "outputs":
+        out = pathlib.Path(argv[1])
+        names = list(sections(routines)) + ["api/routines.h", "api/entries.h", "api/entries.cpp",
+                                             "api/c_entries.cpp", "python/routines.cpp"]
+        print("\n".join(str(out / n) for n in names))
         return 0
     if argv and argv[0] == "committed":
         stale = []

@@ -2,11 +2,10 @@
 #include <cstdio>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/files.h"
-#include "core/threads.h"
 
 namespace kal {
 namespace {
@@ -24,9 +23,8 @@ bool save_table(Context& ctx, const char* name) {
                                       c.g / 255.0, c.b / 255.0);
         text.append(line, static_cast<size_t>(len));
     }
-    GlobalLock lock;
-    const std::string path = apply_file_mode(ctx, name);
-    FILE* fp = std::fopen(path.c_str(), "w");
+    std::string path;
+    FILE* fp = create_file(ctx, name, "w", path);
     if (!fp) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), fp) == text.size();
     const bool closed = std::fclose(fp) == 0;
@@ -38,7 +36,6 @@ bool save_table(Context& ctx, const char* name) {
 // Reads 256 triples with "%f %f %f". Returns false when the file cannot be
 // opened or ends (or holds something else) before the 256th triple.
 bool read_triples(const char* name, float (*rgb)[3]) {
-    GlobalLock lock;
     FILE* fp = std::fopen(name, "r");
     if (!fp) return false;
     int i = 0;

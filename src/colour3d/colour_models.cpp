@@ -1,7 +1,7 @@
 // Colour models: HSV (hexcone) to RGB and back.
 #include <algorithm>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "core/context.h"
 
 namespace kal {

@@ -2,7 +2,7 @@
 // table and its single entries, and the curve colour cycle.
 #include <algorithm>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "colour3d/colour.h"
 #include "colour3d/colour_tables.h"
 #include "core/context.h"

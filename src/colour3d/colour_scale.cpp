@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
 

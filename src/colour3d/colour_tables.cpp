@@ -112,8 +112,8 @@ void adjust_white_black(Context& ctx, int which) {
     int& white = ctx.colour.named[NAMED_WHITE];
     int& black = ctx.colour.named[NAMED_BLACK];
     const DeviceTraits& t = traits(ctx.page.device);
-    const bool post = t.black_first && t.family == Family::PostScript;
-    const bool cgm_wmf = t.black_first && !post;
+    const bool cgm_wmf = t.white_drawn_black;
+    const bool post = t.black_first && !cgm_wmf;
     switch (which) {
         case TABLE_SMAL:
             white = black = (post || cgm_wmf) ? DIRECT_BLACK : DIRECT_WHITE;
@@ -263,13 +263,6 @@ void load_table(Context& ctx, int which) {
     select_table(ctx, which);
     push_colour_table(ctx);
     set_colour(ctx, ctx.colour.foreground);
-}
-
-const char* table_name_lower(const Context& ctx) {
-    static const char* const NAMES[] = {"smal", "rain", "spec", "grey", "rrai",
-                                        "rspe", "rgre", "vga",  "temp"};
-    const int a = ctx.colour.active;
-    return (a >= 0 && a < 9) ? NAMES[a] : "rain";
 }
 
 void reset_colours(Context& ctx) {

@@ -15,8 +15,16 @@ CallLock::CallLock() {
     if (depth++ == 0) enter_call();
 }
 
+CallLock::CallLock(std::try_to_lock_t) {
+    if (depth == 0 && !try_enter_call()) {
+        held_ = false;
+        return;
+    }
+    ++depth;
+}
+
 CallLock::~CallLock() {
-    if (--depth == 0) leave_call();
+    if (held_ && --depth == 0) leave_call();
 }
 
 }  // namespace kal

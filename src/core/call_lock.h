@@ -5,15 +5,26 @@
 // the call, so that thrfin waits until no other thread is inside.
 // Nested CallLocks (a routine calling another public routine) cost nothing.
 #pragma once
+#include <mutex>
 
 namespace kal {
 
 class CallLock {
 public:
     CallLock();
+    // Enters only when that needs no wait (held() says whether it did): a
+    // caller that must not wait with a lock of its own held (the Python
+    // binding and its interpreter lock) releases that lock first and then
+    // waits with the plain constructor.
+    explicit CallLock(std::try_to_lock_t);
     ~CallLock();
     CallLock(const CallLock&) = delete;
     CallLock& operator=(const CallLock&) = delete;
+
+    bool held() const { return held_; }
+
+private:
+    bool held_ = true;
 };
 
 }  // namespace kal

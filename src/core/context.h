@@ -4,9 +4,9 @@
 #pragma once
 #include <tuple>
 
-#include "colour3d/colour.h"
 #include "core/frame.h"
 #include "core/page.h"
+#include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
@@ -43,17 +43,17 @@ struct Context {
     LegendState legend;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
-    // Every state part, in the order kalini and reset "ALL" reset them. A new
-    // part is a member above and an entry here; its defaults, reset and
-    // reset keys stay with its own code.
-    auto parts() {
-        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols,
-                        curves, legend);
+    // Every state part, in the order kalini and reset "ALL" reset them: one
+    // list, for a context and a const context alike. A new part is a member
+    // above and an entry here; its defaults, reset and reset keys stay with
+    // its own code.
+    template <class Self>
+    static auto parts_of(Self& c) {
+        return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
+                        c.figures, c.symbols, c.curves, c.legend);
     }
-    auto parts() const {
-        return std::tie(frame, page, out, line, colour, image, text, axes, labels, shields, figures, symbols,
-                        curves, legend);
-    }
+    auto parts() { return parts_of(*this); }
+    auto parts() const { return parts_of(*this); }
 };
 
 }  // namespace kal

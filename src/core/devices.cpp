@@ -32,37 +32,38 @@ constexpr bool Y = true, N = false;
 
 // number, family, ext, factor, point, rounded, depth, binary, record_text,
 // fixed_records, white_auto, black_first, reversal, resolves_colours,
-// own_raster, image_on_page, plain_on_zero, wide_hatch, table, helper, queued, sheet
+// own_raster, image_on_page, plain_on_zero, wide_hatch, table, helper, queued, sheet,
+// hardware_fonts, white_drawn_black, decimal_coordinates, memory_output
 #define SCREEN(n) \
-    {n, Family::Screen, nullptr, F::Pixels, P::Pixels, Y, 8, N, N, N, N, N, Y, N, Y, N, N, N, T::Rain, H::None, Y, 0}
+    {n, Family::Screen, nullptr, F::Pixels, P::Pixels, Y, 8, N, N, N, N, N, Y, N, Y, N, N, N, T::Rain, H::None, Y, 0, N, N, N, N}
 #define HPGL(n, sheet) \
     {n, Family::Hpgl, "hpg", n == 401 ? F::Hpgl401 : F::HpglSheet, n == 401 ? P::Hpgl401 : P::HpglSheet, \
-     Y, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, H::Driver, Y, sheet}
+     Y, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, H::Driver, Y, sheet, N, N, N, N}
 #define TERMINAL(n, ext) \
-    {n, Family::Terminal, ext, F::One, P::Identity, N, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, n < 151 ? H::None : H::Driver, Y, 0}
+    {n, Family::Terminal, ext, F::One, P::Identity, N, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, n < 151 ? H::None : H::Driver, Y, 0, N, N, N, N}
 #define POSTSCRIPT(n, ext, white, post) \
     {n, Family::PostScript, ext, F::PostScript, P::Paper, N, 24, N, Y, N, white, post, !post, Y, N, Y, post, N, \
-     post ? T::Rgre : T::Rain, H::Driver, Y, 0}
+     post ? T::Rgre : T::Rain, H::Driver, Y, 0, Y, N, N, N}
 #define IMAGE(n, ext) \
     {n, Family::Image, ext, F::Pixels, P::Pixels, Y, n == DEV_PPM ? 24 : 8, Y, N, N, N, N, Y, N, Y, N, N, N, \
-     T::Rain, H::Printer, N, 0}
+     T::Rain, H::Printer, N, 0, N, N, N, N}
 
 const DeviceTraits DEVICES[] = {
     SCREEN(72), SCREEN(73), SCREEN(74), SCREEN(75), SCREEN(76), SCREEN(77), SCREEN(78), SCREEN(79),
     SCREEN(80),
     TERMINAL(103, "   "), TERMINAL(151, "tek"), TERMINAL(161, "ln3"),
-    {201, Family::Vekmet, "met", F::Vekmet, P::Metafile, N, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, H::Driver, Y, 0},
-    {211, Family::Cgm, "cgm", F::Cgm, P::Metafile, N, 24, Y, Y, Y, N, Y, N, N, N, N, Y, N, T::Rain, H::Driver, Y, 0},
-    {221, Family::Wmf, "wmf", F::Wmf, P::Pixels, Y, 24, N, N, N, N, Y, N, N, N, N, Y, Y, T::Rain, H::Driver, Y, 0},
-    {301, Family::Kyocera, "kyo", F::Kyocera, P::Plain, Y, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Smal, H::Driver, Y, 0},
+    {201, Family::Vekmet, "met", F::Vekmet, P::Metafile, N, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, H::Driver, Y, 0, N, N, Y, N},
+    {211, Family::Cgm, "cgm", F::Cgm, P::Metafile, N, 24, Y, Y, Y, N, Y, N, N, N, N, Y, N, T::Rain, H::Driver, Y, 0, N, Y, N, N},
+    {221, Family::Wmf, "wmf", F::Wmf, P::Pixels, Y, 24, N, N, N, N, Y, N, N, N, N, Y, Y, T::Rain, H::Driver, Y, 0, N, Y, N, N},
+    {301, Family::Kyocera, "kyo", F::Kyocera, P::Plain, Y, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Smal, H::Driver, Y, 0, N, N, N, N},
     HPGL(401, 0), HPGL(402, 0), HPGL(403, 1), HPGL(404, 2), HPGL(405, 3),
     POSTSCRIPT(501, "psc", N, Y), POSTSCRIPT(502, "psc", N, N), POSTSCRIPT(503, "eps", Y, N),
     POSTSCRIPT(504, "ps", Y, N),
-    {511, Family::Pdf, "pdf", F::Pdf, P::Paper, N, 24, Y, N, N, Y, N, Y, Y, N, Y, N, N, T::Rain, H::Driver, Y, 0},
+    {511, Family::Pdf, "pdf", F::Pdf, P::Paper, N, 24, Y, N, N, Y, N, Y, Y, N, Y, N, N, T::Rain, H::Driver, Y, 0, Y, N, N, Y},
     IMAGE(601, "tif"), IMAGE(602, "img"), IMAGE(603, nullptr), IMAGE(604, "png"), IMAGE(605, "ppm"),
     IMAGE(606, "bmp"), IMAGE(607, "gif"),
-    {701, Family::Java, "java", F::Pixels, P::Pixels, Y, 24, N, N, N, N, N, Y, N, N, N, Y, N, T::Rain, H::Applet, N, 0},
-    {801, Family::Svg, "svg", F::Pixels, P::Pixels, N, 24, N, N, N, Y, N, Y, N, N, N, N, N, T::Rain, H::Driver, N, 0},
+    {701, Family::Java, "java", F::Pixels, P::Pixels, Y, 24, N, N, N, N, N, Y, N, N, N, Y, N, T::Rain, H::Applet, N, 0, N, N, N, N},
+    {801, Family::Svg, "svg", F::Pixels, P::Pixels, N, 24, N, N, N, Y, N, Y, N, N, N, N, N, T::Rain, H::Driver, N, 0, Y, N, N, N},
 };
 
 #undef SCREEN
@@ -72,7 +73,7 @@ const DeviceTraits DEVICES[] = {
 #undef IMAGE
 
 const DeviceTraits NO_DEVICE = {0, Family::None, nullptr, F::One, P::Identity, N, 8, N, N, N, N, N, N, N,
-                                N, N, N, N, T::Rain, H::None, N, 0};
+                                N, N, N, N, T::Rain, H::None, N, 0, N, N, N, N};
 
 // Fit of the page into a pixel area (screens, images, Java, SVG).
 double pixel_factor(const PageState& p, int area_w, int area_h) {

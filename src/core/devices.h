@@ -64,6 +64,11 @@ struct DeviceTraits {
     Helper helper;
     bool queued;              // symfil passes the queue options
     int sheet;                // HPGL sheet 0..3 (HPA4..HPA1)
+    bool hardware_fonts;      // draws the standard PostScript fonts itself
+    bool white_drawn_black;   // WHITE draws black whatever the table (black-first metafiles)
+    bool decimal_coordinates; // coordinates written with seven decimals: 1e-7 is one step
+    bool memory_output;       // the document may stay in memory (pdfmod BUFF); an output
+                              // that cannot be opened ends the program
 };
 
 // Device number of a metafl keyword (4 characters, upper case, blank

@@ -4,19 +4,28 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "core/context.h"
 #include "core/fatal.h"
+#include "core/threads.h"
 
 namespace kal {
 namespace {
 
 enum class Entry { None, Replaceable, Special };
 
+// Names that create_file has chosen and is opening (global lock).
+std::set<std::string>& claimed() {
+    static std::set<std::string> names;
+    return names;
+}
+
 // lstat first: a symbolic link is an entry of its own even when it points
 // nowhere, so that a dangling link is never written through.
 Entry classify(const std::string& name) {
+    if (claimed().count(name)) return Entry::Replaceable;
     struct stat st;
     if (::lstat(name.c_str(), &st) != 0) return Entry::None;
     if (S_ISREG(st.st_mode)) return Entry::Replaceable;
@@ -54,7 +63,7 @@ std::string versioned_name(const std::string& name, int k) {
 std::string apply_file_mode(const Context& ctx, const std::string& name) {
     if (classify(name) != Entry::Replaceable) return name;
     const int mode = ctx.page.file_mode;
-    if (mode == FILE_DELETE && !held_open(ctx, name)) {
+    if (mode == FILE_DELETE && !held_open(ctx, name) && !claimed().count(name)) {
         ::unlink(name.c_str());
         return name;
     }
@@ -64,6 +73,23 @@ std::string apply_file_mode(const Context& ctx, const std::string& name) {
         if (classify(candidate) == Entry::None) return candidate;
     }
     fatal("More than 9999 file versions!\n");
+}
+
+FILE* create_file(const Context& ctx, const std::string& name, const char* mode, std::string& path) {
+    bool claim = false;
+    {
+        GlobalLock lock;
+        path = apply_file_mode(ctx, name);
+        // A device or FIFO is written as it is, by whoever opens it.
+        claim = classify(path) == Entry::None;
+        if (claim) claimed().insert(path);
+    }
+    FILE* fp = std::fopen(path.c_str(), mode);
+    if (claim) {
+        GlobalLock lock;
+        claimed().erase(path);
+    }
+    return fp;
 }
 
 bool fits_file_name(Context& ctx, const char* name) {

@@ -170,9 +170,8 @@ void open_error_output(Context& ctx) {
     const bool to_file = f.app_type == APP_WINDOW || f.error_device == ERRDEV_FILE;
     if (!to_file || f.errfile_open) return;
     const std::string name = f.errfile_named ? f.errfile_name : std::string("kalvor.err");
-    GlobalLock lock;
-    const std::string path = apply_file_mode(ctx, name);
-    FILE* fp = std::fopen(path.c_str(), "w");
+    std::string path;
+    FILE* fp = create_file(ctx, name, "w", path);
     if (!fp) {
         // No error file: warnings stay visible on standard output.
         f.stream = stdout;

@@ -2,7 +2,7 @@
 // switches, the error device and file, and the level query.
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_routine_frame.h"
 #include "core/context.h"
 #include "core/files.h"
 

@@ -7,14 +7,12 @@
 #include <tuple>
 #include <utility>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/fatal.h"
 #include "core/files.h"
-#include "core/threads.h"
 #include "output/driver.h"
-#include "output/drivers/pdf.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/raster/image_state.h"
@@ -47,7 +45,7 @@ OpenedFile open_output_file(const Context& ctx, int device) {
     f.state = p.file_state;
     const char* ext = extension(device);
     if (!ext) return f;
-    if (family(device) == Family::Pdf && p.pdf_buffer) return f;  // kept in memory: no file
+    if (traits(device).memory_output && p.pdf_buffer) return f;  // kept in memory: no file
     f.wanted = true;
     std::string want;
     if (p.file_state == NAME_DEFAULT) {
@@ -58,23 +56,22 @@ OpenedFile open_output_file(const Context& ctx, int device) {
     } else {
         want = p.saved_name;
     }
-    GlobalLock lock;
-    f.name = apply_file_mode(ctx, want);
-    f.fp = std::fopen(f.name.c_str(), binary_output(device) ? "wb" : "w");
+    f.fp = create_file(ctx, want, binary_output(device) ? "wb" : "w", f.name);
     if (f.fp) std::setvbuf(f.fp, nullptr, _IOFBF, 1 << 16);
     return f;
 }
 
-// The PDF writer's output: the file opened above, which it takes over, or
-// with pdfmod BUFF a memory block and no file at all. Unlike other devices,
-// a PDF that cannot be opened ends the program.
-void open_pdf_output(Context& ctx, const OpenedFile& file) {
+// The output of a device whose document may stay in memory (PDF): the file
+// opened above, which its driver takes over, or with pdfmod BUFF a memory
+// block and no file at all. Unlike other devices, such an output that
+// cannot be opened ends the program.
+void open_document_output(Context& ctx, int device, const OpenedFile& file) {
     const bool memory = ctx.page.pdf_buffer;
     if (!memory && !file.fp) {
         warn(ctx, 36);
         throw Fatal("File error in kalini!");
     }
-    if (!prepare_pdf_output(ctx, memory) && memory) {
+    if (!prepare_device_output(ctx, device, memory) && memory) {
         warn(ctx, 53);
         throw Fatal("Not enough memory in kalini!");
     }
@@ -191,7 +188,7 @@ void kalini(Context& ctx) {
 
     const int device = p.device ? p.device : DEV_VEKM;
     OpenedFile file = open_output_file(ctx, device);  // may end the call (fatal)
-    if (family(device) == Family::Pdf) open_pdf_output(ctx, file);  // fatal on failure
+    if (traits(device).memory_output) open_document_output(ctx, device, file);  // fatal on failure
 
     // Everything below may still meet a fatal condition (no memory for the
     // raster, ...): the record is then put back as it was and the new file
@@ -278,7 +275,7 @@ void pagorg(Context& ctx, const char* mode) {
 
 void origin(Context& ctx, int nx, int ny) {
     ctx.page.origin_x = nx;
-    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? -ny : ny;
+    ctx.page.origin_y = ctx.page.page_origin == ORIGIN_BOTTOM ? clamp_int(-double(ny)) : ny;
 }
 
 void winmod(Context& c, const char* mode) {
@@ -293,6 +290,23 @@ void winkey(Context& c, const char* key) {
 
 void winopt(Context& c, int n, const char* key) {
     if (keyword(c, "DELA", key)) c.page.close_delay = n;
+}
+
+// Every driver starts a page with the line width of linwid 1 and join and
+// cap code 2 (PostScript's header, the PDF canvas, SVG's first group); the
+// miter limit is left at the device's own. reset "ALL" puts the device back
+// there, as kalini leaves it. The line state already holds its defaults;
+// its join is set aside so that no driver sends a miter limit meanwhile.
+void resend_device_lines(Context& ctx) {
+    Driver* d = ctx.out.driver.get();
+    if (!d) return;
+    constexpr int START_JOIN = 2, START_CAP = 2;
+    const int join = ctx.line.join;
+    ctx.line.join = START_JOIN;
+    d->line_width(ctx, 1);
+    d->line_join(ctx, START_JOIN);
+    d->line_cap(ctx, START_CAP);
+    ctx.line.join = join;
 }
 
 }  // namespace kal

@@ -9,6 +9,10 @@ struct Context;
 // part, in the order of Context::parts (kalini and reset "ALL").
 void reset_all(Context& ctx);
 
+// reset "ALL" on an open device: the line width, join and cap that every
+// driver starts a page with, sent again.
+void resend_device_lines(Context& ctx);
+
 // kalfin without its frame: flushes and closes the output, returns to level
 // 0 and, when `protocol` is set, prints the end protocol.
 void finish_plot(Context& ctx, bool protocol);

@@ -4,7 +4,6 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
-#include "core/threads.h"
 
 namespace kal {
 namespace {
@@ -78,7 +77,8 @@ void end_protocol(Context& ctx, int result) {
         window_form(ctx, result, date, time);
         return;
     }
-    GlobalLock lock;
+    // One fputs: the stream's own lock keeps the lines of two threads'
+    // protocols apart, and no library lock waits on a slow stream.
     console_form(ctx, result, date, time);
 }
 

@@ -4,12 +4,10 @@
 #include <type_traits>
 #include <utility>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
 #include "core/reset_keys.h"
-#include "output/driver.h"
-#include "output/line_layer.h"
 
 namespace kal {
 namespace {
@@ -37,23 +35,6 @@ const char* const NAMES[] = {
     "VIEW", "VKXB", "VKYB", "VKYT", "WIDB", "WIND", "WINM", "WINS", "ZSCA",
 };
 static_assert(sizeof(NAMES) / sizeof(NAMES[0]) == 131);
-
-// Every driver starts a page with the line width of linwid 1 and join and
-// cap code 2 (PostScript's header, the PDF canvas, SVG's first group); the
-// miter limit is left at the device's own. reset "ALL" puts the device back
-// there, as kalini leaves it. The line state already holds its defaults;
-// its join is set aside so that no driver sends a miter limit meanwhile.
-void resend_device_lines(Context& ctx) {
-    Driver* d = ctx.out.driver.get();
-    if (!d) return;
-    constexpr int START_JOIN = 2, START_CAP = 2;
-    const int join = ctx.line.join;
-    ctx.line.join = START_JOIN;
-    d->line_width(ctx, 1);
-    d->line_join(ctx, START_JOIN);
-    d->line_cap(ctx, START_CAP);
-    ctx.line.join = join;
-}
 
 template <class... Part>
 std::vector<ResetKey> collect_keys(std::type_identity<std::tuple<Part&...>>) {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"

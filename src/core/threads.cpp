@@ -182,6 +182,24 @@ void enter_call() {
     }
 }
 
+bool try_enter_call() {
+    ThreadTable& t = table();
+    if (t.threaded.load(std::memory_order_acquire)) {
+        std::unique_lock<std::mutex> g(t.gate, std::try_to_lock);
+        if (!g.owns_lock() || t.closing || !t.threaded.load(std::memory_order_acquire)) return false;
+        ++t.active;
+        hold.counted = true;
+        return true;
+    }
+    if (!t.serial.try_lock()) return false;
+    if (t.threaded.load(std::memory_order_acquire)) {
+        t.serial.unlock();
+        return false;
+    }
+    hold.serial = true;
+    return true;
+}
+
 void leave_call() {
     ThreadTable& t = table();
     if (hold.serial) {

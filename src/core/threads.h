@@ -19,6 +19,8 @@ void release_record();
 // is counted, so that thrfin can wait until no other thread is inside.
 void enter_call();
 void leave_call();
+// enter_call when it needs no wait; false (nothing held) otherwise.
+bool try_enter_call();
 
 // The global lock around slot changes, file naming and the end protocol.
 // It locks only in threaded mode and unlocks only what it locked, even when

@@ -1,9 +1,9 @@
 // Public routines for colour and line attributes.
 #include <cmath>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"

@@ -70,12 +70,6 @@ public:
     virtual bool fill_polygon(Context&, int, const double*, const double*) { return false; }
     // A triangle inside the clipping window, in the given colour.
     virtual bool fill_triangle(Context&, const double*, const double*, int) { return false; }
-    // A ring sector in the given colour (pie charts): centre in plot
-    // coordinates, inner and outer radius in plot units, start and end angle
-    // in degrees counter-clockwise as seen on the page.
-    virtual bool fill_sector(Context&, double, double, double, double, double, double, int) {
-        return false;
-    }
     // The colour table changed (screens and images keep a palette).
     virtual void push_palette(Context&) {}
     // The raster devices: everything drawn so far is in ctx.out.raster
@@ -97,7 +91,7 @@ public:
     }
 
     // ---- hardware fonts ----
-    // Standard font `font` (0 .. 34, output/drivers/std_fonts.h) with the
+    // Standard font `font` (0 .. 34, output/font_metrics.h) with the
     // character height `height` in plot units becomes the current font.
     virtual void select_font(Context&, int, double) {}
     // One character: code (the library's character codes, national
@@ -121,5 +115,12 @@ private:
 };
 
 std::unique_ptr<Driver> make_driver(int device);
+
+// Before kalini changes the record, on devices whose document may stay in
+// memory (traits memory_output): readies what the device keeps beyond one
+// document (the PDF held for pdfbuf) for the next, in memory when `memory`
+// (pdfmod BUFF), else dropping any document still held. False when memory
+// is short.
+bool prepare_device_output(Context& ctx, int device, bool memory);
 
 }  // namespace kal

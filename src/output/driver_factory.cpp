@@ -27,4 +27,8 @@ std::unique_ptr<Driver> make_driver(int device) {
     }
 }
 
+bool prepare_device_output(Context& ctx, int device, bool memory) {
+    return family(device) == Family::Pdf ? prepare_pdf_output(ctx, memory) : true;
+}
+
 }  // namespace kal

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_drawing_in_plot_coordinates.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_raster_images_and_pixels.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "output/raster/image_readers.h"

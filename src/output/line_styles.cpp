@@ -1,7 +1,7 @@
 // Line styles: the predefined dash patterns and user patterns.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
 #include "output/line_layer.h"
 

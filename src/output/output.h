@@ -26,6 +26,9 @@ struct OutputValues {
     bool pen_valid = false;
     double pen_x = 0, pen_y = 0;
     int clip[4] = {0, 0, 0, 0};      // clipping window x1 y1 x2 y2
+    // The polygon being filled is text ink (an outline glyph or a formula
+    // piece): filled only, never outlined, and on rasters by pixel centres.
+    bool text_fill = false;
     // The point transform last used (primitives.cpp: current_map).
     mutable DeviceMap map;
 };

@@ -31,7 +31,7 @@ struct Span {
 double device_step(const Context& ctx) {
     const double f = ctx.out.factor;
     if (!(f > 0.0)) return 0.0;
-    return family(ctx.page.device) == Family::Vekmet ? 1e-7 / f : 1.0 / f;
+    return traits(ctx.page.device).decimal_coordinates ? 1e-7 / f : 1.0 / f;
 }
 
 // Line styles the pattern types draw with (the lintyp patterns 4, 5, 6).

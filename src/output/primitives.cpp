@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "colour3d/colour.h"
+#include "output/colour_table.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/frame.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_shield_regions.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "output/shields.h"

@@ -8,6 +8,7 @@
 
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/frame_band.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 
@@ -217,33 +218,53 @@ void outline_region(Context& ctx, int type, const int32_t* w, int thickness) {
     line_flush(ctx);
     const bool transform = l.transform;
     l.transform = false;
-    for (int k = 0; k < std::abs(thickness); ++k) {
-        const double d = thickness > 0 ? k + 1.0 : -double(k);
+    // The outline at the distance d outside the region (inside for d < 0).
+    const auto outline = [&](double d, std::vector<double>& x, std::vector<double>& y) {
         if (type == SHIELD_RECT || type == SHIELD_ROTATED_RECT) {
             const double w0 = w[2] - w[0], h0 = w[3] - w[1];
+            if (std::fabs(w0) + 2 * d < 0 || std::fabs(h0) + 2 * d < 0) return false;
             const double sx = w0 < 0 ? -1 : 1, sy = h0 < 0 ? -1 : 1;
             const double us[4] = {-d * sx, w0 + d * sx, w0 + d * sx, -d * sx};
             const double vs[4] = {-d * sy, -d * sy, h0 + d * sy, h0 + d * sy};
             const double a = type == SHIELD_ROTATED_RECT ? w[4] / 1000.0 : 0.0;
             const double c = std::cos(a), s = std::sin(a);
-            double x[4], y[4];
+            x.resize(4);
+            y.resize(4);
             for (int i = 0; i < 4; ++i) {  // back from the rectangle's frame
                 x[i] = w[0] + us[i] * c + vs[i] * s;
                 y[i] = w[1] - us[i] * s + vs[i] * c;
             }
-            outline_ring(ctx, 4, x, y);
-        } else {
-            const double a = w[2] + d;
-            const double b = type == SHIELD_CIRCLE ? w[2] + d : w[3] + d;
-            const double t = type == SHIELD_ELLIPSE ? w[4] / 1000.0 : 0.0;
-            const int n = std::clamp(static_cast<int>(std::max(a, b) / 2), 16, 720);
-            std::vector<double> x(n), y(n);
-            for (int i = 0; i < n; ++i) {
-                const double f = TWO_PI * i / n, u = a * std::cos(f), v = b * std::sin(f);
-                x[i] = w[0] + u * std::cos(t) + v * std::sin(t);
-                y[i] = w[1] - u * std::sin(t) + v * std::cos(t);
-            }
-            if (a > 0 && b > 0) outline_ring(ctx, n, x.data(), y.data());
+            return true;
+        }
+        const double a = w[2] + d;
+        const double b = type == SHIELD_CIRCLE ? w[2] + d : w[3] + d;
+        if (!(a > 0 && b > 0)) return false;
+        const double t = type == SHIELD_ELLIPSE ? w[4] / 1000.0 : 0.0;
+        const int n = std::clamp(static_cast<int>(std::max(a, b) / 2), 16, 720);
+        x.resize(n);
+        y.resize(n);
+        for (int i = 0; i < n; ++i) {
+            const double f = TWO_PI * i / n, u = a * std::cos(f), v = b * std::sin(f);
+            x[i] = w[0] + u * std::cos(t) + v * std::sin(t);
+            y[i] = w[1] - u * std::sin(t) + v * std::cos(t);
+        }
+        return true;
+    };
+    const int n = std::abs(thickness);
+    std::vector<double> x, y;
+    if (frame_as_band(thickness)) {
+        // Rings at 1 .. n outside (0 .. n - 1 inside for a negative thickness).
+        const double reach = frame_reach(ctx);
+        const double outer = (thickness > 0 ? n : 0) + reach, inner = (thickness > 0 ? 1 : 1 - n) - reach;
+        const PageState& p = ctx.page;
+        if (band_polygon(outline, outer, inner, x, y)) {
+            for (size_t i = 0; i < x.size(); ++i) x[i] -= p.origin_x, y[i] -= p.origin_y;
+            fill_band(ctx, x, y);
+        }
+    } else {
+        for (int k = 0; k < n; ++k) {
+            const double d = thickness > 0 ? k + 1.0 : -double(k);
+            if (outline(d, x, y)) outline_ring(ctx, static_cast<int>(x.size()), x.data(), y.data());
         }
     }
     line_flush(ctx);

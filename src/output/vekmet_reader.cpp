@@ -8,10 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/file_inclusion.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
@@ -94,7 +95,10 @@ public:
             return false;
         }
         if (command == 99) {
+            // No colour is larger than 256: a run of these fields is damage,
+            // not a number that wraps into a valid colour.
             accumulator_ += 89;
+            if (accumulator_ > 256) return damaged();
             return true;
         }
         if (command < 10 || command > 98) return damaged();
@@ -150,9 +154,10 @@ private:
 }  // namespace
 
 void play_vekmet(Context& ctx, std::span<const uint8_t> file, const PageBox& box) {
-    const std::string text(reinterpret_cast<const char*>(file.data()), file.size());
+    // The file is read where it lies; only its lines are copied.
+    const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
     size_t pos = text.find('\n');
-    std::string header = text.substr(0, pos);
+    const std::string header(text.substr(0, pos));
     double a = 0, b = 0;
     {
         const char* s = header.c_str();
@@ -173,7 +178,7 @@ void play_vekmet(Context& ctx, std::span<const uint8_t> file, const PageBox& box
         const size_t start = pos + 1;
         pos = text.find('\n', start);
         if (pos == std::string::npos) pos = text.size();
-        std::string line = text.substr(start, pos - start);
+        std::string line(text.substr(start, pos - start));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         for (size_t f = 0; f < 8 && going; ++f) {
             if (10 * f >= line.size()) break;

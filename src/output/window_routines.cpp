@@ -1,7 +1,7 @@
 // Clipping window and the affine page transformation.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_clipping_and_the_page_transformation.h"
 #include "core/context.h"
 #include "output/line_layer.h"
 

@@ -5,7 +5,9 @@
 #include <new>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_drawing_in_plot_coordinates.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "plot2d/figures.h"

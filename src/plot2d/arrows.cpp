@@ -2,7 +2,7 @@
 // from the four digits abcd of ivec.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "plot2d/figures.h"

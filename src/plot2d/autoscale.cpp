@@ -1,8 +1,9 @@
 // Automatic scaling: setscl keeps the data range of each named axis, graf
 // turns it into limits, first label, step and label digits.
+#include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 #include "plot2d/calendar.h"
@@ -105,7 +106,9 @@ void date_scale(AutoScale& r, long base_day) {
     if (d < 36) { r.step = 7; return; }
     long year;
     int month, day;
-    civil_from_days(base_day + long(r.first), year, month, day);
+    // Days beyond a million years either side have no calendar here (and
+    // would not fit the day count): the labels start within that range.
+    civil_from_days(base_day + long(std::clamp(r.first, -4e8, 4e8)), year, month, day);
     if (day != 1 && ++month > 12) {
         month = 1;
         ++year;

@@ -2,7 +2,7 @@
 // plot positions.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "plot2d/axis_system.h"
 

@@ -1,6 +1,6 @@
 // The setters of axis systems: lengths, position, scaling, ticks, sides,
 // frame, background and colours.
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_curves_error_bars_and_splines.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "output/line_layer.h"

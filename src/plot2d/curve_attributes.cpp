@@ -4,7 +4,7 @@
 // line-style cycle is LINE_CYCLE (solid, dash, dot, chain-dash, medium
 // dash, chain-dot, long dash, long-spaced dots). Curve number i (from 0 in
 // the open axis system) takes slot i mod 30 and style i mod 8.
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"

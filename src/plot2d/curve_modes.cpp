@@ -97,7 +97,8 @@ void polar_bars(const Context& ctx, const CurvePoints& p, bool fill, CurvePath& 
             h = n > 1 ? std::fabs(p.uy[1] - p.uy[0]) * w / 2 : 0;
         else
             h = r != 0 ? std::fabs(w) / 2 / (std::fabs(r) * ctx.axes.polar_factor) : 0;
-        const int steps = std::max(1, std::min(360, int(std::ceil(2 * h / (M_PI / 90)))));
+        // Limited before the conversion: a huge width is a whole circle.
+        const int steps = int(std::max(1.0, std::min(360.0, std::ceil(2 * h / (M_PI / 90)))));
         std::vector<double> xs{ctx.axes.polar_cx}, ys{ctx.axes.polar_cy};
         for (int k = 0; k <= steps; ++k) {
             double x, y;

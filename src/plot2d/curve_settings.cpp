@@ -1,7 +1,8 @@
 // The settings of curve, their defaults and reset keys.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_curves_error_bars_and_splines.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "plot2d/curves.h"
 

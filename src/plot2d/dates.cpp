@@ -1,9 +1,10 @@
 // Date labels and the date routines basdat, incdat, trfdat and nwkday.
 #include "plot2d/dates.h"
 
+#include <climits>
 #include <cstdio>
 
-#include "api/routines.h"
+#include "api/routines_axis_labels_names_titles_and_numbers.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "plot2d/calendar.h"
@@ -105,7 +106,12 @@ void basdat(Context& ctx, int day, int month, int year) {
 
 int incdat(Context& ctx, int day, int month, int year) {
     if (!have_base(ctx) || bad_date(ctx, day, month, year)) return 0;
-    return static_cast<int>(days_from_civil(year, month, day) - ctx.labels.base_day);
+    const long long n = static_cast<long long>(days_from_civil(year, month, day)) - ctx.labels.base_day;
+    if (n < INT_MIN || n > INT_MAX) {  // a day number the result cannot hold
+        warn_int(ctx, 2, year);
+        return 0;
+    }
+    return static_cast<int>(n);
 }
 
 void trfdat(Context& ctx, int n, int* day, int* month, int* year) {

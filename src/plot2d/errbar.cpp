@@ -2,7 +2,7 @@
 // symbol, and the curve's symbol at each point when incmrk is not 0.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_curves_error_bars_and_splines.h"
 #include "core/context.h"
 #include "plot2d/axis_system.h"
 #include "plot2d/curve_modes.h"

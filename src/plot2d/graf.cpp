@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
+#include "output/frame_band.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/axis_draw.h"
@@ -90,7 +91,25 @@ void draw_frame(Context& ctx) {
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
     const int n = std::abs(thickness), sign = thickness > 0 ? 1 : -1;
-    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y, step = frame_step(ctx);
+    // On the raster devices the outlines lie a pixel apart, and are drawn
+    // as such however many (a band's edges would round to other pixels).
+    const double step = frame_step(ctx);
+    if (frame_as_band(thickness) && !draws_widths(ctx.page.device)) {
+        // Lines at the offsets 0, sign, ... sign (n - 1) outwards, as one band.
+        const auto outline = [&](double g, std::vector<double>& x, std::vector<double>& y) {
+            if (right - left + 2 * g < 0 || bottom - top + 2 * g < 0) return false;
+            x = {left - g, right + g, right + g, left - g};
+            y = {top - g, top - g, bottom + g, bottom + g};
+            return true;
+        };
+        const double reach = frame_reach(ctx), far = sign * (n - 1.0);
+        std::vector<double> x, y;
+        if (band_polygon(outline, std::max(0.0, far) + reach, std::min(0.0, far) - reach, x, y))
+            fill_band(ctx, x, y);
+        restore_colour(ctx, previous);
+        return;
+    }
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (int i = 0; i < n; ++i) {
         const double g = sign * i * step;
         line_move(ctx, left - g + ox, top - g + oy);

@@ -2,7 +2,7 @@
 // system.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 

@@ -1,6 +1,6 @@
 #include "plot2d/label_drawing.h"
 
-#include "api/routines.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "text/national.h"
 #include "text/text_engine.h"

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_axis_labels_names_titles_and_numbers.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "plot2d/keyword_axes.h"

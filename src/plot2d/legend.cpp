@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
+#include "api/routines_life_cycle.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
+#include "output/frame_band.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/shields.h"
@@ -100,7 +102,21 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
 void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     const int n = std::abs(t);
-    const double step = frame_step(ctx);
+    const double step = frame_step(ctx);  // a pixel on the raster devices, which draw no band
+    if (frame_as_band(t) && !draws_widths(ctx.page.device)) {
+        // Lines at the offsets 0 .. n - 1 inwards (outwards for t < 0).
+        const auto outline = [&](double g, std::vector<double>& xs, std::vector<double>& ys) {
+            if (w - 2 * g < 0 || h - 2 * g < 0) return false;
+            xs = {x + g, x + w - g, x + w - g, x + g};
+            ys = {y + g, y + g, y + h - g, y + h - g};
+            return true;
+        };
+        const double reach = frame_reach(ctx), far = t > 0 ? n - 1.0 : 1.0 - n;
+        std::vector<double> xs, ys;
+        if (band_polygon(outline, std::min(0.0, far) - reach, std::max(0.0, far) + reach, xs, ys))
+            fill_band(ctx, xs, ys);
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         const double g = (t > 0 ? i : -i) * step;
         line_move(ctx, x + g + ox, y + g + oy);

@@ -2,7 +2,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_legends.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 #include "plot2d/curves.h"
@@ -24,21 +25,26 @@ double page_y(const Context& ctx, double y) {
 // Upper left corner of the box for corner 1..8 (relative to the plot
 // origin; the page corners lie where the page is).
 void corner_position(Context& ctx, int corner, int w, int h, int& x, int& y) {
-    const int d = int(ctx.legend.distance * ctx.text.height);
-    const int pw = ctx.page.width, ph = ctx.page.height;
-    const int ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    // In double: factors and origins near the int limits must not wrap.
+    const double d = std::trunc(ctx.legend.distance * ctx.text.height);
+    const double pw = ctx.page.width, ph = ctx.page.height;
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     double left, top, right, bottom;
     axis_rectangle(ctx, left, top, right, bottom);
+    left = std::trunc(left), top = std::trunc(top), right = std::trunc(right), bottom = std::trunc(bottom);
+    double px, py;
     switch (corner) {
-    case 1: x = d - ox; y = ph - d - h - oy; break;
-    case 2: x = pw - d - w - ox; y = ph - d - h - oy; break;
-    case 3: x = pw - d - w - ox; y = d - oy; break;
-    case 4: x = d - ox; y = d - oy; break;
-    case 5: x = int(left) + d; y = int(bottom) - d - h; break;
-    case 6: x = int(right) - d - w; y = int(bottom) - d - h; break;
-    case 7: x = int(right) - d - w; y = int(top) + d; break;
-    default: x = int(left) + d; y = int(top) + d; break;
+    case 1: px = d - ox; py = ph - d - h - oy; break;
+    case 2: px = pw - d - w - ox; py = ph - d - h - oy; break;
+    case 3: px = pw - d - w - ox; py = d - oy; break;
+    case 4: px = d - ox; py = d - oy; break;
+    case 5: px = left + d; py = bottom - d - h; break;
+    case 6: px = right - d - w; py = bottom - d - h; break;
+    case 7: px = right - d - w; py = top + d; break;
+    default: px = left + d; py = top + d; break;
     }
+    x = clamp_int(px);
+    y = clamp_int(py);
 }
 
 }  // namespace

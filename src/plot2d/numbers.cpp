@@ -1,7 +1,8 @@
 // number, nlnumb and rlnumb: free-standing numbers in the numfmt form.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_labels_names_titles_and_numbers.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "plot2d/label_drawing.h"

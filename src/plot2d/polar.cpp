@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "output/line_layer.h"
 #include "plot2d/axis_draw.h"
@@ -71,7 +72,9 @@ void angle_labels(Context& ctx, double radius, double start, double step) {
 
 void draw_polar_grid(Context& ctx, int circles, int rays_per_step) {
     const double radius = ctx.axes.x.e;
-    for (int i = 1; i <= std::min(circles, 1000); ++i) user_circle(ctx, radius * i / circles);
+    // At most 1000 rings, spread over the whole disc.
+    const int rings = std::min(circles, 1000);
+    for (int i = 1; i <= rings; ++i) user_circle(ctx, radius * i / rings);
     if (rays_per_step < 1) return;
     // The angle axis keeps its first angle and step in the Y record.
     const double step = ctx.axes.y.step / std::min(rays_per_step, 1000);

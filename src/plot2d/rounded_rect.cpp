@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "plot2d/figures.h"

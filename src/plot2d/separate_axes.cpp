@@ -1,6 +1,6 @@
 // Separate axes (xaxis, xaxlg, yaxis, yaxlg): one axis with ticks, labels
 // and name anywhere on the page, independent of the open system.
-#include "api/routines.h"
+#include "api/routines_axis_systems.h"
 #include "core/context.h"
 #include "plot2d/axis_draw.h"
 #include "plot2d/label_values.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <new>
 
-#include "api/routines.h"
+#include "api/routines_curves_error_bars_and_splines.h"
 #include "core/context.h"
 #include "plot2d/curves.h"
 

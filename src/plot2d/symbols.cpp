@@ -7,14 +7,17 @@
 #include <cstdio>
 #include <new>
 
-#include "api/routines.h"
+#include "api/routines_colour_and_line_attributes.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "output/driver.h"
-#include "output/shields.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"
+#include "output/shields.h"
 #include "plot2d/symbol_shapes.h"
 #include "plot2d/user_coordinates.h"
+#include "text/text_engine.h"
 
 namespace kal {
 namespace {
@@ -167,6 +170,12 @@ const ResetKey SYMBOL_KEYS[] = {{"SYMR", reset_rotation}};
 }  // namespace
 
 const ResetKeys SymbolState::reset_keys = SYMBOL_KEYS;
+
+namespace {
+// The text engine draws the symbols of its instruction code S through this.
+[[maybe_unused]] const bool symbols_in_text =
+    (register_symbol_drawer(static_cast<SymbolDrawer>(draw_symbol)), true);
+}  // namespace
 
 void SymbolState::reset(Context& ctx) {
     SymbolState& st = ctx.symbols;

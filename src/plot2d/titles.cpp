@@ -2,7 +2,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "api/routines.h"
+#include "api/routines_axis_labels_names_titles_and_numbers.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "output/line_layer.h"

@@ -3,7 +3,9 @@
 // inside the axis system.
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_drawing_in_plot_coordinates.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "output/line_layer.h"

@@ -2,7 +2,7 @@
 // full barbs (10) and half barbs (5) at its far end, or two circles for calm.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_figures_and_symbols.h"
 #include "core/context.h"
 #include "output/figure_polygon.h"
 #include "plot2d/figures.h"

@@ -6,8 +6,10 @@
 #include <Python.h>
 
 #include <initializer_list>
+#include <optional>
 
 #include "api/guard.h"
+#include "core/call_lock.h"
 
 namespace kalpy {
 
@@ -19,12 +21,29 @@ void raise_failure(const kal::Outcome& outcome);
 
 // Runs `body` (the interpreter lock released when `nogil`); false with a
 // Python exception set when it failed: RuntimeError for fatal conditions
-// and internal errors, MemoryError when memory ran out.
+// and internal errors, MemoryError when memory ran out. A call that keeps
+// the interpreter lock never waits for the library's call lock with it: when
+// another thread is inside the library (perhaps blocked on a file), the
+// interpreter lock is given up for the wait, so that other Python threads
+// run on.
 template <typename Body>
 bool run(const char* name, bool nogil, Body&& body) {
-    PyThreadState* saved = nogil ? PyEval_SaveThread() : nullptr;
-    kal::Outcome o = kal::guard(name, body);
-    if (saved) PyEval_RestoreThread(saved);
+    kal::Outcome o;
+    if (nogil) {
+        PyThreadState* saved = PyEval_SaveThread();
+        o = kal::guard(name, body);
+        PyEval_RestoreThread(saved);
+    } else {
+        std::optional<kal::CallLock> lock;
+        lock.emplace(std::try_to_lock);
+        if (!lock->held()) {
+            lock.reset();
+            PyThreadState* saved = PyEval_SaveThread();
+            lock.emplace();
+            PyEval_RestoreThread(saved);
+        }
+        o = kal::guard(name, body);
+    }
     if (o.failure == kal::Failure::None) return true;
     raise_failure(o);
     return false;

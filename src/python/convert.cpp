@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -427,6 +428,36 @@ void write_values(PyObject* o, const T* values, Py_ssize_t k, bool is_matrix) {
 
 // ---- scalars ------------------------------------------------------------------
 
+namespace {
+
+// Replaces the codec's UnicodeEncodeError by one whose reason names the
+// routine, with the same object and the same bad range.
+void raise_not_latin1(const char* routine, PyObject* text) {
+    PyObject *type, *value, *trace;
+    PyErr_Fetch(&type, &value, &trace);
+    PyErr_NormalizeException(&type, &value, &trace);
+    Py_ssize_t start = 0, end = 0;
+    if (value && PyUnicodeEncodeError_GetStart(value, &start) == 0 &&
+        PyUnicodeEncodeError_GetEnd(value, &end) == 0) {
+        Py_XDECREF(type);
+        Py_XDECREF(value);
+        Py_XDECREF(trace);
+        char reason[96];
+        std::snprintf(reason, sizeof reason, "%s() takes Latin-1 text or bytes", routine);
+        PyObject* error = PyObject_CallFunction(PyExc_UnicodeEncodeError, "sOnns", "latin-1", text,
+                                                start, end, reason);
+        if (error) {
+            PyErr_SetObject(PyExc_UnicodeEncodeError, error);
+            Py_DECREF(error);
+        }
+        return;
+    }
+    PyErr_Clear();
+    PyErr_Restore(type, value, trace);
+}
+
+}  // namespace
+
 bool to_int(PyObject* o, int& out) {
     if (PyFloat_Check(o)) {
         PyErr_SetString(PyExc_TypeError, "'float' object cannot be interpreted as an integer");
@@ -446,10 +477,13 @@ bool to_float(PyObject* o, float& out) {
     return true;
 }
 
-bool to_text(PyObject* o, std::string& out) {
+bool to_text(const char* routine, PyObject* o, std::string& out) {
     if (PyUnicode_Check(o)) {
-        PyObject* bytes = PyUnicode_AsEncodedString(o, "latin-1", "replace");
-        if (!bytes) return false;
+        PyObject* bytes = PyUnicode_AsLatin1String(o);
+        if (!bytes) {
+            if (PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) raise_not_latin1(routine, o);
+            return false;
+        }
         out.assign(PyBytes_AS_STRING(bytes), PyBytes_GET_SIZE(bytes));
         Py_DECREF(bytes);
     } else if (PyBytes_Check(o)) {

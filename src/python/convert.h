@@ -11,8 +11,9 @@ namespace kalpy {
 // Scalar arguments; each returns false with a Python exception set.
 bool to_int(PyObject* o, int& out);
 bool to_float(PyObject* o, float& out);
-// Text: str (Latin-1, unencodable characters become '?') or bytes as they are.
-bool to_text(PyObject* o, std::string& out);
+// Text: str (Latin-1; any other character raises UnicodeEncodeError naming
+// the routine) or bytes as they are.
+bool to_text(const char* routine, PyObject* o, std::string& out);
 // File names: str through os.fsencode, bytes, or a path-like object.
 bool to_filename(PyObject* o, std::string& out);
 

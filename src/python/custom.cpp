@@ -2,7 +2,7 @@
 // wrapper chooses (pdfbuf, rbfpng, the pixel readers, readfl), byte strings
 // as pixel or file data (wpixls, wpxrow, writfl), text written into a
 // caller's buffer (intcha, fcha, upstr, dattim), a message stream given
-// as a number (unit), the legend buffer the binding keeps for its callers
+// as a number (unit), the legend buffers the binding keeps for its callers
 // (legini, leglin, legend, nxlegn, nylegn) and the spline points written
 // back into the caller's lists (spline).
 #include <cstdlib>
@@ -183,7 +183,7 @@ PyObject* py_wpxrow(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 // gmxalf(alphabet): (shift-in, shift-out, entry) of a mixed alphabet.
 PyObject* py_gmxalf(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::string alphabet;
-    if (!arity("gmxalf", nargs, 1) || !to_text(args[0], alphabet)) return nullptr;
+    if (!arity("gmxalf", nargs, 1) || !to_text("gmxalf", args[0], alphabet)) return nullptr;
     char in[2] = "", out[2] = "";
     int n = 0;
     if (!run("gmxalf", false, [&] { n = kal::entry::gmxalf(alphabet.c_str(), in, out); })) return nullptr;
@@ -227,7 +227,7 @@ PyObject* py_fcha(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 // change; the routine returns None.
 PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::string text;
-    if (!arity("upstr", nargs, 1) || !to_text(args[0], text)) return nullptr;
+    if (!arity("upstr", nargs, 1) || !to_text("upstr", args[0], text)) return nullptr;
     if (!run("upstr", false, [&] { kal::entry::upstr(text.data()); })) return nullptr;
     Py_RETURN_NONE;
 }
@@ -236,7 +236,9 @@ PyObject* py_upstr(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 // routine returns None.
 PyObject* py_dattim(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::string date, time;
-    if (!arity("dattim", nargs, 2) || !to_text(args[0], date) || !to_text(args[1], time)) return nullptr;
+    if (!arity("dattim", nargs, 2) || !to_text("dattim", args[0], date) ||
+        !to_text("dattim", args[1], time))
+        return nullptr;
     char d[16] = "", t[16] = "";
     if (!run("dattim", false, [&] { kal::entry::dattim(d, t); })) return nullptr;
     Py_RETURN_NONE;
@@ -295,14 +297,14 @@ PyObject* py_writfl(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 
 // ---- the legend buffer ----
 //
-// The binding owns one legend buffer for all its callers, as large as the
-// largest legend (30 lines of 80 characters) so that no legini of another
-// thread can leave it too small for a legend in progress. The first string
-// argument of every legend routine is ignored; the library's legini blanks
-// the buffer.
+// The binding owns the legend buffer for its callers, one per thread, so
+// that threads plotting at the same time never draw each other's legend
+// texts. It is as large as the largest legend (30 lines of 80 characters).
+// The first string argument of every legend routine is ignored; the
+// library's legini blanks the buffer.
 
 namespace {
-char legend_buffer[30 * 80 + 1];
+thread_local char legend_buffer[30 * 80 + 1];
 }  // namespace
 
 // legini(ignored, nlin, nmaxln)
@@ -317,7 +319,8 @@ PyObject* py_legini(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 PyObject* py_leglin(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::string text;
     int line;
-    if (!arity("leglin", nargs, 3) || !to_text(args[1], text) || !to_int(args[2], line)) return nullptr;
+    if (!arity("leglin", nargs, 3) || !to_text("leglin", args[1], text) || !to_int(args[2], line))
+        return nullptr;
     if (!run("leglin", false, [&] { kal::entry::leglin(legend_buffer, text.c_str(), line); }))
         return nullptr;
     Py_RETURN_NONE;

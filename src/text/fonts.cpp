@@ -13,8 +13,6 @@ extern const AlphabetData kalalf_standard, kalalf_second, simplx_standard, simpl
     complx_standard, complx_italic, duplx_standard, triplx_standard, gothic_standard,
     gothic_italic, gothic_script, helve_standard, helves_standard, serif_standard,
     shared_greek, shared_mathematic, shared_script, shared_russian;
-extern const char* const standard_font_names[35];
-extern const int16_t standard_font_widths[35][155];
 }  // namespace font_data
 
 namespace {
@@ -121,6 +119,7 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
   const int pos = starts[g - 2];
   const int end = pos + d.table[pos];
   int i = pos + 1;
+  bool has_width = false;
   while (i + 1 < end) {
     int n = d.table[i];
     const int first = d.table[i + 1] - 1;
@@ -134,6 +133,9 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
       ++i;
     }
     if (first < 0 || n <= 0 || first + n > d.coord_count) continue;
+    // A stroke of one point is no ink: it marks where the advance ends
+    // (the glyph's right side bearing).
+    const bool marker = n == 1;
     for (int k = first; k < first + n; ++k) {
       double x, y;
       if (d.y) {
@@ -145,30 +147,15 @@ Glyph find_glyph(const Alphabet& a, int font_number, int code) {
       }
       x += dx;
       y += dy;
-      if (glyph.points.empty() || x > glyph.width) glyph.width = x;
-      glyph.points.push_back({x, y});
+      if (!has_width || x > glyph.width) glyph.width = x;
+      has_width = true;
+      if (!marker) glyph.points.push_back({x, y});
     }
-    glyph.ends.push_back(static_cast<int>(glyph.points.size()));
+    if (!marker) glyph.ends.push_back(static_cast<int>(glyph.points.size()));
   }
   glyph.blank = glyph.ends.empty();
   if (glyph.blank) glyph.width = 0;
   return glyph;
-}
-
-int standard_font_count() { return 35; }
-
-const char* standard_font_name(int index) {
-  return index >= 0 && index < 35 ? standard_font_names[index] : nullptr;
-}
-
-int standard_char_width(const char* name, int code) {
-  if (!name) return -1;
-  for (int f = 0; f < 35; ++f) {
-    if (strcasecmp(standard_font_names[f], name) != 0) continue;
-    if (code < 32 || code > 186) code = 32;
-    return standard_font_widths[f][code - 32];
-  }
-  return -1;
 }
 
 }  // namespace kal

@@ -23,6 +23,7 @@ constexpr int MAX_SCRIPTS = 6;    // nested exponents and indices
 constexpr int MAX_ROOTS = 6;      // nested roots
 constexpr int MAX_FRACTIONS = 20; // fractions in one formula
 constexpr double AXIS = 0.4;      // height of the math axis (fraction bars) in character heights
+constexpr int OPENING = 3;        // spacing class of a list's start, brackets and punctuation
 
 struct Piece {
     enum Kind { GLYPH, LINE, COLOUR } kind;
@@ -221,17 +222,26 @@ private:
     bool argument(const Style& st, Box& out) {
         skip_blanks();
         if (at_end() || peek() == '}') return false;
+        // An argument stands alone: a sign in it is no operator.
+        const int outer = prev_;
+        prev_ = OPENING;
         out = atom(st);
+        prev_ = outer;
+        kind_ = FORMULA_ORDINARY;
         return true;
     }
 
     Box list(Style st, bool braced) {
         Box b;
+        const int outer = prev_;
+        prev_ = OPENING;
+        bool closed = false;
         while (!at_end()) {
             const char c = t_[i_];
             if (c == '}') {
                 if (braced) ++i_;
-                return b;
+                closed = true;
+                break;
             }
             if (c == ' ') {
                 ++i_;
@@ -239,10 +249,14 @@ private:
             }
             if (c == esc_ && switch_command(st, b)) continue;
             Box a = atom(st);
+            const int kind = kind_;
             scripts(st, a);
             b.append(a);
+            prev_ = kind;
         }
-        if (braced) error("Unbalanced parenthesis");
+        if (braced && !closed) error("Unbalanced parenthesis");
+        prev_ = outer;
+        kind_ = FORMULA_ORDINARY;
         return b;
     }
 
@@ -291,6 +305,7 @@ private:
     }
 
     Box atom(const Style& st) {
+        kind_ = FORMULA_ORDINARY;
         const char c = t_[i_];
         if (c == '{') {
             if (++depth_ > MAX_GROUPS) {
@@ -322,14 +337,28 @@ private:
         }
         const bool letter = std::isalpha(static_cast<unsigned char>(c));
         Box b = glyph(static_cast<unsigned char>(c), ALPHA_STANDARD, st.h, letter && italic_);
-        if (c == '=' || c == '+' || c == '-' || c == '<' || c == '>') {
-            const double pad = 0.2 * st.h * (st.level >= 2 ? 0.5 : 1);
-            Box spaced = space(pad);
-            spaced.append(b);
-            spaced.w += pad;
-            return spaced;
-        }
+        if (c == '=' || c == '<' || c == '>') return spaced(b, FORMULA_RELATION, st);
+        if (c == '+' || c == '-') return spaced(b, FORMULA_BINARY, st);
+        if (c == '(' || c == '[' || c == ',' || c == ';') kind_ = OPENING;
         return b;
+    }
+
+    // A binary operator or relation with the spaces around it: thick (5/18
+    // of the height) around relations, medium (4/18) around operators, none
+    // in scripts. An operator that starts a list or follows an operator, a
+    // relation, an opening bracket or punctuation is a sign and stays unspaced.
+    Box spaced(Box b, int kind, const Style& st) {
+        if (kind == FORMULA_BINARY && (prev_ == FORMULA_BINARY || prev_ == FORMULA_RELATION || prev_ == OPENING)) {
+            kind_ = OPENING;  // nothing spaces after a sign either
+            return b;
+        }
+        kind_ = kind;
+        if (st.level >= 2) return b;
+        const double pad = st.h * (kind == FORMULA_RELATION ? 5 : 4) / 18.0;
+        Box out = space(pad);
+        out.append(b);
+        out.w += pad;
+        return out;
     }
 
     Box command(const Style& st) {
@@ -362,13 +391,14 @@ private:
         }
         if (formula_symbol(name, sym)) {
             Box b = sym.shape ? shape(sym.shape, h) : glyph(sym.code, sym.alphabet, h, false);
-            if (sym.spaced && !sym.shape) {
-                Box spaced = space(0.2 * h);
-                spaced.append(b);
-                spaced.w += 0.2 * h;
-                return spaced;
+            if (sym.kind == FORMULA_ORDINARY) return b;
+            if (sym.shape) {
+                // The spaces replace the narrow pads of the drawn shape.
+                const double pad = 0.15 * h;
+                for (Piece& p : b.pieces) p.s -= pad, p.s2 -= pad;
+                b.w -= 2 * pad;
             }
-            return b;
+            return spaced(b, sym.kind, st);
         }
         error(("Unknown TeX command " + name).substr(0, 80).c_str());
         return word(name, h);
@@ -579,6 +609,8 @@ private:
     bool italic_, limits_;
     int start_h_;
     int depth_ = 0, script_depth_ = 0, roots_ = 0, fractions_ = 0;
+    int prev_ = OPENING;            // spacing class of the atom before, in the current list
+    int kind_ = FORMULA_ORDINARY;   // spacing class of the atom just parsed
 };
 
 }  // namespace

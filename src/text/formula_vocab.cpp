@@ -22,46 +22,49 @@ struct Entry {
     char code;         // 0: drawn shape
     int alphabet;
     const char* shape;
-    bool spaced;
+    int kind;          // FORMULA_ORDINARY, _BINARY or _RELATION
 };
 
 // Shapes are strokes in units of the math axis box: "x,y x,y;x,y ..." with
 // x from 0 to the width (first number) and y from -1 to 1 around the axis;
 // "o" is a circle, "O" a circle with the strokes that follow inside it.
 const Entry SYMBOLS[] = {
-    {"pm", '!', ALPHA_MATH, nullptr, true}, {"mp", '"', ALPHA_MATH, nullptr, true},
-    {"times", '#', ALPHA_MATH, nullptr, true}, {"div", 'x', ALPHA_MATH, nullptr, true},
-    {"cdot", '$', ALPHA_MATH, nullptr, true}, {"ast", 'a', ALPHA_MATH, nullptr, true},
-    {"star", '*', ALPHA_STANDARD, nullptr, true}, {"cap", 'g', ALPHA_MATH, nullptr, true},
-    {"cup", 'e', ALPHA_MATH, nullptr, true},
-    {"vee", 0, 0, "1|0,0.8 0.5,-0.8 1,0.8", true}, {"wedge", 0, 0, "1|0,-0.8 0.5,0.8 1,-0.8", true},
-    {"setminus", 0, 0, "0.8|0,1 0.8,-1", true},
-    {"odot", 0, 0, "1|o;0.45,0 0.55,0", true}, {"oplus", 0, 0, "1|o;0.5,-0.8 0.5,0.8;0.1,0 0.9,0", true},
-    {"ominus", 0, 0, "1|o;0.1,0 0.9,0", true},
-    {"le", '&', ALPHA_MATH, nullptr, true}, {"leq", '&', ALPHA_MATH, nullptr, true},
-    {"ge", '\'', ALPHA_MATH, nullptr, true}, {"geq", '\'', ALPHA_MATH, nullptr, true},
-    {"subset", 'd', ALPHA_MATH, nullptr, true}, {"supset", 'f', ALPHA_MATH, nullptr, true},
-    {"subseteq", 0, 0, "1|1,1 0.4,1 0,0.6 0,0.1 0.4,-0.3 1,-0.3;0,-0.9 1,-0.9", true},
-    {"supseteq", 0, 0, "1|0,1 0.6,1 1,0.6 1,0.1 0.6,-0.3 0,-0.3;0,-0.9 1,-0.9", true},
-    {"in", 'h', ALPHA_MATH, nullptr, true},
-    {"ni", 0, 0, "1|0,0.8 0.6,0.8 1,0.4 1,-0.4 0.6,-0.8 0,-0.8;0,0 1,0", true},
-    {"notin", 0, 0, "1|1,0.8 0.4,0.8 0,0.4 0,-0.4 0.4,-0.8 1,-0.8;0,0 1,0;0.8,1.1 0.2,-1.1", true},
-    {"neq", '?', ALPHA_MATH, nullptr, true}, {"not=", '?', ALPHA_MATH, nullptr, true},
-    {"cong", 0, 0, "1|0,0.55 0.25,0.8 0.75,0.4 1,0.65;0,0 1,0;0,-0.5 1,-0.5", true},
-    {"equiv", '@', ALPHA_MATH, nullptr, true}, {"parallel", 'y', ALPHA_MATH, nullptr, true},
-    {"sim", 0, 0, "1|0,-0.1 0.25,0.25 0.75,-0.25 1,0.1", true}, {"mid", 0, 0, "0.2|0.1,1.2 0.1,-1.2", true},
-    {"leftarrow", 'k', ALPHA_MATH, nullptr, true}, {"rightarrow", 'i', ALPHA_MATH, nullptr, true},
-    {"to", 'i', ALPHA_MATH, nullptr, true}, {"uparrow", 'j', ALPHA_MATH, nullptr, true},
-    {"downarrow", 'l', ALPHA_MATH, nullptr, true},
-    {"Leftarrow", 0, 0, "1.6|1.6,0.3 0.3,0.3;1.6,-0.3 0.3,-0.3;0.5,0.8 0,0 0.5,-0.8", true},
-    {"Rightarrow", 0, 0, "1.6|0,0.3 1.3,0.3;0,-0.3 1.3,-0.3;1.1,0.8 1.6,0 1.1,-0.8", true},
+    {"pm", '!', ALPHA_MATH, nullptr, FORMULA_BINARY}, {"mp", '"', ALPHA_MATH, nullptr, FORMULA_BINARY},
+    {"times", '#', ALPHA_MATH, nullptr, FORMULA_BINARY}, {"div", 'x', ALPHA_MATH, nullptr, FORMULA_BINARY},
+    {"cdot", '$', ALPHA_MATH, nullptr, FORMULA_BINARY}, {"ast", 'a', ALPHA_MATH, nullptr, FORMULA_BINARY},
+    {"star", '*', ALPHA_STANDARD, nullptr, FORMULA_BINARY}, {"cap", 'g', ALPHA_MATH, nullptr, FORMULA_BINARY},
+    {"cup", 'e', ALPHA_MATH, nullptr, FORMULA_BINARY},
+    {"vee", 0, 0, "1|0,0.8 0.5,-0.8 1,0.8", FORMULA_BINARY}, {"wedge", 0, 0, "1|0,-0.8 0.5,0.8 1,-0.8", FORMULA_BINARY},
+    {"setminus", 0, 0, "0.8|0,1 0.8,-1", FORMULA_BINARY},
+    {"odot", 0, 0, "1|o;0.45,0 0.55,0", FORMULA_BINARY}, {"oplus", 0, 0, "1|o;0.5,-0.8 0.5,0.8;0.1,0 0.9,0", FORMULA_BINARY},
+    {"ominus", 0, 0, "1|o;0.1,0 0.9,0", FORMULA_BINARY},
+    {"le", '&', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"leq", '&', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"ge", '\'', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"geq", '\'', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"subset", 'd', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"supset", 'f', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"subseteq", 0, 0, "1|1,1 0.4,1 0,0.6 0,0.1 0.4,-0.3 1,-0.3;0,-0.9 1,-0.9", FORMULA_RELATION},
+    {"supseteq", 0, 0, "1|0,1 0.6,1 1,0.6 1,0.1 0.6,-0.3 0,-0.3;0,-0.9 1,-0.9", FORMULA_RELATION},
+    {"in", 'h', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"ni", 0, 0, "1|0,0.8 0.6,0.8 1,0.4 1,-0.4 0.6,-0.8 0,-0.8;0,0 1,0", FORMULA_RELATION},
+    {"notin", 0, 0, "1|1,0.8 0.4,0.8 0,0.4 0,-0.4 0.4,-0.8 1,-0.8;0,0 1,0;0.8,1.1 0.2,-1.1", FORMULA_RELATION},
+    {"neq", '?', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"not=", '?', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"cong", 0, 0, "1|0,0.55 0.25,0.8 0.75,0.4 1,0.65;0,0 1,0;0,-0.5 1,-0.5", FORMULA_RELATION},
+    {"equiv", '@', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"parallel", 'y', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"sim", 0, 0,
+     "2|0,-0.07 0.17,0.09 0.33,0.23 0.5,0.3 0.67,0.27 0.83,0.16 1,0 1.17,-0.16 1.33,-0.27 1.5,-0.3 1.67,-0.23 1.83,-0.09 2,0.07",
+     FORMULA_RELATION},
+    {"mid", 0, 0, "0.2|0.1,1.2 0.1,-1.2", FORMULA_RELATION},
+    {"leftarrow", 'k', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"rightarrow", 'i', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"to", 'i', ALPHA_MATH, nullptr, FORMULA_RELATION}, {"uparrow", 'j', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"downarrow", 'l', ALPHA_MATH, nullptr, FORMULA_RELATION},
+    {"Leftarrow", 0, 0, "1.6|1.6,0.3 0.3,0.3;1.6,-0.3 0.3,-0.3;0.5,0.8 0,0 0.5,-0.8", FORMULA_RELATION},
+    {"Rightarrow", 0, 0, "1.6|0,0.3 1.3,0.3;0,-0.3 1.3,-0.3;1.1,0.8 1.6,0 1.1,-0.8", FORMULA_RELATION},
     {"Leftrightarrow", 0, 0,
-     "2|0.3,0.3 1.7,0.3;0.3,-0.3 1.7,-0.3;0.5,0.8 0,0 0.5,-0.8;1.5,0.8 2,0 1.5,-0.8", true},
-    {"emptyset", 0, 0, "1|o;0.9,1.1 0.1,-1.1", false}, {"nabla", 'n', ALPHA_MATH, nullptr, false},
-    {"surd", 'b', ALPHA_MATH, nullptr, false}, {"partial", 'm', ALPHA_MATH, nullptr, false},
-    {"forall", 0, 0, "1|0,1.2 0.5,-1 1,1.2;0.2,0.3 0.8,0.3", false},
-    {"exists", 'v', ALPHA_MATH, nullptr, false}, {"backslash", '\\', ALPHA_STANDARD, nullptr, false},
-    {"infty", '_', ALPHA_MATH, nullptr, false}, {"perp", 'z', ALPHA_MATH, nullptr, false},
+     "2|0.3,0.3 1.7,0.3;0.3,-0.3 1.7,-0.3;0.5,0.8 0,0 0.5,-0.8;1.5,0.8 2,0 1.5,-0.8", FORMULA_RELATION},
+    {"emptyset", 0, 0, "1|o;0.9,1.1 0.1,-1.1", FORMULA_ORDINARY}, {"nabla", 'n', ALPHA_MATH, nullptr, FORMULA_ORDINARY},
+    {"surd", 'b', ALPHA_MATH, nullptr, FORMULA_ORDINARY}, {"partial", 'm', ALPHA_MATH, nullptr, FORMULA_ORDINARY},
+    {"forall", 0, 0, "1|0,1.2 0.5,-1 1,1.2;0.2,0.3 0.8,0.3", FORMULA_ORDINARY},
+    {"exists", 'v', ALPHA_MATH, nullptr, FORMULA_ORDINARY}, {"backslash", '\\', ALPHA_STANDARD, nullptr, FORMULA_ORDINARY},
+    {"infty", '_', ALPHA_MATH, nullptr, FORMULA_ORDINARY}, {"perp", 'z', ALPHA_MATH, nullptr, FORMULA_ORDINARY},
 };
 
 const char* const FUNCTIONS[] = {"arccos", "arcsin", "arctan", "arg", "cos", "cosh", "cot", "coth",
@@ -81,12 +84,12 @@ const Size SIZES[] = {{"tiny", 0.5}, {"scriptsize", 0.7}, {"footnotesize", 0.8},
 bool formula_symbol(const std::string& name, FormulaSymbol& out) {
     for (int k = 0; k < 34; ++k)
         if (name == GREEK_NAMES[k]) {
-            out = {GREEK_KEY[k], ALPHA_GREEK, nullptr, false};
+            out = {GREEK_KEY[k], ALPHA_GREEK, nullptr, FORMULA_ORDINARY};
             return true;
         }
     for (const Entry& e : SYMBOLS)
         if (name == e.name) {
-            out = {e.code, e.alphabet, e.shape, e.spaced};
+            out = {e.code, e.alphabet, e.shape, e.kind};
             return true;
         }
     return false;

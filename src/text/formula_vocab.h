@@ -7,12 +7,16 @@ namespace kal {
 
 struct Context;
 
+// How a symbol is spaced from its neighbours: not at all, as a binary
+// operator (medium spaces) or as a relation (thick spaces).
+enum : int { FORMULA_ORDINARY = 0, FORMULA_BINARY, FORMULA_RELATION };
+
 // A symbol command: a character of an alphabet slot, or a drawn shape.
 struct FormulaSymbol {
     int code = 0;       // character code; 0 for a drawn shape
     int alphabet = 0;   // alphabet slot 1..6
     const char* shape = nullptr;  // strokes of a drawn shape (see formula.cpp)
-    bool spaced = false;          // a binary operator or relation: spaced out
+    int kind = FORMULA_ORDINARY;  // spacing class
 };
 
 // The symbol of `name` (Greek letters included); false for none.

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <string>
 
-#include "api/routines.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/frame.h"
 #include "output/driver.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 #include "text/fonts.h"
 #include "text/text_state.h"
 
@@ -54,8 +54,7 @@ int italic_face(int font) {
 }
 
 bool hardware_device(const Context& ctx) {
-    const Family f = traits(ctx.page.device).family;
-    return f == Family::PostScript || f == Family::Pdf || f == Family::Svg;
+    return traits(ctx.page.device).hardware_fonts;
 }
 
 // Makes the standard font `index` current; warning 49 on devices without

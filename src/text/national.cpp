@@ -6,7 +6,7 @@
 
 #include "core/context.h"
 #include "core/frame.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 #include "text/text_state.h"
 
 namespace kal {

@@ -10,6 +10,7 @@
 #include "colour3d/colour.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/frame_band.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
@@ -24,6 +25,8 @@ namespace {
 constexpr double ITALIC_SLANT = 1.0 / 3.732;  // tan 15 degrees
 constexpr int MAX_HEIGHT = 10000;
 constexpr int SOLID_PATTERN = 16;
+constexpr int LATIN_DEGREE = 0xB0;
+constexpr int MATH_DEGREE = '`';
 
 int clamp_height(double h) {
     if (!std::isfinite(h)) return 1;
@@ -147,8 +150,16 @@ void TextRun::extent(double off, int h) {
 double TextRun::put(int code, int alphabet, int h, double s, double off, bool italic) {
     const TextState& t = ctx_.text;
     if (code < 32) code = 32;
-    code = program_code(t.code_table, code);
     alphabet = std::clamp(alphabet, 1, 6);
+    // The Latin code tables have the degree sign at 0xB0; the alphabets keep
+    // their upper codes for national letters, and the MATHEMATIC alphabet
+    // that every vector font shares holds a degree sign.
+    if (code == LATIN_DEGREE && t.code_table != CODES_STAN && t.hw_font < 0) {
+        alphabet = ALPHA_MATH;
+        code = MATH_DEGREE;
+    } else {
+        code = program_code(t.code_table, code);
+    }
     extent(off, h);
     if (t.hw_font >= 0) return hardware(code, alphabet, h, s, off);
     if (!t.font) return 0;
@@ -248,7 +259,9 @@ void TextRun::area(int n, const double* a, const double* b, bool placed) {
     // Glyphs and formula pieces are solid whatever shading is selected.
     const int pattern = ctx_.colour.pattern_number;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, SOLID_PATTERN);
+    ctx_.out.text_fill = true;
     fill_polygon(ctx_, n, x.data(), y.data());
+    ctx_.out.text_fill = false;
     if (pattern != SOLID_PATTERN) select_pattern(ctx_, pattern);
 }
 
@@ -304,6 +317,24 @@ void page_warning(Context& ctx, const char* which, double x, double y, const std
 void draw_frame(TextRun& run, double length, int thickness) {
     const int n = std::abs(thickness);
     const double lo = run.low(), hi = run.high();
+    if (frame_as_band(thickness)) {
+        // Rectangles at the offsets 1 .. n outwards (0 .. n - 1 inwards for a
+        // negative thickness), as one band in text coordinates.
+        const auto outline = [&](double d, std::vector<double>& s, std::vector<double>& o) {
+            if (length + 2 * d < 0 || hi - lo + 2 * d < 0) return false;
+            s = {-d, length + d, length + d, -d};
+            o = {lo - d, lo - d, hi + d, hi + d};
+            return true;
+        };
+        const double reach = frame_reach(run.context());
+        const double outer = (thickness > 0 ? n : 0) + reach, inner = (thickness > 0 ? 1 : 1 - n) - reach;
+        std::vector<double> s, o;
+        if (band_polygon(outline, outer, inner, s, o)) {
+            const ThinLines thin(run.context());
+            run.area(static_cast<int>(s.size()), s.data(), o.data());
+        }
+        return;
+    }
     for (int k = 0; k < n; ++k) {
         const double d = thickness > 0 ? k + 1.0 : -double(k);
         const double s1 = -d, s2 = length + d, o1 = lo - d, o2 = hi + d;

@@ -80,6 +80,13 @@ private:
     double lo_ = 0, hi_ = 0;
 };
 
+// The plot symbols of the instruction code S belong to the layer above
+// text: plot2d registers the routine that draws them (symbol `number` of
+// size `size` centred at (x, y) in page coordinates relative to the plot
+// origin, turned by `degrees`). Without one the symbols only advance.
+using SymbolDrawer = void (*)(Context& ctx, int number, double x, double y, double size, double degrees);
+void register_symbol_drawer(SymbolDrawer draw);
+
 // The box a drawn text covers: the corner above its start (page
 // coordinates without the plot origin), its length along the baseline, its
 // height across it, and the text angle in radians.

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_life_cycle.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "output/driver.h"

@@ -2,7 +2,7 @@
 // significant end, out of one 16- or 32-bit value into another.
 #include <cstdint>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 

@@ -1,7 +1,7 @@
 // trfco1, trfco2, trfco3: angle and coordinate system conversions in place.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 
 namespace kal {

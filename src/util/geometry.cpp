@@ -2,7 +2,7 @@
 // 21 control points, evaluated by de Casteljau's construction.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 

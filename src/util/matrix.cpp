@@ -3,7 +3,7 @@
 // stored row after row with the first index the slower one.
 #include <algorithm>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 
 namespace kal {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 #include "util/number_text.h"

@@ -1,5 +1,5 @@
 // sortr1, sortr2: Shell sort in place, ascending or descending.
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 
 namespace kal {

@@ -2,7 +2,7 @@
 // skewness and excess kurtosis of a sample.
 #include <cmath>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/context.h"
 #include "core/frame.h"
 

@@ -1,7 +1,7 @@
 // getver, dattim: the library version and the current date and time.
 #include <cstdio>
 
-#include "api/routines.h"
+#include "api/routines_utilities.h"
 #include "core/clock.h"
 #include "core/context.h"
 

@@ -134,10 +134,6 @@ TEST(Ticks, LogarithmicDecades) {
     EXPECT_EQ(values(kal::tick_marks(t), true), (std::vector<double>{0, 1, 2, 3, 4}));
 }
 
-}  // namespace
-
-namespace {
-
 // Date ticks: majors on the label dates, minors on the named boundaries.
 TEST(Ticks, DateAxes) {
     kal::TickSpec t;

@@ -1,18 +1,13 @@
-// Several threads on the one shared record (no thrini), and the slot a
-// thread leaves behind in threaded mode.
+// Several threads on the one shared record (no thrini); the slot a thread
+// leaves behind in threaded mode: test_threads.py.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "api/entries.h"
 #include "core/call_lock.h"
 #include "core/context.h"
-#include "core/fatal.h"
 #include "core/threads.h"
 
 namespace {
@@ -45,32 +40,6 @@ TEST(CallLock, ThreadsWithoutThriniTakeTurnsOnTheSharedRecord) {
     for (std::thread& w : workers) w.join();
     for (long long v : seen) ASSERT_EQ(v, alone);
     EXPECT_EQ(kal::entry::getlev(), 0);
-}
-
-TEST(CallLock, EndingThreadReleasesItsSlotAndFinishesItsPlot) {
-    const std::string name = ::testing::TempDir() + "left_open.ps";
-    std::remove(name.c_str());
-    kal::entry::thrini(1);
-    std::thread([&] {
-        kal::CallLock call;
-        kal::entry::metafl("PS");
-        kal::entry::filmod("DELE");
-        kal::entry::setfil(name.c_str());
-        kal::entry::kalini();
-        kal::entry::line(0, 0, 100, 100);
-    }).join();  // ends without kalfin and delglb
-    int level = -1;
-    std::thread([&] {
-        kal::CallLock call;
-        level = kal::entry::getlev();  // "Too many threads" if the slot were kept
-    }).join();
-    kal::entry::thrfin();
-    EXPECT_EQ(level, 0);
-    std::ifstream in(name);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("showpage"), std::string::npos);
-    std::remove(name.c_str());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Elementary figures observed through a recording driver: the points of
-// arcs, the closing of filled arcs, rectangles, arrows, wind barbs and the
+// arcs, the closing of filled arcs, rectangles, wind barbs and the
 // user-coordinate forms on a hand-made axis system.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_colour_tables_and_colour_selection.h"
+#include "api/routines_drawing_in_plot_coordinates.h"
+#include "api/routines_figures_and_symbols.h"
+#include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
@@ -156,27 +159,6 @@ TEST(Rectangles, ZeroWidthWarnsOneWidthDraws) {
     EXPECT_NEAR(y0, 100, 1e-6);
     EXPECT_NEAR(y1, 299, 1e-6);
     EXPECT_EQ(p.warnings_after([&] { kal::rndrec(p.ctx, 0, 0, 10, 10, 10); }), 1);
-}
-
-TEST(Arrows, ShaftStopsAtTheHeadBase) {
-    Page p;
-    // c = 1: the shaft ends h = (b + 1) * 10 = 50 before the tip.
-    kal::vector(p.ctx, 100, 500, 600, 500, 1411);
-    kal::line_flush(p.ctx);
-    ASSERT_GE(p.log.lines.size(), 2u);
-    EXPECT_DOUBLE_EQ(p.log.lines[0].back().x, 550);
-    // Both heads: the shaft starts and ends at the bases.
-    p.log.lines.clear();
-    kal::vector(p.ctx, 100, 500, 600, 500, 1412);
-    kal::line_flush(p.ctx);
-    EXPECT_DOUBLE_EQ(p.log.lines.at(0).front().x, 150);
-    EXPECT_DOUBLE_EQ(p.log.lines.at(0).back().x, 550);
-    // Bad digits warn and leave the plain shaft.
-    p.log.lines.clear();
-    EXPECT_EQ(p.warnings_after([&] { kal::vector(p.ctx, 100, 500, 600, 500, 1441); }), 1);
-    ASSERT_EQ(p.log.lines.size(), 1u);
-    EXPECT_EQ(p.log.lines[0].size(), 2u);
-    EXPECT_TRUE(p.log.polygons.empty());
 }
 
 TEST(WindBarbs, PennantBarbsAndCalm) {

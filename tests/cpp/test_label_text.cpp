@@ -170,7 +170,8 @@ TEST_F(LabelText, DatesInEveryForm) {
     EXPECT_EQ(x_label(thu - 0.51), "M!ar/Mi/2026");
 }
 
-TEST_F(LabelText, UserLabelsAndMonthStarts) {
+// (Month starts of date axes: AutomaticScale.DateAxes and Ticks.DateAxes in test_axes.cpp.)
+TEST_F(LabelText, UserLabels) {
     kal::entry::labels("MYLA", "XY");
     kal::entry::mylab("one", 1, "X");
     kal::entry::mylab("three", 3, "X");
@@ -182,15 +183,6 @@ TEST_F(LabelText, UserLabelsAndMonthStarts) {
     EXPECT_EQ(x_label(9, false, 1, 20), "");
     EXPECT_EQ(kal::label_text(*ctx, kal::AXIS_Y, 9, false, 1, 0).text, "");
     EXPECT_EQ(ctx->frame.warnings, 2);
-
-    // Quarters from mid-January 2026 to the end of 2027 start in April.
-    const long jan15 = kal::days_from_civil(2026, 1, 15), end = kal::days_from_civil(2027, 12, 31);
-    std::vector<long> want;
-    for (int m : {4, 7, 10}) want.push_back(kal::days_from_civil(2026, m, 1));
-    for (int m : {1, 4, 7, 10}) want.push_back(kal::days_from_civil(2027, m, 1));
-    EXPECT_EQ(kal::month_starts(jan15, end, 2), want);
-    EXPECT_EQ(kal::month_starts(kal::days_from_civil(2026, 12, 1), end, 1).size(), 13u);
-    EXPECT_EQ(kal::month_starts(jan15, end, 4), std::vector<long>{kal::days_from_civil(2027, 1, 1)});
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The PDF writer on its driver class: exact operators, streams, objects,
-// outline and text; qpdf checks every document.
+// The PDF writer on its driver class: exact operators, streams and objects
+// (text: test_text.py); qpdf checks every document.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -76,12 +76,6 @@ void expect_valid(const std::string& doc) {
     EXPECT_EQ(doc.substr(doc.size() - 6), "%%EOF\n");
     if (!have("qpdf --version")) return;
     EXPECT_EQ(std::system(("qpdf --check " + save(doc, "pdf_check.pdf") + " > /dev/null").c_str()), 0);
-}
-
-size_t count(const std::string& s, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = 0; (at = s.find(what, at)) != std::string::npos; at += what.size()) ++n;
-    return n;
 }
 
 TEST(PdfWriter, OpeningWritesHeaderAndLineState) {
@@ -174,77 +168,6 @@ TEST(PdfWriter, NewPageRepaintsAndResendsState) {
               "0.00 499.50 25.25 25.25 re\nf\n");
     EXPECT_NE(doc.find("/Kids [\n5 0 R\n8 0 R\n] /Count 2\n"), std::string::npos);
     expect_valid(doc);
-}
-
-TEST(PdfWriter, CharactersFontsAndResources) {
-    Pdf pdf;
-    pdf.op(1, 1, 3);
-    pdf.op(2, 2, 2);
-    pdf.driver.character('(', 100, 200, 0, 4, 120);
-    pdf.driver.character('A', 110, 200, 0, 4, 120);
-    pdf.driver.character(127, 120, 200, 90, 4, 120);     // Adieresis
-    pdf.driver.character(186, 130, 200, 30, 4, 120);     // questiondown
-    pdf.driver.character(200, 140, 200, 0, 4, 140);      // no glyph: a blank, new size
-    pdf.driver.character('\\', 150, 200, 0, 0, 140);     // another font
-    pdf.op(3, 3, 3);
-    pdf.op(4, 4, 2);
-    const std::string doc = pdf.finish();
-    const std::string s = first_stream(doc);
-    EXPECT_EQ(s.substr(16),
-              "1.00 1.00 m\n2.00 2.00 l\nS\n"
-              "BT\n/F5 12.0 Tf\n1 0 0 1 100.00 200.00 Tm\n(\\50) Tj\n"
-              "1 0 0 1 110.00 200.00 Tm\n(A) Tj\n"
-              "0 1 -1 0 120.00 200.00 Tm\n(\\304) Tj\n"
-              "0.87 0.50 -0.50 0.87 130.00 200.00 Tm\n(\\277) Tj\n"
-              "ET\nBT\n/F5 14.0 Tf\n1 0 0 1 140.00 200.00 Tm\n(\\40) Tj\n"
-              "ET\nBT\n/F1 14.0 Tf\n1 0 0 1 150.00 200.00 Tm\n(\\134) Tj\n"
-              "ET\n3.00 3.00 m\n4.00 4.00 l\nS\n");
-    EXPECT_NE(doc.find("5 0 obj\n<< /Type /Font\n/Subtype /Type1\n/BaseFont /Times-Roman\n"
-                       "/Encoding /WinAnsiEncoding\n>>\nendobj\n"
-                       "6 0 obj\n<< /Type /Font\n/Subtype /Type1\n/BaseFont /Helvetica\n"
-                       "/Encoding /WinAnsiEncoding\n>>\nendobj\n"),
-              std::string::npos);
-    EXPECT_NE(doc.find("/Resources << /ProcSet [/PDF /Text]\n/Font <<\n/F1 5 0 R\n/F5 6 0 R\n"
-                       ">>\n>>\n/Contents 3 0 R\n"),
-              std::string::npos);
-    expect_valid(doc);
-
-    Pdf two;   // a font is written once and listed on every page using it
-    two.driver.character('x', 1, 1, 0, 18, 100);
-    two.driver.new_page(two.ctx);
-    two.driver.character('y', 1, 1, 0, 18, 100);
-    const std::string both = two.finish();
-    EXPECT_EQ(count(both, "/BaseFont /Courier\n"), 1u);
-    EXPECT_EQ(count(both, "/Font <<\n/F19 5 0 R\n>>\n"), 2u);
-}
-
-// Characters and an image in one compressed file, read back by qpdf and
-// poppler's text extraction.
-TEST(PdfWriter, TextReadsBackWithPoppler) {
-    if (!have("pdftotext -v")) GTEST_SKIP() << "needs pdftotext";
-    Pdf pdf(true);   // upright: the text runs along the page
-    const int codes[] = {'(', 127, ')', '<', '\\', 'z', 186};
-    for (int i = 0; i < 7; ++i) {
-        const kal::DevicePoint p = pdf.driver.to_points(300 + 60 * i, 1000);
-        pdf.driver.character(codes[i], p.x, p.y, 0, 4, 120);
-    }
-    const uint8_t rgb[6] = {255, 0, 0, 0, 0, 255};
-    pdf.driver.place_image(
-        pdf.ctx, 2, 1, [&](int, uint8_t* out) { std::memcpy(out, rgb, 6); }, 100, 100, 300, 200);
-    const std::string doc = pdf.finish();
-    expect_valid(doc);
-    const std::string path = save(doc, "pdf_text.pdf");
-    ASSERT_EQ(std::system(("pdftotext " + path + " " + path + ".txt").c_str()), 0);
-    FILE* fp = std::fopen((path + ".txt").c_str(), "rb");
-    ASSERT_TRUE(fp);
-    char buf[256] = {};
-    const size_t n = std::fread(buf, 1, sizeof buf - 1, fp);
-    std::fclose(fp);
-    std::string glyphs;   // the characters stand apart: drop the blanks
-    for (size_t i = 0; i < n; ++i)
-        if (buf[i] != ' ' && buf[i] != '\n' && buf[i] != '\f') glyphs += buf[i];
-    // Adieresis and questiondown in UTF-8.
-    EXPECT_EQ(glyphs, "(\xC3\x84)<\\z\xC2\xBF");
 }
 
 // pdfbuf reports a memory block that could not grow with warning 51.

@@ -1,9 +1,9 @@
-// Raster files and TIFF files read back: good files load exactly, broken and
+// Raster files and TIFF files read back (good files load exactly: test_raster.py,
+// wimage and wtiff of the files the writers make, wtiff of Pillow's): broken and
 // truncated files are refused (warning 56 through wimage and wtiff, raster
 // unchanged), and random damage never reads outside the file.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -82,35 +82,6 @@ size_t entry_of(const Bytes& b, int tag) {
     }
     ADD_FAILURE() << "no tag " << tag;
     return 10;
-}
-
-// Every pixel read back, one at a time, has the colour of the raster pixel
-// (bilevel: white where the raster is not black); a raster file of a palette
-// raster holds its indices.
-TEST(ImageReaders, GoodFilesLoadExactly) {
-    for (const Sample& s : samples) {
-        const kal::Raster r = sample_raster(s.true_colour);
-        const Bytes file = s.bytes();
-        kal::FileImage img;
-        ASSERT_TRUE(s.kind == FileKind::Tiff ? kal::read_tiff(file, img) : kal::read_imag(file, img));
-        ASSERT_EQ(img.width(), 9);
-        ASSERT_EQ(img.height(), 6);
-        EXPECT_EQ(img.has_palette(), s.kind == FileKind::Tiff && s.format == kal::IMAGE_IND);
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 9; ++x) {
-                uint8_t px[3];
-                img.row(y, x, 1, px);
-                if (img.indexed() && !img.has_palette()) {
-                    EXPECT_EQ(px[0], r.row(y)[x]) << x << "," << y;
-                    continue;
-                }
-                const uint8_t* got = img.indexed() ? img.palette()[px[0]] : px;
-                kal::Raster::Colour c = r.pixel_rgb(x, y);
-                if (s.format == kal::IMAGE_BIL) c.r = c.g = c.b = (c.r || c.g || c.b) ? 255 : 0;
-                EXPECT_EQ((std::array<int, 3>{got[0], got[1], got[2]}), (std::array<int, 3>{c.r, c.g, c.b}))
-                    << int(s.kind) << " " << s.format << " " << x << "," << y;
-            }
-    }
 }
 
 struct Broken {

@@ -147,28 +147,4 @@ TEST_F(Text, NationalCharactersThroughShiftsAndCodeTables) {
     EXPECT_EQ(kal::entry::nlmess("\xC5"), kal::entry::nlmess(" "));
 }
 
-// Every printable character of every alphabet lies inside its cell: between
-// the start and its advance, below the height above the baseline.
-TEST(TextGlyphs, EveryCharacterInsideItsCell) {
-    for (const kal::Font* f : kal::all_fonts()) {
-        for (int slot = 1; slot <= 6; ++slot) {
-            const kal::Alphabet& a = f->slots[slot - 1];
-            const kal::FontUnits u = kal::font_units(f->number, slot);
-            int drawn = 0;
-            for (int code = 33; code < 32 + a.count; ++code) {
-                const kal::Glyph g = kal::find_glyph(a, f->number, code);
-                if (g.blank) continue;
-                ++drawn;
-                for (const kal::GlyphPoint& p : g.points) {
-                    EXPECT_GE(p.x, -0.05 * u.x_unit) << f->name << " " << slot << " " << code;
-                    EXPECT_LE(p.x, g.width);
-                    EXPECT_LE(p.y, 2.5 * u.y_unit) << f->name << " " << slot << " " << code;
-                    EXPECT_GE(p.y, -1.5 * u.y_unit) << f->name << " " << slot << " " << code;
-                }
-            }
-            EXPECT_GE(drawn, 90) << f->name << " " << slot;
-        }
-    }
-}
-
 }  // namespace

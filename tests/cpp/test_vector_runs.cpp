@@ -17,32 +17,6 @@
 
 namespace {
 
-// A document opened the way kalini opens it, on the default A4 page.
-struct Document {
-    kal::Context ctx;
-
-    Document(int device, bool compress) {
-        setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-        kal::PageState& p = ctx.page;
-        p.device = device;
-        p.width = 2969;
-        p.height = 2099;
-        p.win_w = 853;
-        p.win_h = 603;
-        p.background = 2;
-        p.pdf_compress = compress;
-        ctx.out.clip[2] = p.width;
-        ctx.out.clip[3] = p.height;
-        ctx.out.file = std::tmpfile();
-        ctx.out.driver = kal::make_driver(device);
-        kal::open_device(ctx);
-    }
-    std::string finish() {
-        kal::finish_device(ctx);
-        return read_back(ctx.out.file);
-    }
-};
-
 struct PointRun {
     int first, count, pen;
 };
@@ -72,7 +46,7 @@ TEST(VectorRuns, SameBytesAsPointByPoint) {
     } cases[] = {{kal::DEV_SVG, false}, {kal::DEV_EPS, false}, {kal::DEV_PS, false},
                  {kal::DEV_PDF, false}, {kal::DEV_PDF, true}};
     for (const auto& c : cases) {
-        Document whole(c.device, c.compress), single(c.device, c.compress);
+        Document whole(c.device, 2, c.compress), single(c.device, 2, c.compress);
         for (const PointRun& r : runs) {
             whole.ctx.out.driver->polyline(whole.ctx, r.count, &x[r.first], &y[r.first], r.pen);
             for (int i = r.first; i < r.first + r.count; ++i)

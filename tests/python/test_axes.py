@@ -106,6 +106,18 @@ def test_polar_grid(run):
     assert not near(c + r * 0.3 * math.cos(math.radians(22)), cy - r * 0.3 * math.sin(math.radians(22)))
 
 
+def test_polar_grid_of_more_than_1000_rings_covers_the_disc(run):
+    # More rings than 1000 are 1000 over the whole radius, not its first part.
+    run("""
+        k.metafl('SVG')
+        for n in (1000, 5000):
+            k.setfil(f'g{n}.svg'); k.kalini(); k.polar(1.0, 0, 0.2, 0, 30); k.grid(n, 0)
+            k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    body = [(run.path / f"g{n}.svg").read_text().split("-->", 1)[1] for n in (1000, 5000)]
+    assert body[0] == body[1]
+
+
 def test_settings_of_the_axis_system_only_before_graf(run):
     # Level 1 only: scaling data, lengths, corner, origin and side levels;
     # the others also inside the system (levels 1 to 3).

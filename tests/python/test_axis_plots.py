@@ -1,9 +1,8 @@
 """Whole axis systems drawn as PNG (read by Pillow) and as PDF (rendered by
 poppler's pdftoppm at the PNG's resolution): ticks where nxposn and nyposn
 put them, labels inside the page and centred on their ticks, names centred
-on their axis, for linear, log-log, crossed, date, time and polar systems
-and for titles; the German date page is read back by pdftotext."""
-import math
+on their axis, for linear, log-log, crossed and date systems (time labels: test_label_text.cpp) (polar
+labels and titles: test_label_placement.cpp); the German date page is read back by pdftotext."""
 import shutil
 import subprocess
 import textwrap
@@ -100,10 +99,10 @@ def check_y_labels(im, column, ticks, name_centre=None):
     and the name beyond them centred on the row `name_centre`."""
     x = round(column * S)
     y1, y2 = round(min(ticks) * S) - 8, round(max(ticks) * S) + 8
-    found = groups_y(im, x - 40, x - 12, y1, y2, gap=2)
+    found = groups_y(im, x - 50, x - 12, y1, y2, gap=2)
     assert near(found, sorted(ticks), 2.5), (found, [t * S for t in sorted(ticks)])
     if name_centre is not None:
-        labels_left = min(px for px, _ in ink(im, x - 40, x - 12, y1, y2))
+        labels_left = min(px for px, _ in ink(im, x - 50, x - 12, y1, y2))
         name = ink(im, labels_left - 40, labels_left - 4, y1, y2)
         assert labels_left - 4 - max(px for px, _ in name) >= 3   # clear of the labels
         ys = [py for _, py in name]
@@ -158,56 +157,6 @@ def test_crossed_axes_leave_out_the_labels_at_the_origin(run):
         found = spans_x(im, 0, im.size[0], y + 12, y + 25, gap=8)
         assert near([(a + b) / 2 for a, b in found], xs[0:4:2] + xs[4:5] + xs[6::2], 2.5), found
         assert found[2][1] - found[2][0] <= 2
-
-
-def test_time_of_day_labels(run):
-    lines, pages = draw(run, """
-        k.labels('TIME', 'X'); k.timopt(); k.name('Time of day', 'X')
-        k.graf(0, 86400, 0, 10800, 0, 10, 0, 2)
-        print(*[k.nxposn(h * 1800) for h in range(49)]); print(k.nyposn(0))
-    """)
-    xs = [int(v) for v in lines[0].split()]
-    y0 = int(lines[1])
-    for im in pages:
-        assert inside_page(im)
-        check_x_axis(im, xs[::3], y0, labels=xs[::6], majors=xs[::6], name_centre=(xs[0] + xs[-1]) / 2)
-
-
-def test_polar_grid_with_radius_and_angle_labels(run):
-    lines, pages = draw(run, """
-        k.polar(1, 0, 0.25, 0, 30); k.grid(4, 1)
-        print(k.nxposn(0), k.nxposn(1))
-    """)
-    cx, right = (int(v) for v in lines[0].split())
-    r = (right - cx) * S
-    for im in pages:
-        assert inside_page(im)
-        cy = max(range(im.size[1]), key=lambda y: len(ink(im, round(cx * S), round(right * S), y, y + 1)))
-        # A degree label beyond every angle tick (ticks end 7 pixels out).
-        for deg in range(0, 360, 30):
-            c, s = math.cos(math.radians(deg)), -math.sin(math.radians(deg))
-            x, y = cx * S + (r + 22) * c, cy + (r + 22) * s
-            assert ink(im, round(x) - 12, round(x) + 13, round(y) - 12, round(y) + 13), deg
-
-
-def test_titles_above_and_below_with_underline(run):
-    lines, pages = draw(run, """
-        k.titlin('First title line', -1); k.titlin('Last line', 4)
-        k.graf(0, 10, 0, 2, 0, 10, 0, 2); k.title()
-        k.titpos('BELO'); k.titlin('Below the axes', -1); k.titlin('', 4); k.title()
-        print(k.nxposn(0), k.nxposn(10), k.nyposn(0), k.nyposn(10), k.nlmess('First title line'), k.gethgt())
-    """)
-    x0, x1, bottom, top, length, h = (int(v) for v in lines[0].split())
-    for im in pages:
-        assert inside_page(im)
-        above = runs([y for _, y in ink(im, 0, im.size[0], 0, round(top * S) - 9)], 3)   # above the ticks
-        # Line 1 with its underline, line 4 lowest, 3 h above the system.
-        assert len(above) == 2, above
-        assert abs(above[-1][1] - (top - 3 * h) * S) <= 2
-        assert len(ink(im, 0, im.size[0], above[0][1], above[0][1] + 1)) >= (length + h) * S - 3
-        for band in above:   # centred on the X axis
-            xs = [x for x, _ in ink(im, 0, im.size[0], band[0], band[1] + 1)]
-            assert abs((min(xs) + max(xs)) / 2 - (x0 + x1) / 2 * S) <= 2.5
 
 
 DATES = """

@@ -43,9 +43,21 @@ def test_scalar_conversions_accepted(run):
     assert out == "(1, 2000) bytes.met\n"
 
 
-def test_unencodable_characters_become_question_marks(run):
-    out = run("k.metafl('\\u20acPS')")
-    assert out == " <<<< Warning   2: Incorrect parameter in metafl!   (?PS)\n"
+def test_text_outside_latin1_raises_naming_the_routine(run):
+    out = run("""
+        for call in (lambda: k.metafl('\\u20acPS'), lambda: k.leglin('', '20 \\u20ac', 1)):
+            try:
+                call()
+            except UnicodeEncodeError as e:
+                print(e.start, e.end, e.reason)
+        k.metafl(b'\\xe4PS')                    # bytes pass as they are
+        k.metafl('\\xe4PS')                     # Latin-1 text too
+        k.setfil('\\u20ac.met'); k.kalini(); print(k.getfil() == '\\u20ac.met'); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    assert out.splitlines() == [
+        "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
+        " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)",
+        " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)", "True"]
 
 
 # ---- sequences ------------------------------------------------------------------
@@ -103,13 +115,6 @@ def test_last_failing_conversion_is_raised_and_nothing_written_back():
         k.sortr2(7, ["a", "b"], 2, "A")
 
 
-def test_matrix_as_rows_or_flat():
-    out_rows, out_flat = [0.0] * 6, [0.0] * 6
-    k.trfmat([[0.0, 1.0, 2.0], [3.0, 4.0, 5.0]], 2, 3, out_rows, 2, 3)
-    k.trfmat([0.0, 1.0, 2.0, 3.0, 4.0, 5.0], 2, 3, out_flat, 2, 3)
-    assert out_rows == out_flat == [0.0, 1.0, 2.0, 3.0, 4.0, 5.0]
-
-
 def test_numpy_fast_path_matches_lists():
     rng = np.random.default_rng(7)
     data = rng.normal(size=1000)
@@ -126,12 +131,9 @@ def test_numpy_fast_path_matches_lists():
     assert res_np == res_list
     k.trfmat(np.asfortranarray(m), 4, 5, res_np, 7, 7)      # strided input
     assert res_np == res_list
-
-
-def test_numpy_and_buffer_inputs_of_other_types():
-    out = [0.0] * 3
-    k.trfmat(np.array([5, 3, 4], dtype=np.int16), 1, 3, out, 1, 3)
-    assert out == [5.0, 3.0, 4.0]
+    # Integer arrays and buffers of other types.
+    k.trfmat(np.array([5, 3, 4], dtype=np.int16), 1, 3, res_np, 1, 3)
+    assert res_np[:3] == [5.0, 3.0, 4.0]
     arr = array.array("d", [2.0, 1.0])
     k.sortr1(arr, 2, "A")
     assert list(arr) == [1.0, 2.0]
@@ -183,14 +185,15 @@ def test_file_names_go_through_the_file_system_encoding(run):
         "['café.met', 'path.met', 'plot.png', 'été.png', 'π.met', 'σ.met']\n")
 
 
-def test_matrices_are_written_back_row_after_row():
+def test_matrices_are_read_and_written_back_row_after_row():
     source = [[0.0, 2.0], [6.0, 8.0]]
-    rows = [[0.0, 0.0], [0.0, 0.0]]
+    rows, flat = [[0.0, 0.0], [0.0, 0.0]], [0.0] * 4
     array = np.zeros((2, 2))
-    for out in (rows, array):
+    for out in (rows, array, flat):
         k.trfmat(source, 2, 2, out, 2, 2)
+    assert rows == array.tolist() == source and flat == [0.0, 2.0, 6.0, 8.0]
+    k.trfmat(flat, 2, 2, rows, 2, 2)                # a flat matrix is read row after row too
     assert rows == source
-    assert array.tolist() == source
     wide = np.zeros((1, 4), dtype=np.float32)      # any shape holding the values
     k.trfmat(source, 2, 2, wide, 2, 2)
     assert wide.tolist() == [[0.0, 2.0, 6.0, 8.0]]

@@ -42,7 +42,6 @@ def test_current_colour(run):
         k.color('blue'); print(hex(k.getclr()))
         print(k.indrgb(1, 1, 1), k.indrgb(0, 0, 0), k.intrgb(2, 0, 0))
         k.colran(10, 20); print(k.getran())
-        k.mypat(45, 2, 3, 1); print(k.getpat())
         k.errmod('PROT', 'OFF')
         k.kalfin()
     """)
@@ -55,43 +54,6 @@ def test_current_colour(run):
         "0x1ff0000\n"
         "255 0 -1\n"
         "(10, 20)\n"
-        "45231\n"
-    )
-
-
-def test_bad_arguments_warn_and_change_nothing(run):
-    out = run("""
-        k.clrmod('FULL')
-        k.kalini()
-        k.clrmod('CONT')
-        k.setind(300, 0, 0, 0)
-        k.setind(3, 0, 1.5, 0)
-        k.setvlt('HOT')
-        k.color('PINK')
-        k.clrcyc(0, 3)
-        k.shdpat(-2)
-        k.mypat(180, 0, 0, 0)
-        k.hsvrgb(400, 1, 1)
-        print(k.indrgb(1.2, 0, 0), k.getvlt(), tuple(round(c * 255) for c in k.getind(3)))
-        k.colray([1.0], [0], 1)
-        k.vltfil('missing.vlt', 'LOAD')
-        k.errmod('PROT', 'OFF')
-        k.kalfin()
-    """)
-    assert out == (
-        " <<<< Warning   3: Incorrect level in clrmod!   (   1)\n"
-        " <<<< Warning   2: Incorrect parameter in setind!   ( 300)\n"
-        " <<<< Warning   2: Incorrect parameter in setind!   (   1)\n"
-        " <<<< Warning   2: Incorrect parameter in setvlt!   (HOT)\n"
-        " <<<< Warning   2: Incorrect parameter in color!   (PINK)\n"
-        " <<<< Warning   2: Incorrect parameter in clrcyc!   (   0)\n"
-        " <<<< Warning   2: Incorrect parameter in shdpat!   (  -2)\n"
-        " <<<< Warning   2: Incorrect parameter in mypat!   ( 180)\n"
-        " <<<< Warning   2: Incorrect parameter in hsvrgb!   ( 400)\n"
-        " <<<< Warning   2: Incorrect parameter in indrgb!   (   1)\n"
-        "-1 RAIN (43, 0, 85)\n"  # halfway between waypoints 1 and 5
-        " <<<< Warning   3: Incorrect level in colray!   (   1)\n"
-        " <<<< Warning  36: File error in vltfil!\n"
     )
 
 

@@ -1,7 +1,5 @@
 """Curves, error bars, splines and legends, judged from SVG files read by
-ElementTree, PNG files read by Pillow and PDF files rendered by pdftoppm."""
-import shutil
-import subprocess
+ElementTree and PNG files read by Pillow."""
 import xml.etree.ElementTree as ET
 
 import pytest
@@ -222,22 +220,6 @@ def test_legend_box_sits_in_its_corner_png(run, corner):
     box = (box[0] + ox, box[1] + oy, box[2] + ox, box[3] + oy)
     expect = [v * S for v in expected_box(corner, w, h)]
     assert box == pytest.approx((expect[0], expect[1], expect[2] + 1, expect[3] + 1), abs=2)
-
-
-@pytest.mark.skipif(not shutil.which("pdftoppm"), reason="needs poppler's pdftoppm")
-def test_legend_box_in_pdf_rendered_by_poppler(run):
-    out = run(CORNER_SCRIPT.format(fmt="PDF", ext="pdf", corner=3))
-    w, h = map(int, out.split()[:2])
-    subprocess.run(["pdftoppm", "-r", "72", "-png", "-singlefile", str(run.path / "legend.pdf"),
-                    str(run.path / "page")], check=True)
-    im = Image.open(run.path / "page.png")
-    scale = im.size[0] / 2970
-    region = im.crop((int(1900 * scale), 0, im.size[0], int(700 * scale)))
-    x0 = int(1900 * scale)
-    bx = lit_box(region, 255)
-    x1, y1, x2, y2 = expected_box(3, w, h)
-    assert (bx[0] + x0, bx[1], bx[2] + x0, bx[3]) == pytest.approx(
-        (x1 * scale, y1 * scale, x2 * scale, y2 * scale), abs=2)
 
 
 def test_legend_wider_than_the_int_range_keeps_its_frame(run):

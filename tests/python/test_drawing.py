@@ -47,32 +47,6 @@ def test_origin_offset_and_xmove(run):
     assert float(f[7]) == pytest.approx(2099 * s, abs=1e-7)
 
 
-def test_argument_checks(run):
-    out = run("""
-        k.kalini()
-        k.linwid(0); k.linwid(32001); k.penwid(0); k.lnmlt(0.5); k.setclr(-1)
-        k.rectan(10, 10, 0, 5); k.lintyp(8); k.myline([5, 0], 2)
-        k.lnjoin('BEVEL'); k.lncap('SQUARE'); k.setrgb(1.2, 0, 0); k.clpwin(0, 0, 0, 10)
-        k.errmod('PROT', 'OFF'); k.kalfin()
-        k.line(0, 0, 1, 1)
-    """)
-    assert out.splitlines() == [
-        " <<<< Warning   2: Incorrect parameter in linwid!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in linwid!   (32001)",
-        " <<<< Warning   2: Incorrect parameter in penwid!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in lnmlt!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in setclr!   (  -1)",
-        " <<<< Warning   2: Incorrect parameter in rectan!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in lintyp!   (   8)",
-        " <<<< Warning   2: Incorrect parameter in myline!   (   0)",
-        " <<<< Warning   2: Incorrect parameter in lnjoin!   (BEVEL)",
-        " <<<< Warning   2: Incorrect parameter in lncap!   (SQUARE)",
-        " <<<< Warning   2: Incorrect parameter in setrgb!   (   1)",
-        " <<<< Warning   2: Incorrect parameter in clpwin!   (   0)",
-        " <<<< Warning   3: Incorrect level in line!   (   0)",
-    ]
-
-
 def test_fills_keep_the_colour(run):
     # A fill outside the window draws nothing and never sends its colour;
     # pagfll hatches the page and restores the previous colour.

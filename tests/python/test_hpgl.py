@@ -78,15 +78,6 @@ def test_factors_and_turns(run, device, setup, s, first, last):
     assert abs(abs(b[0] - a[0]) + abs(b[1] - a[1]) - round(900 * s)) <= 1
 
 
-def test_filled_rectangle_is_hatched(run):
-    path = plot(run, "HPGL", "k.recfll(100, 100, 300, 20, 3)")
-    cmds = commands(path)
-    start = cmds.index("SP3")
-    ys = [p[1] for p in points(cmds[start:])[0:-1:2]]
-    want = [int((2099 - (100 + 1.4 * i)) * 4 + 0.5) for i in range(14)] + [(2099 - 119) * 4]
-    assert ys == want
-
-
 @needs_hp2xx
 def test_hp2xx_reads_and_renders(run):
     path = plot(run, "HPGL", """

@@ -84,13 +84,15 @@ def test_painted_applet_matches_the_png_device(run, port):
 
 def test_large_plots_and_awkward_file_names_compile(run):
     run(PLOT + "plot('JAVA', 'big.java', lines=10000); plot('JAVA', 'my-plot.java')\n"
-        "plot('JAVA', 'plot.v2.java'); plot('JAVA', '2d.java'); plot('JAVA', 'class.java', erase=True)")
+        "plot('JAVA', 'plot.v2.java'); plot('JAVA', '2d.java'); plot('JAVA', 'class.java', erase=True)\n"
+        "for name in ('Applet', 'Graphics', 'Color'): plot('JAVA', name + '.java')")
     big = (run.path / "big.java").read_text()
     methods = big.split("(Graphics g) {\n")[1:]
     assert len(methods) >= 6 and big.endswith("  }\n}\n")
     assert all(m.count(";\n") <= 2001 for m in methods)
     for name, cls, public in [("big", "big", True), ("my-plot", "my_plot", False), ("plot.v2", "plot", False),
-                              ("2d", "_2d", False), ("class", "_class", False)]:
+                              ("2d", "_2d", False), ("class", "_class", False), ("Applet", "_Applet", False),
+                              ("Graphics", "_Graphics", False), ("Color", "_Color", False)]:
         text = (run.path / f"{name}.java").read_text()
         assert f"{'public ' if public else ''}class {cls} extends Applet {{\n" in text.splitlines(True), name
         if not public:

@@ -83,11 +83,3 @@ def test_fill_patterns_by_colour(run):
 
     assert abs(ink(0) - 1 / 64) < 0.01 and abs(ink(6) - 1 / 4) < 0.02 and abs(ink(7) - 1 / 2) < 0.02
     assert ink(8) > 0.95 and ink(9) == 0 and ink(10) == 0 and ink(11) > 0.95
-
-
-def test_lines_land_on_their_dots(run):
-    img = render(parse(plot(run, "k.line(300, 400, 2500, 1600)")), (3400, 2400))
-    for t in (0.0, 0.5, 1.0):
-        x, y = round((300 + 2200 * t) * S), round((400 + 1200 * t) * S)
-        assert img.crop((x - 1, y - 1, x + 2, y + 2)).getextrema()[0] == 0
-        assert img.crop((x - 1, y - 40, x + 2, y - 30)).getextrema()[0] == 255

@@ -72,3 +72,37 @@ def test_nonfinite_numbers_in_every_routine(run, device, ext):
     out = run(PROGRAM.replace("DEVICE", device).replace("EXT", ext))
     assert out.endswith("done\n")
     readers(run.path / f"out.{ext}", ext)
+
+
+# Finite but extreme arguments, one case per place that once did int
+# arithmetic on them and wrapped (the sanitizer build sees the arithmetic
+# itself): the plot finishes, the file stays readable and what it says is
+# in range.
+EXTREMES = {
+    "printer block": "k.clpwin(-2**30, -2**30, 2**31 - 1, 2**31 - 1)\n"
+                     "k.recfll(-2**30, -2**30, 2**31 - 1, 2**31 - 1, 5)",
+    "legend corner": "k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.curve([0, 1], [0, 1], 2)\n"
+                     "k.legini('', 1, 5); k.leglin('', 'a', 1); k.legopt(1, 3e38, 1); k.legend('', 1)",
+    "date axis": "k.basdat(1, 1, 2024); k.labels('DATE', 'X'); k.setscl([-3e38, 3e38], 2, 'X')\n"
+                 "k.graf(0, 1, 0, 1, 0, 1, 0, 1)",
+    "polar bars": "k.polar(1, 0, 0.5, 0, 90); k.polcrv('BARS'); k.barwth(3e38)\n"
+                  "k.curve([0.5, 1.0], [0.0, 1.0], 2)",
+    "bottom origin": "k.pagorg('BOTT'); k.origin(0, -2**31); k.line(0, 0, 100, 100)",
+    "incdat": "k.basdat(1, 1, 2000); print(k.incdat(1, 1, 9999999), k.incdat(1, 1, 2001))",
+}
+
+
+@pytest.mark.parametrize("case", EXTREMES)
+def test_extreme_finite_arguments(run, case):
+    device, ext = ("KYOC", "prn") if case == "printer block" else ("SVG", "svg")
+    out = run(f"k.metafl('{device}'); k.setfil('out.{ext}'); k.kalini(); k.errmod('PROT', 'OFF')\n"
+              f"{EXTREMES[case]}\nk.kalfin()")
+    path = run.path / f"out.{ext}"
+    if ext == "svg":
+        subprocess.run(["xmllint", "--noout", str(path)], check=True)
+    else:  # the block lies on the page (3342 x 2363 dots), not beyond the int range
+        commands = re.findall(rb"(MAP|BLK) +(-?\d+), *(-?\d+);", path.read_bytes())
+        assert (b"BLK", b"3342", b"2363") in commands
+        assert all(0 <= int(v) <= 3342 for _, *values in commands for v in values), commands
+    if case == "incdat":
+        assert out == " <<<< Warning   2: Incorrect parameter in incdat!   (9999999)\n0 366\n"

@@ -46,50 +46,27 @@ def pdf_page(run, body):
     return gs_render(run.path / "kalvor.pdf", run.path / "page.png")
 
 
-def test_line_stops_at_rectangle_sides_and_shlvis_switches(run):
-    im = pdf_page(run, """
+def test_line_stops_exactly_at_rectangle_sides_and_shlvis_switches(run):
+    run("""
+        k.metafl('SVG'); k.kalini(); k.frame(0)
         k.shlrec(1000, 900, 400, 300)
         k.line(200, 1000, 2700, 1000)
         k.shlvis(1, 'OFF'); k.line(200, 1050, 2700, 1050)
         k.shlvis(1, 'ON');  k.line(200, 1100, 2700, 1100)
         k.shlvis(0, 'OFF'); k.line(200, 1150, 2700, 1150)
         k.shlvis(0, 'ON');  k.line(200, 1180, 2700, 1180)
-    """)
-    # The rectangle spans x 1000 .. 1399: the pieces end on its sides (the
-    # PDF's square line caps reach 1.4 units beyond an end).
-    for y in (1000, 1100, 1180):
-        (a0, a1), (b0, b1) = im.runs(y)
-        assert abs(a0 - 200) <= 3 and abs(a1 - 1000) <= 3 and abs(b0 - 1399) <= 3 and abs(b1 - 2700) <= 3
-    for y in (1050, 1150):
-        [(a0, a1)] = im.runs(y)
-        assert abs(a0 - 200) <= 3 and abs(a1 - 2700) <= 3
-    # A line along a side is outside the region, one just inside is not.
-    im = pdf_page(run, "k.shlrec(1000, 900, 400, 300); k.line(1000, 800, 1000, 1300); k.line(1004, 800, 1004, 1300)")
-    [(a, b)] = im.runs(1000)
-    assert abs(a - 1000) <= 2 and b < 1003
-
-
-def test_cut_ends_lie_exactly_on_the_sides(run):
-    run("""
-        k.metafl('SVG'); k.kalini(); k.frame(0)
-        k.shlrec(1000, 900, 400, 300); k.line(200, 1050, 2700, 1050)
+        k.line(800, 900, 1600, 900); k.line(800, 904, 1600, 904)   # along the top side, just inside
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    lines = ET.parse(run.path / "kalvor.svg").getroot().iter("{http://www.w3.org/2000/svg}line")
-    (a, b), (c, d) = [(float(e.get("x1")), float(e.get("x2"))) for e in lines]
+    rows = list(svg_rows(run.path / "kalvor.svg").values())
+    # Rows 900, 904, 1000, 1050, 1100, 1150, 1180: a line along a side is
+    # outside the region, the switched-off rows are whole.
+    assert [len(r) for r in rows] == [1, 2, 2, 1, 2, 1, 2]
+    (a, b), (c, d) = rows[2]
     f = (d - a) / 2500                 # SVG units per plot unit
+    # The rectangle spans x 1000 .. 1399: the pieces end exactly on its sides.
     assert b == pytest.approx(a + 800 * f, abs=0.01) and c == pytest.approx(a + 1199 * f, abs=0.01)
-
-
-def test_png_line_gap_matches_rectangle(run):
-    run("""
-        k.metafl('PNG'); k.scrmod('REVERS'); k.kalini(); k.frame(0)
-        k.shlrec(1000, 900, 400, 300); k.line(200, 1050, 2700, 1050)
-        k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    im = Page(run.path / "kalvor.png")
-    (_, a), (b, _) = im.runs(1050)
-    assert abs(a - 1000) <= 4 and abs(b - 1399) <= 4     # a pixel is 3.5 plot units
+    assert rows[4] == rows[6] == rows[2]
 
 
 def gap(im, y):
@@ -188,24 +165,10 @@ def test_identifiers_deletion_and_automatic_regions(run):
         k.shlres(2); print(k.shlind())                         # the message and one rectangle
         k.shldel(0); print(k.shlind())                         # the message's region stays
         k.shield('MESS', 'DELE'); print(k.shlind())
-        k.shldel(-1); k.shlres(0); k.shlrec(0, 0, 0, 5); k.shlell(0, 0, 5, -2, 0); k.shlcir(0, 0, 10001)
-        k.shlpol([1, 1, 2, 1], [1, 1, 2, 1], 4); k.shlpol([1, 2], [1, 2], 2)
-        k.shlvis(0, 'HALF'); k.shield('TEXT', 'ON'); k.shield('MESS', 'MAYBE')
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     assert numbers_of(out) == [2, 0, 0, 2, 1, 0]
-    assert warnings_of(out) == [
-        "<<<< Warning   2: Incorrect parameter in shldel!   (  -1)",
-        "<<<< Warning   2: Incorrect parameter in shlres!   (   0)",
-        "<<<< Warning   2: Incorrect parameter in shlrec!   (   0)",
-        "<<<< Warning   2: Incorrect parameter in shlell!   (  -2)",
-        "<<<< Warning   2: Incorrect parameter in shlcir!   (10001)",
-        "<<<< Warning  30: Incorrect number of points in shlpol!   (   2)",
-        "<<<< Warning   2: Incorrect parameter in shlpol!   (   2)",
-        "<<<< Warning   2: Incorrect parameter in shlvis!   (HALF)",
-        "<<<< Warning   2: Incorrect parameter in shield!   (TEXT)",
-        "<<<< Warning   2: Incorrect parameter in shield!   (MAYBE)",
-    ]
+    assert warnings_of(out) == []
 
 
 @pytest.mark.parametrize("device", ["PNG", "PDF", "SVG", "PS"])
@@ -276,6 +239,37 @@ def test_program_regions_are_outlined_with_the_frame_thickness(run):
     assert lefts[1] - lefts[2] == pytest.approx(1, abs=0.05)   # rings one plot unit apart
     assert lefts[2] - lefts[3] == pytest.approx(1, abs=0.05)
     assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
+
+
+def test_thick_frames_are_one_band_as_wide_as_their_lines(run):
+    # Beyond three units the rings 1..t outside (0..t-1 inside for -t) are
+    # one filled band from the outer edge of the outermost line to the inner
+    # edge of the innermost (lines are one unit wide).
+    run("""
+        k.metafl('SVG'); k.filmod('DELE')
+        for name, draw in (('one', lambda: k.shlrec(1000, 500, 400, 200)),
+                           ('rect', lambda: (k.frame(40), k.shlrec(1000, 500, 400, 200))),
+                           ('circle', lambda: (k.frame(-40), k.shlcir(1500, 1000, 200)))):
+            k.setfil(name + '.svg'); k.kalini(); draw(); k.errmod('PROT', 'OFF'); k.kalfin()
+    """)
+    svg = "{http://www.w3.org/2000/svg}"
+
+    def shapes(name, kind):
+        root = ET.parse(run.path / f"{name}.svg").getroot()
+        return [[float(v) for v in e.get("points").replace(",", " ").split()] for e in root.iter(svg + kind)]
+
+    scale = 852 / 2970                                       # (width - 1) / page width
+    ring, = (r[::2] for r in shapes("one", "polyline"))
+    band, = (b[::2] for b in shapes("rect", "polygon"))
+    assert len(band) == 10                                      # outer, seam, inner backwards
+    assert (ring[0] - band[0]) / scale == pytest.approx(39.5, abs=0.05)
+    assert (band[5] - ring[0]) / scale == pytest.approx(0.5, abs=0.05)
+    disc, = shapes("circle", "polygon")
+    xs, ys = disc[::2], disc[1::2]
+    cx, cy = (max(xs) + min(xs)) / 2, (max(ys) + min(ys)) / 2
+    radii = sorted(math.hypot(x - cx, y - cy) / scale for x, y in zip(xs, ys))
+    assert radii[-1] == pytest.approx(200.5, abs=0.1) and radii[0] == pytest.approx(160.5, abs=0.1)
+    assert not [r for r in radii if 161 < r < 200]                  # each vertex on one of the two
 
 
 def test_symbols_shield_a_square_of_their_size_when_switched_on(run):

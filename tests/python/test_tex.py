@@ -1,7 +1,10 @@
 """Formula mode: its error texts, layout facts read back from PNG pages with
-Pillow, nlmess of formulas and hostile formula strings."""
-import random
+Pillow, nlmess of formulas (hostile formula strings: test_text.py) and
+spacing against TeX."""
+import shutil
+import subprocess
 
+import pytest
 from PIL import Image
 
 ERRORS = [
@@ -110,14 +113,77 @@ def test_nlmess_of_formulas(run):
     assert out.split()[:6] == ["True"] * 6
 
 
-def test_hostile_formulas_warn_and_return(run):
-    rnd = random.Random(7)
-    junk = ["".join(rnd.choice("\\{}^_[]ax ") for _ in range(300)) for _ in range(40)]
-    out = run(f"""
-        k.metafl("PNG"); k.setfil("j.png"); k.kalini(); k.texmod("ON")
-        for text in {junk!r} + ["^" * 256, "\\\\" * 200, "{{" * 200, "}}" * 200, "\\\\sqrt[" * 50]:
-            k.messag(text, 100, 300); k.nlmess(text)
-        print("done")
-        k.kalfin()
-    """)
-    assert "done" in out
+# ---- spacing against TeX itself (latex and dvipng, used only here) ----
+
+COMPARED = ["H", "a=b", "a+b", "-a", r"a \le b", r"a \sim b", "(x)", "|x|", "0.954"]
+
+
+def tex_images(path, formulas):
+    pages = "\\newpage\n".join(f"${f}$" for f in formulas)
+    (path / "t.tex").write_text("\\documentclass{article}\\pagestyle{empty}\\begin{document}\n"
+                                 + pages + "\n\\end{document}\n")
+    subprocess.run(["latex", "-interaction=nonstopmode", "t.tex"], cwd=path, check=True, capture_output=True)
+    subprocess.run(["dvipng", "-q", "-D", "600", "-T", "tight", "-bg", "White", "-o", "t%d.png", "t.dvi"],
+                   cwd=path, check=True, capture_output=True)
+    return [Image.open(path / f"t{n + 1}.png").convert("L") for n in range(len(formulas))]
+
+
+def blobs(image):
+    """The runs of columns with ink, left to right, as (x0, x1, top, bottom)."""
+    rows = ink_rows(image)
+    columns = {}
+    for y, cols in rows.items():
+        for x in cols:
+            top, bottom = columns.get(x, (y, y))
+            columns[x] = (min(top, y), max(bottom, y))
+    out = []
+    for x in sorted(columns):
+        if out and out[-1][1] == x - 1:
+            x0, _, top, bottom = out[-1]
+            out[-1] = (x0, x, min(top, columns[x][0]), max(bottom, columns[x][1]))
+        else:
+            out.append((x, x) + columns[x])
+    return out
+
+
+def layout(image):
+    """Gaps between the column runs and the runs themselves, in cap heights
+    (the first formula is an H), with rows measured up from the baseline."""
+    runs = blobs(image)
+    gaps = [b[0] - a[1] - 1 for a, b in zip(runs, runs[1:])]
+    return gaps, runs
+
+
+@pytest.mark.skipif(shutil.which("latex") is None or shutil.which("dvipng") is None,
+                    reason="latex or dvipng missing")
+def test_formula_spacing_reads_like_tex(run):
+    measured = {}
+    for who, images in (("kalvor", render(run, COMPARED)), ("tex", tex_images(run.path, COMPARED))):
+        h_runs = blobs(images[0])
+        cap = h_runs[0][3] - h_runs[0][2] + 1
+        base = {}
+        for f, image in zip(COMPARED, images):
+            gaps, runs = layout(image)
+            bottom = max(r[3] for r in runs)
+            base[f] = ([g / cap for g in gaps],
+                       [((r[1] - r[0] + 1) / cap, (bottom - r[3]) / cap, (bottom - r[2]) / cap) for r in runs])
+        measured[who] = base
+    k, t = measured["kalvor"], measured["tex"]
+    relation, operator, sign = k["a=b"][0][0], k["a+b"][0][0], k["-a"][0][0]
+    # Thick spaces around relations, medium around operators, none after a sign.
+    assert relation > operator + 0.03 and operator > sign + 0.15, k
+    for f in ("a=b", "a+b", "-a", r"a \le b", r"a \sim b"):
+        assert len(k[f][0]) == len(t[f][0]), (f, k[f], t[f])
+        for ours, theirs in zip(k[f][0], t[f][0]):
+            assert abs(ours - theirs) < 0.2, (f, k[f][0], t[f][0])
+    # The tilde is about as wide as TeX's, on the math axis.
+    (w, lo, hi), (tw, tlo, thi) = k[r"a \sim b"][1][1], t[r"a \sim b"][1][1]
+    assert abs(w / tw - 1) < 0.35 and abs((lo + hi) - (tlo + thi)) / 2 < 0.12, (k[r"a \sim b"], t[r"a \sim b"])
+    # Bars stand off their content at least as far as parentheses, as in TeX.
+    for f in ("(x)", "|x|"):
+        assert all(abs(ours - theirs) < 0.2 for ours, theirs in zip(k[f][0], t[f][0])), (f, k[f], t[f])
+    assert all(bar >= paren for bar, paren in zip(k["|x|"][0], k["(x)"][0])), (k["|x|"], k["(x)"])
+    # The decimal point stands on the baseline (round digits overshoot it a little).
+    for m in (k, t):
+        point = m["0.954"][1][1]
+        assert point[1] < 0.06 and point[2] < 0.25, m["0.954"]

@@ -2,6 +2,7 @@
 instruction codes, hardware-font text in PostScript, PDF and SVG judged by
 Ghostscript, poppler and librsvg, outline glyphs with holes, and hostile
 strings."""
+import ast
 import shutil
 import subprocess
 
@@ -34,25 +35,6 @@ def test_instruction_code_warnings_carry_the_instruction(run):
     for line, (number, context) in zip(warnings, expected):
         assert f"Warning  {number}: Instruction code: {texts[number]} in messag" in line
         assert line.rstrip().endswith(f"({context})")
-
-
-def test_setting_warnings(run):
-    out = run("""
-        k.metafl("VIRT"); k.kalini()
-        k.height(0); k.chawth(2.5); k.chaang(60); k.fixspc(0)
-        k.basalf("GREE"); k.smxalf("GREE", "{", "}", 1)
-        k.eushft("GERM", "!"); k.eushft("DANI", "!")
-        k.messag("!x", 10, 100)
-        k.psfont("Helvetica")
-        print("height", k.gethgt(), "alphabet", k.getalf(), "shift", k.getshf("DANI") == "")
-        k.kalfin()
-    """)
-    assert len(lines_with(out, "Warning   2: Incorrect parameter")) == 4
-    assert len(lines_with(out, "Warning  19: The basealphabet cannot be used")) == 1
-    assert len(lines_with(out, "Warning  57: Control characters must be different")) == 1
-    assert len(lines_with(out, "Warning  18: Incorrect character after the eushft operator")) == 1
-    assert len(lines_with(out, "Warning  49: Fileformat is not PostScript in psfont")) == 1
-    assert "height 36 alphabet GREE shift True" in out
 
 
 def test_page_warnings_name_the_text(run):
@@ -108,12 +90,17 @@ def test_postscript_hardware_text(run):
 
 @needs("pdftotext")
 def test_pdf_hardware_text_escapes(run):
-    run(HARDWARE.format(dev="PDF", name="t.pdf"))
+    # A second page with text in the same font: the font object is written
+    # once and listed in the resources of both pages.
+    run(HARDWARE.format(dev="PDF", name="t.pdf").replace("k.kalfin()", "k.newpag(); k.messag('x', 99, 99); k.kalfin()"))
     k_pdf = run.path / "t.pdf"
     subprocess.run(["qpdf", "--stream-data=uncompress", str(k_pdf), str(run.path / "q.pdf")], check=True)
-    body = (run.path / "q.pdf").read_bytes()
+    body = b" ".join((run.path / "q.pdf").read_bytes().split())
     for escaped in [rb"(\50) Tj", rb"(\51) Tj", rb"(\134) Tj", rb"(\304) Tj", rb"(\366) Tj", b"(&) Tj"]:
         assert escaped in body
+    assert body.count(b"/BaseFont /Helvetica /Encoding /WinAnsiEncoding") == 1 and body.count(b"/Font <<") == 2
+    turned = body[:body.index(b" Tm (U) Tj")].split()[-6:-2]
+    assert [round(float(v)) for v in turned] == [-1, 0, 0, -1]   # 90 degrees on a page turned by 90
     text = subprocess.run(["pdftotext", str(k_pdf), "-"], capture_output=True, check=True).stdout
     flat = text.decode("utf-8").replace(" ", "").replace("\n", "")
     assert "f(x)=a\\b&<c>Äö" in flat
@@ -123,11 +110,18 @@ def test_pdf_hardware_text_escapes(run):
 
 @needs("rsvg-convert")
 def test_svg_hardware_text_escapes(run):
-    run(HARDWARE.format(dev="SVG", name="t.svg"))
+    # Also a quote, a control code and codes without a glyph (blanks), then a
+    # line and another font: each closes the group before it.
+    run(HARDWARE.format(dev="SVG", name="t.svg").replace("k.kalfin()", """
+    k.messag('"' + chr(1) + chr(150) + chr(187) + chr(255), 200, 600)
+    k.line(0, 0, 100, 100); k.psfont('Times-Bold'); k.height(40); k.messag('T', 100, 100); k.kalfin()"""))
     svg = (run.path / "t.svg").read_bytes()
+    assert b'<g font-family="Helvetica" font-weight="normal" font-style="normal"\nfont-size="34"' in svg
+    assert b'<text x="57.36" y="108.70">f</text>' in svg                # at (200, 300) plot units
     assert b">&amp;</text>" in svg and b">&lt;</text>" in svg and b">&gt;</text>" in svg
-    assert b">\xc4</text>" in svg and b">\\</text>" in svg   # Latin-1, as the prolog declares
+    assert b">\xc4</text>" in svg and b">\\</text>" in svg and b"> </text>" in svg   # Latin-1, as declared
     assert b'rotate="-90"' in svg
+    assert b'</g>\n<g fill="none"' in svg and b'</g>\n<g font-family="Times" font-weight="bold"' in svg
     subprocess.run(["xmllint", "--noout", str(run.path / "t.svg")], check=True)
     subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / "s.png"), str(run.path / "t.svg")],
                    check=True)
@@ -171,6 +165,9 @@ def test_hostile_strings_never_crash(run):
         texts = ["x" * 10000, "{" * 50, "}" * 50, "{H999999}" * 20, "{Z-59.9}{K0.0001}" * 10,
                  "^" * 300, "_" * 300, "!", "!!!", "\\\\frac{", "\\\\sqrt{\\\\sqrt{", "{{{{{" ]
         texts += ["".join(chr(rng.randrange(1, 256)) for _ in range(rng.randrange(400))) for _ in range(200)]
+        # Formula syntax at a high density, and runs of it.
+        texts += ["".join(rng.choice("\\\\{}^_[]ax ") for _ in range(300)) for _ in range(40)]
+        texts += ["\\\\" * 200, "\\\\sqrt[" * 50]
         for t in texts:
             for f in (k.complx, k.helve, k.gothic):
                 f(); k.messag(t, rng.randrange(-5000, 5000), 500); k.nlmess(t)
@@ -182,3 +179,113 @@ def test_hostile_strings_never_crash(run):
         print("survived")
     """)
     assert "survived" in out
+
+
+# ---- legibility and weight of the vector fonts, judged on rendered pages ----
+
+GALLERY_PAGE = 'k.setpag("DA4L"); k.scrmod("REVERS"); k.winsiz(1200, 849); k.imgfmt("RGB")'
+PIXELS_PER_UNIT = 1200 / 2970   # the gallery's A4 landscape page
+
+
+def rendered(run, stem, device):
+    """The grey image of a page written as stem.<device>, read by an
+    independent renderer at the gallery's 1200 x 849 pixels."""
+    path = run.path / f"{stem}.{device.lower()}"
+    if device == "PDF":
+        subprocess.run(["pdftoppm", "-png", "-scale-to", "1200", str(path), str(run.path / stem)], check=True)
+        path = next(run.path.glob(f"{stem}-*.png"))
+    elif device == "SVG":
+        subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / f"{stem}_svg.png"), str(path)],
+                       check=True)
+        path = run.path / f"{stem}_svg.png"
+    return Image.open(path).convert("L")
+
+
+def components(mask):
+    """8-connected components of a set of (x, y) pixels."""
+    left, out = set(mask), []
+    while left:
+        todo, part = [left.pop()], set()
+        while todo:
+            x, y = todo.pop()
+            part.add((x, y))
+            for n in [(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]:
+                if n in left:
+                    left.remove(n)
+                    todo.append(n)
+        out.append(part)
+    return out
+
+
+NUMBERS = "1.0 0.5 -0.15 1,5"
+
+
+@needs("pdftoppm")
+@pytest.mark.parametrize("font", ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic"])
+def test_points_and_commas_stand_apart_from_the_digits(run, font):
+    # Tick labels at the default height on the gallery's page: each point and
+    # comma is a dot of at least 2 x 2 pixels with an empty column on either
+    # side, in the exact raster and in poppler's rendering of the PDF.
+    out = run(f"""
+        for device in ("PNG", "PDF"):
+            k.metafl(device); k.setfil("n." + device.lower()); {GALLERY_PAGE}; k.kalini()
+            k.{font}(); k.messag("{NUMBERS}", 300, 1000)
+            k.kalfin()
+        k.metafl("VIRT"); k.kalini(); k.{font}()
+        print("cells", [(k.nlmess("{NUMBERS}"[:i]), k.nlmess("{NUMBERS}"[:i + 1]))
+                        for i, c in enumerate("{NUMBERS}") if c in ".,"])
+        k.kalfin()
+    """)
+    cells = ast.literal_eval(out.split("cells")[1].strip().splitlines()[0])
+    top, bottom = round(990 * PIXELS_PER_UNIT), round(1060 * PIXELS_PER_UNIT)
+    gap = 0 if font == "kalalf" else 9   # a quarter of the height after each character
+    for device in ("PNG", "PDF"):
+        image = rendered(run, "n", device)
+        ink = {(x, y) for x in range(image.width) for y in range(top, bottom) if image.getpixel((x, y)) < 128}
+        columns = {x for x, _ in ink}
+        parts = components(ink)
+        for start, end in cells:
+            lo, hi = (300 + start) * PIXELS_PER_UNIT, (300 + end - gap) * PIXELS_PER_UNIT
+            dot = set().union(*[p for p in parts if lo - 1 <= sum(x for x, _ in p) / len(p) <= hi + 1])
+            assert dot, (device, start)
+            xs, ys = {x for x, _ in dot}, {y for _, y in dot}
+            assert len(xs) >= 2 and len(ys) >= 2 and len(dot) >= 4, (device, start, sorted(dot))
+            # A column without ink on either side of the dot.
+            assert min(xs) - 1 not in columns and max(xs) + 1 not in columns, (device, start)
+
+
+def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
+    # 0xB0 under the Latin code tables: a small ring in the upper half of the
+    # line, not a blank, in stroke and outline fonts alike.
+    fonts = ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic", "helve", "helves", "serif"]
+    run(f"""
+        k.metafl("PNG"); k.setfil("d.png"); k.scrmod("REVERS"); k.kalini(); k.chacod("ISO1"); k.height(100)
+        for i, f in enumerate({fonts!r}):
+            getattr(k, f)(); k.messag("\\xb0", 100 + 250 * i, 300)
+        k.kalfin()
+    """)
+    image, s = Image.open(run.path / "d.png").convert("L"), 852 / 2970
+    for i, font in enumerate(fonts):
+        x = (100 + 250 * i) * s
+        box = ink_box(image.crop((round(x), round(250 * s), round(x + 200 * s), round(450 * s))))
+        assert box is not None, font
+        assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
+
+
+@needs("pdftoppm")
+@needs("rsvg-convert")
+def test_outline_fonts_carry_the_same_ink_in_every_format(run):
+    # Filled glyphs weigh the same in poppler's PDF, librsvg's SVG and the
+    # exact raster (which fills by pixel centres, as the renderers do).
+    run(f"""
+        for device in ("PDF", "SVG", "PNG"):
+            k.metafl(device); k.setfil("o." + device.lower()); {GALLERY_PAGE}; k.kalini()
+            k.height(44)
+            for y, font in ((300, k.helve), (500, k.serif), (700, k.helves)):
+                font(); k.messag("The quick brown fox jumps 0123456789 (1.5, 2.5)", 150, y)
+            k.kalfin()
+    """)
+    ink = {d: sum((255 - v) * n for v, n in enumerate(rendered(run, "o", d).histogram())) / 255
+           for d in ("PDF", "SVG", "PNG")}
+    assert abs(ink["SVG"] / ink["PDF"] - 1) < 0.1, ink
+    assert abs(ink["PNG"] / ink["PDF"] - 1) < 0.1, ink

@@ -47,6 +47,80 @@ def test_two_threads_plot_independently_and_a_third_is_refused(run):
     assert met.startswith(b"      29.7      21.0\n") and met.endswith(b" 9.0000000\n")
 
 
+def test_a_blocking_file_stops_only_its_own_thread(run):
+    # One thread waits in openfl for a FIFO's writer, one in kalini for a
+    # FIFO's reader; incfil refuses a FIFO and /dev/zero at once. Meanwhile
+    # a fourth thread plots a whole file and the main thread's watchdog
+    # runs. A frozen interpreter ends the child at the alarm.
+    os.mkfifo(run.path / "in.fifo")
+    os.mkfifo(run.path / "out.fifo")
+    out = run("""
+        import signal, threading, time
+        signal.alarm(60)
+        k.thrini(3)
+        got = {}
+        def reader():
+            got['openfl'] = k.openfl('in.fifo', 1, 0)
+            got['readfl'] = k.readfl(1, 10)
+            k.closfl(1)
+        def writer():
+            k.setfil('out.fifo'); k.kalini(); k.errmod('PROT', 'OFF'); k.kalfin()
+        def plotter():
+            k.metafl('PS'); k.setfil('plot.ps'); k.kalini(); k.errmod('PROT', 'OFF')
+            k.incfil('in.fifo'); k.incfil('/dev/zero')
+            k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.curve([0, 1], [0, 1], 2); k.kalfin()
+        waiting = [threading.Thread(target=f) for f in (reader, writer)]
+        for t in waiting:
+            t.start()
+        time.sleep(0.3)   # both reach their open
+        p = threading.Thread(target=plotter); p.start()
+        ticks = 0
+        while p.is_alive():
+            time.sleep(0.005); ticks += 1
+        print(ticks > 0, [t.is_alive() for t in waiting])
+        with open('in.fifo', 'wb') as f:
+            f.write(b'bytes')
+        with open('out.fifo', 'rb') as f:
+            data = f.read()
+        for t in waiting:
+            t.join()
+        print(got['openfl'], got['readfl'], data.endswith(b' 9.0000000\\n'))
+    """)
+    results = [line for line in out.splitlines() if not line.startswith(" <<<<")]
+    assert results == ["True [True, True]", "0 (b'bytes', 5) True"]
+    assert out.count("Warning  36") == 2
+    assert (run.path / "plot.ps").read_bytes().rstrip().endswith(b"showpage")
+
+
+def test_legends_of_two_threads_stay_apart(run):
+    out = run("""
+        import threading
+        k.thrini(2)
+        step = threading.Barrier(2)
+        widths = {}
+        def plot(name, text):
+            k.metafl('PS'); k.setfil(name + '.ps'); k.kalini(); k.errmod('PROT', 'OFF')
+            k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.curve([0, 1], [0, 1], 2)
+            k.legini('', 1, 40); step.wait()
+            k.leglin('', text, 1); step.wait()
+            widths[name] = k.nxlegn(''); k.legend('', 3); k.kalfin()
+        threads = [threading.Thread(target=plot, args=a) for a in (('a', 'A'), ('b', 'a much longer text'))]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        k.thrfin()
+        k.metafl('PS'); k.setfil('c.ps'); k.kalini(); k.errmod('PROT', 'OFF')
+        k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.curve([0, 1], [0, 1], 2)
+        alone = []
+        for text in ('A', 'a much longer text'):
+            k.legini('', 1, 40); k.leglin('', text, 1); alone.append(k.nxlegn(''))
+        k.kalfin()
+        print(widths['a'] == alone[0], widths['b'] == alone[1], alone[0] < alone[1])
+    """)
+    assert out == "True True True\n"
+
+
 def test_record_made_before_thrini_returns_after_thrfin(run):
     out = run("""
         import threading

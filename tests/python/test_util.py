@@ -96,6 +96,24 @@ def test_bad_units_counts_and_buffers_warn_and_return_minus_one(run):
     assert (run.path / "f.bin").read_bytes() == b""
 
 
+def test_refused_bytes_are_never_reported_written(run):
+    # /dev/full refuses every byte, a file-size limit those beyond it; the
+    # write that meets the refusal says so, and so does the close.
+    out = run("""
+        import resource, signal
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        print(k.openfl('/dev/full', 1, 1), k.writfl(1, b'x' * 100, 100), k.closfl(1))
+        resource.setrlimit(resource.RLIMIT_FSIZE, (10, 10))
+        print(k.openfl('limited.bin', 2, 1), k.writfl(2, b'y' * 8, 8), k.writfl(2, b'z' * 8, 8), k.closfl(2))
+        print(k.openfl('.', 3, 0), k.openfl('limited.bin', 4, 0), k.posifl(4, 2**31 - 1), k.skipfl(4, 10),
+              k.tellfl(4), k.closfl(4))
+    """)
+    results = [line for line in out.splitlines() if not line.startswith(" <<<<")]
+    assert results == ["0 -1 -1", "0 8 -1 -1", "1 0 0 0 -1 0"]
+    assert out.count("Warning  36") == 6
+    assert (run.path / "limited.bin").read_bytes() == b"y" * 8 + b"zz"
+
+
 def test_moment_against_numpy(run):
     rng = random.Random(3)
     x = np.array([rng.gauss(2.0, 3.0) for _ in range(50)], dtype=np.float32).astype(float)

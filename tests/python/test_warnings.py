@@ -105,3 +105,84 @@ def test_symfil_delete(run):
     """)
     assert not (run.path / "kalvor.met").exists()
     assert out == " <<<< Warning  22: The metafile is deleted before in symfil!\n"
+
+
+# Bad arguments after kalini: one call a row and the warning it gives ('' for
+# none). The rows run in order in one program on a 20 x 10 raster, so a row may
+# rely on what the rows before it left (the image open after imgini); the
+# asserts in a row check that the refused value changed nothing.
+AFTER_KALINI = [
+    # line state and drawing
+    ("k.linwid(0)", "  2: Incorrect parameter in linwid!   (   0)"),
+    ("k.linwid(32001)", "  2: Incorrect parameter in linwid!   (32001)"),
+    ("k.penwid(0)", "  2: Incorrect parameter in penwid!   (   0)"),
+    ("k.lnmlt(0.5)", "  2: Incorrect parameter in lnmlt!   (   0)"),
+    ("k.setclr(-1)", "  2: Incorrect parameter in setclr!   (  -1)"),
+    ("k.rectan(10, 10, 0, 5)", "  2: Incorrect parameter in rectan!   (   0)"),
+    ("k.lintyp(8)", "  2: Incorrect parameter in lintyp!   (   8)"),
+    ("k.myline([5, 0], 2)", "  2: Incorrect parameter in myline!   (   0)"),
+    ("k.lnjoin('BEVEL')", "  2: Incorrect parameter in lnjoin!   (BEVEL)"),
+    ("k.lncap('SQUARE')", "  2: Incorrect parameter in lncap!   (SQUARE)"),
+    ("k.setrgb(1.2, 0, 0)", "  2: Incorrect parameter in setrgb!   (   1)"),
+    ("k.clpwin(0, 0, 0, 10)", "  2: Incorrect parameter in clpwin!   (   0)"),
+    # colours and patterns
+    ("k.clrmod('CONT')", "  3: Incorrect level in clrmod!   (   1)"),
+    ("k.setind(300, 0, 0, 0)", "  2: Incorrect parameter in setind!   ( 300)"),
+    ("k.setind(3, 0, 1.5, 0)", "  2: Incorrect parameter in setind!   (   1)"),
+    ("k.setvlt('HOT'); assert k.getvlt() == 'RAIN'", "  2: Incorrect parameter in setvlt!   (HOT)"),
+    ("k.color('PINK')", "  2: Incorrect parameter in color!   (PINK)"),
+    ("k.clrcyc(0, 3)", "  2: Incorrect parameter in clrcyc!   (   0)"),
+    ("k.shdpat(-2); assert k.getpat() == 0", "  2: Incorrect parameter in shdpat!   (  -2)"),
+    ("k.mypat(180, 0, 0, 0)", "  2: Incorrect parameter in mypat!   ( 180)"),
+    ("k.hsvrgb(400, 1, 1)", "  2: Incorrect parameter in hsvrgb!   ( 400)"),
+    ("assert k.indrgb(1.2, 0, 0) == -1", "  2: Incorrect parameter in indrgb!   (   1)"),
+    ("assert [round(c * 255) for c in k.getind(3)] == [43, 0, 85]", ""),   # RAIN 3, not set above
+    ("k.colray([1.0], [0], 1)", "  3: Incorrect level in colray!   (   1)"),
+    ("k.vltfil('missing.vlt', 'LOAD')", " 36: File error in vltfil!"),
+    # text settings
+    ("k.height(0); assert k.gethgt() == 36", "  2: Incorrect parameter in height!   (   0)"),
+    ("k.chawth(2.5)", "  2: Incorrect parameter in chawth!   (2.500000)"),
+    ("k.chaang(60)", "  2: Incorrect parameter in chaang!   (60.000000)"),
+    ("k.fixspc(0)", "  2: Incorrect parameter in fixspc!   (0.000000)"),
+    ("k.basalf('GREE'); k.smxalf('GREE', '{', '}', 1)", " 19: The basealphabet cannot be used in smxalf!"),
+    ("k.eushft('GERM', '!'); k.eushft('DANI', '!'); assert k.getshf('DANI') == ''",
+     " 57: Control characters must be different in eushft!"),
+    ("k.messag('!x', 10, 100)", " 18: Incorrect character after the eushft operator in messag!   (!x)"),
+    ("k.psfont('Helvetica')", " 49: Fileformat is not PostScript in psfont!"),
+    # shield regions
+    ("k.shldel(-1)", "  2: Incorrect parameter in shldel!   (  -1)"),
+    ("k.shlres(0)", "  2: Incorrect parameter in shlres!   (   0)"),
+    ("k.shlrec(0, 0, 0, 5)", "  2: Incorrect parameter in shlrec!   (   0)"),
+    ("k.shlell(0, 0, 5, -2, 0)", "  2: Incorrect parameter in shlell!   (  -2)"),
+    ("k.shlcir(0, 0, 10001)", "  2: Incorrect parameter in shlcir!   (10001)"),
+    ("k.shlpol([1, 1, 2, 1], [1, 1, 2, 1], 4)", " 30: Incorrect number of points in shlpol!   (   2)"),
+    ("k.shlpol([1, 2], [1, 2], 2)", "  2: Incorrect parameter in shlpol!   (   2)"),
+    ("k.shlvis(0, 'HALF')", "  2: Incorrect parameter in shlvis!   (HALF)"),
+    ("k.shield('TEXT', 'ON')", "  2: Incorrect parameter in shield!   (TEXT)"),
+    ("k.shield('MESS', 'MAYBE')", "  2: Incorrect parameter in shield!   (MAYBE)"),
+    # the image raster
+    ("k.wpixel(1, 1, 5)", " 55: No call to imgini in wpixel!"),
+    ("k.imgfin()", " 55: No call to imgini in imgfin!"),
+    ("k.imgini(); k.imgini()", " 54: No call to imgfin in imgini!"),
+    ("assert k.rpixel(20, 0) == -1", " 58: Array is out of screen in rpixel!"),
+    ("assert k.rpixel(0, -1) == -1", " 58: Array is out of screen in rpixel!"),
+    ("k.wpixel(-1, 0, 5); k.wpixel(25, 3, 5)", ""),   # cut silently
+    ("k.imgclp(10, 0, 11, 5)", "  2: Incorrect parameter in imgclp!   (  11)"),
+    ("k.imgbox(0, 0, 0, 5)", "  2: Incorrect parameter in imgbox!   (   0)"),
+    ("k.imgsiz(3, 0)", "  2: Incorrect parameter in imgsiz!   (   0)"),
+    ("k.tifmod(0, 'INCH', 'RESO')", "  2: Incorrect parameter in tifmod!   (   0)"),
+    ("k.imgmod('CMYK')", "  2: Incorrect parameter in imgmod!   (CMYK)"),
+    ("k.gifmod('ON', 'TRAN')", "  3: Incorrect level in gifmod!   (   1)"),
+    ("k.rbmp('nodir/x.bmp')", " 36: File error in rbmp!"),
+    ("k.errmod('PROT', 'OFF'); k.kalfin(); k.metafl('HPGL'); k.kalini(); k.imgini()",
+     " 40: File format and output device are incompatible in imgini!"),
+    ("k.rpng('x.png')", " 40: File format and output device are incompatible in rpng!"),
+]
+
+
+def test_bad_arguments_after_kalini(run):
+    calls = [call for call, _ in AFTER_KALINI]
+    out = run("k.metafl('VIRT'); k.winsiz(20, 10); k.kalini()\n" + "".join(f"{c}\nprint('.')\n" for c in calls)
+              + "k.errmod('PROT', 'OFF'); k.kalfin()\n")
+    want = [f" <<<< Warning {w}\n" if w else "" for _, w in AFTER_KALINI]
+    assert list(zip(calls, out.split(".\n"))) == list(zip(calls, want))

@@ -57,7 +57,7 @@ def widths(path):
 
 def generate(data, outdir):
     rows = [widths(os.path.join(data, "afm", f + ".afm")) for _, f in FONTS]
-    out = [HEADER % "the metric files afm/*.afm", '#include "text/fonts.h"\n\n',
+    out = [HEADER % "the metric files afm/*.afm", '#include "output/font_metrics.h"\n\n',
            "namespace kal::font_data {\n\n"]
     out.append("extern const char* const standard_font_names[%d];\n" % len(FONTS))
     out.append("const char* const standard_font_names[%d] = {\n" % len(FONTS))

@@ -77,22 +77,26 @@ def clip_x(strokes, limit):
     return [s for s in out if len(s) > 1]
 
 
-def clip_below(strokes, level):
-    """Keeps the parts of the strokes at or above y = level."""
-    flipped = [[(-y, x) for x, y in s] for s in strokes]
-    return [[(y, -x) for x, y in s] for s in clip_x(flipped, -level)]
+# The sharp s on the 21-unit cap grid: a stem, the upper bowl over the top
+# into the waist, and the larger lower bowl back to the baseline.
+SHARP_S = [(0, 0), (0, 14), (1, 18), (3, 20), (5, 21), (7, 21), (9, 20), (10, 18), (10, 16), (9, 14),
+           (7, 13), (5, 13), (8, 12), (10, 11), (11, 9), (12, 6), (11, 3), (10, 1), (8, 0), (6, 0), (4, 1)]
+
+# A round dot three units across, its interior filled, bottom left at the origin.
+DOT = [[(0, 1), (1, 0), (2, 0), (3, 1), (3, 2), (2, 3), (1, 3), (0, 2), (0, 1)],
+       [(1, 1), (2, 1), (2, 2), (1, 2), (1, 1)]]
 
 
 class StrokeFont:
     """Composes letters for one Hershey design.  `glyphs` maps characters to
-    strokes (y up, baseline 0); `weight` is how many parallel strokes an
-    accent gets; `beta` gives the strokes of a matching Greek beta for the
-    sharp s."""
+    strokes (y up, baseline 0); `weight` is how many parallel strokes a
+    composed stroke gets; `slant` (x per unit of y) leans the strokes the
+    font builds itself to match an italic design."""
 
-    def __init__(self, glyphs, weight, beta=None):
+    def __init__(self, glyphs, weight, slant=0.0):
         self.g = glyphs
         self.weight = weight
-        self.beta = beta
+        self.slant = slant
         self.cap = bbox(glyphs["H"])[3]
         self.xh = bbox(glyphs["x"])[3]
         self.gap = max(2, round(self.cap / 10))
@@ -111,6 +115,38 @@ class StrokeFont:
         if ch in "ij":
             strokes = [s for s in strokes if min(p[1] for p in s) <= self.xh]
         return strokes
+
+    def _lean(self, strokes):
+        if not self.slant:
+            return strokes
+        return [[(round(x + y * self.slant), y) for x, y in s] for s in strokes]
+
+    def sharp_s(self):
+        """The sharp s drawn with strokes of its own (the Greek beta it was
+        once taken from leans and descends)."""
+        u = self.cap / 21.0
+        stem = self.g["l"] if "l" in self.g else self.g["I"]
+        top = bbox(stem)[3]
+        path = [(round(x * u), round(y * top / 21.0)) for x, y in SHARP_S]
+        return self._lean(self._thick([path]))
+
+    def punctuation(self, ch):
+        """Period, comma, colon and semicolon with a dot that shows at small
+        sizes: the design's own when it is at least three units across,
+        else a round filled dot on the baseline."""
+        own = self.g[ch]
+        x0, _, x1, _ = bbox(self.g["."])
+        if x1 - x0 >= 3:
+            return own
+        dot = self._thick(DOT) if self.weight > 2 else DOT
+        upper = []
+        if ch in ":;":
+            y = round(self.xh - 3 - self.cap / 21.0)
+            upper = self._lean(shift(DOT, 0, y))
+        if ch in ".:":
+            return upper + self._lean(dot)
+        tail = self._thick([[(3, 2), (3, -1), (2, -3), (0, -4)]])
+        return upper + self._lean(dot + tail)
 
     def _thick(self, lines, dx=1):
         out = []
@@ -179,7 +215,9 @@ class StrokeFont:
         if ch in "Øø":
             base = self.g["O" if ch == "Ø" else "o"]
             x0, y0, x1, y1 = bbox(base)
-            return base + self._thick([[(x0 - 1, y0 - 1), (x1 + 1, y1 + 1)]])
+            # A slash just through the bowl, not the long stroke of an
+            # empty-set sign.
+            return base + self._thick([[(x0, y0 - 1), (x1, y1 + 1)]])
         if ch == "Æ":
             a = self.g["A"]
             ax, _ = self._anchor_top(a)
@@ -193,7 +231,7 @@ class StrokeFont:
             ex0 = bbox(e)[0]
             return a + shift(e, ax1 - ex0 - round(self.cap / 7), 0)
         if ch == "ß":
-            return clip_below(self.beta, 0)
+            return self.sharp_s()
         if ch in "¡¿":
             src = self.g["!" if ch == "¡" else "?"]
             x0, y0, x1, y1 = bbox(src)

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/colour_table.h"
 
 namespace kal {
 namespace {

@@ -308,6 +308,43 @@ void ImageDriver::scan_polygon(Context& ctx, int n, const double* x, const doubl
 // line of the hatch spacing, each ending where the device rounds its end
 // points), set straight into the raster. The spans are gathered first so
 // that a polygon the scan refuses (warning 26) draws nothing, as before.
+// Text ink as PDF and SVG renderers fill it: the pixels whose centres lie
+// inside the polygon (even-odd), so that glyphs keep their weight instead
+// of gaining the boundary pixels that the fill lines take. A pixel's centre
+// is the device point that rounds to it.
+void ImageDriver::fill_by_centres(Context& ctx, int n, const double* x, const double* y) {
+    DeviceMap map = current_map(ctx);
+    map.rounded = false;
+    fx_.resize(size_t(n));
+    fy_.resize(size_t(n));
+    double lo = 1e300, hi = -1e300;
+    for (int i = 0; i < n; ++i) {
+        const DevicePoint d = map(x[i], y[i]);
+        if (!std::isfinite(d.x) || !std::isfinite(d.y)) return;
+        fx_[size_t(i)] = d.x;
+        fy_[size_t(i)] = d.y;
+        lo = std::min(lo, d.y);
+        hi = std::max(hi, d.y);
+    }
+    Raster& r = *ctx.out.raster;
+    const double first = std::max(std::ceil(lo), -1.0), last = std::min(std::floor(hi), double(r.height()));
+    for (double row = first; row <= last; ++row) {
+        crossings_.clear();
+        for (int i = 0, j = n - 1; i < n; j = i++) {
+            const double y0 = fy_[size_t(j)], y1 = fy_[size_t(i)];
+            if ((y0 <= row) == (y1 <= row)) continue;
+            const double x0 = fx_[size_t(j)], x1 = fx_[size_t(i)];
+            crossings_.push_back(x0 + (row - y0) * (x1 - x0) / (y1 - y0));
+        }
+        std::sort(crossings_.begin(), crossings_.end());
+        for (size_t k = 0; k + 1 < crossings_.size(); k += 2) {
+            const double a = std::max(std::ceil(crossings_[k]), -1.0);
+            const double b = std::min(std::ceil(crossings_[k + 1]) - 1, double(r.width()));
+            if (a <= b) r.line(int(a), int(row), int(b), int(row));
+        }
+    }
+}
+
 bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     end_stroke(ctx);
     if (!ctx.out.raster) return true;
@@ -316,6 +353,10 @@ bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const doubl
         // Smoothed: the polygon itself, by the centres of the canvas pixels.
         if (l.transform || l.circle_clip || l.offset != 0) return false;
         scan_polygon(ctx, n, x, y);
+        return true;
+    }
+    if (ctx.out.text_fill && !l.transform && !l.circle_clip && l.offset == 0) {
+        fill_by_centres(ctx, n, x, y);
         return true;
     }
     // Fill lines that the line layer would transform, widen or clip to a

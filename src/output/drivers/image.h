@@ -47,6 +47,7 @@ private:
         long long vectors;        // the moves and draws it stands for (kalfin's count)
         std::vector<int> dx, dy;
     };
+    void fill_by_centres(Context& ctx, int n, const double* x, const double* y);
     const Stamp* find_stamp(const Context& ctx, const FigureKey& key) const;
     const Stamp* make_stamp(Context& ctx, const FigureKey& key, int cx, int cy, int reach, double x, double y,
                             const FigureDraw& draw);

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/primitives.h"
 
 namespace kal {
@@ -24,6 +24,10 @@ const char* const KEYWORDS[] = {
     "super", "switch", "synchronized", "this", "throw", "throws", "transient", "try", "void",
     "volatile", "while", "true", "false", "null", "var", "yield", "record", "sealed", "permits",
 };
+
+// Classes the applet's code names: a class of the same name would shadow
+// them (class Applet extends Applet), so it is renamed like a keyword.
+const char* const USED_CLASSES[] = {"Applet", "Graphics", "Color", "Object", "String"};
 
 int coordinate(double v) {
     if (!(v == v)) return 0;
@@ -42,6 +46,7 @@ std::string java_class_name(const std::string& file_name, bool& is_public) {
     }
     bool keyword = name.empty();
     for (const char* k : KEYWORDS) keyword = keyword || name == k;
+    for (const char* k : USED_CLASSES) keyword = keyword || name == k;
     if (keyword || std::isdigit(static_cast<unsigned char>(name[0]))) name.insert(0, "_");
     is_public = base == name + ".java";
     return name;

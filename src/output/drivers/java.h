@@ -32,7 +32,8 @@ private:
 
 // The class of an output file: its name after the last "/", "\" or ":", cut
 // at the first ".", made a Java identifier (other characters become "_", a
-// leading digit or a keyword gets "_" in front). `is_public` tells whether
+// leading digit, a keyword or a class the applet names itself, such as
+// Applet or Color, gets "_" in front). `is_public` tells whether
 // the class may be public, i.e. the file is named after it.
 std::string java_class_name(const std::string& file_name, bool& is_public);
 

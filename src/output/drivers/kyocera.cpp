@@ -68,6 +68,13 @@ void KyoceraDriver::move_draw(Context& ctx, double x, double y, int pen) {
 bool KyoceraDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
     const int k = resolve_index(ctx, value) % 10;
     if (k == 0) return true;
+    // Only the part on the page: a window opened to the int range would
+    // otherwise give a block size beyond any printer (or the int range).
+    x1 = std::max(x1, 0.0);
+    y1 = std::max(y1, 0.0);
+    x2 = std::min(x2, double(ctx.page.width));
+    y2 = std::min(y2, double(ctx.page.height));
+    if (!(x1 <= x2) || !(y1 <= y2)) return true;
     const DevicePoint a = device_point(ctx, x1, y1), b = device_point(ctx, x2, y2);
     const int X1 = coordinate(a.x), Y1 = coordinate(a.y), X2 = coordinate(b.x), Y2 = coordinate(b.y);
     const unsigned char* p = PATTERNS[k - 1];
@@ -77,7 +84,8 @@ bool KyoceraDriver::fill_rect(Context& ctx, double x1, double y1, double x2, dou
     n = std::snprintf(buf, sizeof buf, "FPAT %3d,%3d,%3d,%3d,%3d,%3d,%3d,%3d; ", p[0], p[1], p[2], p[3], p[4],
                       p[5], p[6], p[7]);
     command(ctx, buf, n);
-    n = std::snprintf(buf, sizeof buf, "BLK %4d,%4d; ", X2 - X1 + 1, Y2 - Y1 + 1);
+    n = std::snprintf(buf, sizeof buf, "BLK %4lld,%4lld; ", static_cast<long long>(X2) - X1 + 1,
+                      static_cast<long long>(Y2) - Y1 + 1);
     command(ctx, buf, n);
     return true;
 }

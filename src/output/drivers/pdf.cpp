@@ -5,9 +5,9 @@
 #include <string>
 #include <new>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 #include "output/primitives.h"
 
 namespace kal {

@@ -3,7 +3,7 @@
 // stream with the state that decides which operators are needed.
 #pragma once
 #include "output/drivers/pdf_stream.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 
 namespace kal {
 

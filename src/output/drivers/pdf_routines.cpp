@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/routines.h"
+#include "api/routines_pdf_output.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "output/drivers/pdf.h"

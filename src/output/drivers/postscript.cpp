@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
-#include "output/drivers/std_fonts.h"
-#include "text/fonts.h"
+#include "output/colour_table.h"
+#include "output/font_metrics.h"
 #include "output/primitives.h"
 #include "output/record.h"
 
@@ -338,30 +337,6 @@ bool PostScriptDriver::fill_triangle(Context& ctx, const double* x, const double
     const Point c = to_device(ctx, x[2], y[2]);
     char buf[96];
     std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d %5d %5d tri ", a.x, a.y, b.x, b.y, c.x, c.y);
-    words(ctx, buf);
-    return true;
-}
-
-bool PostScriptDriver::fill_sector(Context& ctx, double xm, double ym, double r1, double r2, double a1,
-                                   double a2, int value) {
-    path(ctx, 0, 0, PATH_END);
-    const double s = ctx.out.factor;
-    const bool turned = rotated(ctx);
-    const double cx = turned ? ym * s : xm * s;
-    const double cy = turned ? xm * s : (ctx.page.height - ym) * s;
-    if (turned) {
-        a1 += 90.0;
-        a2 += 90.0;
-    }
-    // %8.2f of an angle beyond this would not fit the buffer; such angles
-    // mean nothing else anyway.
-    a1 = std::clamp(std::isfinite(a1) ? a1 : 0.0, -1e9, 1e9);
-    a2 = std::clamp(std::isfinite(a2) ? a2 : 0.0, -1e9, 1e9);
-    const Rgb c = resolve_rgb(ctx, value);
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%5d %5d %5d %5d %8.2f %8.2f %3d %3d %3d sec ", clamp_int(std::round(cx)),
-                  clamp_int(std::round(cy)), clamp_int(std::round(r1 * s)), clamp_int(std::round(r2 * s)), a1,
-                  a2, c.r, c.g, c.b);
     words(ctx, buf);
     return true;
 }

@@ -22,8 +22,6 @@ public:
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
-    bool fill_sector(Context& ctx, double xm, double ym, double r1, double r2, double a1, double a2,
-                     int value) override;
     // imgfin: the raster as an inline colour image (postscript_image.cpp).
     bool image(Context& ctx, const Raster& r, double x, double y, double w, double h) override;
 

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "colour3d/colour.h"
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/colour_table.h"
 #include "output/drivers/fixed2.h"
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
 
 namespace kal {
 namespace {
@@ -255,13 +255,18 @@ bool SvgDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double 
     return true;
 }
 
-bool SvgDriver::fill_polygon(Context&, int n, const double* x, const double* y) {
+bool SvgDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
     if (!sink_ || finished_) return true;
     if (n < 1) return true;
     end_path();
     open_line_group();
     OutputSink& s = *sink_;
-    s.format("<polygon fill=%c#%02x%02x%02x%c points=%c\n", Q, r_, g_, b_, Q, Q);
+    s.format("<polygon fill=%c#%02x%02x%02x%c ", Q, r_, g_, b_, Q);
+    // Text ink is filled only: the group's stroke would embolden every
+    // glyph by the stroke width. Its contours are filled even-odd, as in
+    // the other formats.
+    if (ctx.out.text_fill) s.format("stroke=%cnone%c fill-rule=%cevenodd%c ", Q, Q, Q, Q);
+    s.format("points=%c\n", Q);
     for (int i = 0; i < n; ++i) {
         const Point p = to_canvas(x[i], y[i]);
         point(fit(p.x), fit(p.y));

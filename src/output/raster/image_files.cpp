@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_raster_images_and_pixels.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/files.h"
-#include "core/threads.h"
+#include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/driver.h"
@@ -38,12 +38,8 @@ Raster* device_raster(Context& ctx) {
 void save(Context& ctx, FileKind kind, const char* name) {
     const Raster* r = device_raster(ctx);
     if (!r) return;
-    FILE* fp;
-    {
-        GlobalLock lock;
-        const std::string path = apply_file_mode(ctx, name);
-        fp = std::fopen(path.c_str(), "wb");
-    }
+    std::string path;
+    FILE* fp = create_file(ctx, name, "wb", path);
     if (!fp) {
         warn(ctx, 36);
         return;

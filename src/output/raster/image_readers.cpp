@@ -1,5 +1,9 @@
 #include "output/raster/image_readers.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +11,6 @@
 #include <algorithm>
 #include <map>
 #include <new>
-
-#include "core/threads.h"
 
 namespace kal {
 namespace {
@@ -220,37 +222,40 @@ bool read_tiff(std::span<const uint8_t> file, FileImage& out) {
 }
 
 int read_file(const std::string& name, std::vector<uint8_t>& out) {
-    constexpr size_t LIMIT = size_t(1) << 31;
-    FILE* fp;
-    {
-        GlobalLock lock;
-        fp = std::fopen(name.c_str(), "rb");
+    constexpr uint64_t LIMIT = uint64_t(1) << 31;
+    // Opening never waits (a FIFO without a writer), and only a regular file
+    // is read: a device or FIFO would never end or never start.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return 36;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return 36;
     }
-    if (!fp) return 36;
+    if (static_cast<uint64_t>(st.st_size) > LIMIT) {
+        ::close(fd);
+        return 51;
+    }
     std::vector<uint8_t> data;
     int result = 0;
     try {
-        size_t used = 0;
-        for (;;) {
-            if (used == data.size()) {
-                if (data.size() >= LIMIT) {
-                    result = 51;
-                    break;
-                }
-                data.resize(std::max<size_t>(data.size() * 2, 1 << 16));
-            }
-            const size_t got = std::fread(data.data() + used, 1, data.size() - used, fp);
-            used += got;
-            if (got == 0) break;
-        }
-        if (result == 0 && std::ferror(fp)) result = 36;
-        data.resize(used);
+        data.resize(static_cast<size_t>(st.st_size));
     } catch (const std::bad_alloc&) {
         result = 51;
     }
-    std::fclose(fp);
-    if (result == 0) out.swap(data);
-    return result;
+    size_t used = 0;
+    while (result == 0 && used < data.size()) {
+        const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) result = 36;
+        if (got <= 0) break;  // the file shrank meanwhile: what is there
+        used += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    if (result != 0) return result;
+    data.resize(used);
+    out.swap(data);
+    return 0;
 }
 
 }  // namespace kal

@@ -56,7 +56,8 @@ bool read_imag(std::span<const uint8_t> file, FileImage& out);
 // (3 x 8 bits, contiguous), grey (8 bits) or bilevel (1 bit), any strips.
 bool read_tiff(std::span<const uint8_t> file, FileImage& out);
 
-// Reads a whole file: 0, or warning number 36 (cannot open or read) or 51
+// Reads a whole regular file: 0, or warning number 36 (cannot open or read,
+// or not a regular file: a device or FIFO is never opened for long) or 51
 // (no memory, or larger than 2 GiB).
 int read_file(const std::string& name, std::vector<uint8_t>& out);
 

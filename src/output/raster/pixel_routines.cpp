@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/routines.h"
-#include "colour3d/colour.h"
+#include "api/routines_life_cycle.h"
+#include "api/routines_raster_images_and_pixels.h"
+#include "api/routines_text_and_fonts.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/threads.h"
+#include "output/colour_table.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/raster/pixel_access.h"

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "colour3d/colour.h"
 #include "core/context.h"
+#include "output/colour_table.h"
 
 namespace kal {
 

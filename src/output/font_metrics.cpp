@@ -1,8 +1,16 @@
-#include "output/drivers/std_fonts.h"
+#include "output/font_metrics.h"
+
+#include <strings.h>
 
 #include <cctype>
 
 namespace kal {
+
+namespace font_data {
+extern const char* const standard_font_names[STANDARD_FONT_COUNT];
+extern const int16_t standard_font_widths[STANDARD_FONT_COUNT][155];
+}  // namespace font_data
+
 namespace {
 
 const StandardFont FONTS[STANDARD_FONT_COUNT] = {
@@ -82,6 +90,22 @@ int standard_font_index(const char* name) {
 int national_latin1(int code) {
     if (code < FIRST_NATIONAL || code > LAST_NATIONAL) return 0;
     return NATIONAL[code - FIRST_NATIONAL];
+}
+
+int standard_font_count() { return STANDARD_FONT_COUNT; }
+
+const char* standard_font_name(int index) {
+    return index >= 0 && index < STANDARD_FONT_COUNT ? font_data::standard_font_names[index] : nullptr;
+}
+
+int standard_char_width(const char* name, int code) {
+    if (!name) return -1;
+    for (int f = 0; f < STANDARD_FONT_COUNT; ++f) {
+        if (strcasecmp(font_data::standard_font_names[f], name) != 0) continue;
+        if (code < 32 || code > 186) code = 32;
+        return font_data::standard_font_widths[f][code - 32];
+    }
+    return -1;
 }
 
 }  // namespace kal

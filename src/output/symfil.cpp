@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "api/routines.h"
+#include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/colour_table.h"
 
 extern char** environ;
 
