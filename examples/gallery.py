@@ -18,12 +18,17 @@ EXAMPLES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "gallery
 FORMATS = [("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")]
 
 
-def plot(draw, device, filename):
+def plot(draw, device, filename, setup=None):
     """Opens a landscape A4 page, lets draw() fill it and closes the file.
 
     PNG and SVG get 1200 by 849 pixels on a white background; PNG stores true
     colour, so that RGB and named colours are not mapped to the colour table.
+    An example's setup(), when it has one, chooses what must be set before
+    kalini.
     """
+    k.aamode("OFF")
+    if setup:
+        setup()
     k.metafl(device)
     k.setpag("DA4L")
     k.setfil(filename)
@@ -38,7 +43,7 @@ def plot(draw, device, filename):
 
 
 def load_examples():
-    """The examples as (name, title, caption, source, draw), in the order of their file names."""
+    """The examples as (name, title, caption, source, draw, setup), in the order of their file names."""
     examples = []
     for path in sorted(glob.glob(os.path.join(EXAMPLES_DIR, "[0-9]*.py"))):
         name = os.path.splitext(os.path.basename(path))[0]
@@ -48,7 +53,8 @@ def load_examples():
         title, _, caption = module.__doc__.strip().partition("\n")
         with open(path, encoding="utf-8") as f:
             source = f.read()
-        examples.append((name, title.strip(), " ".join(caption.split()), source, module.draw))
+        examples.append((name, title.strip(), " ".join(caption.split()), source, module.draw,
+                         getattr(module, "setup", None)))
     return examples
 
 
@@ -93,7 +99,7 @@ def write_index(examples, directory):
     import inspect
 
     sections = []
-    for name, title, caption, source, _ in examples:
+    for name, title, caption, source, _, _ in examples:
         links = " ".join(f'<a href="{name}.{ext}">{ext.upper()}</a>' for _, ext in FORMATS)
         sections.append(SECTION.format(name=name, title=html.escape(title), caption=html.escape(caption),
                                        links=links, source=html.escape(source)))
@@ -106,9 +112,9 @@ def main():
     directory = sys.argv[1] if len(sys.argv) > 1 else "."
     os.makedirs(directory, exist_ok=True)
     examples = load_examples()
-    for name, _, _, _, draw in examples:
+    for name, _, _, _, draw, setup in examples:
         for device, ext in FORMATS:
-            plot(draw, device, os.path.join(directory, f"{name}.{ext}"))
+            plot(draw, device, os.path.join(directory, f"{name}.{ext}"), setup)
     write_index(examples, directory)
     print(f"gallery: {len(examples)} examples in {len(FORMATS)} formats and index.html in "
           f"{os.path.abspath(directory)}")

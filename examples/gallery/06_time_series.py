@@ -1,7 +1,7 @@
 """A dated time series
 
 A year of daily temperatures on a date axis: day numbers counted from the
-base date, labels at the month starts with the month names.
+base date, labels and ticks at the month starts with the month names.
 """
 import math
 
@@ -23,8 +23,8 @@ def draw():
     k.labmod("DAY", "NONE", "X")
     k.labmod("YEAR", "NONE", "X")
     k.labmod("MONT", "NAME", "X")
-    k.ticmod("DAYS", "X")
-    k.ticks(0, "X")
+    k.ticmod("MONT", "X")
+    k.ticks(1, "X")
     k.labdig(-1, "Y")
     k.name("Temperature [deg C]", "Y")
     k.titlin("Daily temperature in 2024", 2)

@@ -271,6 +271,7 @@ KALVOR_API void imgsiz(int nw, int nh);  /* Sets the image size. */
 KALVOR_API void imgclp(int nx, int ny, int nw, int nh);  /* Sets the image clipping window. */
 KALVOR_API void gifmod(const char* mode, const char* key);  /* Sets GIF options. */
 KALVOR_API void tifmod(int n, const char* unit, const char* key);  /* Sets the TIFF resolution. */
+KALVOR_API void aamode(const char* mode);  /* Smooths the pictures of the raster devices ("ON") or keeps them exact ("OFF"), from the next kalini. */
 KALVOR_API void tiforg(int nx, int ny);  /* Sets the position of a TIFF file read. */
 KALVOR_API void tifwin(int nx, int ny, int nw, int nh);  /* Sets the window of TIFF files written. */
 KALVOR_API void imgini(void);  /* Starts image mode. */

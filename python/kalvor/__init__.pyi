@@ -8,6 +8,8 @@ _Path = str | bytes | PathLike[str] | PathLike[bytes]
 
 __all__: list[str]
 
+def aamode(mode: str | bytes, /) -> None:
+    'Smooths the pictures of the raster devices ("ON") or keeps them exact ("OFF"), from the next kalini.'
 def angle(degrees: int, /) -> None:
     'Sets the text angle.'
 def arcell(nx: int, ny: int, na: int, nb: int, alpha: float, beta: float, theta: float, /) -> None:

@@ -85,6 +85,9 @@ Family family(int device);
 const char* extension(int device);
 bool binary_output(int device);
 bool true_colour(int device);
+// The driver draws wide lines itself (the raster devices, as filled
+// outlines): the line layer sends single strokes.
+bool draws_widths(int device);
 
 // The page lies turned on the device (the paper's long side up, or
 // rotation mode 1 on pixel devices).

@@ -72,6 +72,11 @@ public:
     virtual bool fill_triangle(Context&, const double*, const double*, int) { return false; }
     // The colour table changed (screens and images keep a palette).
     virtual void push_palette(Context&) {}
+    // The raster devices: everything drawn so far is in ctx.out.raster
+    // (before its pixels are read or written), and ctx.out.raster was
+    // changed by pixel routines (the device draws on from it).
+    virtual void sync_raster(Context&) {}
+    virtual void raster_written(Context&) {}
     // imgfin on a vector page: the raster drawn into the rectangle with the
     // upper left corner (x, y) and the size w x h in plot units.
     virtual bool image(Context&, const Raster&, double, double, double, double) { return false; }

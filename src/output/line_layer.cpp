@@ -252,7 +252,7 @@ namespace {
 // A polyline on the page: clipped segment by segment, then widened.
 void write_polyline(Context& ctx, const double* x, const double* y, int n) {
     for (int i = 1; i < n; ++i) emit_segment(ctx, x[i - 1], y[i - 1], x[i], y[i]);
-    if (ctx.line.width > 1 && n > 1) draw_thick_outline(ctx, x, y, n);
+    if (ctx.line.width > 1 && n > 1 && !draws_widths(ctx.page.device)) draw_thick_outline(ctx, x, y, n);
 }
 
 // The page transformation of projected pieces, into `points`.

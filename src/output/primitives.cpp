@@ -53,6 +53,11 @@ const DeviceMap& current_map(const Context& ctx) {
 
 DevicePoint device_point(const Context& ctx, double x, double y) { return current_map(ctx)(x, y); }
 
+double frame_step(const Context& ctx) {
+    if (!draws_widths(ctx.page.device) || !(ctx.out.factor > 0)) return 1.0;
+    return ctx.image.pixel_scale / ctx.out.factor;
+}
+
 void move_draw(Context& ctx, double x, double y, int pen) {
     OutputState& o = ctx.out;
     ++o.vectors;

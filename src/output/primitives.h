@@ -24,6 +24,10 @@ DevicePoint device_point(const Context& ctx, double x, double y);
 // page or the factor changed.
 const DeviceMap& current_map(const Context& ctx);
 
+// The step between the nested outlines of a frame in plot units: one pixel
+// of the picture on the devices that draw into pixels (a frame of thickness
+// t is then t pixels wide on every side), else one plot unit.
+double frame_step(const Context& ctx);
 // Move (pen 3) or draw (pen 2) to a plot point; counts one vector.
 void move_draw(Context& ctx, double x, double y, int pen);
 // n plot points (origin offset added) in order, the first with pen code

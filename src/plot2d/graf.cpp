@@ -91,7 +91,10 @@ void draw_frame(Context& ctx) {
     axis_rectangle(ctx, left, top, right, bottom);
     const int previous = use_colour(ctx, ctx.axes.frame_colour);
     const int n = std::abs(thickness), sign = thickness > 0 ? 1 : -1;
-    if (frame_as_band(thickness)) {
+    // On the raster devices the outlines lie a pixel apart, and are drawn
+    // as such however many (a band's edges would round to other pixels).
+    const double step = frame_step(ctx);
+    if (frame_as_band(thickness) && !draws_widths(ctx.page.device)) {
         // Lines at the offsets 0, sign, ... sign (n - 1) outwards, as one band.
         const auto outline = [&](double g, std::vector<double>& x, std::vector<double>& y) {
             if (right - left + 2 * g < 0 || bottom - top + 2 * g < 0) return false;
@@ -108,7 +111,7 @@ void draw_frame(Context& ctx) {
     }
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (int i = 0; i < n; ++i) {
-        const double g = sign * i;
+        const double g = sign * i * step;
         line_move(ctx, left - g + ox, top - g + oy);
         line_draw(ctx, right + g + ox, top - g + oy);
         line_draw(ctx, right + g + ox, bottom + g + oy);

@@ -102,7 +102,8 @@ void draw_sample(Context& ctx, const Sample& s, double x1, double x2, double ym)
 void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     const int n = std::abs(t);
-    if (frame_as_band(t)) {
+    const double step = frame_step(ctx);  // a pixel on the raster devices, which draw no band
+    if (frame_as_band(t) && !draws_widths(ctx.page.device)) {
         // Lines at the offsets 0 .. n - 1 inwards (outwards for t < 0).
         const auto outline = [&](double g, std::vector<double>& xs, std::vector<double>& ys) {
             if (w - 2 * g < 0 || h - 2 * g < 0) return false;
@@ -117,7 +118,7 @@ void frame_box(Context& ctx, double x, double y, double w, double h, int t) {
         return;
     }
     for (int i = 0; i < n; ++i) {
-        const double g = t > 0 ? i : -i;
+        const double g = (t > 0 ? i : -i) * step;
         line_move(ctx, x + g + ox, y + g + oy);
         line_draw(ctx, x + w - g + ox, y + g + oy);
         line_draw(ctx, x + w - g + ox, y + h - g + oy);

@@ -61,7 +61,7 @@ struct KeyCase {
 
 // The level-0 requests: kalini and reset "ALL" leave them alone, a key
 // brings back what a newly made record holds.
-const std::set<std::string> NOT_BY_ALL = {"WIND", "WINS", "UNIT"};
+const std::set<std::string> NOT_BY_ALL = {"WIND", "WINS", "UNIT", "AAMO"};
 
 void setscl_y() {
     const float v[2] = {1, 2};
@@ -79,6 +79,7 @@ const KeyCase CASES[] = {
     KEY("SHDP", shdpat(5), c.colour.pattern_number),
     KEY("IMGC", c.image.clip_set = true, c.image.clip_set),
     KEY("FILB", filbox(10, 20, 30, 40), c.image.file_box_set),
+    KEY("AAMO", aamode("ON"), c.image.antialias),
     KEY("ORIG", origin(10, 20), c.page.origin_x, c.page.origin_y),
     KEY("WIND", window(1, 2, 30, 40), c.page.win_request),
     KEY("WINS", winsiz(30, 40), c.page.win_request),

@@ -11,6 +11,7 @@
 #include "output/primitives.h"
 #include "output/raster/raster.h"
 #include "output/raster/raster_output.h"
+#include "output/raster/scale.h"
 
 namespace kal {
 namespace {
@@ -32,7 +33,18 @@ FileKind file_kind(int device) {
     }
 }
 
+// A line of one segment no longer than a pixel each way, as a dot: its end
+// further left (the upper one in a column), whichever way it was drawn.
+void plot_dot(Raster& r, const int* xy) {
+    const bool first = xy[0] < xy[2] || (xy[0] == xy[2] && xy[1] <= xy[3]);
+    r.plot(first ? xy[0] : xy[2], first ? xy[1] : xy[3]);
+}
+
 }  // namespace
+
+// The largest aamode canvas: 4 x 4 pixels for each pixel of the page, fewer
+// where that would pass this size.
+constexpr double MAX_CANVAS_BYTES = 256.0 * 1024 * 1024;
 
 void ImageDriver::open(Context& ctx) {
     // PPM is always true colour (open_device has set 24 bits); the others
@@ -40,19 +52,57 @@ void ImageDriver::open(Context& ctx) {
     if (ctx.image.format == IMAGE_RGB) ctx.out.colour_depth = 24;
     ctx.image.active = false;
     ctx.image.own_raster = false;
-    ctx.out.raster = new_raster(ctx, ctx.page.win_w, ctx.page.win_h, ctx.out.colour_depth > 8);
+    const int w = ctx.page.win_w, h = ctx.page.win_h;
+    scale_ = 1;
+    shift_ = 0;
+    join_ = cap_ = 2;
+    large_.reset();
+    large_drawn_ = false;
+    sx_.clear();
+    sy_.clear();
+    if (ctx.image.antialias) {
+        // Shades need true colour (files of indices get a palette of the
+        // picture's own colours when they are written).
+        int n = 4;
+        while (n > 1 && double(w) * n * double(h) * n * 3 > MAX_CANVAS_BYTES) --n;
+        if (n > 1 && double(w) * n <= Raster::MAX_SIDE && double(h) * n <= Raster::MAX_SIDE)
+            large_ = new_raster(ctx, w * n, h * n, true);
+        if (large_) {
+            // The device points grow with the factor; a page pixel's block
+            // of n x n canvas pixels is centred on its point.
+            scale_ = n;
+            shift_ = n / 2;
+            ctx.out.factor *= n;
+            ctx.out.colour_depth = 24;
+        }
+    }
+    ctx.out.raster = new_raster(ctx, w, h, ctx.out.colour_depth > 8);
     if (!ctx.out.raster) {
         warn(ctx, 53);
         throw Fatal("Not enough memory in kalini!");
     }
+    ctx.image.pixel_scale = scale_;
     cx_ = cy_ = 0;
 }
 
+Raster* ImageDriver::canvas(Context& ctx) {
+    if (large_) {
+        large_drawn_ = true;
+        return large_.get();
+    }
+    return ctx.out.raster.get();
+}
+
 void ImageDriver::erase(Context& ctx) {
+    sx_.clear();
+    sy_.clear();
     if (ctx.out.raster) ctx.out.raster->clear();
+    if (large_) large_->clear();
+    large_drawn_ = false;
 }
 
 int ImageDriver::close(Context& ctx) {
+    sync_raster(ctx);
     int result = device_ == DEV_VIRT ? 0 : 1;
     if (device_ != DEV_VIRT && ctx.out.file && ctx.out.raster) {
         const Raster& r = *ctx.out.raster;
@@ -60,17 +110,127 @@ int ImageDriver::close(Context& ctx) {
         report_write(ctx, write_image(sink, file_kind(device_), file_region(ctx, r), write_options(ctx)));
     }
     release_raster(ctx);
+    large_.reset();
+    ctx.image.pixel_scale = 1;
     return result;
 }
 
+void ImageDriver::sync_raster(Context& ctx) {
+    end_stroke(ctx);
+    if (large_ && large_drawn_ && ctx.out.raster) box_reduce(*large_, scale_, *ctx.out.raster);
+    large_drawn_ = false;
+}
+
+void ImageDriver::raster_written(Context& ctx) {
+    if (large_ && ctx.out.raster) box_enlarge(*ctx.out.raster, scale_, *large_);
+    large_drawn_ = false;
+}
+
+double ImageDriver::stroke_width(const Context& ctx) const {
+    const double u = ctx.page.units;
+    const double units = std::floor(std::abs(ctx.line.width) * u + 0.5) / u;
+    const double w = units * ctx.out.factor;
+    return large_ ? std::max(w, double(scale_)) : w;
+}
+
+bool ImageDriver::stroking(const Context& ctx) const {
+    return large_ || (ctx.line.width > 1 && stroke_width(ctx) > 1.0);
+}
+
+bool ImageDriver::line_width(Context& ctx, int) {
+    end_stroke(ctx);
+    return false;
+}
+
+bool ImageDriver::pen_width(Context& ctx, double) {
+    end_stroke(ctx);
+    return false;
+}
+
+void ImageDriver::line_join(Context& ctx, int join) {
+    end_stroke(ctx);
+    join_ = join;
+}
+
+void ImageDriver::line_cap(Context& ctx, int cap) {
+    end_stroke(ctx);
+    cap_ = cap;
+}
+
+void ImageDriver::end_short(Context& ctx, bool whole) {
+    if (!short_pending_) return;
+    short_pending_ = false;
+    if (Raster* r = ctx.out.raster.get()) {
+        if (whole)
+            r->line(short_[0], short_[1], short_[2], short_[3]);
+        else
+            plot_dot(*r, short_);
+    }
+}
+
+void ImageDriver::end_stroke(Context& ctx) {
+    end_short(ctx, false);
+    if (sx_.size() >= 2) {
+        if (Raster* r = canvas(ctx)) {
+            const StrokeStyle style{stroke_width(ctx), join_, cap_, ctx.line.miter};
+            scan_.clear();
+            add_stroke(scan_, sx_.data(), sy_.data(), int(sx_.size()), style, stroke_capped_, true);
+            scan_.fill(*r, true);
+        }
+    }
+    sx_.clear();
+    sy_.clear();
+}
+
+void ImageDriver::stroke_to(Context& ctx, int x, int y, int pen) {
+    if (pen != 2) {
+        end_stroke(ctx);
+        stroke_capped_ = true;
+        return;
+    }
+    if (sx_.empty()) {
+        sx_.push_back(cx_);
+        sy_.push_back(cy_);
+    }
+    sx_.push_back(x);
+    sy_.push_back(y);
+    // A long line is filled in pieces; each next piece begins with the last
+    // segment of the one before, so that the join there is drawn too.
+    constexpr size_t PIECE = 2048;
+    if (sx_.size() >= PIECE) {
+        const double px = sx_[sx_.size() - 2], py = sy_[sy_.size() - 2];
+        end_stroke(ctx);
+        sx_ = {px, double(x)};
+        sy_ = {py, double(y)};
+        stroke_capped_ = false;
+    }
+}
+
 void ImageDriver::move_draw(Context& ctx, double x, double y, int pen) {
-    const int px = pixel(x), py = pixel(y);
-    if (pen == 2 && ctx.out.raster) ctx.out.raster->line(cx_, cy_, px, py);
+    const int px = pixel(x) + shift_, py = pixel(y) + shift_;
+    if (stroking(ctx)) {
+        stroke_to(ctx, px, py, pen);
+    } else if (pen == 2) {
+        end_short(ctx, true);  // the piece goes on: its first segment is a line
+        if (after_move_ && std::abs(px - cx_) <= 1 && std::abs(py - cy_) <= 1) {
+            short_pending_ = true;
+            short_[0] = cx_, short_[1] = cy_, short_[2] = px, short_[3] = py;
+        } else if (ctx.out.raster) {
+            ctx.out.raster->line(cx_, cy_, px, py);
+        }
+    } else {
+        end_short(ctx, false);
+    }
+    after_move_ = pen != 2;
     cx_ = px;
     cy_ = py;
 }
 
 void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    if (stroking(ctx) || n <= 2 || short_pending_) {
+        for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
+        return;
+    }
     int i = 0;
     if (n > 0 && first_pen != 2) {
         cx_ = pixel(x[0]);
@@ -90,34 +250,58 @@ void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y
         cy_ = py[m - 1];
         i += m;
     }
+    after_move_ = false;
 }
 
 void ImageDriver::colour(Context& ctx, int value) {
+    end_stroke(ctx);
     if (ctx.out.raster) ctx.out.raster->set_colour(value);
+    if (large_) large_->set_colour(value);
 }
 
 bool ImageDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
-    if (!ctx.out.raster) return true;
-    Raster& r = *ctx.out.raster;
+    end_stroke(ctx);
+    Raster* canvas_raster = canvas(ctx);
+    if (!canvas_raster) return true;
+    Raster& r = *canvas_raster;
     const DevicePoint a = device_point(ctx, x1, y1), b = device_point(ctx, x2, y2);
     const Raster::Pen previous = r.pen();
     r.set_colour(value);
-    r.fill_rect(pixel(a.x), pixel(a.y), pixel(b.x), pixel(b.y));
+    r.fill_rect(pixel(a.x) + shift_, pixel(a.y) + shift_, pixel(b.x) + shift_, pixel(b.y) + shift_);
     r.set_pen(previous);
     return true;
 }
 
 bool ImageDriver::fill_triangle(Context& ctx, const double* x, const double* y, int value) {
-    if (!ctx.out.raster) return true;
+    end_stroke(ctx);
+    Raster* r = canvas(ctx);
+    if (!r) return true;
     int px[3], py[3];
     for (int i = 0; i < 3; ++i) {
         const DevicePoint d = device_point(ctx, x[i], y[i]);
-        px[i] = pixel(d.x);
-        py[i] = pixel(d.y);
+        px[i] = pixel(d.x) + shift_;
+        py[i] = pixel(d.y) + shift_;
     }
-    ctx.out.raster->set_colour(value);
-    ctx.out.raster->fill_triangle(px, py);
+    r->set_colour(value);
+    r->fill_triangle(px, py);
     return true;
+}
+
+void ImageDriver::scan_polygon(Context& ctx, int n, const double* x, const double* y) {
+    DeviceMap map = current_map(ctx);
+    map.rounded = false;
+    std::vector<double>& px = fx_;
+    std::vector<double>& py = fy_;
+    px.resize(size_t(n));
+    py.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const DevicePoint d = map(x[i], y[i]);
+        px[size_t(i)] = d.x + shift_;
+        py[size_t(i)] = d.y + shift_;
+    }
+    scan_.clear();
+    scan_.add_contour(px.data(), py.data(), n, false);
+    scan_.fill(*canvas(ctx), false);
 }
 
 // The pixels the solid pattern's fill lines would set (one line per scan
@@ -162,8 +346,15 @@ void ImageDriver::fill_by_centres(Context& ctx, int n, const double* x, const do
 }
 
 bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    end_stroke(ctx);
     if (!ctx.out.raster) return true;
     const LineState& l = ctx.line;
+    if (large_) {
+        // Smoothed: the polygon itself, by the centres of the canvas pixels.
+        if (lines_transformed(l) || l.circle_clip || l.offset != 0) return false;
+        scan_polygon(ctx, n, x, y);
+        return true;
+    }
     if (ctx.out.text_fill && !lines_transformed(l) && !l.circle_clip && l.offset == 0) {
         fill_by_centres(ctx, n, x, y);
         return true;
@@ -197,15 +388,25 @@ bool ImageDriver::fill_polygon(Context& ctx, int n, const double* x, const doubl
         }
     }
     Raster& r = *ctx.out.raster;
-    for (size_t k = 0; k + 3 < spans_.size(); k += 4) r.line(spans_[k], spans_[k + 1], spans_[k + 2], spans_[k + 3]);
+    for (size_t k = 0; k + 3 < spans_.size(); k += 4) {
+        const int* xy = &spans_[k];
+        if (std::abs(xy[2] - xy[0]) <= 1 && std::abs(xy[3] - xy[1]) <= 1)
+            plot_dot(r, xy);  // as the line of a lone short span
+        else
+            r.line(xy[0], xy[1], xy[2], xy[3]);
+    }
     return true;
 }
 
 void ImageDriver::push_palette(Context& ctx) {
     if (!ctx.out.raster) return;
-    load_table_palette(ctx, *ctx.out.raster);
-    // Re-resolve the current colour against the new palette.
-    ctx.out.raster->set_colour(ctx.out.current_colour);
+    end_stroke(ctx);
+    for (Raster* r : {ctx.out.raster.get(), large_.get()}) {
+        if (!r) continue;
+        load_table_palette(ctx, *r);
+        // Re-resolve the current colour against the new palette.
+        r->set_colour(ctx.out.current_colour);
+    }
 }
 
 }  // namespace kal

@@ -48,10 +48,12 @@ const ImageDriver::Stamp* ImageDriver::make_stamp(Context& ctx, const FigureKey&
     }
     if (stamps_.size() == MAX_STAMPS) stamps_.clear();
     line_flush(ctx);  // nothing pending may land in the scratch raster
+    end_stroke(ctx);
     scratch_->set_index(1);
     const long long vectors = ctx.out.vectors;
     std::swap(ctx.out.raster, scratch_);
     draw(x, y);
+    end_stroke(ctx);  // nor stay behind from it
     std::swap(ctx.out.raster, scratch_);
     Stamp s{key, ctx.colour.hatch_spacing, ctx.out.factor, ctx.out.vectors - vectors, {}, {}};
     ctx.out.vectors = vectors;  // counted when the stamp is set
@@ -67,6 +69,7 @@ const ImageDriver::Stamp* ImageDriver::make_stamp(Context& ctx, const FigureKey&
 }
 
 bool ImageDriver::repeated_figure(Context& ctx, const FigureKey& key, double x, double y, const FigureDraw& draw) {
+    if (large_) return false;  // smoothed figures are drawn where they are
     Raster* r = ctx.out.raster.get();
     const DeviceMap& map = current_map(ctx);
     if (!r || map.rule != PointRule::Pixels || map.r1 || !map.rounded || !(map.f > 0)) return false;

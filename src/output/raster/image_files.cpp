@@ -14,6 +14,7 @@
 #include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
+#include "output/driver.h"
 #include "output/raster/image_readers.h"
 #include "output/raster/pixel_access.h"
 #include "output/raster/raster.h"
@@ -30,6 +31,7 @@ Raster* device_raster(Context& ctx) {
         warn(ctx, 40);
         return nullptr;
     }
+    if (ctx.out.driver) ctx.out.driver->sync_raster(ctx);
     return ctx.out.raster.get();
 }
 
@@ -77,6 +79,7 @@ int rbfpng(Context& ctx, char* buffer, int size) {
     const bool own_mode = !ctx.image.active;
     if (own_mode && !begin_image_mode(ctx)) return 0;  // warning 40 or 53
     line_flush(ctx);
+    if (ctx.out.driver) ctx.out.driver->sync_raster(ctx);
     if (!ctx.out.raster) return 0;
     const bool counting = size == 0 || !buffer;
     OutputSink sink(counting ? nullptr : buffer, size_t(size));
@@ -108,6 +111,7 @@ void wimage(Context& ctx, const char* file) {
         img.row(y, 0, w, row.data());
         write_pixel_block(*r, row.data(), 0, y, w, 1, img.bytes_per_pixel());
     }
+    if (ctx.out.driver) ctx.out.driver->raster_written(ctx);
 }
 
 // A TIFF file drawn at the tiforg position: the tifwin window of the file

@@ -12,6 +12,7 @@ struct ImageState {
     bool gif_transparent = false;  // gifmod
     int tiff_resolution = 100;     // tifmod: pixels per unit
     int tiff_unit = 2;             // 2 INCH, 3 CM
+    bool antialias = false;        // aamode: raster devices draw smoothed pictures
 
     // Reset by kalini.
     int pixel_mode = 0;            // imgmod: pixel values as 0 indices, 1 RGB
@@ -30,6 +31,10 @@ struct ImageState {
     // Image mode (imgini ... imgfin).
     bool active = false;
     bool own_raster = false;       // imgini made the raster (vector pages)
+    // Pixels of the drawing raster per output pixel and side: the aamode
+    // scale while a smoothed picture is drawn, else 1 (set when the device
+    // opens).
+    int pixel_scale = 1;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

@@ -53,6 +53,7 @@ Raster* image_raster(Context& ctx) {
         warn(ctx, 55);
         return nullptr;
     }
+    if (ctx.out.driver && !ctx.image.own_raster) ctx.out.driver->sync_raster(ctx);
     return ctx.out.raster.get();
 }
 
@@ -91,7 +92,8 @@ void reset_image_clip(Context& ctx) { ctx.image.clip_set = false; }
 void ImageState::reset(Context& ctx) { reset_image_settings(ctx); }
 namespace {
 void reset_file_box(Context& ctx) { ctx.image.file_box_set = false; }
-const ResetKey IMAGE_KEYS[] = {{"IMGC", reset_image_clip}, {"FILB", reset_file_box}};
+void reset_antialias(Context& ctx) { ctx.image.antialias = false; }
+const ResetKey IMAGE_KEYS[] = {{"IMGC", reset_image_clip}, {"FILB", reset_file_box}, {"AAMO", reset_antialias}};
 }  // namespace
 const ResetKeys ImageState::reset_keys = IMAGE_KEYS;
 
@@ -153,6 +155,7 @@ bool begin_image_mode(Context& ctx) {
             warn(ctx, 40);
             return false;
         }
+        if (ctx.out.driver) ctx.out.driver->sync_raster(ctx);
     } else if (t.image_on_page) {
         {
             const int w = s.size_set ? s.size_w : ctx.page.win_w;
@@ -186,6 +189,8 @@ void end_image_mode(Context& ctx, bool place) {
         }
         ctx.out.raster.reset();
         s.own_raster = false;
+    } else if (ctx.out.driver) {
+        ctx.out.driver->raster_written(ctx);  // the device draws on from the pixels as they are now
     }
     s.active = false;
 }
@@ -242,6 +247,11 @@ void gifmod(Context& ctx, const char* mode, const char* key) {
     if (!m) return;
     if (!keyword(ctx, "TRAN", key)) return;
     ctx.image.gif_transparent = m == 2;
+}
+
+void aamode(Context& ctx, const char* mode) {
+    const int m = keyword(ctx, "OFF +ON  ", mode);
+    if (m) ctx.image.antialias = m == 2;
 }
 
 void tifmod(Context& ctx, int n, const char* unit, const char* key) {
