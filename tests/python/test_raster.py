@@ -618,7 +618,11 @@ def test_smoothed_pictures_with_aamode(run):
         k.linwid(5); k.line(100, 100, 2800, 1900); k.messag('Smooth', 300, 1500)
         png = k.rbfpng(10 ** 7)[0]
         k.imgini(); k.imgmod('RGB'); pixels = k.rpixls(0, 0, 853, 603)[0]; k.imgfin()
-        k.rppm('v.ppm'); k.kalfin()
+        k.rppm('v.ppm')
+        k.imgini(); k.imgmod('RGB'); ink, paper = k.rpixel(416, 287), k.rpixel(10, 590)
+        k.wpixel(10, 590, ink); k.line(2000, 300, 2800, 300)   # a line drawn after a written pixel
+        assert ink != paper and k.rpixel(10, 590) == ink
+        k.imgfin(); k.kalfin()
         from PIL import Image
         assert Image.open(io.BytesIO(png)).convert('RGB').tobytes() == pixels == Image.open('v.ppm').tobytes()
         assert len(set(pixels[i:i + 3] for i in range(0, len(pixels), 3))) > 16

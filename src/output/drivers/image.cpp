@@ -58,6 +58,7 @@ void ImageDriver::open(Context& ctx) {
     join_ = cap_ = 2;
     large_.reset();
     large_drawn_ = false;
+    page_ahead_ = false;
     sx_.clear();
     sy_.clear();
     if (ctx.image.antialias) {
@@ -87,6 +88,10 @@ void ImageDriver::open(Context& ctx) {
 
 Raster* ImageDriver::canvas(Context& ctx) {
     if (large_) {
+        // Pixels written to the page since it was reduced go into the canvas
+        // before anything is drawn over them.
+        if (page_ahead_ && ctx.out.raster) box_enlarge(*ctx.out.raster, scale_, *large_);
+        page_ahead_ = false;
         large_drawn_ = true;
         return large_.get();
     }
@@ -99,6 +104,7 @@ void ImageDriver::erase(Context& ctx) {
     if (ctx.out.raster) ctx.out.raster->clear();
     if (large_) large_->clear();
     large_drawn_ = false;
+    page_ahead_ = false;
 }
 
 int ImageDriver::close(Context& ctx) {
@@ -119,11 +125,13 @@ void ImageDriver::sync_raster(Context& ctx) {
     end_stroke(ctx);
     if (large_ && large_drawn_ && ctx.out.raster) box_reduce(*large_, scale_, *ctx.out.raster);
     large_drawn_ = false;
+    page_ahead_ = large_ != nullptr;  // the caller may write pixels into the page now
 }
 
 void ImageDriver::raster_written(Context& ctx) {
     if (large_ && ctx.out.raster) box_enlarge(*ctx.out.raster, scale_, *large_);
     large_drawn_ = false;
+    page_ahead_ = false;
 }
 
 double ImageDriver::stroke_width(const Context& ctx) const {

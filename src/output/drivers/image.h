@@ -72,6 +72,7 @@ private:
     int shift_ = 0;        // added to device points on the canvas
     std::unique_ptr<Raster> large_;  // the aamode canvas
     bool large_drawn_ = false;       // drawn since ctx.out.raster was made from it
+    bool page_ahead_ = false;        // ctx.out.raster handed out since, perhaps written
     // The open piece of a wide line (canvas pixels) and whether it began
     // with a move (a cap) rather than where an earlier piece stopped.
     std::vector<double> sx_, sy_;
