@@ -216,39 +216,25 @@ TEST(ThickLines, OutlinesAtGrowingDistancesAndLongCaps) {
     }
 }
 
-TEST(ScanFill, ConcaveShapeHasTwoSpansPerLine) {
+// Two spans a line under the notch of a concave shape; a comb of 120
+// crossings warns; a spacing below the coordinates' precision still ends.
+TEST(ScanFill, ConcaveSpansCrossingLimitAndTinySpacing) {
     Page p;
-    const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
     std::vector<std::vector<double>> rows;
     std::vector<double> ys;
+    const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
     ASSERT_TRUE(kal::scan_fill(p.ctx, x, y, 8, 10.0, rows, ys));
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), ys[i] < 50 ? 4u : 2u) << ys[i];
-}
-
-TEST(ScanFill, TooManyCrossingsWarns) {
-    Page p;
-    std::vector<double> x, y;
-    for (int i = 0; i < 120; ++i) {  // a comb with 60 teeth: 120 crossings
-        x.push_back(i * 10);
-        y.push_back(i % 2 ? 0 : 100);
+    std::vector<double> cx = {0, 1200}, cy = {200, 200};  // the back, then the teeth
+    for (int i = 119; i >= 0; --i) {
+        cx.push_back(i * 10);
+        cy.push_back(i % 2 ? 0 : 100);
     }
-    x.push_back(1200);
-    y.push_back(200);
-    x.push_back(0);
-    y.push_back(200);
-    std::vector<std::vector<double>> rows;
-    std::vector<double> ys;
     const int before = p.ctx.frame.warnings;
-    EXPECT_FALSE(kal::scan_fill(p.ctx, x.data(), y.data(), int(x.size()), 10.0, rows, ys));
+    EXPECT_FALSE(kal::scan_fill(p.ctx, cx.data(), cy.data(), int(cx.size()), 10.0, rows, ys));
     EXPECT_EQ(p.ctx.frame.warnings, before + 1);
-}
-
-TEST(ScanFill, SpacingBelowThePrecisionOfTheCoordinatesEnds) {
-    Page p;
-    const double x[4] = {0, 100, 100, 0}, y[4] = {1e6, 1e6, 1e6 + 1, 1e6 + 1};
-    std::vector<std::vector<double>> rows;
-    std::vector<double> ys;
-    kal::scan_fill(p.ctx, x, y, 4, 2e-38, rows, ys);  // returns, whatever it finds
+    const double tx[4] = {0, 100, 100, 0}, ty[4] = {1e6, 1e6, 1e6 + 1, 1e6 + 1};
+    kal::scan_fill(p.ctx, tx, ty, 4, 2e-38, rows, ys);  // returns, whatever it finds
     EXPECT_LE(rows.size(), 1000000u);
 }
 
