@@ -91,7 +91,7 @@ TEST(LineLayer, DashesContinueAcrossBuffersAndMoves) {
     EXPECT_NEAR(r.ink(), 15.0, 1e-9);
 }
 
-TEST(Clipping, OutsideDroppedCrossingEndsOnTheEdge) {
+TEST(Clipping, OutsideDroppedCrossingEndsOnTheEdgeAndCircle) {
     Page p;
     int* w = p.ctx.out.clip;
     w[0] = 100, w[1] = 100, w[2] = 200, w[3] = 200;
@@ -115,6 +115,18 @@ TEST(Clipping, OutsideDroppedCrossingEndsOnTheEdge) {
     kal::line_draw(p.ctx, 200, 200);
     kal::line_flush(p.ctx);
     EXPECT_TRUE(p.calls.empty());
+
+    Page c;  // a circular window
+    c.ctx.line.circle_clip = true;
+    c.ctx.line.clip_cx = 500, c.ctx.line.clip_cy = 500, c.ctx.line.clip_r = 100;
+    kal::line_move(c.ctx, 300, 500);
+    kal::line_draw(c.ctx, 700, 500);  // through the centre: 200 long inside
+    kal::line_move(c.ctx, 300, 700);
+    kal::line_draw(c.ctx, 700, 700);  // misses the circle
+    kal::line_flush(c.ctx);
+    ASSERT_EQ(c.calls.size(), 2u);
+    EXPECT_NEAR(c.calls[0].x, 400, 1e-9);
+    EXPECT_NEAR(c.calls[1].x, 600, 1e-9);
 }
 
 // A fixed skew x' = x + y / 2 through the projection hook.
@@ -176,20 +188,6 @@ TEST(Clipping, ProjectedLinesAreClippedAfterTheProjectionThenTransformed) {
     EXPECT_GE(spans, 10);
 }
 
-TEST(Clipping, Circle) {
-    Page p;
-    p.ctx.line.circle_clip = true;
-    p.ctx.line.clip_cx = 500, p.ctx.line.clip_cy = 500, p.ctx.line.clip_r = 100;
-    kal::line_move(p.ctx, 300, 500);
-    kal::line_draw(p.ctx, 700, 500);  // through the centre: 200 long inside
-    kal::line_move(p.ctx, 300, 700);
-    kal::line_draw(p.ctx, 700, 700);  // misses the circle
-    kal::line_flush(p.ctx);
-    ASSERT_EQ(p.calls.size(), 2u);
-    EXPECT_NEAR(p.calls[0].x, 400, 1e-9);
-    EXPECT_NEAR(p.calls[1].x, 600, 1e-9);
-}
-
 // The extent of the outlines of a thick line from (100, 100) to (200, 100).
 TEST(ThickLines, OutlinesAtGrowingDistancesAndLongCaps) {
     struct Case { int width, cap; double left, top, right, bottom; int draws; };  // -1 draws: not counted
@@ -216,39 +214,25 @@ TEST(ThickLines, OutlinesAtGrowingDistancesAndLongCaps) {
     }
 }
 
-TEST(ScanFill, ConcaveShapeHasTwoSpansPerLine) {
+// Two spans a line under the notch of a concave shape; a comb of 120
+// crossings warns; a spacing below the coordinates' precision still ends.
+TEST(ScanFill, ConcaveSpansCrossingLimitAndTinySpacing) {
     Page p;
-    const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
     std::vector<std::vector<double>> rows;
     std::vector<double> ys;
+    const double x[8] = {0, 30, 30, 70, 70, 100, 100, 0}, y[8] = {0, 0, 50, 50, 0, 0, 100, 100};
     ASSERT_TRUE(kal::scan_fill(p.ctx, x, y, 8, 10.0, rows, ys));
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), ys[i] < 50 ? 4u : 2u) << ys[i];
-}
-
-TEST(ScanFill, TooManyCrossingsWarns) {
-    Page p;
-    std::vector<double> x, y;
-    for (int i = 0; i < 120; ++i) {  // a comb with 60 teeth: 120 crossings
-        x.push_back(i * 10);
-        y.push_back(i % 2 ? 0 : 100);
+    std::vector<double> cx = {0, 1200}, cy = {200, 200};  // the back, then the teeth
+    for (int i = 119; i >= 0; --i) {
+        cx.push_back(i * 10);
+        cy.push_back(i % 2 ? 0 : 100);
     }
-    x.push_back(1200);
-    y.push_back(200);
-    x.push_back(0);
-    y.push_back(200);
-    std::vector<std::vector<double>> rows;
-    std::vector<double> ys;
     const int before = p.ctx.frame.warnings;
-    EXPECT_FALSE(kal::scan_fill(p.ctx, x.data(), y.data(), int(x.size()), 10.0, rows, ys));
+    EXPECT_FALSE(kal::scan_fill(p.ctx, cx.data(), cy.data(), int(cx.size()), 10.0, rows, ys));
     EXPECT_EQ(p.ctx.frame.warnings, before + 1);
-}
-
-TEST(ScanFill, SpacingBelowThePrecisionOfTheCoordinatesEnds) {
-    Page p;
-    const double x[4] = {0, 100, 100, 0}, y[4] = {1e6, 1e6, 1e6 + 1, 1e6 + 1};
-    std::vector<std::vector<double>> rows;
-    std::vector<double> ys;
-    kal::scan_fill(p.ctx, x, y, 4, 2e-38, rows, ys);  // returns, whatever it finds
+    const double tx[4] = {0, 100, 100, 0}, ty[4] = {1e6, 1e6, 1e6 + 1, 1e6 + 1};
+    kal::scan_fill(p.ctx, tx, ty, 4, 2e-38, rows, ys);  // returns, whatever it finds
     EXPECT_LE(rows.size(), 1000000u);
 }
 

@@ -28,8 +28,6 @@ def test_polyline_lists_each_pen_code_once(run):
                      " 0.0336814", " 0.0000000", " 2.0000000"]
     assert f[-1] == " 9.0000000"
     assert len(f) == 10 * 2 + 2 + 1
-    lines = (run.path / "kalvor.met").read_text().splitlines()
-    assert all(len(line) <= 80 for line in lines)
 
 
 def test_origin_offset_and_xmove(run):

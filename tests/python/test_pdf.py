@@ -119,7 +119,7 @@ def test_thousand_pages(run):
     qpdf_check(path)
     pages = qpdf_json(path, "pages")
     assert [p["pageposfrom1"] for p in pages] == list(range(1, 1001))
-    for page in (1, 500, 1000):
+    for page in (1, 1000):
         img = render(path, page, dpi=36)
         column = (page - 1) % 10
         for c in range(10):
@@ -183,10 +183,7 @@ def test_pdfbuf_keeps_the_document_in_memory(run):
     assert (run.path / "kalvor.pdf").read_text() == "old"
     memory, file = run.path / "memory.pdf", run.path / "kalvor_1.pdf"
     qpdf_check(memory)
-    assert memory.read_bytes() == file.read_bytes()
-    img = render(memory)
-    for (x, y), colour in SCENE_PIXELS:
-        assert pixel(img, x, y) == colour
+    assert memory.read_bytes() == file.read_bytes()   # the scene as rendered above
 
 
 def test_pdfbuf_messages(run):

@@ -109,9 +109,7 @@ def test_background_rules(run):
     cases = [
         ("PSCL", "AUTO", "", turned),
         ("PSCL", "REVE", "", None),
-        ("POST", "AUTO", "", None),
         ("POST", "NOER", "", None),
-        ("POST", "REVE", "", None),
         ("PS", "AUTO", "", None),
         ("PS", "NOER", "", turned),
         ("PS", "NOER", "k.pagmod('NONE')", upright),   # "0 H·s W·s 0 0 0 0 e"

@@ -223,43 +223,35 @@ def test_automatic_message_regions_turn_with_the_text(run):
 
 
 def test_program_regions_are_outlined_with_the_frame_thickness(run):
+    # Up to three units, one ring a unit outside (inside for -t); beyond, the
+    # rings 1..t outside (0..t-1 inside for -t) are one filled band from the
+    # outer edge of the outermost line to the inner edge of the innermost
+    # (lines are one unit wide).
     run("""
-        k.metafl('SVG'); k.kalini()                 # frame 1 by default: one ring outside
+        k.metafl('SVG'); k.setfil('rings.svg'); k.kalini()   # frame 1 by default: one ring outside
         k.shlrec(1000, 500, 400, 200)
         k.frame(3); k.shlrec(2000, 500, 100, 100)   # three rings, 1 to 3 units outside
         k.frame(0); k.shlrec(100, 1500, 100, 100)   # none
         k.frame(-2); k.shlrec(100, 1800, 100, 100)  # two rings inwards
         k.errmod('PROT', 'OFF'); k.kalfin()
+        for name, draw in (('rect', lambda: (k.frame(40), k.shlrec(1000, 500, 400, 200))),
+                           ('circle', lambda: (k.frame(-40), k.shlcir(1500, 1000, 200)))):
+            k.setfil(name + '.svg'); k.kalini(); draw(); k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    rings = [[float(v) for v in e.get("points").replace(",", " ").split()]
-             for e in ET.parse(run.path / "kalvor.svg").getroot().iter("{http://www.w3.org/2000/svg}polyline")]
-    scale = 853 / 2970
+
+    def shapes(name, kind):
+        root = ET.parse(run.path / f"{name}.svg").getroot()
+        return [[float(v) for v in e.get("points").replace(",", " ").split()]
+                for e in root.iter("{http://www.w3.org/2000/svg}" + kind)]
+
+    scale = 852 / 2970                                       # (width - 1) / page width
+    rings = shapes("rings", "polyline")
     lefts = [r[0] / scale for r in rings]
     assert len(rings) == 1 + 3 + 0 + 2 and all(len(r) == 10 for r in rings)
     assert lefts[1] - lefts[2] == pytest.approx(1, abs=0.05)   # rings one plot unit apart
     assert lefts[2] - lefts[3] == pytest.approx(1, abs=0.05)
     assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
-
-
-def test_thick_frames_are_one_band_as_wide_as_their_lines(run):
-    # Beyond three units the rings 1..t outside (0..t-1 inside for -t) are
-    # one filled band from the outer edge of the outermost line to the inner
-    # edge of the innermost (lines are one unit wide).
-    run("""
-        k.metafl('SVG'); k.filmod('DELE')
-        for name, draw in (('one', lambda: k.shlrec(1000, 500, 400, 200)),
-                           ('rect', lambda: (k.frame(40), k.shlrec(1000, 500, 400, 200))),
-                           ('circle', lambda: (k.frame(-40), k.shlcir(1500, 1000, 200)))):
-            k.setfil(name + '.svg'); k.kalini(); draw(); k.errmod('PROT', 'OFF'); k.kalfin()
-    """)
-    svg = "{http://www.w3.org/2000/svg}"
-
-    def shapes(name, kind):
-        root = ET.parse(run.path / f"{name}.svg").getroot()
-        return [[float(v) for v in e.get("points").replace(",", " ").split()] for e in root.iter(svg + kind)]
-
-    scale = 852 / 2970                                       # (width - 1) / page width
-    ring, = (r[::2] for r in shapes("one", "polyline"))
+    ring = rings[0][::2]
     band, = (b[::2] for b in shapes("rect", "polygon"))
     assert len(band) == 10                                      # outer, seam, inner backwards
     assert (ring[0] - band[0]) / scale == pytest.approx(39.5, abs=0.05)

@@ -24,29 +24,6 @@ k.shdpat(16); k.setrgb(0, 0.5, 0); k.areaf([2000, 2800, 2400], [200, 200, 900], 
 """
 
 
-def script(*parts):
-    return "\n".join(textwrap.dedent(p) for p in parts)
-
-
-def well_formed(path):
-    proc = subprocess.run(["xmllint", "--noout", str(path)], capture_output=True, text=True)
-    assert proc.returncode == 0 and proc.stderr == "", proc.stderr
-
-
-def plot(run, body, name="out.svg", setup=""):
-    run(script(setup, f"k.metafl('SVG'); k.setfil('{name}'); k.kalini(); k.errmod('PROT', 'OFF')",
-               body, "k.kalfin()"))
-    path = run.path / name
-    well_formed(path)
-    return path
-
-
-def render(path):
-    png = subprocess.run(["rsvg-convert", "-b", "white", str(path)], capture_output=True,
-                         check=True).stdout
-    return Image.open(io.BytesIO(png)).convert("RGB")
-
-
 def at(x, y, s=S):
     """The canvas pixel of plot point (x, y)."""
     return int(x * s), int(y * s)
@@ -72,11 +49,16 @@ S_PORT = min(852 / 2099, 602 / 2969)
     ("k.scrmod('NORE')", "", {}, []),                  # a black canvas, checked whole
 ], ids=["scene", "scale", "turned", "background"])
 def test_renders_where_it_was_drawn(run, setup, body, pixels, texts):
-    path = plot(run, body, setup=setup)
+    run(f"{setup}\nk.metafl('SVG'); k.setfil('out.svg'); k.kalini(); k.errmod('PROT', 'OFF')\n"
+        f"{textwrap.dedent(body)}\nk.kalfin()")
+    path = run.path / "out.svg"
+    lint = subprocess.run(["xmllint", "--noout", str(path)], capture_output=True, text=True)
+    assert lint.returncode == 0 and lint.stderr == "", lint.stderr
     text = path.read_text(encoding="latin-1")
     for t in texts:
         assert t in text
-    img = render(path)
+    png = subprocess.run(["rsvg-convert", "-b", "white", str(path)], capture_output=True, check=True).stdout
+    img = Image.open(io.BytesIO(png)).convert("RGB")
     assert img.size == (853, 603)
     for xy, colour in pixels.items():
         assert img.getpixel(xy) == colour, xy

@@ -136,20 +136,18 @@ def test_record_made_before_thrini_returns_after_thrfin(run):
     assert out == ">>>> A KALVOR routine is called before thrini!\nPDF\nPDF\nPDF\nPS\n"
 
 
-def test_thread_table_messages(run):
+def test_thread_table_messages_and_delglb_inside_a_plot(run):
+    # delglb between kalini and kalfin does nothing.
     out = run("""
         k.thrfin(); k.thrini(0); k.thrini(2); k.thrini(2); k.thrfin()
+        k.kalini(); k.delglb(); print(k.getlev()); k.errmod('PROT','OFF'); k.kalfin(); k.delglb(); print(k.getlev())
     """)
     assert out == (
         ">>>> thrini is not called before!\n"
         ">>>> Invalid parameter in thrini!\n"
         ">>>> thrini is already called before!\n"
+        "1\n0\n"
     )
-
-
-def test_delglb_between_kalini_and_kalfin_does_nothing(run):
-    out = run("k.kalini(); k.delglb(); print(k.getlev()); k.errmod('PROT','OFF'); k.kalfin(); k.delglb(); print(k.getlev())")
-    assert out == "1\n0\n"
 
 
 # The entry points take the call lock once the generated binding wraps every
