@@ -1,6 +1,7 @@
 #include "core/threads.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +40,7 @@ struct ThreadTable {
     bool thrini_called = false;
     int thrini_count = 0;
     std::mutex lock;               // the global lock
+    std::condition_variable slot_freed;   // with lock: a slot was given back
     // Held for a whole call on the single record (not threaded), and by
     // thrini and thrfin while they change the mode.
     std::recursive_mutex serial;
@@ -132,18 +134,25 @@ Context& acquire_record(bool& created) {
     // The record is built before a slot is claimed so that a failure leaves
     // the table unchanged.
     std::unique_ptr<Context> record = new_record();
-    std::lock_guard<std::mutex> guard(t.lock);
-    for (int i = 0; i < t.max_threads; ++i) {
-        Slot& s = t.slots[i];
-        if (!s.in_use.load(std::memory_order_relaxed)) {
-            s.owner.store(thread_number(), std::memory_order_relaxed);
-            s.record = std::move(record);
-            s.in_use.store(true, std::memory_order_release);
-            keeper.armed = true;
-            created = true;
-            return *s.record;
+    // A thread that has just ended gives its slot back as it exits, which
+    // may be a moment after a join on it returned: a full table is waited
+    // on briefly before it counts as too many threads.
+    std::unique_lock<std::mutex> guard(t.lock);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    do {
+        for (int i = 0; i < t.max_threads; ++i) {
+            Slot& s = t.slots[i];
+            if (!s.in_use.load(std::memory_order_relaxed)) {
+                s.owner.store(thread_number(), std::memory_order_relaxed);
+                s.record = std::move(record);
+                s.in_use.store(true, std::memory_order_release);
+                keeper.armed = true;
+                created = true;
+                return *s.record;
+            }
         }
-    }
+    } while (t.slot_freed.wait_until(guard, deadline) == std::cv_status::no_timeout);
+    guard.unlock();
     fatal(">>>> Too many threads!\n");
 }
 
@@ -157,6 +166,7 @@ void release_record() {
     if (Slot* s = own_slot(t)) {
         s->in_use.store(false, std::memory_order_release);
         s->record.reset();
+        t.slot_freed.notify_all();
     }
 }
 
