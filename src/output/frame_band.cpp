@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/colour_table.h"
 #include "core/context.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
+#include "output/pattern_fill.h"
 #include "output/primitives.h"
 
 namespace kal {
@@ -49,12 +49,8 @@ void fill_band(Context& ctx, const std::vector<double>& x, const std::vector<dou
     if (x.size() < 3) return;
     // The fill follows the page transformation and projection itself, as the
     // frame's lines would have.
-    constexpr int SOLID = 16;
     const ThinLines thin(ctx);
-    const int pattern = ctx.colour.pattern_number;
-    if (pattern != SOLID) select_pattern(ctx, SOLID);
-    fill_polygon(ctx, static_cast<int>(x.size()), x.data(), y.data());
-    if (pattern != SOLID) select_pattern(ctx, pattern);
+    solid_fill_polygon(ctx, static_cast<int>(x.size()), x.data(), y.data());
 }
 
 }  // namespace kal

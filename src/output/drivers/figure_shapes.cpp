@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "core/context.h"
+#include "output/drivers/path_thinning.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "output/shields.h"
@@ -99,10 +98,7 @@ bool same(const FigureKey& a, const FigureKey& b) {
 
 }  // namespace
 
-bool figure_shapes_wanted() {
-    const char* v = std::getenv("KALVOR_FIGURE_SHAPES");
-    return !(v && (std::strcmp(v, "OFF") == 0 || std::strcmp(v, "off") == 0 || std::strcmp(v, "0") == 0));
-}
+bool figure_shapes_wanted() { return !switched_off("KALVOR_FIGURE_SHAPES"); }
 
 bool figures_movable(const Context& ctx) {
     const LineState& l = ctx.line;

@@ -27,13 +27,16 @@
 
 namespace kal {
 
-// Thinning is on unless the environment sets KALVOR_THINNING to OFF (or 0),
-// read when a writer opens: the way to compare a file with its unthinned
-// form.
-inline bool thinning_wanted() {
-    const char* v = std::getenv("KALVOR_THINNING");
-    return !(v && (std::strcmp(v, "OFF") == 0 || std::strcmp(v, "off") == 0 || std::strcmp(v, "0") == 0));
+// Whether the environment variable `name` switches a writer's economy off
+// ("OFF", "off" or "0"), read when a writer opens: the way to compare a
+// file with its plain form.
+inline bool switched_off(const char* name) {
+    const char* v = std::getenv(name);
+    return v && (std::strcmp(v, "OFF") == 0 || std::strcmp(v, "off") == 0 || std::strcmp(v, "0") == 0);
 }
+
+// Thinning is on unless KALVOR_THINNING switches it off.
+inline bool thinning_wanted() { return !switched_off("KALVOR_THINNING"); }
 
 class PathThinner {
 public:
