@@ -407,6 +407,10 @@ KALVOR_API void mixleg(void);  /* Lets the legend control character split legend
 KALVOR_API int nxlegn(char* cbuf);  /* Returns the width of the legend box. */
 KALVOR_API int nylegn(char* cbuf);  /* Returns the height of the legend box. */
 
+/* Colour scale limits */
+KALVOR_API void zscale(float zmin, float zmax);  /* Fixes the limits of the colour scale for shaded surfaces and contours. */
+KALVOR_API void sursze(float xmin, float xmax, float ymin, float ymax);  /* Sets the part of the axis ranges that a matrix covers. */
+
 #ifdef __cplusplus
 }
 #endif

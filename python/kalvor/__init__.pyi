@@ -538,6 +538,8 @@ def splmod(order: int, points: int, /) -> None:
     'Sets the order and point count of splines.'
 def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
+def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
+    'Sets the part of the axis ranges that a matrix covers.'
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
     'Draws a symbol.'
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
@@ -680,3 +682,5 @@ def yinvrs(ny: int, /) -> float:
     'Returns the user y of a plot position.'
 def yposn(y: float, /) -> float:
     'Returns the plot position of a user y.'
+def zscale(zmin: float, zmax: float, /) -> None:
+    'Fixes the limits of the colour scale for shaded surfaces and contours.'

@@ -4,6 +4,7 @@
 #pragma once
 #include <tuple>
 
+#include "colour3d/scale_limits.h"
 #include "core/frame.h"
 #include "core/page.h"
 #include "output/colour_table.h"
@@ -41,6 +42,7 @@ struct Context {
     SymbolState symbols;
     CurveState curves;
     LegendState legend;
+    ScaleLimitsState limits;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -50,7 +52,8 @@ struct Context {
     template <class Self>
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
-                        c.figures, c.symbols, c.curves, c.legend);
+                        c.figures, c.symbols, c.curves, c.legend,
+                        c.limits);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

@@ -143,6 +143,8 @@ const KeyCase CASES[] = {
     KEY("LEGC", legclr(), c.legend.text_in_colour),
     KEY("MIXL", mixleg(), c.legend.multi_line),
     KEY("UNIT", unit(nullptr), c.frame.unit),
+    KEY("ZSCA", zscale(-1, 5), c.limits.z_given, c.limits.zmin),
+    KEY("SURS", sursze(0, 2, 1, 3), c.limits.area_given, c.limits.xmax),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {
