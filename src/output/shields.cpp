@@ -283,7 +283,7 @@ bool shielded(const Context& ctx, double x, double y) {
     return shielded_before(ctx.shields, ctx.shields.used, x, y);
 }
 
-int add_shield(Context& ctx, int type, int source, const double* params, int nparams) {
+int add_shield(Context& ctx, int type, int source, const double* params, int nparams, int outline) {
     ShieldState& s = ctx.shields;
     const int size = type == SHIELD_POLYGON ? 3 + nparams : 2 + nparams;
     if (s.used + size > ShieldState::WORDS) {
@@ -300,7 +300,7 @@ int add_shield(Context& ctx, int type, int source, const double* params, int npa
                            (i >= 3 && type == SHIELD_PIE);
         w[k++] = angle ? to_milliradians(params[i]) : to_word(params[i]);
     }
-    if (source == SOURCE_PROGRAM) outline_region(ctx, type, w, frame_thickness(ctx));
+    if (source == SOURCE_PROGRAM) outline_region(ctx, type, w, outline);
     int32_t* out = s.words + s.used;
     out[0] = type * 100 + source * 10;
     out[1] = ++s.last_id;

@@ -54,9 +54,10 @@ bool shields_active(const Context& ctx);
 
 // Adds a region of `type` with its parameters (absolute plot coordinates,
 // angles in radians as doubles; for a polygon params = x1 y1 x2 y2 ...
-// with nparams = 2n). Returns the identifier, or 0 after warning 47 when
-// the buffer is full (nothing stored then).
-int add_shield(Context& ctx, int type, int source, const double* params, int nparams);
+// with nparams = 2n). A region of the program (SOURCE_PROGRAM) is outlined
+// `outline` plot units thick (0: not at all). Returns the identifier, or 0
+// after warning 47 when the buffer is full (nothing stored then).
+int add_shield(Context& ctx, int type, int source, const double* params, int nparams, int outline = 0);
 
 // For the automatic producers: adds a region of `source` (SOURCE_SYMBOLS
 // for symbols, SOURCE_LEGENDS for legends, SOURCE_BARS, SOURCE_PIES,

@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "core/frame.h"
 #include "output/shields.h"
+#include "plot2d/axis_system.h"
 
 namespace kal {
 namespace {
@@ -40,7 +41,7 @@ void shlrec(Context& ctx, int nx, int ny, int nw, int nh) {
     const double x1 = abs_x(ctx, nx), x2 = abs_x(ctx, nx + double(nw) - 1);
     const double y1 = abs_y(ctx, ny), y2 = abs_y(ctx, ny + double(nh) - 1);
     const double p[4] = {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
-    add_shield(ctx, SHIELD_RECT, SOURCE_PROGRAM, p, 4);
+    add_shield(ctx, SHIELD_RECT, SOURCE_PROGRAM, p, 4, frame_thickness(ctx));
 }
 
 void shlrct(Context& ctx, int nx, int ny, int nw, int nh, float angle) {
@@ -55,13 +56,13 @@ void shlrct(Context& ctx, int nx, int ny, int nw, int nh, float angle) {
     }
     const double p[5] = {abs_x(ctx, nx), abs_y(ctx, ny), abs_x(ctx, nx + double(nw) - 1),
                          abs_y(ctx, ny + double(nh) - 1), angle * DEGREES};
-    add_shield(ctx, SHIELD_ROTATED_RECT, SOURCE_PROGRAM, p, 5);
+    add_shield(ctx, SHIELD_ROTATED_RECT, SOURCE_PROGRAM, p, 5, frame_thickness(ctx));
 }
 
 void shlcir(Context& ctx, int nx, int ny, int nr) {
     if (out_of_range(ctx, nr, 1, 10000)) return;
     const double p[3] = {abs_x(ctx, nx), abs_y(ctx, ny), double(nr)};
-    add_shield(ctx, SHIELD_CIRCLE, SOURCE_PROGRAM, p, 3);
+    add_shield(ctx, SHIELD_CIRCLE, SOURCE_PROGRAM, p, 3, frame_thickness(ctx));
 }
 
 void shlell(Context& ctx, int nx, int ny, int na, int nb, float angle) {
@@ -71,7 +72,7 @@ void shlell(Context& ctx, int nx, int ny, int na, int nb, float angle) {
         return;
     }
     const double p[5] = {abs_x(ctx, nx), abs_y(ctx, ny), double(na), double(nb), angle * DEGREES};
-    add_shield(ctx, SHIELD_ELLIPSE, SOURCE_PROGRAM, p, 5);
+    add_shield(ctx, SHIELD_ELLIPSE, SOURCE_PROGRAM, p, 5, frame_thickness(ctx));
 }
 
 void shlpie(Context& ctx, int nx, int ny, int nr, float alpha, float beta) {
@@ -81,7 +82,7 @@ void shlpie(Context& ctx, int nx, int ny, int nr, float alpha, float beta) {
         return;
     }
     const double p[5] = {abs_x(ctx, nx), abs_y(ctx, ny), double(nr), alpha * DEGREES, beta * DEGREES};
-    add_shield(ctx, SHIELD_PIE, SOURCE_PROGRAM, p, 5);
+    add_shield(ctx, SHIELD_PIE, SOURCE_PROGRAM, p, 5, frame_thickness(ctx));
 }
 
 void shlpol(Context& ctx, const int* nxray, const int* nyray, int n) {
@@ -105,7 +106,7 @@ void shlpol(Context& ctx, const int* nxray, const int* nyray, int n) {
         warn_int(ctx, 30, points);
         return;
     }
-    add_shield(ctx, SHIELD_POLYGON, SOURCE_PROGRAM, p.data(), 2 * points);
+    add_shield(ctx, SHIELD_POLYGON, SOURCE_PROGRAM, p.data(), 2 * points, frame_thickness(ctx));
 }
 
 void shldel(Context& ctx, int id) {
