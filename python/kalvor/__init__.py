@@ -27,6 +27,11 @@ KalvorWarning = _kalvor.KalvorWarning
 __all__ = [row[0] for row in _kalvor._routines] + ["KalvorWarning"]
 globals().update({name: getattr(_kalvor, name) for name in __all__})
 
+if hasattr(_kalvor, "_use_notebook"):
+    from . import _notebook
+    if _notebook.in_kernel():
+        _kalvor._use_notebook(_notebook.show)
+
 try:
     __version__ = _metadata.version("kalvor")
 except _metadata.PackageNotFoundError:  # not installed (a build tree)
