@@ -54,6 +54,9 @@ xs = list(range(10))
 k.color("RED"); k.curve(xs, [5, 5, 5, nan, 5, 5, 5, 5, 5, 5], 10)
 k.color("BLUE"); k.curve(xs, np.ma.array([7.0] * 10, mask=[0] * 6 + [1] + [0] * 3), 10)
 k.marker(16); k.incmrk(-1); k.curve([1, 8, nan], [2, 2, 2], 3)
+k.color("GREEN"); k.incmrk(2)           # every mode, thick, with symbols: isolated points and runs
+for mode in ("STEP", "STAI", "STEM", "BARS", "FBAR", "SPLI", "PSPL"):
+    k.polcrv(mode); k.thkcrv(3); k.curve(xs, [nan, 1, 1.5, nan, 1, nan, 1.3, 1.6, 1, nan], 10)
 k.kalfin()
 """
 
@@ -76,6 +79,7 @@ def segments(svg, colour):
 def test_nonfinite_and_masked_points_leave_gaps(run):
     out = run(GAPS.replace("DEV", "SVG").replace("EXT", "svg"))
     assert out.count("Points not finite, left as gaps in curve!   (   1)") == 3
+    assert out.count("Points not finite, left as gaps in curve!   (   4)") == 7 and out.count("<<<< Warning") == 10
     svg = (run.path / "gap.svg").read_text()
     red, blue = segments(svg, "ff0000"), segments(svg, "0000ff")
     assert len(red) == 2 and len(blue) == 2 and red[0][0] == blue[0][0]
