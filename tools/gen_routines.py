@@ -394,7 +394,7 @@ def c_routines(routines):
 
 
 LEVEL_TEXT = {
-    "0..0": "0 only (before kalini)",
+    "0..0": "0 only (before kalini or after kalfin)",
     "0..3": "any (0 to 3)",
     "1..1": "1 only (after kalini, outside axis systems)",
     "1..3": "1 to 3 (between kalini and kalfin)",

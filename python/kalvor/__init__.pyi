@@ -190,7 +190,7 @@ def cgmver(version: int, /) -> None:
 
     version: int
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def chaang(degrees: float, /) -> None:
     """Sets the character slant.
@@ -313,7 +313,7 @@ def clrmod(mode: str | bytes, /) -> None:
 
     mode: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def color(name: str | bytes, /) -> None:
     """Selects a colour by name.
@@ -453,14 +453,14 @@ def errdev(device: str | bytes, /) -> None:
 
     device: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def errfil(name: _Path, /) -> None:
     """Names the error file.
 
     name: file name (str, bytes or path-like)
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     """Turns warnings, checking or the protocol on or off.
@@ -693,7 +693,7 @@ def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
     mode: str
     key: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
     """Returns the shift characters and entry of a mixed alphabet.
@@ -791,7 +791,7 @@ def hworig(nx: int, ny: int, /) -> None:
     nx: int
     ny: int
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def hwpage(nw: int, nh: int, /) -> None:
     """Sets the size of the device page.
@@ -799,7 +799,7 @@ def hwpage(nw: int, nh: int, /) -> None:
     nw: int
     nh: int
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def imgbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
     """Sets the image area in plot units.
@@ -931,7 +931,7 @@ def kalfin() -> None:
 def kalini() -> None:
     """Opens the output and starts a plot.
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def labdig(ndig: int, axes: str | bytes, /) -> None:
     """Sets the decimals of axis labels (-1: integers).
@@ -1192,7 +1192,7 @@ def metafl(device: str | bytes, /) -> None:
         "CONS"  the screen (also XWIN, XWI1 to XWI8)
         "VEKM"  the VEKMET metafile (the default)
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def mixalf() -> None:
     """Turns the control characters on.
@@ -1442,7 +1442,7 @@ def page(nx: int, ny: int, /) -> None:
     nx: int
     ny: int
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def pagfll(colour: int, /) -> None:
     """Fills the page with a colour.
@@ -1456,7 +1456,7 @@ def pagmod(mode: str | bytes, /) -> None:
 
     mode: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def pagorg(mode: str | bytes, /) -> None:
     """Puts the page origin at the top or bottom.
@@ -1472,7 +1472,7 @@ def pdfbuf(size: int, /) -> tuple[bytes, int]:
 
     Returns (bytes, int).
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def pdfmod(mode: str | bytes, key: str | bytes, /) -> None:
     """Sets PDF options.
@@ -1480,7 +1480,7 @@ def pdfmod(mode: str | bytes, key: str | bytes, /) -> None:
     mode: str
     key: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def pdfmrk(title: str | bytes, level: str | bytes, /) -> None:
     """Adds a PDF bookmark.
@@ -1514,14 +1514,14 @@ def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     mode: str
     key: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def pngpage() -> bytes:
     """Returns the page that kalfin finished last on a raster device (PNG, VIRT, ...) as PNG bytes, for programs that serve pictures without a file.
 
     Returns bytes.
 
-    Levels: 0 only (before kalini). Python only.
+    Levels: 0 only (before kalini or after kalfin). Python only.
     """
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
     """Fills a box around a point with a colour.
@@ -1915,14 +1915,14 @@ def sclfac(factor: float, /) -> None:
 
     factor: float
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def sclmod(mode: str | bytes, /) -> None:
     """Sets how a page is fitted to the device.
 
     mode: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def scrmod(mode: str | bytes, /) -> None:
     """Sets the background mode of screens and images.
@@ -1933,7 +1933,7 @@ def scrmod(mode: str | bytes, /) -> None:
         "NOREV"   black page with white lines (also "ERASE")
         "NOERAS"  black page (screen mode 1)
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colour: int, /) -> None:
     """Fills a ring sector with a colour.
@@ -1984,7 +1984,7 @@ def setfil(name: _Path, /) -> None:
 
     name: file name (str, bytes or path-like)
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def setgrf(lower_x: str | bytes, left_y: str | bytes, upper_x: str | bytes, right_y: str | bytes, /) -> None:
     """Sets how much of each side is drawn.
@@ -2019,7 +2019,7 @@ def setpag(format: str | bytes, /) -> None:
 
     format: str; a page keyword such as "DA4L" (A4 landscape, the default) or "DA4P" (A4 portrait)
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def setrgb(red: float, green: float, blue: float, /) -> None:
     """Selects a colour by its components.
@@ -2254,7 +2254,7 @@ def symfil(device: str | bytes, status: str | bytes, /) -> None:
     device: str
     status: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def symrot(angle: float, /) -> None:
     """Sets the rotation of symbols.
@@ -2537,7 +2537,7 @@ def units(unit: str | bytes, /) -> None:
 
     unit: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def upstr(text: str | bytes, /) -> None:
     """Converts the letters a to z to upper case in place.
@@ -2591,7 +2591,7 @@ def winapp(type: str | bytes, /) -> None:
 
     type: str
 
-    Levels: 0 only (before kalini).
+    Levels: 0 only (before kalini or after kalfin).
     """
 def windbr(v: float, nx: int, ny: int, nw: int, angle: float, /) -> None:
     """Draws a wind barb.
