@@ -30,9 +30,10 @@ PyObject* decode(const char* text, size_t size) {
 // Standard output of the library while the module is loaded: sys.stdout
 // unless that is the process's descriptor 1 (then the library writes there
 // itself, as before), so that redirect_stdout, capsys and notebook cells
-// see the lines.
+// see the lines. A thread without an interpreter state (one that Python
+// never ran, or one that is ending and finishes its plot) writes directly.
 bool write_to_sys_stdout(const char* text, size_t size) {
-    if (!Py_IsInitialized() || finalizing()) return false;
+    if (!Py_IsInitialized() || finalizing() || !PyGILState_GetThisThreadState()) return false;
     PyGILState_STATE gil = PyGILState_Ensure();
     PyObject *type, *value, *trace;
     PyErr_Fetch(&type, &value, &trace);
