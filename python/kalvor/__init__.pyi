@@ -318,7 +318,7 @@ def clrmod(mode: str | bytes, /) -> None:
 def color(name: str | bytes, /) -> None:
     """Selects a colour by name.
 
-    name: str
+    name: str; "WHITE", "RED", "GREEN", "YELLOW", "BLUE", "ORANGE", "CYAN", "MAGENTA", "BLACK", "FORE" (the foreground) or "BACK" (the background)
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -466,7 +466,11 @@ def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     """Turns warnings, checking or the protocol on or off.
 
     item: str
-    mode: str
+        "WARN"   the warnings
+        "CHECK"  the check of data against the axis scaling
+        "PROT"   the end protocol of kalfin
+        "ALL"    all three
+    mode: str; "ON" or "OFF"
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
@@ -514,6 +518,9 @@ def filmod(mode: str | bytes, /) -> None:
     """Sets what happens to existing output files.
 
     mode: str
+        "COUNT"   a new name with a version number (kalvor_1.ps, ...; the default)
+        "DELETE"  overwrite the existing file
+        "BREAK"   stop with a message when the file exists
 
     Levels: any (0 to 3).
     """
@@ -734,7 +741,7 @@ def grid(nx: int, ny: int, /) -> None:
 def height(h: int, /) -> None:
     """Sets the character height.
 
-    h: int
+    h: int; height in plot units, 1 or more
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -769,7 +776,7 @@ def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float
 def hsymbl(n: int, /) -> None:
     """Sets the size of symbols.
 
-    n: int
+    n: int; size in plot units, 1 to 10000 (default 36)
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1101,7 +1108,15 @@ def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
 def lintyp(style: int, /) -> None:
     """Selects a line style by number.
 
-    style: int
+    style: int; 0 to 7
+        0  solid
+        1  dotted
+        2  dashed
+        3  chain dashed
+        4  chain dotted
+        5  medium dashes
+        6  long dots
+        7  long dashes
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1274,8 +1289,8 @@ def namdis(n: int, axes: str | bytes, /) -> None:
 def name(text: str | bytes, axes: str | bytes, /) -> None:
     """Sets the name of axes.
 
-    text: str
-    axes: str
+    text: str; up to 132 characters
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1906,7 +1921,9 @@ def scale(mode: str | bytes, axes: str | bytes, /) -> None:
     """Sets linear or logarithmic scaling.
 
     mode: str
-    axes: str
+        "LIN"  linear axes (the default)
+        "LOG"  logarithmic axes; graf then takes exponents
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2298,7 +2315,7 @@ def texval(value: float, key: str | bytes, /) -> None:
 def thkcrv(n: int, /) -> None:
     """Sets the thickness of curves in copies.
 
-    n: int
+    n: int; 1 to 10000 copies side by side, one plot unit apart
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2400,8 +2417,8 @@ def title() -> None:
 def titlin(text: str | bytes, n: int, /) -> None:
     """Sets title line 1 to 4 (negative: underlined).
 
-    text: str
-    n: int
+    text: str; up to 132 characters (title draws the lines)
+    n: int; 1 to 4; negative: the line underlined
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2646,8 +2663,8 @@ def winopt(n: int, key: str | bytes, /) -> None:
 def winsiz(nw: int, nh: int, /) -> None:
     """Sets the size of the screen window.
 
-    nw: int
-    nh: int
+    nw: int; width in pixels, 1 or more
+    nh: int; height in pixels, 1 or more
 
     Levels: any (0 to 3).
     """
