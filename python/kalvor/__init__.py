@@ -7,14 +7,34 @@ library's own name and positional arguments, for example::
     kalvor.metafl("PS")
     kalvor.kalini()
     kalvor.kalfin()
+
+help(kalvor.curve) names the parameters with their ranges and keywords,
+and the levels at which a routine may be called; docs/reference.md lists
+every routine. Library warnings are printed (through sys.stdout); after
+kalvor.warnings_as_exceptions(True) they are issued as kalvor.KalvorWarning
+through the warnings module instead. kalvor.pngpage() returns the page the
+last kalfin finished on a raster device as PNG bytes.
 """
 import os as _os
+from importlib import metadata as _metadata
 
 from . import _kalvor
 
 _kalvor._set_data_dir(_os.path.join(_os.path.dirname(__file__), "data"))
 
-__all__ = [row[0] for row in _kalvor._routines]
+KalvorWarning = _kalvor.KalvorWarning
+
+__all__ = [row[0] for row in _kalvor._routines] + ["KalvorWarning"]
 globals().update({name: getattr(_kalvor, name) for name in __all__})
 
-del _os
+if hasattr(_kalvor, "_use_notebook"):
+    from . import _notebook
+    if _notebook.in_kernel():
+        _kalvor._use_notebook(_notebook.show)
+
+try:
+    __version__ = _metadata.version("kalvor")
+except _metadata.PackageNotFoundError:  # not installed (a build tree)
+    __version__ = "unknown"
+
+del _os, _metadata

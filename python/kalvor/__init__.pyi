@@ -9,678 +9,2863 @@ _Path = str | bytes | PathLike[str] | PathLike[bytes]
 __all__: list[str]
 
 def aamode(mode: str | bytes, /) -> None:
-    'Smooths the pictures of the raster devices ("ON") or keeps them exact ("OFF"), from the next kalini.'
+    """Smooths the pictures of the raster devices ("ON") or keeps them exact ("OFF"), from the next kalini.
+
+    mode: str
+
+    Levels: 0 to 1.
+    """
 def angle(degrees: int, /) -> None:
-    'Sets the text angle.'
+    """Sets the text angle.
+
+    degrees: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def arcell(nx: int, ny: int, na: int, nb: int, alpha: float, beta: float, theta: float, /) -> None:
-    'Draws an elliptic arc.'
+    """Draws an elliptic arc.
+
+    nx: int
+    ny: int
+    na: int
+    nb: int
+    alpha: float
+    beta: float
+    theta: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
-    'Fills a polygon.'
+    """Fills a polygon.
+
+    nx: int sequence of n items
+    ny: int sequence of n items
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ax2grf() -> None:
-    'Suppresses the upper and right axes.'
+    """Suppresses the upper and right axes.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the colour of axis lines, ticks, labels or names.'
+    """Sets the colour of axis lines, ticks, labels or names.
+
+    colour: int
+    part: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def axgit() -> None:
-    'Draws the lines x = 0 and y = 0.'
+    """Draws the lines x = 0 and y = 0.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def axsbgd(colour: int, /) -> None:
-    'Sets the background colour of the axis rectangle.'
+    """Sets the background colour of the axis rectangle.
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def axslen(nx: int, ny: int, /) -> None:
-    'Sets the axis lengths.'
+    """Sets the axis lengths.
+
+    nx: int
+    ny: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def axsorg(nx: int, ny: int, /) -> None:
-    'Sets the origin point of a crossed axis system.'
+    """Sets the origin point of a crossed axis system.
+
+    nx: int
+    ny: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def axspos(nx: int, ny: int, /) -> None:
-    'Sets the lower left corner of the axis system.'
+    """Sets the lower left corner of the axis system.
+
+    nx: int
+    ny: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def axstyp(type: str | bytes, /) -> None:
-    'Selects a rectangular or crossed axis system.'
+    """Selects a rectangular or crossed axis system.
+
+    type: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def barwth(factor: float, /) -> None:
-    'Sets the width of bars (a fraction of the spacing, or plot units when negative).'
+    """Sets the width of bars (a fraction of the spacing, or plot units when negative).
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def basalf(alphabet: str | bytes, /) -> None:
-    'Selects the base alphabet.'
+    """Selects the base alphabet.
+
+    alphabet: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def basdat(day: int, month: int, year: int, /) -> None:
-    'Sets the base date of date axes.'
+    """Sets the base date of date axes.
+
+    day: int
+    month: int
+    year: int
+
+    Levels: any (0 to 3).
+    """
 def bezier(x: _Sequence, y: _Sequence, n: int, xp: _Sequence, yp: _Sequence, np: int, /) -> None:
-    'Evaluates a Bezier curve at np points.'
+    """Evaluates a Bezier curve at np points.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+    xp: float sequence of np items, written back
+    yp: float sequence of np items, written back
+    np: int
+
+    Levels: any (0 to 3).
+    """
 def bitsi2(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
-    'Copies a bit field between 16-bit values.'
+    """Copies a bit field between 16-bit values.
+
+    nbits: int
+    nher: int
+    iher: int
+    nhin: int
+    ihin: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def bitsi4(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
-    'Copies a bit field between 32-bit values.'
+    """Copies a bit field between 32-bit values.
+
+    nbits: int
+    nher: int
+    iher: int
+    nhin: int
+    ihin: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def bmpfnt(font: str | bytes, /) -> None:
-    'Selects a bitmap font for text.'
+    """Selects a bitmap font for text.
+
+    font: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
-    'Sets the background colour of CGM pictures.'
+    """Sets the background colour of CGM pictures.
+
+    red: float
+    green: float
+    blue: float
+
+    Levels: any (0 to 3).
+    """
 def cgmpic(name: str | bytes, /) -> None:
-    'Names the next CGM pictures.'
+    """Names the next CGM pictures.
+
+    name: str
+
+    Levels: any (0 to 3).
+    """
 def cgmver(version: int, /) -> None:
-    'Sets the CGM version (1 or 4).'
+    """Sets the CGM version (1 or 4).
+
+    version: int
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def chaang(degrees: float, /) -> None:
-    'Sets the character slant.'
+    """Sets the character slant.
+
+    degrees: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chacod(table: str | bytes, /) -> None:
-    'Selects the character code table.'
+    """Selects the character code table.
+
+    table: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chaspc(spacing: float, /) -> None:
-    'Sets the extra character spacing.'
+    """Sets the extra character spacing.
+
+    spacing: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chawth(factor: float, /) -> None:
-    'Sets the character width factor.'
+    """Sets the character width factor.
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chncrv(mode: str | bytes, /) -> None:
-    'Changes colour or line style from curve to curve.'
+    """Changes colour or line style from curve to curve.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chndot() -> None:
-    'Draws chain-dotted lines.'
+    """Draws chain-dotted lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chndsh() -> None:
-    'Draws chain-dashed lines.'
+    """Draws chain-dashed lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def circ3p(x1: float, y1: float, x2: float, y2: float, x3: float, y3: float, /) -> tuple[float, float, float]:
-    'Returns the centre and radius of the circle through three points.'
+    """Returns the centre and radius of the circle through three points.
+
+    x1: float
+    y1: float
+    x2: float
+    y2: float
+    x3: float
+    y3: float
+
+    Returns (float, float, float).
+
+    Levels: any (0 to 3).
+    """
 def circle(nx: int, ny: int, nr: int, /) -> None:
-    'Draws a circle.'
+    """Draws a circle.
+
+    nx: int
+    ny: int
+    nr: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def circsp(nspc: int, /) -> None:
-    'Sets the chord length of arcs.'
+    """Sets the chord length of arcs.
+
+    nspc: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def closfl(unit: int, /) -> int:
-    'Closes a file unit.'
+    """Closes a file unit.
+
+    unit: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def clpbor(border: str | bytes, /) -> None:
-    'Sets the clipping border.'
+    """Sets the clipping border.
+
+    border: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def clpmod(mode: str | bytes, /) -> None:
-    'Turns clipping on or off.'
+    """Turns clipping on or off.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def clpwin(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the clipping window.'
+    """Sets the clipping window.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def clrcyc(index: int, colour: int, /) -> None:
-    'Sets an entry of the colour cycle.'
+    """Sets an entry of the colour cycle.
+
+    index: int
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def clrmod(mode: str | bytes, /) -> None:
-    'Sets the colour mode of screens.'
+    """Sets the colour mode of screens.
+
+    mode: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def color(name: str | bytes, /) -> None:
-    'Selects a colour by name.'
+    """Selects a colour by name.
+
+    name: str; "WHITE", "RED", "GREEN", "YELLOW", "BLUE", "ORANGE", "CYAN", "MAGENTA", "BLACK", "FORE" (the foreground) or "BACK" (the background)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def colran(first: int, last: int, /) -> None:
-    'Sets the range of the colour bar.'
+    """Sets the range of the colour bar.
+
+    first: int
+    last: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def colray(z: _Sequence, colours: _Sequence, n: int, /) -> None:
-    'Returns the colours of z values.'
+    """Returns the colours of z values.
+
+    z: float sequence of n items
+    colours: int sequence of n items, written back
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def complx() -> None:
-    'Selects the complex vector font.'
+    """Selects the complex vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def connpt(x: float, y: float, /) -> None:
-    'Draws a line to a point.'
+    """Draws a line to a point.
+
+    x: float
+    y: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def cross() -> None:
-    'Draws axes through the user origin.'
+    """Draws axes through the user origin.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
-    'Plots a curve in the axis system.'
+    """Plots a curve in the axis system.
+
+    x: float sequence of n items; x values; NaN, infinities and masked elements leave a gap
+    y: float sequence of n items; y values; NaN, infinities and masked elements leave a gap
+    n: int; number of points, 1 or more (1 only with incmrk < 0)
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def dash() -> None:
-    'Draws dashed lines.'
+    """Draws dashed lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def dashl() -> None:
-    'Draws long-dashed lines.'
+    """Draws long-dashed lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def dashm() -> None:
-    'Draws medium-dashed lines.'
-def dattim(a0: str | bytes, a1: str | bytes, /) -> None:
-    'Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes).'
+    """Draws medium-dashed lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def dattim(date: str | bytes, time: str | bytes, /) -> None:
+    """Writes the date "dd.mm.yyyy" (11 bytes) and the time "hh:mm:ss" (9 bytes).
+
+    date: str
+    time: str
+
+    Levels: any (0 to 3).
+    """
 def delglb() -> None:
-    "Frees the calling thread's record."
+    """Frees the calling thread's record.
+
+    Levels: any (no level check).
+    """
 def digits(ndig: int, axes: str | bytes, /) -> None:
-    'Sets the decimals of axis labels (-1: integers).'
+    """Sets the decimals of axis labels (-1: integers).
+
+    ndig: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def dot() -> None:
-    'Draws dotted lines.'
+    """Draws dotted lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def dotl() -> None:
-    'Draws long-dotted lines.'
+    """Draws long-dotted lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def duplx() -> None:
-    'Selects the duplex vector font.'
+    """Selects the duplex vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ellips(nx: int, ny: int, na: int, nb: int, /) -> None:
-    'Draws an ellipse.'
+    """Draws an ellipse.
+
+    nx: int
+    ny: int
+    na: int
+    nb: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def endgrf() -> None:
-    'Ends the axis system.'
+    """Ends the axis system.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def erase() -> None:
-    'Clears the page.'
+    """Clears the page.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def errbar(x: _Sequence, y: _Sequence, e1: _Sequence, e2: _Sequence, n: int, /) -> None:
-    'Draws error bars from y - e1 to y + e2.'
+    """Draws error bars from y - e1 to y + e2.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    e1: float sequence of n items
+    e2: float sequence of n items
+    n: int; number of bars; a bar with a value that is not finite is left out
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def errdev(device: str | bytes, /) -> None:
-    'Sends warnings to the console or the error file.'
+    """Sends warnings to the console or the error file.
+
+    device: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def errfil(name: _Path, /) -> None:
-    'Names the error file.'
+    """Names the error file.
+
+    name: file name (str, bytes or path-like)
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def errmod(item: str | bytes, mode: str | bytes, /) -> None:
-    'Turns warnings, checking or the protocol on or off.'
+    """Turns warnings, checking or the protocol on or off.
+
+    item: str
+        "WARN"   the warnings
+        "CHECK"  the check of data against the axis scaling
+        "PROT"   the end protocol of kalfin
+        "ALL"    all three
+    mode: str; "ON" or "OFF"
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def eushft(key: str | bytes, c: str | bytes, /) -> None:
-    'Sets the shift character of national characters.'
+    """Sets the shift character of national characters.
+
+    key: str
+    c: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def fcha(x: float, ndig: int, /) -> str:
-    'Writes x with ndig decimals into text (flen + 1 bytes); returns the length.'
+    """Writes x with ndig decimals into text (flen + 1 bytes); returns the length.
+
+    x: float
+    ndig: int
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
 def field(x1ray: _Sequence, y1ray: _Sequence, x2ray: _Sequence, y2ray: _Sequence, n: int, ivec: int, /) -> None:
-    'Draws arrows between pairs of points.'
+    """Draws arrows between pairs of points.
+
+    x1ray: float sequence of n items
+    y1ray: float sequence of n items
+    x2ray: float sequence of n items
+    y2ray: float sequence of n items
+    n: int
+    ivec: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the window into which incfil fits a file.'
+    """Sets the window into which incfil fits a file.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def filmod(mode: str | bytes, /) -> None:
-    'Sets what happens to existing output files.'
+    """Sets what happens to existing output files.
+
+    mode: str
+        "COUNT"   a new name with a version number (kalvor_1.ps, ...; the default)
+        "DELETE"  overwrite the existing file
+        "BREAK"   stop with a message when the file exists
+
+    Levels: any (0 to 3).
+    """
 def fixspc(factor: float, /) -> None:
-    'Turns on fixed character spacing.'
+    """Turns on fixed character spacing.
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def flen(x: float, ndig: int, /) -> int:
-    'Returns the number of characters that fcha writes.'
+    """Returns the number of characters that fcha writes.
+
+    x: float
+    ndig: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def frame(thickness: int, /) -> None:
-    'Sets the frame thickness.'
+    """Sets the frame thickness.
+
+    thickness: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def frmclr(colour: int, /) -> None:
-    'Sets the frame colour.'
+    """Sets the frame colour.
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def frmess(thickness: int, /) -> None:
-    'Sets the frame drawn around text.'
+    """Sets the frame drawn around text.
+
+    thickness: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def gapcrv(gap: float, /) -> None:
-    'Leaves gaps where x grows by more than gap.'
+    """Leaves gaps where x grows by more than gap.
+
+    gap: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getalf() -> str:
-    'Returns the base alphabet.'
+    """Returns the base alphabet.
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getang() -> int:
-    'Returns the text angle.'
+    """Returns the text angle.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getclr() -> int:
-    'Returns the current colour.'
+    """Returns the current colour.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getfil() -> str:
-    'Returns the name of the output file.'
+    """Returns the name of the output file.
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def gethgt() -> int:
-    'Returns the character height.'
+    """Returns the character height.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getind(index: int, /) -> tuple[float, float, float]:
-    'Returns an entry of the colour table.'
+    """Returns an entry of the colour table.
+
+    index: int
+
+    Returns (float, float, float).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getlab() -> tuple[str, str, str]:
-    'Returns the label types of X, Y and Z (8 bytes each).'
+    """Returns the label types of X, Y and Z (8 bytes each).
+
+    Returns (str, str, str).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getlev() -> int:
-    'Returns the level of the library.'
+    """Returns the level of the library.
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def getmfl() -> str:
-    'Returns the output format.'
+    """Returns the output format.
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getmix(key: str | bytes, /) -> str:
-    'Returns a control character.'
+    """Returns a control character.
+
+    key: str
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getpag() -> tuple[int, int]:
-    'Returns the page size.'
+    """Returns the page size.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getpat() -> int:
-    'Returns the shading pattern.'
+    """Returns the shading pattern.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getran() -> tuple[int, int]:
-    'Returns the range of the colour bar.'
+    """Returns the range of the colour bar.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getrgb(*ignored: Any) -> tuple[float, float, float]:
-    'Returns the components of the current colour.'
+    """Returns the components of the current colour.
+
+    Returns (float, float, float).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getshf(key: str | bytes, /) -> str:
-    'Returns a national shift character.'
+    """Returns a national shift character.
+
+    key: str
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getver() -> float:
-    'Returns the library version.'
+    """Returns the library version.
+
+    Returns float.
+
+    Levels: any (no level check).
+    """
 def getvlt() -> str:
-    'Returns the name of the colour table.'
+    """Returns the name of the colour table.
+
+    Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
-    'Sets GIF options.'
+    """Sets GIF options.
+
+    mode: str
+    key: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
-    'Returns the shift characters and entry of a mixed alphabet.'
+    """Returns the shift characters and entry of a mixed alphabet.
+
+    alphabet: str
+
+    Returns (str, str, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def gothic() -> None:
-    'Selects the gothic vector font.'
+    """Selects the gothic vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, /) -> None:
-    'Defines and draws an axis system.'
+    """Defines and draws an axis system.
+
+    xa: float; lower end of the X axis
+    xe: float; upper end of the X axis
+    xorg: float; first X label
+    xstep: float; step between X labels
+    ya: float; lower end of the Y axis
+    ye: float; upper end of the Y axis
+    yorg: float; first Y label
+    ystep: float; step between Y labels
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def grid(nx: int, ny: int, /) -> None:
-    'Draws grid lines (a polar grid in a polar system).'
+    """Draws grid lines (a polar grid in a polar system).
+
+    nx: int
+    ny: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def height(h: int, /) -> None:
-    'Sets the character height.'
+    """Sets the character height.
+
+    h: int; height in plot units, 1 or more
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def helve() -> None:
-    'Selects the sans-serif outline font.'
+    """Selects the sans-serif outline font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def helves() -> None:
-    'Selects the bold sans-serif outline font.'
+    """Selects the bold sans-serif outline font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def hname(h: int, /) -> None:
-    'Sets the height of axis names.'
+    """Sets the height of axis names.
+
+    h: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
-    'Converts HSV to RGB.'
+    """Converts HSV to RGB.
+
+    hue: float
+    saturation: float
+    value: float
+
+    Returns (float, float, float).
+
+    Levels: any (0 to 3).
+    """
 def hsymbl(n: int, /) -> None:
-    'Sets the size of symbols.'
+    """Sets the size of symbols.
+
+    n: int; size in plot units, 1 to 10000 (default 36)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def htitle(h: int, /) -> None:
-    'Sets the height of title lines (0: the current height).'
+    """Sets the height of title lines (0: the current height).
+
+    h: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def hwfont() -> None:
-    'Selects the hardware font of the device.'
+    """Selects the hardware font of the device.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def hworig(nx: int, ny: int, /) -> None:
-    'Sets the origin on the device page.'
+    """Sets the origin on the device page.
+
+    nx: int
+    ny: int
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def hwpage(nw: int, nh: int, /) -> None:
-    'Sets the size of the device page.'
+    """Sets the size of the device page.
+
+    nw: int
+    nh: int
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def imgbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the image area in plot units.'
+    """Sets the image area in plot units.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def imgclp(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the image clipping window.'
+    """Sets the image clipping window.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def imgfin() -> None:
-    'Ends image mode.'
+    """Ends image mode.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def imgfmt(format: str | bytes, /) -> None:
-    'Sets the pixel format of images.'
+    """Sets the pixel format of images.
+
+    format: str
+
+    Levels: any (0 to 3).
+    """
 def imgini() -> None:
-    'Starts image mode.'
+    """Starts image mode.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def imgmod(mode: str | bytes, /) -> None:
-    'Sets the pixel mode of pixel routines.'
+    """Sets the pixel mode of pixel routines.
+
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def imgsiz(nw: int, nh: int, /) -> None:
-    'Sets the image size.'
+    """Sets the image size.
+
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def incdat(day: int, month: int, year: int, /) -> int:
-    'Returns the days of a date after the base date.'
+    """Returns the days of a date after the base date.
+
+    day: int
+    month: int
+    year: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def incfil(file: _Path, /) -> None:
-    'Draws a VEKMET file or a BMP or GIF picture into the page.'
+    """Draws a VEKMET file or a BMP or GIF picture into the page.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def incmrk(n: int, /) -> None:
-    'Sets the step of symbols on curves (0 lines only, < 0 symbols only).'
+    """Sets the step of symbols on curves (0 lines only, < 0 symbols only).
+
+    n: int; 0 lines only, n > 0 lines and a symbol at every n-th point, n < 0 symbols only at every (-n)-th point
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def indrgb(red: float, green: float, blue: float, /) -> int:
-    'Returns the nearest colour table entry.'
+    """Returns the nearest colour table entry.
+
+    red: float
+    green: float
+    blue: float
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def intcha(n: int, /) -> str:
-    'Writes n in decimal into text (12 bytes suffice); returns the length.'
+    """Writes n in decimal into text (12 bytes suffice); returns the length.
+
+    n: int
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
 def intlen(n: int, /) -> int:
-    'Returns the number of characters of n in decimal.'
+    """Returns the number of characters of n in decimal.
+
+    n: int
+
+    Returns int.
+
+    Levels: any (no level check).
+    """
 def intrgb(red: float, green: float, blue: float, /) -> int:
-    'Returns the explicit colour value of components.'
+    """Returns the explicit colour value of components.
+
+    red: float
+    green: float
+    blue: float
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def kalalf() -> None:
-    "Selects the library's own vector font."
+    """Selects the library's own vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def kalfin() -> None:
-    'Finishes the plot and closes the output.'
+    """Finishes the plot and closes the output.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def kalini() -> None:
-    'Opens the output and starts a plot.'
+    """Opens the output and starts a plot.
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def labdig(ndig: int, axes: str | bytes, /) -> None:
-    'Sets the decimals of axis labels (-1: integers).'
+    """Sets the decimals of axis labels (-1: integers).
+
+    ndig: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labdis(n: int, axes: str | bytes, /) -> None:
-    'Sets the distance of labels from their axis.'
+    """Sets the distance of labels from their axis.
+
+    n: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labels(type: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the label type of axes.'
+    """Sets the label type of axes.
+
+    type: str; one keyword (first four letters count)
+        "NONE"  no labels
+        "FLOA"  numbers (the default)
+        "EXP"   numbers with exponents
+        "FEXP"  numbers with exponents in E notation
+        "LOG"   powers of ten with raised exponents (logarithmic axes)
+        "CLOG"  like LOG, at every main tick
+        "ELOG"  the exponent alone
+        "MAP"   degrees
+        "DMAP"  degrees and minutes
+        "LMAP"  degrees with W, E, N, S
+        "TIME"  time of day hh:mm
+        "HOUR"  hours
+        "SECO"  hh:mm:ss
+        "MYLA"  the texts of mylab
+        "DATE"  dates (day numbers after basdat; forms by labmod)
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labjus(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the justification of Y labels.'
+    """Sets the justification of Y labels.
+
+    mode: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labmod(key: str | bytes, value: str | bytes, axes: str | bytes, /) -> None:
-    'Sets a form of date labels.'
+    """Sets a form of date labels.
+
+    key: str; one key (first three letters count)
+        "YEAR"   value "FULL", "SHORT" or "NONE": four-digit, two-digit or no year
+        "DAY"    value "NAME", "SHORT", "NONE", "FULL" or "LONG": form of the day
+        "MONTH"  value "NAME", "SHORT", "NONE", "FULL", "LONG" or "TINY": form of the month
+        "LANG"   value "ENGL" or "GERM": language of month and weekday names
+        "FORM"   value "DMY", "DYM", "MDY", "MYD", "YDM" or "YMD": order of the parts
+        "SEP"    value one character: separator between the parts
+        "CASE"   value "NONE" or "UPPER": upper-case names
+        "STEP"   value "DAYS", "MONT", "QUAR", "HALF", "YEAR" or "DMON": label step of date axes
+    value: str
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labpos(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Puts labels on ticks, between them, or shifted inside the axis.'
+    """Puts labels on ticks, between them, or shifted inside the axis.
+
+    mode: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def labtyp(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Draws labels horizontally or vertically.'
+    """Draws labels horizontally or vertically.
+
+    mode: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def legclr() -> None:
-    'Draws legend texts in the colours of their curves.'
-def legend(a0: str | bytes, a1: int, /) -> None:
-    'Draws the legend in a corner (1 to 8).'
-def legini(a0: str | bytes, a1: int, a2: int, /) -> None:
-    'Starts a legend of nlin lines of nmaxln characters in cbuf.'
-def leglin(a0: str | bytes, a1: str | bytes, a2: int, /) -> None:
-    'Stores the text of a legend line.'
+    """Draws legend texts in the colours of their curves.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def legend(cbuf: str | bytes, corner: int, /) -> None:
+    """Draws the legend in a corner (1 to 8).
+
+    cbuf: str; any string (ignored)
+    corner: int; 1 to 8
+        1  lower left of the page
+        2  lower right of the page
+        3  upper right of the page
+        4  upper left of the page
+        5  lower left inside the axis system
+        6  lower right inside the axis system
+        7  upper right inside the axis system
+        8  upper left inside the axis system
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def legini(cbuf: str | bytes, nlin: int, nmaxln: int, /) -> None:
+    """Starts a legend of nlin lines of nmaxln characters in cbuf.
+
+    cbuf: str; any string (ignored; the module keeps the legend text)
+    nlin: int; number of legend lines, 1 to 30
+    nmaxln: int; characters per line, 1 to 80
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def leglin(cbuf: str | bytes, text: str | bytes, line: int, /) -> None:
+    """Stores the text of a legend line.
+
+    cbuf: str; any string (ignored)
+    text: str
+    line: int; 1 to nlin; line i belongs to the i-th curve
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def legopt(sample: float, distance: float, spacing: float, /) -> None:
-    'Sets the sample length, distance and spacing factors of legends.'
+    """Sets the sample length, distance and spacing factors of legends.
+
+    sample: float
+    distance: float
+    spacing: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def legpat(style: int, thickness: int, symbol: int, colour: int, pattern: int, line: int, /) -> None:
-    'Gives a legend line its own attributes.'
+    """Gives a legend line its own attributes.
+
+    style: int
+    thickness: int
+    symbol: int
+    colour: int
+    pattern: int
+    line: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def legpos(nx: int, ny: int, /) -> None:
-    "Places the legend's upper left corner."
+    """Places the legend's upper left corner.
+
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def legtit(title: str | bytes, /) -> None:
-    'Sets the legend title.'
+    """Sets the legend title.
+
+    title: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
-    'Draws a line.'
+    """Draws a line.
+
+    nx1: int
+    ny1: int
+    nx2: int
+    ny2: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def lintyp(style: int, /) -> None:
-    'Selects a line style by number.'
+    """Selects a line style by number.
+
+    style: int; 0 to 7
+        0  solid
+        1  dotted
+        2  dashed
+        3  chain dashed
+        4  chain dotted
+        5  medium dashes
+        6  long dots
+        7  long dashes
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def linwid(width: int, /) -> None:
-    'Sets the line width in plot units.'
+    """Sets the line width in plot units.
+
+    width: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def lncap(mode: str | bytes, /) -> None:
-    'Sets the line cap.'
+    """Sets the line cap.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def lnjoin(mode: str | bytes, /) -> None:
-    'Sets the line join.'
+    """Sets the line join.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def lnmlt(limit: float, /) -> None:
-    'Sets the miter limit.'
+    """Sets the miter limit.
+
+    limit: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def logtic(mode: str | bytes, /) -> None:
-    'Sets the minor ticks of logarithmic axes.'
+    """Sets the minor ticks of logarithmic axes.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def marker(nsym: int, /) -> None:
-    'Sets the symbol of curves.'
+    """Sets the symbol of curves.
+
+    nsym: int; 0 to 23
+        0   square
+        1   star
+        2   triangle up
+        3   plus
+        4   cross
+        5   diamond
+        6   triangle down
+        7   square with cross
+        8   asterisk
+        9   diamond with plus
+        10  circle with plus
+        11  hexagram
+        12  square with plus
+        13  circle with cross
+        14  square with diamond
+        15  circle
+        16  filled square
+        17  filled circle
+        18  filled triangle
+        19  filled diamond
+        20  filled triangle down
+        21  filled star
+        22  hexagon
+        23  filled hexagon
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
-    'Draws text.'
+    """Draws text.
+
+    text: str
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def metafl(device: str | bytes, /) -> None:
-    'Selects the output format.'
+    """Selects the output format.
+
+    device: str; a format keyword (first four letters count, any case)
+        "PDF"   PDF file
+        "SVG"   SVG file
+        "PNG"   PNG image (also TIFF, GIF, BMP, PPM)
+        "PS"    PostScript (also POST, PSCL, EPS)
+        "VIRT"  a raster in memory, no file (rbfpng, pngpage)
+        "CONS"  the screen (also XWIN, XWI1 to XWI8)
+        "VEKM"  the VEKMET metafile (the default)
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def mixalf() -> None:
-    'Turns the control characters on.'
+    """Turns the control characters on.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def mixleg() -> None:
-    'Lets the legend control character split legend lines.'
+    """Lets the legend control character split legend lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
-    'Returns a statistic of the numbers.'
+    """Returns a statistic of the numbers.
+
+    x: float sequence of n items
+    n: int
+    key: str
+
+    Returns float.
+
+    Levels: any (0 to 3).
+    """
 def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
-    'Sets the text of one user label.'
+    """Sets the text of one user label.
+
+    text: str
+    index: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def myline(lengths: _Sequence, n: int, /) -> None:
-    'Defines a line style by its dash lengths.'
+    """Defines a line style by its dash lengths.
+
+    lengths: int sequence of n items
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def mypat(angle: int, type: int, density: int, cross: int, /) -> None:
-    'Defines a shading pattern.'
+    """Defines a shading pattern.
+
+    angle: int
+    type: int
+    density: int
+    cross: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def mysymb(x: _Sequence, y: _Sequence, n: int, nsym: int, nflag: int, /) -> None:
-    'Defines a user symbol.'
+    """Defines a user symbol.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+    nsym: int
+    nflag: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def myvlt(red: _Sequence, green: _Sequence, blue: _Sequence, n: int, /) -> None:
-    'Defines the colour table.'
+    """Defines the colour table.
+
+    red: float sequence of n items
+    green: float sequence of n items
+    blue: float sequence of n items
+    n: int
+
+    Levels: any (0 to 3).
+    """
 def namdis(n: int, axes: str | bytes, /) -> None:
-    'Sets the distance of axis names beyond the labels.'
+    """Sets the distance of axis names beyond the labels.
+
+    n: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def name(text: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the name of axes.'
+    """Sets the name of axes.
+
+    text: str; up to 132 characters
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def namjus(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the justification of axis names.'
+    """Sets the justification of axis names.
+
+    mode: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def newmix() -> None:
-    'Sets the control characters ^, _ and %.'
+    """Sets the control characters ^, _ and %.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def newpag() -> None:
-    'Starts a new page.'
+    """Starts a new page.
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def nlmess(text: str | bytes, /) -> int:
-    'Returns the length of text in plot units.'
+    """Returns the length of text in plot units.
+
+    text: str
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nlnumb(x: float, ndig: int, /) -> int:
-    'Returns the length of a number in plot units.'
+    """Returns the length of a number in plot units.
+
+    x: float
+    ndig: int
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def noarln() -> None:
-    'Turns off the outlines of figures.'
+    """Turns off the outlines of figures.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nochek() -> None:
-    'Turns off the check of data against the axis scaling.'
+    """Turns off the check of data against the axis scaling.
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def noclip() -> None:
-    'Turns clipping off.'
+    """Turns clipping off.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nograf() -> None:
-    'Lets graf define the scaling without drawing.'
+    """Lets graf define the scaling without drawing.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def noline(axes: str | bytes, /) -> None:
-    'Suppresses the axis line.'
+    """Suppresses the axis line.
+
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def number(x: float, ndig: int, nx: int, ny: int, /) -> None:
-    'Draws a number.'
+    """Draws a number.
+
+    x: float
+    ndig: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def numfmt(form: str | bytes, /) -> None:
-    'Sets the form of numbers.'
+    """Sets the form of numbers.
+
+    form: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def numode(decimal: str | bytes, group: str | bytes, sign: str | bytes, equal: str | bytes, /) -> None:
-    'Sets how digits of numbers are written.'
+    """Sets how digits of numbers are written.
+
+    decimal: str
+    group: str
+    sign: str
+    equal: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nwkday(day: int, month: int, year: int, /) -> int:
-    'Returns the weekday of a date (1 Monday to 7 Sunday).'
-def nxlegn(a0: str | bytes, /) -> int:
-    'Returns the width of the legend box.'
+    """Returns the weekday of a date (1 Monday to 7 Sunday).
+
+    day: int
+    month: int
+    year: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def nxlegn(cbuf: str | bytes, /) -> int:
+    """Returns the width of the legend box.
+
+    cbuf: str
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nxposn(x: float, /) -> int:
-    'Returns the plot position of a user x, rounded.'
-def nylegn(a0: str | bytes, /) -> int:
-    'Returns the height of the legend box.'
+    """Returns the plot position of a user x, rounded.
+
+    x: float
+
+    Returns int.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def nylegn(cbuf: str | bytes, /) -> int:
+    """Returns the height of the legend box.
+
+    cbuf: str
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nyposn(y: float, /) -> int:
-    'Returns the plot position of a user y, rounded.'
+    """Returns the plot position of a user y, rounded.
+
+    y: float
+
+    Returns int.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
-    'Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).'
+    """Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).
+
+    name: file name (str, bytes or path-like)
+    unit: int
+    mode: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def origin(nx: int, ny: int, /) -> None:
-    'Sets the origin of plot coordinates.'
+    """Sets the origin of plot coordinates.
+
+    nx: int
+    ny: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def page(nx: int, ny: int, /) -> None:
-    'Sets the page size in plot units.'
+    """Sets the page size in plot units.
+
+    nx: int
+    ny: int
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def pagfll(colour: int, /) -> None:
-    'Fills the page with a colour.'
+    """Fills the page with a colour.
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pagmod(mode: str | bytes, /) -> None:
-    'Sets the page orientation.'
+    """Sets the page orientation.
+
+    mode: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def pagorg(mode: str | bytes, /) -> None:
-    'Puts the page origin at the top or bottom.'
+    """Puts the page origin at the top or bottom.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pdfbuf(size: int, /) -> tuple[bytes, int]:
-    'Copies the PDF file held in memory.'
+    """Copies the PDF file held in memory.
+
+    size: int
+
+    Returns (bytes, int).
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def pdfmod(mode: str | bytes, key: str | bytes, /) -> None:
-    'Sets PDF options.'
+    """Sets PDF options.
+
+    mode: str
+    key: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def pdfmrk(title: str | bytes, level: str | bytes, /) -> None:
-    'Adds a PDF bookmark.'
+    """Adds a PDF bookmark.
+
+    title: str
+    level: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def penwid(width: float, /) -> None:
-    'Sets the pen width.'
+    """Sets the pen width.
+
+    width: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
-    'Draws a pie segment.'
+    """Draws a pie segment.
+
+    nx: int
+    ny: int
+    nr: int
+    alpha: float
+    beta: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
-    'Sets PNG options.'
+    """Sets PNG options.
+
+    mode: str
+    key: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
+def pngpage() -> bytes:
+    """Returns the page that kalfin finished last on a raster device (PNG, VIRT, ...) as PNG bytes, for programs that serve pictures without a file.
+
+    Returns bytes.
+
+    Levels: 0 only (before kalini or after kalfin). Python only.
+    """
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
-    'Fills a box around a point with a colour.'
+    """Fills a box around a point with a colour.
+
+    nx: int
+    ny: int
+    nb: int
+    nh: int
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) -> None:
-    'Defines and draws a polar axis system.'
+    """Defines and draws a polar axis system.
+
+    xe: float
+    xorg: float
+    xstep: float
+    yorg: float
+    ystep: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def polcrv(mode: str | bytes, /) -> None:
-    'Sets the interpolation mode of curves.'
+    """Sets the interpolation mode of curves.
+
+    mode: str
+        "LINE"     straight lines (the default)
+        "STEP"     every point the centre of a step
+        "STAIR"    stairs, rising at each point
+        "STEM"     a line from y = 0 to each point
+        "BARS"     bars (barwth)
+        "FBAR"     filled bars
+        "SPLINE"   a spline through the points (splmod)
+        "PSPLINE"  a parametric spline
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def posifl(unit: int, n: int, /) -> int:
-    'Sets the position of a file unit to byte n.'
+    """Sets the position of a file unit to byte n.
+
+    unit: int
+    n: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def psfont(font: str | bytes, /) -> None:
-    'Selects a standard PostScript font for text.'
+    """Selects a standard PostScript font for text.
+
+    font: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def psmode(mode: str | bytes, /) -> None:
-    'Sets which alphabets PostScript fonts draw.'
+    """Sets which alphabets PostScript fonts draw.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rbfpng(size: int, /) -> tuple[bytes, int]:
-    'Copies the raster as PNG into memory.'
+    """Copies the raster as PNG into memory.
+
+    size: int
+
+    Returns (bytes, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rbmp(file: _Path, /) -> None:
-    'Saves the raster as BMP.'
+    """Saves the raster as BMP.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def readfl(unit: int, n: int, /) -> tuple[bytes, int]:
-    'Reads n bytes from a file unit; returns the count read.'
+    """Reads n bytes from a file unit; returns the count read.
+
+    unit: int
+    n: int
+
+    Returns (bytes, int).
+
+    Levels: any (0 to 3).
+    """
 def recfll(nx: int, ny: int, nw: int, nh: int, colour: int, /) -> None:
-    'Fills a rectangle with a colour.'
+    """Fills a rectangle with a colour.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rectan(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Draws a rectangle.'
+    """Draws a rectangle.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def reset(name: str | bytes, /) -> None:
-    'Restores settings to their defaults.'
+    """Restores settings to their defaults.
+
+    name: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def revscr() -> None:
-    'Swaps background and foreground.'
+    """Swaps background and foreground.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rgbhsv(red: float, green: float, blue: float, /) -> tuple[float, float, float]:
-    'Converts RGB to HSV.'
+    """Converts RGB to HSV.
+
+    red: float
+    green: float
+    blue: float
+
+    Returns (float, float, float).
+
+    Levels: any (0 to 3).
+    """
 def rgif(file: _Path, /) -> None:
-    'Saves the raster as GIF.'
+    """Saves the raster as GIF.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rimage(file: _Path, /) -> None:
-    'Saves the raster as a raw image.'
+    """Saves the raster as a raw image.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rlarc(x: float, y: float, a: float, b: float, alpha: float, beta: float, theta: float, /) -> None:
-    'Draws an elliptic arc in user coordinates.'
+    """Draws an elliptic arc in user coordinates.
+
+    x: float
+    y: float
+    a: float
+    b: float
+    alpha: float
+    beta: float
+    theta: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlarea(xray: _Sequence, yray: _Sequence, n: int, /) -> None:
-    'Draws a polygon in user coordinates.'
+    """Draws a polygon in user coordinates.
+
+    xray: float sequence of n items
+    yray: float sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlcirc(x: float, y: float, r: float, /) -> None:
-    'Draws a circle in user coordinates.'
+    """Draws a circle in user coordinates.
+
+    x: float
+    y: float
+    r: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlconn(x: float, y: float, /) -> None:
-    'Draws a line to a point in user coordinates.'
+    """Draws a line to a point in user coordinates.
+
+    x: float
+    y: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlell(x: float, y: float, a: float, b: float, /) -> None:
-    'Draws an ellipse in user coordinates.'
+    """Draws an ellipse in user coordinates.
+
+    x: float
+    y: float
+    a: float
+    b: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rline(x1: float, y1: float, x2: float, y2: float, /) -> None:
-    'Draws a line in user coordinates.'
+    """Draws a line in user coordinates.
+
+    x1: float
+    y1: float
+    x2: float
+    y2: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlnumb(x: float, ndig: int, xp: float, yp: float, /) -> None:
-    'Draws a number at a point in user coordinates.'
+    """Draws a number at a point in user coordinates.
+
+    x: float
+    ndig: int
+    xp: float
+    yp: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlpie(x: float, y: float, r: float, alpha: float, beta: float, /) -> None:
-    'Draws a pie segment in user coordinates.'
+    """Draws a pie segment in user coordinates.
+
+    x: float
+    y: float
+    r: float
+    alpha: float
+    beta: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlpoin(x: float, y: float, nb: int, nh: int, colour: int, /) -> None:
-    'Fills a box around a point in user coordinates.'
+    """Fills a box around a point in user coordinates.
+
+    x: float
+    y: float
+    nb: int
+    nh: int
+    colour: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlrec(x: float, y: float, w: float, h: float, /) -> None:
-    'Draws a rectangle in user coordinates.'
+    """Draws a rectangle in user coordinates.
+
+    x: float
+    y: float
+    w: float
+    h: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlrnd(x: float, y: float, w: float, h: float, iopt: int, /) -> None:
-    'Draws a rounded rectangle in user coordinates.'
+    """Draws a rounded rectangle in user coordinates.
+
+    x: float
+    y: float
+    w: float
+    h: float
+    iopt: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlsec(x: float, y: float, r1: float, r2: float, alpha: float, beta: float, colour: int, /) -> None:
-    'Fills a ring sector in user coordinates.'
+    """Fills a ring sector in user coordinates.
+
+    x: float
+    y: float
+    r1: float
+    r2: float
+    alpha: float
+    beta: float
+    colour: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlstrt(x: float, y: float, /) -> None:
-    'Moves the pen in user coordinates.'
+    """Moves the pen in user coordinates.
+
+    x: float
+    y: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlsymb(nsym: int, x: float, y: float, /) -> None:
-    'Draws a symbol in user coordinates.'
+    """Draws a symbol in user coordinates.
+
+    nsym: int
+    x: float
+    y: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlvec(x1: float, y1: float, x2: float, y2: float, ivec: int, /) -> None:
-    'Draws an arrow in user coordinates.'
+    """Draws an arrow in user coordinates.
+
+    x1: float
+    y1: float
+    x2: float
+    y2: float
+    ivec: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rlwind(v: float, x: float, y: float, nw: int, angle: float, /) -> None:
-    'Draws a wind barb in user coordinates.'
+    """Draws a wind barb in user coordinates.
+
+    v: float
+    x: float
+    y: float
+    nw: int
+    angle: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def rndrec(nx: int, ny: int, nw: int, nh: int, iopt: int, /) -> None:
-    'Draws a rectangle with rounded corners.'
+    """Draws a rectangle with rounded corners.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+    iopt: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rpixel(ix: int, iy: int, /) -> int:
-    'Reads a pixel.'
+    """Reads a pixel.
+
+    ix: int
+    iy: int
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rpixls(ix: int, iy: int, nw: int, nh: int, /) -> tuple[bytes, int]:
-    'Reads a block of pixels.'
+    """Reads a block of pixels.
+
+    ix: int
+    iy: int
+    nw: int
+    nh: int
+
+    Returns (bytes, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rpng(file: _Path, /) -> None:
-    'Saves the raster as PNG.'
+    """Saves the raster as PNG.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rppm(file: _Path, /) -> None:
-    'Saves the raster as PPM.'
+    """Saves the raster as PPM.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rpxrow(ix: int, iy: int, n: int, /) -> tuple[bytes, int]:
-    'Reads a row of pixels.'
+    """Reads a row of pixels.
+
+    ix: int
+    iy: int
+    n: int
+
+    Returns (bytes, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rtiff(file: _Path, /) -> None:
-    'Saves the raster as TIFF.'
+    """Saves the raster as TIFF.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def rvynam() -> None:
-    'Turns the name of the right Y axis to read upwards.'
+    """Turns the name of the right Y axis to read upwards.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def scale(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Sets linear or logarithmic scaling.'
+    """Sets linear or logarithmic scaling.
+
+    mode: str
+        "LIN"  linear axes (the default)
+        "LOG"  logarithmic axes; graf then takes exponents
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def sclfac(factor: float, /) -> None:
-    'Scales the whole plot.'
+    """Scales the whole plot.
+
+    factor: float
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def sclmod(mode: str | bytes, /) -> None:
-    'Sets how a page is fitted to the device.'
+    """Sets how a page is fitted to the device.
+
+    mode: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def scrmod(mode: str | bytes, /) -> None:
-    'Sets the background mode of screens and images.'
+    """Sets the background mode of screens and images.
+
+    mode: str; one keyword (first four letters count)
+        "AUTO"    white page on PDF, PostScript and SVG, black page on screens and images (the default)
+        "REVERS"  white page with black lines on every device
+        "NOREV"   black page with white lines (also "ERASE")
+        "NOERAS"  black page (screen mode 1)
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colour: int, /) -> None:
-    'Fills a ring sector with a colour.'
+    """Fills a ring sector with a colour.
+
+    nx: int
+    ny: int
+    nr1: int
+    nr2: int
+    alpha: float
+    beta: float
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def sendbf() -> None:
-    'Flushes the output.'
+    """Flushes the output.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def serif() -> None:
-    'Selects the serif outline font.'
+    """Selects the serif outline font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setbas(factor: float, /) -> None:
-    'Sets the shift factor of exponents and indices.'
+    """Sets the shift factor of exponents and indices.
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setclr(colour: int, /) -> None:
-    'Selects a colour by number.'
+    """Selects a colour by number.
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setexp(factor: float, /) -> None:
-    'Sets the height factor of exponents and indices.'
+    """Sets the height factor of exponents and indices.
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setfil(name: _Path, /) -> None:
-    'Names the output file.'
+    """Names the output file.
+
+    name: file name (str, bytes or path-like)
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def setgrf(lower_x: str | bytes, left_y: str | bytes, upper_x: str | bytes, right_y: str | bytes, /) -> None:
-    'Sets how much of each side is drawn.'
+    """Sets how much of each side is drawn.
+
+    lower_x: str
+    left_y: str
+    upper_x: str
+    right_y: str
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def setind(index: int, red: float, green: float, blue: float, /) -> None:
-    'Sets an entry of the colour table.'
+    """Sets an entry of the colour table.
+
+    index: int
+    red: float
+    green: float
+    blue: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setmix(c: str | bytes, key: str | bytes, /) -> None:
-    'Sets a control character.'
+    """Sets a control character.
+
+    c: str
+    key: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setpag(format: str | bytes, /) -> None:
-    'Selects a page format.'
+    """Selects a page format.
+
+    format: str; a page keyword such as "DA4L" (A4 landscape, the default) or "DA4P" (A4 portrait)
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def setrgb(red: float, green: float, blue: float, /) -> None:
-    'Selects a colour by its components.'
+    """Selects a colour by its components.
+
+    red: float
+    green: float
+    blue: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setscl(values: _Sequence, n: int, axes: str | bytes, /) -> None:
-    'Scales the named axes automatically from data.'
+    """Scales the named axes automatically from data.
+
+    values: float sequence of n items
+    n: int
+    axes: str
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def setvlt(table: str | bytes, /) -> None:
-    'Loads a colour table.'
+    """Loads a colour table.
+
+    table: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shdpat(pattern: int, /) -> None:
-    'Selects a shading pattern.'
+    """Selects a shading pattern.
+
+    pattern: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shield(kind: str | bytes, mode: str | bytes, /) -> None:
-    'Switches automatic shielding.'
+    """Switches automatic shielding.
+
+    kind: str
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlcir(nx: int, ny: int, nr: int, /) -> None:
-    'Shields a circle.'
+    """Shields a circle.
+
+    nx: int
+    ny: int
+    nr: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shldel(id: int, /) -> None:
-    'Deletes a shield region, or all regions of the program.'
+    """Deletes a shield region, or all regions of the program.
+
+    id: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlell(nx: int, ny: int, na: int, nb: int, angle: float, /) -> None:
-    'Shields an ellipse.'
+    """Shields an ellipse.
+
+    nx: int
+    ny: int
+    na: int
+    nb: int
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlind() -> int:
-    'Returns the number of shield regions.'
+    """Returns the number of shield regions.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlpie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
-    'Shields a pie segment.'
+    """Shields a pie segment.
+
+    nx: int
+    ny: int
+    nr: int
+    alpha: float
+    beta: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlpol(nxray: _Sequence, nyray: _Sequence, n: int, /) -> None:
-    'Shields a polygon.'
+    """Shields a polygon.
+
+    nxray: int sequence of n items
+    nyray: int sequence of n items
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlrct(nx: int, ny: int, nw: int, nh: int, angle: float, /) -> None:
-    'Shields a rotated rectangle.'
+    """Shields a rotated rectangle.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlrec(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Shields a rectangle.'
+    """Shields a rectangle.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlres(n: int, /) -> None:
-    'Deletes the last regions of the program.'
+    """Deletes the last regions of the program.
+
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shlvis(id: int, mode: str | bytes, /) -> None:
-    'Makes shield regions active or inactive.'
+    """Makes shield regions active or inactive.
+
+    id: int
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def simplx() -> None:
-    'Selects the simplex vector font.'
+    """Selects the simplex vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def skipfl(unit: int, n: int, /) -> int:
-    'Moves the position of a file unit n bytes on.'
+    """Moves the position of a file unit n bytes on.
+
+    unit: int
+    n: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def smxalf(alphabet: str | bytes, shift_in: str | bytes, shift_out: str | bytes, n: int, /) -> None:
-    'Defines a mixed alphabet.'
+    """Defines a mixed alphabet.
+
+    alphabet: str
+    shift_in: str
+    shift_out: str
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def solid() -> None:
-    'Draws solid lines.'
+    """Draws solid lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def sortr1(x: _Sequence, n: int, order: str | bytes, /) -> None:
-    'Sorts numbers.'
+    """Sorts numbers.
+
+    x: float sequence of n items, written back
+    n: int
+    order: str
+
+    Levels: any (0 to 3).
+    """
 def sortr2(x: _Sequence, y: _Sequence, n: int, order: str | bytes, /) -> None:
-    'Sorts points by x.'
-def spline(a0: _Sequence, a1: _Sequence, a2: int, a3: _Sequence, a4: _Sequence, /) -> int:
-    'Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).'
+    """Sorts points by x.
+
+    x: float sequence of n items, written back
+    y: float sequence of n items, written back
+    n: int
+    order: str
+
+    Levels: any (0 to 3).
+    """
+def spline(x: _Sequence, y: _Sequence, n: int, xray: _Sequence, yray: _Sequence, /) -> int:
+    """Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).
+
+    x: sequence
+    y: sequence
+    n: int
+    xray: sequence
+    yray: sequence
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def splmod(order: int, points: int, /) -> None:
-    'Sets the order and point count of splines.'
+    """Sets the order and point count of splines.
+
+    order: int
+    points: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def strtpt(x: float, y: float, /) -> None:
-    'Moves the pen.'
+    """Moves the pen.
+
+    x: float
+    y: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
-    'Sets the part of the axis ranges that a matrix covers.'
+    """Sets the part of the axis ranges that a matrix covers.
+
+    xmin: float
+    xmax: float
+    ymin: float
+    ymax: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
-    'Draws a symbol.'
+    """Draws a symbol.
+
+    nsym: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def symfil(device: str | bytes, status: str | bytes, /) -> None:
-    'Hands the finished file to a driver program.'
+    """Hands the finished file to a driver program.
+
+    device: str
+    status: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def symrot(angle: float, /) -> None:
-    'Sets the rotation of symbols.'
+    """Sets the rotation of symbols.
+
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def tellfl(unit: int, /) -> int:
-    'Returns the position of a file unit.'
+    """Returns the position of a file unit.
+
+    unit: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def texmod(mode: str | bytes, /) -> None:
-    'Turns the formula mode on or off.'
+    """Turns the formula mode on or off.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def texopt(option: str | bytes, key: str | bytes, /) -> None:
-    'Sets an option of the formula mode.'
+    """Sets an option of the formula mode.
+
+    option: str
+    key: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def texval(value: float, key: str | bytes, /) -> None:
-    'Sets a value of the formula mode.'
+    """Sets a value of the formula mode.
+
+    value: float
+    key: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def thkcrv(n: int, /) -> None:
-    'Sets the thickness of curves in copies.'
+    """Sets the thickness of curves in copies.
+
+    n: int; 1 to 10000 copies side by side, one plot unit apart
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def thrfin() -> None:
-    'Ends the thread records of thrini.'
+    """Ends the thread records of thrini.
+
+    Levels: any (no level check).
+    """
 def thrini(n: int, /) -> None:
-    'Gives every thread its own record, for at most n threads.'
+    """Gives every thread its own record, for at most n threads.
+
+    n: int
+
+    Levels: any (no level check).
+    """
 def ticks(n: int, axes: str | bytes, /) -> None:
-    'Sets the ticks between labels.'
+    """Sets the ticks between labels.
+
+    n: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ticlen(major: int, minor: int, /) -> None:
-    'Sets the tick lengths.'
+    """Sets the tick lengths.
+
+    major: int
+    minor: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ticmod(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the ticks of date axes.'
+    """Sets the ticks of date axes.
+
+    mode: str; tick spacing of date axes
+        "NONE"  ticks as ticks sets them (the default)
+        "DAYS"  on every day
+        "MONT"  on every month
+        "QUAR"  on every quarter
+        "HALF"  on every half year
+        "YEAR"  on every year
+        "DMON"  on the months, labels between them
+    axes: str; the axes, any of "X", "Y", "Z" in one string ("XY")
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ticpos(mode: str | bytes, axes: str | bytes, /) -> None:
-    'Sets the tick direction.'
+    """Sets the tick direction.
+
+    mode: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def tifmod(n: int, unit: str | bytes, key: str | bytes, /) -> None:
-    'Sets the TIFF resolution.'
+    """Sets the TIFF resolution.
+
+    n: int
+    unit: str
+    key: str
+
+    Levels: any (0 to 3).
+    """
 def tiforg(nx: int, ny: int, /) -> None:
-    'Sets the position of a TIFF file read.'
+    """Sets the position of a TIFF file read.
+
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def tifwin(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the window of TIFF files written.'
+    """Sets the window of TIFF files written.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def timopt() -> None:
-    'Writes time labels with colons.'
+    """Writes time labels with colons.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def titjus(mode: str | bytes, /) -> None:
-    'Sets the justification of title lines.'
+    """Sets the justification of title lines.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def title() -> None:
-    'Draws the title lines of the axis system.'
+    """Draws the title lines of the axis system.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def titlin(text: str | bytes, n: int, /) -> None:
-    'Sets title line 1 to 4 (negative: underlined).'
+    """Sets title line 1 to 4 (negative: underlined).
+
+    text: str; up to 132 characters (title draws the lines)
+    n: int; 1 to 4; negative: the line underlined
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def titpos(mode: str | bytes, /) -> None:
-    'Puts the title above or below the axis system.'
+    """Puts the title above or below the axis system.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trfco1(x: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
-    'Converts angles.'
+    """Converts angles.
+
+    x: float sequence of n items, written back
+    n: int
+    source: str
+    target: str
+
+    Levels: any (0 to 3).
+    """
 def trfco2(x: _Sequence, y: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
-    'Converts 2-D coordinates.'
+    """Converts 2-D coordinates.
+
+    x: float sequence of n items, written back
+    y: float sequence of n items, written back
+    n: int
+    source: str
+    target: str
+
+    Levels: any (0 to 3).
+    """
 def trfco3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, source: str | bytes, target: str | bytes, /) -> None:
-    'Converts 3-D coordinates.'
+    """Converts 3-D coordinates.
+
+    x: float sequence of n items, written back
+    y: float sequence of n items, written back
+    z: float sequence of n items, written back
+    n: int
+    source: str
+    target: str
+
+    Levels: any (0 to 3).
+    """
 def trfdat(n: int, /) -> tuple[int, int, int]:
-    'Returns the date n days after the base date.'
+    """Returns the date n days after the base date.
+
+    n: int
+
+    Returns (int, int, int).
+
+    Levels: any (0 to 3).
+    """
 def trfmat(zmat: _Sequence, nx: int, ny: int, zmat2: _Sequence, nx2: int, ny2: int, /) -> None:
-    'Resamples a matrix.'
+    """Resamples a matrix.
+
+    zmat: float matrix of nx by ny (rows or flat)
+    nx: int
+    ny: int
+    zmat2: float matrix of nx2 by ny2 (rows or flat), written back
+    nx2: int
+    ny2: int
+
+    Levels: any (0 to 3).
+    """
 def trfres() -> None:
-    'Resets the page transformation.'
+    """Resets the page transformation.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trfrot(angle: float, nx: int, ny: int, /) -> None:
-    'Rotates the page transformation.'
+    """Rotates the page transformation.
+
+    angle: float
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trfscl(xscale: float, yscale: float, /) -> None:
-    'Scales the page transformation.'
+    """Scales the page transformation.
+
+    xscale: float
+    yscale: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trfshf(nx: int, ny: int, /) -> None:
-    'Shifts the page transformation.'
+    """Shifts the page transformation.
+
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trifll(x: _Sequence, y: _Sequence, /) -> None:
-    'Fills a triangle.'
+    """Fills a triangle.
+
+    x: float sequence of 3 items
+    y: float sequence of 3 items
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def triplx() -> None:
-    'Selects the triplex vector font.'
+    """Selects the triplex vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def trmlen(text: str | bytes, /) -> int:
-    'Returns the length of text without trailing blanks.'
+    """Returns the length of text without trailing blanks.
+
+    text: str
+
+    Returns int.
+
+    Levels: any (no level check).
+    """
 def txtjus(mode: str | bytes, /) -> None:
-    'Sets the justification of text.'
+    """Sets the justification of text.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def unit(stream: int, /) -> None:
-    'Sets the message stream (Python: 0 suppresses messages).'
+    """Sets the message stream (Python: 0 suppresses messages).
+
+    stream: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def units(unit: str | bytes, /) -> None:
-    'Sets the unit of page sizes.'
-def upstr(a0: str | bytes, /) -> None:
-    'Converts the letters a to z to upper case in place.'
+    """Sets the unit of page sizes.
+
+    unit: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
+def upstr(text: str | bytes, /) -> None:
+    """Converts the letters a to z to upper case in place.
+
+    text: str
+
+    Levels: any (0 to 3).
+    """
 def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
-    'Draws an arrow.'
+    """Draws an arrow.
+
+    nx1: int
+    ny1: int
+    nx2: int
+    ny2: int
+    ivec: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def vkytit(shift: int, /) -> None:
-    'Shifts the title vertically.'
+    """Shifts the title vertically.
+
+    shift: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
-    'Saves or loads the colour table.'
+    """Saves or loads the colour table.
+
+    file: file name (str, bytes or path-like)
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def warnings_as_exceptions(on: int, /) -> None:
+    """Turns the calling thread's library warnings into kalvor.KalvorWarning, issued through the warnings module after each call (False prints them again).
+
+    on: int; True or False (default False)
+
+    Levels: any (no level check). Python only.
+    """
 def wimage(file: _Path, /) -> None:
-    'Draws a raw image file.'
+    """Draws a raw image file.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def winapp(type: str | bytes, /) -> None:
-    'Declares a console or window application.'
+    """Declares a console or window application.
+
+    type: str
+
+    Levels: 0 only (before kalini or after kalfin).
+    """
 def windbr(v: float, nx: int, ny: int, nw: int, angle: float, /) -> None:
-    'Draws a wind barb.'
+    """Draws a wind barb.
+
+    v: float
+    nx: int
+    ny: int
+    nw: int
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def window(nx: int, ny: int, nw: int, nh: int, /) -> None:
-    'Sets the position and size of the screen window.'
+    """Sets the position and size of the screen window.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: any (0 to 3).
+    """
 def winfnt(font: str | bytes, /) -> None:
-    'Selects a system font for text.'
+    """Selects a system font for text.
+
+    font: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def winkey(key: str | bytes, /) -> None:
-    'Sets the key that closes the screen window.'
+    """Sets the key that closes the screen window.
+
+    key: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def winmod(mode: str | bytes, /) -> None:
-    'Sets how kalfin treats the screen window.'
+    """Sets how kalfin treats the screen window.
+
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def winopt(n: int, key: str | bytes, /) -> None:
-    'Sets a screen window option.'
+    """Sets a screen window option.
+
+    n: int
+    key: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def winsiz(nw: int, nh: int, /) -> None:
-    'Sets the size of the screen window.'
+    """Sets the size of the screen window.
+
+    nw: int; width in pixels, 1 or more
+    nh: int; height in pixels, 1 or more
+
+    Levels: any (0 to 3).
+    """
 def winupd() -> None:
-    'Updates the screen window.'
+    """Updates the screen window.
+
+    Levels: any (0 to 3).
+    """
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
-    'Writes a pixel.'
+    """Writes a pixel.
+
+    ix: int
+    iy: int
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def wpixls(pixels: _Bytes, ix: int, iy: int, nw: int, nh: int, /) -> None:
-    'Writes a block of pixels.'
+    """Writes a block of pixels.
+
+    pixels: bytes
+    ix: int
+    iy: int
+    nw: int
+    nh: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def wpxrow(pixels: _Bytes, ix: int, iy: int, n: int, /) -> None:
-    'Writes a row of pixels.'
+    """Writes a row of pixels.
+
+    pixels: bytes
+    ix: int
+    iy: int
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def writfl(unit: int, buffer: _Bytes, n: int, /) -> int:
-    'Writes n bytes to a file unit; returns the count written.'
+    """Writes n bytes to a file unit; returns the count written.
+
+    unit: int
+    buffer: bytes
+    n: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def wtiff(file: _Path, /) -> None:
-    'Draws a TIFF file.'
+    """Draws a TIFF file.
+
+    file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
-    'Selects an X11 font for text.'
+    """Selects an X11 font for text.
+
+    font: str
+    option: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def xaxgit() -> None:
-    'Draws the line y = 0.'
+    """Draws the line y = 0.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def xaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
-    'Draws a separate linear X axis.'
+    """Draws a separate linear X axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def xaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
-    'Draws a separate logarithmic X axis.'
+    """Draws a separate logarithmic X axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def xcross() -> None:
-    'Draws an X axis through y = 0.'
+    """Draws an X axis through y = 0.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def xdraw(x: float, y: float, /) -> None:
-    'Draws a line to a point, without the origin.'
+    """Draws a line to a point, without the origin.
+
+    x: float
+    y: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def xinvrs(nx: int, /) -> float:
-    'Returns the user x of a plot position.'
+    """Returns the user x of a plot position.
+
+    nx: int
+
+    Returns float.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def xmove(x: float, y: float, /) -> None:
-    'Moves the pen, without the origin.'
+    """Moves the pen, without the origin.
+
+    x: float
+    y: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def xposn(x: float, /) -> float:
-    'Returns the plot position of a user x.'
+    """Returns the plot position of a user x.
+
+    x: float
+
+    Returns float.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def yaxgit() -> None:
-    'Draws the line x = 0.'
+    """Draws the line x = 0.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def yaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
-    'Draws a separate linear Y axis.'
+    """Draws a separate linear Y axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def yaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
-    'Draws a separate logarithmic Y axis.'
+    """Draws a separate logarithmic Y axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ycross() -> None:
-    'Draws a Y axis through x = 0.'
+    """Draws a Y axis through x = 0.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def yinvrs(ny: int, /) -> float:
-    'Returns the user y of a plot position.'
+    """Returns the user y of a plot position.
+
+    ny: int
+
+    Returns float.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def yposn(y: float, /) -> float:
-    'Returns the plot position of a user y.'
+    """Returns the plot position of a user y.
+
+    y: float
+
+    Returns float.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def zscale(zmin: float, zmax: float, /) -> None:
-    'Fixes the limits of the colour scale for shaded surfaces and contours.'
+    """Fixes the limits of the colour scale for shaded surfaces and contours.
+
+    zmin: float
+    zmax: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """

@@ -1,11 +1,13 @@
 #include "core/frame.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 #include <limits>
 
 #include "core/context.h"
 #include "core/files.h"
+#include "core/message_out.h"
 #include "core/messages.h"
 #include "core/threads.h"
 
@@ -30,9 +32,31 @@ FILE* message_stream(Context& ctx) {
 const char* warning_text(Context& ctx, int number) {
     if (number >= 1 && number <= LAST_TABLE_MESSAGE) return message_text(number);
     if (number >= 101) return ctx.frame.message;
-    std::printf("<<<< Incorrect parameter in errmes! (%4d)\n", number);
-    std::fflush(stdout);
+    char line[64];
+    std::snprintf(line, sizeof line, "<<<< Incorrect parameter in errmes! (%4d)\n", number);
+    write_out(stdout, line);
     return message_text(0);
+}
+
+// A warning line to the message stream, or to the thread's collection.
+void emit(Context& ctx, const std::string& line) {
+    if (!keep_warning(line)) write_out(message_stream(ctx), line);
+}
+
+std::string format_line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string format_line(const char* format, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buf, sizeof buf, format, args);
+    va_end(args);
+    if (n < int(sizeof buf)) return std::string(buf, n < 0 ? 0 : size_t(n));
+    std::string out(size_t(n) + 1, '\0');
+    va_start(args, format);
+    std::vsnprintf(out.data(), out.size(), format, args);
+    va_end(args);
+    out.resize(size_t(n));
+    return out;
 }
 
 }  // namespace
@@ -122,9 +146,7 @@ bool bad_date(Context& ctx, int day, int month, int year) {
 void warn(Context& ctx, int number) {
     if (shown(ctx)) {
         const char* text = warning_text(ctx, number);
-        FILE* s = message_stream(ctx);
-        std::fprintf(s, " <<<< Warning %3d: %s in %s!\n", number, text, ctx.frame.routine);
-        std::fflush(s);
+        emit(ctx, format_line(" <<<< Warning %3d: %s in %s!\n", number, text, ctx.frame.routine));
     }
     ++ctx.frame.warnings;
 }
@@ -132,10 +154,8 @@ void warn(Context& ctx, int number) {
 void warn_int(Context& ctx, int number, long long value) {
     if (shown(ctx)) {
         const char* text = warning_text(ctx, number);
-        FILE* s = message_stream(ctx);
-        std::fprintf(s, " <<<< Warning %3d: %s in %s!   (%4lld)\n", number, text,
-                     ctx.frame.routine, value);
-        std::fflush(s);
+        emit(ctx, format_line(" <<<< Warning %3d: %s in %s!   (%4lld)\n", number, text,
+                              ctx.frame.routine, value));
     }
     ++ctx.frame.warnings;
 }
@@ -143,10 +163,8 @@ void warn_int(Context& ctx, int number, long long value) {
 void warn_text(Context& ctx, int number, const char* detail) {
     if (shown(ctx)) {
         const char* text = warning_text(ctx, number);
-        FILE* s = message_stream(ctx);
-        std::fprintf(s, " <<<< Warning %3d: %s in %s!   (%s)\n", number, text,
-                     ctx.frame.routine, detail);
-        std::fflush(s);
+        emit(ctx, format_line(" <<<< Warning %3d: %s in %s!   (%s)\n", number, text,
+                              ctx.frame.routine, detail));
     }
     ++ctx.frame.warnings;
 }
@@ -159,9 +177,7 @@ void custom_warning(Context& ctx, int number, const char* text) {
 
 bool message_line(Context& ctx, const std::string& line) {
     if (!shown(ctx)) return false;
-    FILE* s = message_stream(ctx);
-    std::fputs(line.c_str(), s);
-    std::fflush(s);
+    emit(ctx, line);
     return true;
 }
 

@@ -8,10 +8,12 @@
 #include <utility>
 
 #include "api/routines_life_cycle.h"
+#include "core/call_lock.h"
 #include "core/context.h"
 #include "core/devices.h"
 #include "core/fatal.h"
 #include "core/files.h"
+#include "core/threads.h"
 #include "output/driver.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
@@ -228,6 +230,14 @@ void finish_plot(Context& ctx, bool protocol) {
         if (close_error_file(ctx)) result += 10;
     }
     if (protocol) end_protocol(ctx, result);
+}
+
+void finish_open_plot() {
+    CallLock lock;
+    Context* ctx = fetch_record();
+    if (!ctx || ctx->frame.level == 0) return;
+    if (family(ctx->page.device) == Family::Screen) ctx->page.window_mode = WINMODE_NONE;
+    finish_plot(*ctx, false);
 }
 
 void kalfin(Context& ctx) {

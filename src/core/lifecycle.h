@@ -17,6 +17,11 @@ void resend_device_lines(Context& ctx);
 // 0 and, when `protocol` is set, prints the end protocol.
 void finish_plot(Context& ctx, bool protocol);
 
+// At the end of the process: the calling thread's open plot is finished as
+// kalfin finishes it, without the end protocol; a screen closes without
+// waiting for the user. Nothing happens at level 0.
+void finish_open_plot();
+
 // The end protocol kalfin prints; `result` is the kalfin result code.
 void end_protocol(Context& ctx, int result);
 

@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/context.h"
 #include "core/lifecycle.h"
+#include "core/message_out.h"
 
 namespace kal {
 namespace {
@@ -42,8 +43,7 @@ void console_form(Context& ctx, int result, const std::string& date, const std::
     }
     text += "\n " + rule + "\n";
     text += "\n";
-    std::fputs(text.c_str(), s);
-    std::fflush(s);
+    write_out(s, text);
 }
 
 // The windowed program's protocol. There is no message box on this platform,
@@ -62,8 +62,7 @@ void window_form(Context& ctx, int result, const std::string& date, const std::s
     if (result >= 10) text += "\n Error file    : " + first48(ctx.frame.errfile_path);
     text += "\n";
     FILE* s = ctx.frame.stream ? ctx.frame.stream : stdout;
-    std::fputs(text.c_str(), s);
-    std::fflush(s);
+    write_out(s, text);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/context.h"
 #include "core/fatal.h"
 #include "core/lifecycle.h"
+#include "core/message_out.h"
 
 namespace kal {
 namespace {
@@ -72,8 +73,7 @@ struct SlotKeeper {
 thread_local SlotKeeper keeper;
 
 void say(const char* text) {
-    std::fputs(text, stdout);
-    std::fflush(stdout);
+    write_out(stdout, text);
 }
 
 Slot* own_slot(ThreadTable& t) {

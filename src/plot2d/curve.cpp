@@ -1,6 +1,7 @@
 // curve: checks the data, converts it to plot coordinates, draws the lines
 // of the interpolation mode in thkcrv copies and marks the points.
 #include <cmath>
+#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -43,23 +44,43 @@ DataRange data_range(const float* x, const float* y, int n) {
     return r;
 }
 
-// Warning 27 when a logarithmic axis gets a non-positive value; warning 2
-// for values that are no numbers (the first offending value decides).
+// Warning 27 when a logarithmic axis gets a non-positive value (the data
+// holds finite values only).
 bool data_usable(Context& ctx, const float* x, const float* y, int n, const DataRange& r) {
     const bool per_axis = active_mapping(ctx).per_axis;
     const bool xlog = per_axis && ctx.axes.x.log, ylog = per_axis && ctx.axes.y.log;
-    if (r.finite() && (!xlog || r.xmin > 0) && (!ylog || r.ymin > 0)) return true;
+    if ((!xlog || r.xmin > 0) && (!ylog || r.ymin > 0)) return true;
     for (int i = 0; i < n; ++i) {
-        if (!std::isfinite(x[i]) || !std::isfinite(y[i])) {
-            warn_text(ctx, 2, "value not finite");
-            return false;
-        }
         if ((xlog && !(x[i] > 0)) || (ylog && !(y[i] > 0))) {
             warn(ctx, 27);
             return false;
         }
     }
     return true;
+}
+
+// The finite points of a curve that holds non-finite ones: where one or
+// more points were left out the line breaks (broken[k]: no line from point
+// k to k + 1), and index[k] is the point's number in the caller's arrays.
+struct FinitePoints {
+    std::vector<float> x, y;
+    std::vector<int> index;
+    std::vector<char> broken;
+    int skipped = 0;
+};
+
+void finite_points(const float* x, const float* y, int n, FinitePoints& f) {
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i])) {
+            ++f.skipped;
+            if (!f.broken.empty()) f.broken.back() = 1;
+            continue;
+        }
+        f.x.push_back(x[i]);
+        f.y.push_back(y[i]);
+        f.index.push_back(i);
+        f.broken.push_back(0);
+    }
 }
 
 void convert(const Context& ctx, const float* x, const float* y, int n, CurvePoints& p) {
@@ -135,10 +156,54 @@ void draw_curve_lines(Context& ctx, const CurvePath& path, int thickness) {
 
 namespace {
 
-void draw_symbols(Context& ctx, const CurvePoints& p) {
+// Symbols at the points 1, 1 + m, 1 + 2m, ... of the caller's arrays;
+// `index` gives the numbers of the points when non-finite ones were left out.
+void draw_symbols(Context& ctx, const CurvePoints& p, const std::vector<int>& index) {
     const CurveState& c = ctx.curves;
-    const size_t step = size_t(std::llabs(static_cast<long long>(c.marker_step)));
-    for (size_t i = 0; i < p.px.size(); i += step) plot_symbol(ctx, c.marker, p.px[i], p.py[i]);
+    const long long step = std::llabs(static_cast<long long>(c.marker_step));
+    if (index.empty()) {
+        for (size_t i = 0; i < p.px.size(); i += size_t(step)) plot_symbol(ctx, c.marker, p.px[i], p.py[i]);
+        return;
+    }
+    for (size_t i = 0; i < p.px.size(); ++i)
+        if (index[i] % step == 0) plot_symbol(ctx, c.marker, p.px[i], p.py[i]);
+}
+
+// The path of a curve whose points break where non-finite values were:
+// each run of points is drawn as a curve of its own (a spline through each
+// run of at least 3 points, the others straight); a run of one point has
+// no line. Stems and bars just leave the points out.
+bool broken_path(Context& ctx, const CurvePoints& points, CurvePath& path) {
+    const CurveState& c = ctx.curves;
+    if (c.mode == MODE_STEM || c.mode == MODE_BARS || c.mode == MODE_FBAR) {
+        build_curve_path(ctx, c.mode, points, path);  // one shape per point: nothing to break
+        return true;
+    }
+    const bool spline = c.mode == MODE_SPLI || c.mode == MODE_PSPL;
+    const size_t n = points.px.size();
+    for (size_t first = 0; first < n;) {
+        size_t last = first;
+        while (last + 1 < n && !(points.gap[last] & 2)) ++last;
+        CurvePoints run;
+        run.polar = points.polar;
+        auto part = [&](const auto& v) { return std::vector(v.begin() + long(first), v.begin() + long(last) + 1); };
+        run.px = part(points.px);
+        run.py = part(points.py);
+        run.ux = part(points.ux);
+        run.uy = part(points.uy);
+        run.gap = part(points.gap);
+        run.gap.back() = 0;
+        const size_t m = last - first + 1;
+        if (spline && m >= 3) {
+            CurvePoints sampled;
+            if (!spline_points(ctx, run, sampled)) return false;
+            build_curve_path(ctx, MODE_LINE, sampled, path);
+        } else if (m >= 2) {
+            build_curve_path(ctx, spline ? MODE_LINE : c.mode, run, path);
+        }
+        first = last + 1;
+    }
+    return true;
 }
 
 // A curve that is one polyline through its points: straight lines, no
@@ -211,7 +276,20 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         custom_warning(ctx, 101, "Bad interpolation method for polar scaling");
         return;
     }
-    const DataRange range = data_range(x, y, n);
+    DataRange range = data_range(x, y, n);
+    FinitePoints kept;
+    if (!range.finite()) {
+        // Non-finite points (NaN for missing values) are left out as gaps.
+        finite_points(x, y, n, kept);
+        std::snprintf(ctx.frame.message, sizeof ctx.frame.message, "Points not finite, left as gaps");
+        warn_int(ctx, 101, kept.skipped);
+        if (kept.x.empty()) return;
+        x = kept.x.data();
+        y = kept.y.data();
+        n = int(kept.x.size());
+        range = data_range(x, y, n);
+    }
+    const bool broken = kept.skipped > 0;
     if (!data_usable(ctx, x, y, n, range)) return;
     const AxisScale &ax = ctx.axes.x, &ay = ctx.axes.y;
     const bool all_inside = range.xmin >= ax.umin && range.xmax <= ax.umax && range.ymin >= ay.umin &&
@@ -222,11 +300,15 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
                 outside_scaling(ctx, x[i], y[i]);
     }
     try {
-        const bool plain = plain_line(ctx);
+        const bool plain = plain_line(ctx) && !broken;
         CurvePoints points, sampled;
         CurvePath path;
         if (!plain) convert(ctx, x, y, n, points);
-        if (!plain && c.marker_step >= 0) {
+        if (broken)
+            for (int i = 0; i + 1 < n; ++i) points.gap[size_t(i)] |= char(kept.broken[size_t(i)] << 1);
+        if (broken && c.marker_step >= 0) {
+            if (!broken_path(ctx, points, path)) return;
+        } else if (!plain && c.marker_step >= 0) {
             if (c.mode == MODE_SPLI || c.mode == MODE_PSPL) {
                 if (!spline_points(ctx, points, sampled)) return;
                 build_curve_path(ctx, MODE_LINE, sampled, path);
@@ -244,7 +326,7 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
                 build_curve_path(ctx, MODE_LINE, points, path);
             }
             if (c.marker_step >= 0) draw_curve_lines(ctx, path, c.thickness);
-            if (c.marker_step != 0) draw_symbols(ctx, points);
+            if (c.marker_step != 0) draw_symbols(ctx, points, kept.index);
         }
         end_curve_look(ctx, look);
     } catch (const std::bad_alloc&) {

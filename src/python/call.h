@@ -10,6 +10,8 @@
 
 #include "api/guard.h"
 #include "core/call_lock.h"
+#include "core/message_out.h"
+#include "python/host.h"
 
 namespace kalpy {
 
@@ -25,7 +27,8 @@ void raise_failure(const kal::Outcome& outcome);
 // the interpreter lock never waits for the library's call lock with it: when
 // another thread is inside the library (perhaps blocked on a file), the
 // interpreter lock is given up for the wait, so that other Python threads
-// run on.
+// run on. Warnings the thread collects (warnings_as_exceptions) are issued
+// after a successful call; one that raises makes the call fail.
 template <typename Body>
 bool run(const char* name, bool nogil, Body&& body) {
     kal::Outcome o;
@@ -44,7 +47,9 @@ bool run(const char* name, bool nogil, Body&& body) {
         }
         o = kal::guard(name, body);
     }
-    if (o.failure == kal::Failure::None) return true;
+    const bool succeeded = o.failure == kal::Failure::None;
+    if (kal::collecting_warnings() && !issue_collected_warnings(succeeded) && succeeded) return false;
+    if (succeeded) return true;
     raise_failure(o);
     return false;
 }

@@ -515,9 +515,42 @@ PyObject* from_filename(const char* s) { return PyUnicode_DecodeFSDefault(s); }
 
 // ---- sequences ----------------------------------------------------------------
 
+namespace {
+
+// A numpy masked array as a plain array of doubles with NaN where the mask
+// is set, so that masked values count as missing (a new reference); nullptr
+// for anything else.
+PyObject* unmasked(PyObject* o) {
+    if (PyList_Check(o) || PyTuple_Check(o)) return nullptr;
+    if (std::strcmp(Py_TYPE(o)->tp_name, "MaskedArray") != 0 && !PyObject_HasAttrString(o, "_mask"))
+        return nullptr;
+    static PyObject* masked_type = nullptr;
+    if (!masked_type) {
+        PyObject* name = PyUnicode_FromString("numpy.ma");
+        PyObject* module = name ? PyImport_GetModule(name) : nullptr;
+        Py_XDECREF(name);
+        if (module) {
+            masked_type = PyObject_GetAttrString(module, "MaskedArray");
+            Py_DECREF(module);
+        }
+        PyErr_Clear();
+        if (!masked_type) return nullptr;
+    }
+    if (!instance(o, masked_type)) return nullptr;
+    PyObject* doubles = PyObject_CallMethod(o, "astype", "s", "f8");
+    PyObject* filled = doubles ? PyObject_CallMethod(doubles, "filled", "d", std::nan("")) : nullptr;
+    Py_XDECREF(doubles);
+    PyErr_Clear();
+    return filled;
+}
+
+}  // namespace
+
 void Sequences::floats(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
     Error e;
-    if (!vector(o, n, out, e)) last_ = e;
+    PyObject* plain = unmasked(o);
+    if (!vector(plain ? plain : o, n, out, e)) last_ = e;
+    Py_XDECREF(plain);
 }
 
 void Sequences::ints(PyObject* o, Py_ssize_t n, std::vector<int>& out) {
@@ -527,7 +560,9 @@ void Sequences::ints(PyObject* o, Py_ssize_t n, std::vector<int>& out) {
 
 void Sequences::matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
     Error e;
-    if (!kalpy::matrix(o, n, out, e)) last_ = e;
+    PyObject* plain = unmasked(o);
+    if (!kalpy::matrix(plain ? plain : o, n, out, e)) last_ = e;
+    Py_XDECREF(plain);
 }
 
 bool Sequences::ok() const {

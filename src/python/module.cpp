@@ -4,6 +4,7 @@
 
 #include "core/install.h"
 #include "python/convert.h"
+#include "python/host.h"
 #include "python/module.h"
 
 namespace kalpy {
@@ -49,7 +50,8 @@ PyMODINIT_FUNC PyInit__kalvor() {
     PyObject* m = PyModule_Create(&kalpy::MODULE);
     if (!m) return nullptr;
     if (PyModule_AddFunctions(m, kalpy::PRIVATE_METHODS) < 0 ||
-        PyModule_AddObject(m, "_routines", kalpy::routine_table()) < 0) {
+        PyModule_AddObject(m, "_routines", kalpy::routine_table()) < 0 || !kalpy::install_host(m) ||
+        !kalpy::install_notebook(m)) {
         Py_DECREF(m);
         return nullptr;
     }

@@ -115,6 +115,7 @@ int ImageDriver::close(Context& ctx) {
         OutputSink sink(ctx.out.file);
         report_write(ctx, write_image(sink, file_kind(device_), file_region(ctx, r), write_options(ctx)));
     }
+    keep_finished_page(ctx);
     release_raster(ctx);
     large_.reset();
     ctx.image.pixel_scale = 1;

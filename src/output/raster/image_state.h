@@ -1,10 +1,14 @@
 // Settings of the raster images and the pixel routines (context record).
 #pragma once
+#include <memory>
+#include <string>
+
 #include "core/state_part.h"
 
 namespace kal {
 
 struct Context;
+class Raster;
 
 struct ImageState {
     // Chosen before kalini and kept by it.
@@ -36,6 +40,10 @@ struct ImageState {
     // opens).
     int pixel_scale = 1;
 
+    // The page of the raster device that kalfin finished last, kept until
+    // the next kalini for pngpage.
+    std::shared_ptr<const Raster> finished_page;
+
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;
 };
@@ -49,5 +57,10 @@ void reset_image_clip(Context& ctx);
 void finish_image_mode(Context& ctx);
 // kalfin: ends image mode and frees the raster.
 void release_raster(Context& ctx);
+// kalfin of a raster device: its raster becomes the finished page.
+void keep_finished_page(Context& ctx);
+// The finished page as a PNG file in memory; false (out empty) when there
+// is none, after a warning when writing fails.
+bool finished_page_png(Context& ctx, std::string& out);
 
 }  // namespace kal

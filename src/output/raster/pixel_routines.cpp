@@ -89,7 +89,10 @@ void reset_image_settings(Context& ctx) {
 
 void reset_image_clip(Context& ctx) { ctx.image.clip_set = false; }
 
-void ImageState::reset(Context& ctx) { reset_image_settings(ctx); }
+void ImageState::reset(Context& ctx) {
+    reset_image_settings(ctx);
+    ctx.image.finished_page.reset();
+}
 namespace {
 void reset_file_box(Context& ctx) { ctx.image.file_box_set = false; }
 void reset_antialias(Context& ctx) { ctx.image.antialias = false; }

@@ -1,0 +1,30 @@
+// Where message lines (warnings, the end protocol, fatal messages) are
+// written. Standard output may be taken over by a host (the Python module
+// writes through sys.stdout when that is not file descriptor 1), and a
+// thread may collect its warning lines instead of printing them.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kal {
+
+// Writes `text` to `stream` and flushes it. Text for standard output goes
+// to the installed writer first; it is written directly when the writer
+// declines it (returns false) or none is installed.
+void write_out(FILE* stream, const std::string& text);
+
+using StdoutWriter = bool (*)(const char* text, size_t size);
+void set_stdout_writer(StdoutWriter writer);
+
+// Warning lines of the calling thread: while collection is on, warnings are
+// counted as usual but their lines are kept instead of being written.
+void collect_warnings(bool on);
+bool collecting_warnings();
+// The lines kept since the last call, in their order (the list is emptied).
+std::vector<std::string> take_collected_warnings();
+// Keeps the line when the thread collects; false when it must be written.
+bool keep_warning(const std::string& line);
+
+}  // namespace kal
