@@ -642,6 +642,8 @@ def winsiz(nw: int, nh: int, /) -> None:
     'Sets the size of the screen window.'
 def winupd() -> None:
     'Updates the screen window.'
+def wmfmod(mode: str | bytes, key: str | bytes, /) -> None:
+    'Sets the WMF header: standard or placeable ("FORM").'
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
     'Writes a pixel.'
 def wpixls(pixels: _Bytes, ix: int, iy: int, nw: int, nh: int, /) -> None:
