@@ -80,3 +80,62 @@ def test_header_records_and_slots(run):
     assert struct.unpack_from("<H", placed, 20)[0] == functools.reduce(operator.xor, struct.unpack_from("<10H", placed))
     assert placed[22:] == data
     assert (run.path / "r.wmf").read_bytes()[:22] == (run.path / "q.wmf").read_bytes()[:22] == placed[:22]
+
+
+def test_overflow_scales_clamps_and_falls_back(run):
+    # DA0L and sclfac pass 16 bits: drawn smaller, with fewer units per
+    # inch, so that the picture keeps its size.
+    for setup, width, height in (("k.setpag('DA0L')", 11889, 8409), ("k.sclfac(3.0)", 2969, 2099)):
+        data, _ = plot(run, "k.line(0, 0, 2969, 2099)", setup=setup + "\nk.wmfmod('PLAC', 'FORM')")
+        ex, ey, inch = struct.unpack_from("<hhH", data, 10)
+        scale = 3.0 if "sclfac" in setup else 1.0
+        assert ex == 32767 and abs(ey / ex - height / width) < 1e-3
+        assert abs((ex - 20) / inch - width * scale / 254.0) < 0.005 * width * scale / 254.0
+        draw = [p for n, p in records(data[22:]) if n == "LINETO"][0]
+        assert abs(draw[1] / (2969 * S * scale * inch / 1440.0) - 1) < 2e-3
+    # noclip: points beyond 16 bits are held at the ends; a polygon of more
+    # points than a record counts goes to the pattern filler.
+    n = 40000
+    data, out = plot(run, f"""
+k.noclip(); k.line(100, 100, 10**7, -10**7)
+xs = [1000 + round(500 * math.cos(2 * math.pi * i / {n})) for i in range({n})]
+ys = [1000 + round(500 * math.sin(2 * math.pi * i / {n})) for i in range({n})]
+k.shdpat(16); k.areaf(xs, ys, {n})""", setup="import math")
+    rec = records(data)
+    assert ("LINETO", [0x10000 - 32767, 32767]) in rec
+    assert "POLYGON" not in [n for n, _ in rec] and len(rec) > 500 and "Warning" not in out
+
+
+def test_failed_write_warns_and_reports_no_file(run):
+    out = run("""
+        import resource, signal
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (2000, 2000))
+        k.metafl('WMF'); k.setfil('cut.wmf'); k.kalini()
+        for i in range(300):
+            k.line(i, 0, 2900 - i, 2000)
+        k.kalfin()
+    """)
+    assert out.count("<<<< Warning") == 1 and "Warning 101: Open error for WMF file in kalfin" in out
+    assert "Metafile:  " in out and "cut.wmf" not in out
+
+
+@pytest.mark.skipif(not (shutil.which("wmf2svg") and shutil.which("rsvg-convert")), reason="no wmf2svg")
+def test_wmf2svg_draws_lines_and_fills_in_place(run):
+    # The frame pins the picture to the page (wmf2svg fits the drawing).
+    plot(run, """
+k.line(0, 0, 2969, 0); k.line(2969, 2099, 0, 2099)
+k.recfll(500, 600, 400, 300, k.intrgb(0.0, 1.0, 0.0))
+k.setrgb(0.0, 0.0, 1.0); k.shdpat(16); k.rectan(1500, 600, 400, 300)
+k.setrgb(1.0, 0.0, 0.0); k.linwid(5); k.line(200, 1500, 2700, 1500)""", setup="k.wmfmod('PLAC', 'FORM')")
+    proc = subprocess.run(["wmf2svg", "-o", "a.svg", "a.wmf"], cwd=run.path, capture_output=True)
+    assert proc.returncode == 0 and proc.stdout == proc.stderr == b""
+    subprocess.run(["rsvg-convert", "-b", "white", "-w", "2970", "-o", "a.png", "a.svg"], cwd=run.path, check=True)
+    img = Image.open(run.path / "a.png").convert("RGB")
+    near = lambda x, y: [img.getpixel((x + dx, y + dy)) for dx in (-3, 0, 3) for dy in (-3, 0, 3)]
+    assert set(near(700, 750)) == {(0, 255, 0)} and set(near(1700, 750)) == {(0, 0, 255)}
+    assert set(near(450, 750) + near(1000, 1400) + near(1450, 750)) == {(255, 255, 255)}
+    # Pens are 1 unit (1/1440 inch) wide: a fifth of a pixel here, so
+    # the five strokes of the wide line tint their pixels.
+    column = [img.getpixel((1000, y)) for y in range(1490, 1510)]
+    assert sum(r == 255 and b == g < 230 for r, g, b in column) >= 3
