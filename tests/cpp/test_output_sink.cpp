@@ -85,39 +85,4 @@ TEST(OutputSink, MemoryBlockThatCannotGrowFailsTheSink) {
     EXPECT_EQ(m.size(), 6u);
 }
 
-// A header rewritten at the end: in the buffer, in a file the bytes have
-// left (which stays positioned at its end), in a memory block behind bytes
-// of its own; never beyond what was written.
-TEST(OutputSink, PatchRewritesWrittenBytesOnly) {
-    const std::string path = temp_path("patch.bin");
-    FILE* fp = std::fopen(path.c_str(), "wb+");
-    ASSERT_TRUE(fp);
-    kal::OutputSink file(fp);
-    file.text("ab");
-    Bytes big(2u << 20, 7);
-    file.write(big.data(), big.size());   // "ab" leaves the buffer
-    file.text("cd");
-    EXPECT_TRUE(file.patch(0, "AB", 2));
-    EXPECT_TRUE(file.patch(file.offset() - 2, "CD", 2));
-    EXPECT_FALSE(file.patch(file.offset() - 1, "EF", 2));
-    file.text("e");
-    EXPECT_TRUE(file.flush());
-    std::fclose(fp);
-    fp = std::fopen(path.c_str(), "rb");
-    Bytes back(big.size() + 5);
-    ASSERT_EQ(std::fread(back.data(), 1, back.size() + 1, fp), back.size());
-    std::fclose(fp);
-    std::remove(path.c_str());
-    EXPECT_EQ(Bytes(back.begin(), back.begin() + 2), Bytes({'A', 'B'}));
-    EXPECT_EQ(Bytes(back.end() - 3, back.end()), Bytes({'C', 'D', 'e'}));
-
-    kal::MemoryBlock m;
-    ASSERT_TRUE(m.allocate(4, 4));
-    m.append("xy", 2);
-    kal::OutputSink memory(&m);
-    memory.text("abc");
-    EXPECT_TRUE(memory.patch(1, "B", 1));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.data()), m.size()), "xyaBc");
-}
-
 }  // namespace
