@@ -113,8 +113,8 @@ int WmfDriver::close(Context& ctx) {
     put16(h + 10, uint32_t(slots_.size()));
     put32(h + 12, largest_);
     put16(h + 16, 0);  // members
-    // Either header, or the bytes before them, that never reached the file
-    // (a full disk, a file size limit) leave no metafile.
+    // A file that did not take every byte (a full disk, a file size limit)
+    // or its header holds no usable metafile.
     const bool written = s.patch(0, head, size_t(start) + HEADER_BYTES) && s.flush();
     if (!written) {
         custom_warning(ctx, 101, "Open error for WMF file");
@@ -123,16 +123,13 @@ int WmfDriver::close(Context& ctx) {
     return 1;
 }
 
-void WmfDriver::begin_record(uint32_t words, int function) {
+void WmfDriver::record(int function, const int16_t* params, int count) {
+    const uint32_t words = uint32_t(3 + count);
     largest_ = std::max(largest_, words);
     uint8_t b[6];
     put32(b, words);
     put16(b + 4, uint32_t(function));
     sink().write(b, 6);
-}
-
-void WmfDriver::record(int function, const int16_t* params, int count) {
-    begin_record(uint32_t(3 + count), function);
     for (int i = 0; i < count; ++i) sink().le16(uint16_t(params[i]));
 }
 

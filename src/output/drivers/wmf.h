@@ -36,9 +36,8 @@ public:
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
 
 private:
-    // A record of `words` 16-bit words in all, its parameters following.
+    // A record: its size in 16-bit words, the function, the parameters.
     void record(int function, const int16_t* params, int count);
-    void begin_record(uint32_t words, int function);
     // Objects take the lowest free slot of the object table.
     int create_pen(int style, uint32_t colorref);
     int create_brush(int style, uint32_t colorref);
