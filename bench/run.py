@@ -11,6 +11,9 @@ raster files of 853 x 603 pixels):
   W3  100,000 symbols: PNG, PDF
   W3s 100,000 symbols along W1s's smooth curve: PNG, PDF, SVG, EPS
   W7  import plus a 10-point curve to PNG, whole process (start-up)
+  W8  common.py's polyline of 1,000,000 points in plot coordinates (an axis
+      system that maps them onto themselves, nothing drawn but the curve):
+      PNG beside matplotlib, WMF (KALVOR only)
 
 Every measurement is a child process of its own; the peers alternate within
 each round and the table gives the median over the rounds. W1 to W3 time the
@@ -32,6 +35,9 @@ medians of 3, matplotlib as it comes): W1s PNG 8.2, PDF 6.8 (413 KB against
 its 53 KB), SVG 4.4, EPS 7.8; W3 PDF 31 (0.77 MB against 1.63 MB); W3s PDF
 43 (0.23 MB against 0.69 MB), SVG 54, EPS 14; W2 PDF 22 as it comes (medians
 of 5).
+
+W8 (2 shared cores, medians of 5, KALVOR alone): PNG 0.084 s, WMF 0.132 s
+for 10.0 MB (ten bytes a point, one LINETO record each).
 
 KALVOR draws every workload with the plotting routines: an axis system
 (graf) with tick labels, axis names and a title, the data through curve
@@ -75,6 +81,7 @@ WORKLOADS = {
     "W3": ["png", "pdf"],
     "W3s": ["png", "pdf", "svg", "eps"],
     "W7": ["png"],
+    "W8": ["png", "wmf"],
 }
 
 # Axis limits shared by every peer: x 0..100, y -1.5..1.5.
@@ -97,6 +104,11 @@ def data(workload):
     if workload in ("W1s", "W3s"):
         x = np.linspace(XA, XE, 1_000_000 if workload == "W1s" else 100_000)
         return [(x, np.sin(x) + 0.1 * np.sin(37.0 * x))]
+    if workload == "W8":
+        from common import polyline
+
+        xs, ys = polyline(1_000_000)
+        return [(np.array(xs), np.array(ys))]
     x = np.linspace(XA, XE, 10)
     return [(x, np.sin(x * 0.3))]
 
@@ -107,13 +119,24 @@ def kalvor_child(workload, fmt, path):
     import kalvor as k
 
     series = data(workload)
-    k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS"}[fmt])
+    k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS", "wmf": "WMF"}[fmt])
     k.setpag("DA4L")
     k.filmod("DELE")
     k.setfil(path)
     t0 = time.perf_counter()
     k.kalini()
     k.errmod("PROTOCOL", "OFF")
+    if workload == "W8":
+        # User coordinates are plot coordinates (y downwards).
+        k.axspos(0, 2099)
+        k.axslen(2970, 2100)
+        k.nograf()
+        k.graf(0.0, 2969.0, 0.0, 500.0, 2099.0, 0.0, 2099.0, -500.0)
+        x, y = series[0]
+        k.curve(x, y, len(x))
+        k.endgrf()
+        k.kalfin()
+        return time.perf_counter() - t0, ""
     k.name("x", "X")
     k.name("y", "Y")
     k.titlin(f"{workload}: KALVOR", 1)
@@ -140,6 +163,17 @@ def matplotlib_child(workload, fmt, path, simplify):
     series = data(workload)
     t0 = time.perf_counter()
     fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi=DPI)
+    if workload == "W8":
+        ax = fig.add_axes((0, 0, 1, 1))
+        ax.set_axis_off()
+        ax.set_xlim(0, 2969)
+        ax.set_ylim(2099, 0)
+        x, y = series[0]
+        ax.plot(x, y, linewidth=0.5)
+        fig.savefig(path, format=fmt, dpi=DPI)
+        seconds = time.perf_counter() - t0
+        plt.close(fig)
+        return seconds, ""
     ax = fig.add_subplot()
     ax.set_xlim(XA, XE)
     ax.set_ylim(YA, YE)
@@ -325,9 +359,12 @@ def available_peers():
     return peers
 
 
-def peers_for(workload, peers):
+def peers_for(workload, peers, fmt=None):
     if workload == "W7":
         return [p for p in peers if p in ("kalvor", "matplotlib", "gnuplot")]
+    if workload == "W8":
+        # WMF is ours alone; gnuplot and PLplot draw other workloads.
+        return [p for p in peers if p.startswith("kalvor") or (fmt == "png" and p.startswith("matplotlib"))]
     return peers
 
 
@@ -402,13 +439,13 @@ def main():
             for fmt in WORKLOADS[workload]:
                 cells = {}
                 for _ in range(args.runs):
-                    for peer in peers_for(workload, peers):
+                    for peer in peers_for(workload, peers, fmt):
                         try:
                             cells.setdefault(peer, []).append(measure(peer, workload, fmt, tmp, env))
                         except Exception as e:      # a peer that cannot do it is skipped
                             cells[peer] = str(e).strip().splitlines()[-1][:60] if str(e).strip() else "failed"
                 base = None
-                for peer in peers_for(workload, peers):
+                for peer in peers_for(workload, peers, fmt):
                     runs = cells.get(peer)
                     if not isinstance(runs, list):
                         rows.append((workload, fmt, peer, None, None, None, None, runs or "failed"))
@@ -419,7 +456,7 @@ def main():
                     ratio = seconds / base if base else None
                     rows.append((workload, fmt, peer, seconds, max(r[1] for r in runs) / 1024.0,
                                  runs[-1][2], ratio, runs[-1][3]))
-                print_rows(rows[-len(peers_for(workload, peers)):])
+                print_rows(rows[-len(peers_for(workload, peers, fmt)):])
         if "W1" in args.only:
             floor, size = deflate_floor(tmp, env, args.runs)
             total = next((r[3] for r in rows if r[:3] == ("W1", "pdf", "kalvor")), None)

@@ -4,7 +4,8 @@
 
 Every example is one file in examples/gallery/ whose function draw() plots on
 an open page; plot() below is the frame around it. Each example is written as
-PDF, SVG and PNG, and index.html shows the PNGs beside the examples' source.
+PDF, SVG, PNG and WMF, and index.html shows the PNGs beside the examples'
+source.
 """
 import glob
 import html
@@ -15,7 +16,7 @@ import sys
 import kalvor as k
 
 EXAMPLES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "gallery")
-FORMATS = [("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")]
+FORMATS = [("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png"), ("WMF", "wmf")]
 
 
 def plot(draw, device, filename, setup=None):
@@ -23,6 +24,7 @@ def plot(draw, device, filename, setup=None):
 
     PNG and SVG get 1200 by 849 pixels on a white background; PNG stores true
     colour, so that RGB and named colours are not mapped to the colour table.
+    WMF gets the placeable header, which gives viewers the picture's size.
     An example's setup(), when it has one, chooses what must be set before
     kalini.
     """
@@ -36,6 +38,7 @@ def plot(draw, device, filename, setup=None):
     k.scrmod("REVERS")
     k.winsiz(1200, 849)
     k.imgfmt("RGB")
+    k.wmfmod("PLAC", "FORM")
     k.kalini()
     k.errmod("PROT", "OFF")
     draw()

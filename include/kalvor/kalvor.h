@@ -411,6 +411,9 @@ KALVOR_API int nylegn(char* cbuf);  /* Returns the height of the legend box. */
 KALVOR_API void zscale(float zmin, float zmax);  /* Fixes the limits of the colour scale for shaded surfaces and contours. */
 KALVOR_API void sursze(float xmin, float xmax, float ymin, float ymax);  /* Sets the part of the axis ranges that a matrix covers. */
 
+/* WMF output */
+KALVOR_API void wmfmod(const char* mode, const char* key);  /* Sets the WMF header: standard or placeable ("FORM"). */
+
 #ifdef __cplusplus
 }
 #endif

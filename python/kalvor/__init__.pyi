@@ -2673,6 +2673,14 @@ def winupd() -> None:
 
     Levels: any (0 to 3).
     """
+def wmfmod(mode: str | bytes, key: str | bytes, /) -> None:
+    """Sets the WMF header: standard or placeable ("FORM").
+
+    mode: str
+    key: str
+
+    Levels: any (0 to 3).
+    """
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
     """Writes a pixel.
 

@@ -54,7 +54,7 @@ const DeviceTraits DEVICES[] = {
     TERMINAL(103, "   "), TERMINAL(151, "tek"), TERMINAL(161, "ln3"),
     {201, Family::Vekmet, "met", F::Vekmet, P::Metafile, N, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Rain, H::Driver, Y, 0, N, N, Y, N},
     {211, Family::Cgm, "cgm", F::Cgm, P::Metafile, N, 24, Y, Y, Y, N, Y, N, N, N, N, Y, N, T::Rain, H::Driver, Y, 0, N, Y, N, N},
-    {221, Family::Wmf, "wmf", F::Wmf, P::Pixels, Y, 24, N, N, N, N, Y, N, N, N, N, Y, Y, T::Rain, H::Driver, Y, 0, N, Y, N, N},
+    {221, Family::Wmf, "wmf", F::Wmf, P::Pixels, Y, 24, Y, N, N, N, Y, N, N, N, N, Y, Y, T::Rain, H::Driver, Y, 0, N, Y, N, N},
     {301, Family::Kyocera, "kyo", F::Kyocera, P::Plain, Y, 8, N, Y, N, N, N, N, N, N, N, N, N, T::Smal, H::Driver, Y, 0, N, N, N, N},
     HPGL(401, 0), HPGL(402, 0), HPGL(403, 1), HPGL(404, 2), HPGL(405, 3),
     POSTSCRIPT(501, "psc", N, Y), POSTSCRIPT(502, "psc", N, N), POSTSCRIPT(503, "eps", Y, N),

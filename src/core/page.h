@@ -67,6 +67,8 @@ struct PageState {
     int cgm_version = 1;
     std::string cgm_picture;
     int cgm_background[3] = {255, 255, 255};
+    // WMF output: the placeable header in front (wmfmod); kalini keeps it.
+    bool wmf_placeable = false;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

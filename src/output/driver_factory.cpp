@@ -9,6 +9,7 @@
 #include "output/drivers/postscript.h"
 #include "output/drivers/svg.h"
 #include "output/drivers/vekmet.h"
+#include "output/drivers/wmf.h"
 
 namespace kal {
 
@@ -23,6 +24,7 @@ std::unique_ptr<Driver> make_driver(int device) {
         case Family::Pdf: return std::make_unique<PdfDriver>();
         case Family::Svg: return std::make_unique<SvgDriver>();
         case Family::Java: return std::make_unique<JavaDriver>();
+        case Family::Wmf: return std::make_unique<WmfDriver>();
         default: return std::make_unique<Driver>();
     }
 }

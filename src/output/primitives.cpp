@@ -36,8 +36,9 @@ int finish_device(Context& ctx) {
     const int result = o.driver->close(ctx);
     if (o.file && traits(ctx.page.device).record_text) o.record.flush_line(o.driver->sink());
     // A full disk or a file size limit shows here at the latest: what the
-    // sink or the file's own buffer could not write.
-    if (!flush_output(ctx)) warn(ctx, 36);
+    // sink or the file's own buffer could not write. A driver that wrote
+    // no file (result 0) has said why itself.
+    if (!flush_output(ctx) && result != 0) warn(ctx, 36);
     return result;
 }
 

@@ -5,6 +5,8 @@
 #include <new>
 #include <string>
 
+#include <sys/types.h>
+
 namespace kal {
 
 MemoryBlock::~MemoryBlock() { release(); }
@@ -139,6 +141,37 @@ bool OutputSink::format(const char* fmt, ...) {
     }
     va_end(again);
     return ok;
+}
+
+bool OutputSink::patch(uint64_t at, const void* bytes, size_t n) {
+    if (failed_ || at > offset_ || n > offset_ - at) return false;
+    if (n == 0) return true;
+    switch (target_) {
+        case Target::Nowhere:
+            return true;
+        case Target::Fixed:
+            std::memcpy(buffer_ + at, bytes, n);
+            return true;
+        case Target::Memory:
+            // The block may hold bytes from before this sink.
+            std::memcpy(memory_->data() + (memory_->size() - offset_) + at, bytes, n);
+            return true;
+        case Target::File:
+            break;
+    }
+    if (at >= offset_ - fill_) {
+        std::memcpy(buffer_ + (fill_ - (offset_ - at)), bytes, n);
+        return true;
+    }
+    if (!flush()) return false;
+    // The file stands at the end of everything written: the place lies
+    // offset_ - at bytes before it.
+    const off_t end = ftello(fp_);
+    if (end < 0 || uint64_t(end) < offset_ - at) return fail();
+    if (fseeko(fp_, end - off_t(offset_ - at), SEEK_SET) != 0) return fail();
+    const bool written = std::fwrite(bytes, 1, n, fp_) == n;
+    if (fseeko(fp_, end, SEEK_SET) != 0 || !written) return fail();
+    return true;
 }
 
 bool OutputSink::flush() {

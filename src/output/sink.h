@@ -29,6 +29,7 @@ public:
     void release();
 
     const unsigned char* data() const { return data_; }
+    unsigned char* data() { return data_; }
     size_t size() const { return size_; }
     bool failed() const { return failed_; }
 
@@ -105,6 +106,13 @@ public:
         const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
         return write(b, 4);
     }
+
+    // Overwrites n bytes written before, from byte `at` on (a header whose
+    // sizes are known only at the end). The file is flushed and written at
+    // that place when the bytes have left the buffer, and left positioned at
+    // its end. False when the bytes were never written (beyond offset()) or
+    // cannot be rewritten; a file that cannot be rewritten fails the sink.
+    bool patch(uint64_t at, const void* bytes, size_t n);
 
     // Hands buffered bytes to the file (the FILE's own buffer; closing the
     // file is the caller's). False when the sink has failed.

@@ -15,7 +15,7 @@ rng = random.Random(SEED)
 INTS = [0, 1, -1, 2, 7, 100, 3000, -32000, 2**31 - 1, -2**31, True]
 FLOATS = [0.0, -0.0, 1.0, -1.0, 0.5, 1e-30, 1e38, -1e38, 1e300, float("nan"), float("inf"), 3]
 KEYS = ["", "x", "ALL", "all", "ON", "OFF", "post", "PS", "PDF", "SVG", "CGM", "HPA4", "KYOC", "VEKM", "TIFF",
-        "PNG", "VIRT", "CONS", "XWIN", "met3", "DA4P", "USEL", "INCH", "TWIP", "FULL", "NONE",
+        "PNG", "VIRT", "CONS", "XWIN", "met3", "WMF", "PLAC", "FORM", "DA4P", "USEL", "INCH", "TWIP", "FULL", "NONE",
         "DELE", "COUN", "KEEP", "WARN", "PROT", "CHEC", "FILE", "WIND", "DEGR", "RADI", "RECT",
         "POLA", "SPHE", "CYLI", "A", "d", "BOTT", "DELA", "COMP", "BUFF", "TRAN", "\xff\xfe",
         "a" * 300, b"bytes", "plot.met", "sub/x.ps", "ORIG", "WINM", "UNIT"]

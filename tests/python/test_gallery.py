@@ -1,6 +1,7 @@
 """The demo gallery runs without a warning, and every file it writes passes an
 independent reader: qpdf and poppler for PDF, xmllint and librsvg for SVG,
-Pillow for PNG, an HTML parser for the index page."""
+Pillow for PNG, libwmf's wmf2svg and librsvg for WMF, an HTML parser for the
+index page."""
 import glob
 import html
 import os
@@ -18,7 +19,7 @@ from conftest import ROOT
 GALLERY = os.path.join(ROOT, "examples", "gallery.py")
 EXAMPLES = sorted(os.path.splitext(os.path.basename(p))[0]
                   for p in glob.glob(os.path.join(ROOT, "examples", "gallery", "[0-9]*.py")))
-TOOLS = ["qpdf", "pdftoppm", "xmllint", "rsvg-convert"]
+TOOLS = ["qpdf", "pdftoppm", "xmllint", "rsvg-convert", "wmf2svg"]
 
 
 @pytest.fixture(scope="module")
@@ -42,10 +43,10 @@ def reader(*cmd):
     return proc.stdout
 
 
-def ink(image):
+def ink(image, below=200):
     """Share of pixels that are clearly darker than the white page."""
     grey = image.convert("L")
-    return sum(grey.histogram()[:200]) / (grey.width * grey.height)
+    return sum(grey.histogram()[:below]) / (grey.width * grey.height)
 
 
 def test_gallery_runs_cleanly(gallery):
@@ -53,7 +54,7 @@ def test_gallery_runs_cleanly(gallery):
     assert "Warning" not in text and "out of" not in text, text
     assert len(EXAMPLES) >= 12
     written = sorted(os.listdir(out))
-    assert written == sorted([f"{n}.{e}" for n in EXAMPLES for e in ("pdf", "svg", "png")] + ["index.html"])
+    assert written == sorted([f"{n}.{e}" for n in EXAMPLES for e in ("pdf", "svg", "png", "wmf")] + ["index.html"])
 
 
 @pytest.mark.parametrize("name", EXAMPLES)
@@ -76,6 +77,14 @@ def test_every_format_reads_and_draws(gallery, name, tmp_path):
     shares = [ink(Image.open(tmp_path / "pdf.png")), ink(Image.open(tmp_path / "svg.png")), ink(raster)]
     assert min(shares) > 0.005, shares
     assert max(shares) < 2.0 * min(shares), shares
+
+    # wmf2svg fits the drawing into its picture and draws the 1/1440-inch
+    # pens as hairlines: the WMF shows at least a tint everywhere it draws.
+    wmf = subprocess.run(["wmf2svg", "-o", str(tmp_path / "wmf.svg"), str(out / f"{name}.wmf")],
+                         capture_output=True, timeout=120)
+    assert wmf.returncode == 0 and wmf.stdout == wmf.stderr == b"", wmf
+    reader("rsvg-convert", "-b", "white", "-w", "1200", "-o", str(tmp_path / "wmf.png"), str(tmp_path / "wmf.svg"))
+    assert ink(Image.open(tmp_path / "wmf.png"), below=250) > 0.005
 
 
 def test_index_shows_every_picture_beside_its_source(gallery):
