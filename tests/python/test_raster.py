@@ -8,6 +8,8 @@ import textwrap
 import pytest
 from PIL import Image
 
+from conftest import render
+
 # Child helpers: a page of 853 x 603 plot units drawn at full scale on the
 # default 853 x 603 raster (one plot unit is one pixel), a scene of lines,
 # boxes and a triangle in direct and table colours, and the raster saved as
@@ -294,20 +296,6 @@ def test_palette_images_show_the_whole_colour_table(run):
     """))
 
 
-def render_page(path):
-    """The page rendered by Ghostscript (EPS, turned back upright when the
-    page lies turned on the paper) or poppler (PDF)."""
-    out = path.with_name(path.stem + "-page.png")
-    if path.suffix == ".pdf":
-        subprocess.run(["pdftoppm", "-r", "20", "-png", "-singlefile", str(path), str(out)[:-4]], check=True)
-    else:
-        subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
-                        "-r20", f"-sOutputFile={out}", str(path)], check=True)
-    im = Image.open(out).convert("RGB")
-    return im.transpose(Image.Transpose.ROTATE_270) if im.width < im.height else im
-
-
-@pytest.mark.skipif(not (shutil.which("gs") and shutil.which("pdftoppm")), reason="needs gs and pdftoppm")
 @pytest.mark.parametrize("device, pagmod", [("EPS", "LAND"), ("EPS", "NONE"), ("PDF", "LAND")])
 @pytest.mark.parametrize("finish", ["imgfin", "kalfin"])
 def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish):
@@ -326,7 +314,7 @@ def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish)
     if device == "EPS":
         ps = name.read_text()
         assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
-    im = render_page(name)
+    im = render(name, 20, turned=True)
     w, h = im.size
     assert w > h
     for i, c in enumerate(colours):

@@ -1,18 +1,19 @@
 """Shield regions, judged from renderings by Ghostscript, librsvg and Pillow."""
 import math
-import subprocess
 import textwrap
 import xml.etree.ElementTree as ET
 
 import pytest
 from PIL import Image
 
+from conftest import render
+
 
 class Page:
     """A rendered landscape page of 2970 plot units across, read in plot units."""
 
-    def __init__(self, path):
-        self.im = Image.open(path).convert("L")
+    def __init__(self, im):
+        self.im = im.convert("L")
         self.f = self.im.width / 2970
 
     def runs(self, y):
@@ -33,17 +34,11 @@ class Page:
         return self.im.getpixel((round(x * self.f), round(y * self.f)))
 
 
-def gs_render(path, out):
-    subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r300",
-                    f"-sOutputFile={out}", str(path)], check=True)
-    return Page(out)
-
-
 def pdf_page(run, body):
     (run.path / "kalvor.pdf").unlink(missing_ok=True)
     run("k.metafl('PDF'); k.scrmod('REVERS'); k.kalini(); k.frame(0)\n" + textwrap.dedent(body) +
         "\nk.errmod('PROT', 'OFF'); k.kalfin()\n")
-    return gs_render(run.path / "kalvor.pdf", run.path / "page.png")
+    return Page(render(run.path / "kalvor.pdf", 300))
 
 
 def test_line_stops_exactly_at_rectangle_sides_and_shlvis_switches(run):
@@ -182,18 +177,7 @@ def test_fill_under_shield_leaves_the_hole(run, device):
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     path = run.path / f"kalvor.{device.lower()}"
-    out = run.path / "render.png"
-    if device == "SVG":
-        subprocess.run(["rsvg-convert", "-w", "2970", "-b", "white", "-o", str(out), str(path)], check=True)
-    elif device in ("PDF", "PS"):
-        subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150",
-                        "-dAutoRotatePages=/None", f"-sOutputFile={out}", str(path)], check=True)
-    else:
-        out = path
-    im = Page(out)
-    if im.im.height > im.im.width:                  # PostScript pages stand upright
-        im.im = im.im.transpose(Image.Transpose.ROTATE_270)
-        im.f = im.im.width / 2970
+    im = Page(render(path, 150, turned=True))
     assert im.grey(1000, 1000) > 200 and im.grey(1000, 1150) > 200      # the hole
     assert im.grey(1000, 1250) < 60 and im.grey(600, 600) < 60          # the fill around it
     assert im.grey(2100, 700) < 200                                     # the hatched triangle
@@ -210,7 +194,7 @@ def test_automatic_message_regions_turn_with_the_text(run):
         k.line(2030, 200, 2030, 1800)
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    im = gs_render(run.path / "kalvor.pdf", run.path / "page.png")
+    im = Page(render(run.path / "kalvor.pdf", 300))
     runs = im.runs(530)
     # The box has a fifth of the height (12) of room on every side.
     assert abs(runs[0][0] - 300) <= 3 and abs(runs[0][1] - 488) <= 3    # stops short of the text
@@ -297,15 +281,7 @@ def test_transformed_polygon_covers_the_same_pixels_natively_and_through_the_fil
             k.errmod('PROT', 'OFF'); k.kalfin()
         """)
         path = run.path / f"kalvor.{device.lower()}"
-        out = run.path / "render.png"
-        if device == "SVG":
-            subprocess.run(["rsvg-convert", "-b", "white", "-o", str(out), str(path)], check=True)
-        elif device == "PDF":
-            subprocess.run(["pdftoppm", "-r", "100", "-gray", "-png", "-singlefile", str(path),
-                            str(out.with_suffix(""))], check=True)
-        else:
-            out = path
-        masks.append(np.asarray(Image.open(out).convert("L")) < 128)
+        masks.append(np.asarray(render(path, 100 if device == "PDF" else 96).convert("L")) < 128)
     native, filler = masks
 
     def grow(m):
