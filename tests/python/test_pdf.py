@@ -207,19 +207,3 @@ def test_pdfbuf_messages(run):
         " <<<< Warning 101: Buffer output is not enabled for PDF in pdfbuf!\n(b'', 0)\n"
     )
     qpdf_check(run.path / "kalvor.pdf")
-
-
-def test_file_that_cannot_be_opened_ends_the_program(run):
-    out = run("""
-        k.metafl('PDF'); k.setfil('no/such/dir/plot.pdf')
-        try:
-            k.kalini()
-        except RuntimeError as e:
-            print('RuntimeError', e)
-        print(k.getlev())
-    """)
-    assert out == (
-        " <<<< Warning  36: File error in kalini!\n"
-        "RuntimeError File error in kalini!\n"
-        "0\n"
-    )
