@@ -96,10 +96,16 @@ public:
     // The next n points of a run, (x[i], y[i]) as given and step(x[i]) in
     // steps, as add() takes them one by one; the points kept go to
     // store(k, x, y, qx, qy) for k = 0, 1, ... and their count is returned.
-    // On dense data whether a point is kept is a coin toss, so the loop has
-    // no branch on it: the candidate is stored at the next place every time
-    // and the place advances by one where it is kept. store must take the
-    // place after the points kept as scratch (up to index 2n).
+    // store must take the place after the points kept as scratch (up to
+    // index 2n).
+    //
+    // Whether a point is kept depends on the last point kept: a chain from
+    // point to point. Where nearly every point is kept or nearly every one
+    // left out (smooth data), a branch on it is foreseen and the processor
+    // runs ahead along the chain; on noisy data it is a coin toss, and the
+    // loop without a branch (the candidate stored at the next place every
+    // time, the place advanced by the keep flag) is the faster. The share
+    // of points kept lately chooses the loop; both keep the same points.
     template <class Step, class Store>
     int add_block(int n, const double* x, const double* y, Step&& step, Store&& store) {
         int k = 0;
@@ -111,31 +117,12 @@ public:
                 ++i;
                 continue;
             }
-            // The state in locals, so that the stores cannot touch it.
-            double kx = kx_, ky = ky_, cx = cx_, cy = cy_, cox = cox_, coy = coy_;
-            for (; i < n; ++i) {
-                const double qx = step(x[i]), qy = step(y[i]);
-                if (!(std::fabs(qx) < REACH && std::fabs(qy) < REACH)) break;
-                const bool same = (qx == cx) & (qy == cy);
-                const double ax = cx - kx, ay = cy - ky, bx = qx - kx, by = qy - ky;
-                const bool beyond = (ax * by - ay * bx == 0) & (ax * bx + ay * by > ax * ax + ay * ay);
-                const bool kept = !(same | beyond);
-                store(k, cox, coy, cx, cy);
-                k += kept;
-                kx = pick(kept, cx, kx);
-                ky = pick(kept, cy, ky);
-                // The candidate written again stays as it was first given.
-                cox = pick(same, cox, x[i]);
-                coy = pick(same, coy, y[i]);
-                cx = pick(same, cx, qx);
-                cy = pick(same, cy, qy);
+            if (judged_ > 4096) {   // the recent share counts most
+                judged_ /= 2;
+                kept_ /= 2;
             }
-            kx_ = kx;
-            ky_ = ky;
-            cx_ = cx;
-            cy_ = cy;
-            cox_ = cox;
-            coy_ = coy;
+            const bool foreseen = judged_ < 64 || 8 * kept_ < judged_ || 8 * kept_ > 7 * judged_;
+            i = foreseen ? thin<true>(i, n, x, y, step, store, k) : thin<false>(i, n, x, y, step, store, k);
             if (i == n) break;
             add(step(x[i]), step(y[i]), x[i], y[i], emit);   // a far point
             ++i;
@@ -154,6 +141,50 @@ public:
     }
 
 private:
+    // Points from i on until n or a far point (returned): see add_block.
+    template <bool BRANCH, class Step, class Store>
+    int thin(int i, int n, const double* x, const double* y, Step& step, Store& store, int& k) {
+        // The state in locals, so that the stores cannot touch it.
+        double kx = kx_, ky = ky_, cx = cx_, cy = cy_, cox = cox_, coy = coy_;
+        int judged = 0, kept_here = 0;
+        for (; i < n; ++i) {
+            const double qx = step(x[i]), qy = step(y[i]);
+            if (!(std::fabs(qx) < REACH && std::fabs(qy) < REACH)) break;
+            // The candidate written again stays as it was first given (a
+            // branch that smooth data takes in long runs, noisy data seldom).
+            if (qx == cx && qy == cy) continue;
+            const double ax = cx - kx, ay = cy - ky, bx = qx - kx, by = qy - ky;
+            const bool kept = !((ax * by - ay * bx == 0) & (ax * bx + ay * by > ax * ax + ay * ay));
+            ++judged;
+            kept_here += kept;
+            if constexpr (BRANCH) {
+                if (kept) {
+                    store(k++, cox, coy, cx, cy);
+                    kx = cx;
+                    ky = cy;
+                }
+            } else {
+                store(k, cox, coy, cx, cy);
+                k += kept;
+                kx = pick(kept, cx, kx);
+                ky = pick(kept, cy, ky);
+            }
+            cox = x[i];
+            coy = y[i];
+            cx = qx;
+            cy = qy;
+        }
+        kx_ = kx;
+        ky_ = ky;
+        cx_ = cx;
+        cy_ = cy;
+        cox_ = cox;
+        coy_ = coy;
+        judged_ += judged;
+        kept_ += kept_here;
+        return i;
+    }
+
     // c ? a : b without a branch.
     static double pick(bool c, double a, double b) {
         uint64_t ua, ub;
@@ -179,6 +210,7 @@ private:
     double kx_ = 0, ky_ = 0;           // the last point kept (written)
     double cx_ = 0, cy_ = 0;           // the candidate, in steps
     double cox_ = 0, coy_ = 0;         // the candidate as given
+    int judged_ = 0, kept_ = 0;        // points judged lately, and kept
 };
 
 // n draws of a run thinned into the open path of a writer that collects

@@ -125,7 +125,7 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
         } kept[2 * RUN + 1];
         for (int i = 0; i < n; i += RUN) {
             const int m = std::min(n - i, RUN);
-            const int k = thinner_.add_block(m, x + i, y + i, fixed2_steps_near,
+            const int k = thinner_.add_block(m, x + i, y + i, [](double v) { return fixed2_steps_near(v); },
                                              [&](int j, double px, double py, double qx, double qy) {
                                                  kept[j] = {px, py, qx, qy};
                                              });

@@ -195,7 +195,7 @@ void SvgDriver::thinned_draws(int n, const double* x, const double* y) {
                        fixed2_steps(open ? path_.y[path_.n - 1] : path_.last_y));
     }
     thin_into(
-        thinner_, path_, n, x, y, fixed2_steps_near, [](double p, double) { return p; },
+        thinner_, path_, n, x, y, [](double v) { return fixed2_steps_near(v); }, [](double p, double) { return p; },
         [this] {
             write_buffer();
             path_.go_on();
