@@ -143,9 +143,12 @@ TEST(SvgWriter, RectanglesAndPolygons) {
 }  // namespace
 
 // The fast two-decimal writer gives printf's digits, ties and signs included.
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "output/drivers/fixed2.h"
+#include "output/drivers/path_thinning.h"
 
 namespace {
 
@@ -177,6 +180,38 @@ TEST(Fixed2, SameDigitsAsPrintf) {
         expect_like_printf(wide(rng));
         expect_like_printf(narrow(rng));
     }
+}
+
+// The thinner's block loops, with and without a branch, keep what its
+// point-by-point form keeps: a walk of repeated points, straight rows and
+// turns, and far points.
+TEST(PathThinner, BlocksKeepWhatSinglePointsKeep) {
+    std::mt19937_64 rng(3);
+    std::vector<double> x(20000), y(20000);
+    double u = 0, v = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        // A noisy first half, then straight rows with a turn now and then.
+        const int step = i < 10000 ? int(rng() % 5) : rng() % 50 ? 1 : 4;
+        u += step == 0 ? 0 : 0.01 * (step % 2);
+        v += step < 3 ? 0 : 0.01 * (step - 3) - 0.004;
+        x[i] = i % 997 == 0 ? 4e5 : u + 0.001 * double(rng() % 3);   // written alike, given apart
+        y[i] = v;
+    }
+    std::vector<double> one, block(4 * x.size());
+    kal::PathThinner a, b;
+    a.start(0, 0);
+    b.start(0, 0);
+    const auto keep = [&](double px, double py, double qx, double qy) { one.insert(one.end(), {px, py, qx, qy}); };
+    for (size_t i = 0; i < x.size(); ++i) a.add(kal::fixed2_steps(x[i]), kal::fixed2_steps(y[i]), x[i], y[i], keep);
+    int k = 0;
+    for (size_t i = 0, n = 1; i < x.size(); i += n, n = n % 300 + 7)
+        k += b.add_block(int(std::min(n, x.size() - i)), &x[i], &y[i], kal::fixed2_steps,
+                         [&](int j, double px, double py, double qx, double qy) {
+                             std::copy_n(std::begin({px, py, qx, qy}), 4, &block[size_t(4 * (k + j))]);
+                         });
+    block.resize(size_t(4 * k));
+    EXPECT_EQ(block, one);
+    EXPECT_LT(one.size(), 2 * x.size());   // most points left out
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 import os
+import pathlib
+import shutil
 import subprocess
 import sys
 import textwrap
@@ -57,3 +59,35 @@ def run(tmp_path):
 
     _run.path = tmp_path
     return _run
+
+
+def render(path, dpi=72, width=None, page=1, turned=False, smooth=False):
+    """A PNG file, or page `page` of a PDF (poppler's pdftoppm), an SVG
+    (librsvg's rsvg-convert) or a PostScript or EPS file (Ghostscript on A4;
+    EPS cropped to its box; `smooth` with anti-aliasing), as an RGB Pillow
+    image on white paper, at `dpi` or `width` pixels across a landscape page
+    (PDF, SVG).
+    `turned`: a page standing upright is turned back to landscape. Skips the
+    test where the reader is missing."""
+    from PIL import Image
+    path = out = pathlib.Path(path)
+    size = ["-r", str(dpi)]
+    if path.suffix == ".pdf":
+        out = path.with_name(f"{path.stem}-{page}.png")
+        size = ["-scale-to", str(width)] if width else size
+        cmd = ["pdftoppm", "-png", "-singlefile", "-f", str(page), "-l", str(page), *size, str(path), str(out)[:-4]]
+    elif path.suffix == ".svg":
+        out = path.with_suffix(".svg.png")
+        cmd = ["rsvg-convert", *(["-w", str(width)] if width else ["--zoom", str(dpi / 96)]), "-o", str(out), str(path)]
+    elif path.suffix in (".ps", ".eps"):
+        out = path.with_suffix(path.suffix + ".png")
+        cmd = ["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", f"-r{dpi}", f"-sOutputFile={out}",
+               *(["-dEPSCrop"] if path.suffix == ".eps" else ["-sPAPERSIZE=a4", "-dFIXEDMEDIA"]),
+               *(["-dTextAlphaBits=4", "-dGraphicsAlphaBits=4"] if smooth else []), str(path)]
+    if out != path:
+        if not shutil.which(cmd[0]):
+            pytest.skip(f"needs {cmd[0]}")
+        subprocess.run(cmd, check=True, capture_output=True, timeout=300)
+    with Image.open(out) as im:   # SVG leaves the paper transparent
+        im = Image.alpha_composite(Image.new("RGBA", im.size, "white"), im.convert("RGBA")).convert("RGB")
+    return im.transpose(Image.Transpose.ROTATE_270) if turned and im.height > im.width else im

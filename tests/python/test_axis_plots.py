@@ -11,6 +11,8 @@ import textwrap
 import pytest
 from PIL import Image
 
+from conftest import render
+
 S = 852 / 2969   # pixels per plot unit of the default page
 needs_poppler = pytest.mark.skipif(shutil.which("pdftoppm") is None, reason="poppler not installed")
 
@@ -25,14 +27,8 @@ def draw(run, script, formats=("PNG", "PDF")):
 {body}
             k.endgrf(); k.kalfin()
     """).splitlines()
-    pages = []
-    for dev in formats:
-        if dev == "PDF":
-            subprocess.run(["pdftoppm", "-png", "-scale-to", "853", "-singlefile",
-                            "p.pdf", "pdf"], cwd=run.path, check=True)
-            pages.append(Image.eval(Image.open(run.path / "pdf.png").convert("L"), lambda v: 255 - v))
-        else:
-            pages.append(Image.open(run.path / "p.png").convert("L"))
+    pages = [render(run.path / f"p.{dev.lower()}", width=853).convert("L") for dev in formats]
+    pages = [Image.eval(p, lambda v: 255 - v) if dev == "PDF" else p for p, dev in zip(pages, formats)]
     return out[:len(out) // len(formats)], pages
 
 

@@ -1,13 +1,13 @@
 """Figures and symbols rendered to PNG, PDF and SVG and read back by
 independent readers (Pillow, poppler's pdftoppm, librsvg's rsvg-convert):
 arrow heads, symbol centres, sizes, rotation and seamless fills."""
-import shutil
-import subprocess
 import textwrap
 
 import numpy as np
 import pytest
 from PIL import Image
+
+from conftest import render
 
 W, H = 853, 603   # pixels of the PNG raster, one per plot unit
 
@@ -17,24 +17,11 @@ FORMATS = ["PNG", "PDF", "SVG"]
 def ink(run, fmt, body):
     """Runs `body` on a W x H page in format fmt and returns the page as a
     boolean array of inked pixels, one per plot unit, and the standard output."""
-    if fmt == "PDF" and not shutil.which("pdftoppm") or fmt == "SVG" and not shutil.which("rsvg-convert"):
-        pytest.skip("needs pdftoppm and rsvg-convert")
     start = (f"k.page({W}, {H}); k.sclmod('FULL'); k.metafl('{fmt}')\n"
              "k.kalini(); k.errmod('PROT', 'OFF')\n")
     out = run(start + textwrap.dedent(body) + "\nk.kalfin()\n")
     path = run.path / f"kalvor.{fmt.lower()}"
-    png = run.path / "page.png"
-    if fmt == "PDF":
-        subprocess.run(["pdftoppm", "-r", "300", "-png", "-singlefile", str(path), str(png)[:-4]], check=True)
-    elif fmt == "SVG":
-        subprocess.run(["rsvg-convert", "-w", str(4 * W), "-o", str(png), str(path)], check=True)
-    else:
-        png = path
-    im = Image.open(png).convert("RGBA")
-    white = Image.new("RGBA", im.size, "white")
-    im = Image.alpha_composite(white, im).convert("L")   # transparency shows as paper
-    if im.width < im.height:   # a page turned on the paper
-        im = im.transpose(Image.Transpose.ROTATE_270)
+    im = render(path, 300, width=4 * W if fmt == "SVG" else None, turned=True).convert("L")
     im = im.resize((W, H), Image.Resampling.BOX)
     grey = np.asarray(im).astype(int)
     return abs(grey - grey[0, 0]) > 48, out   # ink differs from the background

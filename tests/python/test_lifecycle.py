@@ -26,34 +26,34 @@ def test_cycles_write_vekmet_protocol_and_count_up_the_file_name(run):
     assert {"plot.eps", "plot_1.eps", "plot_2.eps"} <= {p.name for p in run.path.iterdir()}
 
 
-def test_break_mode_raises_and_leaves_state_unchanged(run):
-    (run.path / "kalvor.met").write_text("old")
-    out = run("""
-        k.filmod('BREA')
+# Output files that end the program: an existing file in mode BREA (the next
+# kalini in mode COUN goes on), a 10,000th version, a document whose file
+# cannot be opened. kalini raises and leaves the level at 0; nothing is
+# overwritten.
+@pytest.mark.parametrize("files, setup, printed, message", [
+    (["kalvor.met"], "k.filmod('BREA')", "File kalvor.met does exist", "File kalvor.met does exist"),
+    (["x"] + [f"x_{i}" for i in range(1, 10000)], "k.setfil('x')", "More than 9999 file versions!\n",
+     "More than 9999 file versions!"),
+    ([], "k.metafl('PDF'); k.setfil('no/such/dir/plot.pdf')", " <<<< Warning  36: File error in kalini!\n",
+     "File error in kalini!"),
+], ids=["break", "versions", "unopenable"])
+def test_files_that_end_the_program_raise_and_leave_level_0(run, files, setup, printed, message):
+    for name in files:
+        (run.path / name).write_text("old")
+    goes_on = files == ["kalvor.met"]
+    out = run(f"""
+        {setup}
         try:
             k.kalini()
         except RuntimeError as e:
             print('|', e)
         print(k.getlev())
-        k.filmod('COUN'); k.kalini(); print(k.getfil()); k.kalfin()
+        if {goes_on!r}:
+            k.filmod('COUN'); k.kalini(); print(k.getfil()); k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    assert out.startswith("File kalvor.met does exist| File kalvor.met does exist\n0\nkalvor_1.met\n")
-    assert (run.path / "kalvor.met").read_text() == "old"
-
-
-def test_more_than_9999_versions_is_fatal(run):
-    for k in range(1, 10000):
-        (run.path / f"x_{k}").write_text("")
-    (run.path / "x").write_text("")
-    out = run("""
-        k.setfil('x')
-        try:
-            k.kalini()
-        except RuntimeError as e:
-            print(e)
-        print(k.getlev())
-    """)
-    assert out == "More than 9999 file versions!\nMore than 9999 file versions!\n0\n"
+    assert out.startswith(f"{printed}| {message}\n0\n")
+    assert all((run.path / name).read_text() == "old" for name in files[:2])
+    assert not goes_on or out.endswith("\n0\nkalvor_1.met\n")
 
 
 @pytest.mark.parametrize(

@@ -5,7 +5,8 @@ import subprocess
 import textwrap
 
 import pytest
-from PIL import Image
+
+from conftest import render
 
 pytestmark = pytest.mark.skipif(
     not (shutil.which("qpdf") and shutil.which("pdftoppm")), reason="needs qpdf and pdftoppm"
@@ -45,13 +46,6 @@ def qpdf_json(path, key):
     proc = subprocess.run(["qpdf", "--json", f"--json-key={key}", str(path)],
                           capture_output=True, text=True, check=True)
     return json.loads(proc.stdout)[key]
-
-
-def render(path, page=1, dpi=72):
-    out = path.with_name(f"{path.stem}-p{page}")
-    subprocess.run(["pdftoppm", "-r", str(dpi), "-f", str(page), "-l", str(page), "-singlefile",
-                    "-png", str(path), str(out)], check=True)
-    return Image.open(f"{out}.png").convert("RGB")
 
 
 def pixel(img, x, y, s=S_TURNED, dpi=72):
@@ -104,7 +98,7 @@ def test_turned_page_background_leaves_no_strip(run):
     qpdf_check(path)
     assert path.read_bytes().count(b"/Rotate 90\n") == 2
     for page in (1, 2):
-        img = render(path, page, dpi=36)
+        img = render(path, 36, page=page)
         assert img.getextrema() == ((0, 0), (0, 0), (0, 0)), page
 
 
@@ -120,7 +114,7 @@ def test_thousand_pages(run):
     pages = qpdf_json(path, "pages")
     assert [p["pageposfrom1"] for p in pages] == list(range(1, 1001))
     for page in (1, 1000):
-        img = render(path, page, dpi=36)
+        img = render(path, 36, page=page)
         column = (page - 1) % 10
         for c in range(10):
             want = RED if c == column else WHITE
@@ -213,19 +207,3 @@ def test_pdfbuf_messages(run):
         " <<<< Warning 101: Buffer output is not enabled for PDF in pdfbuf!\n(b'', 0)\n"
     )
     qpdf_check(run.path / "kalvor.pdf")
-
-
-def test_file_that_cannot_be_opened_ends_the_program(run):
-    out = run("""
-        k.metafl('PDF'); k.setfil('no/such/dir/plot.pdf')
-        try:
-            k.kalini()
-        except RuntimeError as e:
-            print('RuntimeError', e)
-        print(k.getlev())
-    """)
-    assert out == (
-        " <<<< Warning  36: File error in kalini!\n"
-        "RuntimeError File error in kalini!\n"
-        "0\n"
-    )

@@ -6,6 +6,8 @@ import subprocess
 
 import pytest
 
+import conftest
+
 GS = shutil.which("gs")
 needs_gs = pytest.mark.skipif(GS is None, reason="Ghostscript not installed")
 
@@ -33,12 +35,7 @@ def plot(run, device, body, setup="", name="a.ps"):
 def render(path, dpi):
     """Renders the first page on A4 with Ghostscript; returns a pixel function
     of plot coordinates on the turned default page (origin 150/200 units)."""
-    Image = pytest.importorskip("PIL.Image")
-    png = path.with_suffix(".png")
-    status, out = ghostscript(path, "-sDEVICE=png16m", f"-r{dpi}", "-sPAPERSIZE=a4",
-                              "-dFIXEDMEDIA", f"-sOutputFile={png}")
-    assert status == 0, out
-    img = Image.open(png).convert("RGB")
+    img = conftest.render(path, dpi)
     assert img.size == (round(A4_PT[0] * dpi / 72), round(A4_PT[1] * dpi / 72))
 
     def pixel(x, y):

@@ -1,12 +1,15 @@
 """Raster images: every written format opened by independent readers
 (Pillow, libtiff's tiffinfo, Ghostscript) and compared with the raster pixel
 by pixel, transparency, the PNG in memory, and the pixel routines."""
+import itertools
 import shutil
 import subprocess
 import textwrap
 
 import pytest
 from PIL import Image
+
+from conftest import render
 
 # Child helpers: a page of 853 x 603 plot units drawn at full scale on the
 # default 853 x 603 raster (one plot unit is one pixel), a scene of lines,
@@ -294,20 +297,6 @@ def test_palette_images_show_the_whole_colour_table(run):
     """))
 
 
-def render_page(path):
-    """The page rendered by Ghostscript (EPS, turned back upright when the
-    page lies turned on the paper) or poppler (PDF)."""
-    out = path.with_name(path.stem + "-page.png")
-    if path.suffix == ".pdf":
-        subprocess.run(["pdftoppm", "-r", "20", "-png", "-singlefile", str(path), str(out)[:-4]], check=True)
-    else:
-        subprocess.run(["gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dEPSCrop", "-sDEVICE=png16m",
-                        "-r20", f"-sOutputFile={out}", str(path)], check=True)
-    im = Image.open(out).convert("RGB")
-    return im.transpose(Image.Transpose.ROTATE_270) if im.width < im.height else im
-
-
-@pytest.mark.skipif(not (shutil.which("gs") and shutil.which("pdftoppm")), reason="needs gs and pdftoppm")
 @pytest.mark.parametrize("device, pagmod", [("EPS", "LAND"), ("EPS", "NONE"), ("PDF", "LAND")])
 @pytest.mark.parametrize("finish", ["imgfin", "kalfin"])
 def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish):
@@ -326,7 +315,7 @@ def test_embedded_image_on_postscript_and_pdf_pages(run, device, pagmod, finish)
     if device == "EPS":
         ps = name.read_text()
         assert "/picstr 12 string def" in ps and "4 2 8 [4 0 0 -2 0 2]" in ps
-    im = render_page(name)
+    im = render(name, 20, turned=True)
     w, h = im.size
     assert w > h
     for i, c in enumerate(colours):
@@ -512,14 +501,7 @@ def _holes_and_spread(path, x0, y0, angle, before):
 
 def _runs(values):
     """The runs of non-zero values, each as a tuple."""
-    out, run = [], []
-    for v in values + [0]:
-        if v:
-            run.append(v)
-        elif run:
-            out.append(tuple(run))
-            run = []
-    return out
+    return [tuple(run) for inked, run in itertools.groupby(values, bool) if inked]
 
 
 @pytest.mark.parametrize("style", ["solid", "dash"])
@@ -583,7 +565,6 @@ def test_wide_raster_lines_are_solid_and_even(run, style):
             assert row == col == [t, t], (size, t, row, col)
 
 
-@pytest.mark.skipif(not shutil.which("pdftoppm"), reason="needs pdftoppm")
 def test_smoothed_pictures_with_aamode(run):
     # The first gallery page with aamode ON: shades of the curve's blue along
     # its edges, about the ink of the PDF page rendered at the same size, the
@@ -614,8 +595,6 @@ def test_smoothed_pictures_with_aamode(run):
         assert len(set(pixels[i:i + 3] for i in range(0, len(pixels), 3))) > 16
         k.reset('AAMO')
     """)
-    subprocess.run(["pdftoppm", "-png", "-singlefile", "-scale-to", "1200",
-                    str(run.path / "page.pdf"), str(run.path / "pdf")], check=True)
     smooth = rgb_of(run.path / "a.png")
     assert (run.path / "a.png").read_bytes() == (run.path / "b.png").read_bytes()
     for other in ("a.ppm", "a.bmp", "a.tif"):
@@ -626,10 +605,9 @@ def test_smoothed_pictures_with_aamode(run):
     exact = rgb_of(run.path / "exact.png")
     assert len({exact[i:i + 3] for i in range(0, len(exact), 3)}) <= 16
 
-    def ink(path):
-        with Image.open(path) as im:
-            return sum((255 - v) * n for v, n in enumerate(im.convert("L").histogram()))
+    def ink(path, **size):
+        return sum((255 - v) * n for v, n in enumerate(render(run.path / path, **size).convert("L").histogram()))
     # poppler draws these thin lines (0.709 pt, 1.09 pixels) about 20% heavier
     # on diagonals than their width; the smoothed raster has 0.88 of its ink,
     # the exact one 0.87.
-    assert abs(ink(run.path / "a.png") / ink(run.path / "pdf.png") - 1) < 0.15
+    assert abs(ink("a.png") / ink("page.pdf", width=1200) - 1) < 0.15

@@ -1,18 +1,19 @@
 """Shield regions, judged from renderings by Ghostscript, librsvg and Pillow."""
 import math
-import subprocess
 import textwrap
 import xml.etree.ElementTree as ET
 
 import pytest
 from PIL import Image
 
+from conftest import render
+
 
 class Page:
     """A rendered landscape page of 2970 plot units across, read in plot units."""
 
-    def __init__(self, path):
-        self.im = Image.open(path).convert("L")
+    def __init__(self, im):
+        self.im = im.convert("L")
         self.f = self.im.width / 2970
 
     def runs(self, y):
@@ -33,17 +34,11 @@ class Page:
         return self.im.getpixel((round(x * self.f), round(y * self.f)))
 
 
-def gs_render(path, out):
-    subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r300",
-                    f"-sOutputFile={out}", str(path)], check=True)
-    return Page(out)
-
-
 def pdf_page(run, body):
     (run.path / "kalvor.pdf").unlink(missing_ok=True)
     run("k.metafl('PDF'); k.scrmod('REVERS'); k.kalini(); k.frame(0)\n" + textwrap.dedent(body) +
         "\nk.errmod('PROT', 'OFF'); k.kalfin()\n")
-    return gs_render(run.path / "kalvor.pdf", run.path / "page.png")
+    return Page(render(run.path / "kalvor.pdf", 300))
 
 
 def test_line_stops_exactly_at_rectangle_sides_and_shlvis_switches(run):
@@ -84,33 +79,27 @@ def test_each_region_type_cuts_where_its_geometry_says(run):
         k.shlpie(600, 1500, 300, 0, 90);       k.line(100, 1400, 1100, 1400); k.line(100, 1600, 1100, 1600)
         k.shlpol([300, 900, 600], [1700, 1700, 2000], 3); k.line(100, 1800, 1100, 1800)
     """)
-    # Circle: the chord 100 from the centre.
+    # Circle: the chord 100 from the centre. Ellipse turned 30 degrees
+    # counter-clockwise: along the line through its centre the half chord is
+    # 1 / sqrt(cos^2/a^2 + sin^2/b^2). Rectangle 400 x 200 turned about its
+    # corner (1800, 1000): its sides run along (cos t, -sin t) and (sin t,
+    # cos t) on the page. Pie from 0 to 90 degrees: the quarter above and
+    # right of its centre. Triangle: at y 1800 its sides are at x 400 and 800.
     c = math.sqrt(200 ** 2 - 100 ** 2)
-    a, b = gap(im, 500)
-    assert abs(a - (500 - c)) <= 2 and abs(b - (500 + c)) <= 2
-    # Ellipse turned 30 degrees counter-clockwise: along the line through
-    # its centre the half chord is 1 / sqrt(cos^2/a^2 + sin^2/b^2).
     t = math.radians(30)
     h = 1 / math.sqrt(math.cos(t) ** 2 / 300 ** 2 + math.sin(t) ** 2 / 100 ** 2)
-    a, b = gap(im, 400)
-    assert abs(a - (1700 - h)) <= 2 and abs(b - (1700 + h)) <= 2
-    # Rectangle 400 x 200 turned about its corner (1800, 1000): its sides
-    # run along (cos t, -sin t) and (sin t, cos t) on the page.
+
     def inside_rotated(x, y):
         dx, dy = x - 1800, y - 1000
         u, v = dx * math.cos(t) - dy * math.sin(t), dx * math.sin(t) + dy * math.cos(t)
         return 0 < u < 399 and 0 < v < 199
     inside = [x for x in range(1400, 2601) if inside_rotated(x, 1100)]
-    a, b = gap(im, 1100)
-    assert abs(a - inside[0]) <= 2 and abs(b - inside[-1]) <= 2
-    # Pie from 0 to 90 degrees: the quarter above and right of its centre.
-    a, b = gap(im, 1400)
-    assert abs(a - 600) <= 2 and abs(b - (600 + math.sqrt(300 ** 2 - 100 ** 2))) <= 2
-    [(a, b)] = im.runs(1600)
-    assert abs(a - 100) <= 2 and abs(b - 1100) <= 2
-    # Triangle: at y 1800 its sides are at x 400 and 800.
-    a, b = gap(im, 1800)
-    assert abs(a - 400) <= 2 and abs(b - 800) <= 2
+    gaps = {500: (500 - c, 500 + c), 400: (1700 - h, 1700 + h), 1100: (inside[0], inside[-1]),
+            1400: (600, 600 + math.sqrt(300 ** 2 - 100 ** 2)), 1800: (400, 800)}
+    for y, want in gaps.items():
+        assert gap(im, y) == pytest.approx(want, abs=2), y
+    [whole] = im.runs(1600)                  # below the pie
+    assert whole == pytest.approx((100, 1100), abs=2)
 
 
 def svg_rows(path):
@@ -182,18 +171,7 @@ def test_fill_under_shield_leaves_the_hole(run, device):
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     path = run.path / f"kalvor.{device.lower()}"
-    out = run.path / "render.png"
-    if device == "SVG":
-        subprocess.run(["rsvg-convert", "-w", "2970", "-b", "white", "-o", str(out), str(path)], check=True)
-    elif device in ("PDF", "PS"):
-        subprocess.run(["gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150",
-                        "-dAutoRotatePages=/None", f"-sOutputFile={out}", str(path)], check=True)
-    else:
-        out = path
-    im = Page(out)
-    if im.im.height > im.im.width:                  # PostScript pages stand upright
-        im.im = im.im.transpose(Image.Transpose.ROTATE_270)
-        im.f = im.im.width / 2970
+    im = Page(render(path, 150, turned=True))
     assert im.grey(1000, 1000) > 200 and im.grey(1000, 1150) > 200      # the hole
     assert im.grey(1000, 1250) < 60 and im.grey(600, 600) < 60          # the fill around it
     assert im.grey(2100, 700) < 200                                     # the hatched triangle
@@ -210,7 +188,7 @@ def test_automatic_message_regions_turn_with_the_text(run):
         k.line(2030, 200, 2030, 1800)
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    im = gs_render(run.path / "kalvor.pdf", run.path / "page.png")
+    im = Page(render(run.path / "kalvor.pdf", 300))
     runs = im.runs(530)
     # The box has a fifth of the height (12) of room on every side.
     assert abs(runs[0][0] - 300) <= 3 and abs(runs[0][1] - 488) <= 3    # stops short of the text
@@ -248,9 +226,9 @@ def test_program_regions_are_outlined_with_the_frame_thickness(run):
     rings = shapes("rings", "polyline")
     lefts = [r[0] / scale for r in rings]
     assert len(rings) == 1 + 3 + 0 + 2 and all(len(r) == 10 for r in rings)
-    assert lefts[1] - lefts[2] == pytest.approx(1, abs=0.05)   # rings one plot unit apart
-    assert lefts[2] - lefts[3] == pytest.approx(1, abs=0.05)
-    assert lefts[5] - lefts[4] == pytest.approx(1, abs=0.05) and lefts[4] == pytest.approx(100, abs=0.5)
+    # Rings one plot unit apart, outwards and (-2) inwards.
+    assert [lefts[1] - lefts[2], lefts[2] - lefts[3], lefts[5] - lefts[4]] == pytest.approx([1, 1, 1], abs=0.05)
+    assert lefts[4] == pytest.approx(100, abs=0.5)
     ring = rings[0][::2]
     band, = (b[::2] for b in shapes("rect", "polygon"))
     assert len(band) == 10                                      # outer, seam, inner backwards
@@ -297,15 +275,7 @@ def test_transformed_polygon_covers_the_same_pixels_natively_and_through_the_fil
             k.errmod('PROT', 'OFF'); k.kalfin()
         """)
         path = run.path / f"kalvor.{device.lower()}"
-        out = run.path / "render.png"
-        if device == "SVG":
-            subprocess.run(["rsvg-convert", "-b", "white", "-o", str(out), str(path)], check=True)
-        elif device == "PDF":
-            subprocess.run(["pdftoppm", "-r", "100", "-gray", "-png", "-singlefile", str(path),
-                            str(out.with_suffix(""))], check=True)
-        else:
-            out = path
-        masks.append(np.asarray(Image.open(out).convert("L")) < 128)
+        masks.append(np.asarray(render(path, 100 if device == "PDF" else 96).convert("L")) < 128)
     native, filler = masks
 
     def grow(m):

@@ -1,11 +1,11 @@
 """SVG output through the public routines, judged by xmllint, rsvg-convert and Pillow."""
-import io
 import shutil
 import subprocess
 import textwrap
 
 import pytest
-from PIL import Image
+
+from conftest import render
 
 pytestmark = pytest.mark.skipif(
     not (shutil.which("xmllint") and shutil.which("rsvg-convert")),
@@ -57,8 +57,7 @@ def test_renders_where_it_was_drawn(run, setup, body, pixels, texts):
     text = path.read_text(encoding="latin-1")
     for t in texts:
         assert t in text
-    png = subprocess.run(["rsvg-convert", "-b", "white", str(path)], capture_output=True, check=True).stdout
-    img = Image.open(io.BytesIO(png)).convert("RGB")
+    img = render(path, 96)
     assert img.size == (853, 603)
     for xy, colour in pixels.items():
         assert img.getpixel(xy) == colour, xy

@@ -11,6 +11,8 @@ from PIL import Image
 
 import kalvor as k
 
+from conftest import render
+
 needs = lambda tool: pytest.mark.skipif(shutil.which(tool) is None, reason=f"{tool} missing")
 
 
@@ -64,15 +66,12 @@ def ink_box(image):
     return grey.point(lambda v: 255 if v < 128 else 0).getbbox()
 
 
-@needs("gs")
 def test_postscript_hardware_text(run):
     run(HARDWARE.format(dev="POST", name="t.ps"))
     ps = b" ".join((run.path / "t.ps").read_bytes().split())
     assert b"(Helvetica) (Helvetica-German) GermanVec ReEncodeSmall (Helvetica-German)" in ps
     assert b" 127 " in ps and b" 92 " in ps   # the national A and the backslash by code
-    subprocess.run(["gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pnggray", "-r30",
-                    f"-sOutputFile={run.path / 't.png'}", str(run.path / "t.ps")], check=True)
-    assert ink_box(Image.open(run.path / "t.png")) is not None
+    assert ink_box(render(run.path / "t.ps", 30)) is not None
 
 
 @needs("pdftotext")
@@ -91,11 +90,9 @@ def test_pdf_hardware_text_escapes(run):
     text = subprocess.run(["pdftotext", str(k_pdf), "-"], capture_output=True, check=True).stdout
     flat = text.decode("utf-8").replace(" ", "").replace("\n", "")
     assert "f(x)=a\\b&<c>Äö" in flat
-    subprocess.run(["pdftoppm", "-r", "30", "-png", str(k_pdf), str(run.path / "p")], check=True)
-    assert ink_box(Image.open(run.path / "p-1.png")) is not None
+    assert ink_box(render(k_pdf, 30)) is not None
 
 
-@needs("rsvg-convert")
 def test_svg_hardware_text_escapes(run):
     # Also a quote, a control code and codes without a glyph (blanks), then a
     # line and another font: each closes the group before it.
@@ -110,12 +107,9 @@ def test_svg_hardware_text_escapes(run):
     assert b'rotate="-90"' in svg
     assert b'</g>\n<g fill="none"' in svg and b'</g>\n<g font-family="Times" font-weight="bold"' in svg
     subprocess.run(["xmllint", "--noout", str(run.path / "t.svg")], check=True)
-    subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / "s.png"), str(run.path / "t.svg")],
-                   check=True)
-    assert ink_box(Image.open(run.path / "s.png")) is not None
+    assert ink_box(render(run.path / "t.svg")) is not None
 
 
-@needs("pdftoppm")
 def test_hardware_text_advances_like_the_layout(run):
     # The text after a long word starts where nlmess says the word ends.
     out = run("""
@@ -177,15 +171,7 @@ PIXELS_PER_UNIT = 1200 / 2970   # the gallery's A4 landscape page
 def rendered(run, stem, device):
     """The grey image of a page written as stem.<device>, read by an
     independent renderer at the gallery's 1200 x 849 pixels."""
-    path = run.path / f"{stem}.{device.lower()}"
-    if device == "PDF":
-        subprocess.run(["pdftoppm", "-png", "-scale-to", "1200", str(path), str(run.path / stem)], check=True)
-        path = next(run.path.glob(f"{stem}-*.png"))
-    elif device == "SVG":
-        subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / f"{stem}_svg.png"), str(path)],
-                       check=True)
-        path = run.path / f"{stem}_svg.png"
-    return Image.open(path).convert("L")
+    return render(run.path / f"{stem}.{device.lower()}", width=1200).convert("L")
 
 
 def components(mask):
@@ -207,7 +193,6 @@ def components(mask):
 NUMBERS = "1.0 0.5 -0.15 1,5"
 
 
-@needs("pdftoppm")
 @pytest.mark.parametrize("font", ["kalalf", "simplx", "complx", "duplx", "triplx", "gothic"])
 def test_points_and_commas_stand_apart_from_the_digits(run, font):
     # Tick labels at the default height on the gallery's page: each point and
@@ -259,8 +244,6 @@ def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
         assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
 
 
-@needs("pdftoppm")
-@needs("rsvg-convert")
 def test_outline_fonts_carry_the_same_ink_in_every_format(run):
     # Filled glyphs weigh the same in poppler's PDF, librsvg's SVG and the
     # exact raster (which fills by pixel centres, as the renderers do).

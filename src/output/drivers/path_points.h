@@ -12,6 +12,7 @@ namespace kal {
 template <class T, int CAPACITY>
 struct PathPoints {
     static_assert(CAPACITY >= 2);
+    static constexpr int capacity = CAPACITY;
     T x[CAPACITY] = {}, y[CAPACITY] = {};
     int n = 0;               // points in the open path
     int raw = 0;             // points it would hold unthinned

@@ -21,7 +21,9 @@
 // Streaming: the filter holds the last point kept and one candidate; a run
 // of any length passes through in constant memory.
 #pragma once
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -91,6 +93,43 @@ public:
         take(qx, qy, x, y);
     }
 
+    // The next n points of a run, (x[i], y[i]) as given and step(x[i]) in
+    // steps, as add() takes them one by one; the points kept go to
+    // store(k, x, y, qx, qy) for k = 0, 1, ... and their count is returned.
+    // store must take the place after the points kept as scratch (up to
+    // index 2n).
+    //
+    // Whether a point is kept depends on the last point kept: a chain from
+    // point to point. Where nearly every point is kept or nearly every one
+    // left out (smooth data), a branch on it is foreseen and the processor
+    // runs ahead along the chain; on noisy data it is a coin toss, and the
+    // loop without a branch (the candidate stored at the next place every
+    // time, the place advanced by the keep flag) is the faster. The share
+    // of points kept lately chooses the loop; both keep the same points.
+    template <class Step, class Store>
+    int add_block(int n, const double* x, const double* y, Step&& step, Store&& store) {
+        int k = 0;
+        const auto emit = [&](double px, double py, double qx, double qy) { store(k++, px, py, qx, qy); };
+        int i = 0;
+        while (i < n) {
+            if (!has_candidate_) {   // the first point of a run
+                add(step(x[i]), step(y[i]), x[i], y[i], emit);
+                ++i;
+                continue;
+            }
+            if (judged_ > 4096) {   // the recent share counts most
+                judged_ /= 2;
+                kept_ /= 2;
+            }
+            const bool foreseen = judged_ < 64 || 8 * kept_ < judged_ || 8 * kept_ > 7 * judged_;
+            i = foreseen ? thin<true>(i, n, x, y, step, store, k) : thin<false>(i, n, x, y, step, store, k);
+            if (i == n) break;
+            add(step(x[i]), step(y[i]), x[i], y[i], emit);   // a far point
+            ++i;
+        }
+        return k;
+    }
+
     // The run ends: the point waiting is written, and the next run starts
     // from wherever the writer is then.
     template <class Emit>
@@ -102,6 +141,62 @@ public:
     }
 
 private:
+    // Points from i on until n or a far point (returned): see add_block.
+    template <bool BRANCH, class Step, class Store>
+    int thin(int i, int n, const double* x, const double* y, Step& step, Store& store, int& k) {
+        // The state in locals, so that the stores cannot touch it.
+        double kx = kx_, ky = ky_, cx = cx_, cy = cy_, cox = cox_, coy = coy_;
+        int judged = 0, kept_here = 0;
+        for (; i < n; ++i) {
+            const double qx = step(x[i]), qy = step(y[i]);
+            if (!(std::fabs(qx) < REACH && std::fabs(qy) < REACH)) break;
+            // The candidate written again stays as it was first given (a
+            // branch that smooth data takes in long runs, noisy data seldom).
+            if (qx == cx && qy == cy) continue;
+            const double ax = cx - kx, ay = cy - ky, bx = qx - kx, by = qy - ky;
+            const bool kept = !((ax * by - ay * bx == 0) & (ax * bx + ay * by > ax * ax + ay * ay));
+            ++judged;
+            kept_here += kept;
+            if constexpr (BRANCH) {
+                if (kept) {
+                    store(k++, cox, coy, cx, cy);
+                    kx = cx;
+                    ky = cy;
+                }
+            } else {
+                store(k, cox, coy, cx, cy);
+                k += kept;
+                kx = pick(kept, cx, kx);
+                ky = pick(kept, cy, ky);
+            }
+            cox = x[i];
+            coy = y[i];
+            cx = qx;
+            cy = qy;
+        }
+        kx_ = kx;
+        ky_ = ky;
+        cx_ = cx;
+        cy_ = cy;
+        cox_ = cox;
+        coy_ = coy;
+        judged_ += judged;
+        kept_ += kept_here;
+        return i;
+    }
+
+    // c ? a : b without a branch.
+    static double pick(bool c, double a, double b) {
+        uint64_t ua, ub;
+        std::memcpy(&ua, &a, 8);
+        std::memcpy(&ub, &b, 8);
+        const uint64_t m = uint64_t{0} - static_cast<uint64_t>(c);
+        const uint64_t r = (ua & m) | (ub & ~m);
+        double v;
+        std::memcpy(&v, &r, 8);
+        return v;
+    }
+
     void take(double qx, double qy, double x, double y) {
         has_candidate_ = true;
         cx_ = qx;
@@ -115,6 +210,41 @@ private:
     double kx_ = 0, ky_ = 0;           // the last point kept (written)
     double cx_ = 0, cy_ = 0;           // the candidate, in steps
     double cox_ = 0, coy_ = 0;         // the candidate as given
+    int judged_ = 0, kept_ = 0;        // points judged lately, and kept
 };
+
+// n draws of a run thinned into the open path of a writer that collects
+// its points (path_points.h) from where the path is: the points kept join
+// it as value(given, steps) makes them the path's numbers, and a path full
+// by its unthinned count gets its held point and then full(), which writes
+// it and starts the path and the run again from its last point.
+template <class Path, class Step, class Value, class Full>
+void thin_into(PathThinner& thinner, Path& path, int n, const double* x, const double* y, Step&& step,
+               Value&& value, Full&& full) {
+    const auto put = [&](double px, double py, double qx, double qy) { path.put(value(px, qx), value(py, qy)); };
+    int i = 0;
+    while (i < n) {
+        if (path.raw == 0) path.raw = 1;
+        // The points up to the one that fills the path. Kept points and the
+        // candidate held are at most the points counted, so the scratch
+        // place add_block writes to stays inside the path.
+        const int m = std::min(n - i, Path::capacity - path.raw);
+        if (path.n == 0) {
+            path.x[0] = path.last_x;
+            path.y[0] = path.last_y;
+        }
+        const int base = path.n == 0 ? 1 : path.n;
+        const int k = thinner.add_block(m, x + i, y + i, step, [&](int j, double px, double py, double qx, double qy) {
+            path.x[base + j] = value(px, qx);
+            path.y[base + j] = value(py, qy);
+        });
+        if (k > 0) path.n = base + k;
+        path.raw += m;
+        i += m;
+        if (path.raw < Path::capacity) continue;
+        thinner.finish(put);
+        full();
+    }
+}
 
 }  // namespace kal

@@ -117,7 +117,20 @@ void PdfCanvas::draws(int n, const double* x, const double* y) {
                 p = block;
             }
         };
-        for (int i = 0; i < n; ++i) thinner_.add(fixed2_steps_near(x[i]), fixed2_steps_near(y[i]), x[i], y[i], keep);
+        // The thinner stores the points kept in blocks, without a branch on
+        // each; they are formatted after.
+        constexpr int RUN = 256;
+        struct Kept {
+            double px, py, qx, qy;
+        } kept[2 * RUN + 1];
+        for (int i = 0; i < n; i += RUN) {
+            const int m = std::min(n - i, RUN);
+            const int k = thinner_.add_block(m, x + i, y + i, [](double v) { return fixed2_steps_near(v); },
+                                             [&](int j, double px, double py, double qx, double qy) {
+                                                 kept[j] = {px, py, qx, qy};
+                                             });
+            for (int j = 0; j < k; ++j) keep(kept[j].px, kept[j].py, kept[j].qx, kept[j].qy);
+        }
         out_.write(block, static_cast<size_t>(p - block));
         return;
     }

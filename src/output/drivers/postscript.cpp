@@ -295,19 +295,14 @@ void PostScriptDriver::polyline(Context& ctx, int n, const double* x, const doub
         const bool open = path_.n > 0;
         thinner_.start(open ? path_.x[path_.n - 1] : path_.last_x, open ? path_.y[path_.n - 1] : path_.last_y);
     }
-    const auto keep = [&](double px, double py, double, double) {
-        path_.put(static_cast<int>(px), static_cast<int>(py));
-    };
-    for (; i < n; ++i) {
-        const bool full = path_.count();
-        const double qx = round_up(x[i]), qy = round_up(y[i]);
-        thinner_.add(qx, qy, qx, qy, keep);
-        if (!full) continue;
-        thinner_.finish(keep);
-        write_path(ctx);
-        path_.go_on();
-        thinner_.start(path_.x[0], path_.y[0]);
-    }
+    thin_into(
+        thinner_, path_, n - i, x + i, y + i, [](double v) { return static_cast<double>(round_up(v)); },
+        [](double, double q) { return static_cast<int>(q); },
+        [&] {
+            write_path(ctx);
+            path_.go_on();
+            thinner_.start(path_.x[0], path_.y[0]);
+        });
 }
 
 // ---- repeated figures ----

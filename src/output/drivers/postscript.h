@@ -68,8 +68,8 @@ private:
     // Writes the point a thinned run holds back.
     void settle() {
         if (thinner_.active())
-            thinner_.finish([this](double x, double y, double, double) {
-                path_.put(static_cast<int>(x), static_cast<int>(y));
+            thinner_.finish([this](double, double, double qx, double qy) {
+                path_.put(static_cast<int>(qx), static_cast<int>(qy));
             });
     }
     void define(Context& ctx, FigureShape& f);

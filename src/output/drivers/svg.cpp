@@ -194,16 +194,13 @@ void SvgDriver::thinned_draws(int n, const double* x, const double* y) {
         thinner_.start(fixed2_steps(open ? path_.x[path_.n - 1] : path_.last_x),
                        fixed2_steps(open ? path_.y[path_.n - 1] : path_.last_y));
     }
-    const auto keep = [this](double px, double py, double, double) { path_.put(px, py); };
-    for (int i = 0; i < n; ++i) {
-        const bool full = path_.count();
-        thinner_.add(fixed2_steps_near(x[i]), fixed2_steps_near(y[i]), x[i], y[i], keep);
-        if (!full) continue;
-        thinner_.finish(keep);
-        write_buffer();
-        path_.go_on();
-        thinner_.start(fixed2_steps(path_.x[0]), fixed2_steps(path_.y[0]));
-    }
+    thin_into(
+        thinner_, path_, n, x, y, [](double v) { return fixed2_steps_near(v); }, [](double p, double) { return p; },
+        [this] {
+            write_buffer();
+            path_.go_on();
+            thinner_.start(fixed2_steps(path_.x[0]), fixed2_steps(path_.y[0]));
+        });
 }
 
 // ---------------------------------------------------------------- repeated figures
