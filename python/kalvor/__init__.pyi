@@ -92,8 +92,30 @@ def colray(z: _Sequence, colours: _Sequence, n: int, /) -> None:
     'Returns the colours of z values.'
 def complx() -> None:
     'Selects the complex vector font.'
+def conclr(colours: _Sequence, ncol: int, /) -> None:
+    'Sets user colours for the classes of shaded contours (0 clears them).'
+def concrv(x: _Sequence, y: _Sequence, n: int, zlev: float, /) -> None:
+    'Draws a given contour line with labels showing zlev.'
+def confll(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: _Sequence, nlev: int, /) -> None:
+    'Fills the areas between contour levels on a triangulation.'
+def congap(factor: float, /) -> None:
+    'Sets the gap between contour labels and their line in character heights.'
+def conlab(text: str | bytes, /) -> None:
+    'Sets the text of contour labels of type CONL.'
+def conmat(z: _Sequence, n: int, m: int, zlev: float, /) -> None:
+    'Draws the contour lines of a matrix spread over the axis ranges (or the sursze area).'
+def conmod(xfac: float, xquot: float, /) -> None:
+    'Sets the gap factor and curvature quotient of contour labels.'
 def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
+def conpts(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float, xray: _Sequence, yray: _Sequence, maxpts: int, nray: _Sequence, maxray: int, /) -> int:
+    'Returns the contour lines of one level as points (nray: points per line); returns the number of lines.'
+def conshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: _Sequence, nlev: int, /) -> None:
+    'Fills the areas between contour levels on a grid.'
+def contri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: float, /) -> None:
+    'Draws the contour lines of one level on a triangulation.'
+def contur(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float, /) -> None:
+    'Draws the contour lines of one level on a grid.'
 def cross() -> None:
     'Draws axes through the user origin.'
 def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
@@ -250,6 +272,8 @@ def kalfin() -> None:
     'Finishes the plot and closes the output.'
 def kalini() -> None:
     'Opens the output and starts a plot.'
+def labclr(colour: int, axes: str | bytes, /) -> None:
+    "Sets the colour of contour labels (CON; -1: the line's colour)."
 def labdig(ndig: int, axes: str | bytes, /) -> None:
     'Sets the decimals of axis labels (-1: integers).'
 def labdis(n: int, axes: str | bytes, /) -> None:
@@ -496,6 +520,8 @@ def setscl(values: _Sequence, n: int, axes: str | bytes, /) -> None:
     'Scales the named axes automatically from data.'
 def setvlt(table: str | bytes, /) -> None:
     'Loads a colour table.'
+def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
+    'Sets the shading mode of a category (CONT, CELL, COLO).'
 def shdpat(pattern: int, /) -> None:
     'Selects a shading pattern.'
 def shield(kind: str | bytes, mode: str | bytes, /) -> None:
@@ -602,10 +628,14 @@ def trfscl(xscale: float, yscale: float, /) -> None:
     'Scales the page transformation.'
 def trfshf(nx: int, ny: int, /) -> None:
     'Shifts the page transformation.'
+def triang(x: _Sequence, y: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, nmax: int, /) -> int:
+    'Delaunay triangulation of n points (1-based vertex numbers); returns the number of triangles.'
 def trifll(x: _Sequence, y: _Sequence, /) -> None:
     'Fills a triangle.'
 def triplx() -> None:
     'Selects the triplex vector font.'
+def tripts(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: float, xray: _Sequence, yray: _Sequence, maxpts: int, nray: _Sequence, maxray: int, /) -> int:
+    'Returns the contour lines of one level on a triangulation as points; returns the number of lines.'
 def trmlen(text: str | bytes, /) -> int:
     'Returns the length of text without trailing blanks.'
 def txtjus(mode: str | bytes, /) -> None:
