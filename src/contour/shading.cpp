@@ -106,6 +106,7 @@ public:
     CellShader(Context& ctx, const float* x, int n, const float* y, int m, const float* z, const ShadeClasses& s)
         : ctx_(ctx), x_(x), y_(y), z_(z), n_(n), m_(m), s_(s) {
         cartesian_ = active_mapping(ctx).kind == MAPPING_CARTESIAN;
+        overlap_ = traits(ctx.page.device).rounded ? 0.0 : 0.5;
         if (cartesian_) {
             px_.resize(size_t(n));
             py_.resize(size_t(m));
@@ -117,24 +118,30 @@ public:
             cls_[k] = std::isfinite(z[k]) ? level_class(s.levels.data(), s.count(), z[k]) : -1;
     }
 
+    // Rows of cells: a run of cells whose lower class is the same (cells of
+    // one class, and cells of two neighbouring classes) is one rectangle in
+    // that class; the parts of the upper class are filled over it. Cells of
+    // more classes are divided into sub-rectangles.
     void run() {
         for (int j = 0; j + 1 < m_; ++j) {
             int i = 0;
             while (i + 1 < n_) {
-                const int c = uniform(i, j);
+                const int c = base(i, j);
                 if (c == -2) {
                     ++i;   // a corner without a value: left empty
                     continue;
                 }
-                if (c >= 0) {
-                    int e = i + 1;
-                    while (cartesian_ && e + 1 < n_ && uniform(e, j) == c) ++e;
-                    if (s_.filled[size_t(c)]) whole(i, e, j, c);
-                    i = e;
+                if (c == -1) {
+                    sub_rectangles(i, j);
+                    ++i;
                     continue;
                 }
-                mixed(i, j);
-                ++i;
+                int e = i + 1;
+                while (cartesian_ && e + 1 < n_ && base(e, j) == c) ++e;
+                if (s_.filled[size_t(c)]) whole(i, e, j, c);
+                for (int q = i; q < e; ++q)
+                    if (!uniform(q, j) && s_.filled[size_t(c) + 1]) cut_cell(q, j, c + 1);
+                i = e;
             }
         }
     }
@@ -142,20 +149,39 @@ public:
 private:
     int cls(int i, int j) const { return cls_[size_t(i) * size_t(m_) + size_t(j)]; }
     double zv(int i, int j) const { return z_[size_t(i) * size_t(m_) + size_t(j)]; }
-    // The class of a cell whose corners share one, -1 for mixed cells, -2
-    // for cells with a corner that is no number.
-    int uniform(int i, int j) const {
+    // The lower class of a cell of one or two neighbouring classes, -1 for
+    // cells of more classes, -2 for cells with a corner that is no number.
+    int base(int i, int j) const {
         const int a = cls(i, j), b = cls(i + 1, j), c = cls(i, j + 1), d = cls(i + 1, j + 1);
         if (a < 0 || b < 0 || c < 0 || d < 0) return -2;
-        return a == b && a == c && a == d ? a : -1;
+        const int lo = std::min(std::min(a, b), std::min(c, d)), hi = std::max(std::max(a, b), std::max(c, d));
+        return hi - lo <= 1 ? lo : -1;
+    }
+    bool uniform(int i, int j) const {
+        const int a = cls(i, j);
+        return a == cls(i + 1, j) && a == cls(i, j + 1) && a == cls(i + 1, j + 1);
     }
 
-    // A rectangle of plot units that ends one unit before the next one
-    // starts (rectangles include both corners).
-    void rect(double xa, double ya, double xb, double yb, int colour) {
-        if (xa > xb) std::swap(xa, xb);
-        if (ya > yb) std::swap(ya, yb);
-        fill_rect(ctx_, xa, ya, std::max(xa, xb - 1), std::max(ya, yb - 1), colour);
+    // The rectangle from the corner (x0, y0) to (x1, y1) in plot units,
+    // ending one unit before the next one starts (rectangles include both
+    // corners). Where the device keeps fractional coordinates it reaches
+    // half a unit on beyond (x1, y1), under the runs and rows drawn later,
+    // so that smoothing viewers show no seam between them.
+    // The grid's last run and row end where the grid does.
+    void rect(double x0, double y0, double x1, double y1, int colour, bool last_x = false, bool last_y = false) {
+        const auto span = [](double a, double b, double ov, double& lo, double& hi) {
+            if (a <= b) {
+                lo = a;
+                hi = std::max(a, b - 1 + ov);
+            } else {
+                lo = b - ov;
+                hi = std::max(lo, a - 1);
+            }
+        };
+        double xa, xb, ya, yb;
+        span(x0, x1, last_x ? 0 : overlap_, xa, xb);
+        span(y0, y1, last_y ? 0 : overlap_, ya, yb);
+        fill_rect(ctx_, xa, ya, xb, yb, colour);
     }
 
     // The user-coordinate quadrilateral (u0, v0)-(u1, v1) mapped corner by corner.
@@ -174,23 +200,16 @@ private:
     void whole(int i, int e, int j, int c) {
         const int colour = s_.colour[size_t(c)];
         if (cartesian_)
-            rect(px_[size_t(i)], py_[size_t(j)], px_[size_t(e)], py_[size_t(j + 1)], colour);
+            rect(px_[size_t(i)], py_[size_t(j)], px_[size_t(e)], py_[size_t(j + 1)], colour, e == n_ - 1,
+                 j + 2 == m_);
         else
             quad(x_[i], y_[j], x_[e], y_[j + 1], colour);
     }
 
-    void mixed(int i, int j) {
-        const int c[4] = {cls(i, j), cls(i + 1, j), cls(i + 1, j + 1), cls(i, j + 1)};
-        const int lo = std::min({c[0], c[1], c[2], c[3]}), hi = std::max({c[0], c[1], c[2], c[3]});
-        if (hi - lo == 1)
-            cut_cell(i, j);
-        else
-            sub_rectangles(i, j);
-    }
-
-    // A cell of two classes: four triangles round its centre, each cut at
-    // the level between them (the cuts the tracer follows).
-    void cut_cell(int i, int j) {
+    // The part of class `upper` of a cell of two classes: four triangles
+    // round its centre, each cut at the level between them (the cuts the
+    // tracer follows).
+    void cut_cell(int i, int j, int upper) {
         const double cx[4] = {x_[i], x_[i + 1], x_[i + 1], x_[i]}, cy[4] = {y_[j], y_[j], y_[j + 1], y_[j + 1]};
         const double cz[4] = {zv(i, j), zv(i + 1, j), zv(i + 1, j + 1), zv(i, j + 1)};
         const double mx = (cx[0] + cx[1]) / 2, my = (cy[0] + cy[2]) / 2, mz = (cz[0] + cz[1] + cz[2] + cz[3]) / 4;
@@ -198,7 +217,7 @@ private:
             const int l = (k + 1) % 4;
             const double tx[3] = {cx[k], cx[l], mx}, ty[3] = {cy[k], cy[l], my}, tz[3] = {cz[k], cz[l], mz};
             cut_triangle(tx, ty, tz, s_.levels.data(), s_.count(), [&](int cls, int np, const double* ux, const double* uy) {
-                if (!s_.filled[size_t(cls)]) return;
+                if (cls != upper) return;
                 double px[8], py[8];
                 for (int q = 0; q < np; ++q) {
                     const PlotPoint p = user_to_plot(ctx_, ux[q], uy[q]);
@@ -243,6 +262,7 @@ private:
     int n_, m_;
     const ShadeClasses& s_;
     bool cartesian_ = true;
+    double overlap_ = 0;
     std::vector<double> px_, py_;
     std::vector<int> cls_;
 };

@@ -39,8 +39,17 @@ public:
         for (int p = 0; p < n_; ++p) {
             edges_.clear();
             const double px = x_[p];
+            const double py = y_[p];
             for (size_t t = 0; t < open_.size();) {
                 Tri& tri = open_[t];
+                if (tri.circle) {
+                    // Most of the front lies far above or below the point.
+                    const double dy = py - tri.cy;
+                    if (dy * dy > tri.r2 * (1 + 1e-9) && px - tri.cx <= 0) {
+                        ++t;
+                        continue;
+                    }
+                }
                 if (tri.circle && px - tri.cx > 0 && (px - tri.cx) * (px - tri.cx) > tri.r2 * (1 + 1e-12)) {
                     done_.push_back(tri);
                     tri = open_.back();
@@ -118,6 +127,12 @@ private:
     // Point p lies inside the circumcircle of the (counter-clockwise) triangle.
     bool inside(const Tri& t, int p) const {
         const double px = x_[p], py = y_[p];
+        if (t.circle) {
+            // Clear cases by the centre; the determinant near the circle.
+            const double dx = px - t.cx, dy = py - t.cy, d2 = dx * dx + dy * dy;
+            if (d2 > t.r2 * (1 + 1e-9)) return false;
+            if (d2 < t.r2 * (1 - 1e-9)) return true;
+        }
         if (t.far == 0) {
             const int a = t.v[0], b = t.v[1], c = t.v[2];
             const double adx = x_[a] - px, ady = y_[a] - py, bdx = x_[b] - px, bdy = y_[b] - py;
