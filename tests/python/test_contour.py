@@ -1,5 +1,7 @@
 """Contour lines, labels, shaded contours and triangulations, judged from
 point arrays, SVG paths, PNG pixels and scipy's Delaunay triangulation."""
+import itertools
+import subprocess
 import textwrap
 import xml.etree.ElementTree as ET
 
@@ -168,20 +170,35 @@ def test_tripts_of_a_linear_function_lies_on_the_level():
     assert np.allclose(2 * px + 3 * py, 2.0, atol=1e-5)
 
 
-def shaded_png(run, body, setup=""):
-    """Runs `body` on the unit axes of a PNG page with a white background;
-    returns the output lines and the image."""
-    out = run("k.metafl('PNG'); k.scrmod('REVERS'); k.filmod('DELE'); k.setfil('c.png'); k.kalini()\n"
+def shaded_png(run, body, setup="", device="PNG"):
+    """Runs `body` on the unit axes of a page with a white background;
+    returns the output lines and the image (a PDF rendered by pdftoppm)."""
+    ext = device.lower()
+    out = run(f"k.metafl('{device}'); k.scrmod('REVERS'); k.filmod('DELE'); k.setfil('c.{ext}'); k.kalini()\n"
               "k.errmod('PROT', 'OFF')\n" + setup + UNIT_AXES + textwrap.dedent(body) + "\nk.endgrf(); k.kalfin()")
+    if device == "PDF":
+        subprocess.run(["pdftoppm", "-r", "72", "-png", "-singlefile", "c.pdf", "c"], cwd=run.path, check=True)
     return out.splitlines(), Image.open(run.path / "c.png").convert("RGB")
 
 
 def at(img, x, y):
     """The pixel of plot point (x, y) of the unit axes."""
-    return img.getpixel((int(x * S), int((1000 - y) * S)))
+    s = S if img.width == 853 else 0.14173229 * 3900 / 2099   # PDF: the printable area at 72 dpi
+    return img.getpixel((int(x * s), int((1000 - y) * s)))
 
 
-Z_IS_X = "x = [0, 1000]; k.conshd(x, 2, x, 2, [[0, 0], [1000, 1000]], LEVELS, 3)\n"
+def legend_samples(img):
+    """The colours of the legend's samples, top to bottom: runs of at least
+    three pixels down the sample column, greys (frame, text, smoothed
+    edges) left out."""
+    s = img.width / 2970
+    column = [img.getpixel((int(1300 * s), v)) for v in range(int(140 * s), int(450 * s))]
+    runs = [(c, len(list(g))) for c, g in itertools.groupby(column)]
+    return [c for c, n in runs if n >= 3 and len(set(c)) > 1]
+
+
+Z_IS_X = "x = [0, 1000]; k.conshd(x, 2, x, 2, [[0, 0], [1000, 1000]], LEVELS, 3)\n" \
+         "b = ' ' * 12; k.legini(b, 3, 4); k.legpos(1200, 100); k.legend(b, 3)\n"
 INDICES = [1, 10, 15, 20, 30, 60, 64, 90, 128, 191, 254, 255]
 INDEX_RGB = f"for i in {INDICES}:\n    print(*[round(c * 255) for c in k.getind(i)])\n"
 
@@ -198,13 +215,17 @@ INDEX_RGB = f"for i in {INDICES}:\n    print(*[round(c * 255) for c in k.getind(
     # position of the k-th smallest level.
     ("k.conclr([30, 60, 90], 3)", [750, 250, 500], ["under", 60, 90, 30]),
 ])
-def test_conshd_bands_take_the_class_colours(run, setup, levels, expected):
-    lines, img = shaded_png(run, INDEX_RGB + setup + "\n" + Z_IS_X.replace("LEVELS", str(levels)))
-    rgb = {i: tuple(map(int, line.split())) for i, line in zip(INDICES, lines)}
-    for x, e in zip((125, 375, 625, 875), expected):
-        if e in ("under", "over"):   # the table's colours beyond the scale
-            continue
-        assert at(img, x, 500) == (rgb[e] if e is not None else (255, 255, 255)), (x, e)
+def test_conshd_bands_and_legend_take_the_class_colours(run, setup, levels, expected):
+    for device in ("PNG", "PDF"):
+        lines, img = shaded_png(run, INDEX_RGB + setup + "\n" + Z_IS_X.replace("LEVELS", str(levels)), device=device)
+        rgb = {i: tuple(map(int, line.split())) for i, line in zip(INDICES, lines)}
+        for x, e in zip((125, 375, 625, 875), expected):
+            if e in ("under", "over"):   # the table's colours beyond the scale
+                continue
+            assert at(img, x, 500) == (rgb[e] if e is not None else (255, 255, 255)), (device, x, e)
+        # One sample per level, in the colour of the class the level colours.
+        coloured = expected[:3] if "UPPE', 'COLO" in setup else expected[1:]
+        assert legend_samples(img) == [rgb[e] for e in coloured if e is not None], device
 
 
 def test_no_background_inside_filled_areas(run):
