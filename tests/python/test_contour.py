@@ -310,3 +310,21 @@ def test_bad_input_warns(run):
         "<<<< Warning   2: Incorrect parameter in shdmod!   (XYZ)"]
     with pytest.raises(ValueError):
         k.contur([0, 1], 2, [0, 1], 2, [[0, "a"], [0, 1]], 0.5)
+
+
+def test_conmat_spreads_its_grid_over_the_axes_or_the_sursze_area(run):
+    run("""
+        for name, area in (("a", ""), ("b", "k.sursze(100, 900, 0, 500)")):
+            k.metafl("SVG"); k.filmod("DELE"); k.setfil(name + ".svg"); k.kalini(); k.errmod("PROT", "OFF")
+            k.graf(0, 1000, 0, 100, 0, 1000, 0, 100)
+            exec(area)
+            z = [[(i - 2) * (j - 1) for j in range(3)] for i in range(5)]
+            k.conmat(z, 5, 3, 0.5); k.endgrf(); k.kalfin()
+            k.metafl("SVG"); k.filmod("DELE"); k.setfil(name + "_ref.svg"); k.kalini(); k.errmod("PROT", "OFF")
+            k.graf(0, 1000, 0, 100, 0, 1000, 0, 100)
+            x, y = ([0, 250, 500, 750, 1000], [0, 500, 1000]) if not area else ([100, 300, 500, 700, 900], [0, 250, 500])
+            k.contur(x, 5, y, 3, z, 0.5); k.endgrf(); k.kalfin()
+    """)
+    for name in "ab":
+        drawn = (run.path / f"{name}.svg").read_text().split("-->", 1)[1]
+        assert drawn == (run.path / f"{name}_ref.svg").read_text().split("-->", 1)[1]
