@@ -57,6 +57,8 @@ LineWriter::LineWriter(Context& ctx, double level) : ctx_(ctx) {
     xfac_ = c.gap_factor;
     xquot_ = c.curvature;
     distance_ = c.label_distance;
+    // Without text and gap there is nothing to set into the line.
+    if (!(width_ > 0) || !std::isfinite(width_)) labelled_ = false;
 }
 
 void LineWriter::begin_line() {
