@@ -81,6 +81,27 @@ PROTO = re.compile(r"^(?P<ret>.+?)\s+(?P<name>\w+)\((?P<params>.*)\)$")
 PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])?$")
 
 
+# A count: a parameter or a number, optionally plus a number ("n+3": the
+# routine works on three more items); a trailing "?" leaves it out of the
+# wrapper's early return for counts below 1 (the routine judges it).
+COUNT = re.compile(r"^(?P<base>\w+)(?:\+(?P<add>\d+))?(?P<free>\?)?$")
+
+
+def count_base(c):
+    return COUNT.match(c)["base"]
+
+
+def count_size(c):
+    m = COUNT.match(c)
+    size = f"Py_ssize_t({m['base']})" + (f" + {m['add']}" if m["add"] else "")
+    return f"({m['base']} > 0 ? {size} : 0)" if m["free"] else size
+
+
+def count_checked(c):
+    m = COUNT.match(c)
+    return not m["base"].isdigit() and not m["free"]
+
+
 def parse_param(text, where):
     m = PARAM.match(text.strip())
     if not m:
@@ -145,7 +166,9 @@ def read_table(path=TABLE):
         names = {p.name for p in params}
         for p in params:
             for c in p.counts:
-                if not c.isdigit() and c not in names:
+                if not COUNT.match(c):
+                    sys.exit(f"{where}: unreadable count '{c}'")
+                if not count_base(c).isdigit() and count_base(c) not in names:
                     sys.exit(f"{where}: count '{c}' is not a parameter")
         routines.append(Routine(pm["name"], ret, ret_file, levels, fail.strip(), python.startswith("free"),
                                 custom, "anyargs" in python, params, m["doc"].strip(), section))
@@ -370,9 +393,9 @@ def describe(p):
     if p.sequence:
         what = "float" if p.item == "F" else "int"
         if len(p.counts) == 2:
-            text = f"{what} matrix of {p.counts[0]} by {p.counts[1]} (rows or flat)"
+            text = f"{what} matrix of {p.counts[0].rstrip('?')} by {p.counts[1].rstrip('?')} (rows or flat)"
         else:
-            text = f"{what} sequence of {p.counts[0]} items"
+            text = f"{what} sequence of {p.counts[0].rstrip('?')} items"
         return text + (", written back" if p.out else "")
     if p.form == "file":
         return "file name (str, bytes or path-like)"
@@ -536,16 +559,20 @@ def render_wrapper(r):
     sequences = [(i, p) for i, p in enumerate(inputs) if p.sequence]
     counts = []
     for _, p in sequences:
-        counts += [c for c in p.counts if not c.isdigit() and c not in counts]
+        counts += [count_base(c) for c in p.counts if count_checked(c) and count_base(c) not in counts]
     if counts:
         code.append(f"    if ({' || '.join(f'{c} < 1' for c in counts)}) Py_RETURN_NONE;")
     if sequences:
         code.append("    Sequences seq;")
         for i, p in sequences:
             kind = "int" if p.item == "I" else "float"
-            size = " * ".join(f"Py_ssize_t({c})" for c in p.counts)
+            size = " * ".join(count_size(c) for c in p.counts)
             method = "matrix" if len(p.counts) == 2 else ("ints" if p.item == "I" else "floats")
             code.append(f"    std::vector<{kind}> {p.name}_;")
+            if any(c.endswith("?") for c in p.counts):
+                # A count the routine judges itself: an empty sequence still
+                # reaches it as an array, not as NULL.
+                code.append(f"    {p.name}_.reserve(1);")
             code.append(f"    seq.{method}(args[{i}], {size}, {p.name}_);")
         code.append("    if (!seq.ok()) return nullptr;")
     for p in r.params:
@@ -569,7 +596,7 @@ def render_wrapper(r):
     code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
     for i, p in sequences:
         if p.out:
-            size = " * ".join(f"Py_ssize_t({c})" for c in p.counts)
+            size = " * ".join(count_size(c) for c in p.counts)
             code.append(f"    write_back(args[{i}], {p.name}_.data(), {size}, {'true' if len(p.counts) == 2 else 'false'});")
     results = []
     if r.ret != "void":

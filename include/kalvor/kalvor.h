@@ -411,6 +411,23 @@ KALVOR_API int nylegn(char* cbuf);  /* Returns the height of the legend box. */
 KALVOR_API void zscale(float zmin, float zmax);  /* Fixes the limits of the colour scale for shaded surfaces and contours. */
 KALVOR_API void sursze(float xmin, float xmax, float ymin, float ymax);  /* Sets the part of the axis ranges that a matrix covers. */
 
+/* Contouring */
+KALVOR_API void contur(const float* x, int n, const float* y, int m, const float* z, float zlev);  /* Draws the contour lines of one level on a grid. */
+KALVOR_API void conpts(const float* x, int n, const float* y, int m, const float* z, float zlev, float* xray, float* yray, int maxpts, int* nray, int maxray, int* nlins);  /* Returns the contour lines of one level as points (nray: points per line); returns the number of lines. */
+KALVOR_API void conmat(const float* z, int n, int m, float zlev);  /* Draws the contour lines of a matrix spread over the axis ranges (or the sursze area). */
+KALVOR_API void concrv(const float* x, const float* y, int n, float zlev);  /* Draws a given contour line with labels showing zlev. */
+KALVOR_API void conshd(const float* x, int n, const float* y, int m, const float* z, const float* zlev, int nlev);  /* Fills the areas between contour levels on a grid. */
+KALVOR_API void contri(const float* x, const float* y, const float* z, int n, const int* i1, const int* i2, const int* i3, int ntri, float zlev);  /* Draws the contour lines of one level on a triangulation. */
+KALVOR_API void tripts(const float* x, const float* y, const float* z, int n, const int* i1, const int* i2, const int* i3, int ntri, float zlev, float* xray, float* yray, int maxpts, int* nray, int maxray, int* nlins);  /* Returns the contour lines of one level on a triangulation as points; returns the number of lines. */
+KALVOR_API void confll(const float* x, const float* y, const float* z, int n, const int* i1, const int* i2, const int* i3, int ntri, const float* zlev, int nlev);  /* Fills the areas between contour levels on a triangulation. */
+KALVOR_API int triang(const float* x, const float* y, int n, int* i1, int* i2, int* i3, int nmax);  /* Delaunay triangulation of n points (1-based vertex numbers); returns the number of triangles. */
+KALVOR_API void conclr(const int* colours, int ncol);  /* Sets user colours for the classes of shaded contours (0 clears them). */
+KALVOR_API void conlab(const char* text);  /* Sets the text of contour labels of type CONL. */
+KALVOR_API void conmod(float xfac, float xquot);  /* Sets the gap factor and curvature quotient of contour labels. */
+KALVOR_API void congap(float factor);  /* Sets the gap between contour labels and their line in character heights. */
+KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO). */
+KALVOR_API void labclr(int colour, const char* axes);  /* Sets the colour of contour labels (CON; -1: the line's colour). */
+
 /* WMF output */
 KALVOR_API void wmfmod(const char* mode, const char* key);  /* Sets the WMF header: standard or placeable ("FORM"). */
 

@@ -344,6 +344,72 @@ def complx() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def conclr(colours: _Sequence, ncol: int, /) -> None:
+    """Sets user colours for the classes of shaded contours (0 clears them).
+
+    colours: int sequence of ncol items
+    ncol: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def concrv(x: _Sequence, y: _Sequence, n: int, zlev: float, /) -> None:
+    """Draws a given contour line with labels showing zlev.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+    zlev: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def confll(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: _Sequence, nlev: int, /) -> None:
+    """Fills the areas between contour levels on a triangulation.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int
+    zlev: float sequence of nlev items
+    nlev: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def congap(factor: float, /) -> None:
+    """Sets the gap between contour labels and their line in character heights.
+
+    factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def conlab(text: str | bytes, /) -> None:
+    """Sets the text of contour labels of type CONL.
+
+    text: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def conmat(z: _Sequence, n: int, m: int, zlev: float, /) -> None:
+    """Draws the contour lines of a matrix spread over the axis ranges (or the sursze area).
+
+    z: float matrix of n by m (rows or flat)
+    n: int
+    m: int
+    zlev: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def conmod(xfac: float, xquot: float, /) -> None:
+    """Sets the gap factor and curvature quotient of contour labels.
+
+    xfac: float
+    xquot: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def connpt(x: float, y: float, /) -> None:
     """Draws a line to a point.
 
@@ -351,6 +417,65 @@ def connpt(x: float, y: float, /) -> None:
     y: float
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def conpts(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float, xray: _Sequence, yray: _Sequence, maxpts: int, nray: _Sequence, maxray: int, /) -> int:
+    """Returns the contour lines of one level as points (nray: points per line); returns the number of lines.
+
+    x: float sequence of n items
+    n: int
+    y: float sequence of m items
+    m: int
+    z: float matrix of n by m (rows or flat)
+    zlev: float
+    xray: float sequence of maxpts items, written back
+    yray: float sequence of maxpts items, written back
+    maxpts: int
+    nray: int sequence of maxray items, written back
+    maxray: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def conshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: _Sequence, nlev: int, /) -> None:
+    """Fills the areas between contour levels on a grid.
+
+    x: float sequence of n items
+    n: int
+    y: float sequence of m items
+    m: int
+    z: float matrix of n by m (rows or flat)
+    zlev: float sequence of nlev items
+    nlev: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def contri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: float, /) -> None:
+    """Draws the contour lines of one level on a triangulation.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int
+    zlev: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def contur(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float, /) -> None:
+    """Draws the contour lines of one level on a grid.
+
+    x: float sequence of n items
+    n: int
+    y: float sequence of m items
+    m: int
+    z: float matrix of n by m (rows or flat)
+    zlev: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def cross() -> None:
     """Draws axes through the user origin.
@@ -939,6 +1064,14 @@ def kalini() -> None:
     """Opens the output and starts a plot.
 
     Levels: 0 only (before kalini or after kalfin).
+    """
+def labclr(colour: int, axes: str | bytes, /) -> None:
+    """Sets the colour of contour labels (CON; -1: the line's colour).
+
+    colour: int
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def labdig(ndig: int, axes: str | bytes, /) -> None:
     """Sets the decimals of axis labels (-1: integers).
@@ -2063,6 +2196,14 @@ def setvlt(table: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
+    """Sets the shading mode of a category (CONT, CELL, COLO).
+
+    mode: str
+    category: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def shdpat(pattern: int, /) -> None:
     """Selects a shading pattern.
 
@@ -2513,6 +2654,21 @@ def trfshf(nx: int, ny: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def triang(x: _Sequence, y: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, nmax: int, /) -> int:
+    """Delaunay triangulation of n points (1-based vertex numbers); returns the number of triangles.
+
+    x: float sequence of n+3 items
+    y: float sequence of n+3 items
+    n: int
+    i1: int sequence of nmax items, written back
+    i2: int sequence of nmax items, written back
+    i3: int sequence of nmax items, written back
+    nmax: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def trifll(x: _Sequence, y: _Sequence, /) -> None:
     """Fills a triangle.
 
@@ -2525,6 +2681,28 @@ def triplx() -> None:
     """Selects the triplex vector font.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def tripts(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: float, xray: _Sequence, yray: _Sequence, maxpts: int, nray: _Sequence, maxray: int, /) -> int:
+    """Returns the contour lines of one level on a triangulation as points; returns the number of lines.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int
+    zlev: float
+    xray: float sequence of maxpts items, written back
+    yray: float sequence of maxpts items, written back
+    maxpts: int
+    nray: int sequence of maxray items, written back
+    maxray: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
     """
 def trmlen(text: str | bytes, /) -> int:
     """Returns the length of text without trailing blanks.

@@ -1,10 +1,12 @@
 // The label settings: defaults, reset keys and the routines that set them.
 #include "plot2d/labels.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
 #include "api/routines_axis_labels_names_titles_and_numbers.h"
+#include "api/routines_contouring.h"
 #include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/frame.h"
@@ -161,16 +163,52 @@ void LabelState::reset(Context& ctx) {
     reset_hname(ctx);
 }
 
+namespace {
+
+// The contour keyword (CON, CONT, CONTOUR: the first three letters) names
+// the labels of contour lines, kept with the contour settings.
+bool contour_key(const char* axes) {
+    const auto up = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+    return std::strlen(axes) >= 3 && up(axes[0]) == 'C' && up(axes[1]) == 'O' && up(axes[2]) == 'N';
+}
+
+}  // namespace
+
 void labels(Context& ctx, const char* type, const char* axes) {
+    if (contour_key(axes)) {
+        const int k = keyword(ctx, "NONE+FLOA+CONL", type);
+        if (k > 0) ctx.contour.label_mode = k - 1;
+        return;
+    }
     const int k = keyword(ctx, LABEL_KEYS, type);
     if (k > 0) for_axes(ctx, axes, [&](LabelAxis& a) { a.type = k - 1; });
 }
 
-void labdig(Context& ctx, int ndig, const char* axes) { set_digits(ctx, ndig, axes); }
+void labdig(Context& ctx, int ndig, const char* axes) {
+    if (contour_key(axes)) {
+        if (!out_of_range(ctx, ndig, -1, 100)) ctx.contour.label_digits = ndig;
+        return;
+    }
+    set_digits(ctx, ndig, axes);
+}
 void digits(Context& ctx, int ndig, const char* axes) { set_digits(ctx, ndig, axes); }
 
 void labdis(Context& ctx, int n, const char* axes) {
+    if (contour_key(axes)) {
+        if (!out_of_range(ctx, n, 1, 10000)) ctx.contour.label_distance = n;
+        return;
+    }
     if (!out_of_range(ctx, n, 1, 10000)) for_axes(ctx, axes, [&](LabelAxis& a) { a.distance = n; });
+}
+
+// The colour of labels that belong to a drawing (contour lines); -1 is the
+// colour of the drawing itself.
+void labclr(Context& ctx, int colour, const char* axes) {
+    if (contour_key(axes)) {
+        if (!out_of_range(ctx, colour, -1, -2)) ctx.contour.label_colour = colour;
+        return;
+    }
+    warn_text(ctx, 2, axes);
 }
 
 void labpos(Context& ctx, const char* mode, const char* axes) {

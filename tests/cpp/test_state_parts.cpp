@@ -145,6 +145,12 @@ const KeyCase CASES[] = {
     KEY("UNIT", unit(nullptr), c.frame.unit),
     KEY("ZSCA", zscale(-1, 5), c.limits.z_given, c.limits.zmin),
     KEY("SURS", sursze(0, 2, 1, 3), c.limits.area_given, c.limits.xmax),
+    KEY("CONC", c.contour.colours.assign(3, 7), c.contour.colours.size()),
+    KEY("CONG", congap(2), c.contour.text_gap),
+    KEY("CONM", conmod(1, 3), c.contour.gap_factor, c.contour.curvature),
+    KEY("LABE", labels("CONL", "CON"), c.contour.label_mode),
+    KEY("LABD", labdig(3, "CON"); labdis(99, "CON"), c.contour.label_digits, c.contour.label_distance),
+    KEY("LABC", labclr(5, "CON"), c.contour.label_colour),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {

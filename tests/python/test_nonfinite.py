@@ -88,6 +88,9 @@ EXTREMES = {
     "polar bars": "k.polar(1, 0, 0.5, 0, 90); k.polcrv('BARS'); k.barwth(3e38)\n"
                   "k.curve([0.5, 1.0], [0.0, 1.0], 2)",
     "bottom origin": "k.pagorg('BOTT'); k.origin(0, -2**31); k.line(0, 0, 100, 100)",
+    "contours": "k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.labels('FLOA', 'CON'); k.labdis(1, 'CON')\n"
+                "z = [[-3e38, 3e38, float('nan')], [3e38, float('-inf'), -3e38], [0, float('inf'), 1]]\n"
+                "k.contur([0, 0.5, 1], 3, [0, 1e-30, 1], 3, z, 0); k.conshd([0, 0.5, 1], 3, [0, 1e-30, 1], 3, z, [0], 1)",
     "incdat": "k.basdat(1, 1, 2000); print(k.incdat(1, 1, 9999999), k.incdat(1, 1, 2001))",
 }
 
