@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "api/routines_axis_labels_names_titles_and_numbers.h"
+#include "api/routines_bar_graphs_and_pie_charts.h"
 #include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/frame.h"
@@ -161,12 +162,61 @@ void LabelState::reset(Context& ctx) {
     reset_hname(ctx);
 }
 
+namespace {
+
+// The plot kinds of the bar and pie labels that labels, labdig, labclr and
+// labpos take in place of axes: 0 when `axes` names none of them.
+enum : int { CHART_BAR = 1, CHART_PIE, CHART_DAT, CHART_PER };
+int chart_kind(const char* axes) { return keyword_index("BAR +PIE +DAT +PER ", axes); }
+
+}  // namespace
+
 void labels(Context& ctx, const char* type, const char* axes) {
+    switch (chart_kind(axes)) {
+        case CHART_BAR: {
+            const int k = keyword(ctx, "NONE+SECO+FIRS+MAXI+MINI+DELT+POSI", type);
+            if (k > 0) ctx.labels.chart.bar_value = k - 1;
+            return;
+        }
+        case CHART_PIE: {
+            const int k = keyword(ctx, "NONE+PERC+DATA+BOTH", type);
+            if (k > 0) ctx.labels.chart.pie_value = k - 1;
+            return;
+        }
+        case CHART_DAT:
+        case CHART_PER: warn_text(ctx, 2, axes); return;
+        default: break;
+    }
     const int k = keyword(ctx, LABEL_KEYS, type);
     if (k > 0) for_axes(ctx, axes, [&](LabelAxis& a) { a.type = k - 1; });
 }
 
-void labdig(Context& ctx, int ndig, const char* axes) { set_digits(ctx, ndig, axes); }
+void labdig(Context& ctx, int ndig, const char* axes) {
+    const int kind = chart_kind(axes);
+    if (kind == 0) {
+        set_digits(ctx, ndig, axes);
+        return;
+    }
+    if (out_of_range(ctx, ndig, -1, 100)) return;
+    ChartLabels& c = ctx.labels.chart;
+    if (kind == CHART_BAR) c.bar_digits = ndig;
+    if (kind == CHART_PIE || kind == CHART_DAT) c.data_digits = ndig;
+    if (kind == CHART_PIE || kind == CHART_PER) c.percent_digits = ndig;
+}
+
+// labclr: the colour of the labels of one kind of plot, by keyword.
+void labclr(Context& ctx, int colour, const char* kind) {
+    struct Target {
+        const char* key;
+        int ChartLabels::*colour;
+    };
+    static const Target TARGETS[] = {{"BAR ", &ChartLabels::bar_colour}, {"PIE ", &ChartLabels::pie_colour}};
+    std::string keys;
+    for (const Target& t : TARGETS) keys += std::string(keys.empty() ? "" : "+") + t.key;
+    const int k = keyword(ctx, keys.c_str(), kind);
+    if (k == 0 || out_of_range(ctx, colour, -1, -2)) return;
+    ctx.labels.chart.*TARGETS[k - 1].colour = colour;
+}
 void digits(Context& ctx, int ndig, const char* axes) { set_digits(ctx, ndig, axes); }
 
 void labdis(Context& ctx, int n, const char* axes) {
@@ -174,6 +224,22 @@ void labdis(Context& ctx, int n, const char* axes) {
 }
 
 void labpos(Context& ctx, const char* mode, const char* axes) {
+    const int kind = chart_kind(axes);
+    if (kind == CHART_BAR) {
+        static const int CODES[] = {0, 22, 12, 21, 21, 23, 23, 32};
+        const int k = keyword(ctx, "AUTO+INSI+OUTS+LEFT+ABOV+RIGH+BELO+CENT", mode);
+        if (k > 0) ctx.labels.chart.bar_position = CODES[k - 1];
+        return;
+    }
+    if (kind == CHART_PIE) {
+        const int k = keyword(ctx, "INTE+EXTE+ALIG", mode);
+        if (k > 0) ctx.labels.chart.pie_position = k - 1;
+        return;
+    }
+    if (kind != 0) {
+        warn_text(ctx, 2, axes);
+        return;
+    }
     const int k = keyword(ctx, "TICK+CENT+SHIF", mode);
     if (k > 0) for_axes(ctx, axes, [&](LabelAxis& a) { a.position = k - 1; });
 }
