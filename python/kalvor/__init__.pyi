@@ -32,6 +32,22 @@ def axspos(nx: int, ny: int, /) -> None:
     'Sets the lower left corner of the axis system.'
 def axstyp(type: str | bytes, /) -> None:
     'Selects a rectangular or crossed axis system.'
+def barbor(colour: int, /) -> None:
+    'Sets the border colour of bars (-1: no border on flat bars).'
+def barclr(front: int, side: int, top: int, /) -> None:
+    'Sets the colours of the faces of bars.'
+def bargrp(count: int, gap: float, /) -> None:
+    'Groups bar sets side by side with a gap between them.'
+def barmod(mode: str | bytes, item: str | bytes, /) -> None:
+    "Sets whether bar widths follow the first spacing or each bar's own."
+def baropt(depth: float, angle: float, /) -> None:
+    'Sets the depth and angle of 3-D bars.'
+def barpos(mode: str | bytes, /) -> None:
+    'Takes bar positions from the x ticks and/or bases from the axis.'
+def bars(x: _Sequence, y1: _Sequence, y2: _Sequence, n: int, /) -> None:
+    'Draws one set of bars from y1 to y2 at the positions x.'
+def bartyp(type: str | bytes, /) -> None:
+    'Sets the bar type: vertical, horizontal, or either with a 3-D look.'
 def barwth(factor: float, /) -> None:
     'Sets the width of bars (a fraction of the spacing, or plot units when negative).'
 def basalf(alphabet: str | bytes, /) -> None:
@@ -60,12 +76,16 @@ def chaspc(spacing: float, /) -> None:
     'Sets the extra character spacing.'
 def chawth(factor: float, /) -> None:
     'Sets the character width factor.'
+def chnbar(mode: str | bytes, /) -> None:
+    'Cycles colours and/or patterns from bar to bar.'
 def chncrv(mode: str | bytes, /) -> None:
     'Changes colour or line style from curve to curve.'
 def chndot() -> None:
     'Draws chain-dotted lines.'
 def chndsh() -> None:
     'Draws chain-dashed lines.'
+def chnpie(mode: str | bytes, /) -> None:
+    'Cycles colours and/or patterns from segment to segment.'
 def circ3p(x1: float, y1: float, x2: float, y2: float, x3: float, y3: float, /) -> tuple[float, float, float]:
     'Returns the centre and radius of the circle through three points.'
 def circle(nx: int, ny: int, nr: int, /) -> None:
@@ -202,6 +222,8 @@ def helve() -> None:
     'Selects the sans-serif outline font.'
 def helves() -> None:
     'Selects the bold sans-serif outline font.'
+def histog(x: _Sequence, n: int, xh: _Sequence, yh: _Sequence, /) -> int:
+    'Returns the distinct values of x in ascending order with their counts.'
 def hname(h: int, /) -> None:
     'Sets the height of axis names.'
 def hsvrgb(hue: float, saturation: float, value: float, /) -> tuple[float, float, float]:
@@ -250,6 +272,8 @@ def kalfin() -> None:
     'Finishes the plot and closes the output.'
 def kalini() -> None:
     'Opens the output and starts a plot.'
+def labclr(colour: int, kind: str | bytes, /) -> None:
+    'Sets the colour of bar or pie labels.'
 def labdig(ndig: int, axes: str | bytes, /) -> None:
     'Sets the decimals of axis labels (-1: integers).'
 def labdis(n: int, axes: str | bytes, /) -> None:
@@ -362,12 +386,16 @@ def origin(nx: int, ny: int, /) -> None:
     'Sets the origin of plot coordinates.'
 def page(nx: int, ny: int, /) -> None:
     'Sets the page size in plot units.'
+def pagera() -> None:
+    'Draws a frame around the page.'
 def pagfll(colour: int, /) -> None:
     'Fills the page with a colour.'
 def pagmod(mode: str | bytes, /) -> None:
     'Sets the page orientation.'
 def pagorg(mode: str | bytes, /) -> None:
     'Puts the page origin at the top or bottom.'
+def patcyc(slot: int, pattern: int, /) -> None:
+    'Puts a shading pattern into a slot of the pattern cycle.'
 def pdfbuf(size: int, /) -> tuple[bytes, int]:
     'Copies the PDF file held in memory.'
 def pdfmod(mode: str | bytes, key: str | bytes, /) -> None:
@@ -378,6 +406,22 @@ def penwid(width: float, /) -> None:
     'Sets the pen width.'
 def pie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
     'Draws a pie segment.'
+def piebor(colour: int, /) -> None:
+    'Sets the border colour of pie segments.'
+def pieclr(c1: _Sequence, c2: _Sequence, n: int, /) -> None:
+    'Sets the front and side colours of pie segments.'
+def pieexp() -> None:
+    'Pulls out every pie segment.'
+def piegrf(text: str | bytes, nlin: int, x: _Sequence, n: int, /) -> None:
+    'Draws a pie chart of the values x with nlin label lines per segment.'
+def pielab(text: str | bytes, side: str | bytes, /) -> None:
+    'Sets a text shown before or after the pie label values.'
+def pieopt(factor: float, angle: float, /) -> None:
+    'Sets the height factor and view angle of 3-D pies.'
+def pietyp(type: str | bytes, /) -> None:
+    'Selects flat or 3-D pie charts.'
+def pievec(style: int, kind: str | bytes, /) -> None:
+    'Sets the lines joining external pie labels to their segments.'
 def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets PNG options.'
 def point(nx: int, ny: int, nb: int, nh: int, colour: int, /) -> None:
@@ -392,6 +436,14 @@ def psfont(font: str | bytes, /) -> None:
     'Selects a standard PostScript font for text.'
 def psmode(mode: str | bytes, /) -> None:
     'Sets which alphabets PostScript fonts draw.'
+def qplbar(y: _Sequence, n: int, /) -> None:
+    'Quick bar graph.'
+def qplot(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    'Quick plot of a curve.'
+def qplpie(x: _Sequence, n: int, /) -> None:
+    'Quick pie chart.'
+def qplsca(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    'Quick scatter plot.'
 def rbfpng(size: int, /) -> tuple[bytes, int]:
     'Copies the raster as PNG into memory.'
 def rbmp(file: _Path, /) -> None:
