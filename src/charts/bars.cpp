@@ -220,8 +220,9 @@ void draw_bars(Context& ctx, const float* x, const float* y1, const float* y2, i
         double W, w, gap;
         widths(distance, W, w, gap);
         Box bar;
-        bar.u1 = std::round(u[i] - W / 2 + (set - 1) * (w + gap));
-        bar.u2 = std::round(bar.u1 + w);
+        const double start = u[i] - W / 2 + (set - 1) * (w + gap);
+        bar.u1 = std::round(start);
+        bar.u2 = std::round(start + w);
         const double v1 = std::round(frame_v(ctx, horizontal, lo[i])), v2 = std::round(frame_v(ctx, horizontal, hi[i]));
         if (!std::isfinite(bar.u1) || !std::isfinite(bar.u2) || !std::isfinite(v1) || !std::isfinite(v2)) continue;
         bar.v1 = std::min(v1, v2);
