@@ -283,14 +283,17 @@ void draw_bars(Context& ctx, const float* x, const float* y1, const float* y2, i
             draw_text(ctx, text.c_str(), bl, bt, false);
         }
         line_flush(ctx);
+        if (!ctx.shields.automatic[SOURCE_BARS]) continue;
+        int id;
         if (solid3d) {
             const double p[12] = {left + ox,      bottom + oy,      right + ox,      bottom + oy,
                                   right + dx + ox, bottom - dy + oy, right + dx + ox, top - dy + oy,
                                   left + dx + ox,  top - dy + oy,    left + ox,       top + oy};
-            add_automatic_shield(ctx, SOURCE_BARS, SHIELD_POLYGON, p, 12);
+            id = add_automatic_shield(ctx, SOURCE_BARS, SHIELD_POLYGON, p, 12);
         } else {
-            add_automatic_box(ctx, SOURCE_BARS, left + ox, top + oy, right + ox, bottom + oy);
+            id = add_automatic_box(ctx, SOURCE_BARS, left + ox, top + oy, right + ox, bottom + oy);
         }
+        if (id == 0) break;   // the region buffer is full: warned once
     }
 
     set_colour(ctx, colour0);

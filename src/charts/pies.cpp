@@ -75,12 +75,14 @@ std::string value_line(const Context& ctx, double v, int digits, bool percent) {
     return trimmed(s + c.pie_right);
 }
 
-// The text splits into n * nlin pieces of equal length.
+// The text splits into n * nlin pieces of equal length; a text shorter
+// than that gives no user lines.
 std::vector<std::string> user_lines(const char* text, int nlin, int n, int i) {
     std::vector<std::string> lines;
     if (nlin <= 0) return lines;
     const std::string t = text;
     const size_t pieces = size_t(n) * size_t(nlin), len = t.size() / pieces;
+    if (len == 0) return lines;
     for (int k = 0; k < nlin; ++k) {
         const size_t at = (size_t(i) * nlin + k) * len;
         lines.push_back(at < t.size() ? trimmed(t.substr(at, len)) : "");
@@ -300,14 +302,15 @@ void draw_pie(Context& ctx, const char* text, int nlin, const float* x, int n) {
     // Regions: later lines stay out of the segments.
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     for (const Segment& s : seg) {
+        if (!ctx.shields.automatic[SOURCE_PIES]) break;
         if (s.span < 0.1) continue;
         if (!c.pie3d) {
             const double p[5] = {s.cx + ox, s.cy + oy, d.r, s.start * DEG, (s.start + s.span) * DEG};
             if (s.span >= 360 - 1e-9) {
                 const double q[3] = {s.cx + ox, s.cy + oy, d.r};
-                add_automatic_shield(ctx, SOURCE_PIES, SHIELD_CIRCLE, q, 3);
-            } else {
-                add_automatic_shield(ctx, SOURCE_PIES, SHIELD_PIE, p, 5);
+                if (add_automatic_shield(ctx, SOURCE_PIES, SHIELD_CIRCLE, q, 3) == 0) break;
+            } else if (add_automatic_shield(ctx, SOURCE_PIES, SHIELD_PIE, p, 5) == 0) {
+                break;   // the region buffer is full: warned once
             }
             continue;
         }
@@ -324,7 +327,7 @@ void draw_pie(Context& ctx, const char* text, int nlin, const float* x, int n) {
             arc_points(ctx, s.cx, s.cy, d.r, d.b, a0, e0, 15, false, px, py);
         }
         for (size_t k = 0; k < px.size(); ++k) p.push_back(px[k] + ox), p.push_back(py[k] + oy);
-        add_automatic_shield(ctx, SOURCE_PIES, SHIELD_POLYGON, p.data(), int(p.size()));
+        if (add_automatic_shield(ctx, SOURCE_PIES, SHIELD_POLYGON, p.data(), int(p.size())) == 0) break;
     }
     set_colour(ctx, colour0);
     if (ctx.colour.pattern_number != pattern0) select_pattern(ctx, pattern0);

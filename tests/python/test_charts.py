@@ -223,3 +223,112 @@ def test_pie_label_lines_and_places(run, pos):
         assert min(left["North"], left["Sum25.00%EUR"]) == pytest.approx(cx + r + 40, abs=6)
     else:                  # the second segment (270 degrees) holds its label inside
         assert cx - r < left["Sum75.00%EUR"] < cx
+
+
+REGIONS = """
+k.shdpat(16); k.labels("NONE", "XY"); k.axspos(300, 1800); k.axslen(2001, 1501)
+k.graf(0, 4, 0, 1, 0, 10, 0, 2)
+k.hwfont(); k.height(60); k.color("RED")
+k.labels("SECO", "BAR"); k.labpos("INSI", "BAR"); k.barbor(k.intrgb(0, 0, 1)); k.labclr(k.intrgb(0, 0, 0), "BAR")
+k.bars([1], [0], [8], 1)
+print("label", k.nlmess("8.0"))
+k.shield("BARS", "ON"); k.labels("NONE", "BAR"); k.barbor(-1)
+k.bars([3], [0], [6], 1)
+k.endgrf()
+k.shield("PIE", "ON"); k.chnpie("NONE"); k.labels("NONE", "PIE")
+k.axspos(2200, 900); k.axslen(600, 600); k.piegrf("", 0, [1, 1], 2)
+k.color("GREEN"); k.line(1000, 1350, 2400, 1350); k.line(2100, 600, 2900, 600)
+k.kalfin()
+"""
+
+
+def test_inside_label_leaves_fill_free_and_regions_stop_later_lines(run):
+    out = run(START.format(dev="PNG", ext="png") + REGIONS)
+    tw = int(re.search(r"label (\d+)", out).group(1))
+    with Image.open(run.path / "out.png") as im:
+        img = im.convert("RGB")
+    # Bar 612.5..987.5 x 600..1800; its label box centred 15 left of the middle, 75 below the top.
+    x1, y1 = 800 - 15 - tw / 2, 600 + 75
+    inside = {pixel_of(img, x1 + i * tw / 8, y1 + j * 7.5) for i in range(1, 8) for j in range(1, 8)}
+    assert RED not in inside and len(inside) >= 2     # background and glyph colour, no fill
+    assert pixel_of(img, 700, 1200) == RED and pixel_of(img, 900, 640) == RED
+    blue = (0, 0, 255)
+    for y in (620, y1 + 30, 1000, 1780):   # the border stays whole beside the label
+        assert blue in {pixel_of(img, 612.5 + dx, y) for dx in range(-4, 5)}, y
+    green = (0, 255, 0)
+    assert pixel_of(img, 1300, 1350) == green and pixel_of(img, 2200, 1350) == green
+    assert pixel_of(img, 1800, 1350) == RED                  # stopped by the bar's region
+    assert pixel_of(img, 2150, 600) == green and pixel_of(img, 2499, 600) != green   # and the pie's
+
+
+CYCLES = """
+k.shdpat(16); k.graf(0, 4, 0, 1, 0, 10, 0, 2)
+k.chnbar("COLO"); k.bars([1, 2, 3], [0, 0, 0], [5, 6, 7], 3)
+k.chnbar("PATT"); k.patcyc(2, 16); k.patcyc(3, 0); k.patcyc(4, 16); k.color("BLUE")
+k.bars([1, 2, 3], [0, 0, 0], [1, 1, 1], 3)
+k.bars([1, 2, 3], [0, 0, 0], [2, 2, 2], 3)
+print("pattern", k.getpat())
+k.chnbar("NONE"); k.color("RED"); k.bars([1], [0], [3], 1)
+k.legini(" " * 16, 4, 4); k.legend(" " * 16, 3)
+k.kalfin()
+"""
+
+
+def test_cycled_colours_patterns_and_legend_samples(run):
+    out = run(START.format(dev="SVG", ext="svg") + CYCLES)
+    assert "pattern 16" in out     # after sets 2 and 3 the current pattern is slot 4's
+    fills = [f for f, _ in POLYGON.findall((run.path / "out.svg").read_text("latin-1"))]
+    cycled = fills[:3]
+    assert len(set(cycled)) == 3
+    # Set 2 solid (slot 2), set 3 empty (slot 3): three blue bars, then the red one; the
+    # legend samples repeat the sets' first colours and patterns.
+    assert fills[3:] == ["#0000ff"] * 3 + ["#ff0000", cycled[0], "#0000ff", "#ff0000"]
+
+
+def test_histog_ties_single_values_and_nan(run):
+    out = run("""
+        for x in ([3, 1, 3, float("nan"), 2, 3], [5.0], [float("nan")] * 2):
+            xh, yh = [0.0] * len(x), [-1.0] * len(x)
+            n = k.histog(x, len(x), xh, yh)
+            print(n, xh, yh)
+    """)
+    assert out.splitlines() == ["3 [1.0, 2.0, 3.0, 0.0, 0.0, 0.0] [1.0, 1.0, 3.0, -1.0, -1.0, -1.0]",
+                                "1 [5.0] [1.0]", "0 [0.0, 0.0] [-1.0, -1.0]"]
+
+
+QUICK = {"qplot": "k.qplot(x, y, 5)", "qplsca": "k.qplsca(x, y, 5)", "qplbar": "k.qplbar(y, 5)",
+         "qplpie": "k.qplpie(y, 5)"}
+
+
+def check_file(path, ext):
+    if ext == "png":
+        with Image.open(path) as img:
+            img.verify()
+        return
+    if ext == "svg":
+        subprocess.run(["xmllint", "--noout", str(path)], check=True)
+        subprocess.run(["rsvg-convert", "-o", str(path) + ".png", str(path)], check=True)
+        return
+    if ext == "pdf":
+        subprocess.run(["qpdf", "--check", str(path)], check=True, capture_output=True)
+    gs = subprocess.run(["gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=nullpage", str(path)],
+                        capture_output=True)
+    assert gs.returncode == 0 and b"Error" not in gs.stdout + gs.stderr, path
+
+
+def test_quick_plots_write_valid_files_in_every_format(run):
+    body = "x = [1, 2, 3, 4, 5]; y = [3, -1, 4, 1, 5]\n"
+    for name, call in QUICK.items():
+        for dev, ext in (("PS", "ps"), ("EPS", "eps"), ("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")):
+            body += f"k.metafl('{dev}'); k.filmod('DELE'); k.setfil('{name}.{ext}'); {call}\n"
+    # Sequences of every kind give the same file; at level 1 the plot goes on the open page.
+    for i, seq in enumerate(("[3, 1, 2]", "(3, 1, 2)", "np.array([3.0, 1, 2])")):
+        body += f"k.metafl('SVG'); k.setfil('same{i}.svg'); k.qplbar({seq}, 3)\n"
+    body += "k.setfil('over.svg'); k.qplbar([1.0] * 101, 101); k.qplpie([0, 0], 2)\n"
+    out = run("import numpy as np\n" + body)
+    assert warnings_of(out) == [101, 29] and "too many points in qplbar" in out
+    for name in QUICK:
+        for ext in ("ps", "eps", "pdf", "svg", "png"):
+            check_file(run.path / f"{name}.{ext}", ext)
+    same = [(run.path / f"same{i}.svg").read_bytes().replace(b"same%d" % i, b"") for i in range(3)]
+    assert same[0] == same[1] == same[2]
