@@ -11,6 +11,8 @@ raster files of 853 x 603 pixels):
   W3  100,000 symbols: PNG, PDF
   W3s 100,000 symbols along W1s's smooth curve: PNG, PDF, SVG, EPS
   W7  import plus a 10-point curve to PNG, whole process (start-up)
+  W8  10,000 bars with axes (bars; matplotlib bar): PNG, PDF
+  W9  a 12-segment pie with percentage labels (piegrf; matplotlib pie): PNG, PDF
 
 Every measurement is a child process of its own; the peers alternate within
 each round and the table gives the median over the rounds. W1 to W3 time the
@@ -75,7 +77,10 @@ WORKLOADS = {
     "W3": ["png", "pdf"],
     "W3s": ["png", "pdf", "svg", "eps"],
     "W7": ["png"],
+    "W8": ["png", "pdf"],
+    "W9": ["png", "pdf"],
 }
+CHARTS = ("W8", "W9")   # bars and pies: KALVOR and matplotlib only
 
 # Axis limits shared by every peer: x 0..100, y -1.5..1.5.
 XA, XE, YA, YE = 0.0, 100.0, -1.5, 1.5
@@ -94,6 +99,10 @@ def data(workload):
         return [(x, 0.9 * np.sin(x * 0.1 + i * 0.06) + rng.normal(0.0, 0.02, x.size)) for i in range(100)]
     if workload == "W3":
         return [(rng.uniform(XA, XE, 100_000), rng.uniform(YA, YE, 100_000))]
+    if workload == "W8":
+        return [(np.arange(1.0, 10_001.0), rng.uniform(0.0, 1.0, 10_000))]
+    if workload == "W9":
+        return [(np.arange(12.0), rng.uniform(1.0, 10.0, 12))]
     if workload in ("W1s", "W3s"):
         x = np.linspace(XA, XE, 1_000_000 if workload == "W1s" else 100_000)
         return [(x, np.sin(x) + 0.1 * np.sin(37.0 * x))]
@@ -105,6 +114,7 @@ def data(workload):
 
 def kalvor_child(workload, fmt, path):
     import kalvor as k
+    import numpy as np
 
     series = data(workload)
     k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS"}[fmt])
@@ -114,6 +124,21 @@ def kalvor_child(workload, fmt, path):
     t0 = time.perf_counter()
     k.kalini()
     k.errmod("PROTOCOL", "OFF")
+    if workload in CHARTS:
+        (x, y), = series
+        k.titlin(f"{workload}: KALVOR", 1)
+        k.shdpat(16)
+        if workload == "W8":
+            k.graf(0.0, 10_001.0, 0.0, 1000.0, 0.0, 1.0, 0.0, 0.2)
+            k.title()
+            k.bars(x, np.zeros(len(x)), y, len(x))
+            k.endgrf()
+        else:
+            k.chnpie("COLO")
+            k.labels("PERC", "PIE")
+            k.piegrf(" ", 1, y, len(y))
+        k.kalfin()
+        return time.perf_counter() - t0, ""
     k.name("x", "X")
     k.name("y", "Y")
     k.titlin(f"{workload}: KALVOR", 1)
@@ -141,6 +166,19 @@ def matplotlib_child(workload, fmt, path, simplify):
     t0 = time.perf_counter()
     fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi=DPI)
     ax = fig.add_subplot()
+    if workload in CHARTS:
+        (x, y), = series
+        ax.set_title(f"{workload}: matplotlib")
+        if workload == "W8":
+            ax.set_xlim(0.0, 10_001.0)
+            ax.set_ylim(0.0, 1.0)
+            ax.bar(x, y, width=0.75)
+        else:
+            ax.pie(y, autopct="%1.1f %%")
+        fig.savefig(path, format=fmt, dpi=DPI)
+        seconds = time.perf_counter() - t0
+        plt.close(fig)
+        return seconds, ""
     ax.set_xlim(XA, XE)
     ax.set_ylim(YA, YE)
     ax.set_xlabel("x")
@@ -328,6 +366,8 @@ def available_peers():
 def peers_for(workload, peers):
     if workload == "W7":
         return [p for p in peers if p in ("kalvor", "matplotlib", "gnuplot")]
+    if workload in CHARTS:
+        return [p for p in peers if p in ("kalvor", "kalvor-before", "matplotlib")]
     return peers
 
 
