@@ -4,7 +4,6 @@ import math
 import re
 import subprocess
 
-import numpy as np
 import pytest
 from PIL import Image
 
@@ -46,7 +45,7 @@ for c in ("RED", "GREEN", "BLUE"):
     k.color(c); k.bars([1, 2, 3], [2, 2, 2], [5, 6, 7], 3)
 k.endgrf()
 k.graf(0, 4, 0, 1, 2, 10, 2, 2)
-k.bartyp("3DVE"); k.bargrp(1, 0); k.baropt(40, 30); k.barclr(-1, k.intrgb(0, 0.5, 0), k.intrgb(0, 0, 0.5)); k.color("YELLOW")
+k.bartyp("3DVE"); k.bargrp(1, 0); k.barmod("VARI", "WIDTH"); k.baropt(40, 30); k.barclr(-1, k.intrgb(0, 0.5, 0), k.intrgb(0, 0, 0.5)); k.color("YELLOW")
 k.bars([1, 2, 3.5], [2, 2, 2], [4, 5, 6], 3)
 k.kalfin()
 """
@@ -76,9 +75,9 @@ def test_bar_geometry_groups_widths_positions_and_faces(run):
     magenta = boxes(svg, COLOURS["magenta"], scale)                       # TICK: at 1 and 2
     assert [(b[0] + b[2]) / 2 for b in magenta] == pytest.approx([550, 800], abs=1)
     assert [round(b[2] - b[0]) for b in magenta] == [125, 125]            # VARI, 0.5 of 250
-    # 3-D: front, side and top of each bar.
+    # 3-D: front, side and top of each bar; widths from the larger neighbour distance.
     front, side, top = (boxes(svg, c, scale) for c in ("#ffff00", "#008000", "#000080"))
-    assert [b[2] - b[0] for b in front] == pytest.approx([187.5] * 3, abs=1)
+    assert [b[2] - b[0] for b in front] == pytest.approx([187.5, 281.25, 281.25], abs=1)   # VARI
     for f, s, t in zip(front, side, top):
         assert s[0] == pytest.approx(f[2], abs=0.05) and s[2] - s[0] == pytest.approx(40 * math.cos(math.pi / 6), abs=0.1)
         assert t[1] == pytest.approx(f[1] - 20, abs=0.1) and t[3] == pytest.approx(f[1], abs=0.05)
