@@ -35,6 +35,7 @@ class Param:
     out: bool = False   # sequence written back
     item: str = ""      # "F" or "I" for sequences
     counts: list = field(default_factory=list)  # one count (vector) or two (matrix)
+    back: str = ""      # an int* result: only that many items are written back
 
     @property
     def pointer(self):
@@ -113,6 +114,9 @@ def parse_param(text, where):
     if words and words[0] == "out":
         p.out = True
         words = words[1:]
+    if p.out and len(words) == 4 and words[2] == "back":
+        p.back = words[3]
+        words = words[:2]
     if words and words[0] in ("F", "I", "M"):
         p.item = "I" if words[0] == "I" else "F"
         p.counts = words[1:]
@@ -164,6 +168,9 @@ def read_table(path=TABLE):
         if not re.fullmatch(r"\d\.\.\d|setter|none", levels):
             sys.exit(f"{where}: levels must be a..b, setter or none")
         names = {p.name for p in params}
+        for p in params:
+            if p.back and not any(q.name == p.back and q.ctype == "int*" and q.result for q in params):
+                sys.exit(f"{where}: 'back {p.back}' needs an int* result of that name")
         for p in params:
             for c in p.counts:
                 if not COUNT.match(c):
@@ -396,7 +403,7 @@ def describe(p):
             text = f"{what} matrix of {p.counts[0].rstrip('?')} by {p.counts[1].rstrip('?')} (rows or flat)"
         else:
             text = f"{what} sequence of {p.counts[0].rstrip('?')} items"
-        return text + (", written back" if p.out else "")
+        return text + (f", the first {p.back} written back" if p.back else ", written back" if p.out else "")
     if p.form == "file":
         return "file name (str, bytes or path-like)"
     return {"int": "int", "float": "float", "const char*": "str", "FILE*": "int"}.get(p.ctype, p.ctype)
@@ -597,6 +604,8 @@ def render_wrapper(r):
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)
+            if p.back:
+                size = f"std::clamp(Py_ssize_t({p.back}), Py_ssize_t(0), {size})"
             code.append(f"    write_back(args[{i}], {p.name}_.data(), {size}, {'true' if len(p.counts) == 2 else 'false'});")
     results = []
     if r.ret != "void":
@@ -617,7 +626,7 @@ def render_wrapper(r):
 
 def render_python(routines):
     out = [f"// The Python wrappers of the routines. {GENERATED}\n",
-           '#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
+           '#include <algorithm>\n#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
            '#include "python/convert.h"\n#include "python/module.h"\n\nnamespace kalpy {\n\n']
     out += [f"PyObject* py_{r.name}(PyObject*, PyObject* const* args, Py_ssize_t nargs);\n"
             for r in routines if r.custom]

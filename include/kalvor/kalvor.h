@@ -426,10 +426,37 @@ KALVOR_API void conlab(const char* text);  /* Sets the text of contour labels of
 KALVOR_API void conmod(float xfac, float xquot);  /* Sets the gap factor and curvature quotient of contour labels. */
 KALVOR_API void congap(float factor);  /* Sets the gap between contour labels and their line in character heights. */
 KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO). */
-KALVOR_API void labclr(int colour, const char* axes);  /* Sets the colour of contour labels (CON; -1: the line's colour). */
 
 /* WMF output */
 KALVOR_API void wmfmod(const char* mode, const char* key);  /* Sets the WMF header: standard or placeable ("FORM"). */
+
+/* Bar graphs and pie charts */
+KALVOR_API void bars(const float* x, const float* y1, const float* y2, int n);  /* Draws one set of bars from y1 to y2 at the positions x. */
+KALVOR_API void bartyp(const char* type);  /* Sets the bar type: vertical, horizontal, or either with a 3-D look. */
+KALVOR_API void barmod(const char* mode, const char* item);  /* Sets whether bar widths follow the first spacing or each bar's own. */
+KALVOR_API void bargrp(int count, float gap);  /* Groups bar sets side by side with a gap between them. */
+KALVOR_API void barpos(const char* mode);  /* Takes bar positions from the x ticks and/or bases from the axis. */
+KALVOR_API void barclr(int front, int side, int top);  /* Sets the colours of the faces of bars. */
+KALVOR_API void barbor(int colour);  /* Sets the border colour of bars (-1: no border on flat bars). */
+KALVOR_API void baropt(float depth, float angle);  /* Sets the depth and angle of 3-D bars. */
+KALVOR_API void chnbar(const char* mode);  /* Cycles colours and/or patterns from bar to bar. */
+KALVOR_API void piegrf(const char* text, int nlin, const float* x, int n);  /* Draws a pie chart of the values x with nlin label lines per segment. */
+KALVOR_API void pietyp(const char* type);  /* Selects flat or 3-D pie charts. */
+KALVOR_API void pieclr(const int* c1, const int* c2, int n);  /* Sets the front and side colours of pie segments. */
+KALVOR_API void piebor(int colour);  /* Sets the border colour of pie segments. */
+KALVOR_API void pieexp(void);  /* Pulls out every pie segment. */
+KALVOR_API void pieopt(float factor, float angle);  /* Sets the height factor and view angle of 3-D pies. */
+KALVOR_API void pielab(const char* text, const char* side);  /* Sets a text shown before or after the pie label values. */
+KALVOR_API void pievec(int style, const char* kind);  /* Sets the lines joining external pie labels to their segments. */
+KALVOR_API void chnpie(const char* mode);  /* Cycles colours and/or patterns from segment to segment. */
+KALVOR_API void patcyc(int slot, int pattern);  /* Puts a shading pattern into a slot of the pattern cycle. */
+KALVOR_API void labclr(int colour, const char* kind);  /* Sets the colour of contour, bar or pie labels (CON, BAR, PIE; -1: the colour of what they label). */
+KALVOR_API void pagera(void);  /* Draws a frame around the page. */
+KALVOR_API void histog(const float* x, int n, float* xh, float* yh, int* nh);  /* Returns the distinct values of x in ascending order with their counts. */
+KALVOR_API void qplot(const float* x, const float* y, int n);  /* Quick plot of a curve. */
+KALVOR_API void qplsca(const float* x, const float* y, int n);  /* Quick scatter plot. */
+KALVOR_API void qplbar(const float* y, int n);  /* Quick bar graph. */
+KALVOR_API void qplpie(const float* x, int n);  /* Quick pie chart. */
 
 #ifdef __cplusplus
 }

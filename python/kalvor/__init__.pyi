@@ -101,6 +101,70 @@ def axstyp(type: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def barbor(colour: int, /) -> None:
+    """Sets the border colour of bars (-1: no border on flat bars).
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def barclr(front: int, side: int, top: int, /) -> None:
+    """Sets the colours of the faces of bars.
+
+    front: int
+    side: int
+    top: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def bargrp(count: int, gap: float, /) -> None:
+    """Groups bar sets side by side with a gap between them.
+
+    count: int
+    gap: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def barmod(mode: str | bytes, item: str | bytes, /) -> None:
+    """Sets whether bar widths follow the first spacing or each bar's own.
+
+    mode: str
+    item: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def baropt(depth: float, angle: float, /) -> None:
+    """Sets the depth and angle of 3-D bars.
+
+    depth: float
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def barpos(mode: str | bytes, /) -> None:
+    """Takes bar positions from the x ticks and/or bases from the axis.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def bars(x: _Sequence, y1: _Sequence, y2: _Sequence, n: int, /) -> None:
+    """Draws one set of bars from y1 to y2 at the positions x.
+
+    x: float sequence of n items
+    y1: float sequence of n items
+    y2: float sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def bartyp(type: str | bytes, /) -> None:
+    """Sets the bar type: vertical, horizontal, or either with a 3-D look.
+
+    type: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def barwth(factor: float, /) -> None:
     """Sets the width of bars (a fraction of the spacing, or plot units when negative).
 
@@ -220,6 +284,13 @@ def chawth(factor: float, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def chnbar(mode: str | bytes, /) -> None:
+    """Cycles colours and/or patterns from bar to bar.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def chncrv(mode: str | bytes, /) -> None:
     """Changes colour or line style from curve to curve.
 
@@ -234,6 +305,13 @@ def chndot() -> None:
     """
 def chndsh() -> None:
     """Draws chain-dashed lines.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def chnpie(mode: str | bytes, /) -> None:
+    """Cycles colours and/or patterns from segment to segment.
+
+    mode: str
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -880,6 +958,18 @@ def helves() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def histog(x: _Sequence, n: int, xh: _Sequence, yh: _Sequence, /) -> int:
+    """Returns the distinct values of x in ascending order with their counts.
+
+    x: float sequence of n items
+    n: int
+    xh: float sequence of n items, the first nh written back
+    yh: float sequence of n items, the first nh written back
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def hname(h: int, /) -> None:
     """Sets the height of axis names.
 
@@ -1065,11 +1155,11 @@ def kalini() -> None:
 
     Levels: 0 only (before kalini or after kalfin).
     """
-def labclr(colour: int, axes: str | bytes, /) -> None:
-    """Sets the colour of contour labels (CON; -1: the line's colour).
+def labclr(colour: int, kind: str | bytes, /) -> None:
+    """Sets the colour of contour, bar or pie labels (CON, BAR, PIE; -1: the colour of what they label).
 
     colour: int
-    axes: str
+    kind: str
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1592,6 +1682,11 @@ def page(nx: int, ny: int, /) -> None:
 
     Levels: 0 only (before kalini or after kalfin).
     """
+def pagera() -> None:
+    """Draws a frame around the page.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pagfll(colour: int, /) -> None:
     """Fills the page with a colour.
 
@@ -1610,6 +1705,14 @@ def pagorg(mode: str | bytes, /) -> None:
     """Puts the page origin at the top or bottom.
 
     mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def patcyc(slot: int, pattern: int, /) -> None:
+    """Puts a shading pattern into a slot of the pattern cycle.
+
+    slot: int
+    pattern: int
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1653,6 +1756,68 @@ def pie(nx: int, ny: int, nr: int, alpha: float, beta: float, /) -> None:
     nr: int
     alpha: float
     beta: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def piebor(colour: int, /) -> None:
+    """Sets the border colour of pie segments.
+
+    colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def pieclr(c1: _Sequence, c2: _Sequence, n: int, /) -> None:
+    """Sets the front and side colours of pie segments.
+
+    c1: int sequence of n items
+    c2: int sequence of n items
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def pieexp() -> None:
+    """Pulls out every pie segment.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def piegrf(text: str | bytes, nlin: int, x: _Sequence, n: int, /) -> None:
+    """Draws a pie chart of the values x with nlin label lines per segment.
+
+    text: str
+    nlin: int
+    x: float sequence of n items
+    n: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
+def pielab(text: str | bytes, side: str | bytes, /) -> None:
+    """Sets a text shown before or after the pie label values.
+
+    text: str
+    side: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def pieopt(factor: float, angle: float, /) -> None:
+    """Sets the height factor and view angle of 3-D pies.
+
+    factor: float
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def pietyp(type: str | bytes, /) -> None:
+    """Selects flat or 3-D pie charts.
+
+    type: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def pievec(style: int, kind: str | bytes, /) -> None:
+    """Sets the lines joining external pie labels to their segments.
+
+    style: int
+    kind: str
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1731,6 +1896,40 @@ def psmode(mode: str | bytes, /) -> None:
     mode: str
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def qplbar(y: _Sequence, n: int, /) -> None:
+    """Quick bar graph.
+
+    y: float sequence of n items
+    n: int
+
+    Levels: any (0 to 3).
+    """
+def qplot(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    """Quick plot of a curve.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+
+    Levels: any (0 to 3).
+    """
+def qplpie(x: _Sequence, n: int, /) -> None:
+    """Quick pie chart.
+
+    x: float sequence of n items
+    n: int
+
+    Levels: any (0 to 3).
+    """
+def qplsca(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    """Quick scatter plot.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+
+    Levels: any (0 to 3).
     """
 def rbfpng(size: int, /) -> tuple[bytes, int]:
     """Copies the raster as PNG into memory.

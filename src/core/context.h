@@ -4,6 +4,7 @@
 #pragma once
 #include <tuple>
 
+#include "charts/charts.h"
 #include "colour3d/scale_limits.h"
 #include "contour/contour_state.h"
 #include "core/frame.h"
@@ -45,6 +46,7 @@ struct Context {
     LegendState legend;
     ScaleLimitsState limits;
     ContourState contour;
+    ChartState charts;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -55,7 +57,7 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits, c.contour);
+                        c.limits, c.contour, c.charts);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

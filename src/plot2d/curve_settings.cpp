@@ -65,6 +65,7 @@ void record_curve(Context& ctx, const CurveRecord& record) {
 void forget_curves(Context& ctx) {
     ctx.curves.count = 0;
     ctx.curves.records.clear();
+    ctx.curves.bar_sets = ctx.curves.bar_group = 0;
 }
 
 int cycle_colour(const Context& ctx, int index) { return ctx.colour.cycle[index % 30]; }

@@ -46,6 +46,8 @@ struct CurveState {
     // Curves drawn in the open axis system and the first MAX_RECORDS of them.
     int count = 0;
     std::vector<CurveRecord> records;
+    // Bar sets drawn in the open axis system, and in the current group.
+    int bar_sets = 0, bar_group = 0;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

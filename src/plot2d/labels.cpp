@@ -7,6 +7,7 @@
 
 #include "api/routines_axis_labels_names_titles_and_numbers.h"
 #include "api/routines_contouring.h"
+#include "api/routines_bar_graphs_and_pie_charts.h"
 #include "api/routines_life_cycle.h"
 #include "core/context.h"
 #include "core/frame.h"
@@ -171,6 +172,10 @@ bool contour_key(const char* axes) {
     const auto up = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
     return std::strlen(axes) >= 3 && up(axes[0]) == 'C' && up(axes[1]) == 'O' && up(axes[2]) == 'N';
 }
+// The plot kinds of the bar and pie labels that labels, labdig, labclr and
+// labpos take in place of axes: 0 when `axes` names none of them.
+enum : int { CHART_BAR = 1, CHART_PIE, CHART_DAT, CHART_PER };
+int chart_kind(const char* axes) { return keyword_index("BAR +PIE +DAT +PER ", axes); }
 
 }  // namespace
 
@@ -179,6 +184,21 @@ void labels(Context& ctx, const char* type, const char* axes) {
         const int k = keyword(ctx, "NONE+FLOA+CONL", type);
         if (k > 0) ctx.contour.label_mode = k - 1;
         return;
+    }
+    switch (chart_kind(axes)) {
+        case CHART_BAR: {
+            const int k = keyword(ctx, "NONE+SECO+FIRS+MAXI+MINI+DELT+POSI", type);
+            if (k > 0) ctx.labels.chart.bar_value = k - 1;
+            return;
+        }
+        case CHART_PIE: {
+            const int k = keyword(ctx, "NONE+PERC+DATA+BOTH", type);
+            if (k > 0) ctx.labels.chart.pie_value = k - 1;
+            return;
+        }
+        case CHART_DAT:
+        case CHART_PER: warn_text(ctx, 2, axes); return;
+        default: break;
     }
     const int k = keyword(ctx, LABEL_KEYS, type);
     if (k > 0) for_axes(ctx, axes, [&](LabelAxis& a) { a.type = k - 1; });
@@ -189,7 +209,35 @@ void labdig(Context& ctx, int ndig, const char* axes) {
         if (!out_of_range(ctx, ndig, -1, 100)) ctx.contour.label_digits = ndig;
         return;
     }
-    set_digits(ctx, ndig, axes);
+    const int kind = chart_kind(axes);
+    if (kind == 0) {
+        set_digits(ctx, ndig, axes);
+        return;
+    }
+    if (out_of_range(ctx, ndig, -1, 100)) return;
+    ChartLabels& c = ctx.labels.chart;
+    if (kind == CHART_BAR) c.bar_digits = ndig;
+    if (kind == CHART_PIE || kind == CHART_DAT) c.data_digits = ndig;
+    if (kind == CHART_PIE || kind == CHART_PER) c.percent_digits = ndig;
+}
+
+// labclr: the colour of the labels of one kind of plot, by keyword; -1 is
+// the colour of the drawing itself.
+void labclr(Context& ctx, int colour, const char* kind) {
+    if (contour_key(kind)) {
+        if (!out_of_range(ctx, colour, -1, -2)) ctx.contour.label_colour = colour;
+        return;
+    }
+    struct Target {
+        const char* key;
+        int ChartLabels::*colour;
+    };
+    static const Target TARGETS[] = {{"BAR ", &ChartLabels::bar_colour}, {"PIE ", &ChartLabels::pie_colour}};
+    std::string keys;
+    for (const Target& t : TARGETS) keys += std::string(keys.empty() ? "" : "+") + t.key;
+    const int k = keyword(ctx, keys.c_str(), kind);
+    if (k == 0 || out_of_range(ctx, colour, -1, -2)) return;
+    ctx.labels.chart.*TARGETS[k - 1].colour = colour;
 }
 void digits(Context& ctx, int ndig, const char* axes) { set_digits(ctx, ndig, axes); }
 
@@ -201,17 +249,23 @@ void labdis(Context& ctx, int n, const char* axes) {
     if (!out_of_range(ctx, n, 1, 10000)) for_axes(ctx, axes, [&](LabelAxis& a) { a.distance = n; });
 }
 
-// The colour of labels that belong to a drawing (contour lines); -1 is the
-// colour of the drawing itself.
-void labclr(Context& ctx, int colour, const char* axes) {
-    if (contour_key(axes)) {
-        if (!out_of_range(ctx, colour, -1, -2)) ctx.contour.label_colour = colour;
+void labpos(Context& ctx, const char* mode, const char* axes) {
+    const int kind = chart_kind(axes);
+    if (kind == CHART_BAR) {
+        static const int CODES[] = {0, 22, 12, 21, 21, 23, 23, 32};
+        const int k = keyword(ctx, "AUTO+INSI+OUTS+LEFT+ABOV+RIGH+BELO+CENT", mode);
+        if (k > 0) ctx.labels.chart.bar_position = CODES[k - 1];
         return;
     }
-    warn_text(ctx, 2, axes);
-}
-
-void labpos(Context& ctx, const char* mode, const char* axes) {
+    if (kind == CHART_PIE) {
+        const int k = keyword(ctx, "INTE+EXTE+ALIG", mode);
+        if (k > 0) ctx.labels.chart.pie_position = k - 1;
+        return;
+    }
+    if (kind != 0) {
+        warn_text(ctx, 2, axes);
+        return;
+    }
     const int k = keyword(ctx, "TICK+CENT+SHIF", mode);
     if (k > 0) for_axes(ctx, axes, [&](LabelAxis& a) { a.position = k - 1; });
 }

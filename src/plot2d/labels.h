@@ -63,6 +63,22 @@ struct NumberMode {
     bool equal = false;   // digits of equal width
 };
 
+// The labels of bars and pie segments (labels, labdig, labclr, labpos with
+// BAR, PIE, DAT or PER).
+enum : int { BARLAB_NONE = 0, BARLAB_SECO, BARLAB_FIRS, BARLAB_MAXI, BARLAB_MINI, BARLAB_DELT, BARLAB_POSI };
+enum : int { PIELAB_NONE = 0, PIELAB_PERC, PIELAB_DATA, PIELAB_BOTH };
+enum : int { PIEPOS_INTE = 0, PIEPOS_EXTE, PIEPOS_ALIG };
+struct ChartLabels {
+    int bar_value = BARLAB_NONE;
+    int bar_digits = 1;
+    int bar_colour = -1;       // -1: the current colour
+    int bar_position = 0;      // position code: 0 AUTO, else tens vertical, units horizontal
+    int pie_value = PIELAB_PERC;
+    int data_digits = 1, percent_digits = 1;
+    int pie_colour = -1;
+    int pie_position = PIEPOS_INTE;
+};
+
 constexpr int TITLE_LINES = 4;
 
 struct TitleState {
@@ -85,6 +101,7 @@ struct LabelState {
     int number_form = NUMFMT_FLOA;
     NumberMode mode;
     TitleState title;
+    ChartLabels chart;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

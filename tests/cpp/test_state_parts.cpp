@@ -151,6 +151,18 @@ const KeyCase CASES[] = {
     KEY("LABE", labels("CONL", "CON"), c.contour.label_mode),
     KEY("LABD", labdig(3, "CON"); labdis(99, "CON"), c.contour.label_digits, c.contour.label_distance),
     KEY("LABC", labclr(5, "CON"), c.contour.label_colour),
+    KEY("BARG", bargrp(3, 0.5f), c.charts.group_count, c.charts.group_gap),
+    KEY("BARP", barpos("BOTH"), c.charts.tick_positions, c.charts.axis_bases),
+    KEY("BART", bartyp("3DHO"), c.charts.bar_type),
+    KEY("CHNP", chnpie("COLO"), c.charts.pie_cycle),
+    KEY("PIEE", pieexp(), c.charts.explode),
+    KEY("PIEL", pielab("x", "RIGH"), c.charts.pie_right),
+    KEY("PIEV", pievec(0, "STRA"), c.charts.vector_style, c.charts.vector_kind),
+    KEY("PATC", patcyc(2, 0), c.charts.patterns[1]),
+    KEY("LABE", labels("DELT", "BAR"), c.labels.chart.bar_value),
+    KEY("LABD", labdig(3, "PIE"), c.labels.chart.data_digits, c.labels.chart.percent_digits),
+    KEY("LABC", labclr(5, "PIE"), c.labels.chart.pie_colour),
+    KEY("LABP", labpos("ALIG", "PIE"), c.labels.chart.pie_position),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {

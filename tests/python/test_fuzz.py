@@ -18,7 +18,8 @@ KEYS = ["", "x", "ALL", "all", "ON", "OFF", "post", "PS", "PDF", "SVG", "CGM", "
         "PNG", "VIRT", "CONS", "XWIN", "met3", "WMF", "PLAC", "FORM", "DA4P", "USEL", "INCH", "TWIP", "FULL", "NONE",
         "DELE", "COUN", "KEEP", "WARN", "PROT", "CHEC", "FILE", "WIND", "DEGR", "RADI", "RECT",
         "POLA", "SPHE", "CYLI", "A", "d", "BOTT", "DELA", "COMP", "BUFF", "TRAN", "\xff\xfe",
-        "a" * 300, b"bytes", "plot.met", "sub/x.ps", "ORIG", "WINM", "UNIT"]
+        "a" * 300, b"bytes", "plot.met", "sub/x.ps", "ORIG", "WINM", "UNIT", "BAR", "PIE", "DAT", "3DVE",
+        "ALIG", "PATT", "BOTH", "INSI", "TICK"]
 SEQS = [[], [1.0] * 8, [3, 1, 2, 5, 4, 9, 8, 7], [[1.0, 2.0], [3.0, 4.0]], [[1.0], [2.0, 3.0]],
         "abc", None, 5, np.arange(9.0), np.ones((3, 3)), np.zeros(2, dtype=np.int8), (1, 2, 3),
         [float("nan")] * 6, [1e38] * 6, [None] * 4]

@@ -92,6 +92,13 @@ EXTREMES = {
                 "z = [[-3e38, 3e38, float('nan')], [3e38, float('-inf'), -3e38], [0, float('inf'), 1]]\n"
                 "k.contur([0, 0.5, 1], 3, [0, 1e-30, 1], 3, z, 0); k.conshd([0, 0.5, 1], 3, [0, 1e-30, 1], 3, z, [0], 1)",
     "incdat": "k.basdat(1, 1, 2000); print(k.incdat(1, 1, 9999999), k.incdat(1, 1, 2001))",
+    "bar sizes": "k.graf(0, 4, 0, 1, 0, 10, 0, 2); k.shdpat(16); k.labels('SECO', 'BAR'); k.labdig(100, 'BAR')\n"
+                 "k.barwth(3e38); k.bars([1, 2], [0, 0], [1e38, -1e38], 2); k.barwth(0.75)\n"
+                 "k.bargrp(30, -3e38); k.bars([1, 2], [0, 0], [5, 5], 2); k.bargrp(2, 3e38)\n"
+                 "k.bartyp('3DVE'); k.baropt(1e38, 45); k.shield('BARS', 'ON'); k.bars([1e38, -1e38], [0, 0], [5, 5], 2)",
+    "pie sizes": "k.shdpat(16); k.pietyp('3D'); k.pieopt(1e38, 90); k.labels('BOTH', 'PIE'); k.labpos('ALIG', 'PIE')\n"
+                 "k.shield('PIE', 'ON'); k.piegrf('x' * 300, 50, [3e38, 3e38, -3e38, 1e-38], 4)\n"
+                 "k.pietyp('2D'); k.piegrf('', 0, [1] * 2000, 2000); k.axslen(1, 1); k.piegrf('ab', 1, [1, 2], 2)",
 }
 
 
