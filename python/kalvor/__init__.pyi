@@ -10,6 +10,8 @@ __all__: list[str]
 
 def aamode(mode: str | bytes, /) -> None:
     'Smooths the pictures of the raster devices ("ON") or keeps them exact ("OFF"), from the next kalini.'
+def abs3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
+    'Converts an absolute 3-D point to plot coordinates.'
 def angle(degrees: int, /) -> None:
     'Sets the text angle.'
 def arcell(nx: int, ny: int, na: int, nb: int, alpha: float, beta: float, theta: float, /) -> None:
@@ -18,10 +20,14 @@ def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
     'Fills a polygon.'
 def ax2grf() -> None:
     'Suppresses the upper and right axes.'
+def ax3len(nx: int, ny: int, nz: int, /) -> None:
+    'Sets the axis lengths and the colour-bar length.'
 def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
     'Sets the colour of axis lines, ticks, labels or names.'
 def axgit() -> None:
     'Draws the lines x = 0 and y = 0.'
+def axis3d(xl: float, yl: float, zl: float, /) -> None:
+    'Sets the box lengths of 3-D axis systems.'
 def axsbgd(colour: int, /) -> None:
     'Sets the background colour of the axis rectangle.'
 def axslen(nx: int, ny: int, /) -> None:
@@ -46,6 +52,8 @@ def bitsi4(nbits: int, nher: int, iher: int, nhin: int, ihin: int, /) -> int:
     'Copies a bit field between 32-bit values.'
 def bmpfnt(font: str | bytes, /) -> None:
     'Selects a bitmap font for text.'
+def box3d() -> None:
+    'Draws the edges of the 3-D box.'
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
     'Sets the background colour of CGM pictures.'
 def cgmpic(name: str | bytes, /) -> None:
@@ -72,6 +80,8 @@ def circle(nx: int, ny: int, nr: int, /) -> None:
     'Draws a circle.'
 def circsp(nspc: int, /) -> None:
     'Sets the chord length of arcs.'
+def clip3d(mode: str | bytes, /) -> None:
+    'Clips 3-D lines at the box (WORL) or at the view volume (EYE).'
 def closfl(unit: int, /) -> int:
     'Closes a file unit.'
 def clpbor(border: str | bytes, /) -> None:
@@ -92,12 +102,24 @@ def colray(z: _Sequence, colours: _Sequence, n: int, /) -> None:
     'Returns the colours of z values.'
 def complx() -> None:
     'Selects the complex vector font.'
+def conn3d(x: float, y: float, z: float, /) -> None:
+    'Draws a line to a 3-D point.'
 def connpt(x: float, y: float, /) -> None:
     'Draws a line to a point.'
 def cross() -> None:
     'Draws axes through the user origin.'
+def crvmat(zmat: _Sequence, n: int, m: int, ixpts: int, iypts: int, /) -> None:
+    'Draws a matrix as coloured rectangles.'
+def curv3d(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    'Plots a curve through 3-D points.'
 def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
     'Plots a curve in the axis system.'
+def curve3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    'Draws coloured points.'
+def curvx3(x: _Sequence, y: float, z: _Sequence, n: int, /) -> None:
+    'Draws coloured points of one y.'
+def curvy3(x: float, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    'Draws coloured points of one x.'
 def dash() -> None:
     'Draws dashed lines.'
 def dashl() -> None:
@@ -132,6 +154,8 @@ def errmod(item: str | bytes, mode: str | bytes, /) -> None:
     'Turns warnings, checking or the protocol on or off.'
 def eushft(key: str | bytes, c: str | bytes, /) -> None:
     'Sets the shift character of national characters.'
+def expzlb(mode: str | bytes, /) -> None:
+    'Adds labels at the ends of the z axis.'
 def fcha(x: float, ndig: int, /) -> str:
     'Writes x with ndig decimals into text (flen + 1 bytes); returns the length.'
 def field(x1ray: _Sequence, y1ray: _Sequence, x2ray: _Sequence, y2ray: _Sequence, n: int, ivec: int, /) -> None:
@@ -142,6 +166,8 @@ def filmod(mode: str | bytes, /) -> None:
     'Sets what happens to existing output files.'
 def fixspc(factor: float, /) -> None:
     'Turns on fixed character spacing.'
+def flab3d() -> None:
+    'Draws the labels at the corner shared by the x and y axes.'
 def flen(x: float, ndig: int, /) -> int:
     'Returns the number of characters that fcha writes.'
 def frame(thickness: int, /) -> None:
@@ -194,8 +220,18 @@ def gothic() -> None:
     'Selects the gothic vector font.'
 def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, /) -> None:
     'Defines and draws an axis system.'
+def graf3(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, za: float, ze: float, zorg: float, zstep: float, /) -> None:
+    'Defines and draws a colour axis system with a colour bar.'
+def graf3d(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, za: float, ze: float, zorg: float, zstep: float, /) -> None:
+    'Defines and draws a 3-D axis system.'
+def grffin() -> None:
+    'Ends the plane of grfini.'
+def grfini(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, x3: float, y3: float, z3: float, /) -> None:
+    'Lets 2-D routines draw into a plane of the 3-D box.'
 def grid(nx: int, ny: int, /) -> None:
     'Draws grid lines (a polar grid in a polar system).'
+def grid3d(nx: int, ny: int, option: str | bytes, /) -> None:
+    'Draws grid lines on the box planes.'
 def height(h: int, /) -> None:
     'Sets the character height.'
 def helve() -> None:
@@ -258,6 +294,8 @@ def labels(type: str | bytes, axes: str | bytes, /) -> None:
     'Sets the label type of axes.'
 def labjus(mode: str | bytes, axes: str | bytes, /) -> None:
     'Sets the justification of Y labels.'
+def labl3d(mode: str | bytes, /) -> None:
+    'Sets the orientation of 3-D axis labels.'
 def labmod(key: str | bytes, value: str | bytes, axes: str | bytes, /) -> None:
     'Sets a form of date labels.'
 def labpos(mode: str | bytes, axes: str | bytes, /) -> None:
@@ -332,6 +370,8 @@ def nlnumb(x: float, ndig: int, /) -> int:
     'Returns the length of a number in plot units.'
 def noarln() -> None:
     'Turns off the outlines of figures.'
+def nobar() -> None:
+    'Suppresses the colour bar of graf3.'
 def nochek() -> None:
     'Turns off the check of data against the axis scaling.'
 def noclip() -> None:
@@ -356,6 +396,8 @@ def nylegn(a0: str | bytes, /) -> int:
     'Returns the height of the legend box.'
 def nyposn(y: float, /) -> int:
     'Returns the plot position of a user y, rounded.'
+def nzposn(z: float, /) -> int:
+    'Returns the colour index of a z value.'
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
     'Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).'
 def origin(nx: int, ny: int, /) -> None:
@@ -386,6 +428,8 @@ def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) ->
     'Defines and draws a polar axis system.'
 def polcrv(mode: str | bytes, /) -> None:
     'Sets the interpolation mode of curves.'
+def pos3pt(x: float, y: float, z: float, /) -> tuple[float, float, float]:
+    'Converts a user point to absolute 3-D coordinates.'
 def posifl(unit: int, n: int, /) -> int:
     'Sets the position of a file unit to byte n.'
 def psfont(font: str | bytes, /) -> None:
@@ -402,6 +446,8 @@ def recfll(nx: int, ny: int, nw: int, nh: int, colour: int, /) -> None:
     'Fills a rectangle with a colour.'
 def rectan(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Draws a rectangle.'
+def rel3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
+    'Converts a user point to plot coordinates.'
 def reset(name: str | bytes, /) -> None:
     'Restores settings to their defaults.'
 def revscr() -> None:
@@ -536,6 +582,8 @@ def spline(a0: _Sequence, a1: _Sequence, a2: int, a3: _Sequence, a4: _Sequence, 
     'Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).'
 def splmod(order: int, points: int, /) -> None:
     'Sets the order and point count of splines.'
+def strt3d(x: float, y: float, z: float, /) -> None:
+    'Moves to a 3-D point.'
 def strtpt(x: float, y: float, /) -> None:
     'Moves the pen.'
 def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
@@ -616,12 +664,30 @@ def units(unit: str | bytes, /) -> None:
     'Sets the unit of page sizes.'
 def upstr(a0: str | bytes, /) -> None:
     'Converts the letters a to z to upper case in place.'
+def vang3d(angle: float, /) -> None:
+    'Sets the view angle (degrees).'
+def vclp3d(front: float, back: float, /) -> None:
+    'Sets the front and back clipping distances.'
 def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
     'Draws an arrow.'
+def vectr3(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, ivec: int, /) -> None:
+    'Draws a 3-D arrow.'
+def vfoc3d(x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    'Sets the focus point (ABS or USER).'
+def view3d(x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    'Sets the view point (ABS, USER or ANGL).'
+def vkxbar(n: int, /) -> None:
+    'Shifts the colour bar of graf3 horizontally.'
+def vkybar(n: int, /) -> None:
+    'Shifts the colour bar of graf3 vertically.'
 def vkytit(shift: int, /) -> None:
     'Shifts the title vertically.'
 def vltfil(file: _Path, mode: str | bytes, /) -> None:
     'Saves or loads the colour table.'
+def vup3d(angle: float, /) -> None:
+    'Turns the view about the line of sight (degrees).'
+def widbar(n: int, /) -> None:
+    'Sets the width of colour bars.'
 def wimage(file: _Path, /) -> None:
     'Draws a raw image file.'
 def winapp(type: str | bytes, /) -> None:
@@ -654,6 +720,14 @@ def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
     'Selects an X11 font for text.'
+def x2dpos(x: float, y: float, /) -> float:
+    'Returns the plot x of a user point of the x-y plane.'
+def x3dabs(x: float, y: float, z: float, /) -> float:
+    'Returns the plot x of an absolute 3-D point.'
+def x3dpos(x: float, y: float, z: float, /) -> float:
+    'Returns the absolute 3-D x of a user point.'
+def x3drel(x: float, y: float, z: float, /) -> float:
+    'Returns the plot x of a user point.'
 def xaxgit() -> None:
     'Draws the line y = 0.'
 def xaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
@@ -670,6 +744,14 @@ def xmove(x: float, y: float, /) -> None:
     'Moves the pen, without the origin.'
 def xposn(x: float, /) -> float:
     'Returns the plot position of a user x.'
+def y2dpos(x: float, y: float, /) -> float:
+    'Returns the plot y of a user point of the x-y plane.'
+def y3dabs(x: float, y: float, z: float, /) -> float:
+    'Returns the plot y of an absolute 3-D point.'
+def y3dpos(x: float, y: float, z: float, /) -> float:
+    'Returns the absolute 3-D y of a user point.'
+def y3drel(x: float, y: float, z: float, /) -> float:
+    'Returns the plot y of a user point.'
 def yaxgit() -> None:
     'Draws the line x = 0.'
 def yaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
@@ -682,5 +764,11 @@ def yinvrs(ny: int, /) -> float:
     'Returns the user y of a plot position.'
 def yposn(y: float, /) -> float:
     'Returns the plot position of a user y.'
+def z3dpos(x: float, y: float, z: float, /) -> float:
+    'Returns the absolute 3-D z of a user point.'
+def zaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, direction: int, nx: int, ny: int, /) -> None:
+    'Draws a colour bar with a linear axis.'
+def zaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, direction: int, nx: int, ny: int, /) -> None:
+    'Draws a colour bar with a logarithmic axis.'
 def zscale(zmin: float, zmax: float, /) -> None:
     'Fixes the limits of the colour scale for shaded surfaces and contours.'
