@@ -89,6 +89,17 @@ EXTREMES = {
                   "k.curve([0.5, 1.0], [0.0, 1.0], 2)",
     "bottom origin": "k.pagorg('BOTT'); k.origin(0, -2**31); k.line(0, 0, 100, 100)",
     "incdat": "k.basdat(1, 1, 2000); print(k.incdat(1, 1, 9999999), k.incdat(1, 1, 2001))",
+    "3-D box": "n, i = float('nan'), float('inf'); k.view3d(3e38, -3e38, 1e-30, 'ABS'); k.vfoc3d(1e38, 0, 0, 'ABS')\n"
+               "k.graf3d(0, 1, 0, 1, 0, 1, 0, 1, -1e30, 1e30, -1e30, 1e30); k.grid3d(2**31 - 1, 5, 'ALL')\n"
+               "k.curv3d([n, 3e38, 0.5, -3e38], [0.5, -3e38, i, 0], [0.5, 3e38, 0.5, n], 4)\n"
+               "k.vectr3(0, 0, 0, 3e38, -3e38, 3e38, 1501); k.conn3d(3e38, 1, 1); k.conn3d(-3e38, 0, 0)\n"
+               "k.grfini(-1, -1, -1, 3e38, -1, -1, 1, 3e38, -1); k.grfini(-1, -1, -1, 1, -1, -1, 1, 1, -1)\n"
+               "k.rlrec(-3e38, -3e38, 3e38, 3e38); k.line(-2**31, -2**31, 2**31 - 1, 2**31 - 1); k.grffin()",
+    "colour plot": "n = float('nan'); k.widbar(10000); k.vkxbar(-2**31); k.ax3len(2, 2, 2**31 - 1)\n"
+                   "k.graf3(0, 1, 0, 1, 0, 1, 0, 1, -3e38, 3e38, -3e38, 3e38)\n"
+                   "k.crvmat([[n, 3e38], [-3e38, 1]], 2, 2, 2**31 - 1, 2**31 - 1); k.crvmat([[n, 3e38], [-3e38, 1]], 2, 2, 3, 3)\n"
+                   "k.curve3([3e38, n], [0.5, 0.5], [3e38, n], 2); print(k.nzposn(3e38))\n"
+                   "k.zaxis(0, 1, 0, 0.5, 2**31 - 1, 'z', 1, 1, 100, 100)",
 }
 
 
