@@ -86,6 +86,7 @@ void clip_polygon3d(const ClipPlanes& planes, std::vector<Vec3>& poly) {
 Path3d::Path3d(Context& ctx, Clip3d mode) : ctx_(ctx), planes_(clip_planes(ctx, mode)) {}
 
 void Path3d::move(const Vec3& p) {
+    end_run();
     last_ = p;
     started_ = true;
     joined_ = false;
@@ -103,18 +104,34 @@ void Path3d::draw(const Vec3& p) {
         const ViewMatrix& m = ctx_.view3d.view_matrix;
         const double ox = ctx_.page.origin_x, oy = ctx_.page.origin_y;
         const bool whole_start = a.x == last_.x && a.y == last_.y && a.z == last_.z;
-        if (!(joined_ && whole_start)) {
+        if (!(joined_ && whole_start) || run_x_.empty()) {
+            end_run();
             const PlotPoint q = abs_to_plot(m, a);
-            line_move(ctx_, q.x + ox, q.y + oy);
+            run_x_.push_back(q.x + ox);
+            run_y_.push_back(q.y + oy);
         }
         const PlotPoint q = abs_to_plot(m, b);
-        line_draw(ctx_, q.x + ox, q.y + oy);
+        run_x_.push_back(q.x + ox);
+        run_y_.push_back(q.y + oy);
+        if (run_x_.size() >= 4096) {
+            // Long runs go on in pieces that share their end points.
+            end_run();
+            run_x_.push_back(q.x + ox);
+            run_y_.push_back(q.y + oy);
+        }
     }
     joined_ = whole_end;
     last_ = p;
 }
 
+void Path3d::end_run() {
+    if (run_x_.size() >= 2) line_polyline(ctx_, int(run_x_.size()), run_x_.data(), run_y_.data());
+    run_x_.clear();
+    run_y_.clear();
+}
+
 void Path3d::finish() {
+    end_run();
     line_flush(ctx_);
     joined_ = false;
 }

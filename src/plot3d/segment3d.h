@@ -47,8 +47,12 @@ public:
     const Vec3& last() const { return last_; }
 
 private:
+    // The connected stretch drawn so far, in page coordinates; it goes to
+    // the line layer as one polyline.
+    void end_run();
     Context& ctx_;
     ClipPlanes planes_;
+    std::vector<double> run_x_, run_y_;
     Vec3 last_;
     bool started_ = false;
     bool joined_ = false;  // the line layer's pen is at last_
