@@ -28,14 +28,17 @@ int bar_width(const Context& ctx) { return ctx.view3d.bar_width >= 0 ? ctx.view3
 // The colour steps of a bar of `length` units from (x, y) (its lower left
 // corner, page coordinates without the origin) upwards (direction 0) or to
 // the right (1), `width` wide: step k of `count` covers the units from
-// round(k L / count) to one before the next, in colour(k).
+// round(k L / count) to one before the next, in colour(k). Each rectangle
+// reaches one unit into the next, which covers it: renderers that smooth
+// edges leave no light seam between two rectangles that merely touch.
 void bar_steps(Context& ctx, double x, double y, int length, int width, int direction, int count,
                const std::function<int(int)>& colour) {
     if (width <= 0 || count <= 0) return;
     const int previous = ctx.out.current_colour;
     for (int k = 0; k < count; ++k) {
-        const long b0 = std::lround(double(k) * length / count), b1 = std::lround(double(k + 1) * length / count) - 1;
-        if (b1 < b0) continue;
+        const long b0 = std::lround(double(k) * length / count), next = std::lround(double(k + 1) * length / count);
+        if (next - 1 < b0) continue;
+        const long b1 = k + 1 < count ? next : next - 1;
         if (direction == 0)
             fill_rect(ctx, x, y - b1, x + width - 1, y - b0, colour(k));
         else
@@ -218,9 +221,10 @@ void crvmat(Context& ctx, const float* zmat, int n, int m, int ixpts, int iypts)
             const double z00 = zmat[i * m + j], z10 = zmat[(i + 1) * m + j];
             const double z01 = zmat[i * m + j + 1], z11 = zmat[(i + 1) * m + j + 1];
             const double v = (1 - s) * (1 - t) * z00 + s * (1 - t) * z10 + (1 - s) * t * z01 + s * t * z11;
-            const long xa = std::min(bx0, bx1), xe = std::max(bx0, bx1) - 1;
-            const long ya = std::min(by0, by1), ye = std::max(by0, by1) - 1;
-            if (xe >= xa && ye >= ya && std::isfinite(v) && (!a.z.log || v > 0))
+            // As the bar's steps: one unit into the next rectangle, which covers it.
+            const long xa = std::min(bx0, bx1), xe = std::max(bx0, bx1) - (p + 1 < cols ? 0 : 1);
+            const long ya = std::min(by0, by1), ye = std::max(by0, by1) - (q + 1 < rows ? 0 : 1);
+            if (std::max(bx0, bx1) - 1 >= xa && std::max(by0, by1) - 1 >= ya && std::isfinite(v) && (!a.z.log || v > 0))
                 fill_rect(ctx, double(xa), double(ya), double(xe), double(ye), colour_index(ctx, v));
             by0 = by1;
         }
