@@ -11,6 +11,7 @@ raster files of 853 x 603 pixels):
   W3  100,000 symbols: PNG, PDF
   W3s 100,000 symbols along W1s's smooth curve: PNG, PDF, SVG, EPS
   W7  import plus a 10-point curve to PNG, whole process (start-up)
+  W10 100 3-D curves of 10,000 points in a labelled 3-D box: PDF (matplotlib's mplot3d)
 
 Every measurement is a child process of its own; the peers alternate within
 each round and the table gives the median over the rounds. W1 to W3 time the
@@ -75,6 +76,7 @@ WORKLOADS = {
     "W3": ["png", "pdf"],
     "W3s": ["png", "pdf", "svg", "eps"],
     "W7": ["png"],
+    "W10": ["pdf"],
 }
 
 # Axis limits shared by every peer: x 0..100, y -1.5..1.5.
@@ -94,6 +96,10 @@ def data(workload):
         return [(x, 0.9 * np.sin(x * 0.1 + i * 0.06) + rng.normal(0.0, 0.02, x.size)) for i in range(100)]
     if workload == "W3":
         return [(rng.uniform(XA, XE, 100_000), rng.uniform(YA, YE, 100_000))]
+    if workload == "W10":
+        t = np.linspace(0.0, 20.0 * np.pi, 10_000)
+        return [(np.cos(t + i * 0.06) * (1 + 0.003 * i), np.sin(t + i * 0.06) * (1 + 0.003 * i),
+                 t / (20.0 * np.pi) + rng.normal(0.0, 0.002, t.size)) for i in range(100)]
     if workload in ("W1s", "W3s"):
         x = np.linspace(XA, XE, 1_000_000 if workload == "W1s" else 100_000)
         return [(x, np.sin(x) + 0.1 * np.sin(37.0 * x))]
@@ -117,6 +123,16 @@ def kalvor_child(workload, fmt, path):
     k.name("x", "X")
     k.name("y", "Y")
     k.titlin(f"{workload}: KALVOR", 1)
+    if workload == "W10":
+        k.name("z", "Z")
+        k.graf3d(-1.5, 1.5, -1.5, 0.5, -1.5, 1.5, -1.5, 0.5, 0.0, 1.0, 0.0, 0.2)
+        k.box3d()
+        for x, y, z in series:
+            k.curv3d(x, y, z, len(x))
+        k.endgrf()
+        k.title()
+        k.kalfin()
+        return time.perf_counter() - t0, ""
     k.graf(XA, XE, XA, 10.0, YA, YE, YA, 0.5)
     k.title()
     if workload.startswith("W3"):
@@ -140,6 +156,16 @@ def matplotlib_child(workload, fmt, path, simplify):
     series = data(workload)
     t0 = time.perf_counter()
     fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi=DPI)
+    if workload == "W10":
+        ax = fig.add_subplot(projection="3d")
+        ax.set(xlim=(-1.5, 1.5), ylim=(-1.5, 1.5), zlim=(0.0, 1.0), xlabel="x", ylabel="y", zlabel="z")
+        ax.set_title(f"{workload}: matplotlib")
+        for x, y, z in series:
+            ax.plot(x, y, z, linewidth=0.5)
+        fig.savefig(path, format=fmt, dpi=DPI)
+        seconds = time.perf_counter() - t0
+        plt.close(fig)
+        return seconds, ""
     ax = fig.add_subplot()
     ax.set_xlim(XA, XE)
     ax.set_ylim(YA, YE)
@@ -326,6 +352,8 @@ def available_peers():
 
 
 def peers_for(workload, peers):
+    if workload == "W10":
+        return [p for p in peers if p.startswith(("kalvor", "matplotlib"))]
     if workload == "W7":
         return [p for p in peers if p in ("kalvor", "matplotlib", "gnuplot")]
     return peers
