@@ -223,6 +223,7 @@ def test_colour_plot_bar_and_matrix(run, dev):
         k.graf3(0, 2, 0, 1, 0, 2, 0, 1, 0, 4, 0, 1)
         k.crvmat([[0, 1, 2], [1, 2, 3], [2, 3, 4]], 3, 3, 4, 4)
         k.curve3([0.5], [1.5], [4], 1)
+        k.endgrf(); k.zaxis(0, 10, 0, 5, 1000, '', 0, 1, 600, 300)   # a bar to the right, labels below
     """
     im = render(run, script, dev)
     f = im.size[0] / 2970
@@ -237,6 +238,10 @@ def test_colour_plot_bar_and_matrix(run, dev):
     col = int(2227 * f)
     column = [px[col, y] for y in range(int(605 * f) + 2, int(1795 * f) - 1)]
     assert min(column) > 20 and len(set(column)) > 10
+    bar = [px[int(1000 * f), int(y * f)] for y in range(150, 300, 5)]
+    assert [y for y, v in zip(range(150, 300, 5), bar) if v > 20] == list(range(220, 300, 5))
+    label_rows = [y for y in range(305, 400) if max(px[int(x * f), int(y * f)] for x in range(565, 596)) > 100]
+    assert label_rows and label_rows[0] > 320
 
 
 def test_crvmat_takes_numpy_nested_and_flat_alike(run):
