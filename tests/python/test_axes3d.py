@@ -140,13 +140,16 @@ def test_warnings_of_the_3d_routines(run):
 
 
 def render(run, script, dev):
-    run(f"k.metafl('{dev}'); k.setfil('p.{dev.lower()}'); k.kalini(); k.errmod('PROT', 'OFF'); {PLACE}\n"
-        + textwrap.dedent(script) + "\nk.kalfin()\n")
+    """The page as bright ink on black (for lines and text) and in its own colours."""
+    out = run(f"k.metafl('{dev}'); k.setfil('p.{dev.lower()}'); k.kalini(); k.errmod('PROT', 'OFF'); {PLACE}\n"
+              + textwrap.dedent(script) + "\nk.kalfin()\n")
     if dev == "PDF":
         subprocess.run(["pdftoppm", "-png", "-scale-to", "853", "-singlefile", "p.pdf", "pdf"],
                        cwd=run.path, check=True)
-        return Image.eval(Image.open(run.path / "pdf.png").convert("L"), lambda v: 255 - v)
-    return Image.open(run.path / "p.png").convert("L")
+        rgb = Image.open(run.path / "pdf.png").convert("RGB")
+        return Image.eval(rgb.convert("L"), lambda v: 255 - v), rgb, out
+    rgb = Image.open(run.path / "p.png").convert("RGB")
+    return rgb.convert("L"), rgb, out
 
 
 @needs_poppler
@@ -161,7 +164,7 @@ def test_box_grid_labels_and_plane_on_the_page(run, dev):
         k.graf(0, 1, 0, 1, 0, 1, 0, 1)
         k.grffin()
     """
-    im = render(run, script, dev)
+    im, _, _ = render(run, script, dev)
     px = im.load()
     f = im.size[0] / 2970
     for (x, y) in [look_at((4, -5, 4), (0, 0, 0))(c) for c in [(-1, -1, -1), (1, -1, -1), (1, 1, 1), (-1, 1, 1)]]:
@@ -178,6 +181,11 @@ def test_box_grid_labels_and_plane_on_the_page(run, dev):
     zband = [px[x, y] for x in range(int((left - 160) * f), int((left - 20) * f))
              for y in range(int(900 * f), int(1500 * f))]
     assert max(zband) > 100
+    # grid3d BACK: lines on the back wall y = 1 (x = 2), none on the floor.
+    gx, gy = look_at((4, -5, 4), (0, 0, 0))((0, 1, 0.3))
+    fx, fy = look_at((4, -5, 4), (0, 0, 0))((0.5, -0.5, -1))
+    assert max(px[int(gx * f) + d, int(gy * f)] for d in range(-1, 2)) > 100
+    assert max(px[int(fx * f) + dx, int(fy * f) + dy] for dx in range(-3, 4) for dy in range(-3, 4)) < 50
     # The 2-D frame in the back wall x = 1: the wall's middle vertical line
     # belongs to the grid, its inner frame to the plane.
     bx, by = look_at((4, -5, 4), (0, 0, 0))((1, 1, 0))
@@ -224,10 +232,18 @@ def test_colour_plot_bar_and_matrix(run, dev):
         k.crvmat([[0, 1, 2], [1, 2, 3], [2, 3, 4]], 3, 3, 4, 4)
         k.curve3([0.5], [1.5], [4], 1)
         k.endgrf(); k.zaxis(0, 10, 0, 5, 1000, '', 0, 1, 600, 300)   # a bar to the right, labels below
+        print(*k.getind(254)); print(*k.getind(16))
     """
-    im = render(run, script, dev)
+    im, rgb, out = render(run, script, dev)
     f = im.size[0] / 2970
     px = im.load()
+    # Table colours: curve3's square at (0.5, 1.5) in the colour of z = 4
+    # (index 254), crvmat's first part of its first cell of the value 0.25
+    # (index 16, plot 500..600 by 1650..1800).
+    table = [tuple(round(float(c) * 255) for c in line.split()) for line in out.splitlines()[-2:]]
+    for (x, y), want in zip([(900, 900), (550, 1725)], table):
+        got = rgb.getpixel((int(x * f), int(y * f)))
+        assert max(abs(a - b) for a, b in zip(got, want)) <= 3, (got, want)
     # Axis area 500..2099 across, the bar from 2100 + 85 = 2185, 85 wide.
     row = [px[x, int(1150 * f)] for x in range(int(2110 * f), int(2330 * f))]
     inked = [int(2110 * f) + i for i, v in enumerate(row) if v > 40]
