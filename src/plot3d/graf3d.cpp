@@ -72,6 +72,7 @@ void graf3d(Context& ctx, float xa, float xe, float xorg, float xstep, float ya,
     s.crossed = false;
     s.mapping = &VIEW3D_MAPPING;
     ctx.view3d.plane = false;
+    ctx.view3d.pen_set = false;
     ctx.frame.level = 3;
     set_system_clipping(ctx);
     compute_view(ctx);

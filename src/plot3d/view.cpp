@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "api/routines_3_d_axis_systems.h"
 #include "core/context.h"
@@ -61,10 +62,10 @@ void reset_box(Context& ctx) {
     ctx.view3d.zl = d.zl;
 }
 void reset_ax3len(Context& ctx) {
-    // The lengths as kalini sets them, the bar following the y axis.
-    const PageState& p = ctx.page;
-    ctx.axes.axis[AXIS_X].length = std::max(2, int(std::floor((p.width + 1) * 2.0 / 3.0 + 0.5)));
-    ctx.axes.axis[AXIS_Y].length = std::max(2, int(std::floor((p.height + 1) * 2.0 / 3.0 + 0.5)));
+    // The axis lengths as axslen's key restores them, the bar following the
+    // y axis.
+    for (const ResetKey& k : AxisState::reset_keys)
+        if (std::strcmp(k.name, "AXSL") == 0) k.restore(ctx);
     ctx.view3d.bar_length = 0;
 }
 void reset_expzlb(Context& ctx) { ctx.view3d.end_labels = EXPZ_NONE; }
@@ -128,7 +129,11 @@ void compute_view(Context& ctx) {
     View3dState& s = ctx.view3d;
     ViewMatrix& m = s.view_matrix;
     const Vec3 fallback{2 * s.xl, -2.5 * s.yl, 2 * s.zl};
-    const Vec3 focus = s.focus_mode == POINT_DEFAULT ? Vec3{} : given_point(ctx, s.focus_mode, s.focus);
+    Vec3 focus = s.focus_mode == POINT_DEFAULT ? Vec3{} : given_point(ctx, s.focus_mode, s.focus);
+    if (!finite(focus)) {  // a user point the axes cannot place
+        warn(ctx, 33);
+        focus = Vec3{};
+    }
     Vec3 eye = fallback;
     if (s.view_mode != POINT_DEFAULT) {
         eye = given_point(ctx, s.view_mode, s.view);
@@ -139,7 +144,8 @@ void compute_view(Context& ctx) {
             eye = fallback;
         }
     }
-    Vec3 target = finite(focus) ? focus : Vec3{};
+    // The default view point on a given focus point: look at the centre.
+    Vec3 target = focus;
     if (dot(minus(eye, target), minus(eye, target)) == 0.0) target = Vec3{};
     Vec3 d = minus(eye, target);
     const double len = std::sqrt(dot(d, d));
