@@ -458,6 +458,52 @@ KALVOR_API void qplsca(const float* x, const float* y, int n);  /* Quick scatter
 KALVOR_API void qplbar(const float* y, int n);  /* Quick bar graph. */
 KALVOR_API void qplpie(const float* x, int n);  /* Quick pie chart. */
 
+/* 3-D axis systems */
+KALVOR_API void graf3d(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep, float za, float ze, float zorg, float zstep);  /* Defines and draws a 3-D axis system. */
+KALVOR_API void graf3(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep, float za, float ze, float zorg, float zstep);  /* Defines and draws a colour axis system with a colour bar. */
+KALVOR_API void axis3d(float xl, float yl, float zl);  /* Sets the box lengths of 3-D axis systems. */
+KALVOR_API void view3d(float x, float y, float z, const char* mode);  /* Sets the view point (ABS, USER or ANGL). */
+KALVOR_API void vfoc3d(float x, float y, float z, const char* mode);  /* Sets the focus point (ABS or USER). */
+KALVOR_API void vup3d(float angle);  /* Turns the view about the line of sight (degrees). */
+KALVOR_API void vang3d(float angle);  /* Sets the view angle (degrees). */
+KALVOR_API void vclp3d(float front, float back);  /* Sets the front and back clipping distances. */
+KALVOR_API void clip3d(const char* mode);  /* Clips 3-D lines at the box (WORL) or at the view volume (EYE). */
+KALVOR_API void labl3d(const char* mode);  /* Sets the orientation of 3-D axis labels. */
+KALVOR_API void expzlb(const char* mode);  /* Adds labels at the ends of the z axis. */
+KALVOR_API void flab3d(void);  /* Draws the labels at the corner shared by the x and y axes. */
+KALVOR_API void ax3len(int nx, int ny, int nz);  /* Sets the axis lengths and the colour-bar length. */
+KALVOR_API void nobar(void);  /* Suppresses the colour bar of graf3. */
+KALVOR_API void widbar(int n);  /* Sets the width of colour bars. */
+KALVOR_API void vkxbar(int n);  /* Shifts the colour bar of graf3 horizontally. */
+KALVOR_API void vkybar(int n);  /* Shifts the colour bar of graf3 vertically. */
+KALVOR_API void box3d(void);  /* Draws the edges of the 3-D box. */
+KALVOR_API void grid3d(int nx, int ny, const char* option);  /* Draws grid lines on the box planes. */
+KALVOR_API void curv3d(const float* x, const float* y, const float* z, int n);  /* Plots a curve through 3-D points. */
+KALVOR_API void strt3d(float x, float y, float z);  /* Moves to a 3-D point. */
+KALVOR_API void conn3d(float x, float y, float z);  /* Draws a line to a 3-D point. */
+KALVOR_API void vectr3(float x1, float y1, float z1, float x2, float y2, float z2, int ivec);  /* Draws a 3-D arrow. */
+KALVOR_API void grfini(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3);  /* Lets 2-D routines draw into a plane of the 3-D box. */
+KALVOR_API void grffin(void);  /* Ends the plane of grfini. */
+KALVOR_API int nzposn(float z);  /* Returns the colour index of a z value. */
+KALVOR_API void pos3pt(float x, float y, float z, float* xp, float* yp, float* zp);  /* Converts a user point to absolute 3-D coordinates. */
+KALVOR_API float x3dpos(float x, float y, float z);  /* Returns the absolute 3-D x of a user point. */
+KALVOR_API float y3dpos(float x, float y, float z);  /* Returns the absolute 3-D y of a user point. */
+KALVOR_API float z3dpos(float x, float y, float z);  /* Returns the absolute 3-D z of a user point. */
+KALVOR_API void abs3pt(float x, float y, float z, float* xp, float* yp);  /* Converts an absolute 3-D point to plot coordinates. */
+KALVOR_API float x3dabs(float x, float y, float z);  /* Returns the plot x of an absolute 3-D point. */
+KALVOR_API float y3dabs(float x, float y, float z);  /* Returns the plot y of an absolute 3-D point. */
+KALVOR_API void rel3pt(float x, float y, float z, float* xp, float* yp);  /* Converts a user point to plot coordinates. */
+KALVOR_API float x3drel(float x, float y, float z);  /* Returns the plot x of a user point. */
+KALVOR_API float y3drel(float x, float y, float z);  /* Returns the plot y of a user point. */
+KALVOR_API float x2dpos(float x, float y);  /* Returns the plot x of a user point of the x-y plane. */
+KALVOR_API float y2dpos(float x, float y);  /* Returns the plot y of a user point of the x-y plane. */
+KALVOR_API void zaxis(float a, float e, float first, float step, int length, const char* name, int side, int direction, int nx, int ny);  /* Draws a colour bar with a linear axis. */
+KALVOR_API void zaxlg(float a, float e, float first, float step, int length, const char* name, int side, int direction, int nx, int ny);  /* Draws a colour bar with a logarithmic axis. */
+KALVOR_API void crvmat(const float* zmat, int n, int m, int ixpts, int iypts);  /* Draws a matrix as coloured rectangles. */
+KALVOR_API void curve3(const float* x, const float* y, const float* z, int n);  /* Draws coloured points. */
+KALVOR_API void curvx3(const float* x, float y, const float* z, int n);  /* Draws coloured points of one y. */
+KALVOR_API void curvy3(float x, const float* y, const float* z, int n);  /* Draws coloured points of one x. */
+
 #ifdef __cplusplus
 }
 #endif

@@ -15,6 +15,17 @@ def aamode(mode: str | bytes, /) -> None:
 
     Levels: 0 to 1.
     """
+def abs3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
+    """Converts an absolute 3-D point to plot coordinates.
+
+    x: float
+    y: float
+    z: float
+
+    Returns (float, float).
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def angle(degrees: int, /) -> None:
     """Sets the text angle.
 
@@ -49,6 +60,15 @@ def ax2grf() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def ax3len(nx: int, ny: int, nz: int, /) -> None:
+    """Sets the axis lengths and the colour-bar length.
+
+    nx: int
+    ny: int
+    nz: int
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
     """Sets the colour of axis lines, ticks, labels or names.
 
@@ -62,6 +82,15 @@ def axgit() -> None:
     """Draws the lines x = 0 and y = 0.
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def axis3d(xl: float, yl: float, zl: float, /) -> None:
+    """Sets the box lengths of 3-D axis systems.
+
+    xl: float
+    yl: float
+    zl: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def axsbgd(colour: int, /) -> None:
     """Sets the background colour of the axis rectangle.
@@ -233,6 +262,11 @@ def bmpfnt(font: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def box3d() -> None:
+    """Draws the edges of the 3-D box.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
     """Sets the background colour of CGM pictures.
 
@@ -342,6 +376,13 @@ def circsp(nspc: int, /) -> None:
     """Sets the chord length of arcs.
 
     nspc: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def clip3d(mode: str | bytes, /) -> None:
+    """Clips 3-D lines at the box (WORL) or at the view volume (EYE).
+
+    mode: str
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -488,6 +529,15 @@ def conmod(xfac: float, xquot: float, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def conn3d(x: float, y: float, z: float, /) -> None:
+    """Draws a line to a 3-D point.
+
+    x: float
+    y: float
+    z: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def connpt(x: float, y: float, /) -> None:
     """Draws a line to a point.
 
@@ -560,6 +610,27 @@ def cross() -> None:
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
+def crvmat(zmat: _Sequence, n: int, m: int, ixpts: int, iypts: int, /) -> None:
+    """Draws a matrix as coloured rectangles.
+
+    zmat: float matrix of n by m (rows or flat)
+    n: int
+    m: int
+    ixpts: int
+    iypts: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def curv3d(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    """Plots a curve through 3-D points.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
     """Plots a curve in the axis system.
 
@@ -568,6 +639,36 @@ def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
     n: int; number of points, 1 or more (1 only with incmrk < 0)
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def curve3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    """Draws coloured points.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def curvx3(x: _Sequence, y: float, z: _Sequence, n: int, /) -> None:
+    """Draws coloured points of one y.
+
+    x: float sequence of n items
+    y: float
+    z: float sequence of n items
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def curvy3(x: float, y: _Sequence, z: _Sequence, n: int, /) -> None:
+    """Draws coloured points of one x.
+
+    x: float
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def dash() -> None:
     """Draws dashed lines.
@@ -685,6 +786,13 @@ def eushft(key: str | bytes, c: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def expzlb(mode: str | bytes, /) -> None:
+    """Adds labels at the ends of the z axis.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def fcha(x: float, ndig: int, /) -> str:
     """Writes x with ndig decimals into text (flen + 1 bytes); returns the length.
 
@@ -731,6 +839,11 @@ def fixspc(factor: float, /) -> None:
     """Turns on fixed character spacing.
 
     factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def flab3d() -> None:
+    """Draws the labels at the corner shared by the x and y axes.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -933,6 +1046,62 @@ def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, 
 
     Levels: 1 only (after kalini, outside axis systems).
     """
+def graf3(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, za: float, ze: float, zorg: float, zstep: float, /) -> None:
+    """Defines and draws a colour axis system with a colour bar.
+
+    xa: float
+    xe: float
+    xorg: float
+    xstep: float
+    ya: float
+    ye: float
+    yorg: float
+    ystep: float
+    za: float
+    ze: float
+    zorg: float
+    zstep: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
+def graf3d(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, za: float, ze: float, zorg: float, zstep: float, /) -> None:
+    """Defines and draws a 3-D axis system.
+
+    xa: float
+    xe: float
+    xorg: float
+    xstep: float
+    ya: float
+    ye: float
+    yorg: float
+    ystep: float
+    za: float
+    ze: float
+    zorg: float
+    zstep: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
+def grffin() -> None:
+    """Ends the plane of grfini.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def grfini(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, x3: float, y3: float, z3: float, /) -> None:
+    """Lets 2-D routines draw into a plane of the 3-D box.
+
+    x1: float
+    y1: float
+    z1: float
+    x2: float
+    y2: float
+    z2: float
+    x3: float
+    y3: float
+    z3: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def grid(nx: int, ny: int, /) -> None:
     """Draws grid lines (a polar grid in a polar system).
 
@@ -940,6 +1109,15 @@ def grid(nx: int, ny: int, /) -> None:
     ny: int
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def grid3d(nx: int, ny: int, option: str | bytes, /) -> None:
+    """Draws grid lines on the box planes.
+
+    nx: int
+    ny: int
+    option: str
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def height(h: int, /) -> None:
     """Sets the character height.
@@ -1207,6 +1385,13 @@ def labjus(mode: str | bytes, axes: str | bytes, /) -> None:
 
     mode: str
     axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def labl3d(mode: str | bytes, /) -> None:
+    """Sets the orientation of 3-D axis labels.
+
+    mode: str
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1559,6 +1744,11 @@ def noarln() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def nobar() -> None:
+    """Suppresses the colour bar of graf3.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def nochek() -> None:
     """Turns off the check of data against the axis scaling.
 
@@ -1654,6 +1844,15 @@ def nyposn(y: float, /) -> int:
     Returns int.
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def nzposn(z: float, /) -> int:
+    """Returns the colour index of a z value.
+
+    z: float
+
+    Returns int.
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
     """Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).
@@ -1873,6 +2072,17 @@ def polcrv(mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def pos3pt(x: float, y: float, z: float, /) -> tuple[float, float, float]:
+    """Converts a user point to absolute 3-D coordinates.
+
+    x: float
+    y: float
+    z: float
+
+    Returns (float, float, float).
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def posifl(unit: int, n: int, /) -> int:
     """Sets the position of a file unit to byte n.
 
@@ -1977,6 +2187,17 @@ def rectan(nx: int, ny: int, nw: int, nh: int, /) -> None:
     nh: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def rel3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
+    """Converts a user point to plot coordinates.
+
+    x: float
+    y: float
+    z: float
+
+    Returns (float, float).
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def reset(name: str | bytes, /) -> None:
     """Restores settings to their defaults.
@@ -2578,6 +2799,15 @@ def splmod(order: int, points: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def strt3d(x: float, y: float, z: float, /) -> None:
+    """Moves to a 3-D point.
+
+    x: float
+    y: float
+    z: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def strtpt(x: float, y: float, /) -> None:
     """Moves the pen.
 
@@ -2940,6 +3170,21 @@ def upstr(text: str | bytes, /) -> None:
 
     Levels: any (0 to 3).
     """
+def vang3d(angle: float, /) -> None:
+    """Sets the view angle (degrees).
+
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def vclp3d(front: float, back: float, /) -> None:
+    """Sets the front and back clipping distances.
+
+    front: float
+    back: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
     """Draws an arrow.
 
@@ -2948,6 +3193,53 @@ def vector(nx1: int, ny1: int, nx2: int, ny2: int, ivec: int, /) -> None:
     nx2: int
     ny2: int
     ivec: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def vectr3(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, ivec: int, /) -> None:
+    """Draws a 3-D arrow.
+
+    x1: float
+    y1: float
+    z1: float
+    x2: float
+    y2: float
+    z2: float
+    ivec: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def vfoc3d(x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    """Sets the focus point (ABS or USER).
+
+    x: float
+    y: float
+    z: float
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def view3d(x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    """Sets the view point (ABS, USER or ANGL).
+
+    x: float
+    y: float
+    z: float
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def vkxbar(n: int, /) -> None:
+    """Shifts the colour bar of graf3 horizontally.
+
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def vkybar(n: int, /) -> None:
+    """Shifts the colour bar of graf3 vertically.
+
+    n: int
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2966,12 +3258,26 @@ def vltfil(file: _Path, mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def vup3d(angle: float, /) -> None:
+    """Turns the view about the line of sight (degrees).
+
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def warnings_as_exceptions(on: int, /) -> None:
     """Turns the calling thread's library warnings into kalvor.KalvorWarning, issued through the warnings module after each call (False prints them again).
 
     on: int; True or False (default False)
 
     Levels: any (no level check). Python only.
+    """
+def widbar(n: int, /) -> None:
+    """Sets the width of colour bars.
+
+    n: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def wimage(file: _Path, /) -> None:
     """Draws a raw image file.
@@ -3114,6 +3420,49 @@ def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def x2dpos(x: float, y: float, /) -> float:
+    """Returns the plot x of a user point of the x-y plane.
+
+    x: float
+    y: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def x3dabs(x: float, y: float, z: float, /) -> float:
+    """Returns the plot x of an absolute 3-D point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def x3dpos(x: float, y: float, z: float, /) -> float:
+    """Returns the absolute 3-D x of a user point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def x3drel(x: float, y: float, z: float, /) -> float:
+    """Returns the plot x of a user point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def xaxgit() -> None:
     """Draws the line y = 0.
 
@@ -3188,6 +3537,49 @@ def xposn(x: float, /) -> float:
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
+def y2dpos(x: float, y: float, /) -> float:
+    """Returns the plot y of a user point of the x-y plane.
+
+    x: float
+    y: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def y3dabs(x: float, y: float, z: float, /) -> float:
+    """Returns the plot y of an absolute 3-D point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def y3dpos(x: float, y: float, z: float, /) -> float:
+    """Returns the absolute 3-D y of a user point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def y3drel(x: float, y: float, z: float, /) -> float:
+    """Returns the plot y of a user point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def yaxgit() -> None:
     """Draws the line x = 0.
 
@@ -3245,6 +3637,49 @@ def yposn(y: float, /) -> float:
     Returns float.
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def z3dpos(x: float, y: float, z: float, /) -> float:
+    """Returns the absolute 3-D z of a user point.
+
+    x: float
+    y: float
+    z: float
+
+    Returns float.
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def zaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, direction: int, nx: int, ny: int, /) -> None:
+    """Draws a colour bar with a linear axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    direction: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, direction: int, nx: int, ny: int, /) -> None:
+    """Draws a colour bar with a logarithmic axis.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    length: int
+    name: str
+    side: int
+    direction: int
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def zscale(zmin: float, zmax: float, /) -> None:
     """Fixes the limits of the colour scale for shaded surfaces and contours.

@@ -20,6 +20,7 @@
 #include "plot2d/labels.h"
 #include "plot2d/legend.h"
 #include "plot2d/symbols.h"
+#include "plot3d/view.h"
 #include "text/text_state.h"
 
 namespace kal {
@@ -47,6 +48,7 @@ struct Context {
     ScaleLimitsState limits;
     ContourState contour;
     ChartState charts;
+    View3dState view3d;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -57,7 +59,7 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits, c.contour, c.charts);
+                        c.limits, c.contour, c.charts, c.view3d);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

@@ -95,6 +95,16 @@ void draw_ticks(Context& ctx, const DrawnAxis& d, double major_len, double minor
 // each part in its axclrs colour.
 void draw_side(Context& ctx, const DrawnAxis& d);
 
+// A separate axis: `axis` gives its page direction (AXIS_X horizontal,
+// AXIS_Y vertical), `label_axis` whose settings and labels it uses (AXIS_Z
+// for colour bars). side_flag 0 puts the labels below a horizontal axis or
+// left of a vertical one, any other value above or right of it; (nx, ny)
+// is its start (left or lower end) on the page, after the page-origin
+// rule. Checks the length (warning 11), position (4, 5) and scaling
+// unless the caller did.
+void separate_axis(Context& ctx, int axis, int label_axis, bool log, double a, double e, double first,
+                   double step, int length, const char* name, int side_flag, int nx, int ny, bool check = true);
+
 // A line in plot coordinates (origin offset added here), flushed.
 void plot_line(Context& ctx, double x1, double y1, double x2, double y2);
 

@@ -25,7 +25,7 @@ struct Label {
 // Page coordinate along the axis of a value in axis units.
 double along(const AxisSide& s, double u) {
     const double t = (u - s.a) * (s.length - 1) / (s.e - s.a);
-    return s.axis == AXIS_X ? s.x0 + t : s.y0 - t;
+    return horizontal(s) ? s.x0 + t : s.y0 - t;
 }
 
 // Keeps [lo, lo + size] inside [first, last] where it fits.
@@ -34,7 +34,7 @@ double inside(double lo, double size, double first, double last) {
 }
 
 bool reads_downwards(const Context& ctx, const AxisSide& s) {
-    return s.axis != AXIS_X && s.outer && !ctx.labels.reverse_names;
+    return !horizontal(s) && s.outer && !ctx.labels.reverse_names;
 }
 
 void place_x(Context& ctx, const AxisSide& s, const Label& l, double offset) {
@@ -107,12 +107,12 @@ int draw_axis_labels(Context& ctx, const AxisSide& side) {
     const int h = ctx.text.height;
     // Raised exponents reach above the text: horizontal X labels keep them
     // clear of the ticks.
-    const bool horizontal_x = side.axis == AXIS_X && !la.vertical;
+    const bool horizontal_x = horizontal(side) && !la.vertical;
     const double extra = raised && horizontal_x ? (ctx.text.exp_factor + ctx.text.shift_factor) * h : 0;
     const double offset = side.tick_space + la.distance + extra;
-    const bool across_is_height = horizontal_x || (side.axis != AXIS_X && la.vertical);
+    const bool across_is_height = horizontal_x || (!horizontal(side) && la.vertical);
     for (const Label& l : labels) {
-        if (side.axis == AXIS_X) {
+        if (horizontal(side)) {
             scope.angle(la.vertical ? 90 : 0);
             place_x(ctx, side, l, offset);
         } else {

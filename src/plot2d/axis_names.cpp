@@ -27,7 +27,7 @@ void draw_axis_name(Context& ctx, const AxisSide& side, int label_extent) {
     // reading start of the axis.
     const double lead = la.name_justify == NAMJUS_LEFT ? 0 : la.name_justify == NAMJUS_RIGH ? n - len : (n - len) / 2;
     double x, y;
-    if (side.axis == AXIS_X) {
+    if (horizontal(side)) {
         scope.angle(0);
         x = side.x0 + lead;
         y = side.outer ? side.y0 - dist - h1 : side.y0 + dist;

@@ -51,6 +51,7 @@ struct AxisSettings {
 struct AxisState {
     // Record of the open axis system (valid at levels 2 and 3).
     AxisScale x, y;
+    AxisScale z;                           // 3-D and colour axis systems
     const AxisMapping* mapping = nullptr;  // the coordinate stage's slot; none: Cartesian
     int month_interval[AXIS_COUNT] = {};   // date axes: 0 days, 1 months, 2 quarters, 3 halves, 4 years
     int time_mark[AXIS_COUNT] = {};        // TIME_MARK_*

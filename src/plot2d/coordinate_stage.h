@@ -52,10 +52,14 @@ extern const AxisMapping POLAR_MAPPING;
 const AxisMapping& active_mapping(const Context& ctx);
 bool polar_system(const Context& ctx);
 
+// The z of a point that 2-D routines draw: a 3-D mapping puts it on the
+// plane of its lower z limit.
+inline constexpr double NO_Z = __builtin_nan("");
+
 // Data point to plot coordinates (page coordinates without the plot origin
 // offset, y downwards). A polar system takes (radius, angle in radians
 // counted counter-clockwise from the positive x direction).
-inline PlotPoint user_to_plot(const Context& ctx, double x, double y, double z = 0) {
+inline PlotPoint user_to_plot(const Context& ctx, double x, double y, double z = NO_Z) {
     return active_mapping(ctx).to_plot(ctx, x, y, z);
 }
 bool plot_to_user(const Context& ctx, double px, double py, double& x, double& y);

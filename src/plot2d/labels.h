@@ -123,6 +123,11 @@ struct AxisSide {
     const char* name = nullptr;  // drawn instead of the axis name setting (separate axes)
 };
 
+// Whether the side runs across the page (its labels and name follow the
+// page direction, whichever axis they label: a colour bar's Z axis may lie
+// either way).
+inline bool horizontal(const AxisSide& s) { return s.side == 1 || s.side == 3; }
+
 // Draws the labels of one side; returns their largest extent perpendicular
 // to the axis (0 when none are drawn).
 int draw_axis_labels(Context& ctx, const AxisSide& side);

@@ -163,6 +163,15 @@ const KeyCase CASES[] = {
     KEY("LABD", labdig(3, "PIE"), c.labels.chart.data_digits, c.labels.chart.percent_digits),
     KEY("LABC", labclr(5, "PIE"), c.labels.chart.pie_colour),
     KEY("LABP", labpos("ALIG", "PIE"), c.labels.chart.pie_position),
+    KEY("AX3L", ax3len(300, 400, 500), c.axes.axis[0].length, c.axes.axis[1].length, c.view3d.bar_length),
+    KEY("AXIS", axis3d(1, 3, 4), c.view3d.xl, c.view3d.yl, c.view3d.zl),
+    KEY("EXPZ", expzlb("BOTH"), c.view3d.end_labels),
+    KEY("FLAB", flab3d(), c.view3d.corner_labels),
+    KEY("NOBA", nobar(), c.view3d.bar),
+    KEY("VIEW", view3d(1, 2, 3, "ANGL"), c.view3d.view_mode),
+    KEY("VKXB", vkxbar(40), c.view3d.bar_shift_x),
+    KEY("VKYB", vkybar(40), c.view3d.bar_shift_y),
+    KEY("WIDB", widbar(40), c.view3d.bar_width),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {

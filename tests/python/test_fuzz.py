@@ -41,7 +41,13 @@ def value(letter):
 routines = [r for r in k._kalvor._routines if r[0] not in ("thrfin",)]
 allowed = (TypeError, ValueError, MemoryError, OverflowError, RuntimeError)
 calls = 0
+# Now and then a 3-D or colour axis system opens, so that the routines that
+# need one meet hostile arguments too (a second generator keeps the calls of
+# each seed as they were).
+rng3 = random.Random(SEED + 1000)
 for _ in range(COUNT):
+    if rng3.random() < 0.01 and k.getlev() == 1:
+        rng3.choice([k.graf3d, k.graf3])(0, 1, 0, 0.5, -1, 1, -1, 0.5, 0, 10, 0, 2)
     name, args, _, _ = rng.choice(routines)
     if name == "kalini" and rng.random() < 0.5:
         k.kalfin()

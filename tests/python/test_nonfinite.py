@@ -99,6 +99,17 @@ EXTREMES = {
     "pie sizes": "k.shdpat(16); k.pietyp('3D'); k.pieopt(1e38, 90); k.labels('BOTH', 'PIE'); k.labpos('ALIG', 'PIE')\n"
                  "k.shield('PIE', 'ON'); k.piegrf('x' * 300, 50, [3e38, 3e38, -3e38, 1e-38], 4)\n"
                  "k.pietyp('2D'); k.piegrf('', 0, [1] * 2000, 2000); k.axslen(1, 1); k.piegrf('ab', 1, [1, 2], 2)",
+    "3-D box": "n, i = float('nan'), float('inf'); k.view3d(3e38, -3e38, 1e-30, 'ABS'); k.vfoc3d(1e38, 0, 0, 'ABS')\n"
+               "k.graf3d(0, 1, 0, 1, 0, 1, 0, 1, -1e30, 1e30, -1e30, 1e30); k.grid3d(2**31 - 1, 5, 'ALL')\n"
+               "k.curv3d([n, 3e38, 0.5, -3e38], [0.5, -3e38, i, 0], [0.5, 3e38, 0.5, n], 4)\n"
+               "k.vectr3(0, 0, 0, 3e38, -3e38, 3e38, 1501); k.conn3d(3e38, 1, 1); k.conn3d(-3e38, 0, 0)\n"
+               "k.grfini(-1, -1, -1, 3e38, -1, -1, 1, 3e38, -1); k.grfini(-1, -1, -1, 1, -1, -1, 1, 1, -1)\n"
+               "k.rlrec(-3e38, -3e38, 3e38, 3e38); k.line(-2**31, -2**31, 2**31 - 1, 2**31 - 1); k.grffin()",
+    "colour plot": "n = float('nan'); k.widbar(10000); k.vkxbar(-2**31); k.ax3len(2, 2, 2**31 - 1)\n"
+                   "k.graf3(0, 1, 0, 1, 0, 1, 0, 1, -3e38, 3e38, -3e38, 3e38)\n"
+                   "k.crvmat([[n, 3e38], [-3e38, 1]], 2, 2, 2**31 - 1, 2**31 - 1); k.crvmat([[n, 3e38], [-3e38, 1]], 2, 2, 3, 3)\n"
+                   "k.curve3([3e38, n], [0.5, 0.5], [3e38, n], 2); print(k.nzposn(3e38))\n"
+                   "k.zaxis(0, 1, 0, 0.5, 2**31 - 1, 'z', 1, 1, 100, 100)",
 }
 
 
