@@ -411,6 +411,30 @@ KALVOR_API int nylegn(char* cbuf);  /* Returns the height of the legend box. */
 KALVOR_API void zscale(float zmin, float zmax);  /* Fixes the limits of the colour scale for shaded surfaces and contours. */
 KALVOR_API void sursze(float xmin, float xmax, float ymin, float ymax);  /* Sets the part of the axis ranges that a matrix covers. */
 
+/* Maps */
+KALVOR_API void projct(const char* projection);  /* Selects the map projection. */
+KALVOR_API void grafmp(float xa, float xe, float xor_, float xstp, float ya, float ye, float yor, float ystp);  /* Defines and draws a map axis system (degrees). */
+KALVOR_API void mappol(float lon, float lat);  /* Sets the map pole of azimuthal projections. */
+KALVOR_API void mapref(float lat1, float lat2);  /* Sets the standard parallels of conic projections. */
+KALVOR_API void mapsph(float angle);  /* Sets the extent of azimuthal disc maps in degrees. */
+KALVOR_API void mapbas(const char* base);  /* Selects the base map of world. */
+KALVOR_API void mapfil(const char* file, const char* format);  /* Names a user map file and its format. */
+KALVOR_API void maplev(const char* level);  /* Selects the shoreline levels of GSHHS data. */
+KALVOR_API void mapmod(const char* mode);  /* Sets how map curves connect their points. */
+KALVOR_API void mplang(float angle);  /* Sets the angle of the degree labels of gridmp. */
+KALVOR_API void mplclr(int text, int background);  /* Sets the colours of the degree labels of gridmp. */
+KALVOR_API void mplpos(int dx, int dy);  /* Sets the offset of the degree labels of gridmp. */
+KALVOR_API void mplsiz(int height);  /* Sets the height of the degree labels of gridmp. */
+KALVOR_API void world(void);  /* Draws the coastlines of the base map. */
+KALVOR_API void gridmp(int nx, int ny);  /* Draws meridians and parallels. */
+KALVOR_API void curvmp(const float* x, const float* y, int n);  /* Draws a curve in map coordinates. */
+KALVOR_API void shdmap(const char* region);  /* Fills continents of the own map data. */
+KALVOR_API void shdafr(const int* codes, const int* patterns, const int* colours, int n);  /* Fills countries of Africa. */
+KALVOR_API void shdeur(const int* codes, const int* patterns, const int* colours, int n);  /* Fills countries of Europe. */
+KALVOR_API void shdusa(const int* codes, const int* patterns, const int* colours, int n);  /* Fills states of the USA. */
+KALVOR_API void pos2pt(float x, float y, float* xp, float* yp);  /* Returns the plot position of a user point. */
+KALVOR_API void trfrel(float* x, float* y, int n);  /* Converts user points to plot positions in place. */
+
 #ifdef __cplusplus
 }
 #endif

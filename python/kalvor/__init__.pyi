@@ -98,6 +98,8 @@ def cross() -> None:
     'Draws axes through the user origin.'
 def curve(x: _Sequence, y: _Sequence, n: int, /) -> None:
     'Plots a curve in the axis system.'
+def curvmp(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    'Draws a curve in map coordinates.'
 def dash() -> None:
     'Draws dashed lines.'
 def dashl() -> None:
@@ -194,8 +196,12 @@ def gothic() -> None:
     'Selects the gothic vector font.'
 def graf(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float, yorg: float, ystep: float, /) -> None:
     'Defines and draws an axis system.'
+def grafmp(xa: float, xe: float, xor_: float, xstp: float, ya: float, ye: float, yor: float, ystp: float, /) -> None:
+    'Defines and draws a map axis system (degrees).'
 def grid(nx: int, ny: int, /) -> None:
     'Draws grid lines (a polar grid in a polar system).'
+def gridmp(nx: int, ny: int, /) -> None:
+    'Draws meridians and parallels.'
 def height(h: int, /) -> None:
     'Sets the character height.'
 def helve() -> None:
@@ -294,6 +300,20 @@ def lnmlt(limit: float, /) -> None:
     'Sets the miter limit.'
 def logtic(mode: str | bytes, /) -> None:
     'Sets the minor ticks of logarithmic axes.'
+def mapbas(base: str | bytes, /) -> None:
+    'Selects the base map of world.'
+def mapfil(file: _Path, format: str | bytes, /) -> None:
+    'Names a user map file and its format.'
+def maplev(level: str | bytes, /) -> None:
+    'Selects the shoreline levels of GSHHS data.'
+def mapmod(mode: str | bytes, /) -> None:
+    'Sets how map curves connect their points.'
+def mappol(lon: float, lat: float, /) -> None:
+    'Sets the map pole of azimuthal projections.'
+def mapref(lat1: float, lat2: float, /) -> None:
+    'Sets the standard parallels of conic projections.'
+def mapsph(angle: float, /) -> None:
+    'Sets the extent of azimuthal disc maps in degrees.'
 def marker(nsym: int, /) -> None:
     'Sets the symbol of curves.'
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
@@ -306,6 +326,14 @@ def mixleg() -> None:
     'Lets the legend control character split legend lines.'
 def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
     'Returns a statistic of the numbers.'
+def mplang(angle: float, /) -> None:
+    'Sets the angle of the degree labels of gridmp.'
+def mplclr(text: int, background: int, /) -> None:
+    'Sets the colours of the degree labels of gridmp.'
+def mplpos(dx: int, dy: int, /) -> None:
+    'Sets the offset of the degree labels of gridmp.'
+def mplsiz(height: int, /) -> None:
+    'Sets the height of the degree labels of gridmp.'
 def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
     'Sets the text of one user label.'
 def myline(lengths: _Sequence, n: int, /) -> None:
@@ -386,8 +414,12 @@ def polar(xe: float, xorg: float, xstep: float, yorg: float, ystep: float, /) ->
     'Defines and draws a polar axis system.'
 def polcrv(mode: str | bytes, /) -> None:
     'Sets the interpolation mode of curves.'
+def pos2pt(x: float, y: float, /) -> tuple[float, float]:
+    'Returns the plot position of a user point.'
 def posifl(unit: int, n: int, /) -> int:
     'Sets the position of a file unit to byte n.'
+def projct(projection: str | bytes, /) -> None:
+    'Selects the map projection.'
 def psfont(font: str | bytes, /) -> None:
     'Selects a standard PostScript font for text.'
 def psmode(mode: str | bytes, /) -> None:
@@ -496,8 +528,16 @@ def setscl(values: _Sequence, n: int, axes: str | bytes, /) -> None:
     'Scales the named axes automatically from data.'
 def setvlt(table: str | bytes, /) -> None:
     'Loads a colour table.'
+def shdafr(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    'Fills countries of Africa.'
+def shdeur(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    'Fills countries of Europe.'
+def shdmap(region: str | bytes, /) -> None:
+    'Fills continents of the own map data.'
 def shdpat(pattern: int, /) -> None:
     'Selects a shading pattern.'
+def shdusa(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    'Fills states of the USA.'
 def shield(kind: str | bytes, mode: str | bytes, /) -> None:
     'Switches automatic shielding.'
 def shlcir(nx: int, ny: int, nr: int, /) -> None:
@@ -594,6 +634,8 @@ def trfdat(n: int, /) -> tuple[int, int, int]:
     'Returns the date n days after the base date.'
 def trfmat(zmat: _Sequence, nx: int, ny: int, zmat2: _Sequence, nx2: int, ny2: int, /) -> None:
     'Resamples a matrix.'
+def trfrel(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    'Converts user points to plot positions in place.'
 def trfres() -> None:
     'Resets the page transformation.'
 def trfrot(angle: float, nx: int, ny: int, /) -> None:
@@ -642,6 +684,8 @@ def winsiz(nw: int, nh: int, /) -> None:
     'Sets the size of the screen window.'
 def winupd() -> None:
     'Updates the screen window.'
+def world() -> None:
+    'Draws the coastlines of the base map.'
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
     'Writes a pixel.'
 def wpixls(pixels: _Bytes, ix: int, iy: int, nw: int, nh: int, /) -> None:

@@ -29,7 +29,7 @@ struct LinearMap {
     PlotPoint operator()(double x, double y) const { return {x0 + (x - xa) * xf, y0 + (y - ya) * yf}; }
 };
 
-enum MappingKind : int { MAPPING_CARTESIAN = 0, MAPPING_POLAR };
+enum MappingKind : int { MAPPING_CARTESIAN = 0, MAPPING_POLAR, MAPPING_MAP };
 
 // The slot. Functions take the context for the parameters of the open
 // system (axis scales, projection state).

@@ -26,6 +26,7 @@ struct CurveRecord {
     int symbol = -1;          // marker drawn with it, -1: none
     bool line = true;         // lines drawn (incmrk >= 0)
     bool filled = false;      // FBAR: the sample is a filled box
+    int pattern = 16;         // fill pattern of the sample (16: solid)
 };
 
 struct CurveState {
