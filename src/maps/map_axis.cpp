@@ -103,7 +103,7 @@ void draw_outline(Context& ctx) {
     MapState& m = ctx.map;
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     if (m.disc) {
-        const LineState& l = ctx.line;
+        const MapState& l = m;
         for (int i = 0; i <= 720; ++i) {
             const double a = i * PI / 360;
             const double x = l.clip_cx + l.clip_r * std::cos(a), y = l.clip_cy + l.clip_r * std::sin(a);
@@ -308,11 +308,6 @@ void grafmp(Context& ctx, float xa, float xe, float xor_, float xstp, float ya, 
         }
         m.ox = cx;
         m.oy = cy;
-        // Lines end at the rim of the disc.
-        ctx.line.circle_clip = true;
-        ctx.line.clip_cx = cx + ctx.page.origin_x;
-        ctx.line.clip_cy = cy + ctx.page.origin_y;
-        ctx.line.clip_r = mm / 2;
     } else if (fam != FAMILY_LINEAR && fam != FAMILY_USER) {
         double x0, x1, y0, y1;
         extremes(p, xa, xe, ya, ye, x0, x1, y0, y1);
@@ -320,11 +315,15 @@ void grafmp(Context& ctx, float xa, float xe, float xor_, float xstp, float ya, 
         m.ox = cx - (x0 + x1) / 2 * m.scale;
         m.oy = m.bottom + y0 * m.scale;
     }
-    // Lines stay in the axis area whatever clpbor says.
-    ctx.out.clip[0] = clamp_int(m.left + ctx.page.origin_x);
-    ctx.out.clip[1] = clamp_int(m.top + ctx.page.origin_y);
-    ctx.out.clip[2] = clamp_int(m.right + ctx.page.origin_x);
-    ctx.out.clip[3] = clamp_int(m.bottom + ctx.page.origin_y);
+    // Map lines stay in the axis area (on disc maps in its circle) whatever
+    // clpbor says.
+    m.clip[0] = clamp_int(m.left + ctx.page.origin_x);
+    m.clip[1] = clamp_int(m.top + ctx.page.origin_y);
+    m.clip[2] = clamp_int(m.right + ctx.page.origin_x);
+    m.clip[3] = clamp_int(m.bottom + ctx.page.origin_y);
+    m.clip_cx = cx + ctx.page.origin_x;
+    m.clip_cy = cy + ctx.page.origin_y;
+    m.clip_r = std::min(w, h) / 2;
     if (s.no_draw || degrees) return;
     draw_outline(ctx);
 }

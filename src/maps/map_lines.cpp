@@ -88,11 +88,32 @@ MapLines::MapLines(Context& ctx, bool interpolate)
     : ctx_(ctx), interpolate_(interpolate), previous_(ctx.line.projection) {
     line_flush(ctx);
     ctx.line.projection = this;
+    // The map's window while its lines are drawn.
+    LineState& l = ctx.line;
+    std::copy(ctx.out.clip, ctx.out.clip + 4, window_);
+    circle_ = l.circle_clip;
+    cx_ = l.clip_cx;
+    cy_ = l.clip_cy;
+    r_ = l.clip_r;
+    const MapState& m = ctx.map;
+    std::copy(m.clip, m.clip + 4, ctx.out.clip);
+    l.circle_clip = m.disc;
+    if (m.disc) {
+        l.clip_cx = m.clip_cx;
+        l.clip_cy = m.clip_cy;
+        l.clip_r = m.clip_r;
+    }
 }
 
 MapLines::~MapLines() {
     line_flush(ctx_);
     ctx_.line.projection = previous_;
+    LineState& l = ctx_.line;
+    std::copy(window_, window_ + 4, ctx_.out.clip);
+    l.circle_clip = circle_;
+    l.clip_cx = cx_;
+    l.clip_cy = cy_;
+    l.clip_r = r_;
 }
 
 void MapLines::polyline(int n, const double* lon, const double* lat) {
@@ -129,20 +150,25 @@ void MapLines::cut_line(const Piece& in, std::vector<Piece>& out) const {
     const MapFamily fam = map_family(m.proj.code);
     if (wraps(m)) {
         const double c = m.proj.centre;
+        double cur = 0;  // longitude from the centre, continued along the line
         for (size_t i = 0; i < dense.size(); ++i) {
             const double w = std::remainder(dense[i].lon - c, 360.0);
-            if (i > 0) {
-                const double wa = std::remainder(dense[i - 1].lon - c, 360.0);
-                const double wb = wa + std::remainder(w - wa, 360.0);
-                if (std::fabs(wb) > 180) {  // over the seam behind the centre
-                    const double edge = wb > 0 ? 180 : -180, t = (edge - wa) / (wb - wa);
+            if (i == 0) {
+                cur = w;
+            } else {
+                const double next = cur + std::remainder(w - cur, 360.0);
+                if (std::fabs(next) > 180) {  // over the seam behind the centre
+                    const double edge = next > 0 ? 180 : -180, t = (edge - cur) / (next - cur);
                     const double lat = dense[i - 1].lat + t * (dense[i].lat - dense[i - 1].lat);
                     out.back().push_back({c + edge, lat});
                     out.emplace_back();
                     out.back().push_back({c - edge, lat});
+                    cur = next - 2 * edge;
+                } else {
+                    cur = next;
                 }
             }
-            out.back().push_back({c + w, dense[i].lat});
+            out.back().push_back({c + cur, dense[i].lat});
         }
     } else if (fam == FAMILY_AZIMUTHAL) {
         const double cap = horizon(m);

@@ -43,6 +43,9 @@ private:
     Context& ctx_;
     bool interpolate_;
     LineProjection* previous_;
+    int window_[4];
+    bool circle_;
+    double cx_, cy_, r_;
     std::vector<double> px_, py_;
 };
 

@@ -43,6 +43,8 @@ struct MapState {
     double scale = 1, ox = 0, oy = 0; // plot = (ox + x scale, oy - y scale)
     double xa = 0, xe = 1, ya = 0, ye = 1;
     double left = 0, top = 0, right = 1, bottom = 1;  // axis area, plot coordinates
+    int clip[4] = {0, 0, 1, 1};       // window of map lines (origin offset added)
+    double clip_cx = 0, clip_cy = 0, clip_r = 1;  // their circle on disc maps
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

@@ -70,7 +70,7 @@ Sample sample_of(const Context& ctx, int i) {
         s.dash.assign(r.dash, r.dash + r.dash_count);
         s.thickness = r.thickness;
         s.symbol = r.symbol;
-        if (r.filled) s.pattern = 16;
+        if (r.filled) s.pattern = r.pattern;
     }
     return s;
 }

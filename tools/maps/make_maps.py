@@ -19,7 +19,8 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-DATA = ROOT.parent.parent / "shared" / "data" / "naturalearth"
+DATA = next((p / "shared" / "data" / "naturalearth" for p in ROOT.parents
+             if (p / "shared" / "data" / "naturalearth").is_dir()), None)
 OUT = ROOT / "python" / "kalvor" / "data" / "map"
 MAX_RING = 2000
 
