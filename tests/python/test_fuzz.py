@@ -108,7 +108,7 @@ def test_random_calls_never_crash(tmp_path):
 # Calls the random runs once tripped over, replayed on every run (the
 # sanitizer build of the test command runs this file): an int overflow in
 # titlin, the frame of a legend 1e38 wide in int arithmetic, a shield outlined by
-# two billion rings.
+# two billion rings; map routines given extreme ranges, steps and points.
 FOUND = r'''
 import kalvor as k
 k.metafl("SVG"); k.kalini()
@@ -116,6 +116,10 @@ k.titlin("t", -2**31)
 k.legini("", 2, 10); k.leglin("", "a", 1); k.legopt(1.0, 1e38, 1.0); k.legpos(2, 3)
 k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.legend("", 3); k.endgrf()
 k.frame(2**31 - 1); k.shlcir(500, 500, 50)
+k.projct("GNOM"); k.mapsph(90); k.grafmp(-180, 180, -180, 1e-30, -90, 90, -90, 1e38)
+k.gridmp(2**31 - 1, 1); k.curvmp([1e38, -1e38, float("nan")], [90, -90, 1e38], 3)
+k.trfrel([1e38, float("inf")], [float("nan"), 0], 2); k.shdeur([46, 0], [2**31 - 1, -5], [-1, 2**31 - 1], 2)
+k.endgrf(); k.projct("CONF"); k.mapref(-0.1, 0.1); k.grafmp(-180, 180, -180, 30, 0.0, 1e-30, 0, 1e-30); k.world()
 k.errmod("PROT", "OFF"); k.kalfin()
 print("done")
 '''
