@@ -10,6 +10,8 @@
 #include "output/line_layer.h"
 #include "plot2d/axis_draw.h"
 #include "plot2d/coordinate_stage.h"
+#include "plot2d/label_drawing.h"
+#include "text/text_state.h"
 
 namespace kal {
 namespace {
@@ -129,6 +131,66 @@ void draw_outline(Context& ctx) {
     plot_line(ctx, m.left, m.bottom, m.left, m.top);
     (void)ox;
     (void)oy;
+}
+
+// Where the line of constant `value` (a meridian when `meridian`, else a
+// parallel) crosses the edge py = edge (lower side) or px = edge (left
+// side); false when it does not.
+bool edge_crossing(const Context& ctx, bool meridian, double value, bool lower, double edge, double& at) {
+    const MapState& m = ctx.map;
+    double lo = meridian ? -90 : m.proj.centre - 180, hi = meridian ? 90 : m.proj.centre + 180;
+    if (map_family(m.proj.code) == FAMILY_CYLINDRICAL) {
+        lo = meridian ? m.ya : m.xa;
+        hi = meridian ? m.ye : m.xe;
+    }
+    const int steps = 720;
+    double prev_d = 0, prev_a = 0;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = lo + (hi - lo) * i / steps;
+        double px, py;
+        if (!map_to_plot(ctx, meridian ? value : t, meridian ? t : value, px, py)) continue;
+        const double d = (lower ? py : px) - edge, a = lower ? px : py;
+        if (i > 0 && (d == 0 || (d > 0) != (prev_d > 0))) {
+            at = prev_a + (a - prev_a) * (prev_d / (prev_d - d));
+            return lower ? at >= m.left - 0.5 && at <= m.right + 0.5 : at >= m.top - 0.5 && at <= m.bottom + 0.5;
+        }
+        prev_d = d;
+        prev_a = a;
+    }
+    return false;
+}
+
+// Degree labels with ticks where the meridians of the X labels meet the
+// lower side and the parallels of the Y labels the left side.
+void degree_axes(Context& ctx, double xor_, double xstp, double yor, double ystp) {
+    MapState& m = ctx.map;
+    if (ctx.axes.side_level[0] < SIDE_TICK && ctx.axes.side_level[1] < SIDE_TICK) return;
+    TextScope scope(ctx);
+    const double tick = ctx.axes.major_len, h = ctx.text.height;
+    const double dist = ctx.labels.axis[AXIS_X].distance;
+    for (int side = 0; side < 2; ++side) {
+        const bool lower = side == 0;
+        if (ctx.axes.side_level[side] < SIDE_TICK) continue;
+        const double first = lower ? xor_ : yor, step = std::fabs(lower ? xstp : ystp);
+        const double a = lower ? m.xa : m.ya, e = lower ? m.xe : m.ye;
+        if (!(step > 0) || (e - a) / step > 1000) continue;
+        const double start = first - std::floor((first - a) / step + 1e-9) * step;
+        for (double v = start; v <= e + 1e-9; v += step) {
+            double at;
+            if (!edge_crossing(ctx, lower, v, lower, lower ? m.bottom : m.left, at)) continue;
+            if (lower)
+                plot_line(ctx, at, m.bottom, at, m.bottom - tick);
+            else
+                plot_line(ctx, m.left, at, m.left + tick, at);
+            if (ctx.axes.side_level[side] < SIDE_LABE) continue;
+            const LabelText label = angle_label(ctx, v);
+            const double len = label_length(ctx, label);
+            if (lower)
+                draw_label(ctx, label, at - len / 2, m.bottom + dist);
+            else
+                draw_label(ctx, label, m.left - dist - len, at - (h - 1) / 2);
+        }
+    }
 }
 
 }  // namespace
@@ -326,6 +388,7 @@ void grafmp(Context& ctx, float xa, float xe, float xor_, float xstp, float ya, 
     m.clip_r = std::min(w, h) / 2;
     if (s.no_draw || degrees) return;
     draw_outline(ctx);
+    if (!m.disc && fam != FAMILY_PSEUDO && fam != FAMILY_USER) degree_axes(ctx, xor_, xstp, yor, ystp);
 }
 
 
