@@ -434,6 +434,8 @@ KALVOR_API void shdeur(const int* codes, const int* patterns, const int* colours
 KALVOR_API void shdusa(const int* codes, const int* patterns, const int* colours, int n);  /* Fills states of the USA. */
 KALVOR_API void pos2pt(float x, float y, float* xp, float* yp);  /* Returns the plot position of a user point. */
 KALVOR_API void trfrel(float* x, float* y, int n);  /* Converts user points to plot positions in place. */
+KALVOR_API void xaxmap(float a, float e, float first, float step, const char* name, int side, int lat);  /* Draws an axis with degree labels along a parallel. */
+KALVOR_API void yaxmap(float a, float e, float first, float step, const char* name, int side, int lon);  /* Draws an axis with degree labels along a meridian. */
 
 #ifdef __cplusplus
 }

@@ -704,6 +704,8 @@ def xaxis(a: float, e: float, first: float, step: float, length: int, name: str 
     'Draws a separate linear X axis.'
 def xaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
     'Draws a separate logarithmic X axis.'
+def xaxmap(a: float, e: float, first: float, step: float, name: str | bytes, side: int, lat: int, /) -> None:
+    'Draws an axis with degree labels along a parallel.'
 def xcross() -> None:
     'Draws an X axis through y = 0.'
 def xdraw(x: float, y: float, /) -> None:
@@ -720,6 +722,8 @@ def yaxis(a: float, e: float, first: float, step: float, length: int, name: str 
     'Draws a separate linear Y axis.'
 def yaxlg(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:
     'Draws a separate logarithmic Y axis.'
+def yaxmap(a: float, e: float, first: float, step: float, name: str | bytes, side: int, lon: int, /) -> None:
+    'Draws an axis with degree labels along a meridian.'
 def ycross() -> None:
     'Draws a Y axis through x = 0.'
 def yinvrs(ny: int, /) -> float:

@@ -2,6 +2,7 @@
 // conversions pos2pt and trfrel.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "api/routines_axis_systems.h"
 #include "api/routines_maps.h"
@@ -459,6 +460,77 @@ void MapState::reset(Context& ctx) {
     const MapFunction f = ctx.map.function;  // registrations outlive kalini
     ctx.map = MapState();
     ctx.map.function = f;
+}
+
+}  // namespace kal
+
+namespace kal {
+namespace {
+
+// An axis along a parallel (X: longitudes a..e at latitude `along`) or a
+// meridian (Y: latitudes at longitude `along`), with ticks and degree labels
+// on the side `side` gives (1: below or left, else above or right).
+void map_axis(Context& ctx, bool x_axis, float a, float e, float first, float step, const char* name, int side,
+              int along) {
+    if (active_mapping(ctx).kind != MAPPING_MAP) {
+        custom_warning(ctx, 101, "No map axis system");
+        return;
+    }
+    if (!std::isfinite(a) || !std::isfinite(e) || !std::isfinite(first) || !std::isfinite(step) || !(e > a) ||
+        step == 0 || (e - a) / std::fabs(step) > 1000) {
+        warn(ctx, 2);
+        return;
+    }
+    const int n = std::max(2, int(std::ceil(e - a)) + 1);
+    std::vector<double> lon(static_cast<size_t>(n)), lat(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const double t = a + (e - a) * i / (n - 1);
+        lon[size_t(i)] = x_axis ? t : along;
+        lat[size_t(i)] = x_axis ? along : t;
+    }
+    {
+        MapLines lines(ctx, false);
+        lines.polyline(n, lon.data(), lat.data());
+    }
+    TextScope scope(ctx);
+    const double tick = ctx.axes.major_len, h = ctx.text.height, dist = ctx.labels.axis[AXIS_X].distance;
+    const double dir = side == 1 ? 1 : -1;  // page direction of ticks and labels (y down, x left)
+    const double s = std::fabs(step);
+    const double start = first - std::floor((first - a) / s + 1e-9) * s;
+    double extreme = 0;
+    for (double v = start; v <= e + 1e-9; v += s) {
+        double px, py;
+        if (!map_to_plot(ctx, x_axis ? v : along, x_axis ? along : v, px, py)) continue;
+        const LabelText label = angle_label(ctx, v);
+        const double len = label_length(ctx, label);
+        if (x_axis) {
+            plot_line(ctx, px, py, px, py - dir * tick);
+            const double y = side == 1 ? py + dist : py - dist - (h - 1);
+            draw_label(ctx, label, px - len / 2, y);
+            extreme = side == 1 ? std::max(extreme, y + h) : std::min(extreme == 0 ? y : extreme, y);
+        } else {
+            plot_line(ctx, px, py, px + dir * tick, py);
+            draw_label(ctx, label, side == 1 ? px - dist - len : px + dist, py - (h - 1) / 2);
+        }
+    }
+    if (x_axis && name && *name && extreme != 0) {
+        LabelText t;
+        t.text = name;
+        const double len = label_length(ctx, t);
+        double px, py;
+        map_to_plot(ctx, (a + e) / 2, along, px, py);
+        draw_label(ctx, t, px - len / 2, side == 1 ? extreme + dist : extreme - dist - h);
+    }
+}
+
+}  // namespace
+
+void xaxmap(Context& ctx, float a, float e, float first, float step, const char* name, int side, int lat) {
+    map_axis(ctx, true, a, e, first, step, name, side, lat);
+}
+
+void yaxmap(Context& ctx, float a, float e, float first, float step, const char* name, int side, int lon) {
+    map_axis(ctx, false, a, e, first, step, name, side, lon);
 }
 
 }  // namespace kal
