@@ -176,7 +176,9 @@ void degree_axes(Context& ctx, double xor_, double xstp, double yor, double ystp
         const double a = lower ? m.xa : m.ya, e = lower ? m.xe : m.ye;
         if (!(step > 0) || (e - a) / step > 1000) continue;
         const double start = first - std::floor((first - a) / step + 1e-9) * step;
-        for (double v = start; v <= e + 1e-9; v += step) {
+        for (int i = 0; i <= 1000; ++i) {
+            const double v = start + i * step;
+            if (v > e + 1e-9 * step) break;
             double at;
             if (!edge_crossing(ctx, lower, v, lower, lower ? m.bottom : m.left, at)) continue;
             if (lower)
@@ -498,7 +500,9 @@ void map_axis(Context& ctx, bool x_axis, float a, float e, float first, float st
     const double s = std::fabs(step);
     const double start = first - std::floor((first - a) / s + 1e-9) * s;
     double extreme = 0;
-    for (double v = start; v <= e + 1e-9; v += s) {
+    for (int i = 0; i <= 1000; ++i) {
+        const double v = start + i * s;
+        if (v > e + 1e-9 * s) break;
         double px, py;
         if (!map_to_plot(ctx, x_axis ? v : along, x_axis ? along : v, px, py)) continue;
         const LabelText label = angle_label(ctx, v);

@@ -222,7 +222,7 @@ void gridmp(Context& ctx, int nx, int ny) {
     // Labels on the label steps only, on maps without degree axes.
     const MapFamily fam = map_family(m.proj.code);
     if (fam != FAMILY_PSEUDO && !m.disc) return;
-    for (int i = 0; i < 10000; i += nx) {
+    for (long long i = 0; i < 10000; i += nx) {
         const double lon = x0 + i * dx;
         if (lon > m.xe + 1e-9) break;
         // Meridians of pseudo-cylindrical maps meet the outline at the poles
@@ -230,7 +230,7 @@ void gridmp(Context& ctx, int nx, int ny) {
         if (std::fabs(std::remainder(lon - m.proj.centre, 360.0)) < 179.9)
             grid_label(ctx, true, lon, fam == FAMILY_PSEUDO ? 0 : lat_lo, lat_hi);
     }
-    for (int i = 0; i < 10000; i += ny) {
+    for (long long i = 0; i < 10000; i += ny) {
         const double lat = y0 + i * dy;
         if (lat > m.ye + 1e-9) break;
         if (std::fabs(lat) < 89.9) grid_label(ctx, false, lat, lon_lo, lon_hi);
