@@ -198,7 +198,16 @@ void degree_axes(Context& ctx, double xor_, double xstp, double yor, double ystp
 
 }  // namespace
 
-const AxisMapping MAP_MAPPING = {MAPPING_MAP, false, map_plot, map_user, map_linear};
+namespace {
+// curve on a map: its lines in degrees through the map's hook.
+void map_polyline(Context& ctx, const float* x, const float* y, int n) {
+    std::vector<double> lon(x, x + n), lat(y, y + n);
+    MapLines lines(ctx, ctx.map.interpolate);
+    lines.polyline(n, lon.data(), lat.data());
+}
+}  // namespace
+
+const AxisMapping MAP_MAPPING = {MAPPING_MAP, false, map_plot, map_user, map_linear, map_polyline};
 
 // ---- settings ----
 
@@ -312,7 +321,7 @@ void grafmp(Context& ctx, float xa, float xe, float xor_, float xstp, float ya, 
     s.axis[AXIS_X].log = s.axis[AXIS_Y].log = false;
     s.axis[AXIS_X].auto_scale = s.axis[AXIS_Y].auto_scale = false;
     const int xtype = ctx.labels.axis[AXIS_X].type, ytype = ctx.labels.axis[AXIS_Y].type;
-    const bool degrees = code == PROJ_CYLI || code == PROJ_EXAC;
+    const bool degrees = code == PROJ_CYLI;  // graf's own axes fit the linear map only
     if (degrees) {
         if (xtype == LABEL_FLOA) ctx.labels.axis[AXIS_X].type = LABEL_MAP;
         if (ytype == LABEL_FLOA) ctx.labels.axis[AXIS_Y].type = LABEL_MAP;

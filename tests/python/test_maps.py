@@ -75,7 +75,7 @@ def test_projection_matches_pyproj(proj, tmp_path):
 
 MAP_PROGRAM = """
 import kalvor as k
-k.metafl("PNG"); k.setfil("m.png"); k.scrmod("REVERS"); k.kalini()
+k.metafl("PNG"); k.setfil("m.png"); k.filmod("DELE"); k.scrmod("REVERS"); k.kalini()
 k.axspos(100, 1900); k.axslen(2700, 1700)
 {body}
 k.endgrf(); k.kalfin()
@@ -113,6 +113,14 @@ k.color("RED"); k.curvmp([0.0, 170.0], [0.0, 0.0], 2); k.shdmap("ALL")""")
     cx, cy, r = (100 + 1350) * 853 / 2970, (1900 - 850) * 603 / 2100 + 1, 850 * 853 / 2970
     d = np.hypot(red[:, 1] - cx, red[:, 0] - cy)
     assert len(red) > 100 and d.max() < r + 3
+    # curve over the seam of a Mollweide map: two short pieces at the rim,
+    # nothing across the middle.
+    out, img = pixels(run, """
+k.axslen(2700, 1300); k.projct("MOLL"); k.nograf(); k.grafmp(-180.0, 180.0, -180.0, 30.0, -90.0, 90.0, -90.0, 30.0)
+k.color("RED"); k.curve([170.0, -170.0], [0.0, 0.0], 2)""")
+    row = (img[:, :, 0] > 200) & (img[:, :, 1] < 50)
+    cols = np.nonzero(row.any(axis=0))[0]
+    assert len(cols) > 0 and not row[:, 400:450].any()
 
 
 def test_world_copies_and_edge_cases(run, tmp_path):
