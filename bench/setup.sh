@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 if [ ! -x .venv/bin/python ]; then
   python3 -m venv .venv
 fi
-.venv/bin/python -m pip install -q --upgrade matplotlib numpy scipy
+.venv/bin/python -m pip install -q --upgrade matplotlib numpy scipy cartopy shapely
 missing=()
 for p in gnuplot-nox python3-plplot plplot-driver-cairo; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

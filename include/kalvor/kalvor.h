@@ -504,6 +504,32 @@ KALVOR_API void curve3(const float* x, const float* y, const float* z, int n);  
 KALVOR_API void curvx3(const float* x, float y, const float* z, int n);  /* Draws coloured points of one y. */
 KALVOR_API void curvy3(float x, const float* y, const float* z, int n);  /* Draws coloured points of one x. */
 
+/* Maps */
+KALVOR_API void projct(const char* projection);  /* Selects the map projection. */
+KALVOR_API void grafmp(float xa, float xe, float xor_, float xstp, float ya, float ye, float yor, float ystp);  /* Defines and draws a map axis system (degrees). */
+KALVOR_API void mappol(float lon, float lat);  /* Sets the map pole of azimuthal projections. */
+KALVOR_API void mapref(float lat1, float lat2);  /* Sets the standard parallels of conic projections. */
+KALVOR_API void mapsph(float angle);  /* Sets the extent of azimuthal disc maps in degrees. */
+KALVOR_API void mapbas(const char* base);  /* Selects the base map of world. */
+KALVOR_API void mapfil(const char* file, const char* format);  /* Names a user map file and its format. */
+KALVOR_API void maplev(const char* level);  /* Selects the shoreline levels of GSHHS data. */
+KALVOR_API void mapmod(const char* mode);  /* Sets how map curves connect their points. */
+KALVOR_API void mplang(float angle);  /* Sets the angle of the degree labels of gridmp. */
+KALVOR_API void mplclr(int text, int background);  /* Sets the colours of the degree labels of gridmp. */
+KALVOR_API void mplpos(int dx, int dy);  /* Sets the offset of the degree labels of gridmp. */
+KALVOR_API void mplsiz(int height);  /* Sets the height of the degree labels of gridmp. */
+KALVOR_API void world(void);  /* Draws the coastlines of the base map. */
+KALVOR_API void gridmp(int nx, int ny);  /* Draws meridians and parallels. */
+KALVOR_API void curvmp(const float* x, const float* y, int n);  /* Draws a curve in map coordinates. */
+KALVOR_API void shdmap(const char* region);  /* Fills continents of the own map data. */
+KALVOR_API void shdafr(const int* codes, const int* patterns, const int* colours, int n);  /* Fills countries of Africa. */
+KALVOR_API void shdeur(const int* codes, const int* patterns, const int* colours, int n);  /* Fills countries of Europe. */
+KALVOR_API void shdusa(const int* codes, const int* patterns, const int* colours, int n);  /* Fills states of the USA. */
+KALVOR_API void pos2pt(float x, float y, float* xp, float* yp);  /* Returns the plot position of a user point. */
+KALVOR_API void trfrel(float* x, float* y, int n);  /* Converts user points to plot positions in place. */
+KALVOR_API void xaxmap(float a, float e, float first, float step, const char* name, int side, int lat);  /* Draws an axis with degree labels along a parallel. */
+KALVOR_API void yaxmap(float a, float e, float first, float step, const char* name, int side, int lon);  /* Draws an axis with degree labels along a meridian. */
+
 #ifdef __cplusplus
 }
 #endif

@@ -650,6 +650,15 @@ def curve3(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def curvmp(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    """Draws a curve in map coordinates.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def curvx3(x: _Sequence, y: float, z: _Sequence, n: int, /) -> None:
     """Draws coloured points of one y.
 
@@ -1082,6 +1091,20 @@ def graf3d(xa: float, xe: float, xorg: float, xstep: float, ya: float, ye: float
 
     Levels: 1 only (after kalini, outside axis systems).
     """
+def grafmp(xa: float, xe: float, xor_: float, xstp: float, ya: float, ye: float, yor: float, ystp: float, /) -> None:
+    """Defines and draws a map axis system (degrees).
+
+    xa: float
+    xe: float
+    xor_: float
+    xstp: float
+    ya: float
+    ye: float
+    yor: float
+    ystp: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def grffin() -> None:
     """Ends the plane of grfini.
 
@@ -1118,6 +1141,14 @@ def grid3d(nx: int, ny: int, option: str | bytes, /) -> None:
     option: str
 
     Levels: 3 only (inside a 3-D axis system).
+    """
+def gridmp(nx: int, ny: int, /) -> None:
+    """Draws meridians and parallels.
+
+    nx: int
+    ny: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def height(h: int, /) -> None:
     """Sets the character height.
@@ -1563,6 +1594,58 @@ def logtic(mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def mapbas(base: str | bytes, /) -> None:
+    """Selects the base map of world.
+
+    base: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mapfil(file: _Path, format: str | bytes, /) -> None:
+    """Names a user map file and its format.
+
+    file: file name (str, bytes or path-like)
+    format: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def maplev(level: str | bytes, /) -> None:
+    """Selects the shoreline levels of GSHHS data.
+
+    level: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mapmod(mode: str | bytes, /) -> None:
+    """Sets how map curves connect their points.
+
+    mode: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mappol(lon: float, lat: float, /) -> None:
+    """Sets the map pole of azimuthal projections.
+
+    lon: float
+    lat: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
+def mapref(lat1: float, lat2: float, /) -> None:
+    """Sets the standard parallels of conic projections.
+
+    lat1: float
+    lat2: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
+def mapsph(angle: float, /) -> None:
+    """Sets the extent of azimuthal disc maps in degrees.
+
+    angle: float
+
+    Levels: 1 only (after kalini, outside axis systems).
+    """
 def marker(nsym: int, /) -> None:
     """Sets the symbol of curves.
 
@@ -1637,6 +1720,36 @@ def moment(x: _Sequence, n: int, key: str | bytes, /) -> float:
     Returns float.
 
     Levels: any (0 to 3).
+    """
+def mplang(angle: float, /) -> None:
+    """Sets the angle of the degree labels of gridmp.
+
+    angle: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mplclr(text: int, background: int, /) -> None:
+    """Sets the colours of the degree labels of gridmp.
+
+    text: int
+    background: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mplpos(dx: int, dy: int, /) -> None:
+    """Sets the offset of the degree labels of gridmp.
+
+    dx: int
+    dy: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def mplsiz(height: int, /) -> None:
+    """Sets the height of the degree labels of gridmp.
+
+    height: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
     """Sets the text of one user label.
@@ -2072,6 +2185,16 @@ def polcrv(mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def pos2pt(x: float, y: float, /) -> tuple[float, float]:
+    """Returns the plot position of a user point.
+
+    x: float
+    y: float
+
+    Returns (float, float).
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def pos3pt(x: float, y: float, z: float, /) -> tuple[float, float, float]:
     """Converts a user point to absolute 3-D coordinates.
 
@@ -2092,6 +2215,13 @@ def posifl(unit: int, n: int, /) -> int:
     Returns int.
 
     Levels: any (0 to 3).
+    """
+def projct(projection: str | bytes, /) -> None:
+    """Selects the map projection.
+
+    projection: str
+
+    Levels: 1 only (after kalini, outside axis systems).
     """
 def psfont(font: str | bytes, /) -> None:
     """Selects a standard PostScript font for text.
@@ -2616,6 +2746,33 @@ def setvlt(table: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def shdafr(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    """Fills countries of Africa.
+
+    codes: int sequence of n items
+    patterns: int sequence of n items
+    colours: int sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def shdeur(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    """Fills countries of Europe.
+
+    codes: int sequence of n items
+    patterns: int sequence of n items
+    colours: int sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def shdmap(region: str | bytes, /) -> None:
+    """Fills continents of the own map data.
+
+    region: str
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
     """Sets the shading mode of a category (CONT, CELL, COLO).
 
@@ -2630,6 +2787,16 @@ def shdpat(pattern: int, /) -> None:
     pattern: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def shdusa(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
+    """Fills states of the USA.
+
+    codes: int sequence of n items
+    patterns: int sequence of n items
+    colours: int sequence of n items
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def shield(kind: str | bytes, mode: str | bytes, /) -> None:
     """Switches automatic shielding.
@@ -3053,6 +3220,15 @@ def trfmat(zmat: _Sequence, nx: int, ny: int, zmat2: _Sequence, nx2: int, ny2: i
 
     Levels: any (0 to 3).
     """
+def trfrel(x: _Sequence, y: _Sequence, n: int, /) -> None:
+    """Converts user points to plot positions in place.
+
+    x: float sequence of n items, written back
+    y: float sequence of n items, written back
+    n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def trfres() -> None:
     """Resets the page transformation.
 
@@ -3364,6 +3540,11 @@ def wmfmod(mode: str | bytes, key: str | bytes, /) -> None:
 
     Levels: any (0 to 3).
     """
+def world() -> None:
+    """Draws the coastlines of the base map.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
     """Writes a pixel.
 
@@ -3498,6 +3679,19 @@ def xaxlg(a: float, e: float, first: float, step: float, length: int, name: str 
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def xaxmap(a: float, e: float, first: float, step: float, name: str | bytes, side: int, lat: int, /) -> None:
+    """Draws an axis with degree labels along a parallel.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    name: str
+    side: int
+    lat: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def xcross() -> None:
     """Draws an X axis through y = 0.
 
@@ -3614,6 +3808,19 @@ def yaxlg(a: float, e: float, first: float, step: float, length: int, name: str 
     ny: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def yaxmap(a: float, e: float, first: float, step: float, name: str | bytes, side: int, lon: int, /) -> None:
+    """Draws an axis with degree labels along a meridian.
+
+    a: float
+    e: float
+    first: float
+    step: float
+    name: str
+    side: int
+    lon: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def ycross() -> None:
     """Draws a Y axis through x = 0.

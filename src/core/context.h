@@ -9,6 +9,7 @@
 #include "contour/contour_state.h"
 #include "core/frame.h"
 #include "core/page.h"
+#include "maps/map_state.h"
 #include "output/colour_table.h"
 #include "output/line_layer.h"
 #include "output/output.h"
@@ -49,6 +50,7 @@ struct Context {
     ContourState contour;
     ChartState charts;
     View3dState view3d;
+    MapState map;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -59,7 +61,7 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits, c.contour, c.charts, c.view3d);
+                        c.limits, c.contour, c.charts, c.view3d, c.map);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

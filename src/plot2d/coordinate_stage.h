@@ -29,7 +29,7 @@ struct LinearMap {
     PlotPoint operator()(double x, double y) const { return {x0 + (x - xa) * xf, y0 + (y - ya) * yf}; }
 };
 
-enum MappingKind : int { MAPPING_CARTESIAN = 0, MAPPING_POLAR };
+enum MappingKind : int { MAPPING_CARTESIAN = 0, MAPPING_POLAR, MAPPING_MAP };
 
 // The slot. Functions take the context for the parameters of the open
 // system (axis scales, projection state).
@@ -43,6 +43,10 @@ struct AxisMapping {
     bool (*to_user)(const Context& ctx, double px, double py, double& x, double& y);
     // True, with the map, when the mapping is linear in x and y.
     bool (*linear)(const Context& ctx, LinearMap& map);
+    // Lines through data points that the mapping must cut (map seams and
+    // horizons): the polyline in user coordinates, drawn through the line
+    // layer's projection hook. None: lines join the converted points.
+    void (*polyline)(Context& ctx, const float* x, const float* y, int n);
 };
 
 extern const AxisMapping CARTESIAN_MAPPING;

@@ -318,7 +318,22 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         }
         const CurveLook look = begin_curve_look(ctx);
         record_curve(ctx, current_record(ctx));
-        if (plain && plain_lines(ctx)) {
+        const AxisMapping& mapping = active_mapping(ctx);
+        if (mapping.polyline && c.mode == MODE_LINE && !c.gap_on && c.marker_step >= 0) {
+            // A map: the line follows the projection's cuts, in thkcrv copies.
+            const SavedPattern start = save_pattern(ctx);
+            for (int j = 1; j <= c.thickness; ++j) {
+                restore_pattern(ctx, start);
+                ctx.line.offset = copy_offset(j) / ctx.page.units;
+                mapping.polyline(ctx, x, y, n);
+            }
+            ctx.line.offset = 0;
+            ctx.line.offset_move_pending = false;
+            if (c.marker_step != 0) {
+                if (plain) convert(ctx, x, y, n, points);
+                draw_symbols(ctx, points);
+            }
+        } else if (plain && plain_lines(ctx)) {
             draw_plain_line(ctx, x, y, n);
         } else {
             if (plain) {  // the line style of the curve (chncrv) is not plain

@@ -172,6 +172,14 @@ const KeyCase CASES[] = {
     KEY("VKXB", vkxbar(40), c.view3d.bar_shift_x),
     KEY("VKYB", vkybar(40), c.view3d.bar_shift_y),
     KEY("WIDB", widbar(40), c.view3d.bar_width),
+    KEY("MAPM", mapmod("INTE"), c.map.interpolate),
+    KEY("MAPP", mappol(20, 60), c.map.pole_lon, c.map.pole_lat),
+    KEY("MAPR", mapref(10, 40), c.map.ref_given, c.map.ref1, c.map.ref2),
+    KEY("MAPS", mapsph(45), c.map.sphere),
+    KEY("MPLA", mplang(30), c.map.label_angle),
+    KEY("MPLC", mplclr(3, 4), c.map.label_colour, c.map.label_background),
+    KEY("MPLS", mplsiz(50), c.map.label_height),
+    KEY("PROJ", projct("MOLL"), c.map.code),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {

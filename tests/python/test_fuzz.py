@@ -115,7 +115,7 @@ def test_random_calls_never_crash(tmp_path):
 # Calls the random runs once tripped over, replayed on every run (the
 # sanitizer build of the test command runs this file): an int overflow in
 # titlin, the frame of a legend 1e38 wide in int arithmetic, a shield outlined by
-# two billion rings.
+# two billion rings; map routines given extreme ranges, steps and points.
 FOUND = r'''
 import kalvor as k
 k.metafl("SVG"); k.kalini()
@@ -129,6 +129,10 @@ k.contur([0, 1], 2, [0, 1], 2, [[float("nan"), 1], [float("inf"), -1]], 0)
 k.confll([0, 1, 0], [0, 0, 1], [0, 5, 9], 3, [1, 1, 3], [1, 2, 3], [1, 3, 2], 3, [1, 2, 3, 4], 4)
 k.contri([0, 1, 0], [0, 0, 1], [0, 5, 9], 3, [1, 4, 3], [1, 2, 3], [1, 3, 2], 3, 2)
 k.endgrf()
+k.projct("GNOM"); k.mapsph(90); k.grafmp(-180, 180, -180, 1e-30, -90, 90, -90, 1e38)
+k.gridmp(2**31 - 1, 1); k.curvmp([1e38, -1e38, float("nan")], [90, -90, 1e38], 3)
+k.trfrel([1e38, float("inf")], [float("nan"), 0], 2); k.shdeur([46, 0], [2**31 - 1, -5], [-1, 2**31 - 1], 2)
+k.endgrf(); k.projct("CONF"); k.mapref(-0.1, 0.1); k.grafmp(-180, 180, -180, 30, 0.0, 1e-30, 0, 1e-30); k.world()
 k.errmod("PROT", "OFF"); k.kalfin()
 print("done")
 '''

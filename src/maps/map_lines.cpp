@@ -1,0 +1,347 @@
+// The projection hook of map systems: seams, horizons, interpolated points,
+// projection and the clipping of areas.
+#include "maps/map_lines.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/context.h"
+#include "output/primitives.h"
+#include "plot2d/coordinate_stage.h"
+
+namespace kal {
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+constexpr double DEG = PI / 180;
+constexpr double FAR = 1e6;
+
+struct Vec {
+    double x, y, z;
+};
+Vec to_vec(double lon, double lat) {
+    return {std::cos(lat * DEG) * std::cos(lon * DEG), std::cos(lat * DEG) * std::sin(lon * DEG), std::sin(lat * DEG)};
+}
+double dot(const Vec& a, const Vec& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// The largest distance from the pole that an azimuthal map draws.
+double horizon(const MapState& m) {
+    double cap = 179.0 * DEG;
+    if (m.proj.code == PROJ_GNOM) cap = 89 * DEG;
+    if (m.proj.code == PROJ_ORTH) cap = PI / 2;
+    if (m.disc) cap = std::min(cap, m.sphere + 1e-9);
+    return cap;
+}
+
+bool wraps(const MapState& m) {
+    const MapFamily f = map_family(m.proj.code);
+    return f == FAMILY_PSEUDO || f == FAMILY_CONIC;
+}
+
+// Sutherland-Hodgman against one half-plane inside(p) >= 0, the crossing
+// by linear interpolation of `value`.
+template <class P, class V, class L>
+std::vector<P> clip_half(const std::vector<P>& in, V value, L lerp) {
+    std::vector<P> out;
+    const size_t n = in.size();
+    if (n == 0) return out;
+    out.reserve(n + 4);
+    for (size_t i = 0; i < n; ++i) {
+        const P& a = in[i];
+        const P& b = in[(i + 1) % n];
+        const double va = value(a), vb = value(b);
+        if (va >= 0) out.push_back(a);
+        if ((va >= 0) != (vb >= 0)) out.push_back(lerp(a, b, va / (va - vb)));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool map_to_plot(const Context& ctx, double lon, double lat, double& px, double& py) {
+    const MapState& m = ctx.map;
+    bool ok = true;
+    if (m.proj.code == PROJ_MYPR) {
+        float fx = 0, fy = 0;
+        if (m.function) m.function(float(lon), float(lat), &fx, &fy);
+        px = m.left + fx;
+        py = m.bottom - fy;
+    } else if (m.proj.code == PROJ_CYLI) {
+        px = x_plot(ctx, lon);
+        py = y_plot(ctx, lat);
+    } else {
+        double x, y;
+        ok = project(m.proj, lon, lat, x, y);
+        px = m.ox + x * m.scale;
+        py = m.oy - y * m.scale;
+    }
+    if (!std::isfinite(px) || !std::isfinite(py)) {
+        px = py = FAR;
+        return false;
+    }
+    px = std::max(-FAR, std::min(FAR, px));
+    py = std::max(-FAR, std::min(FAR, py));
+    return ok;
+}
+
+MapLines::MapLines(Context& ctx, bool interpolate)
+    : ctx_(ctx), interpolate_(interpolate), previous_(ctx.line.projection) {
+    line_flush(ctx);
+    ctx.line.projection = this;
+    // The map's window while its lines are drawn.
+    LineState& l = ctx.line;
+    std::copy(ctx.out.clip, ctx.out.clip + 4, window_);
+    circle_ = l.circle_clip;
+    cx_ = l.clip_cx;
+    cy_ = l.clip_cy;
+    r_ = l.clip_r;
+    const MapState& m = ctx.map;
+    std::copy(m.clip, m.clip + 4, ctx.out.clip);
+    l.circle_clip = m.disc;
+    if (m.disc) {
+        l.clip_cx = m.clip_cx;
+        l.clip_cy = m.clip_cy;
+        l.clip_r = m.clip_r;
+    }
+}
+
+MapLines::~MapLines() {
+    line_flush(ctx_);
+    ctx_.line.projection = previous_;
+    LineState& l = ctx_.line;
+    std::copy(window_, window_ + 4, ctx_.out.clip);
+    l.circle_clip = circle_;
+    l.clip_cx = cx_;
+    l.clip_cy = cy_;
+    l.clip_r = r_;
+}
+
+void MapLines::polyline(int n, const double* lon, const double* lat) {
+    const double ox = ctx_.page.origin_x, oy = ctx_.page.origin_y;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(lon[i]) || !std::isfinite(lat[i])) continue;
+        if (i == 0)
+            line_move(ctx_, lon[i] + ox, lat[i] + oy);
+        else
+            line_draw(ctx_, lon[i] + ox, lat[i] + oy);
+    }
+    line_flush(ctx_);
+}
+
+void MapLines::area(int n, const double* lon, const double* lat) {
+    if (n < 3) return;
+    fill_polygon(ctx_, n, lon, lat);
+}
+
+void MapLines::cut_line(const Piece& in, std::vector<Piece>& out) const {
+    const MapState& m = ctx_.map;
+    Piece dense;
+    dense.reserve(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (i > 0 && interpolate_) {
+            const Pt a = in[i - 1], b = in[i];
+            const int k = int(std::min(36000.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
+            for (int j = 1; j < k; ++j)
+                dense.push_back({a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k});
+        }
+        dense.push_back(in[i]);
+    }
+    out.emplace_back();
+    const MapFamily fam = map_family(m.proj.code);
+    if (wraps(m)) {
+        const double c = m.proj.centre;
+        double cur = 0;  // longitude from the centre, continued along the line
+        for (size_t i = 0; i < dense.size(); ++i) {
+            const double w = std::remainder(dense[i].lon - c, 360.0);
+            if (i == 0) {
+                cur = w;
+            } else {
+                const double next = cur + std::remainder(w - cur, 360.0);
+                if (std::fabs(next) > 180) {  // over the seam behind the centre
+                    const double edge = next > 0 ? 180 : -180, t = (edge - cur) / (next - cur);
+                    const double lat = dense[i - 1].lat + t * (dense[i].lat - dense[i - 1].lat);
+                    out.back().push_back({c + edge, lat});
+                    out.emplace_back();
+                    out.back().push_back({c - edge, lat});
+                    cur = next - 2 * edge;
+                } else {
+                    cur = next;
+                }
+            }
+            out.back().push_back({c + cur, dense[i].lat});
+        }
+    } else if (fam == FAMILY_AZIMUTHAL) {
+        const double cap = horizon(m);
+        auto inside = [&](const Pt& p) { return pole_distance(m.proj, p.lon, p.lat) <= cap; };
+        // The point on a-b where the horizon is, by bisection.
+        auto rim = [&](Pt a, Pt b) {  // a inside, b outside
+            for (int k = 0; k < 40; ++k) {
+                const Pt mid{(a.lon + b.lon) / 2, (a.lat + b.lat) / 2};
+                (inside(mid) ? a : b) = mid;
+            }
+            return a;
+        };
+        bool was_in = false;
+        for (size_t i = 0; i < dense.size(); ++i) {
+            const bool in_now = inside(dense[i]);
+            if (i > 0 && in_now != was_in) {
+                const Pt r = in_now ? rim(dense[i], dense[i - 1]) : rim(dense[i - 1], dense[i]);
+                out.back().push_back(r);
+                if (!in_now) out.emplace_back();
+            }
+            if (in_now) out.back().push_back(dense[i]);
+            was_in = in_now;
+        }
+    } else {
+        out.back() = std::move(dense);
+    }
+}
+
+void MapLines::cut_area(const Piece& in, std::vector<Piece>& out) const {
+    const MapState& m = ctx_.map;
+    const MapFamily fam = map_family(m.proj.code);
+    auto lerp = [](const Pt& a, const Pt& b, double t) {
+        return Pt{a.lon + t * (b.lon - a.lon), a.lat + t * (b.lat - a.lat)};
+    };
+    if (wraps(m)) {
+        // Longitudes made continuous around the ring, then the ring cut into
+        // the 360-degree strips it covers, each moved onto the map.
+        const double c = m.proj.centre;
+        Piece ring(in);
+        double lo = 1e300, hi = -1e300;
+        for (size_t i = 0; i < ring.size(); ++i) {
+            double l = std::remainder(ring[i].lon - c, 360.0);
+            if (i > 0) l = ring[i - 1].lon + std::remainder(l - ring[i - 1].lon, 360.0);
+            ring[i].lon = l;
+            lo = std::min(lo, l);
+            hi = std::max(hi, l);
+        }
+        const int k0 = int(std::floor((lo + 180) / 360)), k1 = int(std::ceil((hi + 180) / 360)) - 1;
+        for (int k = std::max(k0, -3); k <= std::min(k1, 3); ++k) {
+            const double a = -180 + 360.0 * k, b = 180 + 360.0 * k;
+            Piece p = clip_half(ring, [a](const Pt& q) { return q.lon - a; }, lerp);
+            p = clip_half(p, [b](const Pt& q) { return b - q.lon; }, lerp);
+            if (p.size() < 3) continue;
+            for (Pt& q : p) q.lon += c - 360.0 * k;
+            out.push_back(std::move(p));
+        }
+        return;
+    }
+    if (fam == FAMILY_AZIMUTHAL) {
+        // On the sphere: the part on the pole's side of the horizon plane,
+        // edges followed along great circles.
+        const Vec pole = to_vec(m.proj.pole_lon / DEG, m.proj.pole_lat / DEG);
+        const double limit = std::cos(horizon(m));
+        std::vector<Vec> v;
+        v.reserve(in.size());
+        for (const Pt& p : in) v.push_back(to_vec(p.lon, p.lat));
+        v = clip_half(v, [&](const Vec& q) { return dot(q, pole) - limit; },
+                      [](const Vec& a, const Vec& b, double t) {
+                          return Vec{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+                      });
+        if (v.size() < 3) return;
+        Piece p;
+        for (size_t i = 0; i < v.size(); ++i) {
+            const Vec a = v[i], b = v[(i + 1) % v.size()];
+            const double ang = std::acos(std::max(-1.0, std::min(1.0, dot(a, b) / std::sqrt(dot(a, a) * dot(b, b)))));
+            const int k = std::max(1, int(std::min(3600.0, ang / DEG)));
+            for (int j = 0; j < k; ++j) {
+                const double t = double(j) / k;
+                const Vec q{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+                p.push_back({std::atan2(q.y, q.x) / DEG, std::atan2(q.z, std::hypot(q.x, q.y)) / DEG});
+            }
+        }
+        out.push_back(std::move(p));
+        return;
+    }
+    out.push_back(in);
+}
+
+void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
+    const Context& ctx = ctx_;
+    const MapState& m = ctx.map;
+    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
+    px_.clear();
+    py_.clear();
+    auto add = [&](double lon, double lat) {
+        double x, y;
+        map_to_plot(ctx, lon, lat, x, y);
+        px_.push_back(x + ox);
+        py_.push_back(y + oy);
+    };
+    const bool dense = closed && map_family(m.proj.code) != FAMILY_AZIMUTHAL &&
+                       map_family(m.proj.code) != FAMILY_LINEAR && m.proj.code != PROJ_MYPR;
+    for (size_t i = 0; i < p.size(); ++i) {
+        if (dense && i > 0) {  // area edges follow the projection
+            const Pt a = p[i - 1], b = p[i];
+            const int k = int(std::min(3600.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
+            for (int j = 1; j < k; ++j) add(a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k);
+        }
+        add(p[i].lon, p[i].lat);
+    }
+    if (!closed) {
+        if (m.proj.code == PROJ_OBLI) {  // the rotated sphere's own seam
+            size_t start = 0;
+            for (size_t i = 1; i <= px_.size(); ++i) {
+                if (i == px_.size() || std::fabs(px_[i] - px_[i - 1]) > PI * m.scale) {
+                    if (i - start > 1) out.piece(int(i - start), px_.data() + start, py_.data() + start);
+                    start = i;
+                }
+            }
+            return;
+        }
+        if (px_.size() > 1) out.piece(int(px_.size()), px_.data(), py_.data());
+        return;
+    }
+    // Areas: clipped here to the window (its circle on disc maps), so that
+    // what is left can be filled as one polygon.
+    struct Q {
+        double x, y;
+    };
+    std::vector<Q> poly(px_.size());
+    for (size_t i = 0; i < px_.size(); ++i) poly[i] = {px_[i], py_[i]};
+    auto lerp = [](const Q& a, const Q& b, double t) { return Q{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}; };
+    if (ctx.line.circle_clip) {
+        const LineState& l = ctx.line;
+        constexpr int SIDES = 360;
+        const double r = l.clip_r / std::cos(PI / SIDES);  // the polygon around the circle
+        for (int s = 0; s < SIDES && poly.size() >= 3; ++s) {
+            const double a = 2 * PI * s / SIDES, nx = std::cos(a), ny = std::sin(a);
+            poly = clip_half(poly, [&](const Q& q) { return r - ((q.x - l.clip_cx) * nx + (q.y - l.clip_cy) * ny); }, lerp);
+        }
+    } else if (!ctx.line.transform) {
+        const int* w = ctx.out.clip;
+        poly = clip_half(poly, [&](const Q& q) { return q.x - w[0]; }, lerp);
+        poly = clip_half(poly, [&](const Q& q) { return w[2] - q.x; }, lerp);
+        poly = clip_half(poly, [&](const Q& q) { return q.y - w[1]; }, lerp);
+        poly = clip_half(poly, [&](const Q& q) { return w[3] - q.y; }, lerp);
+    }
+    if (poly.size() < 3) return;
+    px_.resize(poly.size());
+    py_.resize(poly.size());
+    for (size_t i = 0; i < poly.size(); ++i) {
+        px_[i] = poly[i].x;
+        py_[i] = poly[i].y;
+    }
+    out.piece(int(px_.size()), px_.data(), py_.data());
+}
+
+void MapLines::project(int n, const double* x, const double* y, bool closed, ProjectedPieces& out) {
+    if (n < 1) return;
+    const double ox = ctx_.page.origin_x, oy = ctx_.page.origin_y;
+    Piece in;
+    in.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const double lon = x[i] - ox, lat = y[i] - oy;
+        if (std::isfinite(lon) && std::isfinite(lat)) in.push_back({lon, std::max(-90.0, std::min(90.0, lat))});
+    }
+    std::vector<Piece> pieces;
+    if (closed)
+        cut_area(in, pieces);
+    else
+        cut_line(in, pieces);
+    for (const Piece& p : pieces)
+        if (p.size() > (closed ? 2u : 1u)) emit(p, closed, out);
+}
+
+}  // namespace kal

@@ -1,0 +1,187 @@
+// Map projections (round trips of every projection, the edge cases of the
+// table) and the map data readers on synthetic and hostile input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "maps/map_data.h"
+#include "maps/projection.h"
+
+namespace {
+
+using namespace kal;
+
+Projection made(int code) {
+    Projection p;
+    p.code = code;
+    p.centre = 10;
+    if (map_family(code) == FAMILY_CONIC) set_cone(p, 30, 50, 40);
+    set_pole(p, 10, 40);
+    return p;
+}
+
+TEST(Projections, EveryInverseRoundTripsOnItsMap) {
+    for (int i = 0; i < PROJECTION_COUNT - 1; ++i) {
+        const Projection p = made(PROJECTION_CODES[i]);
+        const MapFamily fam = map_family(p.code);
+        double worst = 0;
+        for (double lat = -85; lat <= 85; lat += 8.5)
+            for (double lon = -160; lon <= 180; lon += 10.3) {
+                const double l = lon - 10;
+                if (fam == FAMILY_AZIMUTHAL && pole_distance(p, lon, lat) > (p.code == PROJ_GNOM ? 1.4 : 2.8)) continue;
+                if (p.code == PROJ_OBLI && pole_distance(p, lon, lat) < 0.02) continue;
+                if (p.code == PROJ_POLY && std::fabs(l) > 90) continue;  // folded beyond
+                double x, y, lo, la;
+                ASSERT_TRUE(project(p, lon, lat, x, y)) << p.code;
+                ASSERT_TRUE(unproject(p, x, y, lo, la)) << p.code << " " << lon << " " << lat;
+                worst = std::max(worst, std::fabs(std::remainder(lo - lon, 360.0)) + std::fabs(la - lat));
+            }
+        EXPECT_LT(worst, 1e-9) << p.code;
+    }
+}
+
+TEST(Projections, EdgeCasesOfTheTable) {
+    double x, y, lo, la;
+    // Mercator at the pole is 89.99 degrees: high up, not at the bottom.
+    const Projection merc = made(PROJ_MERC);
+    ASSERT_TRUE(project(merc, 0, 90, x, y));
+    EXPECT_NEAR(y, std::log(std::tan(M_PI / 4 + 89.99 * M_PI / 360)), 1e-12);
+    // ORTH beyond 90 degrees lies outside the unit circle (2 - sin c).
+    const Projection orth = made(PROJ_ORTH);
+    ASSERT_TRUE(project(orth, 10, -60, x, y));  // 100 degrees from the pole
+    EXPECT_NEAR(std::hypot(x, y), 2 - std::sin(100 * M_PI / 180), 1e-12);
+    // The antipode of an azimuthal map: direction 0.
+    const Projection lamb = made(PROJ_LAMB);
+    ASSERT_TRUE(project(lamb, -170, -40, x, y));
+    EXPECT_NEAR(x, 2, 1e-9);
+    EXPECT_NEAR(y, 0, 1e-6);
+    // GNOM has no image of the far hemisphere; inverses off the map are NaN.
+    EXPECT_FALSE(project(made(PROJ_GNOM), -170, 0, x, y));
+    EXPECT_FALSE(unproject(made(PROJ_MOLL), 0, 2, lo, la));
+    EXPECT_TRUE(std::isnan(lo) && std::isnan(la));
+    EXPECT_FALSE(unproject(made(PROJ_HAMM), 3, 0, lo, la));
+    // Two-parallel ALBE is equal-area: the area of a small cell is its
+    // spherical area anywhere on the map.
+    const Projection albe = made(PROJ_ALBE);
+    for (double lat : {25.0, 45.0, 70.0}) {
+        double x0, y0, x1, y1, x2, y2;
+        const double d = 0.01;
+        project(albe, 10, lat, x0, y0);
+        project(albe, 10 + d, lat, x1, y1);
+        project(albe, 10, lat + d, x2, y2);
+        const double a = std::fabs((x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0));
+        const double r = d * M_PI / 180;
+        EXPECT_NEAR(a / (r * r * std::cos((lat + d / 2) * M_PI / 180)), 1, 1e-3) << lat;
+    }
+}
+
+// ---- readers ----
+
+std::FILE* memory(const std::string& bytes) {
+    std::FILE* f = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::rewind(f);
+    return f;
+}
+
+void be32(std::string& s, int32_t v) {
+    const uint32_t u = uint32_t(v);
+    for (int sh : {24, 16, 8, 0}) s.push_back(char((u >> sh) & 0xff));
+}
+
+std::string gshhs_polygon(int n, int level, const std::vector<std::pair<double, double>>& pts) {
+    std::string s;
+    const int32_t head[8] = {1, n, level, 0, 0, 0, 0, 0};
+    for (int32_t v : head) be32(s, v);
+    s.append(4, '\0');
+    for (auto [lon, lat] : pts) {
+        be32(s, int32_t(std::lround(lon * 1e6)));
+        be32(s, int32_t(std::lround(lat * 1e6)));
+    }
+    return s;
+}
+
+struct Collected {
+    std::vector<MapPolyline> lines;
+    std::function<void(const MapPolyline&)> take() {
+        return [this](const MapPolyline& p) { lines.push_back(p); };
+    }
+};
+
+TEST(MapReaders, GshhsLevelsPenUpAndWrappedLongitudes) {
+    std::string s = gshhs_polygon(4, 1, {{10, 0}, {11, 1}, {350, 2}, {351, 3}}) +
+                    gshhs_polygon(2, 2, {{0, 0}, {1, 1}});
+    Collected all, lakes;
+    std::FILE* f = memory(s);
+    EXPECT_EQ(read_gshhs(f, 0, all.take()), MapRead::OK);
+    std::rewind(f);
+    EXPECT_EQ(read_gshhs(f, 2, lakes.take()), MapRead::OK);
+    std::fclose(f);
+    ASSERT_EQ(all.lines.size(), 3u);       // 11 -> -10: pen up
+    EXPECT_DOUBLE_EQ(all.lines[1].lon[0], -10);
+    ASSERT_EQ(lakes.lines.size(), 1u);
+    EXPECT_EQ(lakes.lines[0].code, 2);
+}
+
+TEST(MapReaders, HostileGshhsWarnsAndKeepsWhatCame) {
+    const std::string good = gshhs_polygon(2, 1, {{0, 0}, {1, 1}});
+    const std::string cases[] = {
+        good + gshhs_polygon(2000000000, 1, {{0, 0}}),   // count beyond the file
+        good + gshhs_polygon(-5, 1, {}),                  // negative count
+        good + gshhs_polygon(3, 1, {{0, 0}, {1, 1}}),     // truncated
+        good + gshhs_polygon(2, 1, {{0, 0}, {1e3, 1}}),   // wild coordinates
+        good + std::string(10, '\x7f'),                   // short header
+    };
+    for (const std::string& s : cases) {
+        Collected c;
+        std::FILE* f = memory(s);
+        EXPECT_EQ(read_gshhs(f, 0, c.take()), MapRead::DAMAGED);
+        std::fclose(f);
+        ASSERT_GE(c.lines.size(), 1u);
+        EXPECT_EQ(c.lines[0].lon.size(), 2u);
+    }
+    Collected empty;
+    std::FILE* f = memory("");
+    EXPECT_EQ(read_gshhs(f, 0, empty.take()), MapRead::OK);
+    std::fclose(f);
+    EXPECT_TRUE(empty.lines.empty());
+}
+
+TEST(MapReaders, MapgLinesLongLinesAndNonsense) {
+    const std::string text = "# one\n1 2\n3 4\n" + std::string(300, '5') + "\n5 6\nnan 3\nabc\n#\n200 1\n201 2\n";
+    Collected c;
+    std::FILE* f = memory(text);
+    EXPECT_EQ(read_mapg(f, c.take()), MapRead::DAMAGED);
+    std::fclose(f);
+    ASSERT_EQ(c.lines.size(), 2u);
+    EXPECT_EQ(c.lines[0].lon.size(), 3u);
+    EXPECT_DOUBLE_EQ(c.lines[1].lon[0], -160);
+}
+
+TEST(MapReaders, OwnDataCodesLimitsAndMissingEnd) {
+    std::string s;
+    auto pair = [&](double lon, double lat) {
+        be32(s, int32_t(std::lround((lon + 180) * 1000)));
+        be32(s, int32_t(std::lround((lat + 90) * 1000)));
+    };
+    be32(s, 3000), be32(s, 0), be32(s, -1);
+    pair(0, 0), pair(1, 0), pair(1, 1);
+    be32(s, 5000), be32(s, 0), be32(s, -1), be32(s, -1000);
+    pair(2, 2), pair(3, 2), pair(3, 3), pair(4, 4);
+    Collected c;
+    long dropped = 0;
+    std::FILE* f = memory(s);  // no -9000: the open polygon still counts
+    EXPECT_EQ(read_own_map(f, 3, dropped, c.take()), MapRead::NO_END);
+    std::fclose(f);
+    ASSERT_EQ(c.lines.size(), 2u);
+    EXPECT_EQ(c.lines[0].code, 3);
+    EXPECT_EQ(c.lines[1].code, 5);
+    EXPECT_EQ(c.lines[0].lon.size(), 3u);
+    EXPECT_EQ(dropped, 1);  // the fourth point of the second polygon
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+"""Map projections, map axis systems, coastlines, shading and map files."""
+import os
+import struct
+import subprocess
+import sys
+from pathlib import Path
+
+import numpy as np
+import pytest
+from PIL import Image
+
+import kalvor as k
+from conftest import ROOT
+
+pyproj = pytest.importorskip("pyproj")
+
+# projct keyword -> pyproj definition on the unit sphere (centre lon 10,
+# latitudes 20..60 for the conic ones, pole (10, 40) for azimuthal ones).
+PYPROJ = {
+    "MERC": "+proj=merc +lon_0=10", "EXAC": "+proj=eqc +lon_0=10", "CORR": "+proj=mill +lon_0=10",
+    "UTM": "+proj=tmerc +lon_0=10 +k_0=1", "EQUA": "+proj=cea +lon_0=10", "MOLL": "+proj=moll +lon_0=10",
+    "AITO": "+proj=aitoff +lon_0=10", "HAMM": "+proj=hammer +lon_0=10", "WINK": "+proj=wintri +lon_0=10 +lat_1=40",
+    "SANS": "+proj=sinu +lon_0=10", "CONF": "+proj=lcc +lon_0=10 +lat_0=40 +lat_1=30 +lat_2=50",
+    "ALBE": "+proj=aea +lon_0=10 +lat_0=40 +lat_1=30 +lat_2=50",
+    "CONI": "+proj=eqdc +lon_0=10 +lat_0=40 +lat_1=30 +lat_2=50", "POLY": "+proj=poly +lon_0=10 +lat_0=40",
+    "GNOM": "+proj=gnom +lon_0=10 +lat_0=40", "ORTH": "+proj=ortho +lon_0=10 +lat_0=40",
+    "STER": "+proj=stere +lon_0=10 +lat_0=40", "AZIM": "+proj=aeqd +lon_0=10 +lat_0=40",
+    "LAMB": "+proj=laea +lon_0=10 +lat_0=40",
+}
+CONIC = {"CONF", "ALBE", "CONI", "POLY"}
+AZIMUTHAL = {"GNOM", "ORTH", "STER", "AZIM", "LAMB"}
+ALL = ["MERC", "EXAC", "CORR", "UTM", "OBLI", "EQUA", "MOLL", "AITO", "HAMM", "WINK", "SANS", "ELLI",
+       "CONF", "ALBE", "POLY", "CONI", "GNOM", "ORTH", "STER", "AZIM", "LAMB"]
+
+
+def open_map(proj, tmp_path, fmt="VIRT"):
+    k.metafl(fmt)
+    os.chdir(tmp_path)
+    k.errmod("ALL", "OFF")
+    k.kalini()
+    k.errmod("ALL", "ON")
+    k.projct(proj)
+    if proj in CONIC:
+        k.mapref(30, 50)
+        k.grafmp(-30, 50, -30, 10, 20, 60, 20, 10)
+    elif proj in AZIMUTHAL:
+        k.grafmp(-30, 50, -30, 10, 10, 70, 10, 10)
+    else:
+        k.grafmp(-160, 180, -160, 30, -60, 60, -60, 30)
+
+
+def sample_points(proj):
+    lon, lat = np.meshgrid(np.linspace(-20, 40, 9), np.linspace(-50, 50, 9) if proj not in CONIC | AZIMUTHAL
+                           else np.linspace(15, 65, 9))
+    return lon.ravel(), lat.ravel()
+
+
+@pytest.mark.parametrize("proj", sorted(PYPROJ))
+def test_projection_matches_pyproj(proj, tmp_path):
+    open_map(proj, tmp_path)
+    lon, lat = sample_points(proj)
+    ours = np.array([k.pos2pt(float(a), float(b)) for a, b in zip(lon, lat)], dtype=float)
+    back = [k.xinvrs(int(round(px))) for px, _ in ours[:3]]
+    k.kalfin()
+    x, y = pyproj.Proj(PYPROJ[proj] + " +R=1 +no_defs")(lon, lat)
+    # px = a + s x, py = b - s y with one scale s.
+    A = np.zeros((2 * len(x), 3))
+    A[0::2, 0], A[0::2, 2] = 1, x
+    A[1::2, 1], A[1::2, 2] = 1, -y
+    sol, *_ = np.linalg.lstsq(A, ours.ravel(), rcond=None)
+    size = np.ptp(ours, axis=0).max()
+    assert np.abs(A @ sol - ours.ravel()).max() < 1e-6 * size, proj
+    assert all(np.isfinite(back))
+
+
+MAP_PROGRAM = """
+import kalvor as k
+k.metafl("PNG"); k.setfil("m.png"); k.filmod("DELE"); k.scrmod("REVERS"); k.kalini()
+k.axspos(100, 1900); k.axslen(2700, 1700)
+{body}
+k.endgrf(); k.kalfin()
+"""
+
+
+def at(out):
+    """Pixel (row, column) of each "px py" line printed."""
+    pts = [tuple(map(float, line.split())) for line in out.splitlines() if line and line[0].isdigit()]
+    return [(round(y * 603 / 2100), round(x * 853 / 2970)) for x, y in pts]
+
+
+def pixels(run, body):
+    out = run(MAP_PROGRAM.format(body=body))
+    with Image.open(run.path / "m.png") as img:
+        return out, np.asarray(img.convert("RGB")).astype(int)
+
+
+def test_shaded_countries_and_disc_rim(run):
+    # France red on a conformal conic map of Europe, the sea stays white.
+    out, img = pixels(run, """
+k.projct("CONF"); k.grafmp(-15.0, 35.0, -10.0, 10.0, 35.0, 70.0, 40.0, 10.0)
+k.shdeur([15], [16], [k.intrgb(1.0, 0.0, 0.0)], 1)
+print(*k.pos2pt(2.5, 46.5)); print(*k.pos2pt(-10.0, 45.0))""")
+    france, sea = at(out)
+    assert tuple(img[france]) == (255, 0, 0)
+    assert tuple(img[sea]) == (255, 255, 255)
+    # An orthographic disc: a curve to a point behind the globe ends at the
+    # rim, nothing is drawn outside the disc.
+    out, img = pixels(run, """
+k.projct("ORTH"); k.mappol(0.0, 0.0); k.mapmod("INTE")
+k.grafmp(-180.0, 180.0, -180.0, 30.0, -90.0, 90.0, -90.0, 30.0)
+k.color("RED"); k.curvmp([0.0, 170.0], [0.0, 0.0], 2); k.shdmap("ALL")""")
+    red = np.argwhere((img[:, :, 0] > 200) & (img[:, :, 1] < 50))
+    cx, cy, r = (100 + 1350) * 853 / 2970, (1900 - 850) * 603 / 2100 + 1, 850 * 853 / 2970
+    d = np.hypot(red[:, 1] - cx, red[:, 0] - cy)
+    assert len(red) > 100 and d.max() < r + 3
+    # curve over the seam of a Mollweide map: two short pieces at the rim,
+    # nothing across the middle.
+    out, img = pixels(run, """
+k.axslen(2700, 1300); k.projct("MOLL"); k.nograf(); k.grafmp(-180.0, 180.0, -180.0, 30.0, -90.0, 90.0, -90.0, 30.0)
+k.color("RED"); k.curve([170.0, -170.0], [0.0, 0.0], 2)""")
+    row = (img[:, :, 0] > 200) & (img[:, :, 1] < 50)
+    cols = np.nonzero(row.any(axis=0))[0]
+    assert len(cols) > 0 and not row[:, 400:450].any()
+
+
+def test_world_copies_and_edge_cases(run, tmp_path):
+    # -360..360 shows the coastlines twice: Africa's outline at 20 E and 340 E.
+    out, img = pixels(run, """
+k.projct("EXAC"); k.grafmp(-360.0, 360.0, -360.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+k.color("RED"); k.shdmap("AFRI")
+print(*k.pos2pt(20.0, 5.0)); print(*k.pos2pt(-340.0, 5.0))""")
+    for p in at(out):
+        assert tuple(img[p]) == (255, 0, 0)
+    # Mercator at 90 degrees is the top (89.99), base MAPF without mapfil warns,
+    # missing GSHHS files warn with the path, a decreasing range is warning 2.
+    out = run("""
+import kalvor as k
+k.metafl("VIRT"); k.kalini(); k.projct("MERC")
+k.grafmp(-180.0, 180.0, -180.0, 90.0, -85.0, 85.0, -80.0, 20.0)
+print(k.pos2pt(0.0, 90.0)[1] < k.pos2pt(0.0, 85.0)[1])
+k.mapbas("MAPF"); k.world(); k.mapbas("GSHF"); k.world(); k.endgrf()
+k.grafmp(10.0, 0.0, 0.0, 1.0, 0.0, 10.0, 0.0, 1.0)
+k.kalfin()""", env={"KALVOR": str(tmp_path)})
+    assert out.startswith("True")
+    assert "No call to MAPFIL before" in out and "gshhs_f.b" in out
+    assert out.count("Warning   2") == 1
+
+
+def test_hostile_map_files_warn_and_keep_drawing(run):
+    bad = {
+        "huge.b": struct.pack(">8i", 1, 2**31 - 1, 1, 0, 0, 0, 0, 0) + b"\0" * 40,
+        "neg.b": struct.pack(">8i", 1, -7, 1, 0, 0, 0, 0, 0) + b"\0" * 4,
+        "cut.b": struct.pack(">8i", 1, 3, 1, 0, 0, 0, 0, 0) + b"\0" * 12,
+        "wild.b": struct.pack(">8i", 1, 1, 1, 0, 0, 0, 0, 0) + b"\0" * 4 + struct.pack(">2i", 2**31 - 1, 0),
+        "empty.b": b"",
+        "long.txt": b"1 2\n" + b"7" * 5000 + b"\n3 4\nnan nan\n",
+    }
+    for name, data in bad.items():
+        (run.path / name).write_bytes(data)
+    calls = "\n".join(f'k.mapfil("{n}", "{"MAPG" if n.endswith(".txt") else "GSHH"}"); k.world()' for n in bad)
+    out, img = pixels(run, f"""
+k.projct("CYLI"); k.grafmp(-180.0, 180.0, -180.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+k.mapbas("MAPF")
+{calls}
+k.color("RED"); k.curvmp([0.0, 60.0], [0.0, 0.0], 2)""")
+    assert out.count("read error") == 5          # every damaged file but the empty one
+    assert (img[:, :, 0] > 200).sum() > 0
+
+
+def test_map_files_are_reproduced(tmp_path):
+    data = Path(ROOT).resolve().parents[1] / "shared" / "data" / "naturalearth"
+    if not data.is_dir():
+        pytest.skip("no source data")
+    subprocess.run([sys.executable, str(Path(ROOT) / "tools" / "maps" / "make_maps.py"), str(data), str(tmp_path)],
+                   check=True)
+    for n in range(1, 5):
+        made = (tmp_path / f"map{n}.dat").read_bytes()
+        assert made == (Path(ROOT) / "python" / "kalvor" / "data" / "map" / f"map{n}.dat").read_bytes()
+        assert len(made) < 1 << 20
