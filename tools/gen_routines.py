@@ -65,6 +65,7 @@ class Routine:
     params: list
     doc: str
     section: str
+    waits: bool = False  # may wait for the user: Ctrl-C is checked meanwhile
 
     @property
     def framed(self):
@@ -138,7 +139,8 @@ def read_table(path=TABLE):
                 if not c.isdigit() and c not in names:
                     sys.exit(f"{where}: count '{c}' is not a parameter")
         routines.append(Routine(pm["name"], ret, ret_file, levels, fail.strip(), python.startswith("free"),
-                                custom, "anyargs" in python, params, m["doc"].strip(), section))
+                                custom, "anyargs" in python, params, m["doc"].strip(), section,
+                                re.search(r"\bwait\b", python) is not None))
     return routines
 
 
@@ -442,7 +444,10 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
-    code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
+    if r.waits:
+        code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
+    else:
+        code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
     for i, p in sequences:
         if p.out:
             size = " * ".join(f"Py_ssize_t({c})" for c in p.counts)

@@ -84,6 +84,8 @@ def clrcyc(index: int, colour: int, /) -> None:
     'Sets an entry of the colour cycle.'
 def clrmod(mode: str | bytes, /) -> None:
     'Sets the colour mode of screens.'
+def clswin(id: int, /) -> None:
+    'Closes screen window id.'
 def color(name: str | bytes, /) -> None:
     'Selects a colour by name.'
 def colran(first: int, last: int, /) -> None:
@@ -156,8 +158,12 @@ def getalf() -> str:
     'Returns the base alphabet.'
 def getang() -> int:
     'Returns the text angle.'
+def getbpp() -> int:
+    'Returns the bits per pixel of the screen: 8 or 24.'
 def getclr() -> int:
     'Returns the current colour.'
+def getdsp() -> str:
+    'Returns the display: "XWIN", "WAYL" or "NONE".'
 def getfil() -> str:
     'Returns the name of the output file.'
 def gethgt() -> int:
@@ -180,12 +186,16 @@ def getran() -> tuple[int, int]:
     'Returns the range of the colour bar.'
 def getrgb(*ignored: Any) -> tuple[float, float, float]:
     'Returns the components of the current colour.'
+def getscr() -> tuple[int, int]:
+    'Returns the size of the monitor in pixels (0 without a display).'
 def getshf(key: str | bytes, /) -> str:
     'Returns a national shift character.'
 def getver() -> float:
     'Returns the library version.'
 def getvlt() -> str:
     'Returns the name of the colour table.'
+def getwin() -> tuple[int, int, int, int]:
+    'Returns the position and size of the screen window in effect.'
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
     'Sets GIF options.'
 def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
@@ -358,6 +368,8 @@ def nyposn(y: float, /) -> int:
     'Returns the plot position of a user y, rounded.'
 def openfl(name: _Path, unit: int, mode: int, /) -> int:
     'Opens a file on unit 0-99 for reading (0), writing (1) or appending (2).'
+def opnwin(id: int, /) -> None:
+    'Opens screen window id (1 to 8) and makes it current.'
 def origin(nx: int, ny: int, /) -> None:
     'Sets the origin of plot coordinates.'
 def page(nx: int, ny: int, /) -> None:
@@ -470,8 +482,12 @@ def scrmod(mode: str | bytes, /) -> None:
     'Sets the background mode of screens and images.'
 def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colour: int, /) -> None:
     'Fills a ring sector with a colour.'
+def selwin(id: int, /) -> None:
+    'Makes screen window id the current one.'
 def sendbf() -> None:
     'Flushes the output.'
+def sendmb() -> None:
+    'Ends the pending (or next) wait of a screen window as a right click would.'
 def serif() -> None:
     'Selects the serif outline font.'
 def setbas(factor: float, /) -> None:
@@ -632,6 +648,8 @@ def window(nx: int, ny: int, nw: int, nh: int, /) -> None:
     'Sets the position and size of the screen window.'
 def winfnt(font: str | bytes, /) -> None:
     'Selects a system font for text.'
+def winid() -> int:
+    'Returns the number of the current screen window.'
 def winkey(key: str | bytes, /) -> None:
     'Sets the key that closes the screen window.'
 def winmod(mode: str | bytes, /) -> None:
@@ -640,6 +658,8 @@ def winopt(n: int, key: str | bytes, /) -> None:
     'Sets a screen window option.'
 def winsiz(nw: int, nh: int, /) -> None:
     'Sets the size of the screen window.'
+def wintit(title: str | bytes, /) -> None:
+    'Sets the title of the current screen window (at level 0: of the next main window).'
 def winupd() -> None:
     'Updates the screen window.'
 def wpixel(ix: int, iy: int, colour: int, /) -> None:
@@ -654,6 +674,8 @@ def wtiff(file: _Path, /) -> None:
     'Draws a TIFF file.'
 def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
     'Selects an X11 font for text.'
+def x11mod(mode: str | bytes, /) -> None:
+    'Sets the backing-store mode of screen windows (stored only).'
 def xaxgit() -> None:
     'Draws the line y = 0.'
 def xaxis(a: float, e: float, first: float, step: float, length: int, name: str | bytes, side: int, nx: int, ny: int, /) -> None:

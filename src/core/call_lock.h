@@ -27,4 +27,18 @@ private:
     bool held_ = true;
 };
 
+// Gives the calling thread's call up while it waits for the user (a click
+// in a screen window), so that other threads (sendmb) get in meanwhile,
+// and takes it again at the end of its scope.
+class CallPause {
+public:
+    CallPause();
+    ~CallPause();
+    CallPause(const CallPause&) = delete;
+    CallPause& operator=(const CallPause&) = delete;
+
+private:
+    bool paused_ = false;
+};
+
 }  // namespace kal

@@ -11,6 +11,7 @@
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
+#include "output/screen/screen_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
 #include "plot2d/curves.h"
@@ -43,6 +44,7 @@ struct Context {
     CurveState curves;
     LegendState legend;
     ScaleLimitsState limits;
+    ScreenState screen;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -53,7 +55,7 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits);
+                        c.limits, c.screen);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }
