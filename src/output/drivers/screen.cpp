@@ -252,7 +252,11 @@ void ScreenDriver::push_palette(Context& ctx) {
             w.raster->set_colour(ctx.out.current_colour);
         }
     }
-    if (ctx.out.raster) show_all(ctx, false);
+    // Shown at once unless a show came just before: a program that sets
+    // the table entry by entry waits for no window each time.
+    if (ctx.out.raster && presenter_ && presenter_->interactive() &&
+        std::chrono::steady_clock::now() - last_show_ >= SHOW_EVERY)
+        show_all(ctx, false);
 }
 
 void ScreenDriver::raster_written(Context& ctx) {
