@@ -218,12 +218,11 @@ static void do_sync(void* p) {
 }
 
 static void p_show(void* data, int handle, const unsigned char* rgb, int w, int h, int dx, int dy, int dw, int dh,
-                   int page_done) {
+                   int flags) {
     (void)data;
-    (void)page_done;
     ShowArgs a = {handle, rgb, w, h, dx, dy, dw, dh, 0, 0};
     gui_sync(do_show, &a);
-    if (!a.target) return;
+    if (!a.target || !(flags & KAL_SHOW_SYNC)) return;
     /* Returns once the window painted the picture (a window just opened
      * paints when it is mapped), and the server has it. */
     const gint64 end = g_get_monotonic_time() + (a.visible ? 1 : 3) * G_TIME_SPAN_SECOND;

@@ -24,11 +24,11 @@ PyObject* shown_callback = nullptr;
 int shown_windows = 0;
 
 int hook_open(void*, int, int, int, int, int, const char*) { return ++shown_windows; }
-void hook_show(void*, int handle, const unsigned char* rgb, int w, int h, int, int, int, int, int page_done) {
+void hook_show(void*, int handle, const unsigned char* rgb, int w, int h, int, int, int, int, int flags) {
     PyGILState_STATE g = PyGILState_Ensure();
     if (shown_callback) {
         PyObject* r = PyObject_CallFunction(shown_callback, "iiiy#i", handle, w, h, reinterpret_cast<const char*>(rgb),
-                                            Py_ssize_t(w) * h * 3, page_done);
+                                            Py_ssize_t(w) * h * 3, flags & KAL_SHOW_PAGE_DONE);
         if (r)
             Py_DECREF(r);
         else

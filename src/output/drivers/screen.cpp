@@ -128,7 +128,8 @@ void ScreenDriver::show(Context& ctx, int n, bool page_done, bool complete) {
     Window& w = windows_[n];
     Raster* r = n == current_ ? picture(ctx, complete) : w.raster.get();
     if (!w.open || !r || !presenter_) return;
-    presenter_->show(ctx, w.handle, n, *r, page_done);
+    // Shows while drawing go on without waiting for the display.
+    presenter_->show(ctx, w.handle, n, *r, (page_done ? KAL_SHOW_PAGE_DONE : 0) | (complete ? KAL_SHOW_SYNC : 0));
     if (n == current_) {
         drawn_ = false;
         last_show_ = std::chrono::steady_clock::now();

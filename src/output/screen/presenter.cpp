@@ -33,13 +33,13 @@ public:
     void title(int handle, const std::string& title) override {
         if (t_->title) t_->title(t_->data, handle, title.c_str());
     }
-    void show(Context&, int handle, int, const Raster& r, bool page_done) override {
+    void show(Context&, int handle, int, const Raster& r, int flags) override {
         if (!t_->show) return;
         const int w = r.width(), h = r.height();
         std::vector<unsigned char>& rgb = buffer_;
         rgb.resize(size_t(w) * size_t(h) * 3);
         for (int y = 0; y < h; ++y) r.rgb_row(0, y, w, rgb.data() + size_t(y) * size_t(w) * 3);
-        t_->show(t_->data, handle, rgb.data(), w, h, 0, 0, w, h, page_done ? 1 : 0);
+        t_->show(t_->data, handle, rgb.data(), w, h, 0, 0, w, h, flags);
     }
     int wait(const int* handles, int n, int key, bool mouse, int ms, bool first) override {
         return t_->wait ? t_->wait(t_->data, handles, n, key, mouse ? 1 : 0, ms, first ? 1 : 0) : KAL_WAIT_CLOSED;
@@ -68,8 +68,8 @@ public:
     }
     int open(Context&, int number, int, int, int, int, const std::string&) override { return number; }
     void title(int, const std::string&) override {}
-    void show(Context& ctx, int, int, const Raster& r, bool page_done) override {
-        if (!page_done) return;
+    void show(Context& ctx, int, int, const Raster& r, int flags) override {
+        if (!(flags & KAL_SHOW_PAGE_DONE)) return;
         PageState& p = ctx.page;
         const int mode = p.file_mode;
         if (p.headless_files > 0) p.file_mode = FILE_COUNT;

@@ -27,6 +27,12 @@ enum {
 // The keys a wait accepts (winkey).
 enum { KAL_KEY_NONE = 0, KAL_KEY_RETURN = 1, KAL_KEY_ESCAPE = 2 };
 
+// Flags of a show.
+enum {
+    KAL_SHOW_PAGE_DONE = 1,  // the page is complete (the headless files write it)
+    KAL_SHOW_SYNC = 2        // return only once the display shows it
+};
+
 #define KAL_PRESENTER_VERSION 1
 
 // Window handles are positive numbers the presenter chooses. Every call
@@ -42,10 +48,9 @@ typedef struct kal_presenter {
     int (*open)(void* data, int number, int x, int y, int w, int h, const char* title);
     void (*title)(void* data, int handle, const char* title);
     // The picture of the window (rgb: h rows of w * 3 bytes, red, green,
-    // blue) after the rectangle (dx, dy, dw, dh) changed; returns when the
-    // display shows it. page_done: the page is complete.
+    // blue) after the rectangle (dx, dy, dw, dh) changed; flags KAL_SHOW_*.
     void (*show)(void* data, int handle, const unsigned char* rgb, int w, int h, int dx, int dy, int dw,
-                 int dh, int page_done);
+                 int dh, int flags);
     // Waits at most ms milliseconds for the user in one of the n windows:
     // the right button when `mouse`, the key `key` (KAL_KEY_*), or a window
     // closed. `first` starts a wait: what happened before it does not count.
@@ -78,8 +83,8 @@ public:
     virtual bool screen(int& w, int& h, int area[4]) const = 0;
     virtual int open(Context& ctx, int number, int x, int y, int w, int h, const std::string& title) = 0;
     virtual void title(int handle, const std::string& title) = 0;
-    // The raster's picture as the PNG writer would write it.
-    virtual void show(Context& ctx, int handle, int number, const Raster& r, bool page_done) = 0;
+    // The raster's picture as the PNG writer would write it; flags KAL_SHOW_*.
+    virtual void show(Context& ctx, int handle, int number, const Raster& r, int flags) = 0;
     virtual int wait(const int* handles, int n, int key, bool mouse, int ms, bool first) = 0;
     virtual void close(int handle) = 0;
 };
