@@ -23,8 +23,8 @@ pytestmark = [
 ]
 
 
-@pytest.fixture(scope="module")
-def display():
+def xvfb():
+    """A new X server: (process, display name)."""
     r, w = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
                               pass_fds=(w,), stderr=subprocess.DEVNULL)
@@ -36,7 +36,13 @@ def display():
             break
         number += chunk
     os.close(r)
-    yield ":" + number.decode().strip()
+    return server, ":" + number.decode().strip()
+
+
+@pytest.fixture(scope="module")
+def display():
+    server, name = xvfb()
+    yield name
     server.terminate()
     server.wait()
 
@@ -188,3 +194,4 @@ def test_file_plots_load_no_gtk(display, tmp_path):
         gtk = lambda: "libgtk-3" in open("/proc/self/maps").read()
         k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())""").output()
     assert out.rstrip().endswith("False XWIN True")  # getdsp asks the display: the plug-in loads then
+

@@ -20,7 +20,8 @@ namespace {
 class TablePresenter : public Presenter {
 public:
     explicit TablePresenter(const kal_presenter* t) : t_(t) {}
-    bool interactive() const override { return true; }
+    // A display that went away (its server ended) reports "NONE".
+    bool interactive() const override { return std::strcmp(display(), "NONE") != 0; }
     const char* display() const override { return t_->display ? t_->display(t_->data) : "XWIN"; }
     bool screen(int& w, int& h, int area[4]) const override {
         w = h = 0;
@@ -151,7 +152,8 @@ Presenter& choose_presenter() {
     Presenters& ps = presenters();
     std::lock_guard<std::mutex> hold(ps.lock);
     if (ps.current) return *ps.current;
-    if (Presenter* d = display_presenter(ps)) return *d;
+    Presenter* d = display_presenter(ps);
+    if (d && d->interactive()) return *d;
     return ps.files;
 }
 
