@@ -14,6 +14,7 @@ typedef struct {
     int used;
     int closed;            /* closed by the user */
     int armed;             /* a wait is listening */
+    int key, mouse;        /* for this key (KAL_KEY_*) and the right button */
     int pending;           /* KAL_WAIT_* that ended it, 0 none */
     unsigned drawn;        /* draw handler runs */
     GtkWidget* window;
@@ -24,7 +25,6 @@ typedef struct {
 static Window windows[MAX_WINDOWS];
 static GMutex lock;        /* windows[], the events and the calls below */
 static GCond changed;
-static int arm_key, arm_mouse;
 
 /* ---- calls run on the GUI thread ---- */
 
@@ -78,7 +78,8 @@ static gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer p) {
 
 static gboolean on_button(GtkWidget* widget, GdkEventButton* e, gpointer p) {
     (void)widget;
-    if (e->type == GDK_BUTTON_PRESS && e->button == 3 && arm_mouse) event(p, KAL_WAIT_BUTTON);
+    const Window* w = p;
+    if (e->type == GDK_BUTTON_PRESS && e->button == 3 && w->mouse) event(p, KAL_WAIT_BUTTON);
     return TRUE;
 }
 
@@ -86,7 +87,8 @@ static gboolean on_key(GtkWidget* widget, GdkEventKey* e, gpointer p) {
     (void)widget;
     const int ret = e->keyval == GDK_KEY_Return || e->keyval == GDK_KEY_KP_Enter;
     const int esc = e->keyval == GDK_KEY_Escape;
-    if ((arm_key == KAL_KEY_RETURN && ret) || (arm_key == KAL_KEY_ESCAPE && esc)) event(p, KAL_WAIT_KEY);
+    const Window* w = p;
+    if ((w->key == KAL_KEY_RETURN && ret) || (w->key == KAL_KEY_ESCAPE && esc)) event(p, KAL_WAIT_KEY);
     return TRUE;
 }
 
@@ -240,13 +242,13 @@ static int p_wait(void* data, const int* handles, int n, int key, int mouse, int
     int result = KAL_WAIT_TIMEOUT;
     g_mutex_lock(&lock);
     if (first) {
-        arm_key = key;
-        arm_mouse = mouse;
         for (int i = 0; i < n; ++i) {
             Window* w = window_of(handles[i]);
             if (w) {
                 w->armed = 1;
                 w->pending = 0;
+                w->key = key;
+                w->mouse = mouse;
             }
         }
     }

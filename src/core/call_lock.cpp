@@ -28,7 +28,7 @@ CallLock::~CallLock() {
 }
 
 CallPause::CallPause() {
-    if (depth > 0) {
+    if (depth > 0 && call_serialised()) {
         leave_call();
         paused_ = true;
     }

@@ -20,7 +20,7 @@ namespace {
 class TablePresenter : public Presenter {
 public:
     explicit TablePresenter(const kal_presenter* t) : t_(t) {}
-    // A display that went away (its server ended) reports "NONE".
+    // A presenter without a display ("NONE": a notebook cell) never waits.
     bool interactive() const override { return std::strcmp(display(), "NONE") != 0; }
     const char* display() const override { return t_->display ? t_->display(t_->data) : "XWIN"; }
     bool screen(int& w, int& h, int area[4]) const override {
