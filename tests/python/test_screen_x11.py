@@ -53,14 +53,15 @@ class Plot:
     def __init__(self, display, cwd, code):
         self.env = dict(os.environ, DISPLAY=display, NO_AT_BRIDGE="1", WAYLAND_DISPLAY="")
         self.proc = subprocess.Popen([sys.executable, "-c", "import kalvor as k\n" + textwrap.dedent(code)],
-                                     cwd=cwd, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                                     cwd=cwd, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT)
 
     def x(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, timeout=30).stdout
 
     def window(self, title):
         """The id of the window whose title contains `title`, once it shows."""
-        for _ in range(200):
+        for _ in range(600):  # 30 s: the machine may be busy
             ids = self.x("xdotool", "search", "--name", title).split()
             if ids:
                 return ids[0].decode()
@@ -153,7 +154,7 @@ def test_waits(display, tmp_path, mode, key, title, wrong, right):
             threading.Timer(2, k.sendmb).start()
         k.kalfin(); print("DONE")""")
     wid = plot.window("KALVOR 1")
-    deadline = time.time() + 10
+    deadline = time.time() + 30
     while plot.x("xdotool", "getwindowname", wid).decode().strip() != title and time.time() < deadline:
         time.sleep(0.05)
     assert plot.x("xdotool", "getwindowname", wid).decode().strip() == title
@@ -195,3 +196,25 @@ def test_file_plots_load_no_gtk(display, tmp_path):
         k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())""").output()
     assert out.rstrip().endswith("False XWIN True")  # getdsp asks the display: the plug-in loads then
 
+
+
+def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
+    plot = Plot(display, tmp_path, """
+        import sys
+        k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod("NONE"); k.kalfin()
+        sys.stdin.readline(); k.metafl("PNG"); k.kalini(); k.kalfin(); sys.stdin.readline()""")
+    wid = plot.window("KALVOR 1")
+    for _ in range(600):
+        if plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1":
+            break
+        time.sleep(0.05)
+    assert plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1" and plot.running_after()
+    plot.proc.stdin.write(b"\n")
+    plot.proc.stdin.flush()
+    for _ in range(600):
+        if not plot.x("xdotool", "search", "--name", "KALVOR"):
+            break
+        time.sleep(0.05)
+    assert not plot.x("xdotool", "search", "--name", "KALVOR")
+    plot.proc.stdin.write(b"\n")
+    plot.output()
