@@ -148,10 +148,9 @@ WAITS = [
 @pytest.mark.parametrize("mode,key,title,wrong,right", WAITS)
 def test_waits(display, tmp_path, mode, key, title, wrong, right):
     plot = Plot(display, tmp_path, f"""
-        import threading
+        import sys, threading
         k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod({mode!r}); k.winkey({key!r})
-        if {right == 'sendmb'}:
-            threading.Timer(2, k.sendmb).start()
+        threading.Thread(target=lambda: sys.stdin.readline() and k.sendmb()).start()
         k.kalfin(); print("DONE")""")
     wid = plot.window("KALVOR 1")
     deadline = time.time() + 30
@@ -165,6 +164,9 @@ def test_waits(display, tmp_path, mode, key, title, wrong, right):
             plot.key(wid, action[4:])
         elif action == "close":
             plot.x("xdotool", "windowclose", wid)
+        elif action == "sendmb":
+            plot.proc.stdin.write(b"\n")
+            plot.proc.stdin.flush()
         if action == wrong:
             assert plot.running_after(), plot.output()
     assert "DONE" in plot.output()
