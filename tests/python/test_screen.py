@@ -49,7 +49,7 @@ def test_headless_names_windows_and_routines(run):
         k.kalini(); print("ID", k.winid(), k.getwin())
         k.clswin(2); k.clswin(3); k.selwin(4); k.opnwin(9)
         k.opnwin(4); k.setclr(255); k.rectan(0, 0, 500, 500); print("ID", k.winid())
-        k.selwin(2); k.wintit("main"); k.x11mod("PIXM"); k.clswin(4)
+        k.selwin(2); k.wintit("main"); k.x11mod("PIXM"); k.clswin(4); k.rimage("w.img")
         k.kalfin(); print("FILE", k.getfil() if k.getlev() else "")
         k.metafl("VIRT"); k.kalini(); k.wintit("x"); k.opnwin(2); k.kalfin()
         """, env=HEADLESS)
@@ -61,6 +61,7 @@ def test_headless_names_windows_and_routines(run):
     # window 4 at clswin, then the main window at kalfin: a new version despite DELE
     assert files == ["plot.png", "plot_1.png"], files
     assert pixels(run.path / "plot.png").any() and not pixels(run.path / "plot_1.png").any()
+    assert (run.path / "w.img").read_bytes()[:20] == b"!Bitmap KALVOR WIN  "
 
 
 def test_registered_presenter_receives_pages(run):
