@@ -13,7 +13,7 @@ import numpy as np
 import pytest
 from PIL import Image
 
-from conftest import BUILD_DIR
+from conftest import BUILD_DIR, ROOT
 
 pytestmark = [
     pytest.mark.skipif(not (shutil.which("Xvfb") and shutil.which("xdotool") and shutil.which("import")),
@@ -220,3 +220,27 @@ def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
     assert not plot.x("xdotool", "search", "--name", "KALVOR")
     plot.proc.stdin.write(b"\n")
     plot.output()
+
+
+GALLERY = """
+import sys
+sys.path.insert(0, {examples!r})
+import gallery
+name, _, _, _, draw, setup = next(e for e in gallery.load_examples() if e[0] == {name!r})
+k.clrmod("FULL")
+gallery.plot(draw, {dev!r}, "page.png", setup)
+"""
+
+
+@pytest.mark.parametrize("name", ["01_linear_axes", "08_figures", "14_colours"])
+def test_gallery_pages_in_windows_equal_their_pngs(display, tmp_path, name):
+    examples = os.path.join(ROOT, "examples")
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + GALLERY.format(examples=examples, name=name, dev="PNG")],
+                   cwd=tmp_path, check=True, capture_output=True)
+    png = np.asarray(Image.open(tmp_path / "page.png").convert("RGB"))
+    plot = Plot(display, tmp_path, GALLERY.format(examples=examples, name=name, dev="XWIN"))
+    plot.window("Click MB2 to continue")
+    shot = plot.shot(*png.shape[1::-1])
+    plot.click()
+    plot.output()
+    assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
