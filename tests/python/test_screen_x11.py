@@ -244,3 +244,13 @@ def test_gallery_pages_in_windows_equal_their_pngs(display, tmp_path, name):
     plot.click()
     plot.output()
     assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
+
+
+def test_default_window_geometry(display, tmp_path):
+    out = Plot(display, tmp_path, """
+        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
+            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
+            k.errmod("PROT", "OFF"); k.kalfin()""").output()
+    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
+    # less the frame; window n moved by 40 (n - 1) each way
+    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
