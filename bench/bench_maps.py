@@ -1,4 +1,4 @@
-"""W8: a world map of the land polygons of Natural Earth 1:50m (about 60,600
+"""W11: a world map of the land polygons of Natural Earth 1:50m (about 60,600
 points) with a 30-degree grid in MERC, MOLL and ORTH, as PDF and PNG:
 KALVOR (world from a GSHHS file made of the same rings) beside cartopy
 (shapely polygons through add_geometries; its data_dir is an empty folder,
@@ -101,7 +101,7 @@ def main(argv):
     rs = rings()
     gshhs = str(tmp / "land50.b")
     write_gshhs(gshhs, rs)
-    print(f"W8: land-50m, {len(rs)} rings, {sum(map(len, rs))} points; medians of {runs} (seconds)")
+    print(f"W11: land-50m, {len(rs)} rings, {sum(map(len, rs))} points; medians of {runs} (seconds)")
     print(f"{'':12} {'KALVOR':>8} {'cartopy':>8} {'ratio':>7}")
     for proj in ("MERC", "MOLL", "ORTH"):
         for fmt in ("pdf", "png"):

@@ -20,7 +20,7 @@ step "C++ unit tests and C programs"
 ctest --test-dir build/tests --output-on-failure
 
 step "the same under AddressSanitizer and UBSan, and the fuzz test"
-cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON -DKALVOR_SANITIZE=ON \
+cmake -S . -B build/asan -G Ninja -DKALVOR_TESTS=ON -DKALVOR_PYTHON=ON -DKALVOR_SANITIZE=ON -DKALVOR_GTK=OFF \
   -DPython_EXECUTABLE="$PY" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/asan -j2
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

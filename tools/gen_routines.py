@@ -68,6 +68,7 @@ class Routine:
     params: list
     doc: str
     section: str
+    waits: bool = False  # may wait for the user: Ctrl-C is checked meanwhile
 
     python_only: bool = False   # a row of the Python module only (no C entry)
     help: list = field(default_factory=list)  # "- ..." lines after the row (see help_lines)
@@ -178,7 +179,8 @@ def read_table(path=TABLE):
                 if not count_base(c).isdigit() and count_base(c) not in names:
                     sys.exit(f"{where}: count '{c}' is not a parameter")
         routines.append(Routine(pm["name"], ret, ret_file, levels, fail.strip(), python.startswith("free"),
-                                custom, "anyargs" in python, params, m["doc"].strip(), section))
+                                custom, "anyargs" in python, params, m["doc"].strip(), section,
+                                re.search(r"\bwait\b", python) is not None))
         routines[-1].python_only = "python" in python.split()
     return routines
 
@@ -600,7 +602,10 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
-    code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
+    if r.waits:
+        code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
+    else:
+        code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)

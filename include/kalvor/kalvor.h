@@ -530,6 +530,19 @@ KALVOR_API void trfrel(float* x, float* y, int n);  /* Converts user points to p
 KALVOR_API void xaxmap(float a, float e, float first, float step, const char* name, int side, int lat);  /* Draws an axis with degree labels along a parallel. */
 KALVOR_API void yaxmap(float a, float e, float first, float step, const char* name, int side, int lon);  /* Draws an axis with degree labels along a meridian. */
 
+/* Screen windows */
+KALVOR_API void opnwin(int id);  /* Opens screen window id (1 to 8) and makes it current. */
+KALVOR_API void clswin(int id);  /* Closes screen window id. */
+KALVOR_API void selwin(int id);  /* Makes screen window id the current one. */
+KALVOR_API void wintit(const char* title);  /* Sets the title of the current screen window (at level 0: of the next main window). */
+KALVOR_API int winid(void);  /* Returns the number of the current screen window. */
+KALVOR_API void x11mod(const char* mode);  /* Sets the backing-store mode of screen windows (stored only). */
+KALVOR_API void getscr(int* nwpix, int* nhpix);  /* Returns the size of the monitor in pixels (0 without a display). */
+KALVOR_API void getwin(int* nx, int* ny, int* nw, int* nh);  /* Returns the position and size of the screen window in effect. */
+KALVOR_API const char* getdsp(void);  /* Returns the display: "XWIN", "WAYL" or "NONE". */
+KALVOR_API int getbpp(void);  /* Returns the bits per pixel of the screen: 8 or 24. */
+KALVOR_API void sendmb(void);  /* Ends the pending (or next) wait of a screen window as a right click would. */
+
 #ifdef __cplusplus
 }
 #endif

@@ -434,6 +434,13 @@ def clrmod(mode: str | bytes, /) -> None:
 
     Levels: 0 only (before kalini or after kalfin).
     """
+def clswin(id: int, /) -> None:
+    """Closes screen window id.
+
+    id: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def color(name: str | bytes, /) -> None:
     """Selects a colour by name.
 
@@ -908,12 +915,26 @@ def getang() -> int:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getbpp() -> int:
+    """Returns the bits per pixel of the screen: 8 or 24.
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def getclr() -> int:
     """Returns the current colour.
 
     Returns int.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getdsp() -> str:
+    """Returns the display: "XWIN", "WAYL" or "NONE".
+
+    Returns str.
+
+    Levels: any (0 to 3).
     """
 def getfil() -> str:
     """Returns the name of the output file.
@@ -996,6 +1017,13 @@ def getrgb(*ignored: Any) -> tuple[float, float, float]:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getscr() -> tuple[int, int]:
+    """Returns the size of the monitor in pixels (0 without a display).
+
+    Returns (int, int).
+
+    Levels: any (0 to 3).
+    """
 def getshf(key: str | bytes, /) -> str:
     """Returns a national shift character.
 
@@ -1018,6 +1046,13 @@ def getvlt() -> str:
     Returns str.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getwin() -> tuple[int, int, int, int]:
+    """Returns the position and size of the screen window in effect.
+
+    Returns (int, int, int, int).
+
+    Levels: any (0 to 3).
     """
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
     """Sets GIF options.
@@ -1978,6 +2013,13 @@ def openfl(name: _Path, unit: int, mode: int, /) -> int:
 
     Levels: any (0 to 3).
     """
+def opnwin(id: int, /) -> None:
+    """Opens screen window id (1 to 8) and makes it current.
+
+    id: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def origin(nx: int, ny: int, /) -> None:
     """Sets the origin of plot coordinates.
 
@@ -2648,10 +2690,22 @@ def sector(nx: int, ny: int, nr1: int, nr2: int, alpha: float, beta: float, colo
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def selwin(id: int, /) -> None:
+    """Makes screen window id the current one.
+
+    id: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def sendbf() -> None:
     """Flushes the output.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def sendmb() -> None:
+    """Ends the pending (or next) wait of a screen window as a right click would.
+
+    Levels: any (0 to 3).
     """
 def serif() -> None:
     """Selects the serif outline font.
@@ -3497,6 +3551,13 @@ def winfnt(font: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def winid() -> int:
+    """Returns the number of the current screen window.
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def winkey(key: str | bytes, /) -> None:
     """Sets the key that closes the screen window.
 
@@ -3524,6 +3585,13 @@ def winsiz(nw: int, nh: int, /) -> None:
 
     nw: int; width in pixels, 1 or more
     nh: int; height in pixels, 1 or more
+
+    Levels: any (0 to 3).
+    """
+def wintit(title: str | bytes, /) -> None:
+    """Sets the title of the current screen window (at level 0: of the next main window).
+
+    title: str
 
     Levels: any (0 to 3).
     """
@@ -3600,6 +3668,13 @@ def x11fnt(font: str | bytes, option: str | bytes, /) -> None:
     option: str
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def x11mod(mode: str | bytes, /) -> None:
+    """Sets the backing-store mode of screen windows (stored only).
+
+    mode: str
+
+    Levels: any (0 to 3).
     """
 def x2dpos(x: float, y: float, /) -> float:
     """Returns the plot x of a user point of the x-y plane.

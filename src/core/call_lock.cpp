@@ -27,4 +27,15 @@ CallLock::~CallLock() {
     if (held_ && --depth == 0) leave_call();
 }
 
+CallPause::CallPause() {
+    if (depth > 0 && call_serialised()) {
+        leave_call();
+        paused_ = true;
+    }
+}
+
+CallPause::~CallPause() {
+    if (paused_) enter_call();
+}
+
 }  // namespace kal

@@ -27,4 +27,20 @@ private:
     bool held_ = true;
 };
 
+// Gives the calling thread's call on the shared record up while it waits
+// for the user (a click in a screen window), so that other threads (sendmb)
+// get in meanwhile, and takes it again at the end of its scope. After thrini
+// every thread has a record of its own and the call stays counted (thrfin
+// must not free the record of a waiting thread).
+class CallPause {
+public:
+    CallPause();
+    ~CallPause();
+    CallPause(const CallPause&) = delete;
+    CallPause& operator=(const CallPause&) = delete;
+
+private:
+    bool paused_ = false;
+};
+
 }  // namespace kal

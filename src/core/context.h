@@ -14,6 +14,7 @@
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
+#include "output/screen/screen_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
 #include "plot2d/curves.h"
@@ -51,6 +52,7 @@ struct Context {
     ChartState charts;
     View3dState view3d;
     MapState map;
+    ScreenState screen;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -61,7 +63,7 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits, c.contour, c.charts, c.view3d, c.map);
+                        c.limits, c.contour, c.charts, c.view3d, c.map, c.screen);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

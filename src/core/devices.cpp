@@ -125,7 +125,10 @@ Family family(int device) { return traits(device).family; }
 const char* extension(int device) { return traits(device).ext; }
 bool binary_output(int device) { return traits(device).binary; }
 bool true_colour(int device) { return traits(device).colour_depth == 24; }
-bool draws_widths(int device) { return traits(device).family == Family::Image; }
+bool draws_widths(int device) {
+    const Family f = traits(device).family;
+    return f == Family::Image || f == Family::Screen;
+}
 
 bool page_turned(const PageState& p, int device) {
     if (traits(device).point == PointRule::Paper) return p.width > p.height && p.rotation_mode != 2;

@@ -85,7 +85,7 @@ Family family(int device);
 const char* extension(int device);
 bool binary_output(int device);
 bool true_colour(int device);
-// The driver draws wide lines itself (the raster devices, as filled
+// The driver draws wide lines itself (the raster devices and screens, as filled
 // outlines): the line layer sends single strokes.
 bool draws_widths(int device);
 

@@ -39,25 +39,35 @@ struct OpenedFile {
     FILE* fp = nullptr;
     std::string name;
     FileNameState state = NAME_DEFAULT;  // file name state after kalini
+    std::string headless;                // a screen's PNG name without a display
 };
+
+// The name of the output file before the file mode applies to it, and the
+// file name state it leaves.
+std::string wanted_name(const PageState& p, const char* ext, FileNameState& state) {
+    state = p.file_state;
+    if (p.file_state == NAME_DEFAULT) return std::string("kalvor.") + ext;
+    if (p.file_state == NAME_GIVEN) {
+        state = NAME_RESTORED;
+        return p.file_name;
+    }
+    return p.saved_name;
+}
 
 OpenedFile open_output_file(const Context& ctx, int device) {
     const PageState& p = ctx.page;
     OpenedFile f;
     f.state = p.file_state;
     const char* ext = extension(device);
-    if (!ext) return f;
+    if (!ext) {
+        // Screens open no file; without a display their pages become PNG
+        // files named as a file device's output.
+        if (family(device) == Family::Screen) f.headless = wanted_name(p, "png", f.state);
+        return f;
+    }
     if (traits(device).memory_output && p.pdf_buffer) return f;  // kept in memory: no file
     f.wanted = true;
-    std::string want;
-    if (p.file_state == NAME_DEFAULT) {
-        want = std::string("kalvor.") + ext;
-    } else if (p.file_state == NAME_GIVEN) {
-        want = p.file_name;
-        f.state = NAME_RESTORED;
-    } else {
-        want = p.saved_name;
-    }
+    const std::string want = wanted_name(p, ext, f.state);
     f.fp = create_file(ctx, want, binary_output(device) ? "wb" : "w", f.name);
     if (f.fp) std::setvbuf(f.fp, nullptr, _IOFBF, 1 << 16);
     return f;
@@ -125,8 +135,14 @@ void start_plot(Context& ctx, int device, const OpenedFile& file) {
         p.file_state = file.state;
         p.file_name = file.name;
     } else {
+        if (!file.headless.empty()) {
+            if (file.state == NAME_RESTORED && p.file_state == NAME_GIVEN) p.saved_name = p.file_name;
+            p.file_state = file.state;
+        }
         p.file_name.clear();
     }
+    p.headless_name = file.headless;
+    p.headless_files = 0;
     ctx.out.file = file.fp;
     ctx.out.record.clear();
     ctx.out.record.fixed_records = traits(device).fixed_records;
@@ -214,7 +230,9 @@ void finish_plot(Context& ctx, bool protocol) {
     line_flush(ctx);
     finish_image_mode(ctx);
     int result = o.driver ? finish_device(ctx) : 0;
-    if (!o.file) result = 0;
+    // Only screens report a result without an output file: 1 when their
+    // pages went to PNG files for want of a display.
+    if (!o.file && family(p.device) != Family::Screen) result = 0;
     if (o.file) {
         std::fclose(o.file);
         o.file = nullptr;
@@ -241,6 +259,9 @@ void finish_open_plot() {
 }
 
 void kalfin(Context& ctx) {
+    line_flush(ctx);
+    finish_image_mode(ctx);
+    if (ctx.out.driver) ctx.out.driver->hold(ctx);
     finish_plot(ctx, true);
 }
 
@@ -260,9 +281,13 @@ void erase(Context& ctx) {
 void sendbf(Context& ctx) {
     line_flush(ctx);
     flush_output(ctx);
+    if (ctx.out.driver) ctx.out.driver->update(ctx);
 }
 
-void winupd(Context&) {
+void winupd(Context& ctx) {
+    if (ctx.frame.level == 0 || !ctx.out.driver) return;
+    line_flush(ctx);
+    ctx.out.driver->update(ctx);
 }
 
 void getpag(Context& ctx, int* nx, int* ny) {

@@ -56,6 +56,10 @@ struct PageState {
     std::string finished_name;
     int finished_device = 0;
     int page_counter = 0;
+    // A screen plot without a display writes its pages as PNG files: the
+    // name a file device would take (kalini), and how many it wrote.
+    std::string headless_name;
+    int headless_files = 0;
     int origin_x = 0, origin_y = 0; // plot origin offset
     // Default axis system derived by kalini from the page.
     int axis_len_x = 0, axis_len_y = 0, axis_org_x = 0, axis_org_y = 0;

@@ -210,6 +210,8 @@ bool try_enter_call() {
     return true;
 }
 
+bool call_serialised() { return hold.serial; }
+
 void leave_call() {
     ThreadTable& t = table();
     if (hold.serial) {

@@ -21,6 +21,9 @@ void enter_call();
 void leave_call();
 // enter_call when it needs no wait; false (nothing held) otherwise.
 bool try_enter_call();
+// The calling thread's call holds the lock of the one shared record (no
+// thrini).
+bool call_serialised();
 
 // The global lock around slot changes, file naming and the end protocol.
 // It locks only in threaded mode and unlocks only what it locked, even when

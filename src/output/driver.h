@@ -53,6 +53,11 @@ public:
     // file was written, 0 otherwise). The primitive layer flushes the record
     // buffer and closes ctx.out.file afterwards.
     virtual int close(Context&) { return 1; }
+    // kalfin, before close: the screens show the finished picture and wait
+    // for the user as the window mode says.
+    virtual void hold(Context&) {}
+    // sendbf and winupd: the screens show what is drawn.
+    virtual void update(Context&) {}
 
     // ---- drawing ----
     // A device point with pen code 3 (move) or 2 (draw).

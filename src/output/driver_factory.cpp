@@ -7,6 +7,7 @@
 #include "output/drivers/kyocera.h"
 #include "output/drivers/pdf.h"
 #include "output/drivers/postscript.h"
+#include "output/drivers/screen.h"
 #include "output/drivers/svg.h"
 #include "output/drivers/vekmet.h"
 #include "output/drivers/wmf.h"
@@ -19,6 +20,7 @@ std::unique_ptr<Driver> make_driver(int device) {
         case Family::Cgm: return std::make_unique<CgmDriver>();
         case Family::Hpgl: return std::make_unique<HpglDriver>();
         case Family::Kyocera: return std::make_unique<KyoceraDriver>();
+        case Family::Screen: return std::make_unique<ScreenDriver>(device);
         case Family::Image: return std::make_unique<ImageDriver>(device);
         case Family::PostScript: return std::make_unique<PostScriptDriver>(device);
         case Family::Pdf: return std::make_unique<PdfDriver>();

@@ -17,6 +17,16 @@ void raise_failure(const kal::Outcome& outcome) {
     }
 }
 
+thread_local PyThreadState* waiting_thread = nullptr;
+
+bool signal_raised() {
+    if (!waiting_thread) return false;
+    PyEval_RestoreThread(waiting_thread);
+    const bool raised = PyErr_Occurred() || PyErr_CheckSignals() < 0;
+    waiting_thread = PyEval_SaveThread();
+    return raised;
+}
+
 PyObject* pack(std::initializer_list<PyObject*> items) {
     bool complete = true;
     for (PyObject* o : items) complete = complete && o;

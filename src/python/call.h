@@ -12,6 +12,7 @@
 #include "core/call_lock.h"
 #include "core/message_out.h"
 #include "python/host.h"
+#include "output/screen/presenter.h"
 
 namespace kalpy {
 
@@ -52,6 +53,30 @@ bool run(const char* name, bool nogil, Body&& body) {
     if (succeeded) return true;
     raise_failure(o);
     return false;
+}
+
+// The thread state of a call that waits for the user, while it runs.
+extern thread_local PyThreadState* waiting_thread;
+// Runs signal handlers with the interpreter lock taken for a moment; true
+// when one raised (KeyboardInterrupt), which ends the wait.
+bool signal_raised();
+
+// As run with the interpreter lock released, for routines that may wait for
+// the user: every 100 ms of the wait the signal handlers run; an exception
+// they raise (Ctrl-C) ends the wait and is raised once the call completed.
+template <typename Body>
+bool run_waiting(const char* name, Body&& body) {
+    waiting_thread = PyEval_SaveThread();
+    kal::set_wait_interrupt(signal_raised);
+    kal::Outcome o = kal::guard(name, body);
+    kal::set_wait_interrupt(nullptr);
+    PyEval_RestoreThread(waiting_thread);
+    waiting_thread = nullptr;
+    if (o.failure != kal::Failure::None) {
+        raise_failure(o);
+        return false;
+    }
+    return !PyErr_Occurred();
 }
 
 // One result as it is, several as a tuple; nullptr when one of them is.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/install.h"
+#include "output/screen/presenter.h"
 #include "python/convert.h"
 #include "python/host.h"
 #include "python/module.h"
@@ -17,8 +18,44 @@ PyObject* set_data_dir(PyObject*, PyObject* arg) {
     Py_RETURN_NONE;
 }
 
+// A presenter of the binding's own: every picture of a screen plot goes to
+// a Python callable (window number, width, height, RGB bytes, page done)
+// instead of a window. The notebook and widget front ends build on it.
+PyObject* shown_callback = nullptr;
+int shown_windows = 0;
+
+int hook_open(void*, int, int, int, int, int, const char*) { return ++shown_windows; }
+void hook_show(void*, int handle, const unsigned char* rgb, int w, int h, int, int, int, int, int flags) {
+    PyGILState_STATE g = PyGILState_Ensure();
+    if (shown_callback) {
+        PyObject* r = PyObject_CallFunction(shown_callback, "iiiy#i", handle, w, h, reinterpret_cast<const char*>(rgb),
+                                            Py_ssize_t(w) * h * 3, flags & KAL_SHOW_PAGE_DONE);
+        if (r)
+            Py_DECREF(r);
+        else
+            PyErr_WriteUnraisable(shown_callback);
+    }
+    PyGILState_Release(g);
+}
+int hook_wait(void*, const int*, int, int, int, int, int) { return KAL_WAIT_CLOSED; }
+const char* hook_display(void*) { return "NONE"; }
+const kal_presenter HOOK = {KAL_PRESENTER_VERSION, nullptr, hook_display, nullptr, hook_open, nullptr,
+                            hook_show, hook_wait, nullptr};
+
+PyObject* set_presenter(PyObject*, PyObject* arg) {
+    if (arg != Py_None && !PyCallable_Check(arg)) {
+        PyErr_SetString(PyExc_TypeError, "_set_presenter() takes a callable or None");
+        return nullptr;
+    }
+    Py_XINCREF(arg == Py_None ? nullptr : arg);
+    Py_XSETREF(shown_callback, arg == Py_None ? nullptr : arg);
+    kal::register_presenter(shown_callback ? &HOOK : nullptr);
+    Py_RETURN_NONE;
+}
+
 PyMethodDef PRIVATE_METHODS[] = {
     {"_set_data_dir", set_data_dir, METH_O, nullptr},
+    {"_set_presenter", set_presenter, METH_O, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };
 

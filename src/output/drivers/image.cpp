@@ -129,6 +129,15 @@ void ImageDriver::sync_raster(Context& ctx) {
     page_ahead_ = large_ != nullptr;  // the caller may write pixels into the page now
 }
 
+Raster* ImageDriver::picture(Context& ctx, bool complete) {
+    if (complete) end_stroke(ctx);
+    if (large_ && large_drawn_ && ctx.out.raster && !page_ahead_) {
+        box_reduce(*large_, scale_, *ctx.out.raster);
+        large_drawn_ = false;
+    }
+    return ctx.out.raster.get();
+}
+
 void ImageDriver::raster_written(Context& ctx) {
     if (large_ && ctx.out.raster) box_enlarge(*ctx.out.raster, scale_, *large_);
     large_drawn_ = false;

@@ -39,6 +39,12 @@ public:
     void line_cap(Context& ctx, int cap) override;
     void miter_limit(Context& ctx, double) override { end_stroke(ctx); }
 
+protected:
+    // The picture in ctx.out.raster as files get it (with aamode reduced
+    // from the larger canvas), without handing the raster out: drawing goes
+    // on as before. `complete` draws a pending wide line first.
+    Raster* picture(Context& ctx, bool complete);
+
 private:
     // The pixels a figure set around its centre pixel, for figures alike.
     struct Stamp {

@@ -101,7 +101,9 @@ void wimage(Context& ctx, const char* file) {
     std::vector<uint8_t> bytes;
     if (!load(ctx, file, bytes)) return;
     FileImage img;
-    if (!read_imag(bytes, img)) {
+    // Windows read only the library's own raster files.
+    const bool own = bytes.size() >= 14 && std::equal(bytes.begin(), bytes.begin() + 14, "!Bitmap KALVOR");
+    if ((family(ctx.page.device) == Family::Screen && !own) || !read_imag(bytes, img)) {
         warn(ctx, 56);
         return;
     }

@@ -91,7 +91,7 @@ int write_image(OutputSink& out, FileKind kind, const ImageRegion& region, const
     try {
         switch (kind) {
             case FileKind::Tiff: result = write_tiff(out, region, o); break;
-            case FileKind::Imag: result = write_imag(out, region); break;
+            case FileKind::Imag: result = write_imag(out, region, o.screen); break;
             case FileKind::Png: result = write_png(out, region, o); break;
             case FileKind::Ppm: result = write_ppm(out, region); break;
             case FileKind::Bmp: result = write_bmp(out, region, o); break;

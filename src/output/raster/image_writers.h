@@ -32,6 +32,7 @@ struct WriteOptions {
     int tiff_resolution = 100;     // tifmod: pixels per unit
     int tiff_unit = 2;             // 2 inch, 3 centimetre
     bool white_background = false; // background mode 2
+    bool screen = false;           // saved from a screen window (raster file tag WIN)
 };
 
 enum WriteResult : int {
@@ -55,7 +56,7 @@ int write_gif(OutputSink& out, const ImageRegion& region, const WriteOptions& o)
 int write_tiff(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
 int write_bmp(OutputSink& out, const ImageRegion& region, const WriteOptions& o);
 int write_ppm(OutputSink& out, const ImageRegion& region);
-int write_imag(OutputSink& out, const ImageRegion& region);
+int write_imag(OutputSink& out, const ImageRegion& region, bool screen = false);
 
 // The CRC-32 of the PNG standard (polynomial 0xEDB88320), continued from crc
 // (start with 0).

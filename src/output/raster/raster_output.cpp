@@ -39,6 +39,7 @@ WriteOptions write_options(const Context& ctx) {
     o.tiff_resolution = ctx.image.tiff_resolution;
     o.tiff_unit = ctx.image.tiff_unit;
     o.white_background = ctx.page.background == 2;
+    o.screen = family(ctx.page.device) == Family::Screen;
     return o;
 }
 

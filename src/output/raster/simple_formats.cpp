@@ -73,13 +73,13 @@ int write_ppm(OutputSink& out, const ImageRegion& region) {
 
 // The raster file: an 80-character text header, then the rows as they are
 // held (one index or three RGB bytes per pixel) from the top.
-int write_imag(OutputSink& out, const ImageRegion& region) {
+int write_imag(OutputSink& out, const ImageRegion& region, bool screen) {
     const Raster& r = *region.raster;
     const int bpp = r.bytes_per_pixel();
     const int stride = region.w * bpp;
     char header[128];
-    int n = std::snprintf(header, sizeof header, "!Bitmap KALVOR VIRT %5d %5d %5d %5d %5d %5d %5d %5d %5d",
-                          region.w, region.h, 8, stride, 8 * bpp, 32, 0, 1, 0);
+    int n = std::snprintf(header, sizeof header, "!Bitmap KALVOR %s %5d %5d %5d %5d %5d %5d %5d %5d %5d",
+                          screen ? "WIN " : "VIRT", region.w, region.h, 8, stride, 8 * bpp, 32, 0, 1, 0);
     if (n < 0 || n > 80) return WRITE_IO;  // a row of more than 99999 bytes does not fit the header
     while (n < 80) header[n++] = ' ';
     out.write(header, 80);

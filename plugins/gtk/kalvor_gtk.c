@@ -1,0 +1,370 @@
+/* The GTK 3 presenter of KALVOR's screen devices, loaded by the library at
+ * run time (never linked into it). One thread of its own runs the GLib main
+ * loop and makes every GTK call; the plotting threads hand it work and wait
+ * for it. A window shows the picture the library drew (an RGB raster) one to
+ * one, and reports the right mouse button, RETURN or ESC, and its closing. */
+#include <gtk/gtk.h>
+#include <string.h>
+
+#include "output/screen/presenter.h"
+
+#define MAX_WINDOWS 64
+
+typedef struct {
+    int used;
+    int closed;            /* closed by the user */
+    int armed;             /* a wait is listening */
+    int key, mouse;        /* for this key (KAL_KEY_*) and the right button */
+    int pending;           /* KAL_WAIT_* that ended it, 0 none */
+    unsigned drawn;        /* draw handler runs */
+    GtkWidget* window;
+    GtkWidget* area;
+    cairo_surface_t* picture;
+} Window;
+
+static Window windows[MAX_WINDOWS];
+static GMutex lock;        /* windows[], the events and the calls below */
+static GCond changed;
+
+/* ---- calls run on the GUI thread ---- */
+
+typedef struct {
+    void (*fn)(void* data);
+    void* data;
+    int done;
+} Call;
+
+static gboolean run_call(gpointer p) {
+    Call* c = p;
+    c->fn(c->data);
+    g_mutex_lock(&lock);
+    c->done = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    return G_SOURCE_REMOVE;
+}
+
+/* Runs fn on the GUI thread and returns when it has run. */
+static void gui_sync(void (*fn)(void*), void* data) {
+    Call c = {fn, data, 0};
+    g_main_context_invoke(NULL, run_call, &c);
+    g_mutex_lock(&lock);
+    while (!c.done) g_cond_wait(&changed, &lock);
+    g_mutex_unlock(&lock);
+}
+
+static void event(Window* w, int what) {
+    g_mutex_lock(&lock);
+    if (what == KAL_WAIT_CLOSED) w->closed = 1;
+    if (w->armed || what == KAL_WAIT_CLOSED) w->pending = what;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+}
+
+static gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer p) {
+    Window* w = p;
+    (void)area;
+    if (w->picture) {
+        cairo_set_source_surface(cr, w->picture, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+    }
+    g_mutex_lock(&lock);
+    ++w->drawn;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    return TRUE;
+}
+
+static gboolean on_button(GtkWidget* widget, GdkEventButton* e, gpointer p) {
+    (void)widget;
+    const Window* w = p;
+    if (e->type == GDK_BUTTON_PRESS && e->button == 3 && w->mouse) event(p, KAL_WAIT_BUTTON);
+    return TRUE;
+}
+
+static gboolean on_key(GtkWidget* widget, GdkEventKey* e, gpointer p) {
+    (void)widget;
+    const int ret = e->keyval == GDK_KEY_Return || e->keyval == GDK_KEY_KP_Enter;
+    const int esc = e->keyval == GDK_KEY_Escape;
+    const Window* w = p;
+    if ((w->key == KAL_KEY_RETURN && ret) || (w->key == KAL_KEY_ESCAPE && esc)) event(p, KAL_WAIT_KEY);
+    return TRUE;
+}
+
+/* The window destroyed by another client. */
+static gboolean on_destroyed(GtkWidget* widget, GdkEvent* e, gpointer p) {
+    (void)widget;
+    (void)e;
+    event(p, KAL_WAIT_CLOSED);
+    return FALSE;
+}
+
+static gboolean on_delete(GtkWidget* widget, GdkEvent* e, gpointer p) {
+    (void)e;
+    gtk_widget_hide(widget);
+    event(p, KAL_WAIT_CLOSED);
+    return TRUE;
+}
+
+/* ---- the table ---- */
+
+typedef struct {
+    int number, x, y, w, h;
+    const char* title;
+    int handle;
+} OpenArgs;
+
+static void do_open(void* p) {
+    OpenArgs* a = p;
+    int i = 0;
+    g_mutex_lock(&lock);
+    while (i < MAX_WINDOWS && windows[i].used) ++i;
+    if (i < MAX_WINDOWS) {
+        memset(&windows[i], 0, sizeof windows[i]);
+        windows[i].used = 1;
+    }
+    g_mutex_unlock(&lock);
+    if (i == MAX_WINDOWS) return;
+    Window* w = &windows[i];
+    w->picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a->w, a->h);
+    w->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_window_set_wmclass(GTK_WINDOW(w->window), "kalmain", "kalmain");
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gtk_window_set_title(GTK_WINDOW(w->window), a->title);
+    gtk_window_set_resizable(GTK_WINDOW(w->window), FALSE);
+    gtk_window_move(GTK_WINDOW(w->window), a->x, a->y);
+    w->area = gtk_drawing_area_new();
+    gtk_widget_set_size_request(w->area, a->w, a->h);
+    gtk_widget_add_events(w->area, GDK_BUTTON_PRESS_MASK);
+    gtk_container_add(GTK_CONTAINER(w->window), w->area);
+    g_signal_connect(w->area, "draw", G_CALLBACK(on_draw), w);
+    g_signal_connect(w->area, "button-press-event", G_CALLBACK(on_button), w);
+    g_signal_connect(w->window, "key-press-event", G_CALLBACK(on_key), w);
+    g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
+    g_signal_connect(w->window, "destroy-event", G_CALLBACK(on_destroyed), w);
+    gtk_widget_show_all(w->window);
+    a->handle = i + 1;
+}
+
+static Window* window_of(int handle) {
+    return handle >= 1 && handle <= MAX_WINDOWS && windows[handle - 1].used ? &windows[handle - 1] : NULL;
+}
+
+static int p_open(void* data, int number, int x, int y, int w, int h, const char* title) {
+    (void)data;
+    OpenArgs a = {number, x, y, w, h, title, 0};
+    if (w < 1 || h < 1) return 0;
+    gui_sync(do_open, &a);
+    return a.handle;
+}
+
+typedef struct {
+    int handle;
+    const char* title;
+} TitleArgs;
+
+static void do_title(void* p) {
+    TitleArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (w) gtk_window_set_title(GTK_WINDOW(w->window), a->title);
+    gdk_display_sync(gdk_display_get_default());
+}
+
+static void p_title(void* data, int handle, const char* title) {
+    (void)data;
+    TitleArgs a = {handle, title};
+    gui_sync(do_title, &a);
+}
+
+typedef struct {
+    int handle;
+    const unsigned char* rgb;
+    int w, h, dx, dy, dw, dh;
+    unsigned target;  /* the draw that shows the picture */
+    int visible;
+} ShowArgs;
+
+static void do_show(void* p) {
+    ShowArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (!w || w->closed || !w->picture) return;
+    cairo_surface_t* s = w->picture;
+    cairo_surface_flush(s);
+    const int sw = cairo_image_surface_get_width(s), sh = cairo_image_surface_get_height(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    unsigned char* base = cairo_image_surface_get_data(s);
+    const int x0 = a->dx < 0 ? 0 : a->dx, y0 = a->dy < 0 ? 0 : a->dy;
+    int x1 = a->dx + a->dw, y1 = a->dy + a->dh;
+    if (x1 > sw) x1 = sw;
+    if (x1 > a->w) x1 = a->w;
+    if (y1 > sh) y1 = sh;
+    if (y1 > a->h) y1 = a->h;
+    for (int y = y0; y < y1; ++y) {
+        const unsigned char* src = a->rgb + ((size_t)y * a->w + x0) * 3;
+        guint32* dst = (guint32*)(base + (size_t)y * stride) + x0;
+        for (int x = x0; x < x1; ++x, src += 3) *dst++ = (guint32)src[0] << 16 | (guint32)src[1] << 8 | src[2];
+    }
+    cairo_surface_mark_dirty(s);
+    if (x1 > x0 && y1 > y0) gtk_widget_queue_draw_area(w->area, x0, y0, x1 - x0, y1 - y0);
+    a->visible = gtk_widget_get_mapped(w->area);
+    g_mutex_lock(&lock);
+    a->target = w->drawn + 1;
+    g_mutex_unlock(&lock);
+}
+
+static void do_sync(void* p) {
+    (void)p;
+    gdk_display_sync(gdk_display_get_default());
+}
+
+static void p_show(void* data, int handle, const unsigned char* rgb, int w, int h, int dx, int dy, int dw, int dh,
+                   int flags) {
+    (void)data;
+    ShowArgs a = {handle, rgb, w, h, dx, dy, dw, dh, 0, 0};
+    gui_sync(do_show, &a);
+    if (!a.target || !(flags & KAL_SHOW_SYNC)) return;
+    /* Returns once the window painted the picture (a window just opened
+     * paints when it is mapped), and the server has it. */
+    const gint64 end = g_get_monotonic_time() + (a.visible ? 1 : 3) * G_TIME_SPAN_SECOND;
+    Window* win = window_of(handle);
+    g_mutex_lock(&lock);
+    while (win && !win->closed && (int)(win->drawn - a.target) < 0)
+        if (!g_cond_wait_until(&changed, &lock, end)) break;
+    g_mutex_unlock(&lock);
+    gui_sync(do_sync, NULL);
+}
+
+static int p_wait(void* data, const int* handles, int n, int key, int mouse, int ms, int first) {
+    (void)data;
+    const gint64 end = g_get_monotonic_time() + (gint64)ms * 1000;
+    int result = KAL_WAIT_TIMEOUT;
+    g_mutex_lock(&lock);
+    if (first) {
+        for (int i = 0; i < n; ++i) {
+            Window* w = window_of(handles[i]);
+            if (w) {
+                w->armed = 1;
+                w->pending = 0;
+                w->key = key;
+                w->mouse = mouse;
+            }
+        }
+    }
+    for (;;) {
+        int open = 0;
+        for (int i = 0; i < n && result == KAL_WAIT_TIMEOUT; ++i) {
+            Window* w = window_of(handles[i]);
+            if (!w) continue;
+            if (w->pending) {
+                result = w->pending;
+                w->pending = 0;
+            }
+            open += !w->closed;
+        }
+        if (result == KAL_WAIT_TIMEOUT && open == 0) result = KAL_WAIT_CLOSED;
+        if (result != KAL_WAIT_TIMEOUT || !g_cond_wait_until(&changed, &lock, end)) break;
+    }
+    if (result != KAL_WAIT_TIMEOUT)
+        for (int i = 0; i < n; ++i) {
+            Window* w = window_of(handles[i]);
+            if (w) w->armed = 0;
+        }
+    g_mutex_unlock(&lock);
+    return result;
+}
+
+static gboolean do_close(gpointer p) {
+    Window* w = window_of(GPOINTER_TO_INT(p));
+    if (!w) return G_SOURCE_REMOVE;
+    gtk_widget_destroy(w->window);
+    cairo_surface_destroy(w->picture);
+    gdk_display_sync(gdk_display_get_default());
+    g_mutex_lock(&lock);
+    memset(w, 0, sizeof *w);
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    return G_SOURCE_REMOVE;
+}
+
+static void close_call(void* p) { do_close(p); }
+
+static void p_close(void* data, int handle) {
+    (void)data;
+    if (window_of(handle)) gui_sync(close_call, GINT_TO_POINTER(handle));
+}
+
+static const char* p_display(void* data) {
+    (void)data;
+    const char* type = G_OBJECT_TYPE_NAME(gdk_display_get_default());
+    return type && strstr(type, "Wayland") ? "WAYL" : "XWIN";
+}
+
+typedef struct {
+    int mw, mh, area[4];
+} ScreenArgs;
+
+static void do_screen(void* p) {
+    ScreenArgs* a = p;
+    GdkDisplay* d = gdk_display_get_default();
+    GdkMonitor* m = gdk_display_get_primary_monitor(d);
+    if (!m) m = gdk_display_get_monitor(d, 0);
+    if (!m) return;
+    GdkRectangle g, wa;
+    gdk_monitor_get_geometry(m, &g);
+    gdk_monitor_get_workarea(m, &wa);
+    a->mw = g.width;
+    a->mh = g.height;
+    a->area[0] = wa.x;
+    a->area[1] = wa.y;
+    a->area[2] = wa.width;
+    a->area[3] = wa.height;
+}
+
+static int p_screen(void* data, int* mw, int* mh, int* area) {
+    (void)data;
+    ScreenArgs a = {0, 0, {0, 0, 0, 0}};
+    gui_sync(do_screen, &a);
+    *mw = a.mw;
+    *mh = a.mh;
+    memcpy(area, a.area, sizeof a.area);
+    return a.mw > 0;
+}
+
+static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL, p_display, p_screen, p_open,
+                                    p_title,               p_show, p_wait,    p_close};
+
+/* ---- the GUI thread ---- */
+
+static int started, init_ok;
+
+static gpointer gui_thread(gpointer p) {
+    (void)p;
+    g_setenv("NO_AT_BRIDGE", "1", FALSE);
+    const int ok = gtk_init_check(NULL, NULL);
+    /* This thread owns the main context from now on: work handed over with
+     * g_main_context_invoke always runs here. */
+    if (ok) g_main_context_acquire(NULL);
+    g_mutex_lock(&lock);
+    init_ok = ok ? 1 : -1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    if (!ok) return NULL;
+    GMainLoop* loop = g_main_loop_new(NULL, FALSE);
+    g_main_loop_run(loop);
+    return NULL;
+}
+
+__attribute__((visibility("default"))) const kal_presenter* kalvor_gtk_presenter(int version) {
+    if (version != KAL_PRESENTER_VERSION) return NULL;
+    g_mutex_lock(&lock);
+    if (!started) {
+        started = 1;
+        g_thread_unref(g_thread_new("kalvor-gtk", gui_thread, NULL));
+    }
+    while (!init_ok) g_cond_wait(&changed, &lock);
+    const int ok = init_ok > 0;
+    g_mutex_unlock(&lock);
+    return ok ? &TABLE : NULL;
+}

@@ -1,0 +1,338 @@
+#include "output/drivers/screen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/call_lock.h"
+#include "core/context.h"
+#include "core/devices.h"
+#include "output/raster/raster.h"
+#include "output/raster/raster_output.h"
+#include "output/screen/presenter.h"
+
+namespace kal {
+namespace {
+
+constexpr int MAX_BITMAP_SIDE = 32767;
+constexpr auto SHOW_EVERY = std::chrono::milliseconds(100);
+
+std::string numbered(int n, const char* rest = "") {
+    char text[96];
+    std::snprintf(text, sizeof text, "KALVOR %d%s", n, rest);
+    return text;
+}
+
+// The window's title while the plot waits at its end.
+std::string end_title(const Context& ctx, int n) {
+    const PageState& p = ctx.page;
+    if (p.window_mode == WINMODE_DELAY) {
+        char rest[64];
+        std::snprintf(rest, sizeof rest, " / Delay time %d seconds", p.close_delay);
+        return numbered(n, rest);
+    }
+    const bool nomb = p.window_mode == WINMODE_NOMSGBOX;
+    switch (p.close_key) {
+        case CLOSE_RETURN:
+            return numbered(n, nomb ? " / Press RETURN to continue ..." : " / Click MB2 or RETURN to continue ...");
+        case CLOSE_ESCAPE:
+            return numbered(n, nomb ? " / Press ESC to continue ..." : " / Click MB2 or ESC to continue ...");
+        default:
+            return numbered(n, nomb ? "" : " / Click MB2 to continue ...");
+    }
+}
+
+}  // namespace
+
+ScreenDriver::ScreenDriver(int device) : ImageDriver(device) {}
+
+// Size and place of the main window: the request of window or winsiz, else
+// two thirds of the work area's width (a landscape page) or height
+// (portrait) with the page's aspect, the whole width less the frame for
+// XWND; window n is moved by 40 pixels each way per number.
+void ScreenDriver::place(Context& ctx) {
+    PageState& p = ctx.page;
+    int mw = 0, mh = 0, area[4] = {0, 0, 0, 0};
+    const bool known = presenter_->screen(mw, mh, area);
+    const int offset = 40 * (main_ - 1);
+    if (p.win_request != WINDOW_PLACED) {
+        p.win_x = (known ? area[0] : 0) + offset;
+        p.win_y = (known ? area[1] : 0) + offset;
+    }
+    if (p.win_request != WINDOW_DEFAULT || !known) return;
+    const double aspect = (p.height + 1.0) / (p.width + 1.0);
+    constexpr int FRAME = 8;
+    if (p.width >= p.height) {
+        p.win_w = ctx.page.device == DEV_XWND ? area[2] - FRAME : int(std::lround(area[2] * 2.0 / 3.0));
+        p.win_h = int(std::lround(p.win_w * aspect));
+    } else {
+        p.win_h = ctx.page.device == DEV_XWND ? area[3] - FRAME : int(std::lround(area[3] * 2.0 / 3.0));
+        p.win_w = int(std::lround(p.win_h / aspect));
+    }
+    p.win_w = std::max(p.win_w, 1);
+    p.win_h = std::max(p.win_h, 1);
+}
+
+void ScreenDriver::open(Context& ctx) {
+    const int device = ctx.page.device;
+    main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
+    presenter_ = &choose_presenter();
+    place(ctx);
+    ctx.out.factor = device_factor(ctx.page, device);
+    ctx.out.colour_depth = ctx.colour.screen_mode == 1 ? 24 : 8;  // clrmod FULL
+    ctx.screen_report_mode = ctx.page.background == 2 ? 1 : 0;
+    if (ctx.page.win_w > MAX_BITMAP_SIDE || ctx.page.win_h > MAX_BITMAP_SIDE) {
+        custom_warning(ctx, 101, "Cannot create Bitmap");
+        return;  // no raster: nothing is drawn
+    }
+    ImageDriver::open(ctx);
+    Window& w = windows_[main_];
+    w.open = true;
+    if (ctx.screen.next_title_set) {
+        w.fixed = true;
+        w.title = ctx.screen.next_title;
+        ctx.screen.next_title_set = false;
+    } else {
+        w.title = numbered(main_);
+    }
+    const PageState& p = ctx.page;
+    w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
+    if (!w.handle) {
+        custom_warning(ctx, 101, "Not enough memory for windows output");
+        presenter_ = &file_presenter();
+        w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
+    }
+    show(ctx, main_, false, true);
+}
+
+void ScreenDriver::title(int n, const std::string& text) {
+    Window& w = windows_[n];
+    if (!w.open || w.fixed || w.title == text) return;
+    w.title = text;
+    presenter_->title(w.handle, text);
+}
+
+void ScreenDriver::fixed_title(int n, const std::string& text) {
+    Window& w = windows_[n];
+    if (!w.open) return;
+    w.fixed = true;
+    w.title = text;
+    presenter_->title(w.handle, text);
+}
+
+Raster* ScreenDriver::raster_of(Context& ctx, int n) {
+    return n == current_ ? picture(ctx, true) : windows_[n].raster.get();
+}
+
+void ScreenDriver::show(Context& ctx, int n, bool page_done, bool complete) {
+    Window& w = windows_[n];
+    Raster* r = n == current_ ? picture(ctx, complete) : w.raster.get();
+    if (!w.open || !r || !presenter_) return;
+    // Shows while drawing go on without waiting for the display.
+    presenter_->show(ctx, w.handle, n, *r, (page_done ? KAL_SHOW_PAGE_DONE : 0) | (complete ? KAL_SHOW_SYNC : 0));
+    if (n == current_) {
+        drawn_ = false;
+        last_show_ = std::chrono::steady_clock::now();
+    }
+}
+
+void ScreenDriver::show_all(Context& ctx, bool page_done) {
+    for (int n = 1; n <= 8; ++n)
+        if (windows_[n].open) show(ctx, n, page_done, true);
+}
+
+void ScreenDriver::tick(Context& ctx) {
+    drawn_ = true;
+    if (!working_) {
+        working_ = true;
+        title(current_, numbered(current_, " / Working"));
+    }
+    if ((++ticks_ & 15) != 0 || !presenter_->interactive()) return;
+    if (std::chrono::steady_clock::now() - last_show_ >= SHOW_EVERY) show(ctx, current_, false, false);
+}
+
+int ScreenDriver::wait_user(Context& ctx, bool mouse, int key, int seconds) {
+    if (!presenter_ || !presenter_->interactive()) return KAL_WAIT_TIMEOUT;
+    if (ctx.screen.mouse_sent.exchange(false)) return KAL_WAIT_BUTTON;
+    int handles[8], n = 0;
+    for (int i = 1; i <= 8; ++i)
+        if (windows_[i].open) handles[n++] = windows_[i].handle;
+    if (n == 0) return KAL_WAIT_CLOSED;
+    // Other threads may call in meanwhile (sendmb ends the wait).
+    CallPause pause;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(seconds, 0));
+    for (bool first = true;; first = false) {
+        int ms = 100;
+        if (seconds >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now()).count();
+            if (left <= 0) return KAL_WAIT_TIMEOUT;
+            ms = int(std::min<long long>(ms, left));
+        }
+        const int r = presenter_->wait(handles, n, key, mouse, ms, first);
+        if (r != KAL_WAIT_TIMEOUT) return r;
+        if (ctx.screen.mouse_sent.exchange(false)) return KAL_WAIT_BUTTON;
+        if (wait_interrupted()) return KAL_WAIT_CLOSED;
+    }
+}
+
+void ScreenDriver::hold(Context& ctx) {
+    // The pictures first, then the titles that ask for the user.
+    final_shown_ = true;
+    show_all(ctx, true);
+    PageState& p = ctx.page;
+    if (p.window_mode == WINMODE_NONE) {
+        for (int n = 1; n <= 8; ++n) title(n, numbered(n));
+        linger_ = presenter_ && presenter_->interactive();
+        return;
+    }
+    for (int n = 1; n <= 8; ++n) title(n, end_title(ctx, n));
+    if (p.window_mode == WINMODE_DELAY)
+        wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+    else
+        wait_user(ctx, p.window_mode != WINMODE_NOMSGBOX, p.close_key, -1);
+}
+
+int ScreenDriver::close(Context& ctx) {
+    if (!final_shown_) show_all(ctx, true);
+    const bool files = presenter_ && !presenter_->interactive() && ctx.page.headless_files > 0;
+    for (int n = 1; n <= 8; ++n) {
+        Window& w = windows_[n];
+        if (!w.open || !presenter_) continue;
+        if (linger_) {
+            ctx.screen.lingering.push_back(w.handle);
+            ctx.screen.lingering_presenter = presenter_;
+        } else {
+            presenter_->close(w.handle);
+        }
+        w = Window{};
+    }
+    ImageDriver::close(ctx);
+    return files ? 1 : 0;
+}
+
+void ScreenDriver::update(Context& ctx) { show(ctx, current_, false, true); }
+
+// newpag: the page is shown complete (the headless presenter writes it),
+// then the window waits (not with NONE and NOHO; DELA pauses) and is erased
+// (not with NOER).
+void ScreenDriver::new_page(Context& ctx) {
+    const PageState& p = ctx.page;
+    const WindowMode mode = p.window_mode;
+    if (mode != WINMODE_NONE && mode != WINMODE_NOHOLD) {
+        show(ctx, current_, true, true);
+        if (mode == WINMODE_DELAY) {
+            char rest[64];
+            std::snprintf(rest, sizeof rest, " / Delay time %d seconds", p.close_delay);
+            title(current_, numbered(current_, rest));
+        } else {
+            title(current_, numbered(current_, " / Click MB2 for next page ..."));
+        }
+        if (mode == WINMODE_DELAY)
+            wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+        else
+            wait_user(ctx, true, p.close_key, -1);
+        title(current_, numbered(current_, " / Working"));
+    } else {
+        show(ctx, current_, true, true);
+    }
+    if (mode != WINMODE_NOERASE) erase(ctx);
+}
+
+void ScreenDriver::erase(Context& ctx) {
+    ImageDriver::erase(ctx);
+    show(ctx, current_, false, true);
+}
+
+void ScreenDriver::push_palette(Context& ctx) {
+    ImageDriver::push_palette(ctx);
+    for (int n = 1; n <= 8; ++n) {
+        Window& w = windows_[n];
+        if (w.open && w.raster) {
+            load_table_palette(ctx, *w.raster);
+            w.raster->set_colour(ctx.out.current_colour);
+        }
+    }
+    // Shown at once unless a show came just before: a program that sets
+    // the table entry by entry waits for no window each time.
+    if (ctx.out.raster && presenter_ && presenter_->interactive() &&
+        std::chrono::steady_clock::now() - last_show_ >= SHOW_EVERY)
+        show_all(ctx, false);
+}
+
+void ScreenDriver::raster_written(Context& ctx) {
+    ImageDriver::raster_written(ctx);
+    show(ctx, current_, false, true);
+}
+
+void ScreenDriver::open_window(Context& ctx, int n) {
+    if (!ctx.out.raster) return;
+    Window& w = windows_[n];
+    if (!w.open) {
+        const PageState& p = ctx.page;
+        w.raster = new_raster(ctx, p.win_w, p.win_h, ctx.out.colour_depth > 8);
+        if (!w.raster) {
+            custom_warning(ctx, 101, "Not enough memory for windows output");
+            return;
+        }
+        w.open = true;
+        w.fixed = false;
+        w.title = numbered(n);
+        const int shift = 40 * (n - main_);
+        w.handle = presenter_->open(ctx, n, p.win_x + shift, p.win_y + shift, p.win_w, p.win_h, w.title);
+        show(ctx, n, false, true);
+    }
+    select_window(ctx, n);
+}
+
+void ScreenDriver::select_window(Context& ctx, int n) {
+    if (n == current_ || !windows_[n].open) return;
+    sync_raster(ctx);
+    show(ctx, current_, false, true);
+    title(current_, numbered(current_));
+    windows_[current_].raster = std::move(ctx.out.raster);
+    ctx.out.raster = std::move(windows_[n].raster);
+    current_ = n;
+    ctx.out.raster->set_colour(ctx.out.current_colour);
+    ImageDriver::raster_written(ctx);  // the aamode canvas takes the window's picture
+    working_ = true;
+    title(n, numbered(n, " / Working"));
+}
+
+void ScreenDriver::close_window(Context& ctx, int n) {
+    if (n == current_) select_window(ctx, main_);
+    Window& w = windows_[n];
+    show(ctx, n, true, true);
+    presenter_->close(w.handle);
+    w = Window{};
+}
+
+void ScreenDriver::move_draw(Context& ctx, double x, double y, int pen) {
+    ImageDriver::move_draw(ctx, x, y, pen);
+    tick(ctx);
+}
+
+void ScreenDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    ImageDriver::polyline(ctx, n, x, y, first_pen);
+    tick(ctx);
+}
+
+bool ScreenDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
+    const bool done = ImageDriver::fill_rect(ctx, x1, y1, x2, y2, value);
+    tick(ctx);
+    return done;
+}
+
+bool ScreenDriver::fill_triangle(Context& ctx, const double* x, const double* y, int value) {
+    const bool done = ImageDriver::fill_triangle(ctx, x, y, value);
+    tick(ctx);
+    return done;
+}
+
+bool ScreenDriver::fill_polygon(Context& ctx, int n, const double* x, const double* y) {
+    const bool done = ImageDriver::fill_polygon(ctx, n, x, y);
+    tick(ctx);
+    return done;
+}
+
+}  // namespace kal

@@ -1,0 +1,113 @@
+// Presenters: what shows the screen devices' pictures to the user. The
+// screen driver draws into rasters as the PNG device does and hands each
+// window's picture to one presenter, which opens, shows, waits and closes:
+//
+//   - a presenter the binding registers (a notebook cell, a drawing widget),
+//   - the GTK window of the plug-in kalvor_gtk (plugins/gtk), loaded with
+//     dlopen from beside the loading library the first time a screen plot
+//     starts, when a display is there,
+//   - else the headless one, which writes each finished page as a PNG file.
+//
+// The plug-in and the binding fill the plain table kal_presenter (no C++
+// across the library boundary: the plug-in links no part of the library);
+// the screen driver sees every kind through the C++ interface Presenter.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// What ends a wait.
+enum {
+    KAL_WAIT_TIMEOUT = 0,  // nothing happened within the time given
+    KAL_WAIT_BUTTON = 1,   // the right mouse button (MB2)
+    KAL_WAIT_KEY = 2,      // the key asked for
+    KAL_WAIT_CLOSED = 3    // a window was closed by the user
+};
+// The keys a wait accepts (winkey).
+enum { KAL_KEY_NONE = 0, KAL_KEY_RETURN = 1, KAL_KEY_ESCAPE = 2 };
+
+// Flags of a show.
+enum {
+    KAL_SHOW_PAGE_DONE = 1,  // the page is complete (the headless files write it)
+    KAL_SHOW_SYNC = 2        // return only once the display shows it
+};
+
+#define KAL_PRESENTER_VERSION 1
+
+// Window handles are positive numbers the presenter chooses. Every call
+// comes from the plotting thread that owns the window.
+typedef struct kal_presenter {
+    int version;  // KAL_PRESENTER_VERSION
+    void* data;
+    // "XWIN", "WAYL" or another 4-letter name of the display.
+    const char* (*display)(void* data);
+    // The monitor (w, h) and its work area (x, y, w, h); 0 when unknown.
+    int (*screen)(void* data, int* monitor_w, int* monitor_h, int* area);
+    // A new window of w x h picture pixels at (x, y); its handle, or 0.
+    int (*open)(void* data, int number, int x, int y, int w, int h, const char* title);
+    void (*title)(void* data, int handle, const char* title);
+    // The picture of the window (rgb: h rows of w * 3 bytes, red, green,
+    // blue) after the rectangle (dx, dy, dw, dh) changed; flags KAL_SHOW_*.
+    void (*show)(void* data, int handle, const unsigned char* rgb, int w, int h, int dx, int dy, int dw,
+                 int dh, int flags);
+    // Waits at most ms milliseconds for the user in one of the n windows:
+    // the right button when `mouse`, the key `key` (KAL_KEY_*), or a window
+    // closed. `first` starts a wait: what happened before it does not count.
+    int (*wait)(void* data, const int* handles, int n, int key, int mouse, int ms, int first);
+    void (*close)(void* data, int handle);
+} kal_presenter;
+
+// The plug-in's one entry: its table when a display can be opened, else
+// NULL.
+typedef const kal_presenter* (*kal_gtk_entry)(int version);
+
+#ifdef __cplusplus
+}
+
+#include <string>
+
+namespace kal {
+
+struct Context;
+class Raster;
+
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    // False for the headless files: nothing waits, no window shows.
+    virtual bool interactive() const = 0;
+    // "XWIN", "WAYL" or "NONE".
+    virtual const char* display() const = 0;
+    // The monitor size and work area (x, y, w, h); false when unknown.
+    virtual bool screen(int& w, int& h, int area[4]) const = 0;
+    virtual int open(Context& ctx, int number, int x, int y, int w, int h, const std::string& title) = 0;
+    virtual void title(int handle, const std::string& title) = 0;
+    // The raster's picture as the PNG writer would write it; flags KAL_SHOW_*.
+    virtual void show(Context& ctx, int handle, int number, const Raster& r, int flags) = 0;
+    virtual int wait(const int* handles, int n, int key, bool mouse, int ms, bool first) = 0;
+    virtual void close(int handle) = 0;
+};
+
+// The presenter of a new screen plot: the registered one, else the display
+// (loading the plug-in on first need), else the headless files.
+Presenter& choose_presenter();
+// The headless presenter, whatever else is there.
+Presenter& file_presenter();
+// The display kind without opening a plot window: "XWIN", "WAYL", "NONE".
+const char* display_kind();
+// The monitor size (0 x 0 without a display).
+void screen_size(int& w, int& h);
+
+// The binding's presenter (nullptr: none); the table must outlive its use.
+void register_presenter(const kal_presenter* table);
+
+// A wait for the user asks this, every 100 ms, whether it was interrupted
+// (the Python binding: a signal such as Ctrl-C); set for the calling
+// thread around a call that may wait.
+using WaitInterrupt = bool (*)();
+void set_wait_interrupt(WaitInterrupt check);
+bool wait_interrupted();
+
+}  // namespace kal
+#endif

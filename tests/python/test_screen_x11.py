@@ -1,0 +1,256 @@
+"""Screen windows on a virtual X server (one Xvfb for the module, no window
+manager): pictures, titles and the waits of kalfin and newpag."""
+import io
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import textwrap
+import time
+
+import numpy as np
+import pytest
+from PIL import Image
+
+from conftest import BUILD_DIR, ROOT
+
+pytestmark = [
+    pytest.mark.skipif(not (shutil.which("Xvfb") and shutil.which("xdotool") and shutil.which("import")),
+                       reason="needs Xvfb, xdotool and ImageMagick"),
+    pytest.mark.skipif(not os.path.exists(os.path.join(BUILD_DIR, "python", "kalvor", "kalvor_gtk.so")),
+                       reason="built without the GTK plug-in"),
+]
+
+
+def xvfb():
+    """A new X server: (process, display name)."""
+    r, w = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                              pass_fds=(w,), stderr=subprocess.DEVNULL)
+    os.close(w)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(r, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(r)
+    return server, ":" + number.decode().strip()
+
+
+@pytest.fixture(scope="module")
+def display():
+    server, name = xvfb()
+    yield name
+    server.terminate()
+    server.wait()
+
+
+class Plot:
+    """A child plotting to the display, and the tools that look at it."""
+
+    def __init__(self, display, cwd, code):
+        self.env = dict(os.environ, DISPLAY=display, NO_AT_BRIDGE="1", WAYLAND_DISPLAY="")
+        self.proc = subprocess.Popen([sys.executable, "-c", "import kalvor as k\n" + textwrap.dedent(code)],
+                                     cwd=cwd, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT)
+
+    def x(self, *args):
+        return subprocess.run(args, env=self.env, capture_output=True, timeout=30).stdout
+
+    def window(self, title):
+        """The id of the window whose title contains `title`, once it shows."""
+        for _ in range(600):  # 30 s: the machine may be busy
+            ids = self.x("xdotool", "search", "--name", title).split()
+            if ids:
+                return ids[0].decode()
+            assert self.proc.poll() is None, self.proc.stdout.read().decode()
+            time.sleep(0.05)
+        raise AssertionError(f"no window titled {title!r}: " + self.x("xdotool", "search", "--name", "KALVOR").decode())
+
+    def shot(self, w, h):
+        png = self.x("import", "-window", "root", "png:-")
+        return np.asarray(Image.open(io.BytesIO(png)).convert("RGB"))[:h, :w]
+
+    def key(self, wid, key):
+        self.x("xdotool", "windowfocus", "--sync", wid)
+        self.x("xdotool", "key", key)
+
+    def click(self, button=3):
+        self.x("xdotool", "mousemove", "50", "50", "click", str(button))
+
+    def running_after(self, seconds=0.4):
+        time.sleep(seconds)
+        return self.proc.poll() is None
+
+    def output(self):
+        out = self.proc.communicate(timeout=30)[0].decode()
+        assert self.proc.returncode == 0, out
+        return out
+
+
+PICTURE = """
+k.metafl({dev!r}); k.winsiz(800, 566); {before}
+k.kalini(); k.setvlt("SPEC")
+k.color("RED"); k.rectan(100, 100, 900, 500); k.shdpat(16); k.setclr(120); k.recfll(300, 700, 800, 600, 40)
+k.linwid(7); k.setclr(200); k.line(0, 2099, 2969, 0); k.setrgb(0.2, 0.8, 0.4); k.helve(); k.height(80)
+k.messag("Screen", 1200, 300); {end}
+k.kalfin()
+"""
+
+
+@pytest.mark.parametrize("before,png_before", [("", ""), ('k.clrmod("FULL")', 'k.imgfmt("RGB")'),
+                                               ('k.aamode("ON")',) * 2, ('k.scrmod("REVERS")',) * 2])
+def test_window_equals_png(display, tmp_path, before, png_before):
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + PICTURE.format(dev="PNG", before=png_before, end="")],
+                   cwd=tmp_path, check=True, capture_output=True)
+    png = np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB"))
+    plot = Plot(display, tmp_path, PICTURE.format(dev="XWIN", before=before, end="print(k.getdsp(), k.getbpp())"))
+    plot.window("Click MB2 to continue")
+    shot = plot.shot(800, 566)
+    plot.click()
+    out = plot.output()
+    assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
+    assert ("XWIN 24" if "FULL" in before or "aamode" in before else "XWIN 8") in out
+
+
+def test_window_two_in_place(display, tmp_path):
+    plot = Plot(display, tmp_path, """
+        k.metafl("XWIN"); k.winsiz(400, 300); k.kalini(); k.recfll(0, 0, 2970, 2100, 255)
+        k.opnwin(2); k.recfll(0, 0, 2970, 2100, 50); print(k.winid(), k.getscr())
+        k.kalfin()""")
+    plot.window("KALVOR 2 / Click MB2")
+    shot = plot.shot(440, 340)
+    plot.click()
+    assert "2 (1280, 1024)" in plot.output()
+    assert (shot[20, 20] == 255).all() and (shot[140, 240] == plot_colour_spec50()).all()
+
+
+def plot_colour_spec50():
+    # entry 50 of the rainbow table, as the PNG device draws it
+    import kalvor as k
+    k.metafl("VIRT"); k.kalini(); r = k.getind(50); k.kalfin()
+    return np.round(np.array(r) * 255).astype(np.uint8)
+
+
+# winmod, winkey, the title at kalfin, what does not end the wait, what ends it
+WAITS = [
+    ("FULL", "NONE", "KALVOR 1 / Click MB2 to continue ...", "click 1", "click 3"),
+    ("NOER", "RETU", "KALVOR 1 / Click MB2 or RETURN to continue ...", "key Escape", "key Return"),
+    ("NOMB", "ESCA", "KALVOR 1 / Press ESC to continue ...", "click 3", "key Escape"),
+    ("NOMB", "RETU", "KALVOR 1 / Press RETURN to continue ...", "key space", "key KP_Enter"),
+    ("FULL", "ESCA", "KALVOR 1 / Click MB2 or ESC to continue ...", "key Return", "sendmb"),
+    ("NOMB", "NONE", "KALVOR 1", "click 3", "close"),
+]
+
+
+@pytest.mark.parametrize("mode,key,title,wrong,right", WAITS)
+def test_waits(display, tmp_path, mode, key, title, wrong, right):
+    plot = Plot(display, tmp_path, f"""
+        import sys, threading
+        k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod({mode!r}); k.winkey({key!r})
+        threading.Thread(target=lambda: sys.stdin.readline() and k.sendmb()).start()
+        k.kalfin(); print("DONE")""")
+    wid = plot.window("KALVOR 1")
+    deadline = time.time() + 30
+    while plot.x("xdotool", "getwindowname", wid).decode().strip() != title and time.time() < deadline:
+        time.sleep(0.05)
+    assert plot.x("xdotool", "getwindowname", wid).decode().strip() == title
+    for action in (wrong, right):
+        if action.startswith("click"):
+            plot.click(int(action[-1]))
+        elif action.startswith("key"):
+            plot.key(wid, action[4:])
+        elif action == "close":
+            plot.x("xdotool", "windowclose", wid)
+        elif action == "sendmb":
+            plot.proc.stdin.write(b"\n")
+            plot.proc.stdin.flush()
+        if action == wrong:
+            assert plot.running_after(), plot.output()
+    assert "DONE" in plot.output()
+
+
+def test_newpag_delay_sendmb_and_ctrl_c(display, tmp_path):
+    plot = Plot(display, tmp_path, """
+        import threading, time
+        k.metafl("XWIN"); k.winsiz(300, 200); k.kalini()
+        k.newpag(); print("PAGE 2")
+        k.winmod("DELA"); k.winopt(1, "DELA"); t = time.time(); k.newpag(); print("DELAY", round(time.time() - t))
+        k.winmod("FULL"); threading.Timer(0.5, k.sendmb).start(); k.newpag(); print("SENT")
+        try:
+            k.kalfin()
+        except KeyboardInterrupt:
+            print("INTERRUPTED", k.getlev())""")
+    plot.window("Click MB2 for next page")
+    assert plot.running_after()
+    plot.click()
+    plot.window("Click MB2 to continue")
+    plot.proc.send_signal(signal.SIGINT)
+    out = plot.output()
+    assert out.startswith("PAGE 2\nDELAY 1\nSENT\n") and out.rstrip().endswith("<<\n\nINTERRUPTED 0"), out
+
+
+def test_file_plots_load_no_gtk(display, tmp_path):
+    out = Plot(display, tmp_path, """
+        gtk = lambda: "libgtk-3" in open("/proc/self/maps").read()
+        k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())""").output()
+    assert out.rstrip().endswith("False XWIN True")  # getdsp asks the display: the plug-in loads then
+
+
+
+def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
+    plot = Plot(display, tmp_path, """
+        import sys
+        k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod("NONE"); k.kalfin()
+        sys.stdin.readline(); k.metafl("PNG"); k.kalini(); k.kalfin(); sys.stdin.readline()""")
+    wid = plot.window("KALVOR 1")
+    for _ in range(600):
+        if plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1":
+            break
+        time.sleep(0.05)
+    assert plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1" and plot.running_after()
+    plot.proc.stdin.write(b"\n")
+    plot.proc.stdin.flush()
+    for _ in range(600):
+        if not plot.x("xdotool", "search", "--name", "KALVOR"):
+            break
+        time.sleep(0.05)
+    assert not plot.x("xdotool", "search", "--name", "KALVOR")
+    plot.proc.stdin.write(b"\n")
+    plot.output()
+
+
+GALLERY = """
+import sys
+sys.path.insert(0, {examples!r})
+import gallery
+name, _, _, _, draw, setup = next(e for e in gallery.load_examples() if e[0] == {name!r})
+k.clrmod("FULL")
+gallery.plot(draw, {dev!r}, "page.png", setup)
+"""
+
+
+@pytest.mark.parametrize("name", ["01_linear_axes", "08_figures", "14_colours"])
+def test_gallery_pages_in_windows_equal_their_pngs(display, tmp_path, name):
+    examples = os.path.join(ROOT, "examples")
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + GALLERY.format(examples=examples, name=name, dev="PNG")],
+                   cwd=tmp_path, check=True, capture_output=True)
+    png = np.asarray(Image.open(tmp_path / "page.png").convert("RGB"))
+    plot = Plot(display, tmp_path, GALLERY.format(examples=examples, name=name, dev="XWIN"))
+    plot.window("Click MB2 to continue")
+    shot = plot.shot(*png.shape[1::-1])
+    plot.click()
+    plot.output()
+    assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
+
+
+def test_default_window_geometry(display, tmp_path):
+    out = Plot(display, tmp_path, """
+        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
+            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
+            k.errmod("PROT", "OFF"); k.kalfin()""").output()
+    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
+    # less the frame; window n moved by 40 (n - 1) each way
+    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
