@@ -325,13 +325,18 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
             for (int j = 1; j <= c.thickness; ++j) {
                 restore_pattern(ctx, start);
                 ctx.line.offset = copy_offset(j) / ctx.page.units;
-                mapping.polyline(ctx, x, y, n);
+                // Each run between missing values is a line of its own.
+                for (int start = 0, i = 0; i < n; ++i)
+                    if (i + 1 == n || (broken && kept.broken[size_t(i)])) {
+                        mapping.polyline(ctx, x + start, y + start, i + 1 - start);
+                        start = i + 1;
+                    }
             }
             ctx.line.offset = 0;
             ctx.line.offset_move_pending = false;
             if (c.marker_step != 0) {
                 if (plain) convert(ctx, x, y, n, points);
-                draw_symbols(ctx, points);
+                draw_symbols(ctx, points, kept.index);
             }
         } else if (plain && plain_lines(ctx)) {
             draw_plain_line(ctx, x, y, n);
