@@ -1,7 +1,8 @@
 """Colour plot
 
 A function of two variables as a matrix of coloured rectangles in a colour
-axis system, with the colour bar at its right.
+axis system, with the colour bar at its right and labelled contour lines
+over it.
 """
 import math
 
@@ -18,10 +19,16 @@ def draw():
     k.name("Y-axis", "Y")
     k.name("Z-axis", "Z")
     k.labdig(1, "Z")
-    k.titlin("crvmat in a graf3 axis system", 1)
+    k.titlin("crvmat and conmat in a graf3 axis system", 1)
     k.setvlt("RAIN")
 
     k.graf3(0.0, 40.0, 0.0, 10.0, 0.0, 30.0, 0.0, 10.0, -1.0, 2.5, -1.0, 0.5)
     k.crvmat(z, n, m, 2, 2)
+    k.color("WHITE")
+    k.labels("FLOA", "CON")
+    k.labdig(1, "CON")
+    for level in (-0.5, 0.0, 0.5, 1.0, 1.5):
+        k.conmat(z, n, m, level)
+    k.color("FORE")
     k.title()
     k.endgrf()

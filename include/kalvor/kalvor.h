@@ -425,7 +425,7 @@ KALVOR_API void conclr(const int* colours, int ncol);  /* Sets user colours for 
 KALVOR_API void conlab(const char* text);  /* Sets the text of contour labels of type CONL. */
 KALVOR_API void conmod(float xfac, float xquot);  /* Sets the gap factor and curvature quotient of contour labels. */
 KALVOR_API void congap(float factor);  /* Sets the gap between contour labels and their line in character heights. */
-KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO). */
+KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO, CURV). */
 
 /* WMF output */
 KALVOR_API void wmfmod(const char* mode, const char* key);  /* Sets the WMF header: standard or placeable ("FORM"). */
@@ -501,6 +501,7 @@ KALVOR_API void zaxis(float a, float e, float first, float step, int length, con
 KALVOR_API void zaxlg(float a, float e, float first, float step, int length, const char* name, int side, int direction, int nx, int ny);  /* Draws a colour bar with a logarithmic axis. */
 KALVOR_API void crvmat(const float* zmat, int n, int m, int ixpts, int iypts);  /* Draws a matrix as coloured rectangles. */
 KALVOR_API void curve3(const float* x, const float* y, const float* z, int n);  /* Draws coloured points. */
+KALVOR_API void crvtri(const float* x, const float* y, const float* z, int n, const int* i1, const int* i2, const int* i3, int ntri);  /* Draws triangles coloured by the values at their corners (vertex numbers from 1). */
 KALVOR_API void curvx3(const float* x, float y, const float* z, int n);  /* Draws coloured points of one y. */
 KALVOR_API void curvy3(float x, const float* y, const float* z, int n);  /* Draws coloured points of one x. */
 

@@ -628,6 +628,20 @@ def crvmat(zmat: _Sequence, n: int, m: int, ixpts: int, iypts: int, /) -> None:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def crvtri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, /) -> None:
+    """Draws triangles coloured by the values at their corners (vertex numbers from 1).
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def curv3d(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
     """Plots a curve through 3-D points.
 
@@ -2828,7 +2842,7 @@ def shdmap(region: str | bytes, /) -> None:
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
-    """Sets the shading mode of a category (CONT, CELL, COLO).
+    """Sets the shading mode of a category (CONT, CELL, COLO, CURV).
 
     mode: str
     category: str

@@ -54,17 +54,18 @@ bool same_three_letters(const char* key, const char* given) {
     return true;
 }
 
-// The categories of shdmod: each names its keywords and where the chosen
-// entry goes (0-based).
+// The categories of shdmod: each names its keywords and stores the chosen
+// entry (0-based) where its drawing reads it.
 struct ShadeCategory {
     const char* name;   // the first four letters of the category
     const char* keys;
-    int ContourState::*field;
+    void (*store)(Context& ctx, int entry);
 };
 const ShadeCategory SHADE_CATEGORIES[] = {
-    {"CONT", "CELL+POLY", &ContourState::shade_mode},
-    {"CELL", "BOTH+UPPE+LOWE+NONE", &ContourState::outer},
-    {"COLO", "LOWE+MIDD+UPPE", &ContourState::class_colour},
+    {"CONT", "CELL+POLY", [](Context& ctx, int k) { ctx.contour.shade_mode = k; }},
+    {"CELL", "BOTH+UPPE+LOWE+NONE", [](Context& ctx, int k) { ctx.contour.outer = k; }},
+    {"COLO", "LOWE+MIDD+UPPE", [](Context& ctx, int k) { ctx.contour.class_colour = k; }},
+    {"CURV", "RECT+SYMB", [](Context& ctx, int k) { ctx.view3d.curve_symbols = k == 1; }},
 };
 
 }  // namespace
@@ -73,7 +74,7 @@ void shdmod(Context& ctx, const char* mode, const char* category) {
     for (const ShadeCategory& c : SHADE_CATEGORIES) {
         if (!same_three_letters(c.name, category)) continue;
         const int k = keyword(ctx, c.keys, mode);
-        if (k > 0) ctx.contour.*c.field = k - 1;
+        if (k > 0) c.store(ctx, k - 1);
         return;
     }
     warn_text(ctx, 2, category);

@@ -15,6 +15,7 @@
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/curves.h"
+#include "plot3d/view.h"
 
 namespace kal {
 
@@ -304,6 +305,10 @@ void conshd(Context& ctx, const float* x, int n, const float* y, int m, const fl
         return;
     }
     if (!grid_ok(ctx, x, n, y, m, zlev, nlev)) return;
+    if (graf3d_open(ctx)) {  // a 3-D box has no plane to fill in
+        warn(ctx, 35);
+        return;
+    }
     try {
         const bool cell = ctx.contour.shade_mode == SHADE_CELL;
         const ShadeClasses s = shade_classes(ctx, zlev, nlev, cell);

@@ -11,6 +11,7 @@
 #include "contour/shading.h"
 #include "contour/triangle_cut.h"
 #include "core/context.h"
+#include "plot3d/view.h"
 
 namespace kal {
 namespace {
@@ -164,6 +165,10 @@ void confll(Context& ctx, const float* x, const float* y, const float* z, int n,
     }
     if (!triangles_ok(ctx, n, i1, i2, i3, ntri) || !levels_ok(ctx, zlev, nlev) || !coordinates_ok(ctx, x, n, y, n))
         return;
+    if (graf3d_open(ctx)) {  // a 3-D box has no plane to fill in
+        warn(ctx, 35);
+        return;
+    }
     try {
         const ShadeClasses s = shade_classes(ctx, zlev, nlev, true);
         ShadeScope scope(ctx);

@@ -270,3 +270,29 @@ def test_crvmat_takes_numpy_nested_and_flat_alike(run):
         print(len({{hashlib.sha1(open('m%d.svg' % i, 'rb').read()).hexdigest() for i in range(3)}}))
     """)
     assert out.strip() == "1"
+
+
+@needs_poppler
+@pytest.mark.parametrize("dev", ["PNG", "PDF"])
+def test_crvtri_cuts_triangles_where_the_colour_changes(run, dev):
+    # z = x over a rectangle of two triangles; four colours change at x = 1, 2, 3.
+    script = """
+        k.setvlt('VGA'); k.colran(1, 4); k.nobar()
+        k.graf3(0, 4, 0, 1, 0, 2, 0, 1, 0, 4, 0, 1)
+        k.crvtri([0, 4, 4, 0], [0, 0, 2, 2], [0, 4, 4, 0], 4, [1, 1, 9], [2, 3, 2], [3, 4, 3], 3)
+        c = [0] * 4; k.colray([0.5, 1.5, 2.5, 3.5], c, 4); print(*c)
+        k.endgrf()
+        for i in range(1, 5): print(*k.getind(i))
+    """
+    im, rgb, out = render(run, script, dev)
+    lines = out.splitlines()
+    assert "vertex numbers outside 1..n" in out   # the third triangle
+    assert lines[-5].split() == ["1", "2", "3", "4"]
+    table = [tuple(round(float(c) * 255) for c in line.split()) for line in lines[-4:]]
+    f = im.size[0] / 2970
+    for x, want in zip((0.5, 1.5, 2.5, 3.5), table):
+        got = rgb.getpixel((int((500 + x * 400) * f), int(1200 * f)))
+        assert max(abs(a - b) for a, b in zip(got, want)) <= 3, (x, got, want)
+    # Nothing of the black background between the pieces, along the diagonal too.
+    row = [rgb.getpixel((x, int(1500 * f))) for x in range(int(505 * f), int(2095 * f))]
+    assert min(sum(p) for p in row) > 100
