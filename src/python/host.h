@@ -16,8 +16,8 @@ bool install_host(PyObject* module);
 // raised. After a failed call they are dropped.
 bool issue_collected_warnings(bool call_succeeded);
 
-// Adds _use_notebook, which registers the notebook presenter, when the
-// library has screen presenters; true otherwise too.
+// Adds _use_notebook, which registers the notebook presenter; false when
+// the module refused it.
 bool install_notebook(PyObject* module);
 
 }  // namespace kalpy

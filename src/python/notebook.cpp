@@ -1,10 +1,8 @@
 // The presenter of notebook kernels: the screen devices' finished pages go
-// into the cell through kalvor._notebook.show. Built when the screen
-// driver's presenter interface is part of the library.
+// into the cell through kalvor._notebook.show.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
-#if __has_include("output/screen/presenter.h")
 #include "output/screen/presenter.h"
 
 namespace kalpy {
@@ -55,8 +53,3 @@ bool install_notebook(PyObject* module) {
 }
 
 }  // namespace kalpy
-#else
-namespace kalpy {
-bool install_notebook(PyObject*) { return true; }
-}  // namespace kalpy
-#endif

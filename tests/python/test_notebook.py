@@ -9,7 +9,6 @@ import sys
 import pytest
 from PIL import Image
 
-import kalvor
 from kalvor import _notebook
 
 
@@ -23,7 +22,6 @@ CELL = 'import kalvor as k\nk.metafl("{dev}"); k.winsiz(400, 300); k.filmod("DEL
        'k.graf(0, 1, 0, 1, 0, 1, 0, 1); k.curve([0, 1], [0, 1], 2); k.kalfin()'
 
 
-@pytest.mark.skipif(not hasattr(kalvor._kalvor, "_use_notebook"), reason="built without screen presenters")
 @pytest.mark.parametrize("dev,images", [("CONS", 1), ("PDF", 0)])
 def test_notebook_cell_shows_screen_pages(tmp_path, dev, images):
     pytest.importorskip("nbconvert")
