@@ -227,7 +227,7 @@ def test_curves_behind_the_eye_and_planes_across_the_window_stay_on_the_page(run
 @pytest.mark.parametrize("dev", ["PNG", "PDF"])
 def test_colour_plot_bar_and_matrix(run, dev):
     script = """
-        k.setvlt('RAIN'); k.labdig(-1, 'XYZ')
+        k.setvlt('RAIN'); k.labdig(-1, 'XYZ'); k.hwfont()
         k.graf3(0, 2, 0, 1, 0, 2, 0, 1, 0, 4, 0, 1)
         k.crvmat([[0, 1, 2], [1, 2, 3], [2, 3, 4]], 3, 3, 4, 4)
         k.curve3([0.5], [1.5], [4], 1)
@@ -258,6 +258,9 @@ def test_colour_plot_bar_and_matrix(run, dev):
     assert [y for y, v in zip(range(150, 300, 5), bar) if v > 20] == list(range(220, 300, 5))
     label_rows = [y for y in range(305, 400) if max(px[int(x * f), int(y * f)] for x in range(565, 596)) > 100]
     assert label_rows and label_rows[0] > 320
+    # The labels after the bar's red end are in the axis colour, standard font too.
+    label = [rgb.getpixel((int(x * f), int(y * f))) for x in range(565, 596) for y in label_rows]
+    assert not [p for p in label if p[0] > p[1] + 60]
 
 
 def test_crvmat_takes_numpy_nested_and_flat_alike(run):

@@ -250,6 +250,9 @@ void PdfCanvas::colour(int r, int g, int b) {
     component(g);
     component(b);
     out_.text("RG\n");
+    stroke_r_ = r;
+    stroke_g_ = g;
+    stroke_b_ = b;
     fill_colour(r, g, b);
 }
 
@@ -276,6 +279,7 @@ void PdfCanvas::rect(double x, double y, double w, double h, int r, int g, int b
 void PdfCanvas::character(int code, double x, double y, double angle, int font, int size_tenths) {
     if (font < 0 || font >= STANDARD_FONT_COUNT) font = 0;
     end_path();
+    fill_colour(stroke_r_, stroke_g_, stroke_b_);  // a filled rectangle may have left another
     if (text_open_ && (font != text_font_ || size_tenths != text_size_)) end_text();
     if (font_marks_[font] == 0) font_marks_[font] = 1;
     if (!text_open_) {

@@ -76,6 +76,7 @@ private:
     bool text_open_ = false;
     int text_font_ = -1, text_size_ = -1;
     int fill_r_ = -1, fill_g_ = -1, fill_b_ = -1;
+    int stroke_r_ = 0, stroke_g_ = 0, stroke_b_ = 0;   // the drawing colour, which text takes too
     double width_ = 0.709;
     int join_ = 2, cap_ = 2;
     bool miter_set_ = false;
