@@ -457,6 +457,8 @@ KALVOR_API void qplot(const float* x, const float* y, int n);  /* Quick plot of 
 KALVOR_API void qplsca(const float* x, const float* y, int n);  /* Quick scatter plot. */
 KALVOR_API void qplbar(const float* y, int n);  /* Quick bar graph. */
 KALVOR_API void qplpie(const float* x, int n);  /* Quick pie chart. */
+KALVOR_API void qplcon(const float* z, int n, int m, int nlev);  /* Quick contour plot of a matrix with nlev labelled levels. */
+KALVOR_API void qplclr(const float* z, int n, int m);  /* Quick colour plot of a matrix. */
 
 /* 3-D axis systems */
 KALVOR_API void graf3d(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep, float za, float ze, float zorg, float zstep);  /* Defines and draws a 3-D axis system. */

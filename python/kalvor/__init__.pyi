@@ -2301,6 +2301,25 @@ def qplbar(y: _Sequence, n: int, /) -> None:
 
     Levels: any (0 to 3).
     """
+def qplclr(z: _Sequence, n: int, m: int, /) -> None:
+    """Quick colour plot of a matrix.
+
+    z: float matrix of n by m (rows or flat)
+    n: int
+    m: int
+
+    Levels: any (0 to 3).
+    """
+def qplcon(z: _Sequence, n: int, m: int, nlev: int, /) -> None:
+    """Quick contour plot of a matrix with nlev labelled levels.
+
+    z: float matrix of n by m (rows or flat)
+    n: int
+    m: int
+    nlev: int
+
+    Levels: any (0 to 3).
+    """
 def qplot(x: _Sequence, y: _Sequence, n: int, /) -> None:
     """Quick plot of a curve.
 

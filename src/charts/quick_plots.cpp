@@ -8,12 +8,15 @@
 
 #include "api/routines_axis_systems.h"
 #include "api/routines_bar_graphs_and_pie_charts.h"
+#include "api/routines_3_d_axis_systems.h"
 #include "api/routines_colour_tables_and_colour_selection.h"
+#include "api/routines_contouring.h"
 #include "api/routines_curves_error_bars_and_splines.h"
 #include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "api/routines_life_cycle.h"
 #include "api/routines_text_and_fonts.h"
 #include "charts/charts.h"
+#include "contour/contour_state.h"
 #include "core/context.h"
 
 namespace kal {
@@ -59,6 +62,37 @@ double nice_step(double range) {
     const double p = std::pow(10.0, std::floor(std::log10(raw)));
     const double m = raw / p;
     return (m < 1.5 ? 1 : m < 3.5 ? 2 : m < 7.5 ? 5 : 10) * p;
+}
+
+// The finite extremes of a matrix; false after warning 2 when it has none.
+bool matrix_range(Context& ctx, const float* z, int n, int m, double& lo, double& hi) {
+    if (n < 2 || m < 2) {
+        warn_int(ctx, 2, std::min(n, m));
+        return false;
+    }
+    lo = INFINITY;
+    hi = -INFINITY;
+    for (long i = 0; i < long(n) * m; ++i)
+        if (std::isfinite(z[i])) {
+            lo = std::min(lo, double(z[i]));
+            hi = std::max(hi, double(z[i]));
+        }
+    if (lo > hi) {
+        warn_text(ctx, 2, "data");
+        return false;
+    }
+    return true;
+}
+
+// graf over the grid numbers 1..n and 1..m, neither axis scaled by setscl.
+void grid_graf(Context& ctx, int n, int m) {
+    const AxisSettings sx = ctx.axes.axis[AXIS_X], sy = ctx.axes.axis[AXIS_Y];
+    ctx.axes.axis[AXIS_X].auto_scale = ctx.axes.axis[AXIS_Y].auto_scale = false;
+    ctx.axes.axis[AXIS_X].log = ctx.axes.axis[AXIS_Y].log = false;
+    const double xs = nice_step(n - 1), ys = nice_step(m - 1);
+    graf(ctx, 1, float(n), 1, float(xs), 1, float(m), 1, float(ys));
+    ctx.axes.axis[AXIS_X] = sx;
+    ctx.axes.axis[AXIS_Y] = sy;
 }
 
 bool finite_data(Context& ctx, const float* v, int n) {
@@ -163,6 +197,47 @@ void qplpie(Context& ctx, const float* x, int n) {
     shdpat(ctx, pattern);
     ctx.charts = charts;
     ctx.labels.chart = labels;
+    end_quick(ctx, started);
+}
+
+// Contour lines of a matrix at nlev levels evenly inside its range
+// (zmin + k (zmax - zmin) / (nlev + 1)), with number labels.
+void qplcon(Context& ctx, const float* z, int n, int m, int nlev) {
+    if (nlev < 1) return custom_warning(ctx, 101, "bad number of levels in qplcon");
+    double lo, hi;
+    if (!matrix_range(ctx, z, n, m, lo, hi)) return;
+    const bool started = begin_quick(ctx);
+    if (ctx.frame.level == 0) return;
+    grid_graf(ctx, n, m);
+    if (ctx.frame.level == 2) {
+        const int mode = ctx.contour.label_mode;
+        ctx.contour.label_mode = CONLAB_FLOA;
+        for (int k = 1; k <= nlev; ++k) conmat(ctx, z, n, m, float(lo + k * (hi - lo) / (nlev + 1)));
+        ctx.contour.label_mode = mode;
+    }
+    end_quick(ctx, started);
+}
+
+// A colour plot of a matrix: graf3 over the grid numbers and the value
+// range, one rectangle per value.
+void qplclr(Context& ctx, const float* z, int n, int m) {
+    double lo, hi;
+    if (!matrix_range(ctx, z, n, m, lo, hi)) return;
+    if (!(hi > lo)) lo -= 0.5, hi += 0.5;
+    const bool started = begin_quick(ctx);
+    if (ctx.frame.level == 0) return;
+    const AxisSettings sx = ctx.axes.axis[AXIS_X], sy = ctx.axes.axis[AXIS_Y], sz = ctx.axes.axis[AXIS_Z];
+    for (AxisSettings* a : {&ctx.axes.axis[AXIS_X], &ctx.axes.axis[AXIS_Y], &ctx.axes.axis[AXIS_Z]}) {
+        a->auto_scale = false;
+        a->log = false;
+    }
+    const double zs = nice_step(hi - lo);
+    graf3(ctx, 1, float(n), 1, float(nice_step(n - 1)), 1, float(m), 1, float(nice_step(m - 1)), float(lo),
+          float(hi), float(std::ceil(lo / zs) * zs), float(zs));
+    ctx.axes.axis[AXIS_X] = sx;
+    ctx.axes.axis[AXIS_Y] = sy;
+    ctx.axes.axis[AXIS_Z] = sz;
+    if (ctx.frame.level == 3) crvmat(ctx, z, n, m, 1, 1);
     end_quick(ctx, started);
 }
 

@@ -296,7 +296,7 @@ def test_histog_ties_single_values_and_nan(run):
 
 
 QUICK = {"qplot": "k.qplot(x, y, 5)", "qplsca": "k.qplsca(x, y, 5)", "qplbar": "k.qplbar(y, 5)",
-         "qplpie": "k.qplpie(y, 5)"}
+         "qplpie": "k.qplpie(y, 5)", "qplcon": "k.qplcon(z, 3, 4, 3)", "qplclr": "k.qplclr(z, 3, 4)"}
 
 
 def check_file(path, ext):
@@ -316,16 +316,17 @@ def check_file(path, ext):
 
 
 def test_quick_plots_write_valid_files_in_every_format(run):
-    body = "x = [1, 2, 3, 4, 5]; y = [3, -1, 4, 1, 5]\n"
+    body = "x = [1, 2, 3, 4, 5]; y = [3, -1, 4, 1, 5]; z = [[0, 1, 2, 1], [1, 3, 4, 2], [0, 2, 1, 0]]\n"
     for name, call in QUICK.items():
         for dev, ext in (("PS", "ps"), ("EPS", "eps"), ("PDF", "pdf"), ("SVG", "svg"), ("PNG", "png")):
             body += f"k.metafl('{dev}'); k.filmod('DELE'); k.setfil('{name}.{ext}'); {call}\n"
     # Sequences of every kind give the same file; at level 1 the plot goes on the open page.
     for i, seq in enumerate(("[3, 1, 2]", "(3, 1, 2)", "np.array([3.0, 1, 2])")):
         body += f"k.metafl('SVG'); k.setfil('same{i}.svg'); k.qplbar({seq}, 3)\n"
-    body += "k.setfil('over.svg'); k.qplbar([1.0] * 101, 101); k.qplpie([0, 0], 2)\n"
+    body += "k.setfil('over.svg'); k.qplbar([1.0] * 101, 101); k.qplpie([0, 0], 2); k.qplcon(z, 3, 4, 0)\n"
     out = run("import numpy as np\n" + body)
-    assert warnings_of(out) == [101, 29] and "too many points in qplbar" in out
+    assert warnings_of(out) == [101, 29, 101] and "too many points in qplbar" in out
+    assert "bad number of levels in qplcon" in out
     for name in QUICK:
         for ext in ("ps", "eps", "pdf", "svg", "png"):
             check_file(run.path / f"{name}.{ext}", ext)
