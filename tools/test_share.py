@@ -3,8 +3,10 @@
 
 Counts lines that are neither blank nor comment-only (// or #). Tests: every
 .cpp, .h, .py, .c and .java file under tests/. Library: .cpp and .h under src/
-except the generated tables (every font_data folder), plus the generators that
-write code and tables (tools/gen_routines.py, tools/fonts/*.py).
+except the generated tables (every font_data folder), the plug-ins under
+plugins/, the Python package's own modules (python/kalvor/*.py), plus the
+generators that write code and tables (tools/gen_routines.py, tools/fonts/*.py,
+tools/maps/*.py).
 
     python3 tools/test_share.py [--files]    # --files lists the test files by size
 """
@@ -28,7 +30,8 @@ def files(base, suffixes):
 def main():
     tests = files("tests", {".cpp", ".h", ".py", ".c", ".java"})
     library = [p for p in files("src", {".cpp", ".h"}) if "font_data" not in p.parts]
-    library += [ROOT / "tools" / "gen_routines.py"] + files("tools/fonts", {".py"})
+    library += files("plugins", {".c", ".cpp", ".h"}) + files("python/kalvor", {".py"})
+    library += [ROOT / "tools" / "gen_routines.py"] + files("tools/fonts", {".py"}) + files("tools/maps", {".py"})
     test_count = {p: lines(p) for p in tests}
     t = sum(test_count.values())
     s = sum(lines(p) for p in library)
