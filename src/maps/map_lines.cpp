@@ -263,9 +263,15 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     px_.clear();
     py_.clear();
+    // A user projection may fail at a point (NaN): the point is dropped, an
+    // open line breaks there.
+    const bool user = m.proj.code == PROJ_MYPR;
     auto add = [&](double lon, double lat) {
         double x, y;
-        map_to_plot(ctx, lon, lat, x, y);
+        if (!map_to_plot(ctx, lon, lat, x, y) && user) {
+            if (closed) return;
+            x = y = NAN;
+        }
         px_.push_back(x + ox);
         py_.push_back(y + oy);
     };
@@ -290,7 +296,12 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
             }
             return;
         }
-        if (px_.size() > 1) out.piece(int(px_.size()), px_.data(), py_.data());
+        size_t start = 0;
+        for (size_t i = 0; i <= px_.size(); ++i) {
+            if (i < px_.size() && !std::isnan(px_[i])) continue;
+            if (i - start > 1) out.piece(int(i - start), px_.data() + start, py_.data() + start);
+            start = i + 1;
+        }
         return;
     }
     // Areas: clipped here to the window (its circle on disc maps), so that
