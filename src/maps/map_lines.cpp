@@ -277,14 +277,16 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
     };
     const bool dense = closed && map_family(m.proj.code) != FAMILY_AZIMUTHAL &&
                        map_family(m.proj.code) != FAMILY_LINEAR && m.proj.code != PROJ_MYPR;
+    // Area edges follow the projection, the closing one too.
+    auto edge = [&](const Pt& a, const Pt& b) {
+        const int k = int(std::min(3600.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
+        for (int j = 1; j < k; ++j) add(a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k);
+    };
     for (size_t i = 0; i < p.size(); ++i) {
-        if (dense && i > 0) {  // area edges follow the projection
-            const Pt a = p[i - 1], b = p[i];
-            const int k = int(std::min(3600.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
-            for (int j = 1; j < k; ++j) add(a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k);
-        }
+        if (dense && i > 0) edge(p[i - 1], p[i]);
         add(p[i].lon, p[i].lat);
     }
+    if (dense && p.size() > 2) edge(p.back(), p.front());
     if (!closed) {
         if (m.proj.code == PROJ_OBLI) {  // the rotated sphere's own seam
             size_t start = 0;
