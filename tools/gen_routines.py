@@ -36,6 +36,7 @@ class Param:
     item: str = ""      # "F" or "I" for sequences
     counts: list = field(default_factory=list)  # one count (vector) or two (matrix)
     back: str = ""      # an int* result: only that many items are written back
+    callback: bool = False  # a function pointer of CALLBACKS; Python passes a callable or None
 
     @property
     def pointer(self):
@@ -83,6 +84,27 @@ PROTO = re.compile(r"^(?P<ret>.+?)\s+(?P<name>\w+)\((?P<params>.*)\)$")
 PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])?$")
 
 
+# The function pointer types of [callback] parameters: name -> (return type,
+# parameters). Plain parameters are the arguments of the Python callable,
+# int* and float* ones its results (one value, or a sequence of them).
+CALLBACKS = {
+    "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
+}
+
+
+def callback_typedef(name):
+    ret, params = CALLBACKS[name]
+    return f"typedef {ret} (*{name})({params});"
+
+
+def callback_typedefs(routines):
+    """The typedefs of the callback types the routines use, in table order."""
+    names = []
+    for r in routines:
+        names += [p.ctype for p in r.params if p.callback and p.ctype not in names]
+    return "".join(callback_typedef(n) + "\n" for n in names)
+
+
 # A count: a parameter or a number, optionally plus a number ("n+3": the
 # routine works on three more items); a trailing "?" leaves it out of the
 # wrapper's early return for counts below 1 (the routine judges it).
@@ -126,6 +148,10 @@ def parse_param(text, where):
         expected = ("int*" if p.out else "const int*") if p.item == "I" else ("float*" if p.out else "const float*")
         if p.ctype != expected:
             sys.exit(f"{where}: [{p.form}] needs the type {expected}")
+    elif words == ["callback"]:
+        if p.ctype not in CALLBACKS:
+            sys.exit(f"{where}: [callback] needs a type of CALLBACKS ({', '.join(CALLBACKS)})")
+        p.callback = True
     elif words not in ([], ["file"], ["nullable"]):
         sys.exit(f"{where}: unknown form '{p.form}'")
     return p
@@ -224,7 +250,8 @@ def sections(routines):
 def render_section_h(section, routines):
     out = [f"// The bodies of the routines of \"{section}\" (namespace kal). {GENERATED}\n",
            "// A body runs inside its entry's frame and may throw kal::Fatal.\n",
-           "#pragma once\n#include <cstdio>\n\nnamespace kal {\n\nstruct Context;\n\n"]
+           "#pragma once\n#include <cstdio>\n\n", callback_typedefs(routines),
+           "\nnamespace kal {\n\nstruct Context;\n\n"]
     for r in routines:
         out.append(f"{r.ret} {r.name}({body_params(r)});\n")
     out.append("\n}  // namespace kal\n")
@@ -244,7 +271,7 @@ def render_entries_h(routines):
     out = [f"// The framed entries of the public routines. {GENERATED}\n",
            "// Each holds the call lock, runs the level check with the routine's name\n",
            "// and calls the body with the record; C and Python call these.\n",
-           "#pragma once\n#include <cstdio>\n\nnamespace kal::entry {\n\n"]
+           "#pragma once\n#include <cstdio>\n\n", callback_typedefs(routines), "\nnamespace kal::entry {\n\n"]
     for r in routines:
         out.append(f"{r.ret} {r.name}({c_params(r.params)});\n")
     out.append("\n}  // namespace kal::entry\n")
@@ -261,7 +288,8 @@ def render_entries_cpp(routines):
         lines = ["CallLock lock;"]
         lines += [f'if (!{p.name}) {p.name} = "";' for p in r.params if p.text]
         args = ", ".join(p.name for p in r.params)
-        arrays = [p for p in r.params if p.pointer and not p.text and p.form != "nullable" and p.ctype != "FILE*"]
+        arrays = [p for p in r.params if p.pointer and not p.text and p.form != "nullable" and p.ctype != "FILE*"
+                  and not p.callback]
         if not r.framed:
             lines.append(f"{ret}kal::{r.name}({args});")
         else:
@@ -349,6 +377,9 @@ HEADER_EPILOGUE = """
 
 def render_header(routines):
     out = [HEADER_PROLOGUE.format(generated=GENERATED)]
+    if callback_typedefs(routines):
+        out.append("\n/* Functions the library calls back (a NULL one removes the registration). */\n")
+        out.append(callback_typedefs(routines))
     section = None
     for r in routines:
         if r.section != section:
@@ -380,7 +411,7 @@ def py_inputs(r):
 
 
 def letter(p):
-    if p.sequence:
+    if p.sequence or p.callback:
         return "O"
     return {"int": "i", "float": "f", "const char*": "s", "FILE*": "i"}[p.ctype]
 
@@ -408,6 +439,10 @@ def describe(p):
         return text + (f", the first {p.back} written back" if p.back else ", written back" if p.out else "")
     if p.form == "file":
         return "file name (str, bytes or path-like)"
+    if p.callback:
+        args, results = callback_signature(p.ctype)
+        res = results[0] if len(results) == 1 else f"({', '.join(results)})"
+        return f"callable f({', '.join(args)}) -> {res}, or None to remove it"
     return {"int": "int", "float": "float", "const char*": "str", "FILE*": "int"}.get(p.ctype, p.ctype)
 
 
@@ -537,6 +572,42 @@ def render_reference(routines):
     return "".join(out)
 
 
+def callback_signature(name):
+    """The argument and result names of a callback type."""
+    params = [parse_param(t, name) for t in CALLBACKS[name][1].split(",")]
+    return [q.name for q in params if not q.pointer], [q.name for q in params if q.pointer]
+
+
+def render_trampoline(name):
+    """The C function handed to the library for a Python callable: it calls
+    the callable registered for the calling thread's record with the
+    interpreter lock taken. Results it cannot deliver (no callable, an
+    exception, a wrong result) stay NaN (0 for ints); the first exception of
+    a call is reported once the call returns."""
+    ret, text = CALLBACKS[name]
+    params = [parse_param(t, name) for t in text.split(",")]
+    ins = [q for q in params if not q.pointer]
+    outs = [q for q in params if q.pointer]
+    code = [f"{ret} trampoline_{name}({', '.join(c_param(q) for q in params)}) {{"]
+    for q in outs:
+        code.append(f"    *{q.name} = {'NAN' if q.ctype == 'float*' else '0'};")
+    code.append("    const PyGILState_STATE gil = PyGILState_Ensure();")
+    code.append(f'    PyObject* fn = registered_callback("{name}");')
+    code.append("    if (fn) {")
+    conv = {"int": "PyLong_FromLong", "float": "PyFloat_FromDouble"}
+    code.append(f"        PyObject* in[] = {{{', '.join(f'{conv[q.ctype]}({q.name})' for q in ins)}}};")
+    code.append(f"        double out[{len(outs)}];")
+    code.append(f"        if (call_callback(fn, in, {len(ins)}, out, {len(outs)})) {{")
+    for i, q in enumerate(outs):
+        cast = "float" if q.ctype == "float*" else "int"
+        code.append(f"            *{q.name} = {cast}(out[{i}]);")
+    code.append("        }")
+    code.append("    }")
+    code.append("    PyGILState_Release(gil);")
+    code.append("}")
+    return "\n".join(code) + "\n"
+
+
 def c_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n") + '"'
 
@@ -548,7 +619,11 @@ def render_wrapper(r):
             f"Py_ssize_t{'' if r.anyargs else ' nargs'}) {{"]
     if not r.anyargs:
         code.append(f'    if (!arity("{r.name}", nargs, {len(inputs)})) return nullptr;')
-    scalars = [(i, p) for i, p in enumerate(inputs) if not p.sequence]
+    scalars = [(i, p) for i, p in enumerate(inputs) if not p.sequence and not p.callback]
+    callbacks = [(i, p) for i, p in enumerate(inputs) if p.callback]
+    for i, p in callbacks:
+        code.append(f'    if (!is_callback("{r.name}", args[{i}])) return nullptr;')
+        code.append(f"    const {p.ctype} {p.name} = args[{i}] == Py_None ? nullptr : trampoline_{p.ctype};")
     conv = {"int": ("int", "to_int"), "float": ("float", "to_float")}
     for i, p in scalars:
         if p.text:
@@ -606,6 +681,8 @@ def render_wrapper(r):
         code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
     else:
         code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
+    for i, p in callbacks:
+        code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)
@@ -631,11 +708,15 @@ def render_wrapper(r):
 
 def render_python(routines):
     out = [f"// The Python wrappers of the routines. {GENERATED}\n",
-           '#include <algorithm>\n#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
-           '#include "python/convert.h"\n#include "python/module.h"\n\nnamespace kalpy {\n\n']
+           '#include <algorithm>\n#include <cmath>\n#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
+           '#include "python/callbacks.h"\n#include "python/convert.h"\n#include "python/module.h"\n\nnamespace kalpy {\n\n']
     out += [f"PyObject* py_{r.name}(PyObject*, PyObject* const* args, Py_ssize_t nargs);\n"
             for r in routines if r.custom]
     out.append("\nnamespace {\n\n")
+    used = []
+    for r in routines:
+        used += [p.ctype for p in r.params if p.callback and p.ctype not in used]
+    out += [render_trampoline(n) + "\n" for n in used]
     for r in routines:
         if not r.custom:
             out.append(render_wrapper(r) + "\n")
@@ -652,11 +733,12 @@ def render_python(routines):
 
 
 STUB_TYPES = {"i": "int", "f": "float", "s": "str | bytes", "O": "_Sequence", "s#": "_Bytes"}
+STUB_CALLABLE = "Callable[..., Any] | None"
 
 
 def render_stub(routines):
     out = [f'"""Signatures of the kalvor routines. {GENERATED}"""\n',
-           "from os import PathLike\nfrom typing import Any, Sequence\n\n",
+           "from os import PathLike\nfrom typing import Any, Callable, Sequence\n\n",
            "_Sequence = Sequence[Any]\n_Bytes = bytes | bytearray | memoryview\n",
            "_Path = str | bytes | PathLike[str] | PathLike[bytes]\n\n__all__: list[str]\n\n"]
     for r in sorted(routines, key=lambda r: r.name):
@@ -665,7 +747,8 @@ def render_stub(routines):
         if r.anyargs:
             arglist = "*ignored: Any"
         else:
-            types = [("_Path" if p.form == "file" else STUB_TYPES[t]) for p, t in zip(inputs, split_format(args))]
+            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else STUB_TYPES[t])
+                     for p, t in zip(inputs, split_format(args))]
             arglist = ", ".join(f"{p.name}: {t}" for p, t in zip(inputs, types)) + (", /" if inputs else "")
         res = ["str" if c == "s" else RESULT_NAMES[c] for c in results]
         ret = "None" if not res else res[0] if len(res) == 1 else f"tuple[{', '.join(res)}]"

@@ -35,6 +35,9 @@ typedef void (*kalvor_fatal_handler)(const char* message);
    default (print nothing more, exit with status 1). */
 KALVOR_API kalvor_fatal_handler kalvor_set_fatal_handler(kalvor_fatal_handler handler);
 
+/* Functions the library calls back (a NULL one removes the registration). */
+typedef void (*kalvor_map_function)(float lon, float lat, float* x, float* y);
+
 /* Thread table */
 KALVOR_API void thrini(int n);  /* Gives every thread its own record, for at most n threads. */
 KALVOR_API void thrfin(void);  /* Ends the thread records of thrini. */
@@ -545,6 +548,9 @@ KALVOR_API void getwin(int* nx, int* ny, int* nw, int* nh);  /* Returns the posi
 KALVOR_API const char* getdsp(void);  /* Returns the display: "XWIN", "WAYL" or "NONE". */
 KALVOR_API int getbpp(void);  /* Returns the bits per pixel of the screen: 8 or 24. */
 KALVOR_API void sendmb(void);  /* Ends the pending (or next) wait of a screen window as a right click would. */
+
+/* User map projections */
+KALVOR_API void mapfcn(kalvor_map_function f);  /* Registers the projection function of MYPR: (lon, lat) to plot offsets from the lower left corner of the axis area, y up. */
 
 #ifdef __cplusplus
 }

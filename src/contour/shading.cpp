@@ -185,9 +185,12 @@ private:
         fill_rect(ctx_, xa, ya, xb, yb, colour);
     }
 
-    // The user-coordinate quadrilateral (u0, v0)-(u1, v1) mapped corner by corner.
+    // The user-coordinate quadrilateral (u0, v0)-(u1, v1) mapped corner by
+    // corner, or through the mapping's areas (a map: edges follow the
+    // projection, cut at its seams and clipped to the map).
     void quad(double u0, double v0, double u1, double v1, int colour) {
         const double us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+        if (mapped_area(4, us, vs, colour)) return;
         double px[4], py[4];
         for (int k = 0; k < 4; ++k) {
             const PlotPoint p = user_to_plot(ctx_, us[k], vs[k]);
@@ -195,6 +198,14 @@ private:
             py[k] = p.y;
         }
         fill_piece(ctx_, 4, px, py, colour);
+    }
+
+    bool mapped_area(int n, const double* u, const double* v, int colour) {
+        const AxisMapping& mapping = active_mapping(ctx_);
+        if (!mapping.area) return false;
+        if (ctx_.out.current_colour != colour) set_colour(ctx_, colour);
+        mapping.area(ctx_, n, u, v);
+        return true;
     }
 
     // Cells i..e-1 of row j, all of class c.
@@ -218,7 +229,7 @@ private:
             const int l = (k + 1) % 4;
             const double tx[3] = {cx[k], cx[l], mx}, ty[3] = {cy[k], cy[l], my}, tz[3] = {cz[k], cz[l], mz};
             cut_triangle(tx, ty, tz, s_.levels.data(), s_.count(), [&](int cls, int np, const double* ux, const double* uy) {
-                if (cls != upper) return;
+                if (cls != upper || mapped_area(np, ux, uy, s_.colour[size_t(cls)])) return;
                 double px[8], py[8];
                 for (int q = 0; q < np; ++q) {
                     const PlotPoint p = user_to_plot(ctx_, ux[q], uy[q]);

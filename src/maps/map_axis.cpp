@@ -207,7 +207,12 @@ void map_polyline(Context& ctx, const float* x, const float* y, int n) {
 }
 }  // namespace
 
-const AxisMapping MAP_MAPPING = {MAPPING_MAP, false, map_plot, map_user, map_linear, map_polyline};
+void map_area(Context& ctx, int n, const double* x, const double* y) {
+    MapLines lines(ctx, false);
+    lines.area(n, x, y);
+}
+
+const AxisMapping MAP_MAPPING = {MAPPING_MAP, false, map_plot, map_user, map_linear, map_polyline, map_area};
 
 // ---- settings ----
 

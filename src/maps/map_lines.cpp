@@ -263,22 +263,30 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
     px_.clear();
     py_.clear();
+    // A user projection may fail at a point (NaN): the point is dropped, an
+    // open line breaks there.
+    const bool user = m.proj.code == PROJ_MYPR;
     auto add = [&](double lon, double lat) {
         double x, y;
-        map_to_plot(ctx, lon, lat, x, y);
+        if (!map_to_plot(ctx, lon, lat, x, y) && user) {
+            if (closed) return;
+            x = y = NAN;
+        }
         px_.push_back(x + ox);
         py_.push_back(y + oy);
     };
     const bool dense = closed && map_family(m.proj.code) != FAMILY_AZIMUTHAL &&
                        map_family(m.proj.code) != FAMILY_LINEAR && m.proj.code != PROJ_MYPR;
+    // Area edges follow the projection, the closing one too.
+    auto edge = [&](const Pt& a, const Pt& b) {
+        const int k = int(std::min(3600.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
+        for (int j = 1; j < k; ++j) add(a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k);
+    };
     for (size_t i = 0; i < p.size(); ++i) {
-        if (dense && i > 0) {  // area edges follow the projection
-            const Pt a = p[i - 1], b = p[i];
-            const int k = int(std::min(3600.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
-            for (int j = 1; j < k; ++j) add(a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k);
-        }
+        if (dense && i > 0) edge(p[i - 1], p[i]);
         add(p[i].lon, p[i].lat);
     }
+    if (dense && p.size() > 2) edge(p.back(), p.front());
     if (!closed) {
         if (m.proj.code == PROJ_OBLI) {  // the rotated sphere's own seam
             size_t start = 0;
@@ -290,7 +298,12 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
             }
             return;
         }
-        if (px_.size() > 1) out.piece(int(px_.size()), px_.data(), py_.data());
+        size_t start = 0;
+        for (size_t i = 0; i <= px_.size(); ++i) {
+            if (i < px_.size() && !std::isnan(px_[i])) continue;
+            if (i - start > 1) out.piece(int(i - start), px_.data() + start, py_.data() + start);
+            start = i + 1;
+        }
         return;
     }
     // Areas: clipped here to the window (its circle on disc maps), so that

@@ -72,8 +72,8 @@ bool polar_to_user(const Context& ctx, double px, double py, double& radius, dou
 }  // namespace
 
 const AxisMapping CARTESIAN_MAPPING = {MAPPING_CARTESIAN, true, cartesian_to_plot, cartesian_to_user,
-                                       frame_linear, nullptr};
-const AxisMapping POLAR_MAPPING = {MAPPING_POLAR, false, polar_to_plot, polar_to_user, no_linear_map, nullptr};
+                                       frame_linear, nullptr, nullptr};
+const AxisMapping POLAR_MAPPING = {MAPPING_POLAR, false, polar_to_plot, polar_to_user, no_linear_map, nullptr, nullptr};
 
 const AxisMapping& active_mapping(const Context& ctx) {
     return ctx.axes.mapping ? *ctx.axes.mapping : CARTESIAN_MAPPING;

@@ -47,6 +47,10 @@ struct AxisMapping {
     // horizons): the polyline in user coordinates, drawn through the line
     // layer's projection hook. None: lines join the converted points.
     void (*polyline)(Context& ctx, const float* x, const float* y, int n);
+    // An area in user coordinates filled in the current colour and pattern,
+    // cut at the seams and with edges that follow the mapping (map cells).
+    // None: areas are filled through their converted corners.
+    void (*area)(Context& ctx, int n, const double* x, const double* y);
 };
 
 extern const AxisMapping CARTESIAN_MAPPING;

@@ -89,7 +89,7 @@ bool finite3(Context& ctx, float x, float y, float z) {
 
 }  // namespace
 
-const AxisMapping VIEW3D_MAPPING = {MAPPING_CARTESIAN, true, view_to_plot, view_to_user, view_not_linear, nullptr};
+const AxisMapping VIEW3D_MAPPING = {MAPPING_CARTESIAN, true, view_to_plot, view_to_user, view_not_linear, nullptr, nullptr};
 
 const ResetKeys View3dState::reset_keys = VIEW3D_KEYS;
 

@@ -11,6 +11,7 @@
 #include "api/guard.h"
 #include "core/call_lock.h"
 #include "core/message_out.h"
+#include "python/callbacks.h"
 #include "python/host.h"
 #include "output/screen/presenter.h"
 
@@ -29,7 +30,8 @@ void raise_failure(const kal::Outcome& outcome);
 // another thread is inside the library (perhaps blocked on a file), the
 // interpreter lock is given up for the wait, so that other Python threads
 // run on. Warnings the thread collects (warnings_as_exceptions) are issued
-// after a successful call; one that raises makes the call fail.
+// after a successful call; one that raises makes the call fail. An exception
+// of a Python callback during the call goes to sys.unraisablehook, once.
 template <typename Body>
 bool run(const char* name, bool nogil, Body&& body) {
     kal::Outcome o;
@@ -48,6 +50,7 @@ bool run(const char* name, bool nogil, Body&& body) {
         }
         o = kal::guard(name, body);
     }
+    report_callback_failure();
     const bool succeeded = o.failure == kal::Failure::None;
     if (kal::collecting_warnings() && !issue_collected_warnings(succeeded) && succeeded) return false;
     if (succeeded) return true;
@@ -72,6 +75,7 @@ bool run_waiting(const char* name, Body&& body) {
     kal::set_wait_interrupt(nullptr);
     PyEval_RestoreThread(waiting_thread);
     waiting_thread = nullptr;
+    report_callback_failure();
     if (o.failure != kal::Failure::None) {
         raise_failure(o);
         return false;

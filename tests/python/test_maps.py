@@ -177,3 +177,74 @@ def test_map_files_are_reproduced(tmp_path):
         made = (tmp_path / f"map{n}.dat").read_bytes()
         assert made == (Path(ROOT) / "python" / "kalvor" / "data" / "map" / f"map{n}.dat").read_bytes()
         assert len(made) < 1 << 20
+
+
+USER_MAP = """
+def draw(name, proj, f=None):
+    k.metafl("SVG"); k.setfil(name); k.filmod("DELE"); k.kalini(); k.nograf(); k.projct(proj)
+    if f: k.mapfcn(f)
+    k.grafmp(-180.0, 180.0, -180.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+    ends = k.pos2pt(-180.0, -90.0) + k.pos2pt(180.0, 90.0)
+    k.curvmp([-100.0, 0.0, 50.0, 120.0], [-40.0, 10.0, 60.0, 20.0], 4); k.gridmp(1, 1)
+    k.kalfin()
+    return ends
+"""
+
+
+def test_user_projection(run):
+    # An equirectangular mapfcn draws what CYLI draws; an exception in it
+    # drops the points and is reported once per call; MYPR without a
+    # function is warning 2; a free routine calling back into Python while
+    # another thread calls held routines does not deadlock.
+    out = run(USER_MAP + """
+import sys, threading
+reports = []
+sys.unraisablehook = lambda u: reports.append(type(u.exc_value).__name__)
+x0, y0, x1, y1 = draw("cyli.svg", "CYLI")
+sx, sy = (x1 - x0) / 360, (y0 - y1) / 180
+equi = lambda lon, lat: ((lon + 180) * sx, (lat + 90) * sy)
+draw("user.svg", "MYPR", equi)
+def bad(lon, lat):
+    if lat > 50: raise ValueError(lat)
+    return equi(lon, lat)
+draw("bad.svg", "MYPR", bad)
+print("reports", reports)
+k.metafl("VIRT"); k.kalini(); k.mapfcn(None); k.projct("MYPR")
+k.grafmp(-180.0, 180.0, -180.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+k.mapfcn(equi); k.grafmp(-180.0, 180.0, -180.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+def lines():
+    for _ in range(200): k.curvmp([0.0, 10.0, 20.0], [0.0, 5.0, 10.0], 3)
+t = threading.Thread(target=lines); t.start()
+while t.is_alive(): k.pos2pt(1.0, 2.0)
+t.join(); k.kalfin()
+""")
+    assert (run.path / "cyli.svg").read_bytes() == (run.path / "user.svg").read_bytes()
+    assert "reports " + str(["ValueError"] * 3) in out   # pos2pt, curvmp, gridmp
+    assert out.count("Warning   2") == 1
+    subprocess.run(["xmllint", "--noout", str(run.path / "bad.svg")], check=True)
+    # Lines end at the last point before a failed one (latitude 50, row 204
+    # of 603), none runs on to a far point.
+    dark_rows = []
+    for name in ("cyli", "bad"):
+        subprocess.run(["rsvg-convert", "-b", "white", "-o", str(run.path / f"{name}.png"),
+                        str(run.path / f"{name}.svg")], check=True)
+        with Image.open(run.path / f"{name}.png") as img:
+            dark_rows.append(np.nonzero((np.asarray(img.convert("L")) < 128).any(axis=1))[0].min())
+    assert dark_rows[0] < 190 and 200 <= dark_rows[1] <= 206
+
+
+def test_cells_under_mollweide(run):
+    # conshd CELL on a MOLL map: northern cells (z = lat > 0) filled at their
+    # projected centres, southern ones not; the cell edges follow the curved
+    # outline (just inside the rim filled, just outside white).
+    out, img = pixels(run, """
+k.projct("MOLL"); k.nograf(); k.grafmp(-180.0, 180.0, -180.0, 30.0, -90.0, 90.0, -90.0, 30.0)
+lon = [-180.0 + 30 * i for i in range(13)]; lat = [-90.0 + 30 * j for j in range(7)]
+k.shdmod("UPPE", "CELL"); k.conshd(lon, 13, lat, 7, [[y for y in lat] for _ in lon], [0.0, 100.0], 2)
+for p in [(-165.0, 75.0), (-15.0, 15.0), (15.0, -15.0)]: print(*k.pos2pt(*p))
+for lat in (75.0, 45.0):
+    x, y = k.pos2pt(-180.0, lat); print(x + 30, y); print(x - 30, y)""")
+    north1, north2, south, rim_in1, rim_out1, rim_in2, rim_out2 = [tuple(img[p]) for p in at(out)]
+    white = (255, 255, 255)
+    assert north1 != white and north1 == north2 == rim_in1 == rim_in2
+    assert south == rim_out1 == rim_out2 == white
