@@ -115,5 +115,7 @@ void restore_colour(Context& ctx, int previous);
 // The axis rectangle of the open system, in plot coordinates: left, top,
 // right, bottom.
 void axis_rectangle(const Context& ctx, double& left, double& top, double& right, double& bottom);
+// The page's record of the open system's area, which clpbor "AXIS" clips to.
+void set_system_clipping(Context& ctx);
 
 }  // namespace kal

@@ -122,18 +122,6 @@ void draw_frame(Context& ctx) {
     restore_colour(ctx, previous);
 }
 
-// Curves are clipped at the page; clpbor "AXIS" clips them to this system.
-void set_clipping(Context& ctx) {
-    double left, top, right, bottom;
-    axis_rectangle(ctx, left, top, right, bottom);
-    PageState& p = ctx.page;
-    p.axis_org_x = clamp_int(left);
-    p.axis_org_y = clamp_int(bottom);
-    p.axis_len_x = ctx.axes.x.length;
-    p.axis_len_y = ctx.axes.y.length;
-    reset_clipping(ctx);
-}
-
 void draw_system_sides(Context& ctx) {
     const AxisState& s = ctx.axes;
     if (s.crossed) {
@@ -150,6 +138,18 @@ void draw_system_sides(Context& ctx) {
 }
 
 }  // namespace
+
+// Curves are clipped at the page; clpbor "AXIS" clips them to this system.
+void set_system_clipping(Context& ctx) {
+    double left, top, right, bottom;
+    axis_rectangle(ctx, left, top, right, bottom);
+    PageState& p = ctx.page;
+    p.axis_org_x = clamp_int(left);
+    p.axis_org_y = clamp_int(bottom);
+    p.axis_len_x = ctx.axes.x.length;
+    p.axis_len_y = ctx.axes.y.length;
+    reset_clipping(ctx);
+}
 
 void graf(Context& ctx, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg,
           float ystep) {
@@ -176,7 +176,7 @@ void graf(Context& ctx, float xa, float xe, float xorg, float xstep, float ya, f
         ctx.frame.level = 1;
         return;
     }
-    set_clipping(ctx);
+    set_system_clipping(ctx);
     if (s.no_draw) return;
     draw_background(ctx);
     draw_system_sides(ctx);

@@ -53,17 +53,6 @@ bool scale_axis(Context& ctx, int axis, double a, double e, double first, double
     return true;
 }
 
-void set_system_clipping(Context& ctx) {
-    double left, top, right, bottom;
-    axis_rectangle(ctx, left, top, right, bottom);
-    PageState& p = ctx.page;
-    p.axis_org_x = clamp_int(left);
-    p.axis_org_y = clamp_int(bottom);
-    p.axis_len_x = ctx.axes.x.length;
-    p.axis_len_y = ctx.axes.y.length;
-    reset_clipping(ctx);
-}
-
 namespace {
 
 struct Axis3 {

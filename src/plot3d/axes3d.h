@@ -11,8 +11,6 @@ struct Context;
 // axis, `start` its plot start.
 bool scale_axis(Context& ctx, int axis, double a, double e, double first, double step, int length,
                 double start, AxisScale& out);
-// The clipping window of the open system's area (clpbor AXIS).
-void set_system_clipping(Context& ctx);
 
 // Ends a grfini plane left open (a new axis system starts).
 void end_plane(Context& ctx);

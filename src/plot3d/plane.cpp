@@ -5,6 +5,7 @@
 
 #include "api/routines_3_d_axis_systems.h"
 #include "core/context.h"
+#include "plot2d/axis_draw.h"
 #include "plot2d/curves.h"
 #include "plot3d/axes3d.h"
 #include "plot3d/segment3d.h"
