@@ -22,6 +22,7 @@
 #include "plot2d/labels.h"
 #include "plot2d/legend.h"
 #include "plot2d/symbols.h"
+#include "plot3d/surface_state.h"
 #include "plot3d/view.h"
 #include "text/text_state.h"
 
@@ -53,6 +54,7 @@ struct Context {
     View3dState view3d;
     MapState map;
     ScreenState screen;
+    SurfaceState surface;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -63,7 +65,8 @@ struct Context {
     static auto parts_of(Self& c) {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
-                        c.limits, c.contour, c.charts, c.view3d, c.map, c.screen);
+                        c.limits, c.contour, c.charts, c.view3d, c.map, c.screen,
+                        c.surface);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }
