@@ -486,7 +486,7 @@ PyObject* quick_grid(Quick q, PyObject* const* args, Py_ssize_t nargs) {
     std::vector<float> x, y, z, levels;
     bool empty = false;
     if (!grid_arguments(args, x, y, z, empty)) return nullptr;
-    const bool given_levels = contours && nargs == 4;
+    const bool given_levels = contours && nargs == 4 && args[3] != Py_None;  // None: left out
     if (given_levels) {
         Py_ssize_t nl;
         if (!length_of(args[3], nl)) return nullptr;

@@ -112,7 +112,7 @@ def test_each_quick_plot_writes_the_bytes_of_its_steps(tmp_path):
         for kind in ("plot", "scattr", "plot3"):
             svg(f"q_{{kind}}.svg", lambda: quick(kind))
             svg(f"h_{{kind}}.svg", lambda: hand(kind))
-        svg("q_contour.svg", lambda: quick("contour"))
+        svg("q_contour.svg", lambda: quick("contour", None))
         svg("h_contour.svg", lambda: hand("contour", levels=lv))
         svg("q_contour4.svg", lambda: quick("contour", LEVELS))
         svg("h_contour4.svg", lambda: hand("contour", levels=LEVELS))
