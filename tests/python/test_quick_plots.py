@@ -245,6 +245,8 @@ VARIABLES = [
     ({"X3VIEW": 6.0, "Y3VIEW": -3.0, "Z3VIEW": 5.0}, [("view3d", 6.0, -3.0, 5.0, "ABS")], "3d"),
     ({"CONSHD": "POLY"}, [("shdmod", "POLY", "CONTOUR")], "con"),
 ]
+if hasattr(k, "setres"):   # the point size of colour plots
+    VARIABLES.append(({"XRES": 30, "YRES": 20}, [("setres", 30, 20)], "3c"))
 DRAW = '''
 def draw(kind):
     if kind == "2d":
