@@ -422,8 +422,8 @@ PyObject* quick_curve(Quick q, PyObject* const* args, Py_ssize_t nargs) {
             }
         }))
         return nullptr;
-    // Plans read the variables again: applying them may not change them,
-    // but the plans were made before, with the lock held, as they must be.
+    // The plans were made from the variables with the interpreter lock held;
+    // the calls below read only the plans and the library's own state.
     if (!run(name, true, [&] {
             using namespace kal::entry;
             for (int d = 0; d < dims; ++d) scale_axis(plans[d]);
