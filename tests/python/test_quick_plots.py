@@ -322,3 +322,12 @@ def test_two_threads_quick_plot_into_two_files(tmp_path):
         for t in threads: t.join()
         """)
     assert same(tmp_path, "t0.svg", "r0.svg") and same(tmp_path, "t1.svg", "r1.svg")
+
+
+@pytest.mark.skipif(not hasattr(k, "getgrf"), reason="getgrf lands with the 55-routine branch")
+def test_getgrf_reads_the_axes_of_a_quick_plot(run):
+    out = run("""
+        k.setvar("XMIN", 0.0); k.setvar("XMAX", 8.0); k.setvar("XOR", 0.0); k.setvar("XSTEP", 2.0)
+        k.metafl("VIRT"); k.plot([1, 2, 3], [1, 4, 9]); print(k.getgrf("X")); k.kalfin()
+        """)
+    assert "(0.0, 8.0, 0.0, 2.0)" in out
