@@ -572,13 +572,13 @@ def conpts(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float
 
     Levels: any (0 to 3).
     """
-def conshade(x: _Sequence, y: _Sequence, z: _Sequence, levels: _Sequence | None = None, /) -> None:
+def conshade(x: _Sequence, y: _Sequence, matrix: _Sequence, levels: _Sequence | None = None, /) -> None:
     """Plots shaded contours of a matrix in one call.
 
     x: sequence
     y: sequence
-    z: sequence; a matrix of len(x) by len(y) (rows or flat)
-    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of z
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of the matrix
 
     Levels: any (0 to 3). Python only.
     """
@@ -595,13 +595,13 @@ def conshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: _Sequ
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
-def contour(x: _Sequence, y: _Sequence, z: _Sequence, levels: _Sequence | None = None, /) -> None:
+def contour(x: _Sequence, y: _Sequence, matrix: _Sequence, levels: _Sequence | None = None, /) -> None:
     """Plots contour lines of a matrix in one call.
 
     x: sequence
     y: sequence
-    z: sequence; a matrix of len(x) by len(y) (rows or flat)
-    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of z
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of the matrix
 
     Levels: any (0 to 3). Python only.
     """
@@ -3148,30 +3148,30 @@ def strtpt(x: float, y: float, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
-def surf3(x: _Sequence, y: _Sequence, z: _Sequence, /) -> None:
+def surf3(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as coloured rectangles in a colour axis system in one call.
 
     x: sequence
     y: sequence
-    z: sequence; a matrix of len(x) by len(y) (rows or flat)
+    matrix: sequence; len(x) by len(y) values (rows or flat)
 
     Levels: any (0 to 3). Python only.
     """
-def surface(x: _Sequence, y: _Sequence, z: _Sequence, /) -> None:
+def surface(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as a mesh surface in a 3-D axis system in one call.
 
     x: sequence
     y: sequence
-    z: sequence; a matrix of len(x) by len(y) (rows or flat)
+    matrix: sequence; len(x) by len(y) values (rows or flat)
 
     Levels: any (0 to 3). Python only.
     """
-def surshade(x: _Sequence, y: _Sequence, z: _Sequence, /) -> None:
+def surshade(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as a shaded surface in a 3-D axis system in one call.
 
     x: sequence
     y: sequence
-    z: sequence; a matrix of len(x) by len(y) (rows or flat)
+    matrix: sequence; len(x) by len(y) values (rows or flat)
 
     Levels: any (0 to 3). Python only.
     """
