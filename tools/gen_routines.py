@@ -79,7 +79,8 @@ class Routine:
         return self.levels != "none"
 
 
-ROW = re.compile(r"^(?P<levels>[^|]+)\|(?P<python>[^|]+)\|(?P<proto>[^|]+)\|(?P<doc>.*)$")
+# (a custom format may hold "|": the arguments after it may be left out)
+ROW = re.compile(r'^(?P<levels>[^|]+)\|(?P<python>(?:"[^"]*"|[^|"])+)\|(?P<proto>[^|]+)\|(?P<doc>.*)$')
 PROTO = re.compile(r"^(?P<ret>.+?)\s+(?P<name>\w+)\((?P<params>.*)\)$")
 PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])?$")
 
@@ -420,6 +421,14 @@ def split_format(fmt):
     return re.findall(r"s#|[a-zA-Z]", fmt)
 
 
+def optional_from(r):
+    """The index of the first argument a caller may leave out (a custom
+    format "OOO|O": the fourth), or None."""
+    if r.custom and "|" in r.custom[0]:
+        return len(split_format(r.custom[0].split("|")[0]))
+    return None
+
+
 def py_formats(r):
     if r.custom:
         return r.custom
@@ -505,7 +514,9 @@ def parameter_lines(r, indent="    "):
     lines = []
     for p, c in zip(inputs, letters):
         rng, keys = parts.get(p.name, ("", []))
-        text = CUSTOM_FORMS[c] if r.custom else describe(p)
+        text = ("int, float or str" if p.ctype == "PyObject*" else CUSTOM_FORMS[c]) if r.custom else describe(p)
+        if optional_from(r) is not None and inputs.index(p) >= optional_from(r):
+            text += " (may be left out)"
         lines.append(f"{p.name}: {text}" + (f"; {rng}" if rng else ""))
         width = max((len(k) for k, _ in keys), default=0)
         lines += [f"{indent}{k.ljust(width)}  {meaning}" for k, meaning in keys]
@@ -516,7 +527,9 @@ def signature(r):
     inputs = py_inputs(r)
     if r.anyargs:
         return f"{r.name}(*ignored)"
-    return f"{r.name}({', '.join(p.name for p in inputs)}{', /' if inputs else ''})"
+    first = optional_from(r)
+    names = [p.name + ("=None" if first is not None and i >= first else "") for i, p in enumerate(inputs)]
+    return f"{r.name}({', '.join(names)}{', /' if inputs else ''})"
 
 
 def result_text(r):
@@ -747,8 +760,11 @@ def render_stub(routines):
         if r.anyargs:
             arglist = "*ignored: Any"
         else:
-            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else STUB_TYPES[t])
+            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else
+                      "int | float | str" if p.ctype == "PyObject*" else STUB_TYPES[t])
                      for p, t in zip(inputs, split_format(args))]
+            first = optional_from(r)
+            types = [t + (" | None = None" if first is not None and i >= first else "") for i, t in enumerate(types)]
             arglist = ", ".join(f"{p.name}: {t}" for p, t in zip(inputs, types)) + (", /" if inputs else "")
         res = ["str" if c == "s" else RESULT_NAMES[c] for c in results]
         ret = "None" if not res else res[0] if len(res) == 1 else f"tuple[{', '.join(res)}]"
