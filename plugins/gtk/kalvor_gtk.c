@@ -2,11 +2,16 @@
  * run time (never linked into it). One thread of its own runs the GLib main
  * loop and makes every GTK call; the plotting threads hand it work and wait
  * for it. A window shows the picture the library drew (an RGB raster) one to
- * one, and reports the right mouse button, RETURN or ESC, and its closing. */
+ * one, and reports the right mouse button, RETURN or ESC, and its closing.
+ *
+ * Losing the display (the X server ends) does not end the process: the GUI
+ * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
+ * so that the library goes on without windows. */
 #include <gtk/gtk.h>
 #include <string.h>
 
 #include "output/screen/presenter.h"
+#include "x_display.h"
 
 #define MAX_WINDOWS 64
 
@@ -25,6 +30,8 @@ typedef struct {
 static Window windows[MAX_WINDOWS];
 static GMutex lock;        /* windows[], the events and the calls below */
 static GCond changed;
+static int lost;           /* the display went away: no GTK call any more */
+static GMainLoop* loop;
 
 /* ---- calls run on the GUI thread ---- */
 
@@ -32,26 +39,65 @@ typedef struct {
     void (*fn)(void* data);
     void* data;
     int done;
+    int refs;              /* the caller and the GUI thread */
 } Call;
+
+static void call_unref(Call* c) {
+    if (--c->refs == 0) g_free(c);
+}
 
 static gboolean run_call(gpointer p) {
     Call* c = p;
-    c->fn(c->data);
+    g_mutex_lock(&lock);
+    const int skip = lost;  /* the caller has gone: its data with it */
+    g_mutex_unlock(&lock);
+    if (!skip) c->fn(c->data);
     g_mutex_lock(&lock);
     c->done = 1;
+    call_unref(c);
     g_cond_broadcast(&changed);
     g_mutex_unlock(&lock);
     return G_SOURCE_REMOVE;
 }
 
-/* Runs fn on the GUI thread and returns when it has run. */
+/* Runs fn on the GUI thread and returns when it has run, or at once when the
+ * display is lost (fn does not run then). */
 static void gui_sync(void (*fn)(void*), void* data) {
-    Call c = {fn, data, 0};
-    g_main_context_invoke(NULL, run_call, &c);
+    Call* c = g_new0(Call, 1);
+    c->fn = fn;
+    c->data = data;
+    c->refs = 2;
     g_mutex_lock(&lock);
-    while (!c.done) g_cond_wait(&changed, &lock);
+    if (lost) {
+        g_free(c);
+        g_mutex_unlock(&lock);
+        return;
+    }
+    g_mutex_unlock(&lock);
+    g_main_context_invoke(NULL, run_call, c);
+    g_mutex_lock(&lock);
+    while (!c->done && !lost) g_cond_wait(&changed, &lock);
+    call_unref(c);
     g_mutex_unlock(&lock);
 }
+
+/* The display is gone (on the GUI thread): wake every waiting caller and
+ * leave the main loop, which would otherwise spin on the dead connection. */
+static void display_lost(void) {
+    g_mutex_lock(&lock);
+    lost = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    if (loop) g_main_loop_quit(loop);
+}
+
+static void on_display_closed(GdkDisplay* display, gboolean is_error, gpointer p) {
+    (void)display;
+    (void)is_error;
+    (void)p;
+    display_lost();
+}
+
 
 static void event(Window* w, int what) {
     g_mutex_lock(&lock);
@@ -230,7 +276,7 @@ static void p_show(void* data, int handle, const unsigned char* rgb, int w, int 
     const gint64 end = g_get_monotonic_time() + (a.visible ? 1 : 3) * G_TIME_SPAN_SECOND;
     Window* win = window_of(handle);
     g_mutex_lock(&lock);
-    while (win && !win->closed && (int)(win->drawn - a.target) < 0)
+    while (win && !win->closed && !lost && (int)(win->drawn - a.target) < 0)
         if (!g_cond_wait_until(&changed, &lock, end)) break;
     g_mutex_unlock(&lock);
     gui_sync(do_sync, NULL);
@@ -254,6 +300,10 @@ static int p_wait(void* data, const int* handles, int n, int key, int mouse, int
     }
     for (;;) {
         int open = 0;
+        if (lost) {
+            result = KAL_WAIT_LOST;
+            break;
+        }
         for (int i = 0; i < n && result == KAL_WAIT_TIMEOUT; ++i) {
             Window* w = window_of(handles[i]);
             if (!w) continue;
@@ -297,6 +347,10 @@ static void p_close(void* data, int handle) {
 
 static const char* p_display(void* data) {
     (void)data;
+    g_mutex_lock(&lock);
+    const int gone = lost;
+    g_mutex_unlock(&lock);
+    if (gone) return "NONE";
     const char* type = G_OBJECT_TYPE_NAME(gdk_display_get_default());
     return type && strstr(type, "Wayland") ? "WAYL" : "XWIN";
 }
@@ -332,8 +386,53 @@ static int p_screen(void* data, int* mw, int* mh, int* area) {
     return a.mw > 0;
 }
 
-static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL, p_display, p_screen, p_open,
-                                    p_title,               p_show, p_wait,    p_close};
+/* A message box: a modal dialog with the text and an OK button, a window to
+ * wait on like the plot's (its answer or closing ends the wait). */
+typedef struct {
+    const char* title;
+    const char* text;
+    int handle;
+} MessageArgs;
+
+static void on_response(GtkDialog* dialog, gint response, gpointer p) {
+    (void)response;
+    gtk_widget_hide(GTK_WIDGET(dialog));
+    event(p, KAL_WAIT_CLOSED);
+}
+
+static void do_message(void* p) {
+    MessageArgs* a = p;
+    int i = 0;
+    g_mutex_lock(&lock);
+    while (i < MAX_WINDOWS && windows[i].used) ++i;
+    if (i < MAX_WINDOWS) {
+        memset(&windows[i], 0, sizeof windows[i]);
+        windows[i].used = 1;
+    }
+    g_mutex_unlock(&lock);
+    if (i == MAX_WINDOWS) return;
+    Window* w = &windows[i];
+    w->window = gtk_message_dialog_new(NULL, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", a->text);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_window_set_wmclass(GTK_WINDOW(w->window), "kalmain", "kalmain");
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gtk_window_set_title(GTK_WINDOW(w->window), a->title);
+    g_signal_connect(w->window, "response", G_CALLBACK(on_response), w);
+    g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
+    gtk_widget_show_all(w->window);
+    gdk_display_sync(gdk_display_get_default());
+    a->handle = i + 1;
+}
+
+static int p_message(void* data, const char* title, const char* text) {
+    (void)data;
+    MessageArgs a = {title, text, 0};
+    gui_sync(do_message, &a);
+    return a.handle;
+}
+
+static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen, p_open, p_title,
+                                    p_show,                p_wait, p_close,   p_message};
 
 /* ---- the GUI thread ---- */
 
@@ -351,8 +450,13 @@ static gpointer gui_thread(gpointer p) {
     g_cond_broadcast(&changed);
     g_mutex_unlock(&lock);
     if (!ok) return NULL;
-    GMainLoop* loop = g_main_loop_new(NULL, FALSE);
+    GdkDisplay* display = gdk_display_get_default();
+    g_signal_connect(display, "closed", G_CALLBACK(on_display_closed), NULL);
+    watch_x_display(display, display_lost);
+    loop = g_main_loop_new(NULL, FALSE);
     g_main_loop_run(loop);
+    /* Only a lost display ends the loop: nothing here touches GTK again. */
+    release_x_display();
     return NULL;
 }
 

@@ -254,3 +254,34 @@ def test_default_window_geometry(display, tmp_path):
     # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
     # less the frame; window n moved by 40 (n - 1) each way
     assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
+
+
+def test_protocol_box_and_display_killed_mid_wait(tmp_path):
+    """A windowed program's end protocol is a message box; a display that dies
+    while kalfin waits leaves the process running, the page going to the
+    headless PNG file; with no display the protocol returns to the stream."""
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + PICTURE.format(dev="PNG", before="", end="")],
+                   cwd=tmp_path, check=True, capture_output=True)
+    (tmp_path / "kalvor.png").rename(tmp_path / "device.png")
+    server, name = xvfb()
+    try:
+        plot = Plot(name, tmp_path, textwrap.dedent("""
+            k.winapp("WIND"); k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod("NONE"); k.kalfin()
+            print("BOX CLOSED", flush=True); k.winapp("CONS")
+            """) + PICTURE.format(dev="XWIN", before="", end="") + textwrap.dedent("""
+            print("AFTER", k.getdsp()); k.winapp("WIND"); k.metafl("PNG"); k.setfil("second.png"); k.kalini()
+            k.kalfin()"""))
+        box = plot.window("^KALVOR$")
+        assert plot.running_after()
+        plot.key(box, "Return")
+        plot.window("Click MB2 to continue")
+        assert plot.proc.stdout.readline() == b"BOX CLOSED\n"
+    finally:
+        server.kill()
+        server.wait()
+    out = plot.output()
+    assert "101: The display was lost" in out and "AFTER NONE" in out, out
+    assert np.array_equal(np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB")),
+                          np.asarray(Image.open(tmp_path / "device.png").convert("RGB")))
+    # the window form once: the box's protocol went to the box only
+    assert out.count("Fileformat  :") == 1 and "Metafile     : second.png" in out, out

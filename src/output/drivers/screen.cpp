@@ -77,6 +77,7 @@ void ScreenDriver::open(Context& ctx) {
     const int device = ctx.page.device;
     main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
     presenter_ = &choose_presenter();
+    display_ = presenter_->interactive();
     place(ctx);
     ctx.out.factor = device_factor(ctx.page, device);
     ctx.out.colour_depth = ctx.colour.screen_mode == 1 ? 24 : 8;  // clrmod FULL
@@ -97,9 +98,10 @@ void ScreenDriver::open(Context& ctx) {
     }
     const PageState& p = ctx.page;
     w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
-    if (!w.handle) {
+    if (!w.handle && !display_lost(ctx)) {
         custom_warning(ctx, 101, "Not enough memory for windows output");
         presenter_ = &file_presenter();
+        display_ = false;
         w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
     }
     show(ctx, main_, false, true);
@@ -120,6 +122,19 @@ void ScreenDriver::fixed_title(int n, const std::string& text) {
     presenter_->title(w.handle, text);
 }
 
+bool ScreenDriver::display_lost(Context& ctx) {
+    if (!display_ || presenter_->interactive()) return false;
+    custom_warning(ctx, 101, "The display was lost, the windows go to PNG files");
+    presenter_ = &file_presenter();
+    display_ = false;
+    const PageState& p = ctx.page;
+    for (int n = 1; n <= 8; ++n) {
+        Window& w = windows_[n];
+        if (w.open || n == main_) w.handle = presenter_->open(ctx, n, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
+    }
+    return true;
+}
+
 Raster* ScreenDriver::raster_of(Context& ctx, int n) {
     return n == current_ ? picture(ctx, true) : windows_[n].raster.get();
 }
@@ -128,6 +143,7 @@ void ScreenDriver::show(Context& ctx, int n, bool page_done, bool complete) {
     Window& w = windows_[n];
     Raster* r = n == current_ ? picture(ctx, complete) : w.raster.get();
     if (!w.open || !r || !presenter_) return;
+    display_lost(ctx);
     // Shows while drawing go on without waiting for the display.
     presenter_->show(ctx, w.handle, n, *r, (page_done ? KAL_SHOW_PAGE_DONE : 0) | (complete ? KAL_SHOW_SYNC : 0));
     if (n == current_) {
@@ -170,6 +186,7 @@ int ScreenDriver::wait_user(Context& ctx, bool mouse, int key, int seconds) {
             ms = int(std::min<long long>(ms, left));
         }
         const int r = presenter_->wait(handles, n, key, mouse, ms, first);
+        if (r == KAL_WAIT_LOST) display_lost(ctx);
         if (r != KAL_WAIT_TIMEOUT) return r;
         if (ctx.screen.mouse_sent.exchange(false)) return KAL_WAIT_BUTTON;
         if (wait_interrupted()) return KAL_WAIT_CLOSED;
@@ -187,10 +204,12 @@ void ScreenDriver::hold(Context& ctx) {
         return;
     }
     for (int n = 1; n <= 8; ++n) title(n, end_title(ctx, n));
+    int r;
     if (p.window_mode == WINMODE_DELAY)
-        wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+        r = wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
     else
-        wait_user(ctx, p.window_mode != WINMODE_NOMSGBOX, p.close_key, -1);
+        r = wait_user(ctx, p.window_mode != WINMODE_NOMSGBOX, p.close_key, -1);
+    if (r == KAL_WAIT_LOST) show_all(ctx, true);  // the pages as files now
 }
 
 int ScreenDriver::close(Context& ctx) {
@@ -228,10 +247,12 @@ void ScreenDriver::new_page(Context& ctx) {
         } else {
             title(current_, numbered(current_, " / Click MB2 for next page ..."));
         }
+        int r;
         if (mode == WINMODE_DELAY)
-            wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+            r = wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
         else
-            wait_user(ctx, true, p.close_key, -1);
+            r = wait_user(ctx, true, p.close_key, -1);
+        if (r == KAL_WAIT_LOST) show(ctx, current_, true, true);  // the page as a file now
         title(current_, numbered(current_, " / Working"));
     } else {
         show(ctx, current_, true, true);

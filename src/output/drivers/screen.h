@@ -56,6 +56,7 @@ private:
     Window windows_[9];
     int main_ = 1, current_ = 1;
     Presenter* presenter_ = nullptr;
+    bool display_ = false;       // the presenter is a display (it may go away)
     bool linger_ = false;        // winmod NONE at kalfin: the windows stay
     bool final_shown_ = false;   // kalfin showed the finished pages
     bool drawn_ = false;         // something drawn since the last show
@@ -64,6 +65,9 @@ private:
     std::chrono::steady_clock::time_point last_show_;
 
     void place(Context& ctx);
+    // The display went away (its server ended): the windows become the
+    // headless PNG files from here on, with a warning. True when it did.
+    bool display_lost(Context& ctx);
     void title(int n, const std::string& text);
     void default_title(int n, const char* state);
     Raster* raster_of(Context& ctx, int n);
