@@ -8,6 +8,7 @@
  * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
  * so that the library goes on without windows. */
 #include <gtk/gtk.h>
+#include <math.h>
 #include <string.h>
 
 #include "output/screen/presenter.h"
@@ -431,8 +432,82 @@ static int p_message(void* data, const char* title, const char* text) {
     return a.handle;
 }
 
-static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen, p_open, p_title,
-                                    p_show,                p_wait, p_close,   p_message};
+/* ---- hardware fonts: Pango on the calling thread, no GTK ---- */
+
+typedef struct {
+    cairo_surface_t* surface;  /* the last mask */
+} GlyphCache;
+
+static void cache_free(gpointer p) {
+    GlyphCache* c = p;
+    if (c->surface) cairo_surface_destroy(c->surface);
+    g_free(c);
+}
+
+static GPrivate glyph_cache = G_PRIVATE_INIT(cache_free);
+
+static int p_glyph(void* data, const char* family, int bold, int italic, double size, double angle,
+                   const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
+                   double* oy) {
+    (void)data;
+    if (!(size > 0.5 && size < 4000)) return 0;
+    GlyphCache* cache = g_private_get(&glyph_cache);
+    if (!cache) {
+        cache = g_new0(GlyphCache, 1);
+        g_private_set(&glyph_cache, cache);
+    }
+    /* The font map is the thread's own. */
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* pc = pango_font_map_create_context(map);
+    PangoLayout* layout = pango_layout_new(pc);
+    PangoFontDescription* fd = pango_font_description_new();
+    pango_font_description_set_family(fd, family);
+    pango_font_description_set_weight(fd, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(fd, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(fd, size * PANGO_SCALE);
+    pango_layout_set_font_description(layout, fd);
+    pango_layout_set_text(layout, text, -1);
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout, &ink, NULL);
+    const double base = pango_layout_get_baseline(layout) / (double)PANGO_SCALE;
+    /* The ink's corners about the origin, turned (y down on the page). */
+    const double a = angle * G_PI / 180, c = cos(a), s = sin(a);
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const double px = ink.x + (k & 1 ? ink.width : 0), py = ink.y + (k & 2 ? ink.height : 0) - base;
+        const double tx = px * c + py * s, ty = -px * s + py * c;
+        x0 = MIN(x0, tx), x1 = MAX(x1, tx), y0 = MIN(y0, ty), y1 = MAX(y1, ty);
+    }
+    int ok = 0;
+    const int mw = (int)ceil(x1 - x0) + 4, mh = (int)ceil(y1 - y0) + 4;
+    if (ink.width > 0 && ink.height > 0 && mw < 8192 && mh < 8192) {
+        if (cache->surface) cairo_surface_destroy(cache->surface);
+        cache->surface = cairo_image_surface_create(CAIRO_FORMAT_A8, mw, mh);
+        cairo_t* cr = cairo_create(cache->surface);
+        *ox = 2 - x0;
+        *oy = 2 - y0;
+        cairo_translate(cr, *ox, *oy);
+        cairo_rotate(cr, -a);
+        cairo_move_to(cr, 0, -base);
+        pango_cairo_update_context(cr, pc);
+        pango_layout_context_changed(layout);
+        pango_cairo_show_layout(cr, layout);
+        cairo_destroy(cr);
+        cairo_surface_flush(cache->surface);
+        *mask = cairo_image_surface_get_data(cache->surface);
+        *w = mw;
+        *h = mh;
+        *stride = cairo_image_surface_get_stride(cache->surface);
+        ok = cairo_surface_status(cache->surface) == CAIRO_STATUS_SUCCESS;
+    }
+    pango_font_description_free(fd);
+    g_object_unref(layout);
+    g_object_unref(pc);
+    return ok;
+}
+
+static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen,  p_open, p_title,
+                                    p_show,                p_wait, p_close,   p_message, p_glyph};
 
 /* ---- the GUI thread ---- */
 

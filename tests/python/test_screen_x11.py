@@ -115,6 +115,25 @@ def test_window_equals_png(display, tmp_path, before, png_before):
     assert ("XWIN 24" if "FULL" in before or "aamode" in before else "XWIN 8") in out
 
 
+def test_window_fonts(display, tmp_path):
+    """winfnt and x11fnt draw the window's own fonts where the text's box is."""
+    plot = Plot(display, tmp_path, """
+        k.metafl("XWIN"); k.winsiz(800, 566); k.kalini(); k.winfnt("Arial Bold"); k.height(80)
+        k.messag("Window fonts", 200, 300); print("LEN", k.nlmess("Window fonts"))
+        k.x11fnt("Times Italic", "STAN"); k.messag("Times", 200, 800); k.kalfin()""")
+    plot.window("Click MB2 to continue")
+    shot = plot.shot(800, 566)
+    plot.click()
+    out = plot.output()
+    assert "<<<< Warning" not in out, out
+    scale = 800 / 2970  # pixels per plot unit
+    for top, length in ((300, int(out.split("LEN ")[1].split()[0])), (800, None)):
+        ys, xs = np.nonzero(shot[int(top * scale) - 5:int((top + 80) * scale) + 5].any(axis=2))
+        assert abs(xs.min() - 200 * scale) < 3 and abs(ys.max() - ys.min() - 80 * scale) < 2.5, (xs.min(), ys)
+        if length:
+            assert abs(xs.max() - xs.min() - length * scale) < 0.03 * length * scale
+
+
 def test_window_two_in_place(display, tmp_path):
     plot = Plot(display, tmp_path, """
         k.metafl("XWIN"); k.winsiz(400, 300); k.kalini(); k.recfll(0, 0, 2970, 2100, 255)

@@ -28,6 +28,11 @@ public:
     void erase(Context& ctx) override;
     void push_palette(Context& ctx) override;
     void raster_written(Context& ctx) override;
+    void character(Context& ctx, int code, double x, double y, double angle, int font, double height) override;
+
+    // Whether the window draws the hardware fonts (winfnt and the like):
+    // with a display whose presenter has fonts.
+    bool has_fonts() const;
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;

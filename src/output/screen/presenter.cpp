@@ -50,6 +50,12 @@ public:
     void close(int handle) override {
         if (t_->close) t_->close(t_->data, handle);
     }
+    bool has_glyphs() const override { return t_->glyph != nullptr; }
+    int glyph(const char* family, bool bold, bool italic, double size, double angle, const char* text,
+              const unsigned char** mask, int* w, int* h, int* stride, double* ox, double* oy) override {
+        return t_->glyph ? t_->glyph(t_->data, family, bold, italic, size, angle, text, mask, w, h, stride, ox, oy)
+                         : 0;
+    }
     int message(const std::string& title, const std::string& text) override {
         return t_->message ? t_->message(t_->data, title.c_str(), text.c_str()) : 0;
     }

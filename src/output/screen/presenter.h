@@ -60,6 +60,15 @@ typedef struct kal_presenter {
     // A modal message box with the text, to wait on and close as a window;
     // its handle, or 0 (no box: the text goes to the message stream).
     int (*message)(void* data, const char* title, const char* text);
+    // One character of a hardware font as 8-bit coverage: `text` (UTF-8)
+    // in the face `family` (bold, italic) at `size` pixels to the em, turned
+    // by `angle` degrees counter-clockwise about its origin on the baseline.
+    // The mask (h rows of `stride` bytes, w used) stays valid until the
+    // thread's next call; the origin lies at (ox, oy) in it. 0: nothing
+    // drawn (or no fonts: the entry may be NULL).
+    int (*glyph)(void* data, const char* family, int bold, int italic, double size, double angle,
+                 const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
+                 double* oy);
 } kal_presenter;
 
 // The plug-in's one entry: its table when a display can be opened, else
@@ -93,6 +102,12 @@ public:
     virtual void close(int handle) = 0;
     // A message box (a window to wait on); 0 when there is none.
     virtual int message(const std::string&, const std::string&) { return 0; }
+    // Whether glyph() draws characters (the window's fonts).
+    virtual bool has_glyphs() const { return false; }
+    virtual int glyph(const char*, bool, bool, double, double, const char*, const unsigned char**, int*, int*,
+                      int*, double*, double*) {
+        return 0;
+    }
 };
 
 // The presenter of a new screen plot: the registered one, else the display
