@@ -1,6 +1,6 @@
 """KALVOR against its peers on the same workloads, side by side in one run.
 
-    bash bench/setup.sh                 # once: matplotlib in bench/.venv, PLplot, gnuplot
+    bash bench/setup.sh                 # once: matplotlib and cartopy in bench/.venv, PLplot, gnuplot
     PYTHONPATH=build/tests/python python3 bench/run.py [--runs 3] [--only W1,W7]
 
 Workloads (the same deterministic data for every peer, an A4 landscape page,
