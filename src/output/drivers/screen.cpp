@@ -82,6 +82,7 @@ void ScreenDriver::open(Context& ctx) {
     main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
     presenter_ = &choose_presenter();
     display_ = presenter_->interactive();
+    fonts_ = display_ && presenter_->has_glyphs() ? presenter_ : nullptr;
     place(ctx);
     ctx.out.factor = device_factor(ctx.page, device);
     ctx.out.colour_depth = ctx.colour.screen_mode == 1 ? 24 : 8;  // clrmod FULL
@@ -290,8 +291,6 @@ void ScreenDriver::raster_written(Context& ctx) {
     show(ctx, current_, false, true);
 }
 
-bool ScreenDriver::has_fonts() const { return presenter_ && display_ && presenter_->has_glyphs(); }
-
 namespace {
 
 // The Symbol font's Latin keys of the Greek letters and their code points.
@@ -345,7 +344,7 @@ void ScreenDriver::character(Context& ctx, int code, double x, double y, double 
     const unsigned char* mask = nullptr;
     int w = 0, h = 0, stride = 0;
     double ox = 0, oy = 0;
-    if (!presenter_->glyph(family, bold, italic, em, angle, utf8(u).c_str(), &mask, &w, &h, &stride, &ox, &oy))
+    if (!fonts_->glyph(family, bold, italic, em, angle, utf8(u).c_str(), &mask, &w, &h, &stride, &ox, &oy))
         return;
     const DevicePoint d = device_point(ctx, x, y);
     Raster* r = canvas(ctx);

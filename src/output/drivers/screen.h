@@ -31,8 +31,8 @@ public:
     void character(Context& ctx, int code, double x, double y, double angle, int font, double height) override;
 
     // Whether the window draws the hardware fonts (winfnt and the like):
-    // with a display whose presenter has fonts.
-    bool has_fonts() const;
+    // when the plot began on a display whose presenter has fonts.
+    bool has_fonts() const { return fonts_ != nullptr; }
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
@@ -62,6 +62,7 @@ private:
     int main_ = 1, current_ = 1;
     Presenter* presenter_ = nullptr;
     bool display_ = false;       // the presenter is a display (it may go away)
+    Presenter* fonts_ = nullptr; // the display's fonts (they stay when it goes)
     bool linger_ = false;        // winmod NONE at kalfin: the windows stay
     bool final_shown_ = false;   // kalfin showed the finished pages
     bool drawn_ = false;         // something drawn since the last show
