@@ -30,6 +30,10 @@ public:
     // A sequence of rows or a flat sequence holding at least n values, kept
     // row after row (all of its values).
     void matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out);
+    // An array of three dimensions holding at least n values: nested three
+    // deep, flat, or a numeric buffer of up to three dimensions (any
+    // strides), item [i][j][k] after [i][j][k-1] (all of its values).
+    void array3(PyObject* o, Py_ssize_t n, std::vector<float>& out);
     bool ok() const;
 
     // A failure: the exception type and message (set, not yet raised).
