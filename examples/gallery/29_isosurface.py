@@ -42,7 +42,6 @@ def draw():
 
     k.graf3d(-1.0, 1.0, -1.0, 0.5, -1.0, 1.0, -1.0, 0.5, -1.0, 1.0, -1.0, 0.5)
     k.box3d()
-    k.color("GRAY")
     k.grid3d(1, 1, "BACK")
     g = np.linspace(-1, 1, 40)
     X, Y, Z = np.meshgrid(g, g, g, indexing="ij")   # w[i][j][k] belongs to (x[i], y[j], z[k])
