@@ -657,6 +657,9 @@ def render_wrapper(r):
         for i, p in sequences:
             kind = "int" if p.item == "I" else "float"
             size = " * ".join(count_size(c) for c in p.counts)
+            if len(p.counts) == 3:
+                # Three counts of valid vectors may still overflow as a product.
+                size = f"product3({', '.join(count_size(c) for c in p.counts)})"
             method = {2: "matrix", 3: "array3"}.get(len(p.counts), "ints" if p.item == "I" else "floats")
             code.append(f"    std::vector<{kind}> {p.name}_;")
             if any(c.endswith("?") for c in p.counts):

@@ -623,6 +623,12 @@ void Sequences::matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
     Py_XDECREF(plain);
 }
 
+Py_ssize_t product3(Py_ssize_t a, Py_ssize_t b, Py_ssize_t c) {
+    Py_ssize_t ab, abc;
+    if (__builtin_mul_overflow(a, b, &ab) || __builtin_mul_overflow(ab, c, &abc)) return PY_SSIZE_T_MAX;
+    return abc;
+}
+
 void Sequences::array3(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
     Error e;
     PyObject* plain = unmasked(o);

@@ -46,6 +46,10 @@ private:
     Error last_;
 };
 
+// a * b * c, or PY_SSIZE_T_MAX (more than any sequence holds) when that
+// overflows.
+Py_ssize_t product3(Py_ssize_t a, Py_ssize_t b, Py_ssize_t c);
+
 // Stores the first k values into the sequence after the call: item by item
 // (new float or int objects), straight into a writable numeric buffer, and
 // for a matrix into its rows, row after row. Integer buffers saturate at

@@ -80,10 +80,16 @@ def test_three_dimensional_arrays_nested_flat_or_numpy_of_any_strides(run):
                 k.suriso(x, 7, y, 9, z, 11, bad, .5)
             except Exception as e:
                 print(type(e).__name__, e)
+        n = 2 ** 21                                   # n ** 3 overflows 64 bits
+        try:
+            k.suriso(np.zeros(n), n, np.zeros(n), n, np.zeros(n), n, [1.0] * 8, .5)
+        except MemoryError as e:
+            print(type(e).__name__, e)
         """)
     assert out.splitlines() == [
         "ValueError array rows have different lengths", "ValueError array rows have different lengths",
-        "ValueError no floatingpoint element in sequence", "MemoryError out of range", "ValueError parameter is not a sequence"]
+        "ValueError no floatingpoint element in sequence", "MemoryError out of range", "ValueError parameter is not a sequence",
+        "MemoryError out of range"]
     pictures = [(run.path / f"f{i}.png").read_bytes() for i in range(7)]
     assert all(p == pictures[0] for p in pictures)
     from PIL import Image
