@@ -141,11 +141,14 @@ def parse_param(text, where):
     if p.out and len(words) == 4 and words[2] == "back":
         p.back = words[3]
         words = words[:2]
-    if words and words[0] in ("F", "I", "M"):
+    if words and words[0] in ("F", "I", "M", "M3"):
         p.item = "I" if words[0] == "I" else "F"
         p.counts = words[1:]
-        if len(p.counts) != (2 if words[0] == "M" else 1):
-            sys.exit(f"{where}: '{p.form}' needs {2 if words[0] == 'M' else 1} count(s)")
+        needed = {"M": 2, "M3": 3}.get(words[0], 1)
+        if len(p.counts) != needed:
+            sys.exit(f"{where}: '{p.form}' needs {needed} count(s)")
+        if needed == 3 and p.out:
+            sys.exit(f"{where}: [M3 ...] arrays are read only")
         expected = ("int*" if p.out else "const int*") if p.item == "I" else ("float*" if p.out else "const float*")
         if p.ctype != expected:
             sys.exit(f"{where}: [{p.form}] needs the type {expected}")
@@ -441,7 +444,10 @@ def py_formats(r):
 def describe(p):
     if p.sequence:
         what = "float" if p.item == "F" else "int"
-        if len(p.counts) == 2:
+        if len(p.counts) == 3:
+            a, b, c = (n.rstrip("?") for n in p.counts)
+            text = f"{what} array of {a} by {b} by {c} (nested three deep, flat, or numpy of any strides)"
+        elif len(p.counts) == 2:
             text = f"{what} matrix of {p.counts[0].rstrip('?')} by {p.counts[1].rstrip('?')} (rows or flat)"
         else:
             text = f"{what} sequence of {p.counts[0].rstrip('?')} items"
@@ -664,7 +670,10 @@ def render_wrapper(r):
         for i, p in sequences:
             kind = "int" if p.item == "I" else "float"
             size = " * ".join(count_size(c) for c in p.counts)
-            method = "matrix" if len(p.counts) == 2 else ("ints" if p.item == "I" else "floats")
+            if len(p.counts) == 3:
+                # Three counts of valid vectors may still overflow as a product.
+                size = f"product3({', '.join(count_size(c) for c in p.counts)})"
+            method = {2: "matrix", 3: "array3"}.get(len(p.counts), "ints" if p.item == "I" else "floats")
             code.append(f"    std::vector<{kind}> {p.name}_;")
             if any(c.endswith("?") for c in p.counts):
                 # A count the routine judges itself: an empty sequence still

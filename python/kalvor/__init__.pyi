@@ -3166,6 +3166,20 @@ def surface(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
 
     Levels: any (0 to 3). Python only.
     """
+def suriso(x: _Sequence, nx: int, y: _Sequence, ny: int, z: _Sequence, nz: int, w: _Sequence, level: float, /) -> None:
+    """Draws the isosurface w = level of a field on a grid through the depth buffer in the current colour; w[i][j][k] belongs to (x[i], y[j], z[k]).
+
+    x: float sequence of nx items
+    nx: int; 2 or more (ny and nz alike)
+    y: float sequence of ny items
+    ny: int
+    z: float sequence of nz items
+    nz: int
+    w: float array of nx by ny by nz (nested three deep, flat, or numpy of any strides)
+    level: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def surshade(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as a shaded surface in a 3-D axis system in one call.
 
@@ -4100,6 +4114,40 @@ def zaxlg(a: float, e: float, first: float, step: float, length: int, name: str 
     ny: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbffin() -> None:
+    """Frees the depth buffer that zbfini opened.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbfini() -> int:
+    """Opens the depth buffer of the raster output (screens, image files): 0 on success, 1 when refused.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbflin(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, /) -> None:
+    """Draws a line between two user points into the depth buffer in the current colour.
+
+    x1: float
+    y1: float
+    z1: float
+    x2: float
+    y2: float
+    z2: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def zbftri(x: _Sequence, y: _Sequence, z: _Sequence, colours: _Sequence, /) -> None:
+    """Draws a triangle of user points into the depth buffer with the colours of its corners interpolated (three indices: the index, else the components).
+
+    x: float sequence of 3 items
+    y: float sequence of 3 items
+    z: float sequence of 3 items
+    colours: int sequence of 3 items
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def zscale(zmin: float, zmax: float, /) -> None:
     """Fixes the limits of the colour scale for shaded surfaces and contours.

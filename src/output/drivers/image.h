@@ -33,6 +33,7 @@ public:
                          const FigureDraw& draw) override;
     void sync_raster(Context& ctx) override;
     void raster_written(Context& ctx) override;
+    Raster* drawing_raster(Context& ctx, int& shift) override;
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
     void line_join(Context& ctx, int join) override;
