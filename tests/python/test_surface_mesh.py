@@ -267,3 +267,31 @@ page(Z, 'PDF')
         pdf = box(run.path / "p.png", lambda i: i.sum(axis=2) < 300)
         png = box(run.path / "v.png", lambda i: i.sum(axis=2) > 300)
         assert np.abs(pdf - png).max() < 0.01 and pdf[1] - pdf[0] > 0.25
+
+
+@pytest.mark.skipif(shutil.which("pdftoppm") is None, reason="poppler not installed")
+def test_pages_over_ten_thousand_units_and_meshes_beside_the_page(run):
+    # The horizon spans the whole page: a mesh low on a 30,000 x 21,000 page
+    # seen from above shows its top side (red), not the bottom (blue) that
+    # a horizon ending at 10,000 would claim; a mesh half beside the page
+    # draws the half on it.
+    def colours(place="k.axspos(3000, 19000); k.axslen(23000, 17000)"):
+        run(HILL + f"""
+k.metafl('PDF'); k.filmod('DELETE'); k.setfil('big.pdf'); k.page(30000, 21000); k.kalini()
+k.errmod('PROT', 'OFF'); {place}; k.nograf()
+k.graf3d(-3, 3, -3, 1, -3, 3, -3, 1, 0, 2, 0, 0.5)
+k.surclr(k.intrgb(1, 0, 0), k.intrgb(0, 0, 1))
+k.surfce(x, n, y, n, Z)
+k.kalfin()
+""")
+        subprocess.run(["pdftoppm", "-png", "-r", "100", "-singlefile", str(run.path / "big.pdf"),
+                        str(run.path / "big")], check=True)
+        img = pixels(run.path / "big.png")
+        red = (img[..., 0] > 150) & (img[..., 1] < 120) & (img[..., 2] < 120)
+        blue = (img[..., 2] > 150) & (img[..., 0] < 120) & (img[..., 1] < 120)
+        return int(red.sum()), int(blue.sum())
+
+    red, blue = colours()
+    assert red > 2000 and blue < red / 5
+    beside, _ = colours("k.axspos(20000, 19000); k.axslen(23000, 17000)")
+    assert 0.1 * red < beside < 0.7 * red
