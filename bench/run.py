@@ -65,10 +65,11 @@ W8 10,000 bars PNG 0.092 s against 26.1 s (x284), PDF 0.023 s against
 0.24 s (x38), PDF 0.001 s against 0.51 s (x680).
 W10 (2 shared cores, medians of 3): KALVOR 0.66-0.81 s against mplot3d's
 9.4 s, ratio 11.6 to 14 (5.6 MB against 8.4 MB of PDF).
-W6m (2 shared cores, medians of 5, python3-plplot 5.15 from Debian): the
-200 x 200 hidden-line mesh PDF 0.098 s against plot3d 2.73 s (x28; 0.79 MB
-against 0.40 MB), PNG 0.067 s against 1.24 s (x18.5); matplotlib was not in
-the bench environment for that run (plot_wireframe hides nothing anyway).
+W6m (2 shared cores, medians of 3, Debian's python3-plplot, matplotlib 3.11.2):
+the 200 x 200 hidden-line mesh PDF 0.14 s against plot3d 3.07 s (x22) and
+plot_wireframe 1.30 s (x9.2; 0.79 MB against 0.40 and 0.22 MB: the visible
+stretches go out as short polylines), PNG 0.087 s against 1.17 s (x13) and
+0.75 s (x8.6). plot_wireframe hides no line.
 
 KALVOR draws every workload with the plotting routines: an axis system
 (graf) with tick labels, axis names and a title, the data through curve

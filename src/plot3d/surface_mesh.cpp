@@ -37,7 +37,7 @@ struct Vertex {
     bool ok = false;
 };
 
-constexpr long long MAX_VERTICES = 50'000'000;
+constexpr long long MAX_VERTICES = 16'000'000;  // 4000 x 4000, some 700 MB of work arrays
 
 class MeshPainter {
 public:
