@@ -10,6 +10,7 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "output/line_layer.h"
@@ -42,8 +43,8 @@ public:
     }
 
     // The segment a-b: its part over the page is stepped through in plot
-    // units (Bresenham), each step classified before it widens the arrays
-    // (when `widen_it`); `stretch(t0, t1, side)` receives the runs of equal
+    // units (Bresenham), each step judged against what was drawn before the
+    // segment, which then widens the arrays (when `widen_it`); `stretch(t0, t1, side)` receives the runs of equal
     // side as parameter ranges of the segment (each step owns half a step
     // either side). Parts beside the page are left out; parts above or
     // below it only widen the arrays.
@@ -56,6 +57,7 @@ private:
     // Widens the columns that the part t0..t1 of a-b crosses at row y.
     void widen_columns(double ax, double bx, double t0, double t1, int y);
     std::vector<int32_t> upper_, lower_;  // greatest and least y per column
+    std::vector<std::pair<int, int>> steps_;  // of the segment being traced
     int height_ = 0;
 };
 
@@ -90,22 +92,22 @@ void Horizon::segment(double ax, double ay, double bx, double by, bool widen_it,
     if (!clip_range(ax, bx, -0.5, w + 0.5, t0, t1)) return;
     double u0 = t0, u1 = t1;
     const bool inside = clip_range(ay, by, -1, height_ + 1, u0, u1);
-    if (widen_it) {
-        // Above (y < -1) or below the page: the rows clamp to its edges.
-        if (!inside) {
-            widen_columns(ax, bx, t0, t1, ay + (by - ay) * (t0 + t1) / 2 < 0 ? -1 : height_ + 1);
-            return;
-        }
-        const auto row = [&](double t) { return ay + (by - ay) * t < 0 ? -1 : height_ + 1; };
-        if (u0 > t0) widen_columns(ax, bx, t0, u0, row((t0 + u0) / 2));
-        if (u1 < t1) widen_columns(ax, bx, u1, t1, row((u1 + t1) / 2));
+    if (inside) {
+        const double px = ax + (bx - ax) * u0, py = ay + (by - ay) * u0;
+        const double qx = ax + (bx - ax) * u1, qy = ay + (by - ay) * u1;
+        trace(px, py, qx, qy, widen_it, [&](double s0, double s1, int side) {
+            stretch(u0 + (u1 - u0) * s0, u0 + (u1 - u0) * s1, side);
+        });
     }
-    if (!inside) return;
-    const double px = ax + (bx - ax) * u0, py = ay + (by - ay) * u0;
-    const double qx = ax + (bx - ax) * u1, qy = ay + (by - ay) * u1;
-    trace(px, py, qx, qy, widen_it, [&](double s0, double s1, int side) {
-        stretch(u0 + (u1 - u0) * s0, u0 + (u1 - u0) * s1, side);
-    });
+    if (!widen_it) return;
+    // Above (y < -1) or below the page: the rows clamp to its edges.
+    const auto row = [&](double a, double b) { return ay + (by - ay) * (a + b) / 2 < 0 ? -1 : height_ + 1; };
+    if (!inside) {
+        widen_columns(ax, bx, t0, t1, row(t0, t1));
+        return;
+    }
+    if (u0 > t0) widen_columns(ax, bx, t0, u0, row(t0, u0));
+    if (u1 < t1) widen_columns(ax, bx, u1, t1, row(u1, t1));
 }
 
 template <class F>
@@ -130,7 +132,7 @@ void Horizon::trace(double ax, double ay, double bx, double by, bool widen_it, F
             run_side = s;
             run_start = k;
         }
-        if (widen_it) widen(xi, yi);
+        if (widen_it) steps_.push_back({xi, yi});
         if (k == steps) break;
         const long long e2 = 2 * err;
         if (e2 > -dy) {
@@ -143,6 +145,10 @@ void Horizon::trace(double ax, double ay, double bx, double by, bool widen_it, F
         }
     }
     emit(run_start, steps, run_side);
+    // A straight segment hides nothing of itself: it widens the arrays once
+    // all its steps are judged.
+    for (const auto& p : steps_) widen(p.first, p.second);
+    steps_.clear();
 }
 
 }  // namespace kal
