@@ -87,9 +87,12 @@ PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])
 
 # The function pointer types of [callback] parameters: name -> (return type,
 # parameters). Plain parameters are the arguments of the Python callable,
-# int* and float* ones its results (one value, or a sequence of them).
+# int* and float* ones its results (one value, or a sequence of them); a
+# float return type is its one result. Results the callable cannot deliver
+# are NaN through pointers, 0 as the return value.
 CALLBACKS = {
     "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
+    "kalvor_surface_function": ("float", "float x, float y"),
 }
 
 
@@ -593,8 +596,10 @@ def render_reference(routines):
 
 def callback_signature(name):
     """The argument and result names of a callback type."""
-    params = [parse_param(t, name) for t in CALLBACKS[name][1].split(",")]
-    return [q.name for q in params if not q.pointer], [q.name for q in params if q.pointer]
+    ret, text = CALLBACKS[name]
+    params = [parse_param(t, name) for t in text.split(",")]
+    results = [q.name for q in params if q.pointer] if ret == "void" else [ret]
+    return [q.name for q in params if not q.pointer], results
 
 
 def render_trampoline(name):
@@ -610,6 +615,9 @@ def render_trampoline(name):
     code = [f"{ret} trampoline_{name}({', '.join(c_param(q) for q in params)}) {{"]
     for q in outs:
         code.append(f"    *{q.name} = {'NAN' if q.ctype == 'float*' else '0'};")
+    if ret != "void":
+        code.append(f"    {ret} result = 0;")
+        outs = [Param(ret + "*", "result")]
     code.append("    const PyGILState_STATE gil = PyGILState_Ensure();")
     code.append(f'    PyObject* fn = registered_callback("{name}");')
     code.append("    if (fn) {")
@@ -619,10 +627,13 @@ def render_trampoline(name):
     code.append(f"        if (call_callback(fn, in, {len(ins)}, out, {len(outs)})) {{")
     for i, q in enumerate(outs):
         cast = "float" if q.ctype == "float*" else "int"
-        code.append(f"            *{q.name} = {cast}(out[{i}]);")
+        target = q.name if ret != "void" else f"*{q.name}"
+        code.append(f"            {target} = {cast}(out[{i}]);")
     code.append("        }")
     code.append("    }")
     code.append("    PyGILState_Release(gil);")
+    if ret != "void":
+        code.append("    return result;")
     code.append("}")
     return "\n".join(code) + "\n"
 
@@ -699,12 +710,18 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
+    # The callable is kept before the call, which may call it already (surfun);
+    # its first failure during the call raises once the call returned.
+    for i, p in callbacks:
+        code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
+    if callbacks:
+        code.append("    CallbackFailures failures;")
     if r.waits:
         code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
     else:
         code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
-    for i, p in callbacks:
-        code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
+    if callbacks:
+        code.append("    if (failures.raise()) return nullptr;")
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)

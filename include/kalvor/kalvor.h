@@ -37,6 +37,7 @@ KALVOR_API kalvor_fatal_handler kalvor_set_fatal_handler(kalvor_fatal_handler ha
 
 /* Functions the library calls back (a NULL one removes the registration). */
 typedef void (*kalvor_map_function)(float lon, float lat, float* x, float* y);
+typedef float (*kalvor_surface_function)(float x, float y);
 
 /* Thread table */
 KALVOR_API void thrini(int n);  /* Gives every thread its own record, for at most n threads. */
@@ -558,6 +559,17 @@ KALVOR_API void zbffin(void);  /* Frees the depth buffer that zbfini opened. */
 KALVOR_API void zbflin(float x1, float y1, float z1, float x2, float y2, float z2);  /* Draws a line between two user points into the depth buffer in the current colour. */
 KALVOR_API void zbftri(const float* x, const float* y, const float* z, const int* colours);  /* Draws a triangle of user points into the depth buffer with the colours of its corners interpolated (three indices: the index, else the components). */
 KALVOR_API void suriso(const float* x, int nx, const float* y, int ny, const float* z, int nz, const float* w, float level);  /* Draws the isosurface w = level of a field on a grid through the depth buffer in the current colour; w[i][j][k] belongs to (x[i], y[j], z[k]). */
+
+/* Surfaces: meshes */
+KALVOR_API void surfce(const float* x, int n, const float* y, int m, const float* z);  /* Draws a mesh surface with hidden lines removed; z[i][j] belongs to (x[i], y[j]) (numpy: meshgrid with indexing="ij"). */
+KALVOR_API void surmat(const float* z, int n, int m, int ixpts, int iypts);  /* Draws a matrix as a mesh surface over the axis ranges (or the sursze area); z[i][j] belongs to the i-th x and j-th y. */
+KALVOR_API void surfun(kalvor_surface_function f, int ixpts, float xdel, int iypts, float ydel);  /* Draws the mesh surface of z = f(x, y), sampled in steps xdel and ydel over the axis ranges (or the sursze area). */
+KALVOR_API void surclr(int top, int bottom);  /* Sets the colours of the top and bottom sides of mesh surfaces (-1: the current colour). */
+KALVOR_API void survis(const char* side);  /* Sets which side of mesh surfaces is drawn. */
+KALVOR_API void suropt(const char* lines);  /* Sets which lines of mesh surfaces are drawn. */
+KALVOR_API void mshclr(int colour);  /* Sets the colour of mesh lines (-1: the current colour). */
+KALVOR_API void nohide(void);  /* Draws mesh surfaces without removing hidden lines. */
+KALVOR_API void shlsur(void);  /* Lets the last mesh surface hide the 3-D lines drawn after it, until the next surface or endgrf. */
 
 #ifdef __cplusplus
 }

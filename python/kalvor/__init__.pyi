@@ -1827,6 +1827,13 @@ def mplsiz(height: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def mshclr(colour: int, /) -> None:
+    """Sets the colour of mesh lines (-1: the current colour).
+
+    colour: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def mylab(text: str | bytes, index: int, axes: str | bytes, /) -> None:
     """Sets the text of one user label.
 
@@ -1952,6 +1959,11 @@ def nograf() -> None:
     """Lets graf define the scaling without drawing.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def nohide() -> None:
+    """Draws mesh surfaces without removing hidden lines.
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def noline(axes: str | bytes, /) -> None:
     """Suppresses the axis line.
@@ -3053,6 +3065,11 @@ def shlres(n: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def shlsur() -> None:
+    """Lets the last mesh surface hide the 3-D lines drawn after it, until the next surface or endgrf.
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def shlvis(id: int, mode: str | bytes, /) -> None:
     """Makes shield regions active or inactive.
 
@@ -3148,6 +3165,14 @@ def strtpt(x: float, y: float, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def surclr(top: int, bottom: int, /) -> None:
+    """Sets the colours of the top and bottom sides of mesh surfaces (-1: the current colour).
+
+    top: int
+    bottom: int
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def surf3(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as coloured rectangles in a colour axis system in one call.
 
@@ -3166,6 +3191,28 @@ def surface(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
 
     Levels: any (0 to 3). Python only.
     """
+def surfce(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, /) -> None:
+    """Draws a mesh surface with hidden lines removed; z[i][j] belongs to (x[i], y[j]) (numpy: meshgrid with indexing="ij").
+
+    x: float sequence of n items
+    n: int
+    y: float sequence of m items
+    m: int
+    z: float matrix of n by m (rows or flat); NaN or infinite values leave out the cells around them
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def surfun(f: Callable[..., Any] | None, ixpts: int, xdel: float, iypts: int, ydel: float, /) -> None:
+    """Draws the mesh surface of z = f(x, y), sampled in steps xdel and ydel over the axis ranges (or the sursze area).
+
+    f: callable f(x, y) -> float, or None to remove it; a result that is no number (or an exception) counts 0.0 and is raised after drawing
+    ixpts: int; every ixpts-th line of constant x is drawn (0: none)
+    xdel: float; > 0, in axis units (exponents on a logarithmic axis); at most a million samples
+    iypts: int; every iypts-th line of constant y is drawn (0: none); not both 0, neither negative
+    ydel: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def suriso(x: _Sequence, nx: int, y: _Sequence, ny: int, z: _Sequence, nz: int, w: _Sequence, level: float, /) -> None:
     """Draws the isosurface w = level of a field on a grid through the depth buffer in the current colour; w[i][j][k] belongs to (x[i], y[j], z[k]).
 
@@ -3179,6 +3226,27 @@ def suriso(x: _Sequence, nx: int, y: _Sequence, ny: int, z: _Sequence, nz: int, 
     level: float
 
     Levels: 3 only (inside a 3-D axis system).
+    """
+def surmat(z: _Sequence, n: int, m: int, ixpts: int, iypts: int, /) -> None:
+    """Draws a matrix as a mesh surface over the axis ranges (or the sursze area); z[i][j] belongs to the i-th x and j-th y.
+
+    z: float matrix of n by m (rows or flat)
+    n: int
+    m: int
+    ixpts: int; every ixpts-th line of constant x is drawn (0: none)
+    iypts: int; every iypts-th line of constant y is drawn (0: none); not both 0, neither negative
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def suropt(lines: str | bytes, /) -> None:
+    """Sets which lines of mesh surfaces are drawn.
+
+    lines: str
+        "BOTH"  lines of constant x and of constant y
+        "XISO"  lines of constant x only
+        "YISO"  lines of constant y only
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def surshade(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
     """Plots a matrix as a shaded surface in a 3-D axis system in one call.
@@ -3198,6 +3266,16 @@ def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     ymax: float
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def survis(side: str | bytes, /) -> None:
+    """Sets which side of mesh surfaces is drawn.
+
+    side: str
+        "BOTH"  both sides
+        "TOP"   the top side only
+        "BOTT"  the bottom side only
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
     """Draws a symbol.

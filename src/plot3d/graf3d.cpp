@@ -9,6 +9,7 @@
 #include "plot2d/axis_draw.h"
 #include "plot2d/curves.h"
 #include "plot3d/axes3d.h"
+#include "plot3d/horizon.h"
 #include "plot3d/segment3d.h"
 
 namespace kal {
@@ -59,6 +60,7 @@ void plane_lines(Context& ctx, Path3d& path, int axis, int n, const Vec3& base, 
 void graf3d(Context& ctx, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep,
             float za, float ze, float zorg, float zstep) {
     end_plane(ctx);
+    drop_kept_horizon(ctx);  // a surface's horizon hides only in its own system
     AxisState& s = ctx.axes;
     AxisScale x, y, z;
     const int lx = s.axis[AXIS_X].length, ly = s.axis[AXIS_Y].length;

@@ -26,6 +26,7 @@ struct Failure {
     PyObject* callable = nullptr;
 };
 thread_local Failure failure;
+thread_local bool held_for_caller = false;  // inside a CallbackFailures scope
 
 void failed(PyObject* fn) {
     if (failure.type) {
@@ -98,7 +99,7 @@ bool call_callback(PyObject* fn, PyObject** in, int n_in, double* out, int n_out
 }
 
 void report_callback_failure() {
-    if (!failure.type) return;
+    if (!failure.type || held_for_caller) return;
     Failure f = failure;
     failure = Failure();
     PyObject *type, *value, *traceback;
@@ -107,6 +108,22 @@ void report_callback_failure() {
     PyErr_WriteUnraisable(f.callable);
     Py_DECREF(f.callable);
     PyErr_Restore(type, value, traceback);
+}
+
+CallbackFailures::CallbackFailures() : outer_(held_for_caller) { held_for_caller = true; }
+
+CallbackFailures::~CallbackFailures() {
+    held_for_caller = outer_;
+    report_callback_failure();
+}
+
+bool CallbackFailures::raise() {
+    if (!failure.type) return false;
+    Failure f = failure;
+    failure = Failure();
+    PyErr_Restore(f.type, f.value, f.traceback);
+    Py_DECREF(f.callable);
+    return true;
 }
 
 }  // namespace kalpy

@@ -22,7 +22,22 @@ PyObject* registered_callback(const char* kind);
 // report_callback_failure, later ones are dropped.
 bool call_callback(PyObject* fn, PyObject** in, int n_in, double* out, int n_out);
 // Reports the kept failure, if any, through sys.unraisablehook; run after
-// every library call.
+// every library call (inside a CallbackFailures scope it stays kept).
 void report_callback_failure();
+
+// While it lives, the first failure of a callable is kept for the routine
+// that took the callable, which raises it when it returns (after drawing).
+class CallbackFailures {
+public:
+    CallbackFailures();
+    ~CallbackFailures();  // a failure not raised goes to sys.unraisablehook
+    CallbackFailures(const CallbackFailures&) = delete;
+    CallbackFailures& operator=(const CallbackFailures&) = delete;
+    // True with the failure set as the current exception, if there was one.
+    bool raise();
+
+private:
+    bool outer_;
+};
 
 }  // namespace kalpy

@@ -22,7 +22,8 @@ KEYS = ["", "x", "ALL", "all", "ON", "OFF", "post", "PS", "PDF", "SVG", "CGM", "
         "ALIG", "PATT", "BOTH", "INSI", "TICK"]
 SEQS = [[], [1.0] * 8, [3, 1, 2, 5, 4, 9, 8, 7], [[1.0, 2.0], [3.0, 4.0]], [[1.0], [2.0, 3.0]],
         "abc", None, 5, np.arange(9.0), np.ones((3, 3)), np.zeros(2, dtype=np.int8), (1, 2, 3),
-        [float("nan")] * 6, [1e38] * 6, [None] * 4]
+        [float("nan")] * 6, [1e38] * 6, [None] * 4,
+        lambda *a: "junk", lambda *a: float("nan"), lambda *a: int("raises")]
 JUNK = [None, object(), [], {}, 1j]
 
 def value(letter):
