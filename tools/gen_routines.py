@@ -86,9 +86,11 @@ PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])
 
 # The function pointer types of [callback] parameters: name -> (return type,
 # parameters). Plain parameters are the arguments of the Python callable,
-# int* and float* ones its results (one value, or a sequence of them).
+# int* and float* ones its results (one value, or a sequence of them); a
+# float return type is the one result (0 when the callable fails).
 CALLBACKS = {
     "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
+    "kalvor_parametric_function": ("float", "float t, float p, int iopt"),
 }
 
 
@@ -574,8 +576,10 @@ def render_reference(routines):
 
 def callback_signature(name):
     """The argument and result names of a callback type."""
-    params = [parse_param(t, name) for t in CALLBACKS[name][1].split(",")]
-    return [q.name for q in params if not q.pointer], [q.name for q in params if q.pointer]
+    ret, text = CALLBACKS[name]
+    params = [parse_param(t, name) for t in text.split(",")]
+    results = [q.name for q in params if q.pointer] + (["value"] if ret != "void" else [])
+    return [q.name for q in params if not q.pointer], results
 
 
 def render_trampoline(name):
@@ -589,6 +593,8 @@ def render_trampoline(name):
     ins = [q for q in params if not q.pointer]
     outs = [q for q in params if q.pointer]
     code = [f"{ret} trampoline_{name}({', '.join(c_param(q) for q in params)}) {{"]
+    if ret != "void":
+        code.append(f"    {ret} value = 0;")
     for q in outs:
         code.append(f"    *{q.name} = {'NAN' if q.ctype == 'float*' else '0'};")
     code.append("    const PyGILState_STATE gil = PyGILState_Ensure();")
@@ -596,14 +602,19 @@ def render_trampoline(name):
     code.append("    if (fn) {")
     conv = {"int": "PyLong_FromLong", "float": "PyFloat_FromDouble"}
     code.append(f"        PyObject* in[] = {{{', '.join(f'{conv[q.ctype]}({q.name})' for q in ins)}}};")
-    code.append(f"        double out[{len(outs)}];")
-    code.append(f"        if (call_callback(fn, in, {len(ins)}, out, {len(outs)})) {{")
+    n_out = len(outs) + (ret != "void")
+    code.append(f"        double out[{n_out}];")
+    code.append(f"        if (call_callback(fn, in, {len(ins)}, out, {n_out})) {{")
     for i, q in enumerate(outs):
         cast = "float" if q.ctype == "float*" else "int"
         code.append(f"            *{q.name} = {cast}(out[{i}]);")
+    if ret != "void":
+        code.append(f"            value = {ret}(out[{len(outs)}]);")
     code.append("        }")
     code.append("    }")
     code.append("    PyGILState_Release(gil);")
+    if ret != "void":
+        code.append("    return value;")
     code.append("}")
     return "\n".join(code) + "\n"
 

@@ -987,6 +987,20 @@ def getlev() -> int:
 
     Levels: any (0 to 3).
     """
+def getlit(x: float, y: float, z: float, nx: float, ny: float, nz: float, /) -> int:
+    """Returns the lit colour (a direct colour value) at an absolute 3-D point with a normal; the current colour when lighting is off.
+
+    x: float
+    y: float
+    z: float
+    nx: float
+    ny: float
+    nz: float
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getmfl() -> str:
     """Returns the output format.
 
@@ -1583,6 +1597,13 @@ def legtit(title: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def light(mode: str | bytes, /) -> None:
+    """Switches lighting on or off.
+
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     """Draws a line.
 
@@ -1614,6 +1635,45 @@ def linwid(width: int, /) -> None:
     width: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def litmod(id: int, mode: str | bytes, /) -> None:
+    """Switches light id (1 to 8) on or off.
+
+    id: int
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litop3(id: int, r: float, g: float, b: float, mode: str | bytes, /) -> None:
+    """Sets an intensity of light id per colour component (AMBI, DIFF, SPEC).
+
+    id: int
+    r: float
+    g: float
+    b: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litopt(id: int, value: float, mode: str | bytes, /) -> None:
+    """Sets an intensity (AMBI, DIFF, SPEC) or attenuation term (CONS, LINE, QUAD) of light id.
+
+    id: int
+    value: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litpos(id: int, x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    """Sets the position of light id (ABS, USER or ANGL).
+
+    id: int
+    x: float
+    y: float
+    z: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def lncap(mode: str | bytes, /) -> None:
     """Sets the line cap.
@@ -1732,6 +1792,24 @@ def marker(nsym: int, /) -> None:
         23  filled hexagon
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def matop3(r: float, g: float, b: float, mode: str | bytes, /) -> None:
+    """Sets a reflectivity of the material per colour component (AMBI, DIFF, SPEC).
+
+    r: float
+    g: float
+    b: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def matopt(value: float, mode: str | bytes, /) -> None:
+    """Sets a reflectivity (AMBI, DIFF, SPEC) or the specular exponent (EXPO) of the material.
+
+    value: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
     """Draws text.
@@ -2868,7 +2946,7 @@ def shdmap(region: str | bytes, /) -> None:
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
-    """Sets the shading mode of a category (CONT, CELL, COLO, CURV).
+    """Sets the shading mode of a category (CONT, CELL, COLO, CURV, SURF).
 
     mode: str
     category: str
@@ -3039,6 +3117,18 @@ def sortr2(x: _Sequence, y: _Sequence, n: int, order: str | bytes, /) -> None:
 
     Levels: any (0 to 3).
     """
+def sphe3d(xm: float, ym: float, zm: float, r: float, n: int, m: int, /) -> None:
+    """Draws a shaded sphere of n by m patches in the current colour.
+
+    xm: float
+    ym: float
+    zm: float
+    r: float
+    n: int
+    m: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def spline(x: _Sequence, y: _Sequence, n: int, xray: _Sequence, yray: _Sequence, /) -> int:
     """Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).
 
@@ -3077,6 +3167,40 @@ def strtpt(x: float, y: float, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def surfcp(f: Callable[..., Any] | None, tmin: float, tmax: float, tstep: float, pmin: float, pmax: float, pstep: float, /) -> None:
+    """Draws a shaded parametric surface: f(t, p, iopt) gives x, y, z for iopt 1, 2, 3.
+
+    f: callable f(t, p, iopt) -> value, or None to remove it; non-finite results leave the cells out
+    tmin: float
+    tmax: float
+    tstep: float
+    pmin: float
+    pmax: float
+    pstep: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def surmsh(mode: str | bytes, /) -> None:
+    """Sets the mesh lines of shaded surfaces (OFF, ON or ONLY).
+
+    mode: str
+        "OFF"   shading only
+        "ON"    mesh lines over the shading
+        "ONLY"  the mesh on the background colour
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def surshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, /) -> None:
+    """Draws a shaded surface: z[i][j] is the value at (x[i], y[j]) (numpy: meshgrid(..., indexing="ij"), the transpose of matplotlib's habit).
+
+    x: float sequence of n items
+    n: int
+    y: float sequence of m items
+    m: int
+    z: float matrix of n by m (rows or flat)
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     """Sets the part of the axis ranges that a matrix covers.
 
@@ -3086,6 +3210,20 @@ def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     ymax: float
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def surtri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, /) -> None:
+    """Draws a shaded surface over triangles (vertex numbers from 1).
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
     """Draws a symbol.
