@@ -92,6 +92,9 @@ CALLBACKS = {
     "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
     "kalvor_parametric_function": ("float", "float t, float p, int iopt"),
 }
+# Callback types that the routine calls while it runs (not kept for later
+# calls): the binding registers the callable before the call.
+CALLED_DURING = {"kalvor_parametric_function"}
 
 
 def callback_typedef(name):
@@ -688,12 +691,16 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
+    for i, p in callbacks:
+        if p.ctype in CALLED_DURING:
+            code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
     if r.waits:
         code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
     else:
         code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
     for i, p in callbacks:
-        code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
+        if p.ctype not in CALLED_DURING:
+            code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)
