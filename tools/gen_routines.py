@@ -691,13 +691,17 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
-    for i, p in callbacks:
-        if p.ctype in CALLED_DURING:
-            code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
+    during = [(i, p) for i, p in callbacks if p.ctype in CALLED_DURING]
+    for i, p in during:
+        code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
+    if during:
+        code.append("    RaiseCallbackFailure failure;")
     if r.waits:
         code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
     else:
         code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
+    if during:
+        code.append("    if (failure.raise()) return nullptr;")
     for i, p in callbacks:
         if p.ctype not in CALLED_DURING:
             code.append(f'    keep_callback("{p.ctype}", args[{i}]);')

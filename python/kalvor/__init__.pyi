@@ -3170,7 +3170,7 @@ def strtpt(x: float, y: float, /) -> None:
 def surfcp(f: Callable[..., Any] | None, tmin: float, tmax: float, tstep: float, pmin: float, pmax: float, pstep: float, /) -> None:
     """Draws a shaded parametric surface: f(t, p, iopt) gives x, y, z for iopt 1, 2, 3.
 
-    f: callable f(t, p, iopt) -> value, or None to remove it; non-finite results leave the cells out
+    f: callable f(t, p, iopt) -> value, or None to remove it; non-finite results leave the cells out; an int, bool or numpy scalar counts as its number; an exception or any other result counts 0 and the first is raised once the surface is drawn
     tmin: float
     tmax: float
     tstep: float

@@ -26,6 +26,18 @@ struct Failure {
     PyObject* callable = nullptr;
 };
 thread_local Failure failure;
+// Inside a RaiseCallbackFailure: the failure report_callback_failure takes
+// over, for raising.
+thread_local bool keep_for_raising = false;
+thread_local Failure kept;
+
+void drop(Failure& f) {
+    Py_XDECREF(f.type);
+    Py_XDECREF(f.value);
+    Py_XDECREF(f.traceback);
+    Py_XDECREF(f.callable);
+    f = Failure();
+}
 
 void failed(PyObject* fn) {
     if (failure.type) {
@@ -101,12 +113,31 @@ void report_callback_failure() {
     if (!failure.type) return;
     Failure f = failure;
     failure = Failure();
+    if (keep_for_raising && !kept.type) {
+        kept = f;
+        return;
+    }
     PyObject *type, *value, *traceback;
     PyErr_Fetch(&type, &value, &traceback);  // keep an exception of the call itself
     PyErr_Restore(f.type, f.value, f.traceback);
     PyErr_WriteUnraisable(f.callable);
     Py_DECREF(f.callable);
     PyErr_Restore(type, value, traceback);
+}
+
+RaiseCallbackFailure::RaiseCallbackFailure() { keep_for_raising = true; }
+
+RaiseCallbackFailure::~RaiseCallbackFailure() {
+    keep_for_raising = false;
+    drop(kept);
+}
+
+bool RaiseCallbackFailure::raise() {
+    if (!kept.type) return false;
+    PyErr_Restore(kept.type, kept.value, kept.traceback);
+    Py_XDECREF(kept.callable);
+    kept = Failure();
+    return true;
 }
 
 }  // namespace kalpy

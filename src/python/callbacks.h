@@ -22,7 +22,20 @@ PyObject* registered_callback(const char* kind);
 // report_callback_failure, later ones are dropped.
 bool call_callback(PyObject* fn, PyObject** in, int n_in, double* out, int n_out);
 // Reports the kept failure, if any, through sys.unraisablehook; run after
-// every library call.
+// every library call. Inside a RaiseCallbackFailure it is kept for raising.
 void report_callback_failure();
+
+// For the routines that call a callable while they draw (surfcp): the first
+// failure of the callable (an exception, or a result that is no number) is
+// raised once the routine has returned, after drawing.
+class RaiseCallbackFailure {
+public:
+    RaiseCallbackFailure();
+    ~RaiseCallbackFailure();  // drops a failure not raised
+    RaiseCallbackFailure(const RaiseCallbackFailure&) = delete;
+    RaiseCallbackFailure& operator=(const RaiseCallbackFailure&) = delete;
+    // Sets the kept failure as the current exception; false when there is none.
+    bool raise();
+};
 
 }  // namespace kalpy
