@@ -10,34 +10,21 @@ import subprocess
 
 import numpy as np
 import pytest
-from PIL import Image
 
-needs_poppler = pytest.mark.skipif(shutil.which("pdftoppm") is None, reason="poppler not installed")
+from conftest import render
+
 needs_depth_buffer = pytest.mark.xfail(reason="depth buffer lands with the zbuffer branch", strict=False)
 
 PLACE = "k.axspos(500, 1800); k.axslen(1600, 1200)"
-WIDTH = 1485   # pixels across the 2970 plot units of the page: 2 units a pixel
+WIDTH = 1485   # pixels across the page of 2970 plot units (PDF, SVG)
 
 
 def page(run, dev, script, aamode=False):
-    """Runs the script on a fresh page of the device; returns (RGB image at
-    WIDTH pixels across, its scale in pixels per plot unit, output)."""
-    ext = dev.lower()
-    out = run(f"k.metafl('{dev}'); k.setfil('p.{ext}'); k.filmod('DELETE'); "
+    """The script on a fresh page: (RGB image, pixels per plot unit, output)."""
+    out = run(f"k.metafl('{dev}'); k.setfil('p.{dev.lower()}'); k.filmod('DELETE'); "
               + ("k.aamode('ON'); " if aamode else "")
               + f"k.kalini(); k.errmod('PROT', 'OFF'); k.nograf(); {PLACE}\n{script}\nk.kalfin()\n")
-    path = run.path / f"p.{ext}"
-    if dev == "PDF":
-        subprocess.run(["pdftoppm", "-png", "-scale-to", str(WIDTH), "-singlefile", path.name, "pdf"],
-                       cwd=run.path, check=True)
-        path = run.path / "pdf.png"
-    elif dev == "SVG":
-        if not shutil.which("rsvg-convert"):
-            pytest.skip("needs rsvg-convert")
-        subprocess.run(["rsvg-convert", "-w", str(WIDTH), "-b", "white", "-o", "svg.png", path.name],
-                       cwd=run.path, check=True)
-        path = run.path / "svg.png"
-    im = Image.open(path).convert("RGB")
+    im = render(run.path / f"p.{dev.lower()}", width=WIDTH)
     return im, im.size[0] / 2970, out
 
 
@@ -107,7 +94,6 @@ def nearest_cells(g, eye=(4, -5, 4), margin=8):
     return out
 
 
-@needs_poppler
 @pytest.mark.parametrize("dev", ["PDF", "SVG", "PNG"])
 def test_flat_cells_show_the_colour_of_their_mean_and_near_cells_cover_far_ones(run, dev):
     for reverse in (False, True):
@@ -202,7 +188,6 @@ def test_getlit_follows_the_phong_terms(run):
     assert [int(w) for w in re.findall(r"Warning +(\d+)", out)] == [2, 1]
 
 
-@needs_poppler
 @pytest.mark.parametrize("dev", ["SVG", "PNG"])
 def test_lit_surface_looks_alike_whichever_way_its_data_run(run, dev):
     pics = []
@@ -223,27 +208,20 @@ k.surshd({x.tolist()!r}, {len(x)}, {y.tolist()!r}, {len(y)}, {z.tolist()!r})
     assert np.mean(np.abs(a - b).max(axis=2)[lit] <= 4) > 0.97
 
 
-def test_mesh_modes_on_png(run):
-    x, y = [0, 1, 2, 3], [0, 1, 2]
-    z = [[1, 1, 1]] * 4  # a flat surface of one colour
-    res = {}
+def test_mesh_modes_outline_cells_over_their_fill_or_the_background(run):
+    seen = {}
     for mode in ("OFF", "ON", "ONLY"):
         im, f, out = page(run, "PNG", f"""
-k.setvlt('RAIN'); k.surmsh('{mode}')
-k.graf3d(0, 3, 0, 1, 0, 2, 0, 1, 0, 2, 0, 1)
-k.color('RED')
-k.surshd({x}, 4, {y}, 3, {z})
-print('centre', *k.rel3pt(0.5, 0.5, 1), 'edge', *k.rel3pt(1, 0.5, 1), 'colour', k.getclr())
+k.setvlt('RAIN'); k.surmsh('{mode}'); k.graf3d(0, 3, 0, 1, 0, 2, 0, 1, 0, 2, 0, 1); k.color('RED')
+k.surshd([0, 1, 2, 3], 4, [0, 1, 2], 3, [[1, 1, 1]] * 4)
+print('at', *k.rel3pt(0.5, 0.5, 1), *k.rel3pt(1, 0.5, 1))   # a cell's middle, an edge
 """)
-        v = [float(t) for t in re.search(r"centre (.*) edge (.*) colour", out).group(1, 2)[0].split()]
-        e = [float(t) for t in re.search(r"edge (.*) colour", out).group(1).split()]
-        px = im.load()
-        res[mode] = (px[int(v[0] * f), int(v[1] * f)],
-                     [px[int(e[0] * f) + d, int(e[1] * f)] for d in (-1, 0, 1)])
-    cell = res["OFF"][0]
-    assert cell not in ((0, 0, 0), (255, 0, 0))          # value colour
-    assert res["ON"][0] == cell and (255, 0, 0) in res["ON"][1] and (255, 0, 0) not in res["OFF"][1]
-    assert res["ONLY"][0] == (0, 0, 0) and (255, 0, 0) in res["ONLY"][1]   # outline on the background
+        cx, cy, ex, ey = (float(v) * f for v in re.search(r"at (.*)", out).group(1).split())
+        seen[mode] = im.getpixel((int(cx), int(cy))), {im.getpixel((int(ex) + d, int(ey))) for d in (-1, 0, 1)}
+    red, cell = (255, 0, 0), seen["OFF"][0]
+    assert cell not in ((0, 0, 0), red) and red not in seen["OFF"][1]   # the value colour, no mesh
+    assert seen["ON"][0] == cell and red in seen["ON"][1]
+    assert seen["ONLY"][0] == (0, 0, 0) and red in seen["ONLY"][1]
 
 
 def test_bad_input_warns_and_draws_what_it_can(run):
@@ -290,7 +268,6 @@ def test_numpy_nested_and_flat_matrices_give_the_same_bytes(run):
     assert out.strip() == "1"
 
 
-@needs_poppler
 @pytest.mark.parametrize("dev", ["PDF", "PNG"])
 def test_sphere_surtri_and_surfcp_on_the_page(run, dev):
     im, f, out = page(run, dev, """
@@ -367,9 +344,11 @@ def visible_z(u, eye=(4, -5, 4)):
 
 
 @needs_depth_buffer
-def test_smooth_planes_cross_at_their_line_with_exact_corner_colours(run):
+def test_smooth_planes_cross_at_their_line_and_aamode_smooths_edges(run):
     samples = [(x, y, x) for x in (0.05, 0.5, 1, 1.5, 2.5, 3, 3.5, 3.95) for y in (0.05, 1, 2, 3, 3.95)]
-    im, f, out = page(run, "PNG", f"""
+    colours = []
+    for aa in (False, True):
+        im, f, out = page(run, "PNG", f"""
 k.setvlt('RAIN'); k.shdmod('SMOOTH', 'SURF')
 k.graf3d(0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1)
 k.surshd([0, 4], 2, [0, 4], 2, [[0, 0], [4, 4]])
@@ -377,34 +356,21 @@ k.surshd([0, 4], 2, [0, 4], 2, [[4, 4], [0, 0]])
 for p in {samples!r}: print('pt', *k.rel3pt(*p))
 for i in range(256): print('rgb', *k.getind(i))
 print('index', k.nzposn(0), k.nzposn(4))
-""")
-    assert "Warning" not in out
-    pts = [[float(v) for v in line.split()[1:]] for line in out.splitlines() if line.startswith("pt")]
-    table = np.array([[float(v) for v in line.split()[1:]] for line in out.splitlines()
-                      if line.startswith("rgb")]) * 255
-    lo, hi = (int(v) for v in re.search(r"index (\d+) (\d+)", out).groups())
-    px = im.load()
-    swapped = 0
-    for u, p in zip(samples, pts):
-        z = visible_z(u)
-        swapped += abs(z - u[2]) > 0.1
-        index = lo + (hi - lo) * z / 4
-        got = np.array(px[int(p[0] * f), int(p[1] * f)], float)
-        near = range(max(0, int(index) - 2), min(255, int(index) + 3))
-        assert min(np.abs(table[i] - got).max() for i in near) <= 3, (u, z, got)
-    assert 5 <= swapped < len(samples)
-
-
-@needs_depth_buffer
-def test_smooth_edges_with_aamode_get_many_levels_and_keep_the_inside(run):
-    im, f, out = page(run, "PNG", """
-k.shdmod('SMOOTH', 'SURF')
-k.graf3d(0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1)
-k.surshd([0, 4], 2, [0, 4], 2, [[2, 2], [2, 2]])
-print('pt', *k.rel3pt(2, 2, 2)); print('rgb', *k.getind(k.nzposn(2)))
-""", aamode=True)
-    assert "Warning" not in out
-    c = [float(v) for v in re.search(r"pt (.*)", out).group(1).split()]
-    want = np.array([float(v) for v in re.search(r"rgb (.*)", out).group(1).split()]) * 255
-    assert np.abs(np.array(im.getpixel((int(c[0] * f), int(c[1] * f)))) - want).max() <= 1
-    assert len(np.unique(np.asarray(im.convert("L")))) > 16
+""", aamode=aa)
+        assert "Warning" not in out
+        pts = [[float(v) for v in line.split()[1:]] for line in out.splitlines() if line.startswith("pt")]
+        table = np.array([[float(v) for v in line.split()[1:]] for line in out.splitlines()
+                          if line.startswith("rgb")]) * 255
+        lo, hi = (int(v) for v in re.search(r"index (\d+) (\d+)", out).groups())
+        swapped = 0
+        # Colours interpolated by index, exact at the corners; the nearer plane wins.
+        for u, p in zip(samples, pts):
+            z = visible_z(u)
+            swapped += abs(z - u[2]) > 0.1
+            index = lo + (hi - lo) * z / 4
+            got = np.array(im.getpixel((int(p[0] * f), int(p[1] * f))), float)
+            near = range(max(0, int(index) - 2), min(255, int(index) + 3))
+            assert min(np.abs(table[i] - got).max() for i in near) <= 3, (aa, u, z, got)
+        assert 5 <= swapped < len(samples)
+        colours.append(len(set(im.getdata())))
+    assert colours[1] > colours[0] + 16   # the edges smoothed into more than 16 mixtures
