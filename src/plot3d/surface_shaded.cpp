@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "colour3d/colour.h"
 #include "contour/shading.h"
 #include "core/context.h"
+#include "core/frame.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot3d/lighting.h"
@@ -78,11 +80,14 @@ void draw_smooth(Context& ctx, const FaceMesh& mesh) {
     const bool lit = lighting_on(ctx);
     const size_t np = mesh.point.size();
     std::vector<char> used(mesh.face.size());
+    // Faces reaching before the front plane have no place on the page.
+    const ClipPlanes front = clip_planes(ctx, CLIP3D_FRONT_ONLY);
     // Corner normals: the normalised sum of the normals of the faces there.
     std::vector<Vec3> normal(lit ? np : 0);
     for (size_t k = 0; k < mesh.face.size(); ++k) {
         const auto& f = mesh.face[k];
         used[k] = usable(mesh, f);
+        for (int c = 0; c < corners(f) && used[k]; ++c) used[k] = inside(front, mesh.point[size_t(f[size_t(c)])]);
         if (!used[k] || !lit) continue;
         const Vec3 n = face_normal(mesh, f, v.eye);
         for (int c = 0; c < corners(f); ++c) normal[size_t(f[size_t(c)])] = plus(normal[size_t(f[size_t(c)])], n);
@@ -240,7 +245,13 @@ void draw_face_mesh(Context& ctx, const FaceMesh& mesh) {
         if (ctx.out.current_colour != previous) set_colour(ctx, previous);
         return;
     }
-    std::vector<DepthPolygon> list = flat_polygons(ctx, mesh);
+    std::vector<DepthPolygon> list;
+    try {
+        list = flat_polygons(ctx, mesh);
+    } catch (const std::bad_alloc&) {
+        warn(ctx, 53);  // no room for the depth sort
+        return;
+    }
     sort_by_depth(list);
     draw_depth_sorted(ctx, list, ctx.surface.shading.mesh, shaded_mesh_colour(ctx));
 }

@@ -13,8 +13,8 @@ namespace {
 
 constexpr double MISSING = std::numeric_limits<double>::quiet_NaN();
 // The most points a surface routine takes on: beyond it warning 2 (samples)
-// or 53 (data).
-constexpr long long MAX_POINTS = 100000000LL;
+// or 53 (data: the depth sort holds about 200 bytes a cell).
+constexpr long long MAX_POINTS = 10000000LL;
 constexpr long long MAX_SAMPLES = 1000000LL;
 
 // The absolute point of a user point, missing when the axes cannot place it.
