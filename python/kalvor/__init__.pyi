@@ -993,7 +993,7 @@ def getlit(x: float, y: float, z: float, nx: float, ny: float, nz: float, /) -> 
     x: float
     y: float
     z: float
-    nx: float
+    nx: float; the normal is used as given (normalised, not turned towards the viewer)
     ny: float
     nz: float
 
@@ -1659,7 +1659,7 @@ def litopt(id: int, value: float, mode: str | bytes, /) -> None:
     """Sets an intensity (AMBI, DIFF, SPEC) or attenuation term (CONS, LINE, QUAD) of light id.
 
     id: int
-    value: float
+    value: float; 0 or more; a constant attenuation below 1e-10 is stored as 1e-10
     mode: str
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
@@ -1667,11 +1667,14 @@ def litopt(id: int, value: float, mode: str | bytes, /) -> None:
 def litpos(id: int, x: float, y: float, z: float, mode: str | bytes, /) -> None:
     """Sets the position of light id (ABS, USER or ANGL).
 
-    id: int
+    id: int; 1 to 8
     x: float
     y: float
     z: float
     mode: str
+        "ABS"   absolute 3-D coordinates
+        "USER"  user coordinates, placed by the 3-D axis system
+        "ANGL"  two angles in degrees and a distance
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
@@ -3123,9 +3126,9 @@ def sphe3d(xm: float, ym: float, zm: float, r: float, n: int, m: int, /) -> None
     xm: float
     ym: float
     zm: float
-    r: float
-    n: int
-    m: int
+    r: float; above 0, in user units of each axis (an ellipsoid on unequal axes)
+    n: int; patches around, 3 or more
+    m: int; patches from pole to pole, 2 or more
 
     Levels: 3 only (inside a 3-D axis system).
     """
@@ -3194,10 +3197,10 @@ def surshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, /) -> None:
     """Draws a shaded surface: z[i][j] is the value at (x[i], y[j]) (numpy: meshgrid(..., indexing="ij"), the transpose of matplotlib's habit).
 
     x: float sequence of n items
-    n: int
+    n: int; 2 or more
     y: float sequence of m items
-    m: int
-    z: float matrix of n by m (rows or flat)
+    m: int; 2 or more
+    z: float matrix of n by m (rows or flat); cells with a non-finite corner are left out
 
     Levels: 3 only (inside a 3-D axis system).
     """
@@ -3217,11 +3220,11 @@ def surtri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: 
     x: float sequence of n items
     y: float sequence of n items
     z: float sequence of n items
-    n: int
+    n: int; 3 or more
     i1: int sequence of ntri items
     i2: int sequence of ntri items
     i3: int sequence of ntri items
-    ntri: int
+    ntri: int; triangles with a vertex number outside 1..n are left out (one warning)
 
     Levels: 3 only (inside a 3-D axis system).
     """
