@@ -234,6 +234,9 @@ def test_bad_input_warns_and_draws_what_it_can(run):
         k.endgrf()
         k.graf3d(0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1)
         k.surshd([0], 1, [0, 1], 2, [0, 1])                       # 2
+        import numpy as np
+        big = np.arange(3163, dtype=np.float32)
+        k.surshd(big, 3163, big, 3163, np.zeros((3163, 3163), np.float32))   # over 10 million points: 53
         k.surtri([0, 4, 4, 0], [0, 0, 4, 4], [1, 2, 3, 2], 4, [1, 1, 0], [2, 3, 7], [3, 4, 2], 3)   # 2 once
         k.sphe3d(2, 2, 2, 1, 2, 5)                                # 2
         k.sphe3d(2, 2, 2, -1, 8, 5)                               # 2
@@ -249,7 +252,7 @@ def test_bad_input_warns_and_draws_what_it_can(run):
         k.kalfin()
     """)
     warnings = [int(w) for w in re.findall(r"Warning +(\d+)", out)]
-    assert warnings == [3, 35, 2, 2, 2, 2, 2, 2, 2, 40, 2, 2], out
+    assert warnings == [3, 35, 2, 53, 2, 2, 2, 2, 2, 2, 40, 2, 2], out
     assert "nan" not in (run.path / "p.svg").read_text().lower()
     if shutil.which("xmllint"):
         assert subprocess.run(["xmllint", "--noout", "p.svg"], cwd=run.path).returncode == 0
