@@ -333,7 +333,7 @@ def test_surfcp_callables_that_fail_or_return_junk(run):
     assert svg.count("<polygon") >= 16 * 3
 
 
-def visible_z(u, eye=(4, -5, 4)):
+def visible_z(u, eye=(0, -6, 3)):
     """The two planes z = x and z = 4 - x over the box 0..4 (absolute
     Z = X and Z = -X): the user z seen along the ray to the user point u
     on the first plane."""
@@ -346,34 +346,49 @@ def visible_z(u, eye=(4, -5, 4)):
     return u[2]
 
 
+def page_index(corners, index, q):
+    """The colour index at page point q of a quadrilateral drawn as the
+    triangles (0, 1, 2) and (0, 2, 3), interpolated on the page."""
+    for t in ((0, 1, 2), (0, 2, 3)):
+        a, b, c = (np.array(corners[i]) for i in t)
+        s, r = np.linalg.solve(np.array([b - a, c - a]).T, np.array(q) - a)
+        if min(s, r, 1 - s - r) >= -1e-6:
+            return index[t[0]] + s * (index[t[1]] - index[t[0]]) + r * (index[t[2]] - index[t[0]])
+
+
 @needs_depth_buffer
 def test_smooth_planes_cross_at_their_line_and_aamode_smooths_edges(run):
     samples = [(x, y, x) for x in (0.05, 0.5, 1, 1.5, 2.5, 3, 3.5, 3.95) for y in (0.05, 1, 2, 3, 3.95)]
+    quad = [(0, 0), (4, 0), (4, 4), (0, 4)]
     colours = []
     for aa in (False, True):
         im, f, out = page(run, "PNG", f"""
-k.setvlt('RAIN'); k.shdmod('SMOOTH', 'SURF')
+k.setvlt('RAIN'); k.shdmod('SMOOTH', 'SURF'); k.view3d(0, -6, 3, 'ABS')
 k.graf3d(0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1)
+k.zbfini()   # one depth buffer for both planes
 k.surshd([0, 4], 2, [0, 4], 2, [[0, 0], [4, 4]])
 k.surshd([0, 4], 2, [0, 4], 2, [[4, 4], [0, 0]])
+k.zbffin()
 for p in {samples!r}: print('pt', *k.rel3pt(*p))
+for x, y in {quad!r}: print('a', *k.rel3pt(x, y, x)); print('b', *k.rel3pt(x, y, 4 - x))
 for i in range(256): print('rgb', *k.getind(i))
 print('index', k.nzposn(0), k.nzposn(4))
 """, aamode=aa)
         assert "Warning" not in out
-        pts = [[float(v) for v in line.split()[1:]] for line in out.splitlines() if line.startswith("pt")]
-        table = np.array([[float(v) for v in line.split()[1:]] for line in out.splitlines()
-                          if line.startswith("rgb")]) * 255
+        rows = lambda key: [[float(v) for v in line.split()[1:]] for line in out.splitlines() if line.startswith(key)]
+        table = np.array(rows("rgb")) * 255
         lo, hi = (int(v) for v in re.search(r"index (\d+) (\d+)", out).groups())
+        a_index = [lo + (hi - lo) * x / 4 for x, _ in quad]
+        b_index = [lo + (hi - lo) * (4 - x) / 4 for x, _ in quad]
         swapped = 0
-        # Colours interpolated by index, exact at the corners; the nearer plane wins.
-        for u, p in zip(samples, pts):
-            z = visible_z(u)
-            swapped += abs(z - u[2]) > 0.1
-            index = lo + (hi - lo) * z / 4
+        for u, p in zip(samples, rows("pt")):
+            # The nearer plane, in the index interpolated on the page (exact at the corners).
+            front_b = abs(visible_z(u) - u[2]) > 0.1
+            swapped += front_b
+            index = page_index(rows("b"), b_index, p) if front_b else page_index(rows("a"), a_index, p)
             got = np.array(im.getpixel((int(p[0] * f), int(p[1] * f))), float)
-            near = range(max(0, int(index) - 2), min(255, int(index) + 3))
-            assert min(np.abs(table[i] - got).max() for i in near) <= 3, (aa, u, z, got)
-        assert 5 <= swapped < len(samples)
+            near = range(max(0, int(index) - 3), min(255, int(index) + 4))   # a pixel's step
+            assert min(np.abs(table[i] - got).max() for i in near) <= 4, (aa, u, index, got)
+        assert 3 <= swapped < len(samples)   # both planes seen in front
         colours.append(len(set(im.getdata())))
     assert colours[1] > colours[0] + 16   # the edges smoothed into more than 16 mixtures
