@@ -31,6 +31,9 @@ raster files of 853 x 603 pixels):
   W12 common.py's polyline of 1,000,000 points in plot coordinates (an axis
       system that maps them onto themselves, nothing drawn but the curve):
       PNG beside matplotlib, WMF (KALVOR only)
+  W6s a shaded 200 x 200 surface with its 3-D axes to PNG (surshd; matplotlib:
+      plot_surface with rstride = cstride = 1 and savefig): FLAT and SMOOTH,
+      each also with aamode ON ("-aa"; matplotlib's rows stay the same plot)
   W13 1,000,000 points (common.polyline) to a screen window on Xvfb, from kalini
       until the window shows the frame (synced with the server); matplotlib's
       GTK3Agg from the figure to canvas.draw(), flush_events() and a display
@@ -94,6 +97,10 @@ empty; seconds KALVOR / cartopy): MERC PDF 0.089 / 16.8 (x188), PNG 0.078 /
 0.112 / 7.87 (x70), PNG 0.076 / 7.12 (x93); 41 MiB peak against 114 MiB.
 cartopy also draws a stray band where land-50m's Antarctica ring meets the
 seam; ours follows the ring.
+W6s (2 shared cores, medians of 5, matplotlib 3.11 plot_surface with
+rstride = cstride = 1): FLAT PNG 0.094 s against 0.89 s (x9.4, 28 KB against
+173 KB); with aamode ON 0.23 s (x4.5 against the same matplotlib plot). The
+SMOOTH rows need the depth buffer: without it they time warning 40 alone.
 
 W13 on Xvfb (1280x1024x24, no window manager; medians of 3 on the shared
 2-core machine, matplotlib 3.11 with Debian's PyGObject): window 0.91 s
@@ -151,9 +158,11 @@ WORKLOADS = {
     "W10": ["pdf"],
     "W13": ["window", "png"],
     "W11": [f"{proj}.{fmt}" for proj in ("merc", "moll", "orth") for fmt in ("pdf", "png")],
+    "W6s": ["flat", "smooth", "flat-aa", "smooth-aa"],
 }
 CONTOUR_WORKLOADS = ("W4", "W5", "W5t", "W6")
 CHARTS = ("W8", "W9")   # bars and pies: KALVOR and matplotlib only
+SURFACES = ("W6s",)     # KALVOR and matplotlib only; the formats are shading modes of a PNG
 
 # Axis limits shared by every peer: x 0..100, y -1.5..1.5.
 XA, XE, YA, YE = 0.0, 100.0, -1.5, 1.5
@@ -255,12 +264,73 @@ def matplotlib_w13(fmt, path):
     return seconds, ""
 
 
+def surface_data():
+    """The 200 x 200 surface of W6s: z[i][j] at (x[i], y[j])."""
+    import numpy as np
+
+    x = np.linspace(-3.0, 3.0, 200)
+    y = np.linspace(-3.0, 3.0, 200)
+    xx, yy = np.meshgrid(x, y, indexing="ij")
+    z = 2.0 * np.exp(-(xx ** 2 + yy ** 2) / 2.0) + 0.25 * np.sin(2.0 * xx) * np.cos(yy)
+    return x, y, z
+
+
+def kalvor_surface(fmt, path):
+    import kalvor as k
+
+    x, y, z = surface_data()
+    k.metafl("PNG")
+    if fmt.endswith("-aa"):
+        k.aamode("ON")
+    k.setpag("DA4L")
+    k.filmod("DELE")
+    k.setfil(path)
+    t0 = time.perf_counter()
+    k.kalini()
+    k.errmod("PROTOCOL", "OFF")
+    k.titlin("W6s: KALVOR", 1)
+    k.name("x", "X")
+    k.name("y", "Y")
+    k.name("z", "Z")
+    k.labdig(-1, "XY")
+    k.shdmod("SMOOTH" if fmt.startswith("smooth") else "FLAT", "SURF")
+    k.graf3d(-3.0, 3.0, -3.0, 1.0, -3.0, 3.0, -3.0, 1.0, -0.5, 2.5, -0.5, 0.5)
+    k.surshd(x, len(x), y, len(y), z)
+    k.title()
+    k.endgrf()
+    k.kalfin()
+    return time.perf_counter() - t0, ""
+
+
+def matplotlib_surface(path):
+    import matplotlib
+
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    import numpy as np
+
+    x, y, z = surface_data()
+    xx, yy = np.meshgrid(x, y, indexing="ij")
+    t0 = time.perf_counter()
+    fig = plt.figure(figsize=(297 / 25.4, 210 / 25.4), dpi=DPI)
+    ax = fig.add_subplot(projection="3d")
+    ax.set(xlim=(-3, 3), ylim=(-3, 3), zlim=(-0.5, 2.5), xlabel="x", ylabel="y", zlabel="z")
+    ax.set_title("W6s: matplotlib")
+    ax.plot_surface(xx, yy, z, rstride=1, cstride=1, cmap="jet", vmin=-0.5, vmax=2.5)
+    fig.savefig(path, format="png", dpi=DPI)
+    seconds = time.perf_counter() - t0
+    plt.close(fig)
+    return seconds, ""
+
+
 def kalvor_child(workload, fmt, path):
     import kalvor as k
     import numpy as np
 
     if workload == "W13":
         return kalvor_w13(fmt, path)
+    if workload in SURFACES:
+        return kalvor_surface(fmt, path)
 
     series = data(workload)
     k.metafl({"png": "PNG", "pdf": "PDF", "svg": "SVG", "eps": "EPS", "wmf": "WMF"}[fmt])
@@ -662,6 +732,8 @@ def child_main(argv):
         seconds, note = plplot_child(workload, fmt, path)
     elif workload == "W13":
         seconds, note = matplotlib_w13(fmt, path)
+    elif workload in SURFACES:
+        seconds, note = matplotlib_surface(path)
     else:
         seconds, note = matplotlib_child(workload, fmt, path, peer == "matplotlib")
     import resource
@@ -832,7 +904,7 @@ def peers_for(workload, peers, fmt=None):
     if workload == "W12":
         # WMF is ours alone; gnuplot and PLplot draw other workloads.
         return [p for p in peers if p.startswith("kalvor") or (fmt == "png" and p.startswith("matplotlib"))]
-    if workload in CHARTS:
+    if workload in CHARTS or workload in SURFACES:
         return [p for p in peers if p in ("kalvor", "kalvor-before", "matplotlib")]
     return peers
 

@@ -93,6 +93,7 @@ PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])
 CALLBACKS = {
     "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
     "kalvor_surface_function": ("float", "float x, float y"),
+    "kalvor_parametric_function": ("float", "float t, float p, int iopt"),
 }
 
 

@@ -38,6 +38,7 @@ KALVOR_API kalvor_fatal_handler kalvor_set_fatal_handler(kalvor_fatal_handler ha
 /* Functions the library calls back (a NULL one removes the registration). */
 typedef void (*kalvor_map_function)(float lon, float lat, float* x, float* y);
 typedef float (*kalvor_surface_function)(float x, float y);
+typedef float (*kalvor_parametric_function)(float t, float p, int iopt);
 
 /* Thread table */
 KALVOR_API void thrini(int n);  /* Gives every thread its own record, for at most n threads. */
@@ -429,7 +430,7 @@ KALVOR_API void conclr(const int* colours, int ncol);  /* Sets user colours for 
 KALVOR_API void conlab(const char* text);  /* Sets the text of contour labels of type CONL. */
 KALVOR_API void conmod(float xfac, float xquot);  /* Sets the gap factor and curvature quotient of contour labels. */
 KALVOR_API void congap(float factor);  /* Sets the gap between contour labels and their line in character heights. */
-KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO, CURV). */
+KALVOR_API void shdmod(const char* mode, const char* category);  /* Sets the shading mode of a category (CONT, CELL, COLO, CURV, SURF). */
 
 /* WMF output */
 KALVOR_API void wmfmod(const char* mode, const char* key);  /* Sets the WMF header: standard or placeable ("FORM"). */
@@ -570,6 +571,21 @@ KALVOR_API void suropt(const char* lines);  /* Sets which lines of mesh surfaces
 KALVOR_API void mshclr(int colour);  /* Sets the colour of mesh lines (-1: the current colour). */
 KALVOR_API void nohide(void);  /* Draws mesh surfaces without removing hidden lines. */
 KALVOR_API void shlsur(void);  /* Lets the last mesh surface hide the 3-D lines drawn after it, until the next surface or endgrf. */
+
+/* Surfaces: shading and lighting */
+KALVOR_API void surshd(const float* x, int n, const float* y, int m, const float* z);  /* Draws a shaded surface: z[i][j] is the value at (x[i], y[j]) (numpy: meshgrid(..., indexing="ij"), the transpose of matplotlib's habit). */
+KALVOR_API void surtri(const float* x, const float* y, const float* z, int n, const int* i1, const int* i2, const int* i3, int ntri);  /* Draws a shaded surface over triangles (vertex numbers from 1). */
+KALVOR_API void sphe3d(float xm, float ym, float zm, float r, int n, int m);  /* Draws a shaded sphere of n by m patches in the current colour. */
+KALVOR_API void surfcp(kalvor_parametric_function f, float tmin, float tmax, float tstep, float pmin, float pmax, float pstep);  /* Draws a shaded parametric surface: f(t, p, iopt) gives x, y, z for iopt 1, 2, 3. */
+KALVOR_API void surmsh(const char* mode);  /* Sets the mesh lines of shaded surfaces (OFF, ON or ONLY). */
+KALVOR_API void light(const char* mode);  /* Switches lighting on or off. */
+KALVOR_API void litmod(int id, const char* mode);  /* Switches light id (1 to 8) on or off. */
+KALVOR_API void litpos(int id, float x, float y, float z, const char* mode);  /* Sets the position of light id (ABS, USER or ANGL). */
+KALVOR_API void litopt(int id, float value, const char* mode);  /* Sets an intensity (AMBI, DIFF, SPEC) or attenuation term (CONS, LINE, QUAD) of light id. */
+KALVOR_API void litop3(int id, float r, float g, float b, const char* mode);  /* Sets an intensity of light id per colour component (AMBI, DIFF, SPEC). */
+KALVOR_API void matopt(float value, const char* mode);  /* Sets a reflectivity (AMBI, DIFF, SPEC) or the specular exponent (EXPO) of the material. */
+KALVOR_API void matop3(float r, float g, float b, const char* mode);  /* Sets a reflectivity of the material per colour component (AMBI, DIFF, SPEC). */
+KALVOR_API int getlit(float x, float y, float z, float nx, float ny, float nz);  /* Returns the lit colour (a direct colour value) at an absolute 3-D point with a normal; the current colour when lighting is off. */
 
 #ifdef __cplusplus
 }

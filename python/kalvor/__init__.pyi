@@ -1007,6 +1007,20 @@ def getlev() -> int:
 
     Levels: any (0 to 3).
     """
+def getlit(x: float, y: float, z: float, nx: float, ny: float, nz: float, /) -> int:
+    """Returns the lit colour (a direct colour value) at an absolute 3-D point with a normal; the current colour when lighting is off.
+
+    x: float
+    y: float
+    z: float
+    nx: float; the normal is used as given (normalised, not turned towards the viewer)
+    ny: float
+    nz: float
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getmfl() -> str:
     """Returns the output format.
 
@@ -1603,6 +1617,13 @@ def legtit(title: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def light(mode: str | bytes, /) -> None:
+    """Switches lighting on or off.
+
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     """Draws a line.
 
@@ -1634,6 +1655,48 @@ def linwid(width: int, /) -> None:
     width: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def litmod(id: int, mode: str | bytes, /) -> None:
+    """Switches light id (1 to 8) on or off.
+
+    id: int
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litop3(id: int, r: float, g: float, b: float, mode: str | bytes, /) -> None:
+    """Sets an intensity of light id per colour component (AMBI, DIFF, SPEC).
+
+    id: int
+    r: float
+    g: float
+    b: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litopt(id: int, value: float, mode: str | bytes, /) -> None:
+    """Sets an intensity (AMBI, DIFF, SPEC) or attenuation term (CONS, LINE, QUAD) of light id.
+
+    id: int
+    value: float; 0 or more; a constant attenuation below 1e-10 is stored as 1e-10
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def litpos(id: int, x: float, y: float, z: float, mode: str | bytes, /) -> None:
+    """Sets the position of light id (ABS, USER or ANGL).
+
+    id: int; 1 to 8
+    x: float
+    y: float
+    z: float
+    mode: str
+        "ABS"   absolute 3-D coordinates
+        "USER"  user coordinates, placed by the 3-D axis system
+        "ANGL"  two angles in degrees and a distance
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def lncap(mode: str | bytes, /) -> None:
     """Sets the line cap.
@@ -1752,6 +1815,24 @@ def marker(nsym: int, /) -> None:
         23  filled hexagon
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def matop3(r: float, g: float, b: float, mode: str | bytes, /) -> None:
+    """Sets a reflectivity of the material per colour component (AMBI, DIFF, SPEC).
+
+    r: float
+    g: float
+    b: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def matopt(value: float, mode: str | bytes, /) -> None:
+    """Sets a reflectivity (AMBI, DIFF, SPEC) or the specular exponent (EXPO) of the material.
+
+    value: float
+    mode: str
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
     """Draws text.
@@ -2951,7 +3032,7 @@ def shdmap(region: str | bytes, /) -> None:
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def shdmod(mode: str | bytes, category: str | bytes, /) -> None:
-    """Sets the shading mode of a category (CONT, CELL, COLO, CURV).
+    """Sets the shading mode of a category (CONT, CELL, COLO, CURV, SURF).
 
     mode: str
     category: str
@@ -3127,6 +3208,18 @@ def sortr2(x: _Sequence, y: _Sequence, n: int, order: str | bytes, /) -> None:
 
     Levels: any (0 to 3).
     """
+def sphe3d(xm: float, ym: float, zm: float, r: float, n: int, m: int, /) -> None:
+    """Draws a shaded sphere of n by m patches in the current colour.
+
+    xm: float
+    ym: float
+    zm: float
+    r: float; above 0, in user units of each axis (an ellipsoid on unequal axes)
+    n: int; patches around, 3 or more
+    m: int; patches from pole to pole, 2 or more
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def spline(x: _Sequence, y: _Sequence, n: int, xray: _Sequence, yray: _Sequence, /) -> int:
     """Returns the points of the spline curve draws (xray, yray hold the splmod count; Python: up to 200).
 
@@ -3202,6 +3295,19 @@ def surfce(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, /) -> None:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def surfcp(f: Callable[..., Any] | None, tmin: float, tmax: float, tstep: float, pmin: float, pmax: float, pstep: float, /) -> None:
+    """Draws a shaded parametric surface: f(t, p, iopt) gives x, y, z for iopt 1, 2, 3.
+
+    f: callable f(t, p, iopt) -> float, or None to remove it; non-finite results leave the cells out; an int, bool or numpy scalar counts as its number; an exception or any other result counts 0 and the first is raised once the surface is drawn
+    tmin: float
+    tmax: float
+    tstep: float
+    pmin: float
+    pmax: float
+    pstep: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def surfun(f: Callable[..., Any] | None, ixpts: int, xdel: float, iypts: int, ydel: float, /) -> None:
     """Draws the mesh surface of z = f(x, y), sampled in steps xdel and ydel over the axis ranges (or the sursze area).
 
@@ -3238,6 +3344,16 @@ def surmat(z: _Sequence, n: int, m: int, ixpts: int, iypts: int, /) -> None:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def surmsh(mode: str | bytes, /) -> None:
+    """Sets the mesh lines of shaded surfaces (OFF, ON or ONLY).
+
+    mode: str
+        "OFF"   shading only
+        "ON"    mesh lines over the shading
+        "ONLY"  the mesh on the background colour
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def suropt(lines: str | bytes, /) -> None:
     """Sets which lines of mesh surfaces are drawn.
 
@@ -3257,6 +3373,17 @@ def surshade(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
 
     Levels: any (0 to 3). Python only.
     """
+def surshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, /) -> None:
+    """Draws a shaded surface: z[i][j] is the value at (x[i], y[j]) (numpy: meshgrid(..., indexing="ij"), the transpose of matplotlib's habit).
+
+    x: float sequence of n items
+    n: int; 2 or more
+    y: float sequence of m items
+    m: int; 2 or more
+    z: float matrix of n by m (rows or flat); cells with a non-finite corner are left out
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     """Sets the part of the axis ranges that a matrix covers.
 
@@ -3266,6 +3393,20 @@ def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     ymax: float
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def surtri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, /) -> None:
+    """Draws a shaded surface over triangles (vertex numbers from 1).
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int; 3 or more
+    i1: int sequence of ntri items
+    i2: int sequence of ntri items
+    i3: int sequence of ntri items
+    ntri: int; triangles with a vertex number outside 1..n are left out (one warning)
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def survis(side: str | bytes, /) -> None:
     """Sets which side of mesh surfaces is drawn.

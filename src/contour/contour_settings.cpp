@@ -66,6 +66,7 @@ const ShadeCategory SHADE_CATEGORIES[] = {
     {"CELL", "BOTH+UPPE+LOWE+NONE", [](Context& ctx, int k) { ctx.contour.outer = k; }},
     {"COLO", "LOWE+MIDD+UPPE", [](Context& ctx, int k) { ctx.contour.class_colour = k; }},
     {"CURV", "RECT+SYMB", [](Context& ctx, int k) { ctx.view3d.curve_symbols = k == 1; }},
+    {"SURF", "FLAT+SMOO", [](Context& ctx, int k) { ctx.surface.shading.shading = k; }},
 };
 
 }  // namespace

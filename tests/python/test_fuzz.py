@@ -135,6 +135,17 @@ k.projct("GNOM"); k.mapsph(90); k.grafmp(-180, 180, -180, 1e-30, -90, 90, -90, 1
 k.gridmp(2**31 - 1, 1); k.curvmp([1e38, -1e38, float("nan")], [90, -90, 1e38], 3)
 k.trfrel([1e38, float("inf")], [float("nan"), 0], 2); k.shdeur([46, 0], [2**31 - 1, -5], [-1, 2**31 - 1], 2)
 k.endgrf(); k.projct("CONF"); k.mapref(-0.1, 0.1); k.grafmp(-180, 180, -180, 30, 0.0, 1e-30, 0, 1e-30); k.world()
+k.endgrf(); k.graf3d(0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1)
+k.light("ON"); k.litopt(1, 0, "CONS"); k.litpos(1, 1e38, 0, -1e38, "USER"); k.surmsh("ON")
+k.surshd([0, 1e38], 2, [float("nan"), 1], 2, [[1e38, -1e38], [0, float("inf")]])
+k.surshd([0, 1e-30], 2, [0, 1e-30], 2, [[0, 1e-30], [1e-30, 0]])
+k.sphe3d(0.5, 0.5, 0.5, 1e38, 3, 2); k.sphe3d(0.5, 0.5, 0.5, 1e-30, 2**31 - 1, 2**31 - 1)
+k.surtri([0, 1, 0], [0, 0, 1], [1e38, 0, float("nan")], 3, [1, 2**31 - 1, -2**31], [2, 2, 3], [3, 1, 2], 3)
+try:
+    k.surfcp(lambda t, p, i: 1 / 0 if t > 1e37 else [t, p, 0][i - 1], 0, 1e38, 1e37, 0, 1, 0.5)
+except ZeroDivisionError:
+    pass
+k.shdmod("SMOOTH", "SURF"); k.surshd([0, 1], 2, [0, 1], 2, [[0, 1], [1, 0]])
 k.errmod("PROT", "OFF"); k.kalfin()
 print("done")
 '''
