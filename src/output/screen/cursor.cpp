@@ -1,70 +1,42 @@
-// The cursor routines. Positions come from the pointer in the current
-// screen window; without one (another device, or the headless presenter,
-// which has no pointer) every routine returns at once with no points and
-// warning 101.
-#include "api/routines_cursor.h"
-#include "core/context.h"
+// The pointer of the current screen window for the cursor routines, and
+// the cursor settings.
 #include "output/screen/cursor.h"
 
+#include "core/call_lock.h"
+#include "core/context.h"
+#include "output/drivers/screen.h"
+#include "output/line_layer.h"
+#include "output/screen/presenter.h"
+
 namespace kal {
-namespace {
-
-// The pointer of the current plot's window: none is wired to the drawing
-// devices yet, so every request ends here.
-bool pointer_window(Context& ctx) {
-    custom_warning(ctx, 101, "No screen window with a pointer for the cursor");
-    return false;
-}
-
-}  // namespace
 
 const ResetKeys CursorState::reset_keys = {};
 
 void CursorState::reset(Context& ctx) { ctx.cursor = CursorState{}; }
 
-void csrmod(Context& ctx, const char* mode, const char* key) {
-    const int k = keyword(ctx, "POIN+LINE", key);
-    if (!k) return;
-    const int m = keyword(ctx, k == 1 ? "NONE+SYMB" : "NONE+LINE", mode);
-    if (!m) return;
-    (k == 1 ? ctx.cursor.point_symbols : ctx.cursor.point_lines) = m == 2;
+bool pointer_window(Context& ctx, PointerWindow& w) {
+    auto* d = dynamic_cast<ScreenDriver*>(ctx.out.driver.get());
+    Presenter* p = d ? d->presenter() : nullptr;
+    int x = 0, y = 0, buttons = 0;
+    if (!p || !p->interactive() || !d->handle(d->current()) || !p->pointer(d->handle(d->current()), false, x, y, buttons)) {
+        custom_warning(ctx, 101, "No screen window with a pointer for the cursor");
+        return false;
+    }
+    line_flush(ctx);
+    d->update(ctx);
+    w.presenter = p;
+    w.handle = d->handle(d->current());
+    w.factor = ctx.out.factor > 0 ? ctx.out.factor : 1;
+    return true;
 }
 
-void csrtyp(Context& ctx, const char* shape) {
-    const int k = keyword(ctx, "ARRO+CROS", shape);
-    if (k) ctx.cursor.shape = k - 1;
-}
-
-void csruni(Context& ctx, const char* unit) {
-    const int k = keyword(ctx, "PLOT+USER", unit);
-    if (k) ctx.cursor.user_units = k == 2;
-}
-
-void setcsr(Context& ctx, const char* mode) {
-    const int k = keyword(ctx, "NONE+LINE", mode);
-    if (k) ctx.cursor.track_line = k == 2;
-}
-
-void csrpt1(Context& ctx, int* nx, int* ny) {
-    *nx = *ny = 0;
-    pointer_window(ctx);
-}
-
-void csrpts(Context& ctx, int* nx, int* ny, int nmax, int* n) {
-    (void)nx;
-    (void)ny;
-    *n = 0;
-    if (out_of_range(ctx, nmax, 1, -1)) return;
-    pointer_window(ctx);
-}
-
-void csrmov(Context& ctx, int* nx, int* ny, int nmax, int* n) { csrpts(ctx, nx, ny, nmax, n); }
-
-void csrpos(Context& ctx, int nx, int ny, int* ix, int* iy, int* button) {
-    *ix = nx;
-    *iy = ny;
-    *button = 0;
-    pointer_window(ctx);
+int next_pointer_event(const PointerWindow& w, bool first, int& kind, int& x, int& y, int& button) {
+    CallPause pause;
+    for (;; first = false) {
+        const int r = w.presenter->pointer_event(w.handle, 100, first, kind, x, y, button);
+        if (r != 0) return r;
+        if (wait_interrupted()) return 0;
+    }
 }
 
 }  // namespace kal

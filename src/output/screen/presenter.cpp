@@ -48,6 +48,12 @@ public:
     void close(int handle) override {
         if (t_->close) t_->close(t_->data, handle);
     }
+    int pointer_event(int handle, int ms, bool first, int& kind, int& x, int& y, int& button) override {
+        return t_->pointer_event ? t_->pointer_event(t_->data, handle, ms, first ? 1 : 0, &kind, &x, &y, &button) : -1;
+    }
+    bool pointer(int handle, bool move, int& x, int& y, int& buttons) override {
+        return t_->pointer && t_->pointer(t_->data, handle, move ? 1 : 0, &x, &y, &buttons);
+    }
 
 private:
     const kal_presenter* t_;
