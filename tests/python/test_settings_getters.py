@@ -184,6 +184,11 @@ def test_colour_point_rectangles_and_transparent_page(run):
     assert (np.ptp(cols) + 1, np.ptp(rows) + 1) in [(40, 10), (41, 11)]
     pixels, _ = page(run, "k.nobgd(); k.line(10, 10, 100, 100)", rgb=True)
     assert pixels[300, 500][3] == 0 and pixels[50, 50][3] == 255
+    # shdcha: outline characters take the selected pattern (here hatching).
+    text = "k.helve(); k.height(200); k.shdpat(1); k.messag('HM', 100, 100)"
+    solid, _ = page(run, text)
+    shaded, _ = page(run, "k.shdcha()\n" + text)
+    assert 100 < shaded.sum() < 0.7 * solid.sum() and (shaded & ~solid).sum() < 0.1 * shaded.sum()
 
 
 def test_neglog_puts_values_at_or_below_zero_at_eps(run):
