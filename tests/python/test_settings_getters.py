@@ -176,6 +176,20 @@ def test_addlab_and_axis_settings_reach_the_axes(run):
     assert abs((rows.min() + rows.max()) / 2 - (H - 1) / 2) <= 1
 
 
+def test_grace_widens_the_axis_window_and_paghdr_fills_its_corner(run):
+    line = "k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.frame(0)\n" + SYSTEM + "k.rline(-1, 2, 7, 2)"
+    tight, _ = page(run, line)
+    wide, _ = page(run, "k.grace(20)\n" + line)
+    band = slice(py(2) - 2, py(2) + 3)
+    assert not tight[band, 85:98].any() and wide[band, 85:98].any(axis=0).all() and not wide[band, 60:78].any()
+    upper_right, _ = page(run, "k.height(20); k.paghdr('Run ', '', 2, 0)")
+    rows, cols = np.nonzero(upper_right)
+    assert rows.max() < 60 and cols.min() > W // 2 and W - 40 < cols.max() < W
+    lower_left, _ = page(run, "k.height(20); k.paghdr('Run ', '', 4, 1)")
+    rows, cols = np.nonzero(lower_left)
+    assert cols.max() < 60 and rows.min() > 100 and H - 40 < rows.max() < H
+
+
 def test_colour_point_rectangles_and_transparent_page(run):
     body = "k.nograf(); k.setres(40, 10); k.graf3(0, 2, 0, 1, 0, 2, 0, 1, 0, 2, 0, 1)\n" \
            "k.curve3([1], [1], [1.5], 1)"
