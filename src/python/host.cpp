@@ -110,7 +110,12 @@ bool issue_collected_warnings(bool call_succeeded) {
     std::vector<std::string> lines = kal::take_collected_warnings();
     if (!call_succeeded) return false;
     for (const std::string& line : lines) {
-        if (PyErr_WarnEx(kalvor_warning, warning_text(line).c_str(), 1) < 0) return false;
+        // The text may hold Latin-1 bytes (a keyword as the caller gave it).
+        const std::string text = warning_text(line);
+        PyObject* message = decode(text.data(), text.size());
+        const int raised = message ? PyErr_WarnFormat(kalvor_warning, 1, "%U", message) : -1;
+        Py_XDECREF(message);
+        if (raised < 0) return false;
     }
     return true;
 }

@@ -22,7 +22,8 @@ enum {
     KAL_WAIT_TIMEOUT = 0,  // nothing happened within the time given
     KAL_WAIT_BUTTON = 1,   // the right mouse button (MB2)
     KAL_WAIT_KEY = 2,      // the key asked for
-    KAL_WAIT_CLOSED = 3    // a window was closed by the user
+    KAL_WAIT_CLOSED = 3,   // a window was closed by the user
+    KAL_WAIT_LOST = 4      // the display went away (the X server ended)
 };
 // The keys a wait accepts (winkey).
 enum { KAL_KEY_NONE = 0, KAL_KEY_RETURN = 1, KAL_KEY_ESCAPE = 2 };
@@ -36,7 +37,7 @@ enum {
 // Pointer events of a window (pointer_event).
 enum { KAL_POINTER_PRESS = 1, KAL_POINTER_RELEASE = 2, KAL_POINTER_MOTION = 3 };
 
-#define KAL_PRESENTER_VERSION 2
+#define KAL_PRESENTER_VERSION 3
 
 // Window handles are positive numbers the presenter chooses. Every call
 // comes from the plotting thread that owns the window.
@@ -59,6 +60,18 @@ typedef struct kal_presenter {
     // closed. `first` starts a wait: what happened before it does not count.
     int (*wait)(void* data, const int* handles, int n, int key, int mouse, int ms, int first);
     void (*close)(void* data, int handle);
+    // A modal message box with the text, to wait on and close as a window;
+    // its handle, or 0 (no box: the text goes to the message stream).
+    int (*message)(void* data, const char* title, const char* text);
+    // One character of a hardware font as 8-bit coverage: `text` (UTF-8)
+    // in the face `family` (bold, italic) at `size` pixels to the em, turned
+    // by `angle` degrees counter-clockwise about its origin on the baseline.
+    // The mask (h rows of `stride` bytes, w used) stays valid until the
+    // thread's next call; the origin lies at (ox, oy) in it. 0: nothing
+    // drawn (or no fonts: the entry may be NULL).
+    int (*glyph)(void* data, const char* family, int bold, int italic, double size, double angle,
+                 const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
+                 double* oy);
     // The next pointer event of a window within ms milliseconds: 1 with its
     // kind (KAL_POINTER_*), picture pixel and button (1 left, 2 middle,
     // 3 right; motion: 0), 0 when none came, -1 when the window is closed.
@@ -99,6 +112,14 @@ public:
     virtual void show(Context& ctx, int handle, int number, const Raster& r, int flags) = 0;
     virtual int wait(const int* handles, int n, int key, bool mouse, int ms, bool first) = 0;
     virtual void close(int handle) = 0;
+    // A message box (a window to wait on); 0 when there is none.
+    virtual int message(const std::string&, const std::string&) { return 0; }
+    // Whether glyph() draws characters (the window's fonts).
+    virtual bool has_glyphs() const { return false; }
+    virtual int glyph(const char*, bool, bool, double, double, const char*, const unsigned char**, int*, int*,
+                      int*, double*, double*) {
+        return 0;
+    }
     // The pointer (kal_presenter's pointer_event and pointer); -1 and false
     // where there is none.
     virtual int pointer_event(int, int, bool, int&, int&, int&, int&) { return -1; }
@@ -114,6 +135,11 @@ Presenter& file_presenter();
 const char* display_kind();
 // The monitor size (0 x 0 without a display).
 void screen_size(int& w, int& h);
+
+// Shows the text in a modal message box and waits until the user closes it
+// (or Ctrl-C, or the display goes); false when there is no display to show
+// it on.
+bool message_box(const std::string& title, const std::string& text);
 
 // The binding's presenter (nullptr: none); the table must outlive its use.
 void register_presenter(const kal_presenter* table);
