@@ -554,6 +554,65 @@ KALVOR_API void sendmb(void);  /* Ends the pending (or next) wait of a screen wi
 /* User map projections */
 KALVOR_API void mapfcn(kalvor_map_function f);  /* Registers the projection function of MYPR: (lon, lat) to plot offsets from the lower left corner of the axis area, y up. */
 
+/* Settings and getters without a subsystem */
+KALVOR_API void getclp(int* nx, int* ny, int* nw, int* nh);  /* Returns the clipping window (as clpwin takes it). */
+KALVOR_API void getdig(int* nx, int* ny, int* nz);  /* Returns the label decimals of X, Y and Z (-1: integers). */
+KALVOR_API void getgrf(const char* axis, float* a, float* e, float* org, float* step);  /* Returns the scaling of an axis as graf took it (exponents on a logarithmic axis). */
+KALVOR_API int gethnm(void);  /* Returns the height of axis names. */
+KALVOR_API void getlen(int* nx, int* ny, int* nz);  /* Returns the axis lengths of X and Y and the length of the colour bar. */
+KALVOR_API int getlin(void);  /* Returns the line width. */
+KALVOR_API void getor(int* nx, int* ny);  /* Returns the origin of plot coordinates. */
+KALVOR_API void getpos(int* nx, int* ny);  /* Returns the lower left corner of the axis system. */
+KALVOR_API void getres(int* npb, int* nph);  /* Returns the width and height of the rectangles of colour points. */
+KALVOR_API void getscl(int* nx, int* ny, int* nz);  /* Returns the scaling of X, Y and Z: 0 linear, 1 logarithmic. */
+KALVOR_API void getsp1(int* nx, int* ny, int* nz);  /* Returns the distances of labels from their axes. */
+KALVOR_API void getsp2(int* nx, int* ny, int* nz);  /* Returns the distances of axis names from the labels. */
+KALVOR_API void getsym(int* nsym, int* nsize);  /* Returns the symbol number of curves and the symbol size. */
+KALVOR_API void gettcl(int* nmaj, int* nmin);  /* Returns the lengths of major and minor ticks. */
+KALVOR_API void gettic(int* nx, int* ny, int* nz);  /* Returns the ticks between labels of X, Y and Z. */
+KALVOR_API int gettyp(void);  /* Returns the line style number (0 to 7; -1 for a user pattern). */
+KALVOR_API int getuni(void);  /* Returns the message stream: 0 none, 6 the standard output, 1 another stream, 17 the error file. */
+KALVOR_API void getvk(int* ntit, int* nxbar, int* nybar);  /* Returns the shift of the title and the shifts of the colour bar. */
+KALVOR_API int getwid(void);  /* Returns the width of the colour bar. */
+KALVOR_API void autres(int nx, int ny);  /* Sizes the rectangles of colour points from the axis lengths: nx by ny points fill the axis area. */
+KALVOR_API void setres(int npb, int nph);  /* Sets the width and height of the rectangles of colour points. */
+KALVOR_API void axsscl(const char* mode, const char* axes);  /* Sets the scaling of axes (as scale). */
+KALVOR_API void axends(const char* mode, const char* axes);  /* Leaves out the labels at the ends of axes. */
+KALVOR_API void center(void);  /* Centres the next axis systems on the page. */
+KALVOR_API void grace(int n);  /* Widens the clipping window of axis systems by n plot units on every side. */
+KALVOR_API void intax(void);  /* Labels every axis with integers. */
+KALVOR_API void lfttit(void);  /* Justifies title lines to the left. */
+KALVOR_API void rgtlab(void);  /* Justifies Y labels to the right. */
+KALVOR_API void linesp(float factor);  /* Sets the spacing of title lines as a factor of their height. */
+KALVOR_API void neglog(float eps);  /* Plots values at or below zero on logarithmic axes at eps. */
+KALVOR_API void inccrv(int n);  /* Changes the attributes of curves (chncrv) after every n curves. */
+KALVOR_API void lincyc(int index, int style);  /* Sets an entry of the line-style cycle of chncrv. */
+KALVOR_API void chnatt(void);  /* Changes colour and line style to the next entries of their cycles. */
+KALVOR_API void resatt(void);  /* Goes back to the first colour and line style of the cycles. */
+KALVOR_API void filclr(const char* colour);  /* Sets the colour of the areas shdcrv fills. */
+KALVOR_API void nofill(void);  /* Lets shdcrv outline its areas instead of filling them. */
+KALVOR_API void nobgd(void);  /* Leaves the page of raster images transparent instead of filling it with the background. */
+KALVOR_API void shdcha(void);  /* Fills the outlines of characters with the current pattern. */
+KALVOR_API void polmod(const char* zero, const char* direction);  /* Sets the zero direction and the turning of angles of polar grids. */
+KALVOR_API void grdpol(int ncirc, int nsect);  /* Draws a polar grid about the user origin: ncirc circles per label step of X and nsect sectors. */
+KALVOR_API void box2d(void);  /* Draws a frame around the axis area. */
+KALVOR_API void shdcrv(const float* x1, const float* y1, int n, const float* x2, const float* y2, int m);  /* Fills the area between two curves. */
+KALVOR_API void rlmess(const char* text, float x, float y);  /* Draws text at a point in user coordinates. */
+KALVOR_API void addlab(const char* text, float v, int tick, const char* axis);  /* Draws one more label at the value v of an axis. */
+KALVOR_API void paghdr(const char* before, const char* after, int corner, int direction);  /* Writes a header with the date and time into a page corner. */
+KALVOR_API void mdfmat(int nx, int ny, float weight);  /* Sets the neighbourhood and exponent of getmat. */
+KALVOR_API void getmat(const float* x, const float* y, const float* z, int n, float* zmat, int nx, int ny, float zval);  /* Makes a matrix on the axis grid from scattered points (inverse-distance weights); cells without data get zval. */
+
+/* Cursor */
+KALVOR_API void csrmod(const char* mode, const char* key);  /* Sets how the cursor routines draw the points they collect. */
+KALVOR_API void csrtyp(const char* shape);  /* Sets the shape of the mouse pointer over the window. */
+KALVOR_API void csruni(const char* unit);  /* Sets the unit of cursor positions. */
+KALVOR_API void setcsr(const char* mode);  /* Sets the cursor line of csrmov. */
+KALVOR_API void csrpt1(int* nx, int* ny);  /* Waits for a click of the left button in the screen window and returns its position. */
+KALVOR_API void csrpts(int* nx, int* ny, int nmax, int* n);  /* Collects left-button clicks until the right button; returns the number of points. */
+KALVOR_API void csrmov(int* nx, int* ny, int nmax, int* n);  /* Collects the track of the pointer while the left button is held; returns the number of points. */
+KALVOR_API void csrpos(int nx, int ny, int* ix, int* iy, int* button);  /* Moves the pointer to (nx, ny) and returns its position and the buttons held (1 left, 2 middle, 4 right). */
+
 /* Depth buffer and isosurfaces */
 KALVOR_API int zbfini(void);  /* Opens the depth buffer of the raster output (screens, image files): 0 on success, 1 when refused. */
 KALVOR_API void zbffin(void);  /* Frees the depth buffer that zbfini opened. */

@@ -2,7 +2,8 @@
  * run time (never linked into it). One thread of its own runs the GLib main
  * loop and makes every GTK call; the plotting threads hand it work and wait
  * for it. A window shows the picture the library drew (an RGB raster) one to
- * one, and reports the right mouse button, RETURN or ESC, and its closing.
+ * one, and reports the right mouse button, RETURN or ESC, its closing, and
+ * the pointer's clicks and drags for the cursor routines.
  *
  * Losing the display (the X server ends) does not end the process: the GUI
  * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
@@ -26,6 +27,9 @@ typedef struct {
     GtkWidget* window;
     GtkWidget* area;
     cairo_surface_t* picture;
+    /* Pointer events since the last cursor request began: a ring. */
+    struct { int kind, x, y, button; } events[256];
+    unsigned head, tail;
 } Window;
 
 static Window windows[MAX_WINDOWS];
@@ -123,10 +127,32 @@ static gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer p) {
     return TRUE;
 }
 
+static void pointer_event(Window* w, int kind, double x, double y, int button) {
+    g_mutex_lock(&lock);
+    if (w->tail - w->head < 256) {
+        const unsigned i = w->tail++ % 256;
+        w->events[i].kind = kind;
+        w->events[i].x = (int)x;
+        w->events[i].y = (int)y;
+        w->events[i].button = button;
+    }
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+}
+
 static gboolean on_button(GtkWidget* widget, GdkEventButton* e, gpointer p) {
     (void)widget;
     const Window* w = p;
     if (e->type == GDK_BUTTON_PRESS && e->button == 3 && w->mouse) event(p, KAL_WAIT_BUTTON);
+    if (e->type == GDK_BUTTON_PRESS || e->type == GDK_BUTTON_RELEASE)
+        pointer_event(p, e->type == GDK_BUTTON_PRESS ? KAL_POINTER_PRESS : KAL_POINTER_RELEASE, e->x, e->y,
+                      (int)e->button);
+    return TRUE;
+}
+
+static gboolean on_motion(GtkWidget* widget, GdkEventMotion* e, gpointer p) {
+    (void)widget;
+    pointer_event(p, KAL_POINTER_MOTION, e->x, e->y, 0);
     return TRUE;
 }
 
@@ -184,10 +210,12 @@ static void do_open(void* p) {
     gtk_window_move(GTK_WINDOW(w->window), a->x, a->y);
     w->area = gtk_drawing_area_new();
     gtk_widget_set_size_request(w->area, a->w, a->h);
-    gtk_widget_add_events(w->area, GDK_BUTTON_PRESS_MASK);
+    gtk_widget_add_events(w->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
     gtk_container_add(GTK_CONTAINER(w->window), w->area);
     g_signal_connect(w->area, "draw", G_CALLBACK(on_draw), w);
     g_signal_connect(w->area, "button-press-event", G_CALLBACK(on_button), w);
+    g_signal_connect(w->area, "button-release-event", G_CALLBACK(on_button), w);
+    g_signal_connect(w->area, "motion-notify-event", G_CALLBACK(on_motion), w);
     g_signal_connect(w->window, "key-press-event", G_CALLBACK(on_key), w);
     g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
     g_signal_connect(w->window, "destroy-event", G_CALLBACK(on_destroyed), w);
@@ -344,6 +372,70 @@ static void close_call(void* p) { do_close(p); }
 static void p_close(void* data, int handle) {
     (void)data;
     if (window_of(handle)) gui_sync(close_call, GINT_TO_POINTER(handle));
+}
+
+static int p_pointer_event(void* data, int handle, int ms, int first, int* kind, int* x, int* y, int* button) {
+    (void)data;
+    const gint64 end = g_get_monotonic_time() + (gint64)ms * 1000;
+    int result = 0;
+    g_mutex_lock(&lock);
+    Window* w = window_of(handle);
+    if (w && first) w->head = w->tail;
+    for (;;) {
+        w = window_of(handle);
+        if (!w || w->closed) {
+            result = -1;
+            break;
+        }
+        if (w->head != w->tail) {
+            const unsigned i = w->head++ % 256;
+            *kind = w->events[i].kind;
+            *x = w->events[i].x;
+            *y = w->events[i].y;
+            *button = w->events[i].button;
+            result = 1;
+            break;
+        }
+        if (!g_cond_wait_until(&changed, &lock, end)) break;
+    }
+    g_mutex_unlock(&lock);
+    return result;
+}
+
+typedef struct {
+    int handle, move, x, y, buttons, ok;
+} PointerArgs;
+
+static void do_pointer(void* p) {
+    PointerArgs* a = p;
+    Window* w = window_of(a->handle);
+    GdkWindow* gw = w ? gtk_widget_get_window(w->area) : NULL;
+    if (!gw) return;
+    GdkDevice* mouse = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    if (a->move) {
+        int ox, oy;
+        gdk_window_get_origin(gw, &ox, &oy);
+        gdk_device_warp(mouse, gdk_window_get_screen(gw), ox + a->x, oy + a->y);
+        gdk_display_sync(gdk_display_get_default());
+    }
+    double x, y;
+    GdkModifierType mask;
+    gdk_window_get_device_position_double(gw, mouse, &x, &y, &mask);
+    a->x = (int)x;
+    a->y = (int)y;
+    a->buttons = (mask & GDK_BUTTON1_MASK ? 1 : 0) | (mask & GDK_BUTTON2_MASK ? 2 : 0) | (mask & GDK_BUTTON3_MASK ? 4 : 0);
+    a->ok = 1;
+}
+
+static int p_pointer(void* data, int handle, int move, int* x, int* y, int* buttons) {
+    (void)data;
+    PointerArgs a = {handle, move, *x, *y, 0, 0};
+    if (!window_of(handle)) return 0;
+    gui_sync(do_pointer, &a);
+    *x = a.x;
+    *y = a.y;
+    *buttons = a.buttons;
+    return a.ok;
 }
 
 static const char* p_display(void* data) {
@@ -507,7 +599,8 @@ static int p_glyph(void* data, const char* family, int bold, int italic, double 
 }
 
 static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen,  p_open, p_title,
-                                    p_show,                p_wait, p_close,   p_message, p_glyph};
+                                    p_show,                p_wait, p_close,   p_message, p_glyph,
+                                    p_pointer_event,       p_pointer};
 
 /* ---- the GUI thread ---- */
 

@@ -26,6 +26,16 @@ def abs3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def addlab(text: str | bytes, v: float, tick: int, axis: str | bytes, /) -> None:
+    """Draws one more label at the value v of an axis.
+
+    text: str
+    v: float
+    tick: int; 1 draws a major tick there, 0 none
+    axis: str; "X" or "Y"
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def angle(degrees: int, /) -> None:
     """Sets the text angle.
 
@@ -55,6 +65,14 @@ def areaf(nx: _Sequence, ny: _Sequence, n: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def autres(nx: int, ny: int, /) -> None:
+    """Sizes the rectangles of colour points from the axis lengths: nx by ny points fill the axis area.
+
+    nx: int
+    ny: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def ax2grf() -> None:
     """Suppresses the upper and right axes.
 
@@ -74,6 +92,18 @@ def axclrs(colour: int, part: str | bytes, axes: str | bytes, /) -> None:
 
     colour: int
     part: str
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def axends(mode: str | bytes, axes: str | bytes, /) -> None:
+    """Leaves out the labels at the ends of axes.
+
+    mode: str
+        "NONE"   every label (the default)
+        "FIRST"  without the first label
+        "LAST"   without the last label
+        "BOTH"   without both
     axes: str
 
     Levels: 1 to 3 (between kalini and kalfin).
@@ -122,6 +152,16 @@ def axspos(nx: int, ny: int, /) -> None:
     ny: int
 
     Levels: 1 only (after kalini, outside axis systems).
+    """
+def axsscl(mode: str | bytes, axes: str | bytes, /) -> None:
+    """Sets the scaling of axes (as scale).
+
+    mode: str
+        "LIN"  linear
+        "LOG"  logarithmic
+    axes: str
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def axstyp(type: str | bytes, /) -> None:
     """Selects a rectangular or crossed axis system.
@@ -262,10 +302,20 @@ def bmpfnt(font: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def box2d() -> None:
+    """Draws a frame around the axis area.
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
 def box3d() -> None:
     """Draws the edges of the 3-D box.
 
     Levels: 3 only (inside a 3-D axis system).
+    """
+def center() -> None:
+    """Centres the next axis systems on the page.
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def cgmbgd(red: float, green: float, blue: float, /) -> None:
     """Sets the background colour of CGM pictures.
@@ -315,6 +365,11 @@ def chawth(factor: float, /) -> None:
     """Sets the character width factor.
 
     factor: float
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def chnatt() -> None:
+    """Changes colour and line style to the next entries of their cycles.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -662,6 +717,71 @@ def crvtri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: 
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def csrmod(mode: str | bytes, key: str | bytes, /) -> None:
+    """Sets how the cursor routines draw the points they collect.
+
+    mode: str
+    key: str
+        "POINT"  mode "NONE" (the default) or "SYMBOL": a symbol on each point of csrpts
+        "LINE"   mode "NONE" (the default) or "LINE": lines between the points
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csrmov(nx: _Sequence, ny: _Sequence, nmax: int, /) -> int:
+    """Collects the track of the pointer while the left button is held; returns the number of points.
+
+    nx: int sequence of nmax items, the first n written back
+    ny: int sequence of nmax items, the first n written back
+    nmax: int
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csrpos(nx: int, ny: int, /) -> tuple[int, int, int]:
+    """Moves the pointer to (nx, ny) and returns its position and the buttons held (1 left, 2 middle, 4 right).
+
+    nx: int
+    ny: int
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csrpt1() -> tuple[int, int]:
+    """Waits for a click of the left button in the screen window and returns its position.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csrpts(nx: _Sequence, ny: _Sequence, nmax: int, /) -> int:
+    """Collects left-button clicks until the right button; returns the number of points.
+
+    nx: int sequence of nmax items, the first n written back
+    ny: int sequence of nmax items, the first n written back
+    nmax: int
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csrtyp(shape: str | bytes, /) -> None:
+    """Sets the shape of the mouse pointer over the window.
+
+    shape: str; "ARROW" (the default), "CROSS"
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def csruni(unit: str | bytes, /) -> None:
+    """Sets the unit of cursor positions.
+
+    unit: str
+        "PLOT"  plot coordinates (the default)
+        "USER"  user coordinates of the axis system, rounded
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def curv3d(x: _Sequence, y: _Sequence, z: _Sequence, n: int, /) -> None:
     """Plots a curve through 3-D points.
 
@@ -875,6 +995,13 @@ def filbox(nx: int, ny: int, nw: int, nh: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def filclr(colour: str | bytes, /) -> None:
+    """Sets the colour of the areas shdcrv fills.
+
+    colour: str; "NONE" (the current colour), a colour name such as "RED", "FORE" or "BACK"
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def filmod(mode: str | bytes, /) -> None:
     """Sets what happens to existing output files.
 
@@ -956,10 +1083,24 @@ def getbpp() -> int:
 
     Levels: any (0 to 3).
     """
+def getclp() -> tuple[int, int, int, int]:
+    """Returns the clipping window (as clpwin takes it).
+
+    Returns (int, int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getclr() -> int:
     """Returns the current colour.
 
     Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getdig() -> tuple[int, int, int]:
+    """Returns the label decimals of X, Y and Z (-1: integers).
+
+    Returns (int, int, int).
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -977,8 +1118,24 @@ def getfil() -> str:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getgrf(axis: str | bytes, /) -> tuple[float, float, float, float]:
+    """Returns the scaling of an axis as graf took it (exponents on a logarithmic axis).
+
+    axis: str; "X", "Y" or "Z"
+
+    Returns (float, float, float, float).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def gethgt() -> int:
     """Returns the character height.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def gethnm() -> int:
+    """Returns the height of axis names.
 
     Returns int.
 
@@ -1000,12 +1157,26 @@ def getlab() -> tuple[str, str, str]:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getlen() -> tuple[int, int, int]:
+    """Returns the axis lengths of X and Y and the length of the colour bar.
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getlev() -> int:
     """Returns the level of the library.
 
     Returns int.
 
     Levels: any (0 to 3).
+    """
+def getlin() -> int:
+    """Returns the line width.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def getlit(x: float, y: float, z: float, nx: float, ny: float, nz: float, /) -> int:
     """Returns the lit colour (a direct colour value) at an absolute 3-D point with a normal; the current colour when lighting is off.
@@ -1020,6 +1191,20 @@ def getlit(x: float, y: float, z: float, nx: float, ny: float, nz: float, /) -> 
     Returns int.
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getmat(x: _Sequence, y: _Sequence, z: _Sequence, n: int, zmat: _Sequence, nx: int, ny: int, zval: float, /) -> None:
+    """Makes a matrix on the axis grid from scattered points (inverse-distance weights); cells without data get zval.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z: float sequence of n items
+    n: int
+    zmat: float matrix of nx by ny (rows or flat), written back
+    nx: int
+    ny: int
+    zval: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def getmfl() -> str:
     """Returns the output format.
@@ -1037,6 +1222,13 @@ def getmix(key: str | bytes, /) -> str:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getor() -> tuple[int, int]:
+    """Returns the origin of plot coordinates.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getpag() -> tuple[int, int]:
     """Returns the page size.
 
@@ -1051,8 +1243,22 @@ def getpat() -> int:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getpos() -> tuple[int, int]:
+    """Returns the lower left corner of the axis system.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getran() -> tuple[int, int]:
     """Returns the range of the colour bar.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getres() -> tuple[int, int]:
+    """Returns the width and height of the rectangles of colour points.
 
     Returns (int, int).
 
@@ -1062,6 +1268,13 @@ def getrgb(*ignored: Any) -> tuple[float, float, float]:
     """Returns the components of the current colour.
 
     Returns (float, float, float).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getscl() -> tuple[int, int, int]:
+    """Returns the scaling of X, Y and Z: 0 linear, 1 logarithmic.
+
+    Returns (int, int, int).
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1081,6 +1294,55 @@ def getshf(key: str | bytes, /) -> str:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def getsp1() -> tuple[int, int, int]:
+    """Returns the distances of labels from their axes.
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getsp2() -> tuple[int, int, int]:
+    """Returns the distances of axis names from the labels.
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getsym() -> tuple[int, int]:
+    """Returns the symbol number of curves and the symbol size.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def gettcl() -> tuple[int, int]:
+    """Returns the lengths of major and minor ticks.
+
+    Returns (int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def gettic() -> tuple[int, int, int]:
+    """Returns the ticks between labels of X, Y and Z.
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def gettyp() -> int:
+    """Returns the line style number (0 to 7; -1 for a user pattern).
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getuni() -> int:
+    """Returns the message stream: 0 none, 6 the standard output, 1 another stream, 17 the error file.
+
+    Returns int.
+
+    Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
 def getver() -> float:
     """Returns the library version.
 
@@ -1088,10 +1350,24 @@ def getver() -> float:
 
     Levels: any (no level check).
     """
+def getvk() -> tuple[int, int, int]:
+    """Returns the shift of the title and the shifts of the colour bar.
+
+    Returns (int, int, int).
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def getvlt() -> str:
     """Returns the name of the colour table.
 
     Returns str.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def getwid() -> int:
+    """Returns the width of the colour bar.
+
+    Returns int.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1121,6 +1397,13 @@ def gmxalf(alphabet: str | bytes, /) -> tuple[str, str, int]:
     """
 def gothic() -> None:
     """Selects the gothic vector font.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def grace(n: int, /) -> None:
+    """Widens the clipping window of axis systems by n plot units on every side.
+
+    n: int; -10000 to 10000 (default 0)
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1187,6 +1470,14 @@ def grafmp(xa: float, xe: float, xor_: float, xstp: float, ya: float, ye: float,
     ystp: float
 
     Levels: 1 only (after kalini, outside axis systems).
+    """
+def grdpol(ncirc: int, nsect: int, /) -> None:
+    """Draws a polar grid about the user origin: ncirc circles per label step of X and nsect sectors.
+
+    ncirc: int; 0 to 100
+    nsect: int; 0 to 360
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
 def grffin() -> None:
     """Ends the plane of grfini.
@@ -1367,6 +1658,13 @@ def imgsiz(nw: int, nh: int, /) -> None:
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
+def inccrv(n: int, /) -> None:
+    """Changes the attributes of curves (chncrv) after every n curves.
+
+    n: int; 1 to 10000 (default 1)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def incdat(day: int, month: int, year: int, /) -> int:
     """Returns the days of a date after the base date.
 
@@ -1400,6 +1698,11 @@ def indrgb(red: float, green: float, blue: float, /) -> int:
     blue: float
 
     Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def intax() -> None:
+    """Labels every axis with integers.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1617,12 +1920,25 @@ def legtit(title: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def lfttit() -> None:
+    """Justifies title lines to the left.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def light(mode: str | bytes, /) -> None:
     """Switches lighting on or off.
 
     mode: str
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def lincyc(index: int, style: int, /) -> None:
+    """Sets an entry of the line-style cycle of chncrv.
+
+    index: int; 1 to 8
+    style: int; a line style number, 0 to 7
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     """Draws a line.
@@ -1631,6 +1947,13 @@ def line(nx1: int, ny1: int, nx2: int, ny2: int, /) -> None:
     ny1: int
     nx2: int
     ny2: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def linesp(factor: float, /) -> None:
+    """Sets the spacing of title lines as a factor of their height.
+
+    factor: float; greater than 0 (default 1.5)
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -1834,6 +2157,15 @@ def matopt(value: float, mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
     """
+def mdfmat(nx: int, ny: int, weight: float, /) -> None:
+    """Sets the neighbourhood and exponent of getmat.
+
+    nx: int; cells along X, 1 to 1000 (default 2)
+    ny: int; cells along Y, 1 to 1000 (default 2)
+    weight: float; exponent of the inverse distance, greater than 0 (default 2)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def messag(text: str | bytes, nx: int, ny: int, /) -> None:
     """Draws text.
 
@@ -1987,6 +2319,13 @@ def namjus(mode: str | bytes, axes: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def neglog(eps: float, /) -> None:
+    """Plots values at or below zero on logarithmic axes at eps.
+
+    eps: float; greater than 0; 0 leaves such values out (the default)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def newmix() -> None:
     """Sets the control characters ^, _ and %.
 
@@ -2026,6 +2365,11 @@ def nobar() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def nobgd() -> None:
+    """Leaves the page of raster images transparent instead of filling it with the background.
+
+    Levels: any (0 to 3).
+    """
 def nochek() -> None:
     """Turns off the check of data against the axis scaling.
 
@@ -2033,6 +2377,11 @@ def nochek() -> None:
     """
 def noclip() -> None:
     """Turns clipping off.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def nofill() -> None:
+    """Lets shdcrv outline its areas instead of filling them.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2179,6 +2528,16 @@ def pagfll(colour: int, /) -> None:
     """Fills the page with a colour.
 
     colour: int
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def paghdr(before: str | bytes, after: str | bytes, corner: int, direction: int, /) -> None:
+    """Writes a header with the date and time into a page corner.
+
+    before: str
+    after: str
+    corner: int; 1 upper left, 2 upper right, 3 lower right, 4 lower left
+    direction: int; 0 horizontal, 1 vertical
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2378,6 +2737,16 @@ def polcrv(mode: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def polmod(zero: str | bytes, direction: str | bytes, /) -> None:
+    """Sets the zero direction and the turning of angles of polar grids.
+
+    zero: str
+        "RIGHT"  angle 0 points right (the default); also "TOP", "LEFT", "BOTTOM"
+    direction: str
+        "ANTICLOCK"  angles grow anticlockwise (the default); also "CLOCKWISE"
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def pos2pt(x: float, y: float, /) -> tuple[float, float]:
     """Returns the plot position of a user point.
 
@@ -2541,6 +2910,11 @@ def rel3pt(x: float, y: float, z: float, /) -> tuple[float, float]:
 
     Levels: 3 only (inside a 3-D axis system).
     """
+def resatt() -> None:
+    """Goes back to the first colour and line style of the cycles.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def reset(name: str | bytes, /) -> None:
     """Restores settings to their defaults.
 
@@ -2568,6 +2942,11 @@ def rgif(file: _Path, /) -> None:
     """Saves the raster as GIF.
 
     file: file name (str, bytes or path-like)
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def rgtlab() -> None:
+    """Justifies Y labels to the right.
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
@@ -2634,6 +3013,15 @@ def rline(x1: float, y1: float, x2: float, y2: float, /) -> None:
     y1: float
     x2: float
     y2: float
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def rlmess(text: str | bytes, x: float, y: float, /) -> None:
+    """Draws text at a point in user coordinates.
+
+    text: str
+    x: float
+    y: float
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
@@ -2904,6 +3292,14 @@ def setclr(colour: int, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def setcsr(mode: str | bytes, /) -> None:
+    """Sets the cursor line of csrmov.
+
+    mode: str
+        "NONE"  no line (the default), "LINE": the track is drawn while it is collected
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
 def setexp(factor: float, /) -> None:
     """Sets the height factor of exponents and indices.
 
@@ -2952,6 +3348,14 @@ def setpag(format: str | bytes, /) -> None:
     format: str; a page keyword such as "DA4L" (A4 landscape, the default) or "DA4P" (A4 portrait)
 
     Levels: 0 only (before kalini or after kalfin).
+    """
+def setres(npb: int, nph: int, /) -> None:
+    """Sets the width and height of the rectangles of colour points.
+
+    npb: int; width in plot units, 1 to 10000
+    nph: int; height in plot units, 1 to 10000
+
+    Levels: 1 to 3 (between kalini and kalfin).
     """
 def setrgb(red: float, green: float, blue: float, /) -> None:
     """Selects a colour by its components.
@@ -3011,6 +3415,23 @@ def shdafr(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /)
     patterns: int sequence of n items
     colours: int sequence of n items
     n: int
+
+    Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def shdcha() -> None:
+    """Fills the outlines of characters with the current pattern.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def shdcrv(x1: _Sequence, y1: _Sequence, n: int, x2: _Sequence, y2: _Sequence, m: int, /) -> None:
+    """Fills the area between two curves.
+
+    x1: float sequence of n items
+    y1: float sequence of n items
+    n: int
+    x2: float sequence of m items
+    y2: float sequence of m items
+    m: int
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """

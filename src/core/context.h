@@ -14,6 +14,7 @@
 #include "output/line_layer.h"
 #include "output/output.h"
 #include "output/raster/image_state.h"
+#include "output/screen/cursor.h"
 #include "output/screen/screen_state.h"
 #include "output/shields.h"
 #include "plot2d/axis_system.h"
@@ -21,6 +22,7 @@
 #include "plot2d/figures.h"
 #include "plot2d/labels.h"
 #include "plot2d/legend.h"
+#include "plot2d/plot_options.h"
 #include "plot2d/symbols.h"
 #include "plot3d/surface_state.h"
 #include "plot3d/view.h"
@@ -55,6 +57,8 @@ struct Context {
     MapState map;
     ScreenState screen;
     SurfaceState surface;
+    PlotOptions options;
+    CursorState cursor;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
@@ -66,7 +70,7 @@ struct Context {
         return std::tie(c.frame, c.page, c.out, c.line, c.colour, c.image, c.text, c.axes, c.labels, c.shields,
                         c.figures, c.symbols, c.curves, c.legend,
                         c.limits, c.contour, c.charts, c.view3d, c.map, c.screen,
-                        c.surface);
+                        c.surface, c.options, c.cursor);
     }
     auto parts() { return parts_of(*this); }
     auto parts() const { return parts_of(*this); }

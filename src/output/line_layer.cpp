@@ -471,6 +471,7 @@ void reset_lines(Context& ctx) {
     l.transform = false;
     l.projection = nullptr;
     l.width = 1;
+    l.style = 0;
     l.join = 0;
     l.cap = 0;
     l.miter = 10.0;

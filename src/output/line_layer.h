@@ -60,6 +60,7 @@ struct LineState {
 
     // Line attributes: width > 0 drawn here as strokes, < 0 by the device.
     int width = 1;
+    int style = 0;                 // lintyp number; -1: a myline pattern
     int join = 0;                  // SHAR ROUN TRUN
     int cap = 0;                   // CUT ROUN LONG
     double miter = 10.0;

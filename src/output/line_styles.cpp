@@ -24,6 +24,7 @@ void select_style(Context& ctx, int n) {
     for (int i = 0; i < s.n; ++i)
         scaled[i] = std::max(1.0, std::floor(s.lengths[i] / ctx.page.units + 0.5));
     set_dash_pattern(ctx, scaled, s.n);
+    ctx.line.style = n;
 }
 
 void style_routine(Context& ctx, int n) {
@@ -57,6 +58,7 @@ void myline(Context& ctx, const int* lengths, int n) {
         pattern[i] = lengths[i];
     }
     set_dash_pattern(ctx, pattern, n);
+    ctx.line.style = -1;
 }
 
 }  // namespace kal

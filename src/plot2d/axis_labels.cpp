@@ -12,6 +12,7 @@
 #include "plot2d/label_drawing.h"
 #include "plot2d/label_values.h"
 #include "plot2d/labels.h"
+#include "plot2d/plot_options.h"
 
 namespace kal {
 namespace {
@@ -102,6 +103,10 @@ int draw_axis_labels(Context& ctx, const AxisSide& side) {
         raised = raised || l.text.raised;
         labels.push_back(std::move(l));
     }
+    // axends: the labels at the ends left out.
+    const int ends = side.axis >= 0 && side.axis < AXIS_COUNT ? ctx.options.ends[side.axis] : 0;
+    if ((ends & ENDS_LAST) && !labels.empty()) labels.pop_back();
+    if ((ends & ENDS_FIRST) && !labels.empty()) labels.erase(labels.begin());
     if (labels.empty()) return 0;
 
     const int h = ctx.text.height;

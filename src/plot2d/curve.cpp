@@ -290,6 +290,19 @@ void curve(Context& ctx, const float* x, const float* y, int n) {
         range = data_range(x, y, n);
     }
     const bool broken = kept.skipped > 0;
+    // neglog: values at or below zero sit at eps on a logarithmic axis.
+    std::vector<float> raised_x, raised_y;
+    const bool per_axis = active_mapping(ctx).per_axis;
+    const float eps = float(ctx.options.neg_log);
+    const auto raise = [&](const float*& v, bool log, float vmin, std::vector<float>& copy) {
+        if (!(eps > 0) || !per_axis || !log || vmin > 0) return;
+        copy.assign(v, v + n);
+        for (float& e : copy) e = e > 0 ? e : eps;
+        v = copy.data();
+    };
+    raise(x, ctx.axes.x.log, range.xmin, raised_x);
+    raise(y, ctx.axes.y.log, range.ymin, raised_y);
+    if (!raised_x.empty() || !raised_y.empty()) range = data_range(x, y, n);
     if (!data_usable(ctx, x, y, n, range)) return;
     const AxisScale &ax = ctx.axes.x, &ay = ctx.axes.y;
     const bool all_inside = range.xmin >= ax.umin && range.xmax <= ax.umax && range.ymin >= ay.umin &&

@@ -1,9 +1,10 @@
 // Attribute cycling of chncrv and the attributes recorded for legends.
 //
 // The curve-colour cycle is the colour cycle of clrcyc (30 slots); the
-// line-style cycle is LINE_CYCLE (solid, dash, dot, chain-dash, medium
-// dash, chain-dot, long dash, long-spaced dots). Curve number i (from 0 in
-// the open axis system) takes slot i mod 30 and style i mod 8.
+// line-style cycle is that of lincyc (from LINE_CYCLE: solid, dash, dot,
+// chain-dash, medium dash, chain-dot, long dash, long-spaced dots). Curve
+// number i (from 0 in the open axis system) takes step s = i / inccrv, slot
+// s mod 30 and style s mod 8.
 #include "api/routines_colour_and_line_attributes.h"
 #include "core/context.h"
 #include "output/line_layer.h"
@@ -28,9 +29,11 @@ void restore_pattern(Context& ctx, const SavedPattern& p) {
 CurveLook begin_curve_look(Context& ctx) {
     CurveLook look{ctx.out.current_colour, save_pattern(ctx)};
     const CurveState& c = ctx.curves;
+    // inccrv: the attributes move on after every so many curves.
+    const int step = c.count / ctx.options.curves_per_change;
     if (c.change == CHANGE_COLO || c.change == CHANGE_BOTH)
-        set_colour(ctx, cycle_colour(ctx, c.count));
-    if (c.change == CHANGE_LINE || c.change == CHANGE_BOTH) lintyp(ctx, LINE_CYCLE[c.count % 8]);
+        set_colour(ctx, cycle_colour(ctx, step));
+    if (c.change == CHANGE_LINE || c.change == CHANGE_BOTH) lintyp(ctx, ctx.options.line_cycle[step % 8]);
     return look;
 }
 

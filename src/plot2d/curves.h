@@ -58,7 +58,8 @@ void record_curve(Context& ctx, const CurveRecord& record);
 // A new axis system starts counting curves from zero.
 void forget_curves(Context& ctx);
 
-// The line-style cycle of chncrv LINE and BOTH: lintyp numbers, in order.
+// The line-style cycle of chncrv LINE and BOTH as kalini sets it (lincyc
+// changes it): lintyp numbers, in order.
 constexpr int LINE_CYCLE[8] = {0, 2, 1, 3, 5, 4, 7, 6};
 // The colour of curve number `index` (0-based) in the curve-colour cycle
 // (the 30 slots of clrcyc).

@@ -170,8 +170,10 @@ void graf(Context& ctx, float xa, float xe, float xorg, float xstep, float ya, f
         ctx.frame.level = 1;
         return;
     }
-    store_scale(s.x, nx, s.axis[AXIS_X], s.corner_x);
-    store_scale(s.y, ny, s.axis[AXIS_Y], s.corner_y);
+    // center: the axis rectangle in the middle of the page, wherever axspos put it.
+    const bool centred = ctx.options.centred;
+    store_scale(s.x, nx, s.axis[AXIS_X], centred ? (ctx.page.width - s.axis[AXIS_X].length) / 2 : s.corner_x);
+    store_scale(s.y, ny, s.axis[AXIS_Y], centred ? (ctx.page.height + s.axis[AXIS_Y].length) / 2 : s.corner_y);
     if (s.cross_type && !place_crossed(ctx)) {
         ctx.frame.level = 1;
         return;

@@ -66,14 +66,16 @@ LabelText label_text(const Context& ctx, int axis, double v, bool log, double st
     const NumberMode& mode = ctx.labels.mode;
     const Raise raise = current_raise(ctx);
     LabelText out;
+    // intax: plain numbers as integers on every axis.
+    const int float_digits = ctx.options.integer_labels ? -1 : la.digits;
     switch (la.type) {
         case LABEL_FLOA:
-            out.text = fixed_text(log ? std::pow(10.0, v) : v, la.digits, mode);
+            out.text = fixed_text(log ? std::pow(10.0, v) : v, float_digits, mode);
             break;
         case LABEL_LOG:
         case LABEL_CLOG:
             if (!log) {
-                out.text = fixed_text(v, la.digits, mode);
+                out.text = fixed_text(v, float_digits, mode);
                 break;
             }
             out.text = power_text(v, exponent_digits(v, la.digits), mode, raise);

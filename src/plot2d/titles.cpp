@@ -13,7 +13,6 @@
 namespace kal {
 namespace {
 
-constexpr double LINE_SPACING = 1.5;
 constexpr int MAX_TITLE = 132;
 
 }  // namespace
@@ -57,6 +56,7 @@ void title(Context& ctx) {
     const int x0 = static_cast<int>(std::lround(ctx.axes.x.start));
     const int xlen = ctx.axes.x.length;
     const double lower = ctx.axes.y.start - t.shift;
+    const double spacing = ctx.options.line_spacing;
     int drawn = 0;
     for (int i = 1; i <= TITLE_LINES; ++i) {
         const std::string& text = t.line[i - 1];
@@ -66,8 +66,8 @@ void title(Context& ctx) {
         if (t.justify == NAMJUS_CENT) x = x0 + (xlen - len) / 2;
         else if (t.justify == NAMJUS_RIGH) x = x0 + xlen - len;
         ++drawn;
-        const double base = t.below ? lower + (drawn - 1) * LINE_SPACING * h + 4 * h
-                                    : lower - ctx.axes.y.length - (4 - i) * LINE_SPACING * h - 3 * h;
+        const double base = t.below ? lower + (drawn - 1) * spacing * h + 4 * h
+                                    : lower - ctx.axes.y.length - (4 - i) * spacing * h - 3 * h;
         const double top = base - (h - 1);
         draw_text(ctx, text.c_str(), x, top, false);
         if (t.underline[i - 1]) {

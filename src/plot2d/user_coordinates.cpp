@@ -44,10 +44,11 @@ AxisWindow::AxisWindow(Context& ctx) : ctx_(ctx) {
     std::copy(w, w + 4, saved_);
     const AxisScale &x = ctx.axes.x, &y = ctx.axes.y;
     const int po_x = ctx.page.origin_x, po_y = ctx.page.origin_y;
-    w[0] = std::max(w[0], clamp_int(std::floor(x.start + po_x)));
-    w[2] = std::min(w[2], clamp_int(std::ceil(x.start + x.length - 1 + po_x)));
-    w[1] = std::max(w[1], clamp_int(std::floor(y.start - (y.length - 1) + po_y)));
-    w[3] = std::min(w[3], clamp_int(std::ceil(y.start + po_y)));
+    const int g = ctx.options.grace;  // grace: a margin around the axis area
+    w[0] = std::max(w[0], clamp_int(std::floor(x.start + po_x) - g));
+    w[2] = std::min(w[2], clamp_int(std::ceil(x.start + x.length - 1 + po_x) + g));
+    w[1] = std::max(w[1], clamp_int(std::floor(y.start - (y.length - 1) + po_y) - g));
+    w[3] = std::min(w[3], clamp_int(std::ceil(y.start + po_y) + g));
 }
 
 AxisWindow::~AxisWindow() {

@@ -9,6 +9,7 @@
 #include "api/routines_axis_systems.h"
 #include "colour3d/colour.h"
 #include "core/context.h"
+#include "plot2d/plot_options.h"
 #include "output/line_layer.h"
 #include "output/primitives.h"
 #include "plot2d/axis_draw.h"
@@ -104,7 +105,7 @@ long boundary(const AxisScale& s, bool x, double u0, double u1, long k, long par
     return std::lround(x ? px_of(s, u) : py_of(s, u));
 }
 
-// Coloured points: a filled square of the symbol size (RECT) or the
+// Coloured points: a filled rectangle of the setres size (RECT) or the
 // current symbol (SYMB) in the colour of z.
 void colour_points(Context& ctx, const std::function<double(int)>& x, const std::function<double(int)>& y,
                    const float* z, int n) {
@@ -115,7 +116,9 @@ void colour_points(Context& ctx, const std::function<double(int)>& x, const std:
     if (!need_graf3(ctx)) return;
     const AxisState& a = ctx.axes;
     const int previous = ctx.out.current_colour;
-    const double half = ctx.symbols.size / 2.0;
+    double w, h;   // setres, autres or the symbol size
+    colour_point_size(ctx, w, h);
+    const double hw = w / 2.0, hh = h / 2.0;
     bool skipped = false;
     for (int i = 0; i < n; ++i) {
         const double xi = x(i), yi = y(i), zi = z[i];
@@ -129,8 +132,8 @@ void colour_points(Context& ctx, const std::function<double(int)>& x, const std:
             if (ctx.out.current_colour != colour) set_colour(ctx, colour);
             plot_symbol(ctx, ctx.curves.marker, p.x, p.y);
         } else {
-            fill_rect(ctx, std::round(p.x - half), std::round(p.y - half), std::round(p.x + half),
-                      std::round(p.y + half), colour);
+            fill_rect(ctx, std::round(p.x - hw), std::round(p.y - hh), std::round(p.x + hw),
+                      std::round(p.y + hh), colour);
         }
     }
     if (ctx.out.current_colour != previous) set_colour(ctx, previous);

@@ -256,13 +256,15 @@ void TextRun::area(int n, const double* a, const double* b, bool placed) {
         }
     }
     line_flush(ctx_);
-    // Glyphs and formula pieces are solid whatever shading is selected.
+    // Glyphs and formula pieces are solid whatever shading is selected,
+    // unless shdcha asks for shaded characters (and a pattern is selected).
     const int pattern = ctx_.colour.pattern_number;
-    if (pattern != SOLID_PATTERN) select_pattern(ctx_, SOLID_PATTERN);
+    const bool solid = pattern == 0 || !ctx_.options.shaded_characters;
+    if (solid && pattern != SOLID_PATTERN) select_pattern(ctx_, SOLID_PATTERN);
     ctx_.out.text_fill = true;
     fill_polygon(ctx_, n, x.data(), y.data());
     ctx_.out.text_fill = false;
-    if (pattern != SOLID_PATTERN) select_pattern(ctx_, pattern);
+    if (solid && pattern != SOLID_PATTERN) select_pattern(ctx_, pattern);
 }
 
 double TextRun::hardware(int code, int alphabet, int h, double s, double off) {

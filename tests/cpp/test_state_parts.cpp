@@ -184,6 +184,22 @@ const KeyCase CASES[] = {
     KEY("MPLC", mplclr(3, 4), c.map.label_colour, c.map.label_background),
     KEY("MPLS", mplsiz(50), c.map.label_height),
     KEY("PROJ", projct("MOLL"), c.map.code),
+    KEY("AUTR", autres(10, 20), c.options.res_mode, c.options.res_nx, c.options.res_ny),
+    KEY("SETR", setres(5, 6), c.options.res_mode, c.options.res_w, c.options.res_h),
+    KEY("AXEN", axends("BOTH", "XY"), c.options.ends),
+    KEY("CENT", center(), c.options.centred),
+    KEY("FILC", filclr("RED"), c.options.fill_colour),
+    KEY("GRAC", grace(20), c.options.grace),
+    KEY("INTA", intax(), c.options.integer_labels),
+    KEY("LFTT", lfttit(), c.labels.title.justify),
+    KEY("RGTL", rgtlab(), c.labels.axis[kal::AXIS_Y].justify),
+    KEY("LINC", lincyc(1, 5), c.options.line_cycle),
+    KEY("LINS", linesp(2.5f), c.options.line_spacing),
+    KEY("MDFM", mdfmat(4, 5, 3.0f), c.options.mdf_nx, c.options.mdf_ny, c.options.mdf_weight),
+    KEY("NEGL", neglog(0.5f), c.options.neg_log),
+    KEY("NOBG", nobgd(), c.options.no_background),
+    KEY("NOFI", nofill(), c.options.no_fill),
+    KEY("SHDC", shdcha(), c.options.shaded_characters),
 };
 
 TEST(Reset, EveryRegisteredKeyRestoresWhatKaliniSet) {

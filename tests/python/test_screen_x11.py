@@ -2,6 +2,7 @@
 manager): pictures, titles and the waits of kalfin and newpag."""
 import io
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -304,3 +305,46 @@ def test_protocol_box_and_display_killed_mid_wait(tmp_path):
                           np.asarray(Image.open(tmp_path / "device.png").convert("RGB")))
     # the window form once: the box's protocol went to the box only
     assert out.count("Fileformat  :") == 1 and "Metafile     : second.png" in out, out
+def test_cursor_clicks_drags_and_position(display, tmp_path):
+    # A4 landscape (2970 plot units) in a window 594 pixels wide: 5 units a pixel.
+    plot = Plot(display, tmp_path, """
+        import sys
+        def step(name):
+            print(name, flush=True); sys.stdin.readline()
+        k.metafl("XWIN"); k.winsiz(594, 420); k.kalini()
+        step("ONE"); print(k.csrpt1())
+        xs, ys = [0] * 5, [0] * 5
+        k.csrmod("SYMB", "POINT"); k.csrmod("LINE", "LINE")
+        step("POINTS"); n = k.csrpts(xs, ys, 5); print(n, xs[:n], ys[:n])
+        step("DRAG"); n = k.csrmov(xs, ys, 5); print(n, xs[:n], ys[:n])
+        k.axspos(500, 1500); k.axslen(1001, 1001); k.graf(0, 10, 0, 1, 0, 10, 0, 1); k.csruni("USER")
+        step("USER"); print(k.csrpt1(), k.csrpos(2, 3))
+        k.winmod("NONE"); k.kalfin()""")
+    wid = plot.window("KALVOR")
+
+    def when(name, *actions):
+        assert plot.proc.stdout.readline().decode().strip() == name
+        plot.proc.stdin.write(b"\n")
+        plot.proc.stdin.flush()
+        time.sleep(0.5)   # the call is waiting
+        for a in actions:
+            plot.x("xdotool", *a.split())
+
+    def numbers():   # the next line's numbers
+        return [int(v) for v in re.findall(r"-?\d+", plot.proc.stdout.readline().decode())]
+
+    def near(got, want):   # within a pixel (5 units)
+        return len(got) == len(want) and all(abs(g - w) <= 5 for g, w in zip(got, want))
+
+    move = lambda x, y: f"mousemove --window {wid} {x} {y}"
+    when("ONE", move(100, 50), "click 1")
+    assert near(numbers(), [500, 250])
+    when("POINTS", move(100, 100), "click 1", move(200, 100), "click 2", "click 1", move(5, 5), "click 3")
+    assert near(numbers(), [2, 500, 1000, 500, 500])
+    when("DRAG", move(10, 10), "mousedown 1", move(50, 10), move(90, 12), "mouseup 1")
+    got = numbers()
+    n = got[0]
+    assert n >= 2 and near(got[n:n + 1] + got[-1:], [450, 60])
+    when("USER", move(200, 200), "click 1")
+    assert plot.proc.stdout.readline().decode().strip() == "(5, 5) (2, 3, 0)"
+    plot.output()

@@ -45,6 +45,9 @@ public:
     bool is_open(int n) const { return n >= 1 && n <= 8 && windows_[n].open; }
     int main_window() const { return main_; }
     int current() const { return current_; }
+    // The presenter and the handle of an open window (the cursor routines).
+    Presenter* presenter() const { return presenter_; }
+    int handle(int n) const { return is_open(n) ? windows_[n].handle : 0; }
     void open_window(Context& ctx, int n);
     void close_window(Context& ctx, int n);
     void select_window(Context& ctx, int n);

@@ -34,8 +34,9 @@ std::unique_ptr<Raster> new_raster(const Context& ctx, int w, int h, bool true_c
 WriteOptions write_options(const Context& ctx) {
     WriteOptions o;
     o.format = ctx.image.format;
-    o.png_transparent = ctx.page.png_transparent;
-    o.gif_transparent = ctx.image.gif_transparent;
+    // nobgd: the page's background stays transparent.
+    o.png_transparent = ctx.page.png_transparent || ctx.options.no_background;
+    o.gif_transparent = ctx.image.gif_transparent || ctx.options.no_background;
     o.tiff_resolution = ctx.image.tiff_resolution;
     o.tiff_unit = ctx.image.tiff_unit;
     o.white_background = ctx.page.background == 2;

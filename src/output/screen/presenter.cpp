@@ -59,6 +59,12 @@ public:
     int message(const std::string& title, const std::string& text) override {
         return t_->message ? t_->message(t_->data, title.c_str(), text.c_str()) : 0;
     }
+    int pointer_event(int handle, int ms, bool first, int& kind, int& x, int& y, int& button) override {
+        return t_->pointer_event ? t_->pointer_event(t_->data, handle, ms, first ? 1 : 0, &kind, &x, &y, &button) : -1;
+    }
+    bool pointer(int handle, bool move, int& x, int& y, int& buttons) override {
+        return t_->pointer && t_->pointer(t_->data, handle, move ? 1 : 0, &x, &y, &buttons);
+    }
 
 private:
     const kal_presenter* t_;

@@ -34,7 +34,10 @@ enum {
     KAL_SHOW_SYNC = 2        // return only once the display shows it
 };
 
-#define KAL_PRESENTER_VERSION 2
+// Pointer events of a window (pointer_event).
+enum { KAL_POINTER_PRESS = 1, KAL_POINTER_RELEASE = 2, KAL_POINTER_MOTION = 3 };
+
+#define KAL_PRESENTER_VERSION 3
 
 // Window handles are positive numbers the presenter chooses. Every call
 // comes from the plotting thread that owns the window.
@@ -69,6 +72,15 @@ typedef struct kal_presenter {
     int (*glyph)(void* data, const char* family, int bold, int italic, double size, double angle,
                  const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
                  double* oy);
+    // The next pointer event of a window within ms milliseconds: 1 with its
+    // kind (KAL_POINTER_*), picture pixel and button (1 left, 2 middle,
+    // 3 right; motion: 0), 0 when none came, -1 when the window is closed.
+    // `first` forgets the events before the call. NULL: no pointer.
+    int (*pointer_event)(void* data, int handle, int ms, int first, int* kind, int* x, int* y, int* button);
+    // Moves the pointer to the picture pixel (x, y) when `move`, then returns
+    // where it is and the buttons held (bits 1 left, 2 middle, 4 right); 0
+    // when the window is gone. NULL: no pointer.
+    int (*pointer)(void* data, int handle, int move, int* x, int* y, int* buttons);
 } kal_presenter;
 
 // The plug-in's one entry: its table when a display can be opened, else
@@ -108,6 +120,10 @@ public:
                       int*, double*, double*) {
         return 0;
     }
+    // The pointer (kal_presenter's pointer_event and pointer); -1 and false
+    // where there is none.
+    virtual int pointer_event(int, int, bool, int&, int&, int&, int&) { return -1; }
+    virtual bool pointer(int, bool, int&, int&, int&) { return false; }
 };
 
 // The presenter of a new screen plot: the registered one, else the display
