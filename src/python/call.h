@@ -80,6 +80,7 @@ bool run_waiting(const char* name, Body&& body) {
         raise_failure(o);
         return false;
     }
+    if (restore_dialog_exit()) return false;
     return !PyErr_Occurred();
 }
 
