@@ -32,6 +32,7 @@ typedef struct {
 
 struct Dialog {
     int used, closed, mapped;
+    unsigned seq;   /* the order of opening */
     GtkWidget* window;
     GtkWidget* help_item;
     char* help;
@@ -42,6 +43,7 @@ struct Dialog {
 
 typedef struct {
     int used, kind, done, mapped;
+    unsigned seq;
     int choice;
     char* text;
     GtkWidget* dialog;
@@ -51,6 +53,7 @@ typedef struct {
 static Dialog dialogs[MAX_DIALOGS];
 static Ask asks[MAX_ASKS];
 static int newest_dialog, newest_ask, newest_is_ask;
+static unsigned opened; /* dialogs and questions opened so far */
 static int applying; /* values set by the program: no events */
 static GMutex lock;   /* the events, the answers and the slots */
 static GCond changed;
@@ -579,8 +582,7 @@ static void do_open(void* p) {
     for (int i = 1; i < dd->n; ++i)
         if (dd->widgets[i].state == KAL_STATE_INVISIBLE && d->items[i].top) gtk_widget_hide(d->items[i].top);
     if (dd->x >= 0 && !dd->centre) gtk_window_move(GTK_WINDOW(d->window), dd->x, dd->y);
-    newest_dialog = slot + 1;
-    newest_is_ask = 0;
+    d->seq = ++opened;
     a->handle = slot + 1;
 }
 
@@ -800,8 +802,7 @@ static void do_ask(void* p) {
     g_signal_connect(d, "map-event", G_CALLBACK(on_map), &q->mapped);
     gtk_widget_show_all(d);
     if (q->entry) gtk_widget_grab_focus(q->entry);
-    newest_ask = slot + 1;
-    newest_is_ask = 1;
+    q->seq = ++opened;
     aa->handle = slot + 1;
 }
 
@@ -874,13 +875,20 @@ static int t_test_shown(int ms) {
     int handle = 0;
     g_mutex_lock(&lock);
     for (;;) {
-        if (newest_is_ask) {
-            Ask* q = ask_of(newest_ask);
-            if (q && q->mapped && !q->done) handle = newest_ask;
-        } else {
-            Dialog* d = dialog_of(newest_dialog);
-            if (d && d->mapped && !d->closed) handle = newest_dialog;
-        }
+        /* The newest dialog or question on the screen is the one tests act on. */
+        unsigned best = 0;
+        for (int i = 0; i < MAX_DIALOGS; ++i)
+            if (dialogs[i].used && dialogs[i].mapped && !dialogs[i].closed && dialogs[i].seq > best) {
+                best = dialogs[i].seq;
+                newest_dialog = handle = i + 1;
+                newest_is_ask = 0;
+            }
+        for (int i = 0; i < MAX_ASKS; ++i)
+            if (asks[i].used && asks[i].mapped && !asks[i].done && asks[i].seq > best) {
+                best = asks[i].seq;
+                newest_ask = handle = i + 1;
+                newest_is_ask = 1;
+            }
         if (handle || !g_cond_wait_until(&changed, &lock, end)) break;
     }
     g_mutex_unlock(&lock);
