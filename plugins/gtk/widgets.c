@@ -27,6 +27,7 @@ typedef struct {
     GtkWidget** radios;
     int nradio;
     GtkWidget* container;  /* parents: where children go */
+    cairo_surface_t* picture;  /* drawing widgets: the plot shown */
     int layout;
 } Item;
 
@@ -153,12 +154,16 @@ static gboolean on_press(GtkWidget* w, GdkEventButton* e, gpointer p) {
 }
 
 static gboolean on_blank(GtkWidget* w, cairo_t* cr, gpointer p) {
-    (void)p;
+    Item* it = p;
     GtkAllocation a;
     gtk_widget_get_allocation(w, &a);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_rectangle(cr, 0, 0, a.width, a.height);
     cairo_fill(cr);
+    if (it->picture) {
+        cairo_set_source_surface(cr, it->picture, 0, 0);
+        cairo_paint(cr);
+    }
     return FALSE;
 }
 
@@ -674,7 +679,10 @@ static void t_close(int handle) {
         free(e->text);
         g_free(e);
     }
-    for (int i = 0; i < d->n; ++i) g_free(d->items[i].radios);
+    for (int i = 0; i < d->n; ++i) {
+        g_free(d->items[i].radios);
+        if (d->items[i].picture) cairo_surface_destroy(d->items[i].picture);
+    }
     g_free(d->items);
     g_free(d->help);
     memset(d, 0, sizeof *d);
@@ -702,6 +710,40 @@ static unsigned long t_xid(int handle, int id) {
     XidArgs a = {handle, id, 0};
     gui_sync(do_xid, &a);
     return a.xid;
+}
+
+typedef struct {
+    int handle, id;
+    const unsigned char* rgb;
+    int w, h;
+} DrawArgs;
+
+static void do_draw(void* p) {
+    DrawArgs* a = p;
+    Dialog* d = dialog_of(a->handle);
+    if (!d || d->closed || a->id < 1 || a->id >= d->n || d->items[a->id].kind != KAL_WG_DRAW) return;
+    Item* it = &d->items[a->id];
+    if (it->picture && (cairo_image_surface_get_width(it->picture) != a->w ||
+                        cairo_image_surface_get_height(it->picture) != a->h)) {
+        cairo_surface_destroy(it->picture);
+        it->picture = NULL;
+    }
+    if (!it->picture) it->picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a->w, a->h);
+    cairo_surface_flush(it->picture);
+    unsigned char* base = cairo_image_surface_get_data(it->picture);
+    const int stride = cairo_image_surface_get_stride(it->picture);
+    for (int y = 0; y < a->h; ++y) {
+        const unsigned char* src = a->rgb + (size_t)y * a->w * 3;
+        guint32* dst = (guint32*)(base + (size_t)y * stride);
+        for (int x = 0; x < a->w; ++x, src += 3) dst[x] = (guint32)src[0] << 16 | (guint32)src[1] << 8 | src[2];
+    }
+    cairo_surface_mark_dirty(it->picture);
+    gtk_widget_queue_draw(it->main);
+}
+
+static void t_draw(int handle, int id, const unsigned char* rgb, int w, int h) {
+    DrawArgs a = {handle, id, rgb, w, h};
+    if (w > 0 && h > 0) gui_sync(do_draw, &a);
 }
 
 /* ---- questions ---- */
@@ -1047,7 +1089,7 @@ static int t_test_act(int id, const char* action, const char* value) {
 
 static const kal_widget_toolkit TOOLKIT = {
     KAL_TOOLKIT_VERSION, t_open,   t_next_event, t_set,         t_focus,       t_close,    t_xid, t_ask,
-    t_answer,            t_cancel, t_notice,     t_test_shown,  t_test_rect,   t_test_act};
+    t_answer,            t_cancel, t_notice,     t_draw, t_test_shown,  t_test_rect,   t_test_act};
 
 __attribute__((visibility("default"))) const kal_widget_toolkit* kalvor_gtk_widgets(int version) {
     if (version != KAL_TOOLKIT_VERSION) return NULL;

@@ -16,6 +16,7 @@
 #include "core/call_lock.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/raster/raster.h"
 #include "output/screen/presenter.h"
 #include "widgets/widget_common.h"
 
@@ -387,6 +388,57 @@ const char* dwgfil(Context& ctx, const char* label, const char* file, const char
     return result.c_str();
 }
 
+// ---- plots in a drawing widget ----
+
+namespace {
+
+// Shows a screen plot's pictures in the drawing widget of setxid; the plot
+// neither waits at kalfin nor closes the widget.
+class WidgetPresenter : public Presenter {
+public:
+    const kal_widget_toolkit* tk = nullptr;
+    int dialog = 0, id = 0, w = 0, h = 0;
+
+    bool interactive() const override { return false; }
+    const char* display() const override { return "XWIN"; }
+    bool screen(int& mw, int& mh, int area[4]) const override {
+        mw = w;
+        mh = h;
+        area[0] = area[1] = 0;
+        area[2] = w;
+        area[3] = h;
+        return true;
+    }
+    int open(Context&, int number, int, int, int, int, const std::string&) override { return number; }
+    void title(int, const std::string&) override {}
+    void show(Context&, int, int, const Raster& r, int) override {
+        const int rw = r.width(), rh = r.height();
+        rgb_.resize(size_t(rw) * size_t(rh) * 3);
+        for (int y = 0; y < rh; ++y) r.rgb_row(0, y, rw, rgb_.data() + size_t(y) * size_t(rw) * 3);
+        tk->draw(dialog, id, rgb_.data(), rw, rh);
+    }
+    int wait(const int*, int, int, bool, int, bool) override { return KAL_WAIT_CLOSED; }
+    void close(int) override {}
+
+private:
+    std::vector<unsigned char> rgb_;
+};
+
+Presenter* widget_presenter(Context& ctx) {
+    static thread_local WidgetPresenter presenter;
+    const WidgetState& ws = ctx.widgets;
+    if (ws.xid_widget < 0 || !ws.dialog || !ws.toolkit || size_t(ws.xid_widget) >= ws.table.size()) return nullptr;
+    const Widget& w = ws.table[size_t(ws.xid_widget)];
+    presenter.tk = ws.toolkit;
+    presenter.dialog = ws.dialog;
+    presenter.id = ws.xid_widget;
+    presenter.w = w.w;
+    presenter.h = w.height;
+    return &presenter;
+}
+
+}  // namespace
+
 // ---- window identifiers -----------------------------------------------------------
 
 int gwgxid(Context& ctx, int id) {
@@ -409,6 +461,7 @@ void setxid(Context& ctx, int id, const char* type) {
     if (i == 1 && (id < 0 || size_t(id) >= ws.table.size() || ws.table[size_t(id)].kind != KAL_WG_DRAW))
         return widget_error(ctx, "Not allowed widget ID");
     ws.xid_widget = i == 1 ? id : -1;
+    if (i == 1) set_context_presenter(widget_presenter);
 }
 
 int getxid(Context& ctx, const char* type) {

@@ -106,6 +106,8 @@ typedef struct kal_widget_toolkit {
     void (*cancel)(int handle);
     /* A message that nobody waits for. */
     void (*notice)(const char* title, const char* text);
+    /* Shows a picture (h rows of w * 3 bytes, RGB) in drawing widget id. */
+    void (*draw)(int handle, int id, const unsigned char* rgb, int w, int h);
     /* For tests: waits at most ms for a dialog or question on the screen
        (its handle, 0 none); the rectangle of widget id (0: the window; in
        root coordinates); acts on widget id as a user would. */

@@ -209,6 +209,18 @@ th = user(lambda: (T("act", 1, "click"), T("act", 2, "click"), time.sleep(0.3), 
 k.wgfin(); th.join()
 R["exceptions"] = calls
 
+# ---- a plot into a drawing widget from a callback ----
+ip = k.wgini("VERT"); dr = k.wgdraw(ip); pb = k.wgpbut(ip, "plot"); ok = k.wgok(ip)
+def plot(i):
+    k.setxid(dr, "WIDG"); k.metafl("CONS"); k.kalini()
+    k.recfll(0, 0, 3000, 2200, k.intrgb(1.0, 0.0, 0.0)); k.kalfin()
+    R["xids"] = [k.gwgxid(dr), k.getxid("WIDG"), k.gwgxid(pb) == k.gwgxid(0)]
+k.swgcbk(pb, plot)
+def plotting():
+    T("act", pb, "click"); time.sleep(1.0); shot("drawn.png", T("rect", dr)); T("act", ok, "click")
+th = user(plotting); k.wgfin(); th.join()
+R["after_plot"] = k.getlev()
+
 # ---- two thrini threads in dialogs at once; thrfin waits for them ----
 k.thrini(4)
 values = {}
@@ -308,3 +320,12 @@ def test_callback_exceptions(session):
     assert r["exceptions"] == ["raised", "later", "exit"]
     assert "ZeroDivisionError: in callback" in err and "Traceback" in err
     assert r["system_exit"] == 3
+
+
+def test_plot_in_a_drawing_widget(session):
+    r, where = session[0], session[1]
+    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] and r["xids"][2]
+    assert r["after_plot"] == 0
+    with Image.open(where / "drawn.png") as im:
+        rgb = im.convert("RGB")
+        assert rgb.getpixel((10, 10)) == (255, 0, 0)

@@ -76,7 +76,7 @@ void ScreenDriver::place(Context& ctx) {
 void ScreenDriver::open(Context& ctx) {
     const int device = ctx.page.device;
     main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
-    presenter_ = &choose_presenter();
+    presenter_ = &presenter_for(ctx);
     place(ctx);
     ctx.out.factor = device_factor(ctx.page, device);
     ctx.out.colour_depth = ctx.colour.screen_mode == 1 ? 24 : 8;  // clrmod FULL

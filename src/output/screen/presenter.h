@@ -99,6 +99,12 @@ const char* display_kind();
 // The monitor size (0 x 0 without a display).
 void screen_size(int& w, int& h);
 
+// A presenter a record asks for itself (a dialog's drawing widget), looked
+// up before the others by presenter_for; nullptr: none.
+using ContextPresenter = Presenter* (*)(Context& ctx);
+void set_context_presenter(ContextPresenter hook);
+Presenter& presenter_for(Context& ctx);
+
 // The binding's presenter (nullptr: none); the table must outlive its use.
 void register_presenter(const kal_presenter* table);
 
