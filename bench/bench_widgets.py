@@ -114,7 +114,6 @@ def dialog_times(python, code, env):
 
 def item_lists():
     import kalvor as k
-    k.errmod("ALL", "OFF")
     t0 = time.perf_counter()
     text = ""
     for i in range(10000):
