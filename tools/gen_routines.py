@@ -82,7 +82,8 @@ class Routine:
         return self.levels != "none"
 
 
-ROW = re.compile(r"^(?P<levels>[^|]+)\|(?P<python>[^|]+)\|(?P<proto>[^|]+)\|(?P<doc>.*)$")
+# (a custom format may hold "|": the arguments after it may be left out)
+ROW = re.compile(r'^(?P<levels>[^|]+)\|(?P<python>(?:"[^"]*"|[^|"])+)\|(?P<proto>[^|]+)\|(?P<doc>.*)$')
 PROTO = re.compile(r"^(?P<ret>.+?)\s+(?P<name>\w+)\((?P<params>.*)\)$")
 PARAM = re.compile(r"^(?P<ctype>.+?[\s*])(?P<name>\w+)(?:\s*\[(?P<form>[^]]*)\])?$")
 
@@ -145,11 +146,14 @@ def parse_param(text, where):
     if p.out and len(words) == 4 and words[2] == "back":
         p.back = words[3]
         words = words[:2]
-    if words and words[0] in ("F", "I", "M"):
+    if words and words[0] in ("F", "I", "M", "M3"):
         p.item = "I" if words[0] == "I" else "F"
         p.counts = words[1:]
-        if len(p.counts) != (2 if words[0] == "M" else 1):
-            sys.exit(f"{where}: '{p.form}' needs {2 if words[0] == 'M' else 1} count(s)")
+        needed = {"M": 2, "M3": 3}.get(words[0], 1)
+        if len(p.counts) != needed:
+            sys.exit(f"{where}: '{p.form}' needs {needed} count(s)")
+        if needed == 3 and p.out:
+            sys.exit(f"{where}: [M3 ...] arrays are read only")
         expected = ("int*" if p.out else "const int*") if p.item == "I" else ("float*" if p.out else "const float*")
         if p.ctype != expected:
             sys.exit(f"{where}: [{p.form}] needs the type {expected}")
@@ -441,6 +445,14 @@ def split_format(fmt):
     return re.findall(r"s#|[a-zA-Z]", fmt)
 
 
+def optional_from(r):
+    """The index of the first argument a caller may leave out (a custom
+    format "OOO|O": the fourth), or None."""
+    if r.custom and "|" in r.custom[0]:
+        return len(split_format(r.custom[0].split("|")[0]))
+    return None
+
+
 def py_formats(r):
     if r.custom:
         return r.custom
@@ -454,7 +466,10 @@ def py_formats(r):
 def describe(p):
     if p.sequence:
         what = "float" if p.item == "F" else "int"
-        if len(p.counts) == 2:
+        if len(p.counts) == 3:
+            a, b, c = (n.rstrip("?") for n in p.counts)
+            text = f"{what} array of {a} by {b} by {c} (nested three deep, flat, or numpy of any strides)"
+        elif len(p.counts) == 2:
             text = f"{what} matrix of {p.counts[0].rstrip('?')} by {p.counts[1].rstrip('?')} (rows or flat)"
         else:
             text = f"{what} sequence of {p.counts[0].rstrip('?')} items"
@@ -531,7 +546,9 @@ def parameter_lines(r, indent="    "):
     lines = []
     for p, c in zip(inputs, letters):
         rng, keys = parts.get(p.name, ("", []))
-        text = CUSTOM_FORMS[c] if r.custom else describe(p)
+        text = ("int, float or str" if p.ctype == "PyObject*" else CUSTOM_FORMS[c]) if r.custom else describe(p)
+        if optional_from(r) is not None and inputs.index(p) >= optional_from(r):
+            text += " (may be left out)"
         lines.append(f"{p.name}: {text}" + (f"; {rng}" if rng else ""))
         width = max((len(k) for k, _ in keys), default=0)
         lines += [f"{indent}{k.ljust(width)}  {meaning}" for k, meaning in keys]
@@ -542,7 +559,9 @@ def signature(r):
     inputs = py_inputs(r)
     if r.anyargs:
         return f"{r.name}(*ignored)"
-    return f"{r.name}({', '.join(p.name for p in inputs)}{', /' if inputs else ''})"
+    first = optional_from(r)
+    names = [p.name + ("=None" if first is not None and i >= first else "") for i, p in enumerate(inputs)]
+    return f"{r.name}({', '.join(names)}{', /' if inputs else ''})"
 
 
 def result_text(r):
@@ -713,7 +732,10 @@ def render_wrapper(r):
         for i, p in sequences:
             kind = "int" if p.item == "I" else "float"
             size = " * ".join(count_size(c) for c in p.counts)
-            method = "matrix" if len(p.counts) == 2 else ("ints" if p.item == "I" else "floats")
+            if len(p.counts) == 3:
+                # Three counts of valid vectors may still overflow as a product.
+                size = f"product3({', '.join(count_size(c) for c in p.counts)})"
+            method = {2: "matrix", 3: "array3"}.get(len(p.counts), "ints" if p.item == "I" else "floats")
             code.append(f"    std::vector<{kind}> {p.name}_;")
             if any(c.endswith("?") for c in p.counts):
                 # A count the routine judges itself: an empty sequence still
@@ -815,9 +837,11 @@ def render_stub(routines):
         if r.anyargs:
             arglist = "*ignored: Any"
         else:
-            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else "Any" if p.data
-                      else STUB_TYPES[t])
+            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else "Any" if p.data else
+                      "int | float | str" if p.ctype == "PyObject*" else STUB_TYPES[t])
                      for p, t in zip(inputs, split_format(args))]
+            first = optional_from(r)
+            types = [t + (" | None = None" if first is not None and i >= first else "") for i, t in enumerate(types)]
             arglist = ", ".join(f"{p.name}: {t}" for p, t in zip(inputs, types)) + (", /" if inputs else "")
         res = ["str" if c == "s" else RESULT_NAMES[c] for c in results]
         ret = "None" if not res else res[0] if len(res) == 1 else f"tuple[{', '.join(res)}]"

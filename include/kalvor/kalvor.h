@@ -626,6 +626,13 @@ KALVOR_API void itmcat(char* list, const char* item);  /* Appends an item to an 
 KALVOR_API void setxid(int id, const char* type);  /* Makes the next screen plot draw into drawing widget id ("WIDGET"; "NONE" ends it). */
 KALVOR_API int getxid(const char* type);  /* Returns the X11 window of the screen plot ("WINDOW") or its drawing widget ("WIDGET"); 0 without. */
 
+/* Depth buffer and isosurfaces */
+KALVOR_API int zbfini(void);  /* Opens the depth buffer of the raster output (screens, image files): 0 on success, 1 when refused. */
+KALVOR_API void zbffin(void);  /* Frees the depth buffer that zbfini opened. */
+KALVOR_API void zbflin(float x1, float y1, float z1, float x2, float y2, float z2);  /* Draws a line between two user points into the depth buffer in the current colour. */
+KALVOR_API void zbftri(const float* x, const float* y, const float* z, const int* colours);  /* Draws a triangle of user points into the depth buffer with the colours of its corners interpolated (three indices: the index, else the components). */
+KALVOR_API void suriso(const float* x, int nx, const float* y, int ny, const float* z, int nz, const float* w, float level);  /* Draws the isosurface w = level of a field on a grid through the depth buffer in the current colour; w[i][j][k] belongs to (x[i], y[j], z[k]). */
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,11 +2,17 @@
  * run time (never linked into it). One thread of its own runs the GLib main
  * loop and makes every GTK call; the plotting threads hand it work and wait
  * for it. A window shows the picture the library drew (an RGB raster) one to
- * one, and reports the right mouse button, RETURN or ESC, and its closing. */
+ * one, and reports the right mouse button, RETURN or ESC, and its closing.
+ *
+ * Losing the display (the X server ends) does not end the process: the GUI
+ * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
+ * so that the library goes on without windows. */
 #include <gtk/gtk.h>
+#include <math.h>
 #include <string.h>
 
 #include "output/screen/presenter.h"
+#include "x_display.h"
 
 #define MAX_WINDOWS 64
 
@@ -25,6 +31,8 @@ typedef struct {
 static Window windows[MAX_WINDOWS];
 static GMutex lock;        /* windows[], the events and the calls below */
 static GCond changed;
+static int lost;           /* the display went away: no GTK call any more */
+static GMainLoop* loop;
 
 /* ---- calls run on the GUI thread ---- */
 
@@ -32,26 +40,65 @@ typedef struct {
     void (*fn)(void* data);
     void* data;
     int done;
+    int refs;              /* the caller and the GUI thread */
 } Call;
+
+static void call_unref(Call* c) {
+    if (--c->refs == 0) g_free(c);
+}
 
 static gboolean run_call(gpointer p) {
     Call* c = p;
-    c->fn(c->data);
+    g_mutex_lock(&lock);
+    const int skip = lost;  /* the caller has gone: its data with it */
+    g_mutex_unlock(&lock);
+    if (!skip) c->fn(c->data);
     g_mutex_lock(&lock);
     c->done = 1;
+    call_unref(c);
     g_cond_broadcast(&changed);
     g_mutex_unlock(&lock);
     return G_SOURCE_REMOVE;
 }
 
-/* Runs fn on the GUI thread and returns when it has run. */
+/* Runs fn on the GUI thread and returns when it has run, or at once when the
+ * display is lost (fn does not run then). */
 static void gui_sync(void (*fn)(void*), void* data) {
-    Call c = {fn, data, 0};
-    g_main_context_invoke(NULL, run_call, &c);
+    Call* c = g_new0(Call, 1);
+    c->fn = fn;
+    c->data = data;
+    c->refs = 2;
     g_mutex_lock(&lock);
-    while (!c.done) g_cond_wait(&changed, &lock);
+    if (lost) {
+        g_free(c);
+        g_mutex_unlock(&lock);
+        return;
+    }
+    g_mutex_unlock(&lock);
+    g_main_context_invoke(NULL, run_call, c);
+    g_mutex_lock(&lock);
+    while (!c->done && !lost) g_cond_wait(&changed, &lock);
+    call_unref(c);
     g_mutex_unlock(&lock);
 }
+
+/* The display is gone (on the GUI thread): wake every waiting caller and
+ * leave the main loop, which would otherwise spin on the dead connection. */
+static void display_lost(void) {
+    g_mutex_lock(&lock);
+    lost = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    if (loop) g_main_loop_quit(loop);
+}
+
+static void on_display_closed(GdkDisplay* display, gboolean is_error, gpointer p) {
+    (void)display;
+    (void)is_error;
+    (void)p;
+    display_lost();
+}
+
 
 static void event(Window* w, int what) {
     g_mutex_lock(&lock);
@@ -230,7 +277,7 @@ static void p_show(void* data, int handle, const unsigned char* rgb, int w, int 
     const gint64 end = g_get_monotonic_time() + (a.visible ? 1 : 3) * G_TIME_SPAN_SECOND;
     Window* win = window_of(handle);
     g_mutex_lock(&lock);
-    while (win && !win->closed && (int)(win->drawn - a.target) < 0)
+    while (win && !win->closed && !lost && (int)(win->drawn - a.target) < 0)
         if (!g_cond_wait_until(&changed, &lock, end)) break;
     g_mutex_unlock(&lock);
     gui_sync(do_sync, NULL);
@@ -254,6 +301,10 @@ static int p_wait(void* data, const int* handles, int n, int key, int mouse, int
     }
     for (;;) {
         int open = 0;
+        if (lost) {
+            result = KAL_WAIT_LOST;
+            break;
+        }
         for (int i = 0; i < n && result == KAL_WAIT_TIMEOUT; ++i) {
             Window* w = window_of(handles[i]);
             if (!w) continue;
@@ -297,6 +348,10 @@ static void p_close(void* data, int handle) {
 
 static const char* p_display(void* data) {
     (void)data;
+    g_mutex_lock(&lock);
+    const int gone = lost;
+    g_mutex_unlock(&lock);
+    if (gone) return "NONE";
     const char* type = G_OBJECT_TYPE_NAME(gdk_display_get_default());
     return type && strstr(type, "Wayland") ? "WAYL" : "XWIN";
 }
@@ -332,8 +387,127 @@ static int p_screen(void* data, int* mw, int* mh, int* area) {
     return a.mw > 0;
 }
 
-static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL, p_display, p_screen, p_open,
-                                    p_title,               p_show, p_wait,    p_close};
+/* A message box: a modal dialog with the text and an OK button, a window to
+ * wait on like the plot's (its answer or closing ends the wait). */
+typedef struct {
+    const char* title;
+    const char* text;
+    int handle;
+} MessageArgs;
+
+static void on_response(GtkDialog* dialog, gint response, gpointer p) {
+    (void)response;
+    gtk_widget_hide(GTK_WIDGET(dialog));
+    event(p, KAL_WAIT_CLOSED);
+}
+
+static void do_message(void* p) {
+    MessageArgs* a = p;
+    int i = 0;
+    g_mutex_lock(&lock);
+    while (i < MAX_WINDOWS && windows[i].used) ++i;
+    if (i < MAX_WINDOWS) {
+        memset(&windows[i], 0, sizeof windows[i]);
+        windows[i].used = 1;
+    }
+    g_mutex_unlock(&lock);
+    if (i == MAX_WINDOWS) return;
+    Window* w = &windows[i];
+    w->window = gtk_message_dialog_new(NULL, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", a->text);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_window_set_wmclass(GTK_WINDOW(w->window), "kalmain", "kalmain");
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gtk_window_set_title(GTK_WINDOW(w->window), a->title);
+    g_signal_connect(w->window, "response", G_CALLBACK(on_response), w);
+    g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
+    gtk_widget_show_all(w->window);
+    gdk_display_sync(gdk_display_get_default());
+    a->handle = i + 1;
+}
+
+static int p_message(void* data, const char* title, const char* text) {
+    (void)data;
+    MessageArgs a = {title, text, 0};
+    gui_sync(do_message, &a);
+    return a.handle;
+}
+
+/* ---- hardware fonts: Pango on the calling thread, no GTK ---- */
+
+typedef struct {
+    cairo_surface_t* surface;  /* the last mask */
+} GlyphCache;
+
+static void cache_free(gpointer p) {
+    GlyphCache* c = p;
+    if (c->surface) cairo_surface_destroy(c->surface);
+    g_free(c);
+}
+
+static GPrivate glyph_cache = G_PRIVATE_INIT(cache_free);
+
+static int p_glyph(void* data, const char* family, int bold, int italic, double size, double angle,
+                   const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
+                   double* oy) {
+    (void)data;
+    if (!(size > 0.5 && size < 4000)) return 0;
+    GlyphCache* cache = g_private_get(&glyph_cache);
+    if (!cache) {
+        cache = g_new0(GlyphCache, 1);
+        g_private_set(&glyph_cache, cache);
+    }
+    /* The font map is the thread's own. */
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* pc = pango_font_map_create_context(map);
+    PangoLayout* layout = pango_layout_new(pc);
+    PangoFontDescription* fd = pango_font_description_new();
+    pango_font_description_set_family(fd, family);
+    pango_font_description_set_weight(fd, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(fd, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(fd, size * PANGO_SCALE);
+    pango_layout_set_font_description(layout, fd);
+    pango_layout_set_text(layout, text, -1);
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout, &ink, NULL);
+    const double base = pango_layout_get_baseline(layout) / (double)PANGO_SCALE;
+    /* The ink's corners about the origin, turned (y down on the page). */
+    const double a = angle * G_PI / 180, c = cos(a), s = sin(a);
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const double px = ink.x + (k & 1 ? ink.width : 0), py = ink.y + (k & 2 ? ink.height : 0) - base;
+        const double tx = px * c + py * s, ty = -px * s + py * c;
+        x0 = MIN(x0, tx), x1 = MAX(x1, tx), y0 = MIN(y0, ty), y1 = MAX(y1, ty);
+    }
+    int ok = 0;
+    const int mw = (int)ceil(x1 - x0) + 4, mh = (int)ceil(y1 - y0) + 4;
+    if (ink.width > 0 && ink.height > 0 && mw < 8192 && mh < 8192) {
+        if (cache->surface) cairo_surface_destroy(cache->surface);
+        cache->surface = cairo_image_surface_create(CAIRO_FORMAT_A8, mw, mh);
+        cairo_t* cr = cairo_create(cache->surface);
+        *ox = 2 - x0;
+        *oy = 2 - y0;
+        cairo_translate(cr, *ox, *oy);
+        cairo_rotate(cr, -a);
+        cairo_move_to(cr, 0, -base);
+        pango_cairo_update_context(cr, pc);
+        pango_layout_context_changed(layout);
+        pango_cairo_show_layout(cr, layout);
+        cairo_destroy(cr);
+        cairo_surface_flush(cache->surface);
+        *mask = cairo_image_surface_get_data(cache->surface);
+        *w = mw;
+        *h = mh;
+        *stride = cairo_image_surface_get_stride(cache->surface);
+        ok = cairo_surface_status(cache->surface) == CAIRO_STATUS_SUCCESS;
+    }
+    pango_font_description_free(fd);
+    g_object_unref(layout);
+    g_object_unref(pc);
+    return ok;
+}
+
+static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen,  p_open, p_title,
+                                    p_show,                p_wait, p_close,   p_message, p_glyph};
 
 /* ---- the GUI thread ---- */
 
@@ -351,8 +525,13 @@ static gpointer gui_thread(gpointer p) {
     g_cond_broadcast(&changed);
     g_mutex_unlock(&lock);
     if (!ok) return NULL;
-    GMainLoop* loop = g_main_loop_new(NULL, FALSE);
+    GdkDisplay* display = gdk_display_get_default();
+    g_signal_connect(display, "closed", G_CALLBACK(on_display_closed), NULL);
+    watch_x_display(display, display_lost);
+    loop = g_main_loop_new(NULL, FALSE);
     g_main_loop_run(loop);
+    /* Only a lost display ends the loop: nothing here touches GTK again. */
+    release_x_display();
     return NULL;
 }
 

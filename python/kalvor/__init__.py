@@ -16,7 +16,6 @@ through the warnings module instead. kalvor.pngpage() returns the page the
 last kalfin finished on a raster device as PNG bytes.
 """
 import os as _os
-from importlib import metadata as _metadata
 
 from . import _kalvor
 
@@ -33,9 +32,19 @@ if hasattr(_kalvor, "_use_notebook"):
     if _notebook.in_kernel():
         _kalvor._use_notebook(_notebook.show)
 
-try:
-    __version__ = _metadata.version("kalvor")
-except _metadata.PackageNotFoundError:  # not installed (a build tree)
-    __version__ = "unknown"
 
-del _os, _metadata
+def __getattr__(name):
+    # The version is read from the package metadata when first asked for:
+    # importing importlib.metadata costs more than the rest of the import.
+    if name != "__version__":
+        raise AttributeError(f"module 'kalvor' has no attribute {name!r}")
+    from importlib import metadata
+    try:
+        version = metadata.version("kalvor")
+    except metadata.PackageNotFoundError:  # not installed (a build tree)
+        version = "unknown"
+    globals()["__version__"] = version
+    return version
+
+
+del _os

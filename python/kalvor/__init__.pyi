@@ -572,6 +572,16 @@ def conpts(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: float
 
     Levels: any (0 to 3).
     """
+def conshade(x: _Sequence, y: _Sequence, matrix: _Sequence, levels: _Sequence | None = None, /) -> None:
+    """Plots shaded contours of a matrix in one call.
+
+    x: sequence
+    y: sequence
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of the matrix
+
+    Levels: any (0 to 3). Python only.
+    """
 def conshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: _Sequence, nlev: int, /) -> None:
     """Fills the areas between contour levels on a grid.
 
@@ -584,6 +594,16 @@ def conshd(x: _Sequence, n: int, y: _Sequence, m: int, z: _Sequence, zlev: _Sequ
     nlev: int
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def contour(x: _Sequence, y: _Sequence, matrix: _Sequence, levels: _Sequence | None = None, /) -> None:
+    """Plots contour lines of a matrix in one call.
+
+    x: sequence
+    y: sequence
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+    levels: sequence (may be left out); the contour levels; left out: 10 levels from the minimum to the maximum of the matrix
+
+    Levels: any (0 to 3). Python only.
     """
 def contri(x: _Sequence, y: _Sequence, z: _Sequence, n: int, i1: _Sequence, i2: _Sequence, i3: _Sequence, ntri: int, zlev: float, /) -> None:
     """Draws the contour lines of one level on a triangulation.
@@ -2363,6 +2383,23 @@ def pievec(style: int, kind: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def plot(x: _Sequence, y: _Sequence, /) -> None:
+    """Plots a curve with axes scaled to the data in one call (starting the library on the screen when needed).
+
+    x: sequence; as many items as y; a different count raises ValueError "mismatch of array sizes"; none draws nothing
+    y: sequence
+
+    Levels: any (0 to 3). Python only.
+    """
+def plot3(x: _Sequence, y: _Sequence, z: _Sequence, /) -> None:
+    """Plots coloured points in a colour axis system scaled to the data in one call.
+
+    x: sequence; as many items as y and z
+    y: sequence
+    z: sequence
+
+    Levels: any (0 to 3). Python only.
+    """
 def pngmod(mode: str | bytes, key: str | bytes, /) -> None:
     """Sets PNG options.
 
@@ -2864,6 +2901,14 @@ def scale(mode: str | bytes, axes: str | bytes, /) -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def scattr(x: _Sequence, y: _Sequence, /) -> None:
+    """Plots the points as symbols with axes scaled to the data in one call.
+
+    x: sequence; as many items as y; a different count raises ValueError "mismatch of array sizes"
+    y: sequence
+
+    Levels: any (0 to 3). Python only.
+    """
 def sclfac(factor: float, /) -> None:
     """Scales the whole plot.
 
@@ -3009,6 +3054,32 @@ def setscl(values: _Sequence, n: int, axes: str | bytes, /) -> None:
     axes: str
 
     Levels: 1 only (after kalini, outside axis systems).
+    """
+def setvar(name: str | bytes, value: int | float | str, /) -> None:
+    """Sets a plot variable of the quick plots: applied at once after kalini, else by the next kalini or quick plot, and again after every kalini.
+
+    name: str; a variable name, in any case; an unknown one raises ValueError "undefined variable"
+        ERASE                     int; 1 (or unset) erases the page before each quick plot, 0 draws over it
+        H, HNAME, HSYMBL, HTITLE  int; height, hname, hsymbl, htitle
+        INCMRK, MARKER, VTITLE    int; incmrk, marker, vkytit
+        POLCRV                    str; polcrv
+        T1, T2, T3, T4            str; title line 1 to 4 (titlin)
+        X, Y, Z                   str; the axis name (name)
+        XAUTO, YAUTO, ZAUTO       int; non-zero scales the axis from the data
+        XDIG, YDIG, ZDIG          int; digits of the axis labels
+        XLAB, YLAB, ZLAB          str; label type (labels)
+        XLEN, YLEN, ZLEN          int; axis length (axslen, ax3len), the others kept
+        XMIN, XMAX, XOR, XSTEP    float (and for Y and Z); with all four the axis parameters of graf, with MIN and MAX alone the scaled range (powers of ten on a log axis)
+        XPOS, YPOS                int; the lower left corner (axspos), the other coordinate kept
+        XRES, YRES                int; the point size of colour plots (setres), the other kept
+        XSCL, YSCL, ZSCL          str; "LIN" or "LOG" (scale)
+        XTIC, YTIC, ZTIC          int; ticks between labels
+        X3LEN, Y3LEN, Z3LEN       float; the 3-D box (axis3d), from 2, 2, 2
+        X3VIEW, Y3VIEW, Z3VIEW    float; the view point (view3d "ABS"), from 4, -5, 4
+        CONSHD                    str; the shading mode of contours (shdmod with "CONTOUR")
+    value: int, float or str; an int, a float or a str as the variable holds
+
+    Levels: any (0 to 3). Python only.
     """
 def setvlt(table: str | bytes, /) -> None:
     """Loads a colour table.
@@ -3261,6 +3332,47 @@ def strtpt(x: float, y: float, /) -> None:
     y: float
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def surf3(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
+    """Plots a matrix as coloured rectangles in a colour axis system in one call.
+
+    x: sequence
+    y: sequence
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+
+    Levels: any (0 to 3). Python only.
+    """
+def surface(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
+    """Plots a matrix as a mesh surface in a 3-D axis system in one call.
+
+    x: sequence
+    y: sequence
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+
+    Levels: any (0 to 3). Python only.
+    """
+def suriso(x: _Sequence, nx: int, y: _Sequence, ny: int, z: _Sequence, nz: int, w: _Sequence, level: float, /) -> None:
+    """Draws the isosurface w = level of a field on a grid through the depth buffer in the current colour; w[i][j][k] belongs to (x[i], y[j], z[k]).
+
+    x: float sequence of nx items
+    nx: int; 2 or more (ny and nz alike)
+    y: float sequence of ny items
+    ny: int
+    z: float sequence of nz items
+    nz: int
+    w: float array of nx by ny by nz (nested three deep, flat, or numpy of any strides)
+    level: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def surshade(x: _Sequence, y: _Sequence, matrix: _Sequence, /) -> None:
+    """Plots a matrix as a shaded surface in a 3-D axis system in one call.
+
+    x: sequence
+    y: sequence
+    matrix: sequence; len(x) by len(y) values (rows or flat)
+
+    Levels: any (0 to 3). Python only.
     """
 def sursze(xmin: float, xmax: float, ymin: float, ymax: float, /) -> None:
     """Sets the part of the axis ranges that a matrix covers.
@@ -4625,6 +4737,40 @@ def zaxlg(a: float, e: float, first: float, step: float, length: int, name: str 
     ny: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbffin() -> None:
+    """Frees the depth buffer that zbfini opened.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbfini() -> int:
+    """Opens the depth buffer of the raster output (screens, image files): 0 on success, 1 when refused.
+
+    Returns int.
+
+    Levels: 1 to 3 (between kalini and kalfin).
+    """
+def zbflin(x1: float, y1: float, z1: float, x2: float, y2: float, z2: float, /) -> None:
+    """Draws a line between two user points into the depth buffer in the current colour.
+
+    x1: float
+    y1: float
+    z1: float
+    x2: float
+    y2: float
+    z2: float
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
+def zbftri(x: _Sequence, y: _Sequence, z: _Sequence, colours: _Sequence, /) -> None:
+    """Draws a triangle of user points into the depth buffer with the colours of its corners interpolated (three indices: the index, else the components).
+
+    x: float sequence of 3 items
+    y: float sequence of 3 items
+    z: float sequence of 3 items
+    colours: int sequence of 3 items
+
+    Levels: 3 only (inside a 3-D axis system).
     """
 def zscale(zmin: float, zmax: float, /) -> None:
     """Fixes the limits of the colour scale for shaded surfaces and contours.

@@ -6,6 +6,7 @@ namespace kal {
 namespace {
 
 std::atomic<StdoutWriter> stdout_writer{nullptr};
+std::atomic<MessageBoxShow> message_box_show{nullptr};
 
 struct Collected {
     bool on = false;
@@ -25,6 +26,13 @@ void write_out(FILE* stream, const std::string& text) {
 }
 
 void set_stdout_writer(StdoutWriter writer) { stdout_writer.store(writer, std::memory_order_release); }
+
+void set_message_box(MessageBoxShow show) { message_box_show.store(show, std::memory_order_release); }
+
+bool show_message_box(const std::string& title, const std::string& text) {
+    MessageBoxShow show = message_box_show.load(std::memory_order_acquire);
+    return show && show(title, text);
+}
 
 void collect_warnings(bool on) {
     collected.on = on;

@@ -18,6 +18,13 @@ void write_out(FILE* stream, const std::string& text);
 using StdoutWriter = bool (*)(const char* text, size_t size);
 void set_stdout_writer(StdoutWriter writer);
 
+// A modal message box for a text (a windowed program's end protocol), which
+// the screen output installs: true once the user closed it, false when there
+// is no display (the text then goes to the message stream).
+using MessageBoxShow = bool (*)(const std::string& title, const std::string& text);
+void set_message_box(MessageBoxShow show);
+bool show_message_box(const std::string& title, const std::string& text);
+
 // Warning lines of the calling thread: while collection is on, warnings are
 // counted as usual but their lines are kept instead of being written.
 void collect_warnings(bool on);

@@ -46,8 +46,8 @@ void console_form(Context& ctx, int result, const std::string& date, const std::
     write_out(s, text);
 }
 
-// The windowed program's protocol. There is no message box on this platform,
-// so the text goes to the message stream.
+// The windowed program's protocol: in a message box when there is a display,
+// else on the message stream.
 void window_form(Context& ctx, int result, const std::string& date, const std::string& time) {
     char head[96];
     std::snprintf(head, sizeof head, "           END OF KALVOR / VERSION %4.1f %s\n ", VERSION, " ");
@@ -61,6 +61,7 @@ void window_form(Context& ctx, int result, const std::string& date, const std::s
     if (result == 1 || result == 11) text += "\n Metafile     : " + first48(ctx.page.file_name);
     if (result >= 10) text += "\n Error file    : " + first48(ctx.frame.errfile_path);
     text += "\n";
+    if (show_message_box("KALVOR", text)) return;
     FILE* s = ctx.frame.stream ? ctx.frame.stream : stdout;
     write_out(s, text);
 }

@@ -8,6 +8,7 @@
 #include "api/routines_maps.h"
 #include "core/context.h"
 #include "core/install.h"
+#include "maps/grid_labels.h"
 #include "maps/map_data.h"
 #include "maps/map_lines.h"
 #include "output/colour_table.h"
@@ -114,46 +115,6 @@ void own_polygons(Context& ctx, int number, int wanted, bool fill, size_t limit)
     if (dropped > 0) custom_warning(ctx, 101, "Internal error: Overflow of map coordinates");
 }
 
-// Whether a map point lands inside the map's window (its disc on disc maps).
-bool visible(const Context& ctx, double lon, double lat, double& px, double& py) {
-    const MapState& m = ctx.map;
-    if (!map_to_plot(ctx, lon, lat, px, py)) return false;
-    if (map_family(m.proj.code) == FAMILY_AZIMUTHAL &&
-        pole_distance(m.proj, lon, lat) > (m.disc ? m.sphere : 1.55))
-        return false;
-    const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    if (m.disc) return std::hypot(px + ox - m.clip_cx, py + oy - m.clip_cy) <= m.clip_r + 0.5;
-    return px + ox >= m.clip[0] - 0.5 && px + ox <= m.clip[2] + 0.5 && py + oy >= m.clip[1] - 0.5 &&
-           py + oy <= m.clip[3] + 0.5;
-}
-
-// The degree label of a grid line where it enters the map (mplang, mplclr,
-// mplpos, mplsiz): meridians from the south, parallels from the west.
-void grid_label(Context& ctx, bool meridian, double value, double lo, double hi) {
-    const MapState& m = ctx.map;
-    for (int i = 0; i <= 720; ++i) {
-        const double t = lo + (hi - lo) * i / 720;
-        double px, py;
-        if (!visible(ctx, meridian ? value : t, meridian ? t : value, px, py)) continue;
-        // Only where the line comes in over the rim (not out of the pole).
-        if (m.disc && std::hypot(px + ctx.page.origin_x - m.clip_cx, py + ctx.page.origin_y - m.clip_cy) <
-                          0.97 * m.clip_r)
-            return;
-        TextScope scope(ctx);
-        if (m.label_height > 0) scope.height(m.label_height);
-        scope.angle(int(std::lround(m.label_angle)));
-        const LabelText label = angle_label(ctx, meridian ? std::remainder(value, 360.0) : value);
-        const double len = label_length(ctx, label), h = ctx.text.height;
-        const double x = px + m.label_dx, y = py - h - m.label_dy;
-        const int colour = ctx.out.current_colour;
-        if (m.label_background >= 0) fill_rect(ctx, x - 2, y - 2, x + len + 2, y + h + 2, m.label_background);
-        if (m.label_colour >= 0) set_colour(ctx, m.label_colour);
-        draw_label(ctx, label, x, y);
-        if (ctx.out.current_colour != colour) set_colour(ctx, colour);
-        return;
-    }
-}
-
 }  // namespace
 
 void world(Context& ctx) {
@@ -219,22 +180,9 @@ void gridmp(Context& ctx, int nx, int ny) {
             lines.polyline(2, a, b);
         }
     }
-    // Labels on the label steps only, on maps without degree axes.
+    // Labels on maps without degree axes.
     const MapFamily fam = map_family(m.proj.code);
-    if (fam != FAMILY_PSEUDO && !m.disc) return;
-    for (long long i = 0; i < 10000; i += nx) {
-        const double lon = x0 + i * dx;
-        if (lon > m.xe + 1e-9) break;
-        // Meridians of pseudo-cylindrical maps meet the outline at the poles
-        // only: their labels go to the equator.
-        if (std::fabs(std::remainder(lon - m.proj.centre, 360.0)) < 179.9)
-            grid_label(ctx, true, lon, fam == FAMILY_PSEUDO ? 0 : lat_lo, lat_hi);
-    }
-    for (long long i = 0; i < 10000; i += ny) {
-        const double lat = y0 + i * dy;
-        if (lat > m.ye + 1e-9) break;
-        if (std::fabs(lat) < 89.9) grid_label(ctx, false, lat, lon_lo, lon_hi);
-    }
+    if (fam == FAMILY_PSEUDO || m.disc) draw_grid_labels(ctx, nx, ny);
 }
 
 void curvmp(Context& ctx, const float* x, const float* y, int n) {

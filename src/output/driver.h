@@ -82,6 +82,13 @@ public:
     // changed by pixel routines (the device draws on from it).
     virtual void sync_raster(Context&) {}
     virtual void raster_written(Context&) {}
+    // The raster that drawing goes into (with aamode the enlarged one, not
+    // ctx.out.raster) and the offset `shift` added to device points on it;
+    // null where the device has none. The caller may set pixels in it.
+    virtual Raster* drawing_raster(Context&, int& shift) {
+        shift = 0;
+        return nullptr;
+    }
     // imgfin on a vector page: the raster drawn into the rectangle with the
     // upper left corner (x, y) and the size w x h in plot units.
     virtual bool image(Context&, const Raster&, double, double, double, double) { return false; }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "core/devices.h"
 #include "core/state_part.h"
@@ -33,6 +34,15 @@ struct OutputValues {
     mutable DeviceMap map;
 };
 
+// The depth buffer of the 3-D shading routines (plot3d/zbuffer.h): one
+// depth per pixel of the raster drawn into (the enlarged one with aamode).
+struct DepthBuffer {
+    std::vector<float> depth;
+    int width = 0, height = 0;
+    bool open = false;
+    bool user = false;   // opened by zbfini: kept until zbffin or kalfin
+};
+
 struct OutputState : OutputValues {
     OutputState();
     ~OutputState();
@@ -45,6 +55,7 @@ struct OutputState : OutputValues {
     std::unique_ptr<PdfRecord> pdf;
     FILE* file = nullptr;            // null for screens, VIRT, or after "Open error"
     RecordBuffer record;
+    DepthBuffer depth;
 
     static void reset(Context& ctx);
     static const ResetKeys reset_keys;

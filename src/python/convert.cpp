@@ -369,6 +369,64 @@ bool matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out, Error& err) {
     return true;
 }
 
+// The values of a sequence nested up to three deep, in order. At each depth
+// the items are all numbers or all sequences of one length.
+struct Nesting {
+    Py_ssize_t length[3] = {-1, -1, -1};
+    int rows[3] = {-1, -1, -1};  // -1 not seen yet, 0 numbers, 1 sequences
+};
+
+bool flatten(PyObject* o, int depth, Nesting& shape, std::vector<float>& out, Error& err) {
+    Py_ssize_t len;
+    if (!sequence_length(o, len, err)) return false;
+    if (shape.length[depth] < 0) shape.length[depth] = len;
+    if (shape.length[depth] != len) return fail(err, PyExc_ValueError, "array rows have different lengths");
+    for (Py_ssize_t i = 0; i < len; ++i) {
+        PyObject* item = PySequence_GetItem(o, i);
+        if (!item) {
+            PyErr_Clear();
+            return fail(err, PyExc_ValueError, "sequence error");
+        }
+        const int row = depth < 2 && is_row(item) ? 1 : 0;
+        bool ok = true;
+        if (shape.rows[depth] < 0) shape.rows[depth] = row;
+        if (shape.rows[depth] != row) {
+            ok = fail(err, PyExc_ValueError, "array rows have different lengths");
+        } else if (row) {
+            ok = flatten(item, depth + 1, shape, out, err);
+        } else {
+            float v = 0;
+            ok = item_value(item, v, err);
+            if (ok) {
+                try {
+                    out.push_back(v);
+                } catch (const std::bad_alloc&) {
+                    ok = fail(err, PyExc_MemoryError, "out of memory");
+                }
+            }
+        }
+        Py_DECREF(item);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool array3(PyObject* o, Py_ssize_t n, std::vector<float>& out, Error& err) {
+    NumericBuffer buf;
+    if (buf.acquire(o, false) && buf.view.ndim <= 3) {
+        const Py_ssize_t total = buf.count();
+        if (total < n) return fail(err, PyExc_MemoryError, "out of range");
+        if (!allocate(out, total, err)) return false;
+        for (Py_ssize_t k = 0; k < total; ++k) out[k] = static_cast<float>(buf.read(k));
+        return true;
+    }
+    out.clear();
+    Nesting shape;
+    if (!flatten(o, 0, shape, out, err)) return false;
+    if (Py_ssize_t(out.size()) < n) return fail(err, PyExc_MemoryError, "out of range");
+    return true;
+}
+
 // ---- write-back -------------------------------------------------------------
 
 PyObject* make(float v) { return PyFloat_FromDouble(v); }
@@ -562,6 +620,19 @@ void Sequences::matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
     Error e;
     PyObject* plain = unmasked(o);
     if (!kalpy::matrix(plain ? plain : o, n, out, e)) last_ = e;
+    Py_XDECREF(plain);
+}
+
+Py_ssize_t product3(Py_ssize_t a, Py_ssize_t b, Py_ssize_t c) {
+    Py_ssize_t ab, abc;
+    if (__builtin_mul_overflow(a, b, &ab) || __builtin_mul_overflow(ab, c, &abc)) return PY_SSIZE_T_MAX;
+    return abc;
+}
+
+void Sequences::array3(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+    Error e;
+    PyObject* plain = unmasked(o);
+    if (!kalpy::array3(plain ? plain : o, n, out, e)) last_ = e;
     Py_XDECREF(plain);
 }
 

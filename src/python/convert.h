@@ -32,6 +32,10 @@ public:
     // A sequence of rows or a flat sequence holding at least n values, kept
     // row after row (all of its values).
     void matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out);
+    // An array of three dimensions holding at least n values: nested three
+    // deep, flat, or a numeric buffer of up to three dimensions (any
+    // strides), item [i][j][k] after [i][j][k-1] (all of its values).
+    void array3(PyObject* o, Py_ssize_t n, std::vector<float>& out);
     bool ok() const;
 
     // A failure: the exception type and message (set, not yet raised).
@@ -43,6 +47,10 @@ public:
 private:
     Error last_;
 };
+
+// a * b * c, or PY_SSIZE_T_MAX (more than any sequence holds) when that
+// overflows.
+Py_ssize_t product3(Py_ssize_t a, Py_ssize_t b, Py_ssize_t c);
 
 // Stores the first k values into the sequence after the call: item by item
 // (new float or int objects), straight into a writable numeric buffer, and

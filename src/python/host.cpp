@@ -110,13 +110,12 @@ bool issue_collected_warnings(bool call_succeeded) {
     std::vector<std::string> lines = kal::take_collected_warnings();
     if (!call_succeeded) return false;
     for (const std::string& line : lines) {
-        // PyErr_WarnEx reads UTF-8: a Latin-1 keyword in the text is decoded first.
+        // The text may hold Latin-1 bytes (a keyword as the caller gave it).
         const std::string text = warning_text(line);
-        PyObject* s = decode(text.c_str(), text.size());
-        const char* utf8 = s ? PyUnicode_AsUTF8(s) : nullptr;
-        const int r = utf8 ? PyErr_WarnEx(kalvor_warning, utf8, 1) : -1;
-        Py_XDECREF(s);
-        if (r < 0) return false;
+        PyObject* message = decode(text.data(), text.size());
+        const int raised = message ? PyErr_WarnFormat(kalvor_warning, 1, "%U", message) : -1;
+        Py_XDECREF(message);
+        if (raised < 0) return false;
     }
     return true;
 }

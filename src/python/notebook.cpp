@@ -33,7 +33,7 @@ int nb_wait(void*, const int*, int, int, int, int, int) { return KAL_WAIT_CLOSED
 void nb_close(void*, int) {}
 
 const kal_presenter NOTEBOOK = {KAL_PRESENTER_VERSION, nullptr, nb_display, nb_screen, nb_open,
-                                nb_title, nb_show, nb_wait, nb_close};
+                                nb_title, nb_show, nb_wait, nb_close, nullptr, nullptr};
 
 // _use_notebook(show): pages of screen plots go to show(rgb, w, h).
 PyObject* use_notebook(PyObject*, PyObject* show) {

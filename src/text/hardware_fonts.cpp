@@ -14,6 +14,7 @@
 #include "core/devices.h"
 #include "core/frame.h"
 #include "output/driver.h"
+#include "output/drivers/screen.h"
 #include "output/font_metrics.h"
 #include "text/fonts.h"
 #include "text/text_state.h"
@@ -53,8 +54,12 @@ int italic_face(int font) {
     return font;
 }
 
+// The document devices, and screens whose window draws fonts (not the
+// headless files).
 bool hardware_device(const Context& ctx) {
-    return traits(ctx.page.device).hardware_fonts;
+    if (traits(ctx.page.device).hardware_fonts) return true;
+    const auto* screen = dynamic_cast<const ScreenDriver*>(ctx.out.driver.get());
+    return screen && screen->has_fonts();
 }
 
 // Makes the standard font `index` current; warning 49 on devices without

@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "api/entries.h"
+#include "core/context.h"
+#include "core/threads.h"
+#include "maps/grid_labels.h"
 #include "maps/map_data.h"
 #include "maps/projection.h"
+#include "output/raster/raster.h"
 
 namespace {
 
@@ -76,6 +81,67 @@ TEST(Projections, EdgeCasesOfTheTable) {
         const double a = std::fabs((x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0));
         const double r = d * M_PI / 180;
         EXPECT_NEAR(a / (r * r * std::cos((lat + d / 2) * M_PI / 180)), 1, 1e-3) << lat;
+    }
+}
+
+// ---- degree labels on discs ----
+
+// A disc's degree labels lie outside its rim, touch no other label, name
+// each meridian once, and cover the ink they draw (one pixel per plot unit).
+TEST(GridLabels, DiscLabelsStayOutsideTheRimAndApart) {
+    struct Case {
+        const char* proj;
+        float step;
+        int every;
+    };
+    for (const Case c : {Case{"ORTH", 30, 1}, Case{"LAMB", 10, 1}, Case{"AZIM", 15, 2}}) {
+        kal::entry::metafl("VIRT");
+        kal::entry::page(2000, 2000);
+        kal::entry::sclmod("FULL");
+        kal::entry::winsiz(2001, 2001);
+        kal::entry::kalini();
+        Context* ctx = kal::fetch_record();
+        ctx->frame.warnings_on = false;
+        kal::entry::axspos(300, 1700);
+        kal::entry::axslen(1400, 1400);
+        kal::entry::projct(c.proj);
+        kal::entry::mappol(10, 45);
+        kal::entry::grafmp(-180, 180, -180, c.step, -90, 90, -90, c.step);
+        const std::vector<GridLabel> labels = place_grid_labels(*ctx, c.every, c.every);
+        const MapState& m = ctx->map;
+        ASSERT_TRUE(m.disc) << c.proj;
+        EXPECT_GE(labels.size(), 8u) << c.proj;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            const GridLabel& a = labels[i];
+            // the box's point nearest the centre lies beyond the rim
+            const double nx = std::clamp(m.clip_cx, a.x, a.x + a.w), ny = std::clamp(m.clip_cy, a.y, a.y + a.h);
+            EXPECT_GT(std::hypot(nx - m.clip_cx, ny - m.clip_cy), m.clip_r) << c.proj << " " << a.value;
+            for (size_t j = 0; j < i; ++j) {
+                const GridLabel& b = labels[j];
+                EXPECT_FALSE(a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h)
+                    << c.proj << " " << a.value << " on " << b.value;
+                if (a.meridian && b.meridian) {
+                    EXPECT_NE(std::remainder(a.value - b.value, 360.0), 0.0);
+                }
+            }
+        }
+        // Only the labels drawn: every inked pixel in some box (2 units slack).
+        Raster& r = *ctx->out.raster;
+        r.clear();
+        draw_grid_labels(*ctx, c.every, c.every);
+        long ink = 0, stray = 0;
+        for (int y = 0; y < r.height(); ++y)
+            for (int x = 0; x < r.width(); ++x) {
+                if (r.pixel_index(x, y) == 0) continue;
+                ++ink;
+                stray += std::none_of(labels.begin(), labels.end(), [&](const GridLabel& l) {
+                    return x >= l.x - 2 && x <= l.x + l.w + 2 && y >= l.y - 2 && y <= l.y + l.h + 2;
+                });
+            }
+        EXPECT_GT(ink, 100) << c.proj;
+        EXPECT_EQ(stray, 0) << c.proj;
+        kal::entry::endgrf();
+        kal::entry::kalfin();
     }
 }
 

@@ -33,8 +33,9 @@ def test_every_routine_has_a_signature_a_stub_and_a_c_declaration():
 # Routines of this library's own, beyond the interface it was built to (those
 # of the Python module alone apart), and the number of the others.
 OWN_ROUTINES = {"aamode", "mapfcn"}
-PYTHON_ONLY = {"warnings_as_exceptions", "pngpage"}
-INTERFACE_ROUTINES = 530
+QUICK_PLOTS = {"setvar", "plot", "scattr", "plot3", "surf3", "surface", "surshade", "contour", "conshade"}
+PYTHON_ONLY = {"warnings_as_exceptions", "pngpage"} | QUICK_PLOTS
+INTERFACE_ROUTINES = 535
 
 
 def test_own_routines_are_counted_apart():
@@ -56,3 +57,41 @@ def test_help_names_parameters_ranges_keywords_and_levels():
     assert no_names == []
     version = re.search(r'^version = "(.+)"', (ROOT / "pyproject.toml").read_text(), re.M)[1]
     assert kalvor.__version__ == version
+
+
+def test_three_dimensional_arrays_nested_flat_or_numpy_of_any_strides(run):
+    # suriso's w[i][j][k] belongs to (x[i], y[j], z[k]): on a grid of three
+    # different sizes every form draws the same picture.
+    out = run("""
+        import numpy as np
+        x, y, z = np.linspace(-1, 1, 7), np.linspace(-1, 1, 9), np.linspace(-1, 1, 11)
+        X, Y, Z = np.meshgrid(x, y, z, indexing='ij')
+        w = (X - .3) ** 2 + 2 * (Y + .2) ** 2 + 3 * Z ** 2
+        big = np.zeros((14, 27, 11)); big[::2, ::3, ::-1] = w
+        forms = [w, w.tolist(), w.ravel().tolist(), np.asfortranarray(w), big[::2, ::3, ::-1],
+                 w.astype(np.float32), tuple(map(tuple, w.reshape(63, 11).tolist()))]
+        for i, form in enumerate(forms):
+            k.metafl('PNG'); k.setfil(f'f{i}.png'); k.kalini(); k.errmod('PROT', 'OFF'); k.nograf()
+            k.graf3d(-1., 1., -1., 1., -1., 1., -1., 1., -1., 1., -1., 1.)
+            k.suriso(x, 7, y, 9, z, 11, form, .5)
+            k.endgrf(); k.kalfin()
+        for bad in ([[[1.0] * 11] * 9] * 6 + [[[1.0] * 10] * 9], [[[1.0] * 11] * 9] * 6 + [1.0],
+                    [[[[1.0]] * 11] * 9] * 7, [1.0] * 692, 5):
+            try:
+                k.suriso(x, 7, y, 9, z, 11, bad, .5)
+            except Exception as e:
+                print(type(e).__name__, e)
+        n = 2 ** 21                                   # n ** 3 overflows 64 bits
+        try:
+            k.suriso(np.zeros(n), n, np.zeros(n), n, np.zeros(n), n, [1.0] * 8, .5)
+        except MemoryError as e:
+            print(type(e).__name__, e)
+        """)
+    assert out.splitlines() == [
+        "ValueError array rows have different lengths", "ValueError array rows have different lengths",
+        "ValueError no floatingpoint element in sequence", "MemoryError out of range", "ValueError parameter is not a sequence",
+        "MemoryError out of range"]
+    pictures = [(run.path / f"f{i}.png").read_bytes() for i in range(7)]
+    assert all(p == pictures[0] for p in pictures)
+    from PIL import Image
+    assert Image.open(run.path / "f0.png").convert("L").getextrema()[1] > 0

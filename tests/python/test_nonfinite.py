@@ -19,6 +19,7 @@ k.metafl("DEVICE"); k.setpag("DA4L"); k.filmod("DELE"); k.setfil("out.EXT")
 k.pdfmod("OFF", "COMP"); k.scrmod("REVERS")
 k.kalini()
 for name, letters, _, _ in k._kalvor._routines:
+    letters = letters.replace("|", "")    # every optional argument given
     if name in ("kalini", "kalfin", "thrini", "thrfin", "delglb") or not set(letters) & set("fO"):
         continue
     plain = {"f": 200.0, "i": 2, "s": "A", "O": [300.0, 400.0, 500.0, 300.0, 400.0, 500.0]}

@@ -35,6 +35,8 @@ def test_capsys_and_warnings_as_exceptions(capsys):
     try:
         with pytest.warns(kalvor.KalvorWarning, match=r"^Warning   2: Incorrect parameter in metafl!   \(pdfw\)$"):
             kalvor.metafl("pdfw")
+        with pytest.warns(kalvor.KalvorWarning, match="\\(\xff\xfe\\)$"):   # Latin-1 text as given
+            kalvor.metafl("\xff\xfe")
         with warnings.catch_warnings():
             warnings.simplefilter("error")
             with pytest.raises(kalvor.KalvorWarning):

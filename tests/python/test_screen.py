@@ -46,7 +46,7 @@ def test_headless_names_windows_and_routines(run):
     out = run("""
         k.setfil("plot.png"); k.filmod("DELE"); k.metafl("XWI2"); k.wintit("mine")
         print("BPP", k.getbpp(), k.getscr(), k.winid())
-        k.kalini(); print("ID", k.winid(), k.getwin())
+        k.kalini(); print("ID", k.winid(), k.getwin()); k.winfnt("Arial")
         k.clswin(2); k.clswin(3); k.selwin(4); k.opnwin(9)
         k.opnwin(4); k.setclr(255); k.rectan(0, 0, 500, 500); print("ID", k.winid())
         k.selwin(2); k.wintit("main"); k.x11mod("PIXM"); k.clswin(4); k.rimage("w.img")
@@ -56,6 +56,7 @@ def test_headless_names_windows_and_routines(run):
     assert "BPP 8 (0, 0) 0" in out and "ID 2 (40, 40, 853, 603)" in out and "ID 4" in out, out
     assert "The Main Window 2 cannot be closed" in out and "Window 3 is not open" in out, out
     assert "Window 4 is not open" in out and "Warning   2" in out, out
+    assert "Warning  49" in out, out  # no window, no window fonts
     assert out.count("Warning  56") == 2, out
     files = sorted(p.name for p in run.path.glob("*.png"))
     # window 4 at clswin, then the main window at kalfin: a new version despite DELE

@@ -115,6 +115,25 @@ def test_window_equals_png(display, tmp_path, before, png_before):
     assert ("XWIN 24" if "FULL" in before or "aamode" in before else "XWIN 8") in out
 
 
+def test_window_fonts(display, tmp_path):
+    """winfnt and x11fnt draw the window's own fonts where the text's box is."""
+    plot = Plot(display, tmp_path, """
+        k.metafl("XWIN"); k.winsiz(800, 566); k.kalini(); k.winfnt("Arial Bold"); k.height(80)
+        k.messag("Window fonts", 200, 300); print("LEN", k.nlmess("Window fonts"))
+        k.x11fnt("Times Italic", "STAN"); k.messag("Times", 200, 800); k.kalfin()""")
+    plot.window("Click MB2 to continue")
+    shot = plot.shot(800, 566)
+    plot.click()
+    out = plot.output()
+    assert "<<<< Warning" not in out, out
+    scale = 800 / 2970  # pixels per plot unit
+    for top, length in ((300, int(out.split("LEN ")[1].split()[0])), (800, None)):
+        ys, xs = np.nonzero(shot[int(top * scale) - 5:int((top + 80) * scale) + 5].any(axis=2))
+        assert abs(xs.min() - 200 * scale) < 3 and abs(ys.max() - ys.min() - 80 * scale) < 2.5, (xs.min(), ys)
+        if length:
+            assert abs(xs.max() - xs.min() - length * scale) < 0.03 * length * scale
+
+
 def test_window_two_in_place(display, tmp_path):
     plot = Plot(display, tmp_path, """
         k.metafl("XWIN"); k.winsiz(400, 300); k.kalini(); k.recfll(0, 0, 2970, 2100, 255)
@@ -254,3 +273,34 @@ def test_default_window_geometry(display, tmp_path):
     # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
     # less the frame; window n moved by 40 (n - 1) each way
     assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
+
+
+def test_protocol_box_and_display_killed_mid_wait(tmp_path):
+    """A windowed program's end protocol is a message box; a display that dies
+    while kalfin waits leaves the process running, the page going to the
+    headless PNG file; with no display the protocol returns to the stream."""
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + PICTURE.format(dev="PNG", before="", end="")],
+                   cwd=tmp_path, check=True, capture_output=True)
+    (tmp_path / "kalvor.png").rename(tmp_path / "device.png")
+    server, name = xvfb()
+    try:
+        plot = Plot(name, tmp_path, textwrap.dedent("""
+            k.winapp("WIND"); k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod("NONE"); k.kalfin()
+            print("BOX CLOSED", flush=True); k.winapp("CONS")
+            """) + PICTURE.format(dev="XWIN", before="", end="") + textwrap.dedent("""
+            print("AFTER", k.getdsp()); k.winapp("WIND"); k.metafl("PNG"); k.setfil("second.png"); k.kalini()
+            k.kalfin()"""))
+        box = plot.window("^KALVOR$")
+        assert plot.running_after()
+        plot.key(box, "Return")
+        plot.window("Click MB2 to continue")
+        assert plot.proc.stdout.readline() == b"BOX CLOSED\n"
+    finally:
+        server.kill()
+        server.wait()
+    out = plot.output()
+    assert "101: The display was lost" in out and "AFTER NONE" in out, out
+    assert np.array_equal(np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB")),
+                          np.asarray(Image.open(tmp_path / "device.png").convert("RGB")))
+    # the window form once: the box's protocol went to the box only
+    assert out.count("Fileformat  :") == 1 and "Metafile     : second.png" in out, out

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/context.h"
 #include "core/devices.h"
@@ -98,6 +99,12 @@ Raster* ImageDriver::canvas(Context& ctx) {
     return ctx.out.raster.get();
 }
 
+Raster* ImageDriver::drawing_raster(Context& ctx, int& shift) {
+    end_stroke(ctx);
+    shift = shift_;
+    return canvas(ctx);
+}
+
 void ImageDriver::erase(Context& ctx) {
     sx_.clear();
     sy_.clear();
@@ -105,6 +112,7 @@ void ImageDriver::erase(Context& ctx) {
     if (large_) large_->clear();
     large_drawn_ = false;
     page_ahead_ = false;
+    std::fill(ctx.out.depth.depth.begin(), ctx.out.depth.depth.end(), std::numeric_limits<float>::infinity());
 }
 
 int ImageDriver::close(Context& ctx) {

@@ -33,6 +33,7 @@ public:
                          const FigureDraw& draw) override;
     void sync_raster(Context& ctx) override;
     void raster_written(Context& ctx) override;
+    Raster* drawing_raster(Context& ctx, int& shift) override;
     bool line_width(Context& ctx, int n) override;
     bool pen_width(Context& ctx, double w) override;
     void line_join(Context& ctx, int join) override;
@@ -44,6 +45,8 @@ protected:
     // from the larger canvas), without handing the raster out: drawing goes
     // on as before. `complete` draws a pending wide line first.
     Raster* picture(Context& ctx, bool complete);
+    // The raster drawn into: the enlarged one with aamode, else the page's.
+    Raster* canvas(Context& ctx);
 
 private:
     // The pixels a figure set around its centre pixel, for figures alike.
@@ -60,8 +63,6 @@ private:
     std::vector<Stamp> stamps_;
     std::unique_ptr<Raster> scratch_;   // where a stamp is drawn first
 
-    // The raster drawn into: the enlarged one with aamode, else the page's.
-    Raster* canvas(Context& ctx);
     // Whether lines go to the stroke (wider than a pixel, or smoothed) and
     // their width in pixels of the canvas.
     bool stroking(const Context& ctx) const;

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "core/call_lock.h"
 #include "core/context.h"
 #include "core/devices.h"
+#include "output/font_metrics.h"
+#include "output/primitives.h"
 #include "output/raster/raster.h"
 #include "output/raster/raster_output.h"
 #include "output/screen/presenter.h"
@@ -77,6 +81,8 @@ void ScreenDriver::open(Context& ctx) {
     const int device = ctx.page.device;
     main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
     presenter_ = &presenter_for(ctx);
+    display_ = presenter_->interactive();
+    fonts_ = display_ && presenter_->has_glyphs() ? presenter_ : nullptr;
     place(ctx);
     ctx.out.factor = device_factor(ctx.page, device);
     ctx.out.colour_depth = ctx.colour.screen_mode == 1 ? 24 : 8;  // clrmod FULL
@@ -97,9 +103,10 @@ void ScreenDriver::open(Context& ctx) {
     }
     const PageState& p = ctx.page;
     w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
-    if (!w.handle) {
+    if (!w.handle && !display_lost(ctx)) {
         custom_warning(ctx, 101, "Not enough memory for windows output");
         presenter_ = &file_presenter();
+        display_ = false;
         w.handle = presenter_->open(ctx, main_, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
     }
     show(ctx, main_, false, true);
@@ -120,6 +127,19 @@ void ScreenDriver::fixed_title(int n, const std::string& text) {
     presenter_->title(w.handle, text);
 }
 
+bool ScreenDriver::display_lost(Context& ctx) {
+    if (!display_ || presenter_->interactive()) return false;
+    custom_warning(ctx, 101, "The display was lost, the windows go to PNG files");
+    presenter_ = &file_presenter();
+    display_ = false;
+    const PageState& p = ctx.page;
+    for (int n = 1; n <= 8; ++n) {
+        Window& w = windows_[n];
+        if (w.open || n == main_) w.handle = presenter_->open(ctx, n, p.win_x, p.win_y, p.win_w, p.win_h, w.title);
+    }
+    return true;
+}
+
 Raster* ScreenDriver::raster_of(Context& ctx, int n) {
     return n == current_ ? picture(ctx, true) : windows_[n].raster.get();
 }
@@ -128,6 +148,7 @@ void ScreenDriver::show(Context& ctx, int n, bool page_done, bool complete) {
     Window& w = windows_[n];
     Raster* r = n == current_ ? picture(ctx, complete) : w.raster.get();
     if (!w.open || !r || !presenter_) return;
+    display_lost(ctx);
     // Shows while drawing go on without waiting for the display.
     presenter_->show(ctx, w.handle, n, *r, (page_done ? KAL_SHOW_PAGE_DONE : 0) | (complete ? KAL_SHOW_SYNC : 0));
     if (n == current_) {
@@ -170,6 +191,7 @@ int ScreenDriver::wait_user(Context& ctx, bool mouse, int key, int seconds) {
             ms = int(std::min<long long>(ms, left));
         }
         const int r = presenter_->wait(handles, n, key, mouse, ms, first);
+        if (r == KAL_WAIT_LOST) display_lost(ctx);
         if (r != KAL_WAIT_TIMEOUT) return r;
         if (ctx.screen.mouse_sent.exchange(false)) return KAL_WAIT_BUTTON;
         if (wait_interrupted()) return KAL_WAIT_CLOSED;
@@ -187,10 +209,12 @@ void ScreenDriver::hold(Context& ctx) {
         return;
     }
     for (int n = 1; n <= 8; ++n) title(n, end_title(ctx, n));
+    int r;
     if (p.window_mode == WINMODE_DELAY)
-        wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+        r = wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
     else
-        wait_user(ctx, p.window_mode != WINMODE_NOMSGBOX, p.close_key, -1);
+        r = wait_user(ctx, p.window_mode != WINMODE_NOMSGBOX, p.close_key, -1);
+    if (r == KAL_WAIT_LOST) show_all(ctx, true);  // the pages as files now
 }
 
 int ScreenDriver::close(Context& ctx) {
@@ -228,10 +252,12 @@ void ScreenDriver::new_page(Context& ctx) {
         } else {
             title(current_, numbered(current_, " / Click MB2 for next page ..."));
         }
+        int r;
         if (mode == WINMODE_DELAY)
-            wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
+            r = wait_user(ctx, false, KAL_KEY_NONE, p.close_delay);
         else
-            wait_user(ctx, true, p.close_key, -1);
+            r = wait_user(ctx, true, p.close_key, -1);
+        if (r == KAL_WAIT_LOST) show(ctx, current_, true, true);  // the page as a file now
         title(current_, numbered(current_, " / Working"));
     } else {
         show(ctx, current_, true, true);
@@ -263,6 +289,83 @@ void ScreenDriver::push_palette(Context& ctx) {
 void ScreenDriver::raster_written(Context& ctx) {
     ImageDriver::raster_written(ctx);
     show(ctx, current_, false, true);
+}
+
+namespace {
+
+// The Symbol font's Latin keys of the Greek letters and their code points.
+constexpr char SYMBOL_LETTERS[] = "abgdezhqiklmnxprstufcywGDQLXPSUFYW";
+constexpr unsigned GREEK[] = {0x3B1, 0x3B2, 0x3B3, 0x3B4, 0x3B5, 0x3B6, 0x3B7, 0x3B8, 0x3B9, 0x3BA, 0x3BB, 0x3BC,
+                              0x3BD, 0x3BE, 0x3C0, 0x3C1, 0x3C3, 0x3C4, 0x3C5, 0x3C6, 0x3C7, 0x3C8, 0x3C9, 0x393,
+                              0x394, 0x398, 0x39B, 0x39E, 0x3A0, 0x3A3, 0x3D2, 0x3A6, 0x3A8, 0x3A9};
+
+std::string utf8(unsigned u) {
+    std::string s;
+    if (u < 0x80) {
+        s += char(u);
+    } else if (u < 0x800) {
+        s += char(0xC0 | (u >> 6));
+        s += char(0x80 | (u & 0x3F));
+    } else {
+        s += char(0xE0 | (u >> 12));
+        s += char(0x80 | ((u >> 6) & 0x3F));
+        s += char(0x80 | (u & 0x3F));
+    }
+    return s;
+}
+
+}  // namespace
+
+// A character of a standard font, drawn by the window's fonts: the
+// metric-compatible Liberation faces (Helvetica's widths are Arial's, hence
+// Liberation Sans'; Times' Liberation Serif; Courier's Liberation Mono),
+// in the current colour, at the height of the character's capitals.
+void ScreenDriver::character(Context& ctx, int code, double x, double y, double angle, int font, double height) {
+    if (!has_fonts() || !ctx.out.raster) return;
+    if (font < 0 || font >= STANDARD_FONT_COUNT) font = 0;
+    const StandardFont& f = standard_font(font);
+    const std::string name = f.name;
+    unsigned u = unsigned(code);
+    if (name == "Symbol") {
+        const char* k = code > 32 && code < 127 ? std::strchr(SYMBOL_LETTERS, code) : nullptr;
+        u = k ? GREEK[k - SYMBOL_LETTERS] : unsigned(code);
+    } else if (code >= FIRST_NATIONAL && code <= LAST_NATIONAL) {
+        u = unsigned(national_latin1(code));
+    } else if (code < 32 || code > 255) {
+        return;
+    }
+    const char* family = "Liberation Sans";
+    for (const char* serif : {"Times", "NewCentury", "Bookman", "Palatino"})
+        if (name.rfind(serif, 0) == 0) family = "Liberation Serif";
+    if (name.rfind("Courier", 0) == 0) family = "Liberation Mono";
+    const bool bold = name.find("Bold") != std::string::npos || name.find("Demi") != std::string::npos;
+    const bool italic = name.find("Italic") != std::string::npos || name.find("Oblique") != std::string::npos;
+    const double em = height * 1000.0 / (f.cap_height > 0 ? f.cap_height : 718) * ctx.out.factor;
+    const unsigned char* mask = nullptr;
+    int w = 0, h = 0, stride = 0;
+    double ox = 0, oy = 0;
+    if (!fonts_->glyph(family, bold, italic, em, angle, utf8(u).c_str(), &mask, &w, &h, &stride, &ox, &oy))
+        return;
+    const DevicePoint d = device_point(ctx, x, y);
+    Raster* r = canvas(ctx);
+    if (!r) return;
+    const int left = int(std::lround(d.x - ox)), top = int(std::lround(d.y - oy));
+    const Raster::Colour ink = r->colour_rgb();
+    const int index = r->colour_index();
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const int a = mask[size_t(j) * size_t(stride) + size_t(i)];
+            const int px = left + i, py = top + j;
+            if (a == 0 || !r->inside(px, py)) continue;
+            if (!r->true_colour()) {
+                if (a >= 128) r->put_index(px, py, index);
+                continue;
+            }
+            const Raster::Colour b = r->pixel_rgb(px, py);
+            auto mix = [a](int fg, int bg) { return (fg * a + bg * (255 - a) + 127) / 255; };
+            r->put_rgb(px, py, mix(ink.r, b.r), mix(ink.g, b.g), mix(ink.b, b.b));
+        }
+    tick(ctx);
 }
 
 void ScreenDriver::open_window(Context& ctx, int n) {

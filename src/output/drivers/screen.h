@@ -28,6 +28,11 @@ public:
     void erase(Context& ctx) override;
     void push_palette(Context& ctx) override;
     void raster_written(Context& ctx) override;
+    void character(Context& ctx, int code, double x, double y, double angle, int font, double height) override;
+
+    // Whether the window draws the hardware fonts (winfnt and the like):
+    // when the plot began on a display whose presenter has fonts.
+    bool has_fonts() const { return fonts_ != nullptr; }
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
@@ -56,6 +61,8 @@ private:
     Window windows_[9];
     int main_ = 1, current_ = 1;
     Presenter* presenter_ = nullptr;
+    bool display_ = false;       // the presenter is a display (it may go away)
+    Presenter* fonts_ = nullptr; // the display's fonts (they stay when it goes)
     bool linger_ = false;        // winmod NONE at kalfin: the windows stay
     bool final_shown_ = false;   // kalfin showed the finished pages
     bool drawn_ = false;         // something drawn since the last show
@@ -64,6 +71,9 @@ private:
     std::chrono::steady_clock::time_point last_show_;
 
     void place(Context& ctx);
+    // The display went away (its server ended): the windows become the
+    // headless PNG files from here on, with a warning. True when it did.
+    bool display_lost(Context& ctx);
     void title(int n, const std::string& text);
     void default_title(int n, const char* state);
     Raster* raster_of(Context& ctx, int n);

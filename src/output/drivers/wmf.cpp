@@ -86,6 +86,31 @@ void WmfDriver::open(Context& ctx) {
     record(META_SETWINDOWEXT, extent, 2);
     hollow_ = create_brush(BS_HOLLOW, 0);
     select(hollow_);
+    set_width(ctx, 5.0);  // the thin line
+}
+
+// A pen of width 1 is 1/1440 inch, which viewers draw as a hairline or
+// barely at all: pens take the PDF device's widths in 1/20 mm instead, in
+// logical units (ctx.out.factor per plot unit of 1/10 mm times the unit
+// factor).
+void WmfDriver::set_width(Context& ctx, double twentieths) {
+    const double units = ctx.page.units > 0 ? ctx.page.units : 1.0;
+    const double w = twentieths / (2.0 * units) * ctx.out.factor;
+    const int width = int(std::clamp(std::lround(w), 1L, long(MAX_COORDINATE)));
+    if (width == width_) return;
+    width_ = width;
+    if (pen_ >= 0) select_pen(ctx, ctx.out.current_colour);
+}
+
+bool WmfDriver::line_width(Context& ctx, int n) {
+    set_width(ctx, std::max(5.0, std::trunc(2.0 * n * ctx.page.units)));
+    return true;
+}
+
+bool WmfDriver::pen_width(Context& ctx, double w) {
+    const double u = ctx.page.units;
+    set_width(ctx, w >= 0.99 ? std::max(5.0, 2.0 * w * u) : (u <= 2.0 ? 5.0 * w * u : 2.0 * w * u));
+    return true;
 }
 
 int WmfDriver::close(Context& ctx) {
@@ -144,7 +169,8 @@ int WmfDriver::take_slot() {
 }
 
 int WmfDriver::create_pen(int style, uint32_t c) {
-    const int16_t params[5] = {int16_t(style), 1, 0, int16_t(c & 0xFFFF), int16_t(c >> 16)};
+    const int16_t width = int16_t(style == PS_NULL ? 1 : width_);
+    const int16_t params[5] = {int16_t(style), width, 0, int16_t(c & 0xFFFF), int16_t(c >> 16)};
     record(META_CREATEPENINDIRECT, params, 5);
     return take_slot();
 }

@@ -102,6 +102,7 @@ const ResetKeys ImageState::reset_keys = IMAGE_KEYS;
 
 void release_raster(Context& ctx) {
     ctx.out.raster.reset();
+    ctx.out.depth = DepthBuffer{};
     ctx.image.active = false;
     ctx.image.own_raster = false;
 }

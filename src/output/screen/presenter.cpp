@@ -9,7 +9,9 @@
 #include <mutex>
 #include <vector>
 
+#include "core/call_lock.h"
 #include "core/context.h"
+#include "core/message_out.h"
 #include "core/files.h"
 #include "output/raster/raster.h"
 #include "output/raster/raster_output.h"
@@ -48,6 +50,15 @@ public:
     }
     void close(int handle) override {
         if (t_->close) t_->close(t_->data, handle);
+    }
+    bool has_glyphs() const override { return t_->glyph != nullptr; }
+    int glyph(const char* family, bool bold, bool italic, double size, double angle, const char* text,
+              const unsigned char** mask, int* w, int* h, int* stride, double* ox, double* oy) override {
+        return t_->glyph ? t_->glyph(t_->data, family, bold, italic, size, angle, text, mask, w, h, stride, ox, oy)
+                         : 0;
+    }
+    int message(const std::string& title, const std::string& text) override {
+        return t_->message ? t_->message(t_->data, title.c_str(), text.c_str()) : 0;
     }
 
 private:
@@ -175,6 +186,23 @@ void screen_size(int& w, int& h) {
     int area[4];
     if (!choose_presenter().screen(w, h, area)) w = h = 0;
 }
+
+bool message_box(const std::string& title, const std::string& text) {
+    Presenter& p = choose_presenter();
+    if (!p.interactive()) return false;
+    const int handle = p.message(title, text);
+    if (!handle) return false;
+    CallPause pause;  // other threads' calls go on meanwhile
+    int r = KAL_WAIT_TIMEOUT;
+    for (bool first = true; r == KAL_WAIT_TIMEOUT && !wait_interrupted(); first = false)
+        r = p.wait(&handle, 1, KAL_KEY_NONE, false, 100, first);
+    p.close(handle);
+    return r != KAL_WAIT_LOST;  // a box on a lost display was never seen
+}
+
+// The windowed program's end protocol shows in a box whenever a display is
+// there, whatever the device.
+const bool message_box_installed = (set_message_box(&message_box), true);
 
 void register_presenter(const kal_presenter* table) {
     Presenters& ps = presenters();

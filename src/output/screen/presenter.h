@@ -22,7 +22,8 @@ enum {
     KAL_WAIT_TIMEOUT = 0,  // nothing happened within the time given
     KAL_WAIT_BUTTON = 1,   // the right mouse button (MB2)
     KAL_WAIT_KEY = 2,      // the key asked for
-    KAL_WAIT_CLOSED = 3    // a window was closed by the user
+    KAL_WAIT_CLOSED = 3,   // a window was closed by the user
+    KAL_WAIT_LOST = 4      // the display went away (the X server ended)
 };
 // The keys a wait accepts (winkey).
 enum { KAL_KEY_NONE = 0, KAL_KEY_RETURN = 1, KAL_KEY_ESCAPE = 2 };
@@ -33,7 +34,7 @@ enum {
     KAL_SHOW_SYNC = 2        // return only once the display shows it
 };
 
-#define KAL_PRESENTER_VERSION 1
+#define KAL_PRESENTER_VERSION 2
 
 // Window handles are positive numbers the presenter chooses. Every call
 // comes from the plotting thread that owns the window.
@@ -56,6 +57,18 @@ typedef struct kal_presenter {
     // closed. `first` starts a wait: what happened before it does not count.
     int (*wait)(void* data, const int* handles, int n, int key, int mouse, int ms, int first);
     void (*close)(void* data, int handle);
+    // A modal message box with the text, to wait on and close as a window;
+    // its handle, or 0 (no box: the text goes to the message stream).
+    int (*message)(void* data, const char* title, const char* text);
+    // One character of a hardware font as 8-bit coverage: `text` (UTF-8)
+    // in the face `family` (bold, italic) at `size` pixels to the em, turned
+    // by `angle` degrees counter-clockwise about its origin on the baseline.
+    // The mask (h rows of `stride` bytes, w used) stays valid until the
+    // thread's next call; the origin lies at (ox, oy) in it. 0: nothing
+    // drawn (or no fonts: the entry may be NULL).
+    int (*glyph)(void* data, const char* family, int bold, int italic, double size, double angle,
+                 const char* text, const unsigned char** mask, int* w, int* h, int* stride, double* ox,
+                 double* oy);
 } kal_presenter;
 
 // The plug-in's one entry: its table when a display can be opened, else
@@ -87,6 +100,14 @@ public:
     virtual void show(Context& ctx, int handle, int number, const Raster& r, int flags) = 0;
     virtual int wait(const int* handles, int n, int key, bool mouse, int ms, bool first) = 0;
     virtual void close(int handle) = 0;
+    // A message box (a window to wait on); 0 when there is none.
+    virtual int message(const std::string&, const std::string&) { return 0; }
+    // Whether glyph() draws characters (the window's fonts).
+    virtual bool has_glyphs() const { return false; }
+    virtual int glyph(const char*, bool, bool, double, double, const char*, const unsigned char**, int*, int*,
+                      int*, double*, double*) {
+        return 0;
+    }
 };
 
 // The presenter of a new screen plot: the registered one, else the display
@@ -98,6 +119,11 @@ Presenter& file_presenter();
 const char* display_kind();
 // The monitor size (0 x 0 without a display).
 void screen_size(int& w, int& h);
+
+// Shows the text in a modal message box and waits until the user closes it
+// (or Ctrl-C, or the display goes); false when there is no display to show
+// it on.
+bool message_box(const std::string& title, const std::string& text);
 
 // A presenter a record asks for itself (a dialog's drawing widget), looked
 // up before the others by presenter_for; nullptr: none.

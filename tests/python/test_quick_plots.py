@@ -1,0 +1,333 @@
+"""Quick plots and plot variables: each quick plot writes the bytes of the
+library calls of its steps written out by hand, and each plot variable the
+bytes of its routine. Plot variables live as long as the process, so every
+scenario that sets one runs in a child interpreter of its own."""
+import concurrent.futures
+import textwrap
+
+import numpy as np
+import pytest
+
+from conftest import render, run_python
+
+import kalvor as k
+
+# Data and the steps of the quick plots by hand (on a fresh or a started
+# library, metafl already called): what the quick plot must reproduce.
+PRELUDE = '''
+import math
+import numpy as np
+import kalvor as k
+X = [0.5 + 0.5 * i for i in range(12)]
+Y = [math.sin(v) + 1.5 for v in X]
+Z = [v * v for v in X]
+GX = [-1 + 0.25 * i for i in range(9)]
+GY = [-1 + 0.4 * j for j in range(6)]
+M = [[math.exp(-(a * a + b * b)) * 3 for b in GY] for a in GX]
+LEVELS = [0.3, 0.9, 1.5, 2.1]
+
+def f32(v):
+    return float(np.float32(v))
+
+def hand(kind, calls=(), axes=None, levels=None, erase=True):
+    if k.getlev() == 0:
+        k.kalini(); k.complx(); k.nochek()
+    else:
+        if erase:
+            k.erase()
+        k.reset("setscl")
+    if k.getlev() >= 2:
+        k.endgrf()
+    k.pagera()
+    if kind == "scattr":
+        k.incmrk(-1); k.marker(3); k.hsymbl(10)
+    elif kind == "plot":
+        k.incmrk(0)
+    elif kind in ("contour", "conshade"):
+        k.labels("float", "contour")
+    for name, *args in calls:
+        getattr(k, name)(*args)
+    data = {"plot": (X, Y), "scattr": (X, Y), "plot3": (X, Y, Z),
+            "contour": (GX, GY), "conshade": (GX, GY)}[kind]
+    params = []
+    for letter, values in zip("XYZ", data):
+        given = (axes or {}).get(letter)
+        if given and len(given) == 4:
+            params += given
+            continue
+        lo, hi = given or (f32(min(values)), f32(max(values)))
+        k.setscl([lo, hi], 2, letter)
+        params += [lo, hi, lo, hi - lo]
+    if len(params) == 8:
+        k.graf(*params)
+    else:
+        k.graf3(*params)
+    k.title()
+    if kind in ("plot", "scattr"):
+        k.curve(X, Y, len(X))
+    elif kind == "plot3":
+        k.curve3(X, Y, Z, len(X))
+    elif kind == "conshade":
+        k.conshd(GX, len(GX), GY, len(GY), M, levels, len(levels))
+    else:
+        h = k.gethgt(); k.height(25)
+        for level in levels:
+            k.contur(GX, len(GX), GY, len(GY), M, level)
+        k.height(h)
+    k.sendbf()
+
+def quick(kind, *extra):
+    args = {"plot": (X, Y), "scattr": (X, Y), "plot3": (X, Y, Z)}.get(kind, (GX, GY, M))
+    getattr(k, kind)(*args, *extra)
+
+def default_levels():   # 10 levels from the minimum to the maximum, both included
+    lo, hi = float(np.float32(M).min()), float(np.float32(M).max())
+    return [hi if i == 9 else lo + i * (hi - lo) / 9 for i in range(10)]
+
+def svg(name, body):
+    k.metafl("SVG"); k.setfil(name); body(); k.errmod("PROT", "OFF"); k.kalfin()
+'''
+
+
+def child(cwd, code):
+    return run_python(cwd, PRELUDE + textwrap.dedent(code)).stdout.decode("latin-1")
+
+
+def children(cwd, codes):
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        return list(pool.map(lambda c: child(cwd, c), codes))
+
+
+def same(path, a, b):
+    return (path / a).read_bytes() == (path / b).read_bytes()
+
+
+def test_each_quick_plot_writes_the_bytes_of_its_steps(tmp_path):
+    child(tmp_path, """
+        lv = default_levels()
+        for kind in ("plot", "scattr", "plot3"):
+            svg(f"q_{kind}.svg", lambda: quick(kind))
+            svg(f"h_{kind}.svg", lambda: hand(kind))
+        svg("q_contour.svg", lambda: quick("contour", None))
+        svg("h_contour.svg", lambda: hand("contour", levels=lv))
+        svg("q_contour4.svg", lambda: quick("contour", LEVELS))
+        svg("h_contour4.svg", lambda: hand("contour", levels=LEVELS))
+        svg("q_conshade.svg", lambda: quick("conshade", np.array(LEVELS)))
+        svg("h_conshade.svg", lambda: hand("conshade", levels=LEVELS))
+        svg("q_conshade10.svg", lambda: quick("conshade"))
+        svg("h_conshade10.svg", lambda: hand("conshade", levels=lv))
+        svg("q_empty_levels.svg", lambda: quick("contour", []))
+        svg("h_empty_levels.svg", lambda: hand("contour", levels=[]))
+        # numpy arrays of either precision, and a numpy matrix
+        svg("n_plot.svg", lambda: k.plot(np.array(X), np.array(Y, dtype=np.float32)))
+        svg("n_contour.svg", lambda: k.contour(np.array(GX), np.array(GY), np.array(M)))
+        # two quick plots on one page: the second erases (ERASE unset)
+        k.metafl("PNG"); k.setfil("q_twice.png"); quick("plot"); quick("scattr"); k.kalfin()
+        k.metafl("PNG"); k.setfil("h_twice.png"); hand("plot"); hand("scattr"); k.kalfin()
+        """)
+    for kind in ("plot", "scattr", "plot3", "contour", "contour4", "conshade", "conshade10", "empty_levels", "twice"):
+        suffix = "png" if kind == "twice" else "svg"
+        assert same(tmp_path, f"q_{kind}.{suffix}", f"h_{kind}.{suffix}"), kind
+    assert same(tmp_path, "n_plot.svg", "q_plot.svg") and same(tmp_path, "n_contour.svg", "q_contour.svg")
+    # An independent reader sees the curve inside the axis system.
+    image = np.asarray(render(tmp_path / "q_plot.svg", width=800).convert("L"))
+    assert (image < 128).mean() > 0.01
+
+
+@pytest.mark.parametrize("variables, kind, axes, calls", [
+    ({"XMIN": 0.0, "XMAX": 8.0, "XOR": 0.0, "XSTEP": 2.0}, "plot", {"X": [0.0, 8.0, 0.0, 2.0]}, []),
+    ({"YMIN": -1.0, "YMAX": 4.0}, "scattr", {"Y": (-1.0, 4.0)}, []),
+    ({"xscl": "LOG", "XMIN": -1.0, "XMAX": 1.0}, "plot", {"X": (0.1, 10.0)}, [("scale", "LOG", "X")]),
+    ({"YAUTO": 1, "YMIN": -1.0, "YMAX": 4.0}, "plot", {}, []),
+    ({"ZMIN": 0.0, "ZMAX": 50.0, "ZOR": 0.0, "ZSTEP": 10.0, "T1": "Three"}, "plot3",
+     {"Z": [0.0, 50.0, 0.0, 10.0]}, [("titlin", "Three", 1)]),
+    ({"CONSHD": "CELL", "X": "Grid"}, "conshade", {}, [("name", "Grid", "X"), ("shdmod", "CELL", "CONTOUR")]),
+])
+def test_quick_plot_scaling_follows_the_variables(tmp_path, variables, kind, axes, calls):
+    sets = "".join(f"k.setvar({n!r}, {v!r}); " for n, v in variables.items())
+    levels = "LEVELS" if kind.startswith("con") else "None"
+    extra = ", LEVELS" if kind.startswith("con") else ""
+    child(tmp_path, f"""
+        {sets}
+        svg("q.svg", lambda: quick({kind!r}{extra}))
+        # ERASE 0: the second plot is drawn over the first
+        k.setvar("ERASE", 0)
+        k.metafl("PNG"); k.setfil("q2.png"); quick({kind!r}{extra}); quick({kind!r}{extra}); k.kalfin()
+        """)
+    child(tmp_path, f"""
+        svg("h.svg", lambda: hand({kind!r}, {calls!r}, {axes!r}, {levels}))
+        k.metafl("PNG"); k.setfil("h2.png")
+        hand({kind!r}, {calls!r}, {axes!r}, {levels}); hand({kind!r}, {calls!r}, {axes!r}, {levels}, erase=False)
+        k.kalfin()
+        """)
+    assert same(tmp_path, "q.svg", "h.svg") and same(tmp_path, "q2.png", "h2.png")
+
+
+def test_surf3_fills_a_rectangle_per_value_in_its_colour(tmp_path):
+    child(tmp_path, """
+        k.metafl("PNG"); k.setfil("s.png"); quick("surf3"); k.kalfin()
+        k.metafl("PNG"); k.setfil("one.png"); k.surf3([1.0], [0.0, 1.0, 2.0], [[5.0, 6.0, 7.0]]); k.kalfin()
+        """)
+    from PIL import Image
+    with Image.open(tmp_path / "s.png") as im:
+        rgb = np.asarray(im.convert("RGB")).astype(int)
+    # The axis area is tiled without gaps: 9 x 6 cells of colour, and the
+    # brightest red (the maximum 3.0 at the centre) is in the middle.
+    coloured = (np.abs(rgb[:, :, 0] - rgb[:, :, 2]) > 60)
+    rows, cols = np.nonzero(coloured)
+    assert coloured.sum() > 0.2 * rgb.shape[0] * rgb.shape[1]
+    red = np.nonzero((rgb[:, :, 0] > 200) & (rgb[:, :, 1] < 60) & (rgb[:, :, 2] < 60))
+    # the red cell lies near the centre of the coloured area (the colour bar apart)
+    assert abs(np.median(red[0]) - np.median(rows)) < 0.1 * rgb.shape[0]
+    with Image.open(tmp_path / "one.png") as im:
+        one = np.asarray(im.convert("RGB")).astype(int)
+    # one x grid point: the three rectangles span the whole axis width
+    band = np.abs(one[:, :, 0] - one[:, :, 2]) > 60
+    widths = band.sum(axis=1)
+    assert widths.max() > 0.5 * one.shape[1]
+
+
+def test_quick_plot_input_errors_and_empty_or_missing_data(run):
+    out = run("""
+        import numpy as np
+        for call, args in ((k.plot, ([1, 2], [1])), (k.plot3, ([1, 2], [1, 2], [3]))):
+            try:
+                call(*args)
+            except ValueError as e:
+                print("error", e)
+        try:
+            k.plot([1, 2], [1, "a"])
+        except ValueError as e:
+            print("error", e)
+        try:
+            k.contour([1, 2], [1, 2], [[1, 2], [3]])
+        except ValueError as e:
+            print("error", e)
+        print(k.plot([], []), k.contour([], [1], []), k.getlev())
+        print(k.plot([float("nan")] * 3, [1, 2, 3]), k.getlev())
+        """)
+    assert out.count("error mismatch of array sizes") == 2
+    assert "error no floatingpoint element in sequence" in out
+    assert "error matrix rows have different lengths" in out
+    assert "None None 0\n" in out
+    assert out.count("No finite values to plot") == 1
+
+
+# variable, value, the routine calls that give the same page, and what is
+# drawn: "2d" a graf with curve and title, "3c" a colour system with
+# curve3, "3d" a 3-D box, "con" shaded contours. Variables whose routine
+# keeps another coordinate are set together, so the first call's kept value
+# does not matter.
+VARIABLES = [
+    ({"H": 40}, [("height", 40)], "2d"),
+    ({"hname": 60, "X": "xname"}, [("name", "xname", "X"), ("hname", 60)], "2d"),
+    ({"HTITLE": 20, "T1": "big"}, [("titlin", "big", 1), ("htitle", 20)], "2d"),
+    ({"INCMRK": 1, "MARKER": 5, "hsymbl": 40}, [("hsymbl", 40), ("incmrk", 1), ("marker", 5)], "2d"),
+    ({"POLCRV": "STEP"}, [("polcrv", "STEP")], "2d"),
+    ({"T1": "one", "t2": "two", "T3": "three", "T4": "four"},
+     [("titlin", "one", 1), ("titlin", "two", 2), ("titlin", "three", 3), ("titlin", "four", 4)], "2d"),
+    ({"X": "xname", "y": "yname"}, [("name", "xname", "X"), ("name", "yname", "Y")], "2d"),
+    ({"XDIG": 3, "YDIG": 2}, [("digits", 3, "X"), ("digits", 2, "Y")], "2d"),
+    ({"XLAB": "EXP", "ylab": "NONE"}, [("labels", "EXP", "X"), ("labels", "NONE", "Y")], "2d"),
+    ({"XLEN": 1500, "YLEN": 900}, [("axslen", 1500, 900)], "2d"),
+    ({"XPOS": 500, "YPOS": 1500}, [("axspos", 500, 1500)], "2d"),
+    ({"XSCL": "LOG", "YSCL": "LOG"}, [("scale", "LOG", "X"), ("scale", "LOG", "Y")], "2d"),
+    ({"XTIC": 5, "ytic": 4}, [("ticks", 5, "X"), ("ticks", 4, "Y")], "2d"),
+    ({"VTITLE": -100, "T1": "shifted"}, [("titlin", "shifted", 1), ("vkytit", -100)], "2d"),
+    ({"Z": "zname", "ZLAB": "EXP", "ZDIG": 2, "ZTIC": 3}, [("name", "zname", "Z"), ("digits", 2, "Z"),
+                                                          ("labels", "EXP", "Z"), ("ticks", 3, "Z")], "3c"),
+    ({"ZSCL": "LOG"}, [("scale", "LOG", "Z")], "3c"),
+    ({"XLEN": 1400, "YLEN": 1000, "ZLEN": 600}, [("axslen", 1400, 1000), ("ax3len", 1400, 1000, 600)], "3c"),
+    ({"X3LEN": 3.0, "z3len": 1.0}, [("axis3d", 3.0, 2.0, 1.0)], "3d"),
+    # a negative length is passed on (warning) but not kept for the next variable
+    ({"Y3LEN": -1.0, "X3LEN": 2.5, "Z3LEN": 1.5},
+     [("axis3d", 2.5, 2.0, 2.0), ("axis3d", 2.5, -1.0, 2.0), ("axis3d", 2.5, 2.0, 1.5)], "3d"),
+    ({"X3VIEW": 6.0, "Y3VIEW": -3.0, "Z3VIEW": 5.0}, [("view3d", 6.0, -3.0, 5.0, "ABS")], "3d"),
+    ({"CONSHD": "POLY"}, [("shdmod", "POLY", "CONTOUR")], "con"),
+]
+if hasattr(k, "setres"):   # the point size of colour plots
+    VARIABLES.append(({"XRES": 30, "YRES": 20}, [("setres", 30, 20)], "3c"))
+DRAW = '''
+def draw(kind):
+    if kind == "2d":
+        k.graf(0.0, 6.0, 0.0, 1.0, 0.0, 3.0, 0.0, 1.0); k.title(); k.curve(X, Y, len(X))
+    elif kind == "3c":
+        k.graf3(0.0, 6.0, 0.0, 1.0, 0.0, 3.0, 0.0, 1.0, 0.0, 40.0, 0.0, 10.0); k.title(); k.curve3(X, Y, Z, len(X))
+    elif kind == "3d":
+        k.graf3d(0.0, 6.0, 0.0, 1.0, 0.0, 3.0, 0.0, 1.0, 0.0, 40.0, 0.0, 10.0); k.box3d()
+    else:
+        k.graf(-1.0, 1.0, -1.0, 0.5, -1.0, 1.0, -1.0, 0.5); k.conshd(GX, len(GX), GY, len(GY), M, LEVELS, len(LEVELS))
+'''
+
+
+def test_every_plot_variable_calls_its_routine_after_kalini(tmp_path):
+    # Each case in a process of its own: set, kalini (applies), draw; then
+    # kalfin, kalini again (re-applied), draw again.
+    cases = [DRAW + "".join(f"k.setvar({n!r}, {v!r})\n" for n, v in sets.items()) +
+             f'svg("v{i}.svg", lambda: (k.kalini(), draw({kind!r})))\n'
+             f'svg("w{i}.svg", lambda: (k.kalini(), draw({kind!r})))\n'
+             for i, (sets, _, kind) in enumerate(VARIABLES)]
+    # Set at level 1 and 2: applied at once.
+    cases.append(DRAW + 'svg("now.svg", lambda: (k.kalini(), k.setvar("XTIC", 5), k.graf(0.0, 6.0, 0.0, 1.0, '
+                        '0.0, 3.0, 0.0, 1.0), k.setvar("T1", "late"), k.title(), k.curve(X, Y, len(X))))\n')
+    references = DRAW + "".join(
+        f'svg("r{i}.svg", lambda: (k.kalini(), [getattr(k, c[0])(*c[1:]) for c in {calls!r}], draw({kind!r})))\n'
+        for i, (_, calls, kind) in enumerate(VARIABLES))
+    references += "".join(f'svg("plain_{kind}.svg", lambda: (k.kalini(), draw({kind!r})))\n'
+                          for kind in ("2d", "3c", "3d", "con"))
+    references += ('svg("rnow.svg", lambda: (k.kalini(), k.ticks(5, "X"), k.titlin("late", 1), draw("2d")))\n')
+    children(tmp_path, cases + [references])
+    for i, (sets, _, kind) in enumerate(VARIABLES):
+        assert same(tmp_path, f"v{i}.svg", f"r{i}.svg"), sets
+        assert same(tmp_path, f"w{i}.svg", f"r{i}.svg"), sets
+        different = not same(tmp_path, f"v{i}.svg", f"plain_{kind}.svg")
+        assert different, sets
+    assert same(tmp_path, "now.svg", "rnow.svg")
+
+
+def test_setvar_refuses_unknown_names_and_values_of_the_wrong_type(run):
+    for name, value, error in (("NOPE", 1, ValueError), ("XMIN", "1.0", TypeError), ("H", 1.5, TypeError),
+                               ("X", 3, TypeError), ("H", "40", TypeError), ("", 1, ValueError)):
+        with pytest.raises(error) as info:
+            k.setvar(name, value)
+        if error is ValueError:
+            assert str(info.value) == "undefined variable"
+    with pytest.raises(TypeError):
+        k.setvar("H")
+    if not hasattr(k, "setres"):
+        with pytest.raises(NotImplementedError):
+            k.setvar("XRES", 2)
+    # numpy scalars count as the numbers they hold
+    out = run("""
+        import numpy as np
+        k.setvar("h", np.int32(40)); k.setvar("xmin", np.float32(0.5)); k.setvar("XMAX", np.float64(2))
+        print("ok")
+        """)
+    assert out.strip() == "ok"
+
+
+def test_two_threads_quick_plot_into_two_files(tmp_path):
+    child(tmp_path, """
+        import threading
+        for name in ("r0.svg", "r1.svg"):
+            svg(name, lambda: quick("plot" if name == "r0.svg" else "contour"))
+        k.thrini(2)
+        barrier = threading.Barrier(2)
+        def work(name, kind):
+            k.metafl("SVG"); k.setfil(name)
+            barrier.wait()
+            quick(kind); k.errmod("PROT", "OFF"); k.kalfin()
+        threads = [threading.Thread(target=work, args=a) for a in (("t0.svg", "plot"), ("t1.svg", "contour"))]
+        for t in threads: t.start()
+        for t in threads: t.join()
+        """)
+    assert same(tmp_path, "t0.svg", "r0.svg") and same(tmp_path, "t1.svg", "r1.svg")
+
+
+@pytest.mark.skipif(not hasattr(k, "getgrf"), reason="getgrf lands with the 55-routine branch")
+def test_getgrf_reads_the_axes_of_a_quick_plot(run):
+    out = run("""
+        k.setvar("XMIN", 0.0); k.setvar("XMAX", 8.0); k.setvar("XOR", 0.0); k.setvar("XSTEP", 2.0)
+        k.metafl("VIRT"); k.plot([1, 2, 3], [1, 4, 9]); print(k.getgrf("X")); k.kalfin()
+        """)
+    assert "(0.0, 8.0, 0.0, 2.0)" in out
