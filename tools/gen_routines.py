@@ -37,6 +37,9 @@ class Param:
     counts: list = field(default_factory=list)  # one count (vector) or two (matrix)
     back: str = ""      # an int* result: only that many items are written back
     callback: bool = False  # a function pointer of CALLBACKS; Python passes a callable or None
+    key: str = ""       # [callback KEY]: the binding keeps one callable per value of parameter KEY
+    data: bool = False  # [data]: any Python object, kept with the callable; C gets it as void*
+    inout: bool = False  # [inout s n]: a text extended in place (C) or returned (Python)
 
     @property
     def pointer(self):
@@ -94,6 +97,8 @@ CALLBACKS = {
     "kalvor_map_function": ("void", "float lon, float lat, float* x, float* y"),
     "kalvor_surface_function": ("float", "float x, float y"),
     "kalvor_parametric_function": ("float", "float t, float p, int iopt"),
+    "kalvor_widget_callback": ("void", "int id"),
+    "kalvor_widget_callback_data": ("void", "int id, void* data"),
 }
 
 
@@ -156,10 +161,21 @@ def parse_param(text, where):
         expected = ("int*" if p.out else "const int*") if p.item == "I" else ("float*" if p.out else "const float*")
         if p.ctype != expected:
             sys.exit(f"{where}: [{p.form}] needs the type {expected}")
-    elif words == ["callback"]:
+    elif words[:1] == ["callback"] and len(words) <= 2:
         if p.ctype not in CALLBACKS:
             sys.exit(f"{where}: [callback] needs a type of CALLBACKS ({', '.join(CALLBACKS)})")
         p.callback = True
+        p.key = words[1] if len(words) == 2 else ""
+    elif words == ["data"]:
+        if p.ctype != "void*":
+            sys.exit(f"{where}: [data] needs the type void*")
+        p.data = True
+    elif words == ["inout", "s", "n"]:
+        # The buffer holds the text, the added text and two more bytes (a
+        # separator and the NUL); C callers give one at least that large.
+        if p.ctype != "char*":
+            sys.exit(f"{where}: [inout s n] needs the type char*")
+        p.inout = True
     elif words not in ([], ["file"], ["nullable"]):
         sys.exit(f"{where}: unknown form '{p.form}'")
     return p
@@ -203,6 +219,9 @@ def read_table(path=TABLE):
         if not re.fullmatch(r"\d\.\.\d|setter|none", levels):
             sys.exit(f"{where}: levels must be a..b, setter or none")
         names = {p.name for p in params}
+        for p in params:
+            if p.key and not any(q.name == p.key and q.ctype == "int" for q in params):
+                sys.exit(f"{where}: [callback {p.key}] needs an int parameter of that name")
         for p in params:
             if p.back and not any(q.name == p.back and q.ctype == "int*" and q.result for q in params):
                 sys.exit(f"{where}: 'back {p.back}' needs an int* result of that name")
@@ -297,7 +316,7 @@ def render_entries_cpp(routines):
         lines += [f'if (!{p.name}) {p.name} = "";' for p in r.params if p.text]
         args = ", ".join(p.name for p in r.params)
         arrays = [p for p in r.params if p.pointer and not p.text and p.form != "nullable" and p.ctype != "FILE*"
-                  and not p.callback]
+                  and not p.callback and not p.data]
         if not r.framed:
             lines.append(f"{ret}kal::{r.name}({args});")
         else:
@@ -419,7 +438,9 @@ def py_inputs(r):
 
 
 def letter(p):
-    if p.sequence or p.callback:
+    if p.inout:
+        return "s"
+    if p.sequence or p.callback or p.data:
         return "O"
     return {"int": "i", "float": "f", "const char*": "s", "FILE*": "i"}[p.ctype]
 
@@ -441,6 +462,7 @@ def py_formats(r):
         return r.custom
     args = "".join(letter(p) for p in py_inputs(r))
     results = {"int": "i", "float": "f", "const char*": "s", "void": ""}[r.ret]
+    results += "".join("s" for p in r.params if p.inout)
     results += "".join("i" if p.ctype == "int*" else "f" for p in r.params if p.result)
     return args, results
 
@@ -458,6 +480,10 @@ def describe(p):
         return text + (f", the first {p.back} written back" if p.back else ", written back" if p.out else "")
     if p.form == "file":
         return "file name (str, bytes or path-like)"
+    if p.data:
+        return "any object, passed to the callable"
+    if p.inout:
+        return "str; the extended text is returned"
     if p.callback:
         args, results = callback_signature(p.ctype)
         res = results[0] if len(results) == 1 else f"({', '.join(results)})"
@@ -603,6 +629,25 @@ def callback_signature(name):
     return [q.name for q in params if not q.pointer], results
 
 
+# MemoryError texts of [inout] buffers that the design names.
+OUT_OF_MEMORY = {"itmcat": "out of memory in imtcat"}
+
+
+def render_keyed_trampoline(name):
+    """The C function handed to the library for the Python callables kept per
+    key (a widget's identifier): it finds the calling thread's callable for
+    the key and calls it with the interpreter lock taken."""
+    ret, text = CALLBACKS[name]
+    params = [parse_param(t, name) for t in text.split(",")]
+    # The binding keeps the data of a callable itself.
+    code = [f"{ret} trampoline_{name}({', '.join(c_param(q) if i == 0 else q.ctype for i, q in enumerate(params))}) {{"]
+    code.append("    const PyGILState_STATE gil = PyGILState_Ensure();")
+    code.append(f"    call_keyed_callback({params[0].name});")
+    code.append("    PyGILState_Release(gil);")
+    code.append("}")
+    return "\n".join(code) + "\n"
+
+
 def render_trampoline(name):
     """The C function handed to the library for a Python callable: it calls
     the callable registered for the calling thread's record with the
@@ -650,7 +695,8 @@ def render_wrapper(r):
             f"Py_ssize_t{'' if r.anyargs else ' nargs'}) {{"]
     if not r.anyargs:
         code.append(f'    if (!arity("{r.name}", nargs, {len(inputs)})) return nullptr;')
-    scalars = [(i, p) for i, p in enumerate(inputs) if not p.sequence and not p.callback]
+    scalars = [(i, p) for i, p in enumerate(inputs) if not p.sequence and not p.callback and not p.data
+               and not p.inout]
     callbacks = [(i, p) for i, p in enumerate(inputs) if p.callback]
     for i, p in callbacks:
         code.append(f'    if (!is_callback("{r.name}", args[{i}])) return nullptr;')
@@ -671,6 +717,22 @@ def render_wrapper(r):
             return f'!to_text("{r.name}", args[{i}], {p.name})'
         checks = " ||\n        ".join(check(i, p) for i, p in scalars)
         code.append(f"    if ({checks}) return nullptr;")
+    for i, p in callbacks:
+        if p.key:
+            code.append(f"    if (args[{i}] != Py_None && !keyed_room({p.key})) return nullptr;")
+    for i, p in enumerate(inputs):
+        if p.data:
+            code.append(f"    void* {p.name} = args[{i}];")
+        if p.inout:
+            # Both texts, a separator and the NUL.
+            code.append(f"    std::string {p.name}_in{{}}, {p.name}_add{{}};")
+            code.append(f'    if (!to_text("{r.name}", args[{i}], {p.name}_in)) return nullptr;')
+            others = [q for q in inputs if q.text]
+            code.append(f"    std::vector<char> {p.name}_;")
+            size = f"{p.name}_in.size() + " + " + ".join(f"std::strlen({q.name}.c_str())" for q in others) + " + 2"
+            oom = OUT_OF_MEMORY.get(r.name, f"out of memory in {r.name}")
+            code.append(f'    if (!sized_buffer("{oom}", {p.name}_, {size})) return nullptr;')
+            code.append(f"    std::memcpy({p.name}_.data(), {p.name}_in.c_str(), {p.name}_in.size() + 1);")
     sequences = [(i, p) for i, p in enumerate(inputs) if p.sequence]
     counts = []
     for _, p in sequences:
@@ -698,7 +760,7 @@ def render_wrapper(r):
             code.append(f"    {p.ctype[:-1]} {p.name} = 0;")
     call_args = []
     for p in r.params:
-        if p.sequence:
+        if p.sequence or p.inout:
             call_args.append(f"{p.name}_.data()")
         elif p.result:
             call_args.append(f"&{p.name}")
@@ -711,18 +773,24 @@ def render_wrapper(r):
         init = "nullptr" if r.ret == "const char*" else "0"
         code.append(f"    {r.ret} value = {init};")
         call = f"value = {call}"
-    # The callable is kept before the call, which may call it already (surfun);
-    # its first failure during the call raises once the call returned.
-    for i, p in callbacks:
+    # A callable is kept before the call, which may call it already (surfun);
+    # its first failure during the call raises once the call returned. A
+    # widget's callable is kept after the library took the registration.
+    plain = [(i, p) for i, p in callbacks if not p.key]
+    for i, p in plain:
         code.append(f'    keep_callback("{p.ctype}", args[{i}]);')
-    if callbacks:
+    if plain:
         code.append("    CallbackFailures failures;")
     if r.waits:
         code.append(f'    if (!run_waiting("{r.name}", [&] {{ {call}; }})) return nullptr;')
     else:
         code.append(f'    if (!run("{r.name}", {"true" if r.nogil else "false"}, [&] {{ {call}; }})) return nullptr;')
-    if callbacks:
+    if plain:
         code.append("    if (failures.raise()) return nullptr;")
+    for i, p in callbacks:
+        if p.key:
+            data = next((f"args[{j}]" for j, q in enumerate(inputs) if q.data), "nullptr")
+            code.append(f"    keep_keyed_callback({p.key}, args[{i}], {data});")
     for i, p in sequences:
         if p.out:
             size = " * ".join(count_size(c) for c in p.counts)
@@ -733,6 +801,7 @@ def render_wrapper(r):
     if r.ret != "void":
         results.append({"int": "PyLong_FromLong(value)", "float": "PyFloat_FromDouble(value)",
                         "const char*": "from_filename(value)" if r.ret_file else "from_text(value)"}[r.ret])
+    results += [f"from_text({p.name}_.data())" for p in r.params if p.inout]
     for p in r.params:
         if p.result:
             results.append(f"PyLong_FromLong({p.name})" if p.ctype == "int*" else f"PyFloat_FromDouble({p.name})")
@@ -748,15 +817,16 @@ def render_wrapper(r):
 
 def render_python(routines):
     out = [f"// The Python wrappers of the routines. {GENERATED}\n",
-           '#include <algorithm>\n#include <cmath>\n#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
+           '#include <algorithm>\n#include <cmath>\n#include <cstring>\n#include <string>\n#include <vector>\n\n#include "api/entries.h"\n#include "python/call.h"\n'
            '#include "python/callbacks.h"\n#include "python/convert.h"\n#include "python/module.h"\n\nnamespace kalpy {\n\n']
     out += [f"PyObject* py_{r.name}(PyObject*, PyObject* const* args, Py_ssize_t nargs);\n"
             for r in routines if r.custom]
     out.append("\nnamespace {\n\n")
-    used = []
+    used, keyed = [], set()
     for r in routines:
         used += [p.ctype for p in r.params if p.callback and p.ctype not in used]
-    out += [render_trampoline(n) + "\n" for n in used]
+        keyed |= {p.ctype for p in r.params if p.callback and p.key}
+    out += [(render_keyed_trampoline(n) if n in keyed else render_trampoline(n)) + "\n" for n in used]
     for r in routines:
         if not r.custom:
             out.append(render_wrapper(r) + "\n")
@@ -787,7 +857,7 @@ def render_stub(routines):
         if r.anyargs:
             arglist = "*ignored: Any"
         else:
-            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else
+            types = [("_Path" if p.form == "file" else STUB_CALLABLE if p.callback else "Any" if p.data else
                       "int | float | str" if p.ctype == "PyObject*" else STUB_TYPES[t])
                      for p, t in zip(inputs, split_format(args))]
             first = optional_from(r)

@@ -37,6 +37,8 @@ KALVOR_API kalvor_fatal_handler kalvor_set_fatal_handler(kalvor_fatal_handler ha
 
 /* Functions the library calls back (a NULL one removes the registration). */
 typedef void (*kalvor_map_function)(float lon, float lat, float* x, float* y);
+typedef void (*kalvor_widget_callback)(int id);
+typedef void (*kalvor_widget_callback_data)(int id, void* data);
 typedef float (*kalvor_surface_function)(float x, float y);
 typedef float (*kalvor_parametric_function)(float t, float p, int iopt);
 
@@ -612,6 +614,78 @@ KALVOR_API void csrpt1(int* nx, int* ny);  /* Waits for a click of the left butt
 KALVOR_API void csrpts(int* nx, int* ny, int nmax, int* n);  /* Collects left-button clicks until the right button; returns the number of points. */
 KALVOR_API void csrmov(int* nx, int* ny, int nmax, int* n);  /* Collects the track of the pointer while the left button is held; returns the number of points. */
 KALVOR_API void csrpos(int nx, int ny, int* ix, int* iy, int* button);  /* Moves the pointer to (nx, ny) and returns its position and the buttons held (1 left, 2 middle, 4 right). */
+
+/* Widgets */
+KALVOR_API int wgini(const char* layout);  /* Starts a dialog: creates the main widget (identifier 0) and returns its identifier, -1 on failure. */
+KALVOR_API int wgbas(int ip, const char* layout);  /* Creates a parent widget in ip (at most 8 nested) and returns its identifier. */
+KALVOR_API int wglab(int ip, const char* text);  /* Creates a label. */
+KALVOR_API int wgbut(int ip, const char* text, int ival);  /* Creates a check button, on when ival is 1. */
+KALVOR_API int wgbox(int ip, const char* items, int isel);  /* Creates a group of radio buttons from an item list; isel from 1. */
+KALVOR_API int wglis(int ip, const char* items, int isel);  /* Creates a list box from an item list; isel from 1, 0 none. */
+KALVOR_API int wgdlis(int ip, const char* items, int isel);  /* Creates a drop-down list from an item list; isel from 1. */
+KALVOR_API int wgstxt(int ip, int nlin, int nmax);  /* Creates a scrolled text box of nlin lines keeping the last nmax lines. */
+KALVOR_API int wgtxt(int ip, const char* text);  /* Creates a one-line text field. */
+KALVOR_API int wgltxt(int ip, const char* label, const char* text, int nwth);  /* Creates a label and a text field; the label takes nwth percent of the width. */
+KALVOR_API int wgfil(int ip, const char* label, const char* file, const char* mask);  /* Creates a file field with a "File" button that opens the file dialog. */
+KALVOR_API int wgscl(int ip, const char* label, float xmin, float xmax, float xval, int ndez);  /* Creates a scale from xmin to xmax at xval with ndez decimals. */
+KALVOR_API int wgpbut(int ip, const char* label);  /* Creates a push button. */
+KALVOR_API int wgok(int ip);  /* Creates the OK button that ends the dialog. */
+KALVOR_API int wgquit(int ip);  /* Creates the Quit button that ends the dialog. */
+KALVOR_API int wgcmd(int ip, const char* label, const char* cmd);  /* Creates a push button that runs a command line (/bin/sh -c) in the background. */
+KALVOR_API int wgdraw(int ip);  /* Creates a drawing area (swgdrw times the widget width high). */
+KALVOR_API int wgpop(int ip, const char* label);  /* Creates a menu in the main widget's menu bar. */
+KALVOR_API int wgapp(int ip, const char* label);  /* Creates an entry of menu ip. */
+KALVOR_API void swgwth(int nwth);  /* Sets the default widget width in pixels (300). */
+KALVOR_API void swgspc(float xspc, float yspc);  /* Sets the spacing between widgets in character widths and line heights (2, 0.5). */
+KALVOR_API void swgstp(float step);  /* Sets the step of scales (default (max - min) / 100). */
+KALVOR_API void swgdrw(float factor);  /* Sets the height of drawing areas as a factor of their width. */
+KALVOR_API void swgpos(int nx, int ny);  /* Sets the position of the next widgets in FORM parents. */
+KALVOR_API void swgsiz(int nw, int nh);  /* Sets the size of the next widgets in FORM parents. */
+KALVOR_API void swgwin(int nx, int ny, int nw, int nh);  /* Sets the position and size of the main window. */
+KALVOR_API void swgoff(int nx, int ny);  /* Sets an offset added to the main window's position. */
+KALVOR_API void swgtit(const char* title);  /* Sets the title of the main widget and of the dialogs. */
+KALVOR_API void swghlp(const char* text);  /* Sets the text the Help entry shows. */
+KALVOR_API void swgfnt(const char* font, int size);  /* Selects the widget font: "STANDARD" or a family with "Bold" and "Italic"; size in points (0 the theme's). */
+KALVOR_API void swgclr(float r, float g, float b, const char* opt);  /* Sets the background ("BACK") or foreground ("FORE") colour of the next widgets (0 to 1). */
+KALVOR_API void swgjus(const char* jus, const char* opt);  /* Sets the justification ("LEFT", "CENT", "RIGH") of labels ("LABEL"). */
+KALVOR_API void swgtyp(const char* type, const char* opt);  /* Sets list scrolling ("LIST": "AUTO", "SCROLL", "NOSCROLL", "VSCROLL") or scale orientation ("SCALE": "HORI", "VERT"). */
+KALVOR_API void swgmod(const char* mode);  /* Selects the widget mode: "AUTO" or "XWIN" (a window when there is a display), "ASCI" (the terminal). */
+KALVOR_API void swgpop(const char* opt);  /* Selects the main widget's menu entries: "OK", "QUIT", "HELP" or "NOOK", "NOQUIT", "NOHELP". */
+KALVOR_API void swgopt(const char* value, const char* opt);  /* Sets an option: "POSI" (STAN, CENT), "MASK" (STAN, USER), "DWGF" (STAN, TOP), "CALL" (RETU, CHAN, BOTH), "CLOS" (QUIT, OK). */
+KALVOR_API void swgmrg(int ival, const char* opt);  /* Sets a margin of the main widget in pixels: "LEFT", "TOP", "RIGHT", "BOTTOM" (10). */
+KALVOR_API void swgmix(const char* c, const char* opt);  /* Sets the separator of item lists ("SEP", default "|"). */
+KALVOR_API void swgatt(int id, const char* val, const char* opt);  /* Sets a widget's state ("STAT": "ACTIVE", "INACTIVE", "INVISIBLE") or the item list of a list widget ("LIST"). */
+KALVOR_API void swgbut(int id, int ival);  /* Sets a check button's state. */
+KALVOR_API void swgbox(int id, int ival);  /* Selects a radio button of a box. */
+KALVOR_API void swglis(int id, int ival);  /* Selects an item of a list. */
+KALVOR_API void swgscl(int id, float xval);  /* Sets a scale's value. */
+KALVOR_API void swgtxt(int id, const char* text);  /* Sets a text field's text, or adds a line to a scrolled text box. */
+KALVOR_API void swgfil(int id, const char* file);  /* Sets a file field's file name. */
+KALVOR_API void swgfoc(int id);  /* Gives widget id the keyboard focus. */
+KALVOR_API void swgcbk(int id, kalvor_widget_callback f);  /* Registers f(id), called when widget id changes or is pressed. */
+KALVOR_API void swgcb(int id, kalvor_widget_callback_data f, void* data);  /* Registers f(id, data), called when widget id changes or is pressed. */
+KALVOR_API int gwgbut(int id);  /* Returns a check button's state. */
+KALVOR_API int gwgbox(int id);  /* Returns the selected radio button of a box (from 1). */
+KALVOR_API int gwglis(int id);  /* Returns the selected item of a list (from 1, 0 none). */
+KALVOR_API float gwgscl(int id);  /* Returns a scale's value. */
+KALVOR_API const char* gwgtxt(int id);  /* Returns a text field's text (a scrolled text box: its lines joined by newlines). */
+KALVOR_API const char* gwgfil(int id);  /* Returns a file field's file name. */
+KALVOR_API int gwgatt(int id, const char* opt);  /* Returns a widget's state ("STAT"): 0 active, 1 inactive, 2 invisible. */
+KALVOR_API int gwgxid(int id);  /* Returns the X11 window of a widget of the shown dialog (0 without). */
+KALVOR_API void wgfin(void);  /* Shows the dialog and runs it until OK, Quit, closing or sendok; callbacks run meanwhile. */
+KALVOR_API void reawgt(void);  /* Shows the widgets created so far before wgfin. */
+KALVOR_API void sendok(void);  /* Ends the running (or the next) dialog as OK would. */
+KALVOR_API void msgbox(const char* text);  /* Shows a message and waits until it is acknowledged. */
+KALVOR_API void dwgmsg(const char* text);  /* Shows a message with an OK button and waits for it. */
+KALVOR_API int dwgbut(const char* text, int ival);  /* Asks a question; returns 1 for "Yes", 0 for "No" (ival the default). */
+KALVOR_API int dwglis(const char* label, const char* list, int ilis);  /* Asks for an item of a list; returns its index from 1 (ilis the default). */
+KALVOR_API const char* dwgtxt(const char* label, const char* text);  /* Asks for a text; returns it (text the default). */
+KALVOR_API const char* dwgfil(const char* label, const char* file, const char* mask);  /* Asks for a file in the file dialog; returns its name (file the default). */
+KALVOR_API int itmcnt(const char* list);  /* Returns the number of items of an item list. */
+KALVOR_API const char* itmstr(const char* list, int nlis);  /* Returns item nlis (from 1) of an item list. */
+KALVOR_API void itmcat(char* list, const char* item);  /* Appends an item to an item list (C: in place; Python: returns the new list). */
+KALVOR_API void setxid(int id, const char* type);  /* Makes the next screen plot draw into drawing widget id ("WIDGET"; "NONE" ends it). */
+KALVOR_API int getxid(const char* type);  /* Returns the X11 window of the screen plot ("WINDOW") or its drawing widget ("WIDGET"); 0 without. */
 
 /* Depth buffer and isosurfaces */
 KALVOR_API int zbfini(void);  /* Opens the depth buffer of the raster output (screens, image files): 0 on success, 1 when refused. */

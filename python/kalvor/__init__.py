@@ -22,6 +22,7 @@ from . import _kalvor
 _kalvor._set_data_dir(_os.path.join(_os.path.dirname(__file__), "data"))
 
 KalvorWarning = _kalvor.KalvorWarning
+_testing = _kalvor._testing
 
 __all__ = [row[0] for row in _kalvor._routines] + ["KalvorWarning"]
 globals().update({name: getattr(_kalvor, name) for name in __all__})

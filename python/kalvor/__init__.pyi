@@ -891,6 +891,55 @@ def duplx() -> None:
 
     Levels: 1 to 3 (between kalini and kalfin).
     """
+def dwgbut(text: str | bytes, ival: int, /) -> int:
+    """Asks a question; returns 1 for "Yes", 0 for "No" (ival the default).
+
+    text: str
+    ival: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def dwgfil(label: str | bytes, file: str | bytes, mask: str | bytes, /) -> str:
+    """Asks for a file in the file dialog; returns its name (file the default).
+
+    label: str
+    file: str
+    mask: str
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
+def dwglis(label: str | bytes, list: str | bytes, ilis: int, /) -> int:
+    """Asks for an item of a list; returns its index from 1 (ilis the default).
+
+    label: str
+    list: str
+    ilis: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def dwgmsg(text: str | bytes, /) -> None:
+    """Shows a message with an OK button and waits for it.
+
+    text: str
+
+    Levels: any (0 to 3).
+    """
+def dwgtxt(label: str | bytes, text: str | bytes, /) -> str:
+    """Asks for a text; returns it (text the default).
+
+    label: str
+    text: str
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
 def ellips(nx: int, ny: int, na: int, nb: int, /) -> None:
     """Draws an ellipse.
 
@@ -1378,6 +1427,15 @@ def getwin() -> tuple[int, int, int, int]:
 
     Levels: any (0 to 3).
     """
+def getxid(type: str | bytes, /) -> int:
+    """Returns the X11 window of the screen plot ("WINDOW") or its drawing widget ("WIDGET"); 0 without.
+
+    type: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
 def gifmod(mode: str | bytes, key: str | bytes, /) -> None:
     """Sets GIF options.
 
@@ -1523,6 +1581,79 @@ def gridmp(nx: int, ny: int, /) -> None:
     ny: int
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
+    """
+def gwgatt(id: int, opt: str | bytes, /) -> int:
+    """Returns a widget's state ("STAT"): 0 active, 1 inactive, 2 invisible.
+
+    id: int
+    opt: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def gwgbox(id: int, /) -> int:
+    """Returns the selected radio button of a box (from 1).
+
+    id: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def gwgbut(id: int, /) -> int:
+    """Returns a check button's state.
+
+    id: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def gwgfil(id: int, /) -> str:
+    """Returns a file field's file name.
+
+    id: int
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
+def gwglis(id: int, /) -> int:
+    """Returns the selected item of a list (from 1, 0 none).
+
+    id: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def gwgscl(id: int, /) -> float:
+    """Returns a scale's value.
+
+    id: int
+
+    Returns float.
+
+    Levels: any (0 to 3).
+    """
+def gwgtxt(id: int, /) -> str:
+    """Returns a text field's text (a scrolled text box: its lines joined by newlines).
+
+    id: int
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
+def gwgxid(id: int, /) -> int:
+    """Returns the X11 window of a widget of the shown dialog (0 without).
+
+    id: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
     """
 def height(h: int, /) -> None:
     """Sets the character height.
@@ -1732,6 +1863,35 @@ def intrgb(red: float, green: float, blue: float, /) -> int:
     blue: float
 
     Returns int.
+
+    Levels: any (0 to 3).
+    """
+def itmcat(list: str | bytes, item: str | bytes, /) -> str:
+    """Appends an item to an item list (C: in place; Python: returns the new list).
+
+    list: str; the extended text is returned
+    item: str
+
+    Returns str.
+
+    Levels: any (0 to 3).
+    """
+def itmcnt(list: str | bytes, /) -> int:
+    """Returns the number of items of an item list.
+
+    list: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def itmstr(list: str | bytes, nlis: int, /) -> str:
+    """Returns item nlis (from 1) of an item list.
+
+    list: str
+    nlis: int
+
+    Returns str.
 
     Levels: any (0 to 3).
     """
@@ -2239,6 +2399,13 @@ def mplsiz(height: int, /) -> None:
     height: int
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def msgbox(text: str | bytes, /) -> None:
+    """Shows a message and waits until it is acknowledged.
+
+    text: str
+
+    Levels: any (0 to 3).
     """
 def mshclr(colour: int, /) -> None:
     """Sets the colour of mesh lines (-1: the current colour).
@@ -2878,6 +3045,11 @@ def readfl(unit: int, n: int, /) -> tuple[bytes, int]:
 
     Levels: any (0 to 3).
     """
+def reawgt() -> None:
+    """Shows the widgets created so far before wgfin.
+
+    Levels: any (0 to 3).
+    """
 def recfll(nx: int, ny: int, nw: int, nh: int, colour: int, /) -> None:
     """Fills a rectangle with a colour.
 
@@ -3273,6 +3445,11 @@ def sendmb() -> None:
 
     Levels: any (0 to 3).
     """
+def sendok() -> None:
+    """Ends the running (or the next) dialog as OK would.
+
+    Levels: any (0 to 3).
+    """
 def serif() -> None:
     """Selects the serif outline font.
 
@@ -3407,6 +3584,14 @@ def setvlt(table: str | bytes, /) -> None:
     table: str
 
     Levels: 1 to 3 (between kalini and kalfin).
+    """
+def setxid(id: int, type: str | bytes, /) -> None:
+    """Makes the next screen plot draw into drawing widget id ("WIDGET"; "NONE" ends it).
+
+    id: int
+    type: str
+
+    Levels: any (0 to 3).
     """
 def shdafr(codes: _Sequence, patterns: _Sequence, colours: _Sequence, n: int, /) -> None:
     """Fills countries of Africa.
@@ -3838,6 +4023,236 @@ def survis(side: str | bytes, /) -> None:
         "BOTT"  the bottom side only
 
     Levels: 1 to 3 (at level 0 it warns and still takes the value).
+    """
+def swgatt(id: int, val: str | bytes, opt: str | bytes, /) -> None:
+    """Sets a widget's state ("STAT": "ACTIVE", "INACTIVE", "INVISIBLE") or the item list of a list widget ("LIST").
+
+    id: int
+    val: str
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgbox(id: int, ival: int, /) -> None:
+    """Selects a radio button of a box.
+
+    id: int
+    ival: int
+
+    Levels: any (0 to 3).
+    """
+def swgbut(id: int, ival: int, /) -> None:
+    """Sets a check button's state.
+
+    id: int
+    ival: int
+
+    Levels: any (0 to 3).
+    """
+def swgcb(id: int, f: Callable[..., Any] | None, data: Any, /) -> None:
+    """Registers f(id, data), called when widget id changes or is pressed.
+
+    id: int
+    f: callable f(id) -> data, or None to remove it; None removes it
+    data: any object, passed to the callable
+
+    Levels: any (0 to 3).
+    """
+def swgcbk(id: int, f: Callable[..., Any] | None, /) -> None:
+    """Registers f(id), called when widget id changes or is pressed.
+
+    id: int
+    f: callable f(id) -> (), or None to remove it; None removes it
+
+    Levels: any (0 to 3).
+    """
+def swgclr(r: float, g: float, b: float, opt: str | bytes, /) -> None:
+    """Sets the background ("BACK") or foreground ("FORE") colour of the next widgets (0 to 1).
+
+    r: float
+    g: float
+    b: float
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgdrw(factor: float, /) -> None:
+    """Sets the height of drawing areas as a factor of their width.
+
+    factor: float
+
+    Levels: any (0 to 3).
+    """
+def swgfil(id: int, file: str | bytes, /) -> None:
+    """Sets a file field's file name.
+
+    id: int
+    file: str
+
+    Levels: any (0 to 3).
+    """
+def swgfnt(font: str | bytes, size: int, /) -> None:
+    """Selects the widget font: "STANDARD" or a family with "Bold" and "Italic"; size in points (0 the theme's).
+
+    font: str
+    size: int
+
+    Levels: any (0 to 3).
+    """
+def swgfoc(id: int, /) -> None:
+    """Gives widget id the keyboard focus.
+
+    id: int
+
+    Levels: any (0 to 3).
+    """
+def swghlp(text: str | bytes, /) -> None:
+    """Sets the text the Help entry shows.
+
+    text: str
+
+    Levels: any (0 to 3).
+    """
+def swgjus(jus: str | bytes, opt: str | bytes, /) -> None:
+    """Sets the justification ("LEFT", "CENT", "RIGH") of labels ("LABEL").
+
+    jus: str
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swglis(id: int, ival: int, /) -> None:
+    """Selects an item of a list.
+
+    id: int
+    ival: int
+
+    Levels: any (0 to 3).
+    """
+def swgmix(c: str | bytes, opt: str | bytes, /) -> None:
+    """Sets the separator of item lists ("SEP", default "|").
+
+    c: str
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgmod(mode: str | bytes, /) -> None:
+    """Selects the widget mode: "AUTO" or "XWIN" (a window when there is a display), "ASCI" (the terminal).
+
+    mode: str
+
+    Levels: any (0 to 3).
+    """
+def swgmrg(ival: int, opt: str | bytes, /) -> None:
+    """Sets a margin of the main widget in pixels: "LEFT", "TOP", "RIGHT", "BOTTOM" (10).
+
+    ival: int
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgoff(nx: int, ny: int, /) -> None:
+    """Sets an offset added to the main window's position.
+
+    nx: int
+    ny: int
+
+    Levels: any (0 to 3).
+    """
+def swgopt(value: str | bytes, opt: str | bytes, /) -> None:
+    """Sets an option: "POSI" (STAN, CENT), "MASK" (STAN, USER), "DWGF" (STAN, TOP), "CALL" (RETU, CHAN, BOTH), "CLOS" (QUIT, OK).
+
+    value: str
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgpop(opt: str | bytes, /) -> None:
+    """Selects the main widget's menu entries: "OK", "QUIT", "HELP" or "NOOK", "NOQUIT", "NOHELP".
+
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgpos(nx: int, ny: int, /) -> None:
+    """Sets the position of the next widgets in FORM parents.
+
+    nx: int
+    ny: int
+
+    Levels: any (0 to 3).
+    """
+def swgscl(id: int, xval: float, /) -> None:
+    """Sets a scale's value.
+
+    id: int
+    xval: float
+
+    Levels: any (0 to 3).
+    """
+def swgsiz(nw: int, nh: int, /) -> None:
+    """Sets the size of the next widgets in FORM parents.
+
+    nw: int
+    nh: int
+
+    Levels: any (0 to 3).
+    """
+def swgspc(xspc: float, yspc: float, /) -> None:
+    """Sets the spacing between widgets in character widths and line heights (2, 0.5).
+
+    xspc: float
+    yspc: float
+
+    Levels: any (0 to 3).
+    """
+def swgstp(step: float, /) -> None:
+    """Sets the step of scales (default (max - min) / 100).
+
+    step: float
+
+    Levels: any (0 to 3).
+    """
+def swgtit(title: str | bytes, /) -> None:
+    """Sets the title of the main widget and of the dialogs.
+
+    title: str
+
+    Levels: any (0 to 3).
+    """
+def swgtxt(id: int, text: str | bytes, /) -> None:
+    """Sets a text field's text, or adds a line to a scrolled text box.
+
+    id: int
+    text: str
+
+    Levels: any (0 to 3).
+    """
+def swgtyp(type: str | bytes, opt: str | bytes, /) -> None:
+    """Sets list scrolling ("LIST": "AUTO", "SCROLL", "NOSCROLL", "VSCROLL") or scale orientation ("SCALE": "HORI", "VERT").
+
+    type: str
+    opt: str
+
+    Levels: any (0 to 3).
+    """
+def swgwin(nx: int, ny: int, nw: int, nh: int, /) -> None:
+    """Sets the position and size of the main window.
+
+    nx: int
+    ny: int
+    nw: int
+    nh: int
+
+    Levels: any (0 to 3).
+    """
+def swgwth(nwth: int, /) -> None:
+    """Sets the default widget width in pixels (300).
+
+    nwth: int
+
+    Levels: any (0 to 3).
     """
 def symbol(nsym: int, nx: int, ny: int, /) -> None:
     """Draws a symbol.
@@ -4293,6 +4708,214 @@ def warnings_as_exceptions(on: int, /) -> None:
     on: int; True or False (default False)
 
     Levels: any (no level check). Python only.
+    """
+def wgapp(ip: int, label: str | bytes, /) -> int:
+    """Creates an entry of menu ip.
+
+    ip: int
+    label: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgbas(ip: int, layout: str | bytes, /) -> int:
+    """Creates a parent widget in ip (at most 8 nested) and returns its identifier.
+
+    ip: int
+    layout: str; "VERT", "HORI" or "FORM"
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgbox(ip: int, items: str | bytes, isel: int, /) -> int:
+    """Creates a group of radio buttons from an item list; isel from 1.
+
+    ip: int
+    items: str
+    isel: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgbut(ip: int, text: str | bytes, ival: int, /) -> int:
+    """Creates a check button, on when ival is 1.
+
+    ip: int
+    text: str
+    ival: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgcmd(ip: int, label: str | bytes, cmd: str | bytes, /) -> int:
+    """Creates a push button that runs a command line (/bin/sh -c) in the background.
+
+    ip: int
+    label: str
+    cmd: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgdlis(ip: int, items: str | bytes, isel: int, /) -> int:
+    """Creates a drop-down list from an item list; isel from 1.
+
+    ip: int
+    items: str
+    isel: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgdraw(ip: int, /) -> int:
+    """Creates a drawing area (swgdrw times the widget width high).
+
+    ip: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgfil(ip: int, label: str | bytes, file: str | bytes, mask: str | bytes, /) -> int:
+    """Creates a file field with a "File" button that opens the file dialog.
+
+    ip: int
+    label: str
+    file: str
+    mask: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgfin() -> None:
+    """Shows the dialog and runs it until OK, Quit, closing or sendok; callbacks run meanwhile.
+
+    Levels: any (0 to 3).
+    """
+def wgini(layout: str | bytes, /) -> int:
+    """Starts a dialog: creates the main widget (identifier 0) and returns its identifier, -1 on failure.
+
+    layout: str
+        "VERT"  children one below the other
+        "HORI"  children side by side
+        "FORM"  children at the positions of swgpos and swgsiz
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wglab(ip: int, text: str | bytes, /) -> int:
+    """Creates a label.
+
+    ip: int
+    text: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wglis(ip: int, items: str | bytes, isel: int, /) -> int:
+    """Creates a list box from an item list; isel from 1, 0 none.
+
+    ip: int
+    items: str
+    isel: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgltxt(ip: int, label: str | bytes, text: str | bytes, nwth: int, /) -> int:
+    """Creates a label and a text field; the label takes nwth percent of the width.
+
+    ip: int
+    label: str
+    text: str
+    nwth: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgok(ip: int, /) -> int:
+    """Creates the OK button that ends the dialog.
+
+    ip: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgpbut(ip: int, label: str | bytes, /) -> int:
+    """Creates a push button.
+
+    ip: int
+    label: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgpop(ip: int, label: str | bytes, /) -> int:
+    """Creates a menu in the main widget's menu bar.
+
+    ip: int
+    label: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgquit(ip: int, /) -> int:
+    """Creates the Quit button that ends the dialog.
+
+    ip: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgscl(ip: int, label: str | bytes, xmin: float, xmax: float, xval: float, ndez: int, /) -> int:
+    """Creates a scale from xmin to xmax at xval with ndez decimals.
+
+    ip: int
+    label: str
+    xmin: float
+    xmax: float
+    xval: float
+    ndez: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgstxt(ip: int, nlin: int, nmax: int, /) -> int:
+    """Creates a scrolled text box of nlin lines keeping the last nmax lines.
+
+    ip: int
+    nlin: int
+    nmax: int
+
+    Returns int.
+
+    Levels: any (0 to 3).
+    """
+def wgtxt(ip: int, text: str | bytes, /) -> int:
+    """Creates a one-line text field.
+
+    ip: int
+    text: str
+
+    Returns int.
+
+    Levels: any (0 to 3).
     """
 def widbar(n: int, /) -> None:
     """Sets the width of colour bars.

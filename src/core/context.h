@@ -27,6 +27,7 @@
 #include "plot3d/surface_state.h"
 #include "plot3d/view.h"
 #include "text/text_state.h"
+#include "widgets/widget_state.h"
 
 namespace kal {
 
@@ -60,6 +61,8 @@ struct Context {
     PlotOptions options;
     CursorState cursor;
     int screen_report_mode = 2;   // reported by the screen driver when it opens
+    // Not a part: kalini neither resets nor snapshots the dialog widgets.
+    WidgetState widgets;
 
     // Every state part, in the order kalini and reset "ALL" reset them: one
     // list, for a context and a const context alike. A new part is a member

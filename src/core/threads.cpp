@@ -291,7 +291,8 @@ void thrfin() {
 
 void delglb() {
     Context* ctx = fetch_record();
-    if (ctx && ctx->frame.level == 0) release_record();
+    // A running dialog keeps its record (delglb from one of its callbacks).
+    if (ctx && ctx->frame.level == 0 && !ctx->widgets.running) release_record();
 }
 
 }  // namespace kal

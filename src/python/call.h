@@ -69,17 +69,21 @@ bool signal_raised();
 // they raise (Ctrl-C) ends the wait and is raised once the call completed.
 template <typename Body>
 bool run_waiting(const char* name, Body&& body) {
-    waiting_thread = PyEval_SaveThread();
+    // A waiting call may run inside another one's wait (kalfin in a dialog's
+    // callback): the outer call's thread state comes back afterwards.
+    PyThreadState* outer = waiting_thread;
+    PyThreadState* mine = waiting_thread = PyEval_SaveThread();
     kal::set_wait_interrupt(signal_raised);
     kal::Outcome o = kal::guard(name, body);
-    kal::set_wait_interrupt(nullptr);
-    PyEval_RestoreThread(waiting_thread);
-    waiting_thread = nullptr;
+    kal::set_wait_interrupt(outer ? signal_raised : nullptr);
+    PyEval_RestoreThread(mine);
+    waiting_thread = outer;
     report_callback_failure();
     if (o.failure != kal::Failure::None) {
         raise_failure(o);
         return false;
     }
+    if (restore_dialog_exit()) return false;
     return !PyErr_Occurred();
 }
 

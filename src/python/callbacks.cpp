@@ -1,10 +1,13 @@
 #include "python/callbacks.h"
 
+#include <climits>
 #include <map>
+#include <vector>
 #include <string>
 #include <utility>
 
 #include "core/threads.h"
+#include "widgets/widget_state.h"
 
 namespace kalpy {
 namespace {
@@ -38,7 +41,110 @@ void failed(PyObject* fn) {
     failure.callable = fn;
 }
 
+constexpr size_t MAX_WIDGET_CALLBACKS = 200;
+
+struct Keyed {
+    PyObject* fn = nullptr;
+    PyObject* data = nullptr;  // nullptr: called with the identifier only
+};
+using WidgetKey = std::pair<const kal::Context*, int>;
+
+std::map<WidgetKey, Keyed>& widget_registry() {
+    static auto* r = new std::map<WidgetKey, Keyed>;
+    return *r;
+}
+
+size_t count_of(const kal::Context* ctx) {
+    auto& r = widget_registry();
+    size_t n = 0;
+    for (auto it = r.lower_bound({ctx, INT_MIN}); it != r.end() && it->first.first == ctx; ++it) ++n;
+    return n;
+}
+
+// The exception (SystemExit, KeyboardInterrupt) that ended the thread's dialog.
+struct Exit {
+    PyObject *type = nullptr, *value = nullptr, *traceback = nullptr;
+};
+thread_local Exit dialog_exit;
+
+// Run by the library, perhaps without the interpreter lock and perhaps
+// while the interpreter ends.
+void drop_widget_callbacks(const kal::Context* ctx) {
+    if (!Py_IsInitialized() || _Py_IsFinalizing()) return;
+    const PyGILState_STATE gil = PyGILState_Ensure();
+    auto& r = widget_registry();
+    std::vector<Keyed> gone;
+    for (auto it = r.lower_bound({ctx, INT_MIN}); it != r.end() && it->first.first == ctx;) {
+        gone.push_back(it->second);
+        it = r.erase(it);
+    }
+    for (Keyed& k : gone) {  // last: their destructors may run Python code
+        Py_XDECREF(k.fn);
+        Py_XDECREF(k.data);
+    }
+    PyGILState_Release(gil);
+}
+
 }  // namespace
+
+bool keyed_room(int id) {
+    const kal::Context* ctx = kal::fetch_record();
+    if (widget_registry().count({ctx, id}) || count_of(ctx) < MAX_WIDGET_CALLBACKS) return true;
+    PyErr_SetString(PyExc_ValueError, "Too many callback routines");
+    return false;
+}
+
+void keep_keyed_callback(int id, PyObject* fn, PyObject* data) {
+    const kal::Context* ctx = kal::fetch_record();
+    if (fn != Py_None && !kal::widget_callback_set(id)) return;  // the library refused it
+    auto& r = widget_registry();
+    Keyed old;
+    if (auto it = r.find({ctx, id}); it != r.end()) {
+        old = it->second;
+        r.erase(it);
+    }
+    if (fn != Py_None) {
+        Py_INCREF(fn);
+        Py_XINCREF(data);
+        r[{ctx, id}] = Keyed{fn, data};
+    }
+    Py_XDECREF(old.fn);
+    Py_XDECREF(old.data);
+}
+
+void call_keyed_callback(int id) {
+    auto& r = widget_registry();
+    auto it = r.find({kal::fetch_record(), id});
+    if (it == r.end()) return;
+    PyObject* fn = it->second.fn;
+    PyObject* data = it->second.data;
+    Py_INCREF(fn);  // the callable may replace its own registration
+    Py_XINCREF(data);
+    PyObject* result = data ? PyObject_CallFunction(fn, "iO", id, data) : PyObject_CallFunction(fn, "i", id);
+    Py_XDECREF(result);
+    if (!result) {
+        if (PyErr_ExceptionMatches(PyExc_SystemExit) || PyErr_ExceptionMatches(PyExc_KeyboardInterrupt)) {
+            if (!dialog_exit.type)
+                PyErr_Fetch(&dialog_exit.type, &dialog_exit.value, &dialog_exit.traceback);
+            else
+                PyErr_Clear();
+            kal::widget_dialog_quit();
+        } else {
+            PyErr_Print();  // the traceback; the dialog goes on
+        }
+    }
+    Py_DECREF(fn);
+    Py_XDECREF(data);
+}
+
+bool restore_dialog_exit() {
+    if (!dialog_exit.type) return false;
+    PyErr_Restore(dialog_exit.type, dialog_exit.value, dialog_exit.traceback);
+    dialog_exit = Exit();
+    return true;
+}
+
+void watch_widget_callbacks() { kal::set_callbacks_ended(drop_widget_callbacks); }
 
 bool is_callback(const char* routine, PyObject* fn) {
     if (fn == Py_None || PyCallable_Check(fn)) return true;

@@ -39,5 +39,21 @@ public:
 private:
     bool outer_;
 };
+// Widget callbacks, kept per record and widget identifier (at most 200 per
+// record's dialog; the record's next wgini, delglb or thrfin drops them).
+// False with ValueError "Too many callback routines" when the calling
+// thread's record has no room for another identifier.
+bool keyed_room(int id);
+// Keeps fn (with `data`, nullptr none) for widget id once the library took
+// the registration; None removes it.
+void keep_keyed_callback(int id, PyObject* fn, PyObject* data);
+// Calls the callable of widget id: f(id) or f(id, data). An exception is
+// printed with its traceback and cleared; SystemExit and KeyboardInterrupt
+// end the running dialog and are raised again when wgfin returns.
+void call_keyed_callback(int id);
+// Sets the exception a callback ended the dialog with; false when none.
+bool restore_dialog_exit();
+// Registers the library hook that drops a record's widget callbacks.
+void watch_widget_callbacks();
 
 }  // namespace kalpy

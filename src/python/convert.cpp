@@ -650,4 +650,14 @@ void write_back(PyObject* o, const int* values, Py_ssize_t k, bool matrix) {
     write_values(o, values, k, matrix);
 }
 
+bool sized_buffer(const char* message, std::vector<char>& buffer, size_t size) {
+    try {
+        buffer.assign(size, '\0');
+    } catch (const std::bad_alloc&) {
+        PyErr_SetString(PyExc_MemoryError, message);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace kalpy

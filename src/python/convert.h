@@ -17,7 +17,9 @@ bool to_text(const char* routine, PyObject* o, std::string& out);
 // File names: str through os.fsencode, bytes, or a path-like object.
 bool to_filename(PyObject* o, std::string& out);
 
-PyObject* from_text(const char* s);      // decoded Latin-1
+PyObject* from_text(const char* s);
+// Sizes a text buffer; false with MemoryError(message) when that fails.
+bool sized_buffer(const char* message, std::vector<char>& buffer, size_t size);      // decoded Latin-1
 PyObject* from_filename(const char* s);  // decoded as os.fsdecode does
 
 // The sequence arguments of one call. Each conversion runs whether or not

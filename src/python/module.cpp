@@ -4,9 +4,11 @@
 
 #include "core/install.h"
 #include "output/screen/presenter.h"
+#include "python/callbacks.h"
 #include "python/convert.h"
 #include "python/host.h"
 #include "python/module.h"
+#include "widgets/widget_common.h"
 
 namespace kalpy {
 namespace {
@@ -53,7 +55,57 @@ PyObject* set_presenter(PyObject*, PyObject* arg) {
     Py_RETURN_NONE;
 }
 
+// For tests of the dialogs on a display, from a thread other than the one
+// in the dialog: _testing("shown", seconds) waits for a dialog or question
+// on the screen (True when one is there); _testing("rect", id) gives widget
+// id's rectangle in screen pixels (0: the window), None when not shown;
+// _testing("act", id, action, value) acts on it as a user would (True when
+// it could): "click", "select" n, "text" s, "activate", "chosen" path,
+// "press", "menu" label, "close"; on a question "text", "select", "file",
+// "ok" (Yes 1, No 0), "close".
+PyObject* testing(PyObject*, PyObject* args) {
+    const char* what = nullptr;
+    PyObject *a = nullptr, *b = nullptr, *c = nullptr;
+    if (!PyArg_ParseTuple(args, "s|OOO:_testing", &what, &a, &b, &c)) return nullptr;
+    const kal_widget_toolkit* tk = kal::display_toolkit();
+    if (!tk) Py_RETURN_NONE;
+    const std::string w = what;
+    if (w == "shown") {
+        const double seconds = a ? PyFloat_AsDouble(a) : 5.0;
+        if (PyErr_Occurred()) return nullptr;
+        int handle;
+        Py_BEGIN_ALLOW_THREADS handle = tk->test_shown(int(seconds * 1000));
+        Py_END_ALLOW_THREADS return PyBool_FromLong(handle != 0);
+    }
+    const int id = a ? int(PyLong_AsLong(a)) : 0;
+    if (PyErr_Occurred()) return nullptr;
+    if (w == "rect") {
+        int r[4] = {0, 0, 0, 0}, ok;
+        Py_BEGIN_ALLOW_THREADS ok = tk->test_rect(id, r);
+        Py_END_ALLOW_THREADS if (!ok) Py_RETURN_NONE;
+        return Py_BuildValue("(iiii)", r[0], r[1], r[2], r[3]);
+    }
+    if (w == "act") {
+        const char* action = b ? PyUnicode_AsUTF8(b) : nullptr;
+        PyObject* text = c ? PyObject_Str(c) : nullptr;
+        const char* value = text ? PyUnicode_AsUTF8(text) : "";
+        if (!action || !value) {
+            Py_XDECREF(text);
+            if (!PyErr_Occurred()) PyErr_SetString(PyExc_TypeError, "_testing(\"act\", id, action[, value])");
+            return nullptr;
+        }
+        const std::string act = action, val = value;
+        Py_XDECREF(text);
+        int ok;
+        Py_BEGIN_ALLOW_THREADS ok = tk->test_act(id, act.c_str(), val.c_str());
+        Py_END_ALLOW_THREADS return PyBool_FromLong(ok);
+    }
+    PyErr_Format(PyExc_ValueError, "_testing: unknown request %s", what);
+    return nullptr;
+}
+
 PyMethodDef PRIVATE_METHODS[] = {
+    {"_testing", testing, METH_VARARGS, nullptr},
     {"_set_data_dir", set_data_dir, METH_O, nullptr},
     {"_set_presenter", set_presenter, METH_O, nullptr},
     {nullptr, nullptr, 0, nullptr},
@@ -85,6 +137,7 @@ PyObject* routine_table() {
 
 PyMODINIT_FUNC PyInit__kalvor() {
     PyObject* m = PyModule_Create(&kalpy::MODULE);
+    kalpy::watch_widget_callbacks();
     if (!m) return nullptr;
     if (PyModule_AddFunctions(m, kalpy::PRIVATE_METHODS) < 0 ||
         PyModule_AddObject(m, "_routines", kalpy::routine_table()) < 0 || !kalpy::install_host(m) ||

@@ -36,3 +36,29 @@ lib.kalfin()
         " <<<< Warning   2: Incorrect parameter in trfmat!   (zmat = NULL)",
         " <<<< Warning   2: Incorrect parameter in wpixls!   (pixels = NULL)",
     ]
+
+
+def test_item_lists_and_widget_callbacks_from_c(tmp_path):
+    code = f"""
+import ctypes
+lib = ctypes.CDLL({c_program('libkalvor.so')!r})
+buf = ctypes.create_string_buffer(b"a|b", 3 + 3 + 2)   # both lengths plus 2
+lib.itmcat(buf, b"cde")
+lib.itmcat(None, b"x")
+lib.itmstr.restype = ctypes.c_char_p
+print(buf.value.decode(), lib.itmcnt(buf), lib.itmstr(buf, 3).decode())
+CB = ctypes.CFUNCTYPE(None, ctypes.c_int)
+fired = []
+cb = CB(lambda i: fired.append(i))
+ip = lib.wgini(b"VERT"); b = lib.wgbut(ip, b"x", 1); lab = lib.wglab(ip, b"l")
+lib.swgcbk(b, cb); lib.swgcbk(lab, cb)
+lib.wgfin()                            # no display: returns at once, no callbacks
+print(lib.gwgbut(b), fired)
+"""
+    out = run_python(tmp_path, code, env={"DISPLAY": "", "WAYLAND_DISPLAY": ""}).stdout.decode()
+    assert out.splitlines() == [
+        " <<<< Warning   2: Incorrect parameter in itmcat!   (list = NULL)",
+        "a|b|cde 3 cde",
+        ">>>> Callbacks cannot be defined for label widgets!   (swgcbk)",
+        "1 []",
+    ]

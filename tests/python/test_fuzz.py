@@ -46,6 +46,11 @@ calls = 0
 # need one meet hostile arguments too (a second generator keeps the calls of
 # each seed as they were).
 rng3 = random.Random(SEED + 1000)
+rng4 = random.Random(SEED + 2000)
+CALLBACK_SLOTS = {"mapfcn": 0, "swgcbk": 1, "swgcb": 1}
+def raises(*args):
+    raise ValueError("from a callback")
+CALLABLES = [None, lambda *a: None, raises, print, 5, "f", object()]
 for _ in range(COUNT):
     if rng3.random() < 0.01 and k.getlev() == 1:
         rng3.choice([k.graf3d, k.graf3])(0, 1, 0, 0.5, -1, 1, -1, 0.5, 0, 10, 0, 2)
@@ -54,6 +59,10 @@ for _ in range(COUNT):
         k.kalfin()
     letters = re.findall(r"s#|[a-zA-Z]", args)
     argv = [value(c) for c in letters]
+    # Callables and non-callables in the callback slots (their own generator
+    # keeps the other calls of each seed as they were).
+    if name in CALLBACK_SLOTS and len(argv) > CALLBACK_SLOTS[name]:
+        argv[CALLBACK_SLOTS[name]] = rng4.choice(CALLABLES)
     if rng.random() < 0.03:
         argv.append(1)
     try:

@@ -80,7 +80,7 @@ def test_rows_agree_with_the_list_in_table_module_header_and_stub():
             continue
         kinds = {"i": ("int", "FILE*"), "f": ("float",), "s": ("const char*",)}
         for p, letter in zip(gen.py_inputs(r), gen.split_format(args)):
-            ok = p.pointer or p.callback if letter == "O" else p.ctype in kinds[letter]
+            ok = p.pointer or p.callback if letter == "O" else p.ctype in kinds[letter] or p.inout
             counts = [c for c in p.counts if not gen.count_base(c).isdigit()]
             if not ok or any(next(q.ctype for q in r.params if q.name == gen.count_base(c)) != "int" for c in counts):
                 wrong.append(f"{name}: parameter {p.name} ({p.ctype}) does not take {letter!r}")

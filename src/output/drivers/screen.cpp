@@ -80,7 +80,7 @@ void ScreenDriver::place(Context& ctx) {
 void ScreenDriver::open(Context& ctx) {
     const int device = ctx.page.device;
     main_ = current_ = device >= 72 && device <= 79 ? device - 71 : 1;
-    presenter_ = &choose_presenter();
+    presenter_ = &presenter_for(ctx);
     display_ = presenter_->interactive();
     fonts_ = display_ && presenter_->has_glyphs() ? presenter_ : nullptr;
     place(ctx);

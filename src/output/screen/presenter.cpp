@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -162,6 +163,7 @@ Presenter* display_presenter(Presenters& ps) {
 }
 
 thread_local WaitInterrupt interrupt_check = nullptr;
+std::atomic<ContextPresenter> context_presenter{nullptr};
 
 }  // namespace
 
@@ -172,6 +174,14 @@ Presenter& choose_presenter() {
     Presenter* d = display_presenter(ps);
     if (d && d->interactive()) return *d;
     return ps.files;
+}
+
+void set_context_presenter(ContextPresenter hook) { context_presenter = hook; }
+
+Presenter& presenter_for(Context& ctx) {
+    if (ContextPresenter hook = context_presenter.load())
+        if (Presenter* p = hook(ctx)) return *p;
+    return choose_presenter();
 }
 
 Presenter& file_presenter() { return presenters().files; }

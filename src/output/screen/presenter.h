@@ -141,6 +141,12 @@ void screen_size(int& w, int& h);
 // it on.
 bool message_box(const std::string& title, const std::string& text);
 
+// A presenter a record asks for itself (a dialog's drawing widget), looked
+// up before the others by presenter_for; nullptr: none.
+using ContextPresenter = Presenter* (*)(Context& ctx);
+void set_context_presenter(ContextPresenter hook);
+Presenter& presenter_for(Context& ctx);
+
 // The binding's presenter (nullptr: none); the table must outlive its use.
 void register_presenter(const kal_presenter* table);
 
