@@ -466,6 +466,8 @@ KALVOR_API void qplbar(const float* y, int n);  /* Quick bar graph. */
 KALVOR_API void qplpie(const float* x, int n);  /* Quick pie chart. */
 KALVOR_API void qplcon(const float* z, int n, int m, int nlev);  /* Quick contour plot of a matrix with nlev labelled levels. */
 KALVOR_API void qplclr(const float* z, int n, int m);  /* Quick colour plot of a matrix. */
+KALVOR_API void qplsur(const float* z, int n, int m);  /* Quick mesh surface of a matrix. */
+KALVOR_API void bars3d(const float* x, const float* y, const float* z1, const float* z2, const float* xw, const float* yw, const int* colours, int n);  /* Draws 3-D bars in a 3-D axis system: boxes standing at (x, y) from z1 to z2, xw by yw wide, their faces sorted by depth. */
 
 /* 3-D axis systems */
 KALVOR_API void graf3d(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep, float za, float ze, float zorg, float zstep);  /* Defines and draws a 3-D axis system. */

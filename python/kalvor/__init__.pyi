@@ -227,6 +227,20 @@ def bars(x: _Sequence, y1: _Sequence, y2: _Sequence, n: int, /) -> None:
 
     Levels: 2 to 3 (inside an axis system: after graf, polar, grafmp or graf3).
     """
+def bars3d(x: _Sequence, y: _Sequence, z1: _Sequence, z2: _Sequence, xw: _Sequence, yw: _Sequence, colours: _Sequence, n: int, /) -> None:
+    """Draws 3-D bars in a 3-D axis system: boxes standing at (x, y) from z1 to z2, xw by yw wide, their faces sorted by depth.
+
+    x: float sequence of n items
+    y: float sequence of n items
+    z1: float sequence of n items
+    z2: float sequence of n items
+    xw: float sequence of n items
+    yw: float sequence of n items
+    colours: int sequence of n items; a colour value per bar (index or direct)
+    n: int
+
+    Levels: 3 only (inside a 3-D axis system).
+    """
 def bartyp(type: str | bytes, /) -> None:
     """Sets the bar type: vertical, horizontal, or either with a 3-D look.
 
@@ -3016,6 +3030,15 @@ def qplsca(x: _Sequence, y: _Sequence, n: int, /) -> None:
     x: float sequence of n items
     y: float sequence of n items
     n: int
+
+    Levels: any (0 to 3).
+    """
+def qplsur(z: _Sequence, n: int, m: int, /) -> None:
+    """Quick mesh surface of a matrix.
+
+    z: float matrix of n by m (rows or flat)
+    n: int
+    m: int
 
     Levels: any (0 to 3).
     """

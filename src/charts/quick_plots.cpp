@@ -14,6 +14,7 @@
 #include "api/routines_curves_error_bars_and_splines.h"
 #include "api/routines_level_0_settings_of_the_life_cycle.h"
 #include "api/routines_life_cycle.h"
+#include "api/routines_surfaces_meshes.h"
 #include "api/routines_text_and_fonts.h"
 #include "charts/charts.h"
 #include "contour/contour_state.h"
@@ -238,6 +239,30 @@ void qplclr(Context& ctx, const float* z, int n, int m) {
     ctx.axes.axis[AXIS_Y] = sy;
     ctx.axes.axis[AXIS_Z] = sz;
     if (ctx.frame.level == 3) crvmat(ctx, z, n, m, 1, 1);
+    end_quick(ctx, started);
+}
+
+
+// A mesh surface of a matrix: graf3d over the grid numbers and the value
+// range, then surmat with every line.
+void qplsur(Context& ctx, const float* z, int n, int m) {
+    double lo, hi;
+    if (!matrix_range(ctx, z, n, m, lo, hi)) return;
+    if (!(hi > lo)) lo -= 0.5, hi += 0.5;
+    const bool started = begin_quick(ctx);
+    if (ctx.frame.level == 0) return;
+    const AxisSettings sx = ctx.axes.axis[AXIS_X], sy = ctx.axes.axis[AXIS_Y], sz = ctx.axes.axis[AXIS_Z];
+    for (AxisSettings* a : {&ctx.axes.axis[AXIS_X], &ctx.axes.axis[AXIS_Y], &ctx.axes.axis[AXIS_Z]}) {
+        a->auto_scale = false;
+        a->log = false;
+    }
+    const double zs = nice_step(hi - lo);
+    graf3d(ctx, 1, float(n), 1, float(nice_step(n - 1)), 1, float(m), 1, float(nice_step(m - 1)), float(lo),
+           float(hi), float(std::ceil(lo / zs) * zs), float(zs));
+    ctx.axes.axis[AXIS_X] = sx;
+    ctx.axes.axis[AXIS_Y] = sy;
+    ctx.axes.axis[AXIS_Z] = sz;
+    if (ctx.frame.level == 3) surmat(ctx, z, n, m, 1, 1);
     end_quick(ctx, started);
 }
 

@@ -296,7 +296,8 @@ def test_histog_ties_single_values_and_nan(run):
 
 
 QUICK = {"qplot": "k.qplot(x, y, 5)", "qplsca": "k.qplsca(x, y, 5)", "qplbar": "k.qplbar(y, 5)",
-         "qplpie": "k.qplpie(y, 5)", "qplcon": "k.qplcon(z, 3, 4, 3)", "qplclr": "k.qplclr(z, 3, 4)"}
+         "qplpie": "k.qplpie(y, 5)", "qplcon": "k.qplcon(z, 3, 4, 3)", "qplclr": "k.qplclr(z, 3, 4)",
+         "qplsur": "k.qplsur(z, 3, 4)"}
 
 
 def check_file(path, ext):
@@ -332,3 +333,22 @@ def test_quick_plots_write_valid_files_in_every_format(run):
             check_file(run.path / f"{name}.{ext}", ext)
     same = [(run.path / f"same{i}.svg").read_bytes().replace(b"same%d" % i, b"") for i in range(3)]
     assert same[0] == same[1] == same[2]
+
+
+def test_bars3d_near_faces_cover_far_ones_and_bad_bars_warn(run):
+    # The near bar comes first: without the depth sort the far one would cover it.
+    out = run("k.metafl('PNG'); k.imgfmt('RGB'); k.filmod('DELE'); k.setfil('b.png'); k.scrmod('REVERS')\n"
+              "k.kalini(); k.errmod('PROT', 'OFF'); k.view3d(2.5, -12, 3, 'ABS')\n"
+              "k.graf3d(0, 5, 0, 1, 0, 5, 0, 1, 0, 10, 0, 2)\n"
+              "red, blue = k.intrgb(1, 0, 0), k.intrgb(0, 0, 1)\n"
+              "k.bars3d([2.5, 2.5], [1, 4], [0, 0], [5, 10], [2, 2], [1, 1], [red, blue], 2)\n"
+              "print('near', *k.rel3pt(2.5, 0.5, 2.5)); print('far', *k.rel3pt(2.5, 3.5, 9))\n"
+              "k.bars3d([1, float('nan')], [1, 1], [0, 0], [1, 1], [1, 1], [1, 1], [red, red], 2)\n"
+              "k.bars3d([], [], [], [], [], [], [], 0)\n"
+              "k.kalfin()\n")
+    assert warnings_of(out) == [2]
+    with Image.open(run.path / "b.png") as img:
+        scale = img.size[0] / 2970
+        for key, colour in (("near", (255, 0, 0)), ("far", (0, 0, 255))):
+            x, y = (float(v) for v in re.search(key + r" (\S+) (\S+)", out).groups())
+            assert img.convert("RGB").getpixel((int(x * scale), int(y * scale))) == colour, key

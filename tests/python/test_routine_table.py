@@ -38,7 +38,6 @@ def test_the_list_holds_614_library_routines_and_the_nine_quick_plot_rows():
     assert sections.count("Quick plots and plot variables (9)") == 9
 
 
-@pytest.mark.xfail(reason="rows land with the surface, widget and 55-routine branches", strict=False)
 def test_the_table_has_every_listed_routine_and_no_other():
     missing = sorted(set(EXPECTED) - set(TABLE))
     unexpected = sorted(set(TABLE) - set(EXPECTED))
