@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/export.h"
 #include "core/state_part.h"
 
 namespace kal {
@@ -40,7 +41,7 @@ struct FrameState {
 // Fetches (creating on first use) the calling thread's record, records the
 // routine name and checks min <= level <= max. Returns nullptr after
 // warning 3 when the level is wrong.
-Context* level_check(int min, int max, const char* name);
+KALVOR_INTERNAL Context* level_check(int min, int max, const char* name);
 
 // For setters of levels 1-3 that store their value even at a wrong level:
 // warns like the level check but always returns the record.
