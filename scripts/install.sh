@@ -11,7 +11,8 @@ step() { printf '\n==> %s\n' "$*"; }
 APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libdeflate-dev libgtest-dev python3-dev python3-venv
               ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools
               hp2xx gnuplot-nox default-jdk-headless imagemagick clang ccache texlive-latex-base dvipng
-              libwmf-bin pkg-config libgtk-3-dev xvfb xdotool x11-apps fonts-liberation2)
+              libwmf-bin pkg-config libgtk-3-dev xvfb xdotool x11-apps fonts-liberation2
+              desktop-file-utils)
 missing=()
 for p in "${APT_PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
