@@ -32,9 +32,8 @@ assert not missing, f"the wheel lacks {missing}"
 assert not any("libgtk" in n for n in names), "GTK grafted into the wheel"
 PYEOF
 
-python3 -m venv "$work/venv" 2>/dev/null || $PY -m venv --without-pip "$work/venv"
-"$PY" -m pip --python "$work/venv/bin/python" install -q --no-index "$wheel" 2>/dev/null \
-  || "$work/venv/bin/python" -m pip install -q --no-index "$wheel"
+"$PY" -m venv --without-pip "$work/venv"
+"$PY" -m pip --python "$work/venv/bin/python" install -q --no-index "$wheel"
 cd "$work"
 env -u PYTHONPATH -u LD_LIBRARY_PATH -u KALVOR SOURCE_DATE_EPOCH=1700000000 venv/bin/python - <<'PYEOF'
 import ctypes, os
