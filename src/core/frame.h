@@ -66,7 +66,7 @@ void warn_int(Context& ctx, int number, long long value);
 void warn_text(Context& ctx, int number, const char* text);
 
 // Custom warning (numbers from 101): sets the message text, then warns.
-void custom_warning(Context& ctx, int number, const char* text);
+KALVOR_INTERNAL void custom_warning(Context& ctx, int number, const char* text);
 
 // Writes a line of the routine's own to the message stream when warnings are
 // shown; returns false when they are not.
