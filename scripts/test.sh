@@ -34,3 +34,6 @@ ASAN_OPTIONS=detect_leaks=0 \
 
 step "Python tests"
 KALVOR_BUILD_DIR="$PWD/build/tests" "$PY" -m pytest -q tests/python
+
+step "the wheel (from build/<wheel tag>, which install.sh built), installed in a fresh venv, and the sdist"
+bash tests/packaging/check_wheel.sh "$PY"

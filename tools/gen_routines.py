@@ -297,11 +297,13 @@ def render_routines_h(routines):
 def render_entries_h(routines):
     out = [f"// The framed entries of the public routines. {GENERATED}\n",
            "// Each holds the call lock, runs the level check with the routine's name\n",
-           "// and calls the body with the record; C and Python call these.\n",
-           "#pragma once\n#include <cstdio>\n\n", callback_typedefs(routines), "\nnamespace kal::entry {\n\n"]
+           "// and calls the body with the record; C and Python call these. The\n",
+           "// shared library exports them for the Python module (core/export.h).\n",
+           "#pragma once\n#include <cstdio>\n\n", callback_typedefs(routines),
+           "\n#pragma GCC visibility push(default)\nnamespace kal::entry {\n\n"]
     for r in routines:
         out.append(f"{r.ret} {r.name}({c_params(r.params)});\n")
-    out.append("\n}  // namespace kal::entry\n")
+    out.append("\n}  // namespace kal::entry\n#pragma GCC visibility pop\n")
     return "".join(out)
 
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "api/abi_digest.h"
 #include "api/c_guard.h"
+#include "core/export.h"
 #include "kalvor/kalvor.h"
 
 namespace {
@@ -38,3 +40,5 @@ extern "C" KALVOR_API kalvor_fatal_handler kalvor_set_fatal_handler(kalvor_fatal
     fatal_handler = handler ? handler : default_fatal;
     return previous;
 }
+
+extern "C" const char* kalvor_abi_digest(void) { return KALVOR_ABI_DIGEST; }

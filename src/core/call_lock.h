@@ -7,9 +7,11 @@
 #pragma once
 #include <mutex>
 
+#include "core/export.h"
+
 namespace kal {
 
-class CallLock {
+class KALVOR_INTERNAL CallLock {
 public:
     CallLock();
     // Enters only when that needs no wait (held() says whether it did): a

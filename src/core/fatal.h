@@ -6,9 +6,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/export.h"
+
 namespace kal {
 
-struct Fatal : std::runtime_error {
+// Thrown in the library and caught in the Python module: one type for both.
+struct KALVOR_INTERNAL Fatal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 

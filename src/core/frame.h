@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/export.h"
 #include "core/state_part.h"
 
 namespace kal {
@@ -40,7 +41,7 @@ struct FrameState {
 // Fetches (creating on first use) the calling thread's record, records the
 // routine name and checks min <= level <= max. Returns nullptr after
 // warning 3 when the level is wrong.
-Context* level_check(int min, int max, const char* name);
+KALVOR_INTERNAL Context* level_check(int min, int max, const char* name);
 
 // For setters of levels 1-3 that store their value even at a wrong level:
 // warns like the level check but always returns the record.
@@ -65,7 +66,7 @@ void warn_int(Context& ctx, int number, long long value);
 void warn_text(Context& ctx, int number, const char* text);
 
 // Custom warning (numbers from 101): sets the message text, then warns.
-void custom_warning(Context& ctx, int number, const char* text);
+KALVOR_INTERNAL void custom_warning(Context& ctx, int number, const char* text);
 
 // Writes a line of the routine's own to the message stream when warnings are
 // shown; returns false when they are not.

@@ -1,5 +1,6 @@
 // The plotting life cycle: kalini ... kalfin and what happens in between.
 #pragma once
+#include "core/export.h"
 
 namespace kal {
 
@@ -20,7 +21,7 @@ void finish_plot(Context& ctx, bool protocol);
 // At the end of the process: the calling thread's open plot is finished as
 // kalfin finishes it, without the end protocol; a screen closes without
 // waiting for the user. Nothing happens at level 0.
-void finish_open_plot();
+KALVOR_INTERNAL void finish_open_plot();
 
 // The end protocol kalfin prints; `result` is the kalfin result code.
 void end_protocol(Context& ctx, int result);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/export.h"
+
 namespace kal {
 
 // Writes `text` to `stream` and flushes it. Text for standard output goes
@@ -16,7 +18,7 @@ namespace kal {
 void write_out(FILE* stream, const std::string& text);
 
 using StdoutWriter = bool (*)(const char* text, size_t size);
-void set_stdout_writer(StdoutWriter writer);
+KALVOR_INTERNAL void set_stdout_writer(StdoutWriter writer);
 
 // A modal message box for a text (a windowed program's end protocol), which
 // the screen output installs: true once the user closed it, false when there
@@ -27,10 +29,10 @@ bool show_message_box(const std::string& title, const std::string& text);
 
 // Warning lines of the calling thread: while collection is on, warnings are
 // counted as usual but their lines are kept instead of being written.
-void collect_warnings(bool on);
-bool collecting_warnings();
+KALVOR_INTERNAL void collect_warnings(bool on);
+KALVOR_INTERNAL bool collecting_warnings();
 // The lines kept since the last call, in their order (the list is emptied).
-std::vector<std::string> take_collected_warnings();
+KALVOR_INTERNAL std::vector<std::string> take_collected_warnings();
 // Keeps the line when the thread collects; false when it must be written.
 bool keep_warning(const std::string& line);
 

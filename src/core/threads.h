@@ -1,13 +1,14 @@
 // The thread table: one context record for the process, or one per thread
 // after thrini, and the process-wide lock.
 #pragma once
+#include "core/export.h"
 
 namespace kal {
 
 struct Context;
 
 // The calling thread's record, or nullptr when it has none.
-Context* fetch_record();
+KALVOR_INTERNAL Context* fetch_record();
 // Like fetch, but creates the record; `created` tells whether it is new.
 // Throws Fatal ("Too many threads!") when every slot is taken.
 Context& acquire_record(bool& created);

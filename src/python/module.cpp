@@ -1,7 +1,12 @@
 // The extension module kalvor._kalvor: the generated routine table plus the
 // module's private helpers.
+#include <dlfcn.h>
+
+#include <cstring>
 #include <string>
 
+#include "api/abi_digest.h"
+#include "core/export.h"
 #include "core/install.h"
 #include "output/screen/presenter.h"
 #include "python/callbacks.h"
@@ -132,10 +137,32 @@ PyObject* routine_table() {
     return rows;
 }
 
+// The file that holds `address` (a function of the module or the library).
+std::string file_of(const void* address) {
+    Dl_info info;
+    if (dladdr(address, &info) && info.dli_fname) return info.dli_fname;
+    return "?";
+}
+
+// The module calls into the shared library it was built with; another build
+// of the library (one loaded earlier by the process under the same soname)
+// would take calls it was not made for.
+bool library_matches() {
+    const char* library = kalvor_abi_digest();
+    if (std::strcmp(library, KALVOR_ABI_DIGEST) == 0) return true;
+    PyErr_Format(PyExc_ImportError,
+                 "kalvor._kalvor (%s, build %s) does not match the KALVOR library loaded from %s (build %s); "
+                 "install the module and the library together",
+                 file_of(reinterpret_cast<const void*>(&library_matches)).c_str(), KALVOR_ABI_DIGEST,
+                 file_of(reinterpret_cast<const void*>(&kalvor_abi_digest)).c_str(), library);
+    return false;
+}
+
 }  // namespace
 }  // namespace kalpy
 
 PyMODINIT_FUNC PyInit__kalvor() {
+    if (!kalpy::library_matches()) return nullptr;
     PyObject* m = PyModule_Create(&kalpy::MODULE);
     kalpy::watch_widget_callbacks();
     if (!m) return nullptr;

@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include "core/export.h"
 #include "widgets/widget_state.h"
 
 namespace kal {
@@ -26,7 +27,7 @@ std::string utf8_to_latin1(const char* s);
 // on first need; nullptr without a display and in mode ASCI.
 const kal_widget_toolkit* widget_toolkit(Context& ctx);
 // The display's toolkit whatever the mode (tests), nullptr without a display.
-const kal_widget_toolkit* display_toolkit();
+KALVOR_INTERNAL const kal_widget_toolkit* display_toolkit();
 // The toolkit if it is loaded already (for messages), else nullptr.
 const kal_widget_toolkit* loaded_toolkit();
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/export.h"
 #include "widgets/toolkit.h"
 
 namespace kal {
@@ -84,13 +85,13 @@ struct WidgetState {
 // The binding's hook, run when a record's widget callbacks end (the next
 // wgini, the record freed), so that it drops what it keeps for them.
 using CallbacksEnded = void (*)(const Context* ctx);
-void set_callbacks_ended(CallbacksEnded hook);
+KALVOR_INTERNAL void set_callbacks_ended(CallbacksEnded hook);
 
 // The calling thread's record: does widget id have a callback the library
 // accepted? (The binding keeps a callable only then.)
-bool widget_callback_set(int id);
+KALVOR_INTERNAL bool widget_callback_set(int id);
 // The calling thread's running dialog ends as Quit (a callback raised
 // SystemExit or KeyboardInterrupt).
-void widget_dialog_quit();
+KALVOR_INTERNAL void widget_dialog_quit();
 
 }  // namespace kal

@@ -51,7 +51,12 @@ TEST(Vekmet, ColourEncoding) {
 
 }  // namespace
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "core/install.h"
 
@@ -59,6 +64,7 @@ namespace {
 
 TEST(InstallationDir, EnvironmentThenPackageThenPrefix) {
     unsetenv("KALVOR");
+    setenv("XDG_CONFIG_HOME", "/nonexistent/kalvor-test", 1);
     kal::set_package_data_dir("");
     EXPECT_EQ(kal::installation_dir(), KALVOR_TEST_DATADIR);
     kal::set_package_data_dir("/opt/pkg/kalvor/data");
@@ -70,6 +76,55 @@ TEST(InstallationDir, EnvironmentThenPackageThenPrefix) {
     unsetenv("KALVOR");
     kal::set_package_data_dir("");
     EXPECT_EQ(kal::environment_value("KALVOR_NO_SUCH_VARIABLE"), "");
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// The user's kalvor.conf comes before the package directory and after
+// KALVOR; anybody may have written it, so only a well-formed Path naming an
+// existing absolute directory in the [kalvor] section counts.
+TEST(InstallationDir, UserConfiguration) {
+    namespace fs = std::filesystem;
+    fs::path base = fs::temp_directory_path() / ("kalvor-conf-" + std::to_string(getpid()));
+    fs::create_directories(base / "kalvor");
+    fs::create_directories(base / "data dir %");
+    const std::string data = (base / "data dir %").string();
+    std::ofstream(base / "not a dir") << "x";
+    struct Case {
+        const char* what;
+        std::string text;
+        bool found;
+    } cases[] = {
+        {"plain", "[kalvor]\nPath=" + data + "\nVersion=9.1.0\n", true},
+        {"CRLF and junk lines", "garbage\r\n[kalvor]\r\n=\r\nPath\r\nPath=" + data + "\r\n\x01\xff\r\n", true},
+        {"other section", "[other]\nPath=" + data + "\n", false},
+        {"no section", "Path=" + data + "\n", false},
+        {"not a directory", "[kalvor]\nPath=" + (base / "not a dir").string() + "\n", false},
+        {"missing", "[kalvor]\nPath=" + (base / "gone").string() + "\n", false},
+        {"relative", "[kalvor]\nPath=.\n", false},
+        {"beyond 64 KiB", "[kalvor]\n" + std::string(70000, '#') + "\nPath=" + data + "\n", false},
+        {"empty", "", false},
+    };
+    setenv("XDG_CONFIG_HOME", base.c_str(), 1);
+    unsetenv("KALVOR");
+    kal::set_package_data_dir("/opt/pkg/kalvor/data");
+    ASSERT_EQ(kal::user_config_file(), (base / "kalvor" / "kalvor.conf").string());
+    struct stat st;
+    const bool system_conf = stat(kal::system_config_file().c_str(), &st) == 0;
+    for (const Case& c : cases) {
+        std::ofstream(base / "kalvor" / "kalvor.conf", std::ios::binary) << c.text;
+        if (c.found) {
+            EXPECT_EQ(kal::installation_dir(), data) << c.what;
+        } else if (!system_conf) {
+            EXPECT_EQ(kal::installation_dir(), "/opt/pkg/kalvor/data") << c.what;
+        }
+    }
+    std::ofstream(base / "kalvor" / "kalvor.conf") << "[kalvor]\nPath=" << data << "\n";
+    setenv("KALVOR", "/srv/kalvor", 1);
+    EXPECT_EQ(kal::installation_dir(), "/srv/kalvor");
+    unsetenv("KALVOR");
+    unsetenv("XDG_CONFIG_HOME");
+    kal::set_package_data_dir("");
+    fs::remove_all(base);
 }
 
 }  // namespace

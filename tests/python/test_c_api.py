@@ -1,6 +1,7 @@
 """The C interface: null arrays are refused (the C programs run as ctest tests)."""
 import os
 import pathlib
+import re
 
 from conftest import run_python
 
@@ -62,3 +63,43 @@ print(lib.gwgbut(b), fired)
         ">>>> Callbacks cannot be defined for label widgets!   (swgcbk)",
         "1 []",
     ]
+def test_python_and_c_share_one_library(tmp_path):
+    # The module links libkalvor.so.9, so ctypes gets the same library and
+    # the same record: Python's kalini is C's level 1, C's metafl is Python's
+    # output; a fatal condition in Python stays an exception.
+    code = """
+import ctypes, os
+import kalvor as k
+lib = ctypes.CDLL("libkalvor.so.9")
+lib.metafl(b"SVG")
+k.errmod("PROT", "OFF")
+k.kalini()
+print("levels", lib.getlev(), k.getlev())
+k.kalfin()
+print("file", sorted(os.listdir(".")))
+k.filmod("BREA")
+k.kalini()
+"""
+    r = run_python(tmp_path, code, check=False)
+    out = r.stdout.decode()
+    assert "levels 1 1" in out and "file ['kalvor.svg']" in out
+    assert "RuntimeError" in r.stderr.decode() and r.returncode == 1
+
+
+def test_module_refuses_another_build_of_the_library(tmp_path):
+    # Another libkalvor.so.9 loaded first takes the soname: the module's
+    # import must fail naming both files instead of calling into it.
+    real = pathlib.Path(c_program("libkalvor.so.9")).resolve()
+    data = real.read_bytes()
+    digest = re.search(rb'#define KALVOR_ABI_DIGEST "([0-9a-f]{16})"',
+                       pathlib.Path(c_program("generated", "api", "abi_digest.h")).read_bytes()).group(1)
+    assert data.count(digest) == 1
+    other = tmp_path / "libkalvor.so.9"
+    other.write_bytes(data.replace(digest, b"0" * 16))
+    code = f"""
+import ctypes
+ctypes.CDLL({str(other)!r}, mode=ctypes.RTLD_GLOBAL)
+import kalvor
+"""
+    err = run_python(tmp_path, code, check=False).stderr.decode()
+    assert "ImportError" in err and str(other) in err and "_kalvor" in err and "0" * 16 in err

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "core/export.h"
 #include "core/state_part.h"
 
 namespace kal {
@@ -61,6 +62,6 @@ void release_raster(Context& ctx);
 void keep_finished_page(Context& ctx);
 // The finished page as a PNG file in memory; false (out empty) when there
 // is none, after a warning when writing fails.
-bool finished_page_png(Context& ctx, std::string& out);
+KALVOR_INTERNAL bool finished_page_png(Context& ctx, std::string& out);
 
 }  // namespace kal

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/export.h"
+
 namespace kal {
 
 class Raster;
@@ -10,7 +12,7 @@ struct Context;
 
 // Bytes per pixel in the buffers of wpixls, rpixls, wpxrow and rpxrow for
 // the calling thread: 3 with imgmod "RGB ", else 1.
-int pixel_buffer_bytes();
+KALVOR_INTERNAL int pixel_buffer_bytes();
 
 // Writes / reads nw x nh pixels at (x, y), clipped to the raster; the buffer
 // holds rows of nw pixels of `bpp` bytes (1: palette indices, 3: red, green,

@@ -12,6 +12,7 @@
 // across the library boundary: the plug-in links no part of the library);
 // the screen driver sees every kind through the C++ interface Presenter.
 #pragma once
+#include "core/export.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -148,13 +149,13 @@ void set_context_presenter(ContextPresenter hook);
 Presenter& presenter_for(Context& ctx);
 
 // The binding's presenter (nullptr: none); the table must outlive its use.
-void register_presenter(const kal_presenter* table);
+KALVOR_INTERNAL void register_presenter(const kal_presenter* table);
 
 // A wait for the user asks this, every 100 ms, whether it was interrupted
 // (the Python binding: a signal such as Ctrl-C); set for the calling
 // thread around a call that may wait.
 using WaitInterrupt = bool (*)();
-void set_wait_interrupt(WaitInterrupt check);
+KALVOR_INTERNAL void set_wait_interrupt(WaitInterrupt check);
 bool wait_interrupted();
 
 }  // namespace kal
