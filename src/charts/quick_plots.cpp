@@ -219,9 +219,11 @@ void qplcon(Context& ctx, const float* z, int n, int m, int nlev) {
     end_quick(ctx, started);
 }
 
-// A colour plot of a matrix: graf3 over the grid numbers and the value
-// range, one rectangle per value.
-void qplclr(Context& ctx, const float* z, int n, int m) {
+// A matrix over its grid numbers and value range: the axis system (graf3 or
+// graf3d, linear and not scaled automatically, the settings kept), then
+// draw at level 3.
+template <class System, class Draw>
+void quick_matrix(Context& ctx, const float* z, int n, int m, System system, Draw draw) {
     double lo, hi;
     if (!matrix_range(ctx, z, n, m, lo, hi)) return;
     if (!(hi > lo)) lo -= 0.5, hi += 0.5;
@@ -233,37 +235,23 @@ void qplclr(Context& ctx, const float* z, int n, int m) {
         a->log = false;
     }
     const double zs = nice_step(hi - lo);
-    graf3(ctx, 1, float(n), 1, float(nice_step(n - 1)), 1, float(m), 1, float(nice_step(m - 1)), float(lo),
-          float(hi), float(std::ceil(lo / zs) * zs), float(zs));
-    ctx.axes.axis[AXIS_X] = sx;
-    ctx.axes.axis[AXIS_Y] = sy;
-    ctx.axes.axis[AXIS_Z] = sz;
-    if (ctx.frame.level == 3) crvmat(ctx, z, n, m, 1, 1);
-    end_quick(ctx, started);
-}
-
-
-// A mesh surface of a matrix: graf3d over the grid numbers and the value
-// range, then surmat with every line.
-void qplsur(Context& ctx, const float* z, int n, int m) {
-    double lo, hi;
-    if (!matrix_range(ctx, z, n, m, lo, hi)) return;
-    if (!(hi > lo)) lo -= 0.5, hi += 0.5;
-    const bool started = begin_quick(ctx);
-    if (ctx.frame.level == 0) return;
-    const AxisSettings sx = ctx.axes.axis[AXIS_X], sy = ctx.axes.axis[AXIS_Y], sz = ctx.axes.axis[AXIS_Z];
-    for (AxisSettings* a : {&ctx.axes.axis[AXIS_X], &ctx.axes.axis[AXIS_Y], &ctx.axes.axis[AXIS_Z]}) {
-        a->auto_scale = false;
-        a->log = false;
-    }
-    const double zs = nice_step(hi - lo);
-    graf3d(ctx, 1, float(n), 1, float(nice_step(n - 1)), 1, float(m), 1, float(nice_step(m - 1)), float(lo),
+    system(ctx, 1, float(n), 1, float(nice_step(n - 1)), 1, float(m), 1, float(nice_step(m - 1)), float(lo),
            float(hi), float(std::ceil(lo / zs) * zs), float(zs));
     ctx.axes.axis[AXIS_X] = sx;
     ctx.axes.axis[AXIS_Y] = sy;
     ctx.axes.axis[AXIS_Z] = sz;
-    if (ctx.frame.level == 3) surmat(ctx, z, n, m, 1, 1);
+    if (ctx.frame.level == 3) draw();
     end_quick(ctx, started);
+}
+
+// A colour plot of a matrix: one rectangle per value.
+void qplclr(Context& ctx, const float* z, int n, int m) {
+    quick_matrix(ctx, z, n, m, graf3, [&] { crvmat(ctx, z, n, m, 1, 1); });
+}
+
+// A mesh surface of a matrix with every line.
+void qplsur(Context& ctx, const float* z, int n, int m) {
+    quick_matrix(ctx, z, n, m, graf3d, [&] { surmat(ctx, z, n, m, 1, 1); });
 }
 
 }  // namespace kal

@@ -390,5 +390,5 @@ print('index', k.nzposn(0), k.nzposn(4))
             near = range(max(0, int(index) - 3), min(255, int(index) + 4))   # a pixel's step
             assert min(np.abs(table[i] - got).max() for i in near) <= 4.01, (aa, u, index, got)
         assert 3 <= swapped < len(samples)   # both planes seen in front
-        colours.append(len(set(im.getdata())))
+        colours.append(len(im.getcolors(1 << 24)))
     assert colours[1] > colours[0] + 16   # the edges smoothed into more than 16 mixtures
