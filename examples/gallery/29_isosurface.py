@@ -46,6 +46,11 @@ def draw():
     g = np.linspace(-1, 1, 40)
     X, Y, Z = np.meshgrid(g, g, g, indexing="ij")   # w[i][j][k] belongs to (x[i], y[j], z[k])
     if raster:
+        k.light("ON")   # the balls lit along their gradients, from above the view point
+        k.litpos(1, -55, 45, 7, "ANGL")
+        k.litmod(2, "ON")
+        k.litpos(2, 10, 5, 7, "ANGL")
+        k.litopt(2, 0.4, "DIFF")
         k.zbfini()
     for (cx, cy, cz), radius, colour in BALLS:
         k.color(colour)
