@@ -97,10 +97,10 @@ empty; seconds KALVOR / cartopy): MERC PDF 0.089 / 16.8 (x188), PNG 0.078 /
 0.112 / 7.87 (x70), PNG 0.076 / 7.12 (x93); 41 MiB peak against 114 MiB.
 cartopy also draws a stray band where land-50m's Antarctica ring meets the
 seam; ours follows the ring.
-W6s (2 shared cores, medians of 5, matplotlib 3.11 plot_surface with
-rstride = cstride = 1): FLAT PNG 0.094 s against 0.89 s (x9.4, 28 KB against
-173 KB); with aamode ON 0.23 s (x4.5 against the same matplotlib plot). The
-SMOOTH rows need the depth buffer: without it they time warning 40 alone.
+W6s (2 shared cores, idle, medians of 3, matplotlib 3.11 plot_surface with
+rstride = cstride = 1): FLAT PNG 0.041 s against 0.238 s (x5.8, 28 KB against
+173 KB), SMOOTH through the depth buffer 0.014 s (x17); with aamode ON FLAT
+0.066 s (x3.7), SMOOTH 0.080 s (x2.9) against the same matplotlib plot.
 
 W13 on Xvfb (1280x1024x24, no window manager; medians of 3 on the shared
 2-core machine, matplotlib 3.11 with Debian's PyGObject): window 0.91 s
