@@ -93,8 +93,8 @@ def file_digest(path):
 
 
 def desktop_quote(arg):
-    """One argument of an Exec line: quoted as the Desktop Entry
-    specification asks (\\ " ` $ escaped inside the quotes), "%" doubled
+    """One argument of an Exec line: quoted as desktop entries quote it
+    (\\ " ` $ escaped inside the quotes), "%" doubled
     (field codes), then the backslashes doubled again for the string value."""
     inner = "".join("\\" + c if c in '"`$\\' else c for c in arg)
     return ('"' + inner + '"').replace("%", "%%").replace("\\", "\\\\")

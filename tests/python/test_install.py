@@ -35,8 +35,8 @@ def snapshot(top):
 
 
 def exec_argument(line):
-    """The file an Exec line opens, unescaped as the Desktop Entry
-    specification reads it (string value, then the quoted argument)."""
+    """The file an Exec line opens, unescaped as desktop entry readers
+    read it (string value, then the quoted argument)."""
     assert line.startswith('Exec=xdg-open "') and line.endswith('"'), line
     quoted = line[len('Exec=xdg-open "'):-1].replace("\\\\", "\\")
     out, i = [], 0
