@@ -98,43 +98,14 @@ int current_level() {
     return level;
 }
 
-// A routine of the module looked up when it is called: routines that other
-// parts of the module bring (setres, getres, surfce, surshd).
-PyObject* module_routine(const char* name) {
-    PyObject* module = PyImport_ImportModule("kalvor._kalvor");
-    if (!module) return nullptr;
-    PyObject* fn = PyObject_GetAttrString(module, name);
-    Py_DECREF(module);
-    if (!fn) {
-        PyErr_Clear();
-        PyErr_Format(PyExc_NotImplementedError, "%s is not in this build of the module", name);
-    }
-    return fn;
-}
-
-// setres(nx, ny) with one of them from getres (or 1 when the module has no
-// getres), the interpreter lock held.
+// setres(nx, ny) with the other value from getres, the interpreter lock held.
 bool apply_resolution(int axis, int value) {
     int res[2] = {1, 1};
-    PyObject* get = module_routine("getres");
-    if (get) {
-        PyObject* r = PyObject_CallNoArgs(get);
-        Py_DECREF(get);
-        if (!r || !PyArg_ParseTuple(r, "ii", &res[0], &res[1])) {
-            Py_XDECREF(r);
-            return false;
-        }
-        Py_DECREF(r);
-    } else {
-        PyErr_Clear();
-    }
-    res[axis] = value;
-    PyObject* set = module_routine("setres");
-    if (!set) return false;
-    PyObject* r = PyObject_CallFunction(set, "ii", res[0], res[1]);
-    Py_DECREF(set);
-    Py_XDECREF(r);
-    return r != nullptr;
+    return run("setres", false, [&] {
+        kal::entry::getres(&res[0], &res[1]);
+        res[axis] = value;
+        kal::entry::setres(res[0], res[1]);
+    });
 }
 
 // Calls the routine of one set variable (none for ERASE, the AUTO, MIN, MAX,
@@ -474,15 +445,6 @@ PyObject* quick_grid(Quick q, PyObject* const* args, Py_ssize_t nargs) {
         PyErr_Format(PyExc_TypeError, "%s() takes 3 or 4 arguments (%zd given)", name, nargs);
         return nullptr;
     }
-    PyObject* surface_routine = nullptr;  // surfce or surshd of the module
-    if (q == Quick::Surface || q == Quick::Shaded) {
-        surface_routine = module_routine(q == Quick::Surface ? "surfce" : "surshd");
-        if (!surface_routine) return nullptr;
-    }
-    struct Release {
-        PyObject* o;
-        ~Release() { Py_XDECREF(o); }
-    } release{surface_routine};
     std::vector<float> x, y, z, levels;
     bool empty = false;
     if (!grid_arguments(args, x, y, z, empty)) return nullptr;
@@ -532,17 +494,14 @@ PyObject* quick_grid(Quick q, PyObject* const* args, Py_ssize_t nargs) {
                 noclip();
                 graf3d(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3], c[0], c[1], c[2], c[3]);
                 title();
+                if (q == Quick::Surface)
+                    surfce(x.data(), n, y.data(), m, z.data());
+                else
+                    surshd(x.data(), n, y.data(), m, z.data());
+                reset("noclip");
             }
         }))
         return nullptr;
-    if (surface_routine) {
-        // The module's own wrapper converts the arrays again and releases
-        // the interpreter lock around the drawing.
-        PyObject* r = PyObject_CallFunction(surface_routine, "OiOiO", args[0], n, args[1], m, args[2]);
-        if (!r) return nullptr;
-        Py_DECREF(r);
-        if (!run(name, true, [&] { kal::entry::reset("noclip"); })) return nullptr;
-    }
     if (!run(name, true, [&] { kal::entry::sendbf(); })) return nullptr;
     Py_RETURN_NONE;
 }
@@ -577,11 +536,6 @@ PyObject* py_setvar(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     } catch (const std::bad_alloc&) {
         PyErr_SetString(PyExc_MemoryError, "no memory in SETVAR");
         return nullptr;
-    }
-    if ((name == "XRES" || name == "YRES")) {
-        PyObject* setres = module_routine("setres");
-        if (!setres) return nullptr;
-        Py_DECREF(setres);
     }
     next.set = true;
     std::swap(*v, next);
