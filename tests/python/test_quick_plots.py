@@ -1,7 +1,5 @@
-"""Quick plots and plot variables: each quick plot writes the bytes of the
-library calls of its steps written out by hand, and each plot variable the
-bytes of its routine. Plot variables live as long as the process, so every
-scenario that sets one runs in a child interpreter of its own."""
+"""Each quick plot writes the bytes of its steps by hand, each plot variable those of its routine.
+Plot variables live as long as the process: every scenario that sets one runs in a child."""
 import concurrent.futures
 import textwrap
 
@@ -25,9 +23,7 @@ GX = [-1 + 0.25 * i for i in range(9)]
 GY = [-1 + 0.4 * j for j in range(6)]
 M = [[math.exp(-(a * a + b * b)) * 3 for b in GY] for a in GX]
 LEVELS = [0.3, 0.9, 1.5, 2.1]
-
-def f32(v):
-    return float(np.float32(v))
+DATA = {"plot": (X, Y), "scattr": (X, Y), "plot3": (X, Y, Z)}
 
 def hand(kind, calls=(), axes=None, levels=None, erase=True):
     if k.getlev() == 0:
@@ -47,21 +43,16 @@ def hand(kind, calls=(), axes=None, levels=None, erase=True):
         k.labels("float", "contour")
     for name, *args in calls:
         getattr(k, name)(*args)
-    data = {"plot": (X, Y), "scattr": (X, Y), "plot3": (X, Y, Z),
-            "contour": (GX, GY), "conshade": (GX, GY)}[kind]
     params = []
-    for letter, values in zip("XYZ", data):
+    for letter, values in zip("XYZ", DATA.get(kind, (GX, GY))):
         given = (axes or {}).get(letter)
         if given and len(given) == 4:
             params += given
             continue
-        lo, hi = given or (f32(min(values)), f32(max(values)))
+        lo, hi = given or (float(np.float32(min(values))), float(np.float32(max(values))))
         k.setscl([lo, hi], 2, letter)
         params += [lo, hi, lo, hi - lo]
-    if len(params) == 8:
-        k.graf(*params)
-    else:
-        k.graf3(*params)
+    (k.graf if len(params) == 8 else k.graf3)(*params)
     k.title()
     if kind in ("plot", "scattr"):
         k.curve(X, Y, len(X))
@@ -77,8 +68,7 @@ def hand(kind, calls=(), axes=None, levels=None, erase=True):
     k.sendbf()
 
 def quick(kind, *extra):
-    args = {"plot": (X, Y), "scattr": (X, Y), "plot3": (X, Y, Z)}.get(kind, (GX, GY, M))
-    getattr(k, kind)(*args, *extra)
+    getattr(k, kind)(*DATA.get(kind, (GX, GY, M)), *extra)
 
 def default_levels():   # 10 levels from the minimum to the maximum, both included
     lo, hi = float(np.float32(M).min()), float(np.float32(M).max())
@@ -108,16 +98,12 @@ def test_each_quick_plot_writes_the_bytes_of_its_steps(tmp_path):
         for kind in ("plot", "scattr", "plot3"):
             svg(f"q_{kind}.svg", lambda: quick(kind))
             svg(f"h_{kind}.svg", lambda: hand(kind))
-        svg("q_contour.svg", lambda: quick("contour", None))
-        svg("h_contour.svg", lambda: hand("contour", levels=lv))
-        svg("q_contour4.svg", lambda: quick("contour", LEVELS))
-        svg("h_contour4.svg", lambda: hand("contour", levels=LEVELS))
-        svg("q_conshade.svg", lambda: quick("conshade", np.array(LEVELS)))
-        svg("h_conshade.svg", lambda: hand("conshade", levels=LEVELS))
-        svg("q_conshade10.svg", lambda: quick("conshade"))
-        svg("h_conshade10.svg", lambda: hand("conshade", levels=lv))
-        svg("q_empty_levels.svg", lambda: quick("contour", []))
-        svg("h_empty_levels.svg", lambda: hand("contour", levels=[]))
+        for name, kind, extra, levels in (
+                ("contour", "contour", (None,), lv), ("contour4", "contour", (LEVELS,), LEVELS),
+                ("empty_levels", "contour", ([],), []), ("conshade", "conshade", (np.array(LEVELS),), LEVELS),
+                ("conshade10", "conshade", (), lv)):
+            svg(f"q_{name}.svg", lambda: quick(kind, *extra))
+            svg(f"h_{name}.svg", lambda: hand(kind, levels=levels))
         # numpy arrays of either precision, and a numpy matrix
         svg("n_plot.svg", lambda: k.plot(np.array(X), np.array(Y, dtype=np.float32)))
         svg("n_contour.svg", lambda: k.contour(np.array(GX), np.array(GY), np.array(M)))
@@ -174,7 +160,7 @@ def test_surf3_fills_a_rectangle_per_value_in_its_colour(tmp_path):
     # The axis area is tiled without gaps: 9 x 6 cells of colour, and the
     # brightest red (the maximum 3.0 at the centre) is in the middle.
     coloured = (np.abs(rgb[:, :, 0] - rgb[:, :, 2]) > 60)
-    rows, cols = np.nonzero(coloured)
+    rows = np.nonzero(coloured)[0]
     assert coloured.sum() > 0.2 * rgb.shape[0] * rgb.shape[1]
     red = np.nonzero((rgb[:, :, 0] > 200) & (rgb[:, :, 1] < 60) & (rgb[:, :, 2] < 60))
     # the red cell lies near the centre of the coloured area (the colour bar apart)
@@ -182,27 +168,17 @@ def test_surf3_fills_a_rectangle_per_value_in_its_colour(tmp_path):
     with Image.open(tmp_path / "one.png") as im:
         one = np.asarray(im.convert("RGB")).astype(int)
     # one x grid point: the three rectangles span the whole axis width
-    band = np.abs(one[:, :, 0] - one[:, :, 2]) > 60
-    widths = band.sum(axis=1)
-    assert widths.max() > 0.5 * one.shape[1]
+    assert (np.abs(one[:, :, 0] - one[:, :, 2]) > 60).sum(axis=1).max() > 0.5 * one.shape[1]
 
 
 def test_quick_plot_input_errors_and_empty_or_missing_data(run):
     out = run("""
-        import numpy as np
-        for call, args in ((k.plot, ([1, 2], [1])), (k.plot3, ([1, 2], [1, 2], [3]))):
+        for call, args in ((k.plot, ([1, 2], [1])), (k.plot3, ([1, 2], [1, 2], [3])), (k.plot, ([1, 2], [1, "a"])),
+                           (k.contour, ([1, 2], [1, 2], [[1, 2], [3]]))):
             try:
                 call(*args)
             except ValueError as e:
                 print("error", e)
-        try:
-            k.plot([1, 2], [1, "a"])
-        except ValueError as e:
-            print("error", e)
-        try:
-            k.contour([1, 2], [1, 2], [[1, 2], [3]])
-        except ValueError as e:
-            print("error", e)
         print(k.plot([], []), k.contour([], [1], []), k.getlev())
         print(k.plot([float("nan")] * 3, [1, 2, 3]), k.getlev())
         """)
@@ -219,21 +195,17 @@ def test_quick_plot_input_errors_and_empty_or_missing_data(run):
 # keeps another coordinate are set together, so the first call's kept value
 # does not matter.
 VARIABLES = [
-    ({"H": 40}, [("height", 40)], "2d"),
-    ({"hname": 60, "X": "xname"}, [("name", "xname", "X"), ("hname", 60)], "2d"),
-    ({"HTITLE": 20, "T1": "big"}, [("titlin", "big", 1), ("htitle", 20)], "2d"),
+    ({"H": 40, "POLCRV": "STEP"}, [("height", 40), ("polcrv", "STEP")], "2d"),
     ({"INCMRK": 1, "MARKER": 5, "hsymbl": 40}, [("hsymbl", 40), ("incmrk", 1), ("marker", 5)], "2d"),
-    ({"POLCRV": "STEP"}, [("polcrv", "STEP")], "2d"),
-    ({"T1": "one", "t2": "two", "T3": "three", "T4": "four"},
-     [("titlin", "one", 1), ("titlin", "two", 2), ("titlin", "three", 3), ("titlin", "four", 4)], "2d"),
-    ({"X": "xname", "y": "yname"}, [("name", "xname", "X"), ("name", "yname", "Y")], "2d"),
-    ({"XDIG": 3, "YDIG": 2}, [("digits", 3, "X"), ("digits", 2, "Y")], "2d"),
+    ({"T1": "one", "t2": "two", "T3": "three", "T4": "four", "HTITLE": 20, "VTITLE": -100},
+     [("titlin", "one", 1), ("titlin", "two", 2), ("titlin", "three", 3), ("titlin", "four", 4), ("htitle", 20),
+      ("vkytit", -100)], "2d"),
+    ({"hname": 60, "X": "xname", "y": "yname"}, [("name", "xname", "X"), ("name", "yname", "Y"), ("hname", 60)], "2d"),
+    ({"XDIG": 3, "YDIG": 2, "XTIC": 5, "ytic": 4},
+     [("digits", 3, "X"), ("digits", 2, "Y"), ("ticks", 5, "X"), ("ticks", 4, "Y")], "2d"),
     ({"XLAB": "EXP", "ylab": "NONE"}, [("labels", "EXP", "X"), ("labels", "NONE", "Y")], "2d"),
-    ({"XLEN": 1500, "YLEN": 900}, [("axslen", 1500, 900)], "2d"),
-    ({"XPOS": 500, "YPOS": 1500}, [("axspos", 500, 1500)], "2d"),
+    ({"XLEN": 1500, "YLEN": 900, "XPOS": 500, "YPOS": 1500}, [("axslen", 1500, 900), ("axspos", 500, 1500)], "2d"),
     ({"XSCL": "LOG", "YSCL": "LOG"}, [("scale", "LOG", "X"), ("scale", "LOG", "Y")], "2d"),
-    ({"XTIC": 5, "ytic": 4}, [("ticks", 5, "X"), ("ticks", 4, "Y")], "2d"),
-    ({"VTITLE": -100, "T1": "shifted"}, [("titlin", "shifted", 1), ("vkytit", -100)], "2d"),
     ({"Z": "zname", "ZLAB": "EXP", "ZDIG": 2, "ZTIC": 3}, [("name", "zname", "Z"), ("digits", 2, "Z"),
                                                           ("labels", "EXP", "Z"), ("ticks", 3, "Z")], "3c"),
     ({"ZSCL": "LOG"}, [("scale", "LOG", "Z")], "3c"),
@@ -280,18 +252,15 @@ def test_every_plot_variable_calls_its_routine_after_kalini(tmp_path):
     for i, (sets, _, kind) in enumerate(VARIABLES):
         assert same(tmp_path, f"v{i}.svg", f"r{i}.svg"), sets
         assert same(tmp_path, f"w{i}.svg", f"r{i}.svg"), sets
-        different = not same(tmp_path, f"v{i}.svg", f"plain_{kind}.svg")
-        assert different, sets
+        assert not same(tmp_path, f"v{i}.svg", f"plain_{kind}.svg"), sets
     assert same(tmp_path, "now.svg", "rnow.svg")
 
 
 def test_setvar_refuses_unknown_names_and_values_of_the_wrong_type(run):
     for name, value, error in (("NOPE", 1, ValueError), ("XMIN", "1.0", TypeError), ("H", 1.5, TypeError),
                                ("X", 3, TypeError), ("H", "40", TypeError), ("", 1, ValueError)):
-        with pytest.raises(error) as info:
+        with pytest.raises(error, match="^undefined variable$" if error is ValueError else None):
             k.setvar(name, value)
-        if error is ValueError:
-            assert str(info.value) == "undefined variable"
     with pytest.raises(TypeError):
         k.setvar("H")
     if not hasattr(k, "setres"):
@@ -322,12 +291,3 @@ def test_two_threads_quick_plot_into_two_files(tmp_path):
         for t in threads: t.join()
         """)
     assert same(tmp_path, "t0.svg", "r0.svg") and same(tmp_path, "t1.svg", "r1.svg")
-
-
-@pytest.mark.skipif(not hasattr(k, "getgrf"), reason="getgrf lands with the 55-routine branch")
-def test_getgrf_reads_the_axes_of_a_quick_plot(run):
-    out = run("""
-        k.setvar("XMIN", 0.0); k.setvar("XMAX", 8.0); k.setvar("XOR", 0.0); k.setvar("XSTEP", 2.0)
-        k.metafl("VIRT"); k.plot([1, 2, 3], [1, 4, 9]); print(k.getgrf("X")); k.kalfin()
-        """)
-    assert "(0.0, 8.0, 0.0, 2.0)" in out

@@ -1,8 +1,5 @@
-"""Settings and getters without a subsystem of their own: getters read back
-what their setters stored, the settings reach the routines that draw, and
-the drawing routines shdcrv, grdpol, box2d, rlmess, addlab and getmat are
-judged by their pixels (Pillow, one pixel per plot unit). The cursor
-routines without a window return at once."""
+"""Getters read back their setters; settings and the drawing routines without a subsystem of their
+own are judged by their pixels (Pillow, one pixel per plot unit)."""
 import ast
 import textwrap
 
@@ -16,30 +13,26 @@ W, H = 853, 603
 GETTERS = [
     ("k.clpwin(10, 20, 300, 200)", "k.getclp()", (10, 20, 300, 200)),
     ("k.digits(3, 'X'); k.digits(0, 'Y'); k.digits(-1, 'Z')", "k.getdig()", (3, 0, -1)),
-    ("k.hname(50)", "k.gethnm()", 50),
+    ("k.hname(50); k.linwid(5); k.widbar(40); k.lintyp(4)", "(k.gethnm(), k.getlin(), k.getwid(), k.gettyp())",
+     (50, 5, 40, 4)),
     ("k.axslen(700, 500)", "k.getlen()", (700, 500, 500)),
     ("k.ax3len(700, 500, 300)", "k.getlen()", (700, 500, 300)),
-    ("k.linwid(5)", "k.getlin()", 5),
-    ("k.origin(30, 40)", "k.getor()", (30, 40)),
-    ("k.axspos(100, 550)", "k.getpos()", (100, 550)),
+    ("k.origin(30, 40); k.axspos(100, 550); k.ticlen(40, 20)", "k.getor() + k.getpos() + k.gettcl()",
+     (30, 40, 100, 550, 40, 20)),
     ("k.setres(7, 9)", "k.getres()", (7, 9)),
-    ("k.hsymbl(20)", "k.getres()", (20, 20)),
     ("k.axslen(700, 500); k.autres(10, 20)", "k.getres()", (70, 25)),
     ("k.scale('LOG', 'YZ')", "k.getscl()", (0, 1, 1)),
     ("k.axsscl('LOG', 'X')", "k.getscl()", (1, 0, 0)),
-    ("k.labdis(40, 'X'); k.labdis(50, 'Y'); k.labdis(60, 'Z')", "k.getsp1()", (40, 50, 60)),
-    ("k.namdis(41, 'X'); k.namdis(-5, 'Y'); k.namdis(61, 'Z')", "k.getsp2()", (41, -5, 61)),
-    ("k.marker(5); k.hsymbl(30)", "k.getsym()", (5, 30)),
-    ("k.ticlen(40, 20)", "k.gettcl()", (40, 20)),
+    ("k.labdis(40, 'X'); k.labdis(50, 'Y'); k.labdis(60, 'Z'); k.namdis(41, 'X'); k.namdis(-5, 'Y'); "
+     "k.namdis(61, 'Z')", "k.getsp1() + k.getsp2()", (40, 50, 60, 41, -5, 61)),
+    ("k.marker(5); k.hsymbl(30)", "k.getsym() + k.getres()", (5, 30, 30, 30)),
     ("k.ticks(3, 'X'); k.ticks(0, 'YZ')", "k.gettic()", (3, 0, 0)),
-    ("k.lintyp(4)", "k.gettyp()", 4),
     ("k.myline([5, 5], 2)", "k.gettyp()", -1),
     ("k.chnatt(); k.chnatt()", "k.gettyp()", 1),
     ("k.chnatt(); k.resatt()", "(k.gettyp(), k.getclr())", (0, 255)),
     ("k.unit(0)", "k.getuni()", 0),
     ("k.unit(1)", "k.getuni()", 6),
     ("k.vkytit(15); k.vkxbar(20); k.vkybar(-5)", "k.getvk()", (15, 20, -5)),
-    ("k.widbar(40)", "k.getwid()", 40),
     ("k.graf(0, 10, 0, 2, -1, 1, -1, 0.5)", "k.getgrf('X') + k.getgrf('y')", (0, 10, 0, 2, -1, 1, -1, 0.5)),
     ("k.scale('LOG', 'X'); k.graf(0, 3, 0, 1, 0, 1, 0, 1)", "k.getgrf('X')", (0, 3, 0, 1)),
 ]
@@ -68,8 +61,7 @@ def test_getters_read_back_their_setters(run, origin):
 
 
 def page(run, body, fmt="PNG", rgb=False):
-    """Runs body on a W x H page (one pixel per plot unit): the inked pixels
-    (or the RGB array) and the standard output."""
+    """body on a W x H page: (inked pixels or the RGBA array, standard output)."""
     start = (f"k.page({W}, {H}); k.sclmod('FULL'); k.metafl('{fmt}')\n"
              "k.kalini(); k.errmod('PROT', 'OFF')\n")
     out = run(start + textwrap.dedent(body) + "\nk.kalfin()\n")
@@ -86,14 +78,11 @@ def page(run, body, fmt="PNG", rgb=False):
 # An axis system of 600 x 400 units from (100, 500): user (u, v) lies at
 # pixel column 100 + u * 599 / 6 and row 500 - v * 399 / 4.
 SYSTEM = "k.axspos(100, 500); k.axslen(600, 400); k.graf(0, 6, 0, 1, 0, 4, 0, 1)\n"
+BARE = "k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.frame(0)\n" + SYSTEM   # no axes, no frame
 
 
-def px(u):
-    return round(100 + u * 599 / 6)
-
-
-def py(v):
-    return round(500 - v * 399 / 4)
+px = lambda u: round(100 + u * 599 / 6)
+py = lambda v: round(500 - v * 399 / 4)
 
 
 def test_shdcrv_fills_between_its_curves(run):
@@ -130,11 +119,9 @@ def test_grdpol_circles_and_sectors(run):
 
 
 def test_box2d_frames_the_axis_area(run):
-    bare = "k.axspos(100, 500); k.axslen(600, 400); k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.frame(0)\n" \
-           "k.graf(0, 6, 0, 1, 0, 4, 0, 1)\n"
-    ink, _ = page(run, bare)
+    ink, _ = page(run, BARE)
     assert not ink.any()
-    ink, _ = page(run, bare + "k.box2d()")
+    ink, _ = page(run, BARE + "k.box2d()")
     rows, cols = np.nonzero(ink)
     assert (rows.min(), rows.max(), cols.min(), cols.max()) == (101, 500, 100, 699)
     assert ink[101, 100:700].all() and ink[500, 100:700].all() and ink[101:501, 699].all()
@@ -177,7 +164,7 @@ def test_addlab_and_axis_settings_reach_the_axes(run):
 
 
 def test_grace_widens_the_axis_window_and_paghdr_fills_its_corner(run):
-    line = "k.setgrf('NONE', 'NONE', 'NONE', 'NONE'); k.frame(0)\n" + SYSTEM + "k.rline(-1, 2, 7, 2)"
+    line = BARE + "k.rline(-1, 2, 7, 2)"
     tight, _ = page(run, line)
     wide, _ = page(run, "k.grace(20)\n" + line)
     band = slice(py(2) - 2, py(2) + 3)
