@@ -1,7 +1,5 @@
-"""Dialog widgets on a virtual X server. One child process runs every
-scenario in turn (GTK starts once) while a second thread acts as the user,
-through kalvor._testing and through real X events (xdotool); the tests
-check what it recorded and the screenshots it took."""
+"""Dialog widgets on a virtual X server: one child runs every scenario (GTK starts once) while a
+second thread acts as the user through kalvor._testing and real X events (xdotool)."""
 import json
 import os
 import shutil
@@ -40,7 +38,6 @@ def shot(name, rect):
                     name], check=True, timeout=20)
 
 def user(fn):
-    """Runs fn in the user's thread; its exception is reported."""
     def run():
         try:
             assert T("shown", 10), "no dialog on the screen"
@@ -79,14 +76,12 @@ for w in (b, r, l, d, t, lt, f, s, p, dr, e, ina):
     k.swgcb(w, cb, "w%d" % w)
 shown = {}
 def kinds():
-    shown["text"] = T("rect", t) is not None
     shown["inv"] = T("rect", inv)
     acts = [T("act", b, "click"), T("act", r, "select", 3), T("act", l, "select", 2), T("act", d, "select", 3),
             T("act", t, "text", "typed"), T("act", t, "activate"), T("act", lt, "text", "Bea"),
             T("act", f, "chosen", "/tmp/x.dat"), T("act", s, "set", "7.5"), T("act", p, "click"),
             T("act", dr, "press"), T("act", e, "click")]
-    shown["inactive_act"] = T("act", ina, "click")
-    shown["acts"] = acts
+    shown.update(inactive_act=T("act", ina, "click"), acts=acts)
     time.sleep(0.3)
     click(T("rect", ok))                    # a real click
 th = user(kinds); k.wgfin(); th.join()
@@ -108,7 +103,7 @@ k.swgclr(0.0, 0.0, 0.0, "BACK"); k.swgclr(0.0, 0.0, 0.0, "FORE")
 def layouts():
     R["layout"] = {n: T("rect", w) for n, w in dict(v1=v1, v2=v2, h1=h1, h2=h2, red=red, frm=frm, f1=f1,
                                                         f2=f2).items()}
-    shot("layout.png", T("rect", 0)); shot("red.png", T("rect", red))
+    shot("red.png", T("rect", red))
     T("act", 0, "menu", "_Quit")
 th = user(layouts); k.wgfin(); th.join()
 k.swgwth(300)
@@ -160,8 +155,8 @@ def ticker():
     for _ in range(5):
         ticks.append(1); time.sleep(0.05)
     k.sendok()
-th = user(ticker); start = time.time(); k.wgfin(); th.join()
-R["sendok"] = {"ticks": len(ticks), "seconds": time.time() - start}
+th = user(ticker); k.wgfin(); th.join()
+R["sendok_ticks"] = len(ticks)
 
 # ---- Ctrl-C in wgfin and in dwgbut ----
 def interrupted(call):
@@ -237,7 +232,6 @@ T("act", 1, "text", "also"); T("act", 0, "close")
 for th in threads:
     th.join()
 R["threads"] = values
-ip_holder = []
 def late():
     ip = k.wgini("VERT"); k.wglab(ip, "thrfin waits")
     k.wgfin()
@@ -272,8 +266,7 @@ def session(tmp_path_factory):
 
 def test_every_kind(session):
     r = session[0]["kinds"]
-    assert r["text"] and r["inv"] is None and r["inactive_act"] is False
-    assert all(r["acts"])
+    assert r["inv"] is None and r["inactive_act"] is False and all(r["acts"])
     ids = [f[0] for f in r["fired"]]
     # One callback each (the button's own setter call fires nothing), on wgfin's thread.
     assert ids == [1, 2, 3, 4, 5, 7, 8, 9, 10, 12]
@@ -285,14 +278,12 @@ def test_layouts_and_colours(session):
     lay, where = session[0]["layout"], session[1]
     assert lay["v1"][1] < lay["v2"][1] and lay["v1"][0] == lay["v2"][0]
     assert lay["h1"][0] < lay["h2"][0] and lay["h1"][1] == lay["h2"][1]
-    frm = lay["frm"]
-    assert [lay["f1"][0] - frm[0], lay["f1"][1] - frm[1], lay["f1"][2], lay["f1"][3]] == [40, 10, 100, 40]
-    assert [lay["f2"][0] - frm[0], lay["f2"][1] - frm[1], lay["f2"][2], lay["f2"][3]] == [5, 60, 150, 40]
+    rel = [[w[0] - lay["frm"][0], w[1] - lay["frm"][1], w[2], w[3]] for w in (lay["f1"], lay["f2"])]
+    assert rel == [[40, 10, 100, 40], [5, 60, 150, 40]]
     with Image.open(where / "red.png") as im:
         colours = im.convert("RGB").getcolors(100000)
     # A red label with white (anti-aliased) text on it.
-    most = max(colours)[1]
-    assert most == (255, 0, 0)
+    assert max(colours)[1] == (255, 0, 0)
     assert any(c[1][0] > 240 and c[1][1] > 240 for c in colours)
 
 
@@ -308,7 +299,7 @@ def test_real_keys_and_clicks(session):
 
 def test_threads_and_interrupts(session):
     r = session[0]
-    assert r["sendok"]["ticks"] == 5
+    assert r["sendok_ticks"] == 5
     assert all(t is not None and t < 0.5 for t in r["sigint"]), r["sigint"]
     assert r["sigint_left_open"] is None
     assert r["threads"] == {"one": "also", "two": "changed"}
@@ -327,5 +318,4 @@ def test_plot_in_a_drawing_widget(session):
     assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] and r["xids"][2]
     assert r["after_plot"] == 0
     with Image.open(where / "drawn.png") as im:
-        rgb = im.convert("RGB")
-        assert rgb.getpixel((10, 10)) == (255, 0, 0)
+        assert im.convert("RGB").getpixel((10, 10)) == (255, 0, 0)
