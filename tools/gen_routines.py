@@ -750,7 +750,7 @@ def render_wrapper(r):
                 # Three counts of valid vectors may still overflow as a product.
                 size = f"product3({', '.join(count_size(c) for c in p.counts)})"
             method = {2: "matrix", 3: "array3"}.get(len(p.counts), "ints" if p.item == "I" else "floats")
-            code.append(f"    std::vector<{kind}> {p.name}_;")
+            code.append(f"    Array<{kind}> {p.name}_;")
             if any(c.endswith("?") for c in p.counts):
                 # A count the routine judges itself: an empty sequence still
                 # reaches it as an array, not as NULL.

@@ -11,7 +11,36 @@
 #include <stdexcept>
 #include <type_traits>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace kalpy {
+
+namespace {
+constexpr size_t LARGE_ARRAY = size_t(1) << 20;
+constexpr size_t HUGE_PAGE = size_t(2) << 20;
+
+size_t huge_rounded(size_t bytes) { return (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE; }
+}  // namespace
+
+void* allocate_array(size_t bytes) {
+    if (bytes < LARGE_ARRAY) return ::operator new(bytes);
+    if (bytes > size_t(-1) - HUGE_PAGE) throw std::bad_alloc();
+    const size_t size = huge_rounded(bytes);
+    void* p = ::operator new(size, std::align_val_t(HUGE_PAGE));
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(p, size, MADV_HUGEPAGE);  // advice only: where refused, small pages
+#endif
+    return p;
+}
+
+void free_array(void* p, size_t bytes) noexcept {
+    if (bytes < LARGE_ARRAY)
+        ::operator delete(p);
+    else
+        ::operator delete(p, std::align_val_t(HUGE_PAGE));
+}
 namespace {
 
 using Error = Sequences::Error;
@@ -239,7 +268,7 @@ struct NumericBuffer {
 };
 
 template <typename T>
-bool allocate(std::vector<T>& out, Py_ssize_t n, Error& err) {
+bool allocate(Array<T>& out, Py_ssize_t n, Error& err) {
     try {
         out.assign(static_cast<size_t>(n), T{});
     } catch (const std::bad_alloc&) {
@@ -279,7 +308,7 @@ bool convert_items(PyObject* o, Py_ssize_t n, T* out, PyObject* fetch_error, Err
 
 // The vector conversion of floats and ints.
 template <typename T>
-bool vector(PyObject* o, Py_ssize_t n, std::vector<T>& out, Error& err) {
+bool vector(PyObject* o, Py_ssize_t n, Array<T>& out, Error& err) {
     constexpr bool is_int = std::is_same_v<T, int>;
     NumericBuffer buf;
     if (buf.acquire(o, false) && buf.view.ndim == 1) {
@@ -314,7 +343,7 @@ bool vector(PyObject* o, Py_ssize_t n, std::vector<T>& out, Error& err) {
     return convert_items(o, n, out.data(), is_int ? PyExc_MemoryError : PyExc_ValueError, err);
 }
 
-bool matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out, Error& err) {
+bool matrix(PyObject* o, Py_ssize_t n, Array<float>& out, Error& err) {
     NumericBuffer buf;
     if (buf.acquire(o, false) && buf.view.ndim <= 2) {
         const Py_ssize_t total = buf.count();
@@ -376,7 +405,7 @@ struct Nesting {
     int rows[3] = {-1, -1, -1};  // -1 not seen yet, 0 numbers, 1 sequences
 };
 
-bool flatten(PyObject* o, int depth, Nesting& shape, std::vector<float>& out, Error& err) {
+bool flatten(PyObject* o, int depth, Nesting& shape, Array<float>& out, Error& err) {
     Py_ssize_t len;
     if (!sequence_length(o, len, err)) return false;
     if (shape.length[depth] < 0) shape.length[depth] = len;
@@ -411,7 +440,7 @@ bool flatten(PyObject* o, int depth, Nesting& shape, std::vector<float>& out, Er
     return true;
 }
 
-bool array3(PyObject* o, Py_ssize_t n, std::vector<float>& out, Error& err) {
+bool array3(PyObject* o, Py_ssize_t n, Array<float>& out, Error& err) {
     NumericBuffer buf;
     if (buf.acquire(o, false) && buf.view.ndim <= 3) {
         const Py_ssize_t total = buf.count();
@@ -604,19 +633,19 @@ PyObject* unmasked(PyObject* o) {
 
 }  // namespace
 
-void Sequences::floats(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+void Sequences::floats(PyObject* o, Py_ssize_t n, Array<float>& out) {
     Error e;
     PyObject* plain = unmasked(o);
     if (!vector(plain ? plain : o, n, out, e)) last_ = e;
     Py_XDECREF(plain);
 }
 
-void Sequences::ints(PyObject* o, Py_ssize_t n, std::vector<int>& out) {
+void Sequences::ints(PyObject* o, Py_ssize_t n, Array<int>& out) {
     Error e;
     if (!vector(o, n, out, e)) last_ = e;
 }
 
-void Sequences::matrix(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+void Sequences::matrix(PyObject* o, Py_ssize_t n, Array<float>& out) {
     Error e;
     PyObject* plain = unmasked(o);
     if (!kalpy::matrix(plain ? plain : o, n, out, e)) last_ = e;
@@ -629,7 +658,7 @@ Py_ssize_t product3(Py_ssize_t a, Py_ssize_t b, Py_ssize_t c) {
     return abc;
 }
 
-void Sequences::array3(PyObject* o, Py_ssize_t n, std::vector<float>& out) {
+void Sequences::array3(PyObject* o, Py_ssize_t n, Array<float>& out) {
     Error e;
     PyObject* plain = unmasked(o);
     if (!kalpy::array3(plain ? plain : o, n, out, e)) last_ = e;

@@ -358,7 +358,7 @@ PyObject* py_spline(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     int n;
     if (!arity("spline", nargs, 5) || !to_int(args[2], n)) return nullptr;
     Sequences seq;
-    std::vector<float> x, y, xray, yray;
+    Array<float> x, y, xray, yray;
     if (n >= 1) {
         seq.floats(args[0], n, x);
         seq.floats(args[1], n, y);

@@ -318,7 +318,7 @@ bool prepare(const char* name, Settings&& settings) {
 // surf3: every value a rectangle in its colour of the colour scale, centred
 // on its grid point, reaching the neighbouring grid points (plus one unit);
 // a single grid point along an axis spans that axis.
-void colour_cells(const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& z) {
+void colour_cells(const Array<float>& x, const Array<float>& y, const Array<float>& z) {
     using namespace kal::entry;
     const size_t n = x.size(), m = y.size();
     std::vector<int> px(n), py(m);
@@ -374,7 +374,7 @@ PyObject* quick_curve(Quick q, PyObject* const* args, Py_ssize_t nargs) {
     const Py_ssize_t n = len[0];
     if (n < 1 || n > std::numeric_limits<int>::max()) Py_RETURN_NONE;
     Sequences seq;
-    std::vector<float> v[3];
+    Array<float> v[3];
     for (int d = 0; d < dims; ++d) seq.floats(args[d], n, v[d]);
     if (!seq.ok()) return nullptr;
     AxisPlan plans[3];
@@ -418,7 +418,7 @@ PyObject* quick_curve(Quick q, PyObject* const* args, Py_ssize_t nargs) {
 
 // x (n), y (m) and a matrix of n by m, converted; false with an exception,
 // or with `empty` when a count is 0.
-bool grid_arguments(PyObject* const* args, std::vector<float>& x, std::vector<float>& y, std::vector<float>& z,
+bool grid_arguments(PyObject* const* args, Array<float>& x, Array<float>& y, Array<float>& z,
                     bool& empty) {
     Py_ssize_t n, m;
     if (!length_of(args[0], n) || !length_of(args[1], m)) return false;
@@ -445,7 +445,7 @@ PyObject* quick_grid(Quick q, PyObject* const* args, Py_ssize_t nargs) {
         PyErr_Format(PyExc_TypeError, "%s() takes 3 or 4 arguments (%zd given)", name, nargs);
         return nullptr;
     }
-    std::vector<float> x, y, z, levels;
+    Array<float> x, y, z, levels;
     bool empty = false;
     if (!grid_arguments(args, x, y, z, empty)) return nullptr;
     const bool given_levels = contours && nargs == 4 && args[3] != Py_None;  // None: left out
