@@ -36,7 +36,9 @@ int deflate_rows(const ImageRegion& region, bool rgb, const IndexedPixels* index
     const size_t row_bytes = size_t(region.w) * (rgb ? 3 : 1);
     const size_t raw = (row_bytes + 1) * size_t(region.h);
     std::vector<uint8_t> line(row_bytes + 1, 0);
-    z.resize(std::min<size_t>(raw + 17 + raw / 100, size_t(1) << 20));
+    // Plots deflate to a few percent of their rows: start small (a zeroed
+    // buffer of the rows' size cost more than the deflating) and double.
+    z.resize(std::min<size_t>(raw / 16 + 1024, size_t(1) << 20));
 
     z_stream s;
     std::memset(&s, 0, sizeof s);
