@@ -10,6 +10,7 @@
 #include "output/primitives.h"
 #include "output/shields.h"
 #include "output/thick_lines.h"
+#include "util/array_scan.h"
 
 namespace kal {
 namespace {
@@ -421,6 +422,18 @@ void line_polyline(Context& ctx, int n, const double* x, const double* y) {
     auto inside = [&](double px, double py) {
         return px >= xmin && px <= xmax && py >= ymin && py <= ymax;
     };
+    LineState& l = ctx.line;
+    if (n >= 2 && distinct_within(x, y, n, xmin, xmax, ymin, ymax)) {
+        // One run as the points stand: no copy point by point.
+        const OutputState& o = ctx.out;
+        if (o.pen_valid && o.pen_x == x[0] && o.pen_y == y[0])
+            draw_run(ctx, n - 1, x + 1, y + 1, 2);
+        else
+            draw_run(ctx, n, x, y, 3);
+        l.last_x = x[n - 1];
+        l.last_y = y[n - 1];
+        return;
+    }
     Run run(ctx);
     double qx = x[0], qy = y[0];
     bool q_inside = inside(qx, qy);
@@ -440,7 +453,6 @@ void line_polyline(Context& ctx, int n, const double* x, const double* y) {
         q_inside = p_inside;
     }
     run.end();
-    LineState& l = ctx.line;
     l.last_x = qx;
     l.last_y = qy;
 }

@@ -1,5 +1,6 @@
 // curve: checks the data, converts it to plot coordinates, draws the lines
 // of the interpolation mode in thkcrv copies and marks the points.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -15,6 +16,7 @@
 #include "plot2d/curve_modes.h"
 #include "plot2d/curves.h"
 #include "plot2d/spline.h"
+#include "util/array_scan.h"
 
 namespace kal {
 namespace {
@@ -31,17 +33,8 @@ struct DataRange {
 };
 
 DataRange data_range(const float* x, const float* y, int n) {
-    DataRange r;
-    bool nan = false;
-    for (int i = 0; i < n; ++i) {
-        nan |= (x[i] != x[i]) | (y[i] != y[i]);
-        r.xmin = std::min(r.xmin, x[i]);
-        r.xmax = std::max(r.xmax, x[i]);
-        r.ymin = std::min(r.ymin, y[i]);
-        r.ymax = std::max(r.ymax, y[i]);
-    }
-    r.nan = nan;
-    return r;
+    const FloatBounds b = float_bounds(x, y, n);
+    return {b.xmin, b.xmax, b.ymin, b.ymax, b.nan};
 }
 
 // Warning 27 when a logarithmic axis gets a non-positive value (the data
@@ -217,23 +210,27 @@ bool plain_line(const Context& ctx) {
 }
 
 // The points converted by `to_plot` a piece at a time, each piece going on
-// from the last point of the one before.
+// from the last point of the one before (a loop without branches, which
+// the compiler turns into vector instructions for the linear map).
 template <class ToPlot>
 void draw_plain_pieces(Context& ctx, const float* x, const float* y, int n, ToPlot to_plot) {
     constexpr int PIECE = 1024;
     double px[PIECE + 1], py[PIECE + 1];
     const double ox = ctx.page.origin_x, oy = ctx.page.origin_y;
-    int m = 0;
-    for (int i = 0; i < n; ++i) {
-        const PlotPoint q = to_plot(x[i], y[i]);
-        px[m] = q.x + ox;
-        py[m] = q.y + oy;
-        if (++m == PIECE + 1 || i == n - 1) {
-            line_polyline(ctx, m, px, py);
-            px[0] = px[m - 1];
-            py[0] = py[m - 1];
-            m = 1;
+    int m = 0;  // points already in the piece
+    for (int start = 0; start < n;) {
+        const int count = std::min(PIECE + 1 - m, n - start);
+        for (int k = 0; k < count; ++k) {
+            const PlotPoint q = to_plot(x[start + k], y[start + k]);
+            px[m + k] = q.x + ox;
+            py[m + k] = q.y + oy;
         }
+        m += count;
+        start += count;
+        line_polyline(ctx, m, px, py);
+        px[0] = px[m - 1];
+        py[0] = py[m - 1];
+        m = 1;
     }
 }
 

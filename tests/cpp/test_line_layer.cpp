@@ -12,6 +12,7 @@
 #include "output/line_layer.h"
 #include "output/pattern_fill.h"
 #include "output/primitives.h"
+#include "util/array_scan.h"
 
 namespace {
 
@@ -280,3 +281,34 @@ INSTANTIATE_TEST_SUITE_P(All, PatternTypes,
                                            PatternCase{7, 0, 10}));
 
 }  // namespace
+
+// The vector scans against the plain definitions, with the odd point (NaN,
+// outside, a repeat) at every index of arrays of every length up to 9.
+TEST(ArrayScans, AgreeWithThePlainDefinitionsAtEveryIndex) {
+    for (int n = 1; n <= 9; ++n) {
+        for (int at = 0; at < n; ++at) {
+            for (int kind = 0; kind < 4; ++kind) {
+                std::vector<double> x(n), y(n);
+                std::vector<float> fx(n), fy(n);
+                for (int i = 0; i < n; ++i) x[i] = fx[i] = float(i), y[i] = fy[i] = float(i % 3);
+                if (kind == 0) x[at] = fx[at] = NAN;
+                if (kind == 1) y[at] = fy[at] = 5;                          // outside [-1, 4]
+                if (kind == 2 && at > 0) x[at] = x[at - 1], y[at] = y[at - 1];
+                if (kind == 3) fy[at] = -7, fx[at] = 20;                    // new bounds
+                bool plain = true;
+                for (int i = 0; i < n; ++i) {
+                    plain &= x[i] >= -1 && x[i] <= 10 && y[i] >= -1 && y[i] <= 4;
+                    if (i > 0) plain &= !(x[i] == x[i - 1] && y[i] == y[i - 1]);
+                }
+                EXPECT_EQ(kal::distinct_within(x.data(), y.data(), n, -1, 10, -1, 4), plain) << n << at << kind;
+                const kal::FloatBounds b = kal::float_bounds(fx.data(), fy.data(), n);
+                EXPECT_EQ(b.nan, kind == 0) << n << at;
+                if (kind == 0) continue;
+                EXPECT_EQ(b.xmin, *std::min_element(fx.begin(), fx.end()));
+                EXPECT_EQ(b.xmax, *std::max_element(fx.begin(), fx.end()));
+                EXPECT_EQ(b.ymin, *std::min_element(fy.begin(), fy.end()));
+                EXPECT_EQ(b.ymax, *std::max_element(fy.begin(), fy.end()));
+            }
+        }
+    }
+}
