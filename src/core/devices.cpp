@@ -171,6 +171,49 @@ double device_factor(const PageState& p, int device) {
     return 1.0;
 }
 
+namespace {
+
+template <PointRule R>
+void apply_rule(const DeviceMap& map, int n, const double* x, const double* y, double* dx, double* dy) {
+    DeviceMap m = map;
+    m.rule = R;  // a constant in the loop: the operator's switch folds away
+    for (int i = 0; i < n; ++i) {
+        const DevicePoint d = m(x[i], y[i]);
+        dx[i] = d.x;
+        dy[i] = d.y;
+    }
+}
+
+}  // namespace
+
+void DeviceMap::apply(int n, const double* x, const double* y, double* dx, double* dy) const {
+    switch (rule) {
+        case PointRule::Identity: return apply_rule<PointRule::Identity>(*this, n, x, y, dx, dy);
+        case PointRule::Pixels: return apply_rule<PointRule::Pixels>(*this, n, x, y, dx, dy);
+        case PointRule::Metafile: return apply_rule<PointRule::Metafile>(*this, n, x, y, dx, dy);
+        case PointRule::Plain: return apply_rule<PointRule::Plain>(*this, n, x, y, dx, dy);
+        case PointRule::Hpgl401: return apply_rule<PointRule::Hpgl401>(*this, n, x, y, dx, dy);
+        case PointRule::HpglSheet: return apply_rule<PointRule::HpglSheet>(*this, n, x, y, dx, dy);
+        case PointRule::Paper: return apply_rule<PointRule::Paper>(*this, n, x, y, dx, dy);
+    }
+}
+
+void DeviceMap::apply_rounded(int n, const double* x, const double* y, int* dx, int* dy) const {
+    if (rule == PointRule::Pixels && !r1 && rounded) {
+        // trunc(v + 0.5) converted is (v + 0.5) converted: one vector loop.
+        for (int i = 0; i < n; ++i) {
+            dx[i] = static_cast<int>(x[i] * f + 0.5);
+            dy[i] = static_cast<int>(y[i] * f + 0.5);
+        }
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        const DevicePoint d = (*this)(x[i], y[i]);
+        dx[i] = static_cast<int>(d.x);
+        dy[i] = static_cast<int>(d.y);
+    }
+}
+
 DeviceMap device_map(const PageState& p, int device, double f, double shift) {
     const DeviceTraits& t = traits(device);
     DeviceMap m;

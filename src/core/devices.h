@@ -143,6 +143,13 @@ struct DeviceMap {
         if (rounded) d = {std::trunc(d.x + 0.5), std::trunc(d.y + 0.5)};
         return d;
     }
+    // Points 0..n-1 into dx, dy: the same as the operator point by point,
+    // with the rule chosen once for the whole array.
+    void apply(int n, const double* x, const double* y, double* dx, double* dy) const;
+    // For rounded maps: the device points as integers, the same as the
+    // operator's values converted, for points whose device values lie
+    // within +-1e9 (the page and its surroundings).
+    void apply_rounded(int n, const double* x, const double* y, int* dx, int* dy) const;
 };
 DeviceMap device_map(const PageState& p, int device, double f, double shift);
 

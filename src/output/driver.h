@@ -21,6 +21,7 @@ namespace kal {
 
 struct Context;
 class Raster;
+struct DeviceMap;
 
 // A figure drawn many times alike: a plot symbol of one shape, size and
 // angle.
@@ -68,6 +69,12 @@ public:
     virtual void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
         for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
     }
+    // The same for points in plot coordinates (origin offset added) that
+    // lie within the clip window, with the map that makes them device
+    // points: mapped a chunk at a time and handed to polyline. Raster
+    // devices map and round in one pass instead.
+    virtual void window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                            const DeviceMap& map);
     // A colour value made current; ctx.out.current_colour holds it already.
     virtual void colour(Context&, int) {}
     virtual bool fill_rect(Context&, double, double, double, double, int) { return false; }

@@ -78,17 +78,17 @@ void draw_run(Context& ctx, int n, const double* x, const double* y, int first_p
     o.pen_x = x[n - 1];
     o.pen_y = y[n - 1];
     if (!o.driver) return;
-    const DeviceMap map = current_map(ctx);
+    o.driver->window_run(ctx, n, x, y, first_pen, current_map(ctx));
+}
+
+void Driver::window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                        const DeviceMap& map) {
     constexpr int CHUNK = 256;
     double dx[CHUNK], dy[CHUNK];
     for (int start = 0; start < n; start += CHUNK) {
         const int m = std::min(CHUNK, n - start);
-        for (int i = 0; i < m; ++i) {
-            const DevicePoint d = map(x[start + i], y[start + i]);
-            dx[i] = d.x;
-            dy[i] = d.y;
-        }
-        o.driver->polyline(ctx, m, dx, dy, start == 0 ? first_pen : 2);
+        map.apply(m, x + start, y + start, dx, dy);
+        polyline(ctx, m, dx, dy, start == 0 ? first_pen : 2);
     }
 }
 

@@ -31,7 +31,8 @@ double frame_step(const Context& ctx);
 // Move (pen 3) or draw (pen 2) to a plot point; counts one vector.
 void move_draw(Context& ctx, double x, double y, int pen);
 // n plot points (origin offset added) in order, the first with pen code
-// first_pen and the others drawn: the same as n calls of move_draw.
+// first_pen and the others drawn: the same as n calls of move_draw. The
+// points lie within the clip window.
 void draw_run(Context& ctx, int n, const double* x, const double* y, int first_pen);
 // Colour-table index of a colour value (nearest entry for direct colours).
 int resolve_index(const Context& ctx, int value);

@@ -15,7 +15,7 @@ PLAIN = {"KALVOR_THINNING": "OFF", "KALVOR_FIGURE_SHAPES": "OFF"}
 
 PAGE = """
 import math
-def page(fmt, name, how, style):
+def page(fmt, name, how, style, amp=1.8):
     k.metafl(fmt); k.setpag('DA4L'); k.filmod('DELE'); k.setfil(name)
     k.kalini(); k.errmod('PROTOCOL', 'OFF'); k.nochek()
     if how == 'shielded':
@@ -24,7 +24,7 @@ def page(fmt, name, how, style):
     n = 5000
     x = [100 * i / (n - 1) for i in range(n)]
     # Noise, stretches beyond the axis limits (clipped) and repeated points.
-    y = [math.sin(v * 0.3) * 1.8 + 0.1 * math.sin(v * 977.0) for v in x]
+    y = [math.sin(v * 0.3) * amp + 0.1 * math.sin(v * 977.0) for v in x]
     y[2000:2010] = [y[2000]] * 10
     k.lintyp(style)
     if how == 'points':
@@ -49,9 +49,13 @@ def same_picture(run, fmt, a, b):
 def test_curve_writes_what_its_points_drawn_one_by_one_write(run, fmt, style):
     # Solid: the curve in runs, rlconn point by point; dashed: both cut
     # dashes in the line layer, the curve in pieces that must join.
-    run(PAGE + f"page('{fmt}', 'line.out', 'curve', {style}); page('{fmt}', 'conn.out', 'points', {style})",
+    # amp 1.0 keeps pieces wholly inside the window: they go to the device
+    # without the point-by-point run.
+    run(PAGE + f"page('{fmt}', 'line.out', 'curve', {style}); page('{fmt}', 'conn.out', 'points', {style})\n"
+        f"page('{fmt}', 'line1.out', 'curve', {style}, 1.0); page('{fmt}', 'conn1.out', 'points', {style}, 1.0)",
         env=PLAIN)
     assert same_picture(run, fmt, "line.out", "conn.out")
+    assert same_picture(run, fmt, "line1.out", "conn1.out")
 
 
 @pytest.mark.parametrize("fmt", ["PS", "PNG", "HPGL"])

@@ -252,31 +252,50 @@ void ImageDriver::move_draw(Context& ctx, double x, double y, int pen) {
     cy_ = py;
 }
 
-void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
-    if (stroking(ctx) || n <= 2 || short_pending_) {
-        for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
-        return;
-    }
+template <class ToPixels>
+void ImageDriver::pixel_polyline(Context& ctx, int n, int first_pen, ToPixels to_pixels) {
     int i = 0;
     if (n > 0 && first_pen != 2) {
-        cx_ = pixel(x[0]);
-        cy_ = pixel(y[0]);
+        to_pixels(0, 1, &cx_, &cy_);
         i = 1;
     }
     constexpr int CHUNK = 256;
     int px[CHUNK], py[CHUNK];
     while (i < n) {
         const int m = std::min(CHUNK, n - i);
-        for (int k = 0; k < m; ++k) {
-            px[k] = pixel(x[i + k]);
-            py[k] = pixel(y[i + k]);
-        }
+        to_pixels(i, m, px, py);
         if (ctx.out.raster) ctx.out.raster->polyline(cx_, cy_, m, px, py);
         cx_ = px[m - 1];
         cy_ = py[m - 1];
         i += m;
     }
     after_move_ = false;
+}
+
+void ImageDriver::polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) {
+    if (stroking(ctx) || n <= 2 || short_pending_) {
+        for (int i = 0; i < n; ++i) move_draw(ctx, x[i], y[i], i == 0 ? first_pen : 2);
+        return;
+    }
+    pixel_polyline(ctx, n, first_pen, [x, y](int i, int m, int* px, int* py) {
+        for (int k = 0; k < m; ++k) {
+            px[k] = pixel(x[i + k]);
+            py[k] = pixel(y[i + k]);
+        }
+    });
+}
+
+// Points within the window lie on the page: mapped and rounded to pixels
+// in one pass (the same pixels as polyline gets from the mapped points).
+void ImageDriver::window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                             const DeviceMap& map) {
+    if (stroking(ctx) || n <= 2 || short_pending_ || !map.rounded) {
+        Driver::window_run(ctx, n, x, y, first_pen, map);
+        return;
+    }
+    pixel_polyline(ctx, n, first_pen, [&map, x, y](int i, int m, int* px, int* py) {
+        map.apply_rounded(m, x + i, y + i, px, py);
+    });
 }
 
 void ImageDriver::colour(Context& ctx, int value) {

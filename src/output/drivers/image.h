@@ -24,6 +24,8 @@ public:
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
+    void window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                    const DeviceMap& map) override;
     void colour(Context& ctx, int value) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
@@ -57,6 +59,10 @@ private:
         std::vector<int> dx, dy;
     };
     void fill_by_centres(Context& ctx, int n, const double* x, const double* y);
+    // A polyline of one-pixel lines straight into the raster, its points
+    // made pixels by to_pixels(i, m, px, py) a chunk at a time.
+    template <class ToPixels>
+    void pixel_polyline(Context& ctx, int n, int first_pen, ToPixels to_pixels);
     const Stamp* find_stamp(const Context& ctx, const FigureKey& key) const;
     const Stamp* make_stamp(Context& ctx, const FigureKey& key, int cx, int cy, int reach, double x, double y,
                             const FigureDraw& draw);

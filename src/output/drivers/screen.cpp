@@ -420,6 +420,12 @@ void ScreenDriver::polyline(Context& ctx, int n, const double* x, const double* 
     tick(ctx);
 }
 
+void ScreenDriver::window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                              const DeviceMap& map) {
+    ImageDriver::window_run(ctx, n, x, y, first_pen, map);
+    tick(ctx);
+}
+
 bool ScreenDriver::fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) {
     const bool done = ImageDriver::fill_rect(ctx, x1, y1, x2, y2, value);
     tick(ctx);

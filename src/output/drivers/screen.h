@@ -36,6 +36,8 @@ public:
 
     void move_draw(Context& ctx, double x, double y, int pen) override;
     void polyline(Context& ctx, int n, const double* x, const double* y, int first_pen) override;
+    void window_run(Context& ctx, int n, const double* x, const double* y, int first_pen,
+                    const DeviceMap& map) override;
     bool fill_rect(Context& ctx, double x1, double y1, double x2, double y2, int value) override;
     bool fill_triangle(Context& ctx, const double* x, const double* y, int value) override;
     bool fill_polygon(Context& ctx, int n, const double* x, const double* y) override;
