@@ -30,18 +30,28 @@ public:
     void polyline(int n, const double* lon, const double* lat);
     // A filled area in degrees, in the current colour and pattern.
     void area(int n, const double* lon, const double* lat);
+    // The lines and areas that follow are the map data (-180..180 degrees)
+    // moved by `shift` degrees, one copy of the repetition on cylindrical
+    // maps: they are cut at shift +- 180 rather than at the map's own seam.
+    void data_copy(double shift) {
+        data_ = true;
+        shift_ = shift;
+    }
 
 private:
     struct Pt {
         double lon, lat;
     };
     using Piece = std::vector<Pt>;
+    bool seam_centre(double& c) const;
     void cut_line(const Piece& in, std::vector<Piece>& out) const;
     void cut_area(const Piece& in, std::vector<Piece>& out) const;
     void emit(const Piece& p, bool closed, ProjectedPieces& out);
 
     Context& ctx_;
     bool interpolate_;
+    bool data_ = false;
+    double shift_ = 0;
     LineProjection* previous_;
     int window_[4];
     bool circle_;
