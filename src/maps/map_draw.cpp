@@ -67,7 +67,7 @@ std::vector<Copy> copies(const Context& ctx) {
 void draw_copies(MapLines& lines, const std::vector<Copy>& cs, const MapPolyline& p, bool area) {
     std::vector<double> lon(p.lon.size()), lat(p.lat.size());
     for (const Copy& c : cs) {
-        lines.data_copy(c.shift);
+        lines.data_copy(c.shift, c.reflect);
         for (size_t i = 0; i < lon.size(); ++i) {
             lon[i] = p.lon[i] + c.shift;
             lat[i] = c.reflect == 0 ? p.lat[i] : c.reflect < 0 ? -p.lat[i] - 180 : -p.lat[i] + 180;

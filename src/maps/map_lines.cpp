@@ -231,7 +231,7 @@ void MapLines::cut_area(const Piece& in, std::vector<Piece>& out) const {
             double l = std::remainder(ring[i].lon - c, 360.0);
             if (i > 0) l = ring[i - 1].lon + std::remainder(l - ring[i - 1].lon, 360.0);
             ring[i].lon = l;
-            mean_lat += ring[i].lat / double(ring.size());
+            mean_lat += reflected(ring[i].lat) / double(ring.size());
         }
         // A ring that runs once round a pole (Antarctica) does not come back
         // to its first longitude: it is closed along the pole's line on its
@@ -239,7 +239,7 @@ void MapLines::cut_area(const Piece& in, std::vector<Piece>& out) const {
         const Pt first = ring.front(), last = ring.back();
         const double back = last.lon + std::remainder(first.lon - last.lon, 360.0);
         if (std::fabs(back - first.lon) > 180) {
-            const double pole = mean_lat < 0 ? -90 : 90;
+            const double pole = reflected(mean_lat < 0 ? -90 : 90);
             ring.push_back({back, first.lat});
             ring.push_back({back, pole});
             ring.push_back({first.lon, pole});
@@ -375,11 +375,14 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
 void MapLines::project(int n, const double* x, const double* y, bool closed, ProjectedPieces& out) {
     if (n < 1) return;
     const double ox = ctx_.page.origin_x, oy = ctx_.page.origin_y;
+    // Latitudes beyond the poles are the reflected copies of a linear map.
+    const bool linear = map_family(ctx_.map.proj.code) == FAMILY_LINEAR;
     Piece in;
     in.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         const double lon = x[i] - ox, lat = y[i] - oy;
-        if (std::isfinite(lon) && std::isfinite(lat)) in.push_back({lon, std::max(-90.0, std::min(90.0, lat))});
+        if (std::isfinite(lon) && std::isfinite(lat))
+            in.push_back({lon, linear ? lat : std::max(-90.0, std::min(90.0, lat))});
     }
     std::vector<Piece> pieces;
     if (closed)

@@ -124,13 +124,18 @@ k.color("RED"); k.curve([170.0, -170.0], [0.0, 0.0], 2)""")
 
 
 def test_world_copies_and_edge_cases(run, tmp_path):
-    # -360..360 shows the coastlines twice: Africa's outline at 20 E and 340 E.
-    out, img = pixels(run, """
-k.projct("EXAC"); k.grafmp(-360.0, 360.0, -360.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+    # -360..360 shows the coastlines twice: Africa at 20 E and 340 W; a
+    # linear map from -180 to 180 degrees of latitude shows it mirrored
+    # beyond the poles too (South Africa at 150 S, Libya at 150 N).
+    for proj, grafmp, points in (
+            ("EXAC", "-360.0, 360.0, -360.0, 90.0, -90.0, 90.0, -90.0, 30.0", [(20, 5), (-340, 5)]),
+            ("CYLI", "-180.0, 180.0, -180.0, 90.0, -180.0, 180.0, -180.0, 90.0", [(20, -150), (20, 150)])):
+        out, img = pixels(run, f"""
+k.projct("{proj}"); k.grafmp({grafmp})
 k.color("RED"); k.shdmap("AFRI")
-print(*k.pos2pt(20.0, 5.0)); print(*k.pos2pt(-340.0, 5.0))""")
-    for p in at(out):
-        assert tuple(img[p]) == (255, 0, 0)
+for p in {points}: print(*k.pos2pt(*map(float, p)))""")
+        for p in at(out):
+            assert tuple(img[p]) == (255, 0, 0), grafmp
     # Mercator at 90 degrees is the top (89.99), base MAPF without mapfil warns,
     # missing GSHHS files warn with the path, a decreasing range is warning 2.
     out = run("""
