@@ -361,6 +361,12 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
         poly = clip_half(poly, [&](const Q& q) { return w[2] - q.x; }, lerp);
         poly = clip_half(poly, [&](const Q& q) { return q.y - w[1]; }, lerp);
         poly = clip_half(poly, [&](const Q& q) { return w[3] - q.y; }, lerp);
+        // Crossings computed on an edge may miss it by a rounding error; the
+        // area stays in the window, where devices fill it natively.
+        for (Q& q : poly) {
+            q.x = std::max(double(w[0]), std::min(double(w[2]), q.x));
+            q.y = std::max(double(w[1]), std::min(double(w[3]), q.y));
+        }
     }
     if (poly.size() < 3) return;
     px_.resize(poly.size());
