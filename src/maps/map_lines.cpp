@@ -223,6 +223,7 @@ void MapLines::cut_area(const Piece& in, std::vector<Piece>& out) const {
     };
     double c;
     if (seam_centre(c)) {
+        if (in.size() < 3) return;
         // Longitudes made continuous around the ring, then the ring cut into
         // the 360-degree strips it covers, each moved onto the map.
         Piece ring(in);
