@@ -119,14 +119,17 @@ std::vector<GridLabel> place_grid_labels(Context& ctx, int nx, int ny) {
         const double lon = x0 + i * dx;
         if (lon > m.xe + 1e-9) break;
         // Meridians of pseudo-cylindrical maps meet the outline at the poles
-        // only: their labels go to the equator.
-        if (std::fabs(std::remainder(lon - m.proj.centre, 360.0)) < 179.9)
-            place(true, lon, fam == FAMILY_PSEUDO ? 0 : lat_lo, lat_hi);
+        // only: their labels go to the equator. Both sides of the outline
+        // are the meridian behind the centre: it is labelled once, on the
+        // left, where it takes the place of the equator's own label (which
+        // would read as a longitude there).
+        if (fam == FAMILY_PSEUDO && lon - m.proj.centre > 179.9) continue;
+        place(true, lon, fam == FAMILY_PSEUDO ? 0 : lat_lo, lat_hi);
     }
     for (int i = 0; i < 10000; i += ny) {
         const double lat = y0 + i * dy;
         if (lat > m.ye + 1e-9) break;
-        if (std::fabs(lat) < 89.9) place(false, lat, lon_lo, lon_hi);
+        if (std::fabs(lat) < 89.9 && !(fam == FAMILY_PSEUDO && std::fabs(lat) < 1e-9)) place(false, lat, lon_lo, lon_hi);
     }
     return placed;
 }

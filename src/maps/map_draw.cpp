@@ -67,6 +67,7 @@ std::vector<Copy> copies(const Context& ctx) {
 void draw_copies(MapLines& lines, const std::vector<Copy>& cs, const MapPolyline& p, bool area) {
     std::vector<double> lon(p.lon.size()), lat(p.lat.size());
     for (const Copy& c : cs) {
+        lines.data_copy(c.shift, c.reflect);
         for (size_t i = 0; i < lon.size(); ++i) {
             lon[i] = p.lon[i] + c.shift;
             lat[i] = c.reflect == 0 ? p.lat[i] : c.reflect < 0 ? -p.lat[i] - 180 : -p.lat[i] + 180;
@@ -78,16 +79,28 @@ void draw_copies(MapLines& lines, const std::vector<Copy>& cs, const MapPolyline
     }
 }
 
-// Outline of an own-data polygon: closed, except long region-1 polygons
-// (Antarctica runs round the pole and stays open).
-void outline(MapLines& lines, const std::vector<Copy>& cs, MapPolyline p) {
-    if (p.code == 1 && p.lon.size() > 500) {
-        p.lon.resize(p.lon.size() - 2);
-        p.lat.resize(p.lat.size() - 2);
-    } else if (!p.lon.empty()) {
-        p.lon.push_back(p.lon.front());
-        p.lat.push_back(p.lat.front());
-    }
+// An own-data polygon without its points at a pole: Antarctica's ring is
+// closed round the south pole by such points, which are no coastline (its
+// outline stays open there) and which the fill finds for itself (it closes
+// a ring that runs round a pole along the pole's line).
+MapPolyline without_poles(const MapPolyline& p) {
+    MapPolyline q;
+    q.code = p.code;
+    for (size_t i = 0; i < p.lon.size(); ++i)
+        if (std::fabs(p.lat[i]) < 90) {
+            q.lon.push_back(p.lon[i]);
+            q.lat.push_back(p.lat[i]);
+        }
+    return q;
+}
+
+// Outline of an own-data polygon, closed back to its first point (round a
+// pole that is the step over the date line, which the map draws as none).
+void outline(MapLines& lines, const std::vector<Copy>& cs, const MapPolyline& given) {
+    MapPolyline p = without_poles(given);
+    if (p.lon.empty()) return;
+    p.lon.push_back(p.lon.front());
+    p.lat.push_back(p.lat.front());
     draw_copies(lines, cs, p, false);
 }
 
@@ -107,7 +120,7 @@ void own_polygons(Context& ctx, int number, int wanted, bool fill, size_t limit)
         const bool match = wanted == 0 || p.code == wanted || (number == 1 && wanted == 3 && p.code == 5);
         if (!match) return;
         if (fill)
-            draw_copies(lines, cs, p, true);
+            draw_copies(lines, cs, without_poles(p), true);
         else
             outline(lines, cs, p);
     });

@@ -33,11 +33,6 @@ double horizon(const MapState& m) {
     return cap;
 }
 
-bool wraps(const MapState& m) {
-    const MapFamily f = map_family(m.proj.code);
-    return f == FAMILY_PSEUDO || f == FAMILY_CONIC;
-}
-
 // Sutherland-Hodgman against one half-plane inside(p) >= 0, the crossing
 // by linear interpolation of `value`.
 template <class P, class V, class L>
@@ -133,23 +128,46 @@ void MapLines::area(int n, const double* lon, const double* lat) {
     fill_polygon(ctx_, n, lon, lat);
 }
 
+// Maps with a seam show each longitude once, from c - 180 to c + 180:
+// pseudo-cylindrical and conic maps around their centre, cylindrical ones
+// around the centre of a range of at most 360 degrees, or around the copy
+// that the map data are drawn as.
+bool MapLines::seam_centre(double& c) const {
+    const MapState& m = ctx_.map;
+    const MapFamily f = map_family(m.proj.code);
+    if (f == FAMILY_PSEUDO || f == FAMILY_CONIC) {
+        c = m.proj.centre;
+        return true;
+    }
+    if (f != FAMILY_CYLINDRICAL && f != FAMILY_LINEAR) return false;
+    c = data_ ? shift_ : (m.xa + m.xe) / 2;
+    return data_ || m.xe - m.xa <= 360.1;
+}
+
 void MapLines::cut_line(const Piece& in, std::vector<Piece>& out) const {
     const MapState& m = ctx_.map;
+    // The map data go the short way between points (a coastline over the
+    // date line); lines of the user's are interpolated as given.
+    Piece given(in);
+    if (data_)
+        for (size_t i = 1; i < given.size(); ++i)
+            given[i].lon = given[i - 1].lon + std::remainder(given[i].lon - given[i - 1].lon, 360.0);
     Piece dense;
     dense.reserve(in.size());
-    for (size_t i = 0; i < in.size(); ++i) {
+    for (size_t i = 0; i < given.size(); ++i) {
         if (i > 0 && interpolate_) {
-            const Pt a = in[i - 1], b = in[i];
+            const Pt a = given[i - 1], b = given[i];
             const int k = int(std::min(36000.0, std::trunc(std::hypot(b.lon - a.lon, b.lat - a.lat))));
             for (int j = 1; j < k; ++j)
                 dense.push_back({a.lon + (b.lon - a.lon) * j / k, a.lat + (b.lat - a.lat) * j / k});
         }
-        dense.push_back(in[i]);
+        dense.push_back(given[i]);
     }
     out.emplace_back();
     const MapFamily fam = map_family(m.proj.code);
-    if (wraps(m)) {
-        const double c = m.proj.centre;
+    double c;
+    if (seam_centre(c)) {
+        // Consecutive points are joined the short way round.
         double cur = 0;  // longitude from the centre, continued along the line
         for (size_t i = 0; i < dense.size(); ++i) {
             const double w = std::remainder(dense[i].lon - c, 360.0);
@@ -203,18 +221,34 @@ void MapLines::cut_area(const Piece& in, std::vector<Piece>& out) const {
     auto lerp = [](const Pt& a, const Pt& b, double t) {
         return Pt{a.lon + t * (b.lon - a.lon), a.lat + t * (b.lat - a.lat)};
     };
-    if (wraps(m)) {
+    double c;
+    if (seam_centre(c)) {
+        if (in.size() < 3) return;
         // Longitudes made continuous around the ring, then the ring cut into
         // the 360-degree strips it covers, each moved onto the map.
-        const double c = m.proj.centre;
         Piece ring(in);
-        double lo = 1e300, hi = -1e300;
+        double mean_lat = 0;
         for (size_t i = 0; i < ring.size(); ++i) {
             double l = std::remainder(ring[i].lon - c, 360.0);
             if (i > 0) l = ring[i - 1].lon + std::remainder(l - ring[i - 1].lon, 360.0);
             ring[i].lon = l;
-            lo = std::min(lo, l);
-            hi = std::max(hi, l);
+            mean_lat += reflected(ring[i].lat) / double(ring.size());
+        }
+        // A ring that runs once round a pole (Antarctica) does not come back
+        // to its first longitude: it is closed along the pole's line on its
+        // side, not by a chord across the map.
+        const Pt first = ring.front(), last = ring.back();
+        const double back = last.lon + std::remainder(first.lon - last.lon, 360.0);
+        if (std::fabs(back - first.lon) > 180) {
+            const double pole = reflected(mean_lat < 0 ? -90 : 90);
+            ring.push_back({back, first.lat});
+            ring.push_back({back, pole});
+            ring.push_back({first.lon, pole});
+        }
+        double lo = 1e300, hi = -1e300;
+        for (const Pt& q : ring) {
+            lo = std::min(lo, q.lon);
+            hi = std::max(hi, q.lon);
         }
         const int k0 = int(std::floor((lo + 180) / 360)), k1 = int(std::ceil((hi + 180) / 360)) - 1;
         for (int k = std::max(k0, -3); k <= std::min(k1, 3); ++k) {
@@ -328,6 +362,12 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
         poly = clip_half(poly, [&](const Q& q) { return w[2] - q.x; }, lerp);
         poly = clip_half(poly, [&](const Q& q) { return q.y - w[1]; }, lerp);
         poly = clip_half(poly, [&](const Q& q) { return w[3] - q.y; }, lerp);
+        // Crossings computed on an edge may miss it by a rounding error; the
+        // area stays in the window, where devices fill it natively.
+        for (Q& q : poly) {
+            q.x = std::max(double(w[0]), std::min(double(w[2]), q.x));
+            q.y = std::max(double(w[1]), std::min(double(w[3]), q.y));
+        }
     }
     if (poly.size() < 3) return;
     px_.resize(poly.size());
@@ -342,11 +382,14 @@ void MapLines::emit(const Piece& p, bool closed, ProjectedPieces& out) {
 void MapLines::project(int n, const double* x, const double* y, bool closed, ProjectedPieces& out) {
     if (n < 1) return;
     const double ox = ctx_.page.origin_x, oy = ctx_.page.origin_y;
+    // Latitudes beyond the poles are the reflected copies of a linear map.
+    const bool linear = map_family(ctx_.map.proj.code) == FAMILY_LINEAR;
     Piece in;
     in.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         const double lon = x[i] - ox, lat = y[i] - oy;
-        if (std::isfinite(lon) && std::isfinite(lat)) in.push_back({lon, std::max(-90.0, std::min(90.0, lat))});
+        if (std::isfinite(lon) && std::isfinite(lat))
+            in.push_back({lon, linear ? lat : std::max(-90.0, std::min(90.0, lat))});
     }
     std::vector<Piece> pieces;
     if (closed)

@@ -30,18 +30,35 @@ public:
     void polyline(int n, const double* lon, const double* lat);
     // A filled area in degrees, in the current colour and pattern.
     void area(int n, const double* lon, const double* lat);
+    // The lines and areas that follow are the map data (-180..180 degrees)
+    // moved by `shift` degrees and reflected in latitude (`reflect` -1:
+    // y -> -y - 180, 1: y -> -y + 180, 0: not), one copy of the repetition
+    // on cylindrical maps: they are cut at shift +- 180 rather than at the
+    // map's own seam.
+    void data_copy(double shift, int reflect) {
+        data_ = true;
+        shift_ = shift;
+        reflect_ = reflect;
+    }
 
 private:
     struct Pt {
         double lon, lat;
     };
     using Piece = std::vector<Pt>;
+    bool seam_centre(double& c) const;
+    // A latitude of the data from or to the copy's (the reflection is its
+    // own inverse).
+    double reflected(double lat) const { return reflect_ == 0 ? lat : reflect_ < 0 ? -lat - 180 : -lat + 180; }
     void cut_line(const Piece& in, std::vector<Piece>& out) const;
     void cut_area(const Piece& in, std::vector<Piece>& out) const;
     void emit(const Piece& p, bool closed, ProjectedPieces& out);
 
     Context& ctx_;
     bool interpolate_;
+    bool data_ = false;
+    double shift_ = 0;
+    int reflect_ = 0;
     LineProjection* previous_;
     int window_[4];
     bool circle_;

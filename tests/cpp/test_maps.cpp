@@ -2,6 +2,7 @@
 // table) and the map data readers on synthetic and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +144,33 @@ TEST(GridLabels, DiscLabelsStayOutsideTheRimAndApart) {
         kal::entry::endgrf();
         kal::entry::kalfin();
     }
+}
+
+TEST(GridLabels, PseudoCylindricalRimMeridianOnce) {
+    // Both sides of a Mollweide map are the meridian -180 = 180: one label,
+    // at the left end of the equator, where no latitude label "0" competes.
+    kal::entry::metafl("VIRT");
+    kal::entry::kalini();
+    Context* ctx = kal::fetch_record();
+    kal::entry::axslen(2800, 1400);
+    kal::entry::projct("MOLL");
+    kal::entry::grafmp(-180, 180, -180, 30, -90, 90, -90, 30);
+    std::vector<GridLabel> meridians;
+    for (const GridLabel& l : place_grid_labels(*ctx, 1, 1)) {
+        if (l.meridian)
+            meridians.push_back(l);
+        else
+            EXPECT_NE(l.value, 0.0);
+    }
+    ASSERT_EQ(meridians.size(), 12u);  // -180, -150, ..., 150
+    const auto leftmost = std::min_element(meridians.begin(), meridians.end(),
+                                           [](const GridLabel& a, const GridLabel& b) { return a.x < b.x; });
+    EXPECT_EQ(leftmost->value, -180.0);
+    EXPECT_EQ(std::count_if(meridians.begin(), meridians.end(),
+                            [](const GridLabel& l) { return std::fabs(l.value) == 180; }),
+              1);
+    kal::entry::endgrf();
+    kal::entry::kalfin();
 }
 
 // ---- readers ----

@@ -124,13 +124,18 @@ k.color("RED"); k.curve([170.0, -170.0], [0.0, 0.0], 2)""")
 
 
 def test_world_copies_and_edge_cases(run, tmp_path):
-    # -360..360 shows the coastlines twice: Africa's outline at 20 E and 340 E.
-    out, img = pixels(run, """
-k.projct("EXAC"); k.grafmp(-360.0, 360.0, -360.0, 90.0, -90.0, 90.0, -90.0, 30.0)
+    # -360..360 shows the coastlines twice: Africa at 20 E and 340 W; a
+    # linear map from -180 to 180 degrees of latitude shows it mirrored
+    # beyond the poles too (South Africa at 150 S, Libya at 150 N).
+    for proj, grafmp, points in (
+            ("EXAC", "-360.0, 360.0, -360.0, 90.0, -90.0, 90.0, -90.0, 30.0", [(20, 5), (-340, 5)]),
+            ("CYLI", "-180.0, 180.0, -180.0, 90.0, -180.0, 180.0, -180.0, 90.0", [(20, -150), (20, 150)])):
+        out, img = pixels(run, f"""
+k.projct("{proj}"); k.grafmp({grafmp})
 k.color("RED"); k.shdmap("AFRI")
-print(*k.pos2pt(20.0, 5.0)); print(*k.pos2pt(-340.0, 5.0))""")
-    for p in at(out):
-        assert tuple(img[p]) == (255, 0, 0)
+for p in {points}: print(*k.pos2pt(*map(float, p)))""")
+        for p in at(out):
+            assert tuple(img[p]) == (255, 0, 0), grafmp
     # Mercator at 90 degrees is the top (89.99), base MAPF without mapfil warns,
     # missing GSHHS files warn with the path, a decreasing range is warning 2.
     out = run("""
@@ -144,6 +149,28 @@ k.kalfin()""", env={"KALVOR": str(tmp_path)})
     assert out.startswith("True")
     assert "No call to MAPFIL before" in out and "gshhs_f.b" in out
     assert out.count("Warning   2") == 1
+
+
+def test_date_line_and_poles(run):
+    # Coastlines over the date line (Chukotka, Fiji, Antarctica's step from
+    # -180 to 180) and a curve from 170 to -170 end at the map's edges on
+    # cylindrical maps: no row is inked across the map.
+    for proj, lat in (("CYLI", 90.0), ("MERC", 80.0)):
+        _, img = pixels(run, f"""
+k.projct("{proj}"); k.nograf(); k.grafmp(-180.0, 180.0, -180.0, 90.0, -{lat}, {lat}, -{lat}, 20.0)
+k.color("RED"); k.world(); k.curvmp([170.0, -170.0], [5.0, 5.0], 2)""")
+        red = (img[:, :, 0] > 200) & (img[:, :, 1] < 80)
+        assert red.sum() > 2000 and red.sum(axis=1).max() < 0.3 * 775, proj
+    # Antarctica fills from its coast to the pole (the south edge or point of
+    # the map), not as a fan of chords; the sea north of it stays white.
+    for proj in ("MOLL", "EXAC"):
+        out, img = pixels(run, f"""
+k.axslen(2700, 1350); k.projct("{proj}"); k.nograf()
+k.grafmp(-180.0, 180.0, -180.0, 30.0, -90.0, 90.0, -90.0, 30.0); k.color("RED"); k.shdmap("ANTA")
+for lon in range(-165, 170, 15): print(*k.pos2pt(lon, -87.0)); print(*k.pos2pt(lon, -60.0))""")
+        points = at(out)
+        assert all(tuple(img[p]) == (255, 0, 0) for p in points[0::2]), proj
+        assert all(tuple(img[p]) == (255, 255, 255) for p in points[1::2]), proj
 
 
 def test_hostile_map_files_warn_and_keep_drawing(run):
