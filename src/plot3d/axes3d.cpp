@@ -7,6 +7,7 @@
 #include "plot3d/axes3d.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/context.h"
@@ -136,6 +137,34 @@ bool crowded(const TextBox& a, const TextBox& b, double gap) {
     return true;
 }
 
+using Quad = std::array<PlotPoint, 4>;
+
+// Whether a text box and a convex quadrilateral of the page overlap.
+bool covers(const Quad& quad, const TextBox& b) {
+    const auto apart_on = [&](double nx, double ny) {
+        double lo = INFINITY, hi = -INFINITY;
+        for (const PlotPoint& p : quad) {
+            lo = std::min(lo, p.x * nx + p.y * ny);
+            hi = std::max(hi, p.x * nx + p.y * ny);
+        }
+        const double c = b.cx * nx + b.cy * ny, r = reach_along(b, nx, ny);
+        return c + r <= lo || c - r >= hi;
+    };
+    if (apart_on(b.ux, b.uy) || apart_on(b.vx, b.vy)) return false;
+    for (int i = 0; i < 4; ++i) {
+        const PlotPoint &p = quad[i], &q = quad[(i + 1) % 4];
+        if ((p.x != q.x || p.y != q.y) && apart_on(p.y - q.y, q.x - p.x)) return false;
+    }
+    return true;
+}
+
+// Whether a text box comes closer than `gap` to a face of the box.
+bool on_box(const std::vector<Quad>& faces, TextBox b, double gap) {
+    b.hl += gap;
+    b.hh += gap;
+    return std::any_of(faces.begin(), faces.end(), [&](const Quad& f) { return covers(f, b); });
+}
+
 // Draws a text into its box.
 void draw_in_box(Context& ctx, const LabelText& text, const TextBox& b) {
     draw_label(ctx, text, b.cx - b.hl * b.ux - b.hh * b.vx, b.cy - b.hl * b.uy - b.hh * b.vy);
@@ -179,7 +208,7 @@ struct Placed {
 // The labels of one axis as they would be drawn at the current text height
 // (set to the label height by the caller): texts and page boxes, beyond the
 // projected ticks, in the order along the axis.
-std::vector<Placed> place_labels(Context& ctx, const Axis3& x, const Vec3& corner) {
+std::vector<Placed> place_labels(Context& ctx, const Axis3& x, const Vec3& corner, const std::vector<Quad>& faces) {
     std::vector<Placed> placed;
     const ViewMatrix& m = ctx.view3d.view_matrix;
     const AxisScale& sc = *x.sc;
@@ -220,9 +249,17 @@ std::vector<Placed> place_labels(Context& ctx, const Axis3& x, const Vec3& corne
         const PlotPoint o = page_direction(m, p, x.out);
         const PlotPoint q = abs_to_plot(m, p);
         l.box = text_box(0, 0, label_length(ctx, l.text), h, degrees);
+        const auto put = [&](double dist) {
+            l.box.cx = q.x + o.x * dist;
+            l.box.cy = q.y + o.y * dist;
+        };
         const double dist = space + reach_along(l.box, o.x, o.y);
-        l.box.cx = q.x + o.x * dist;
-        l.box.cy = q.y + o.y * dist;
+        put(dist);
+        // The far labels of an axis seen nearly end-on fall across the
+        // box: they move out until they are clear of it (or stay where they
+        // were if that takes more than 4 label heights).
+        for (int n = 1; n <= 8 && on_box(faces, l.box, h / 4.0); ++n) put(dist + n * h / 2.0);
+        if (on_box(faces, l.box, h / 4.0)) put(dist);
         l.degrees = degrees;
         l.at = (spot.at - sc.a) / (sc.e - sc.a);
         l.forced = i >= regular;
@@ -264,7 +301,8 @@ double coarser(double step) {
 // power of ten) are taken until neighbouring labels keep a label height
 // apart; the first label and the digits follow the new step as automatic
 // scaling sets them.
-void widen_automatic_step(Context& ctx, const Axis3& x, const Vec3& corner, int height) {
+void widen_automatic_step(Context& ctx, const Axis3& x, const Vec3& corner, const std::vector<Quad>& faces,
+                          int height) {
     const int type = ctx.labels.axis[x.axis].type;
     if (!ctx.axes.axis[x.axis].auto_scale || type == LABEL_TIME || type == LABEL_HOUR || type == LABEL_SECO ||
         type == LABEL_DATE || type == LABEL_MYLA)
@@ -272,7 +310,7 @@ void widen_automatic_step(Context& ctx, const Axis3& x, const Vec3& corner, int 
     AxisScale& sc = *x.sc;
     const bool exponent = type == LABEL_EXP || type == LABEL_FEXP;
     for (int i = 0; i < 12 && sc.step > 0 && sc.e > sc.a; ++i) {
-        if (!any_crowded(place_labels(ctx, x, corner), height)) return;
+        if (!any_crowded(place_labels(ctx, x, corner, faces), height)) return;
         const double step = coarser(sc.step);
         if (step > sc.e - sc.a) return;  // a single label: keep the last step that has two
         sc.step = step;
@@ -286,7 +324,7 @@ void widen_automatic_step(Context& ctx, const Axis3& x, const Vec3& corner, int 
 }
 
 void draw_axis(Context& ctx, const Axis3& x, const std::vector<Placed>& labels, std::vector<TextBox>& taken,
-               TextScope& scope, int name_height) {
+               const std::vector<Quad>& faces, TextScope& scope, int name_height) {
     const ViewMatrix& m = ctx.view3d.view_matrix;
     const AxisSettings& set = ctx.axes.axis[x.axis];
     const AxisScale& sc = *x.sc;
@@ -337,14 +375,16 @@ void draw_axis(Context& ctx, const Axis3& x, const std::vector<Placed>& labels, 
     const PlotPoint q = abs_to_plot(m, at(x, (sc.a + sc.e) / 2));
     TextBox box = text_box(0, 0, label_length(ctx, text), name_height, degrees);
     double dist = tick_space(ctx, x) + la.distance + reach + la.name_distance + reach_along(box, mid_dir.x, mid_dir.y);
-    // Beyond the labels of every axis and the names drawn before: on an
-    // axis seen nearly end-on the labels line up in the direction of the
-    // name.
+    // Beyond the labels of every axis, the names drawn before and the box:
+    // on an axis seen nearly end-on the labels line up in the direction of
+    // the name.
     const double gap = std::max(1.0, la.name_distance / 2.0);
     for (int i = 0; i < 400; ++i) {
         box.cx = q.x + mid_dir.x * dist;
         box.cy = q.y + mid_dir.y * dist;
-        if (std::none_of(taken.begin(), taken.end(), [&](const TextBox& b) { return crowded(b, box, gap); })) break;
+        if (std::none_of(taken.begin(), taken.end(), [&](const TextBox& b) { return crowded(b, box, gap); }) &&
+            (i >= 16 || !on_box(faces, box, gap)))  // the box: at most 4 name heights out, as labels
+            break;
         dist += std::max(1, name_height / 4);
     }
     draw_in_box(ctx, text, box);
@@ -377,6 +417,20 @@ void draw_axes3d(Context& ctx) {
     const Axis3 az{AXIS_Z, &ctx.axes.z, {ex, ey, -hz}, {ex, ey, hz}, {sgn(ex) * r, sgn(ey) * r, 0}};
     const Vec3 corner{x0, y0, -hz};
     const Axis3* axes[] = {&ax, &ay, &az};
+    // The faces of the box on the page, which labels keep clear of. Seen
+    // from below the bottom, the bottom edges with the axes lie inside the
+    // outline of the box: their labels stay at their ticks.
+    std::vector<Quad> faces;
+    for (int axis = 0; axis < 3 && m.eye.z > -hz; ++axis)
+        for (double side : {-1.0, 1.0}) {
+            Quad f;
+            for (int i = 0; i < 4; ++i) {
+                const double a = (i == 1 || i == 2) ? 1 : -1, b = i >= 2 ? 1 : -1;  // around the face
+                const double c[3] = {axis == 0 ? side : a, axis == 0 ? a : axis == 1 ? side : b, axis == 2 ? side : b};
+                f[i] = abs_to_plot(m, {c[0] * hx, c[1] * hy, c[2] * hz});
+            }
+            faces.push_back(f);
+        }
 
     TextScope scope(ctx);
     const int h = std::max(1, int(std::lround(1.5 * ctx.text.height)));
@@ -391,8 +445,8 @@ void draw_axes3d(Context& ctx) {
     std::vector<Placed> labels[3];
     std::vector<TextBox> taken;
     for (int i = 0; i < 3; ++i) {
-        widen_automatic_step(ctx, *axes[i], corner, h);
-        labels[i] = place_labels(ctx, *axes[i], corner);
+        widen_automatic_step(ctx, *axes[i], corner, faces, h);
+        labels[i] = place_labels(ctx, *axes[i], corner, faces);
         thin_out(labels[i], h / 2.0);
         for (Placed& l : labels[i]) {
             if (!l.kept) continue;
@@ -406,7 +460,7 @@ void draw_axes3d(Context& ctx) {
             if (l.kept) taken.push_back(l.box);
     for (int i = 0; i < 3; ++i) {
         scope.height(h);
-        draw_axis(ctx, *axes[i], labels[i], taken, scope, name_height);
+        draw_axis(ctx, *axes[i], labels[i], taken, faces, scope, name_height);
     }
     line_flush(ctx);
 }
