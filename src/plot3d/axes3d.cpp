@@ -269,18 +269,20 @@ std::vector<Placed> place_labels(Context& ctx, const Axis3& x, const Vec3& corne
     return placed;
 }
 
-// Leaves out every label that comes closer than `gap` to the label kept
-// before it on the axis, or to an end label of expzlb.
-void thin_out(std::vector<Placed>& labels, double gap) {
+// Leaves out every label of the axis that comes closer than `gap` to the
+// label kept before it on the axis or to one of `taken` (the end labels of
+// expzlb and the labels of the axes placed before); adds the kept ones to
+// `taken`.
+void thin_out(std::vector<Placed>& labels, std::vector<TextBox>& taken, double gap) {
     const Placed* last = nullptr;
     for (Placed& l : labels) {
         if (l.forced) continue;
-        bool clear = !last || !crowded(last->box, l.box, gap);
-        for (const Placed& f : labels)
-            if (f.forced && crowded(f.box, l.box, gap)) clear = false;
-        l.kept = clear;
-        if (clear) last = &l;
+        l.kept = (!last || !crowded(last->box, l.box, gap)) &&
+                 std::none_of(taken.begin(), taken.end(), [&](const TextBox& t) { return crowded(t, l.box, gap); });
+        if (l.kept) last = &l;
     }
+    for (const Placed& l : labels)
+        if (l.kept && !l.forced) taken.push_back(l.box);
 }
 
 bool any_crowded(const std::vector<Placed>& labels, double gap) {
@@ -437,27 +439,19 @@ void draw_axes3d(Context& ctx) {
     const int name_height = std::max(1, int(std::lround(1.5 * ctx.labels.name_height)));
     scope.height(h);
     scope.angle(0);
-    // Labels closer than half their height run together: such a
-    // label is left out (its tick stays); automatic scaling takes a coarser
-    // step instead. A label that meets one of an axis placed before it at
-    // a shared corner is left out as well, unless it is an end label of
-    // expzlb, which the other one gives way to.
+    // Labels closer than half their height run together: such a label is
+    // left out (its tick stays); automatic scaling takes a coarser step
+    // instead. A label that meets one of an axis placed before it at a
+    // shared corner is left out as well; the end labels of expzlb stay.
     std::vector<Placed> labels[3];
     std::vector<TextBox> taken;
     for (int i = 0; i < 3; ++i) {
         widen_automatic_step(ctx, *axes[i], corner, faces, h);
         labels[i] = place_labels(ctx, *axes[i], corner, faces);
-        thin_out(labels[i], h / 2.0);
-        for (Placed& l : labels[i]) {
-            if (!l.kept) continue;
-            for (int j = 0; j < i; ++j)
-                for (Placed& o : labels[j])
-                    if (o.kept && crowded(o.box, l.box, h / 2.0)) (l.forced ? o.kept : l.kept) = false;
-        }
+        for (const Placed& l : labels[i])
+            if (l.forced) taken.push_back(l.box);
     }
-    for (const auto& list : labels)
-        for (const Placed& l : list)
-            if (l.kept) taken.push_back(l.box);
+    for (auto& list : labels) thin_out(list, taken, h / 2.0);
     for (int i = 0; i < 3; ++i) {
         scope.height(h);
         draw_axis(ctx, *axes[i], labels[i], taken, faces, scope, name_height);
