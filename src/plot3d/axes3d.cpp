@@ -443,15 +443,23 @@ void draw_axes3d(Context& ctx) {
     // left out (its tick stays); automatic scaling takes a coarser step
     // instead. A label that meets one of an axis placed before it at a
     // shared corner is left out as well; the end labels of expzlb stay.
+    // Axes that keep a larger share of their labels on their own go first,
+    // so that an axis seen end-on gives way to the others.
     std::vector<Placed> labels[3];
     std::vector<TextBox> taken;
+    double share[3];
     for (int i = 0; i < 3; ++i) {
         widen_automatic_step(ctx, *axes[i], corner, faces, h);
         labels[i] = place_labels(ctx, *axes[i], corner, faces);
         for (const Placed& l : labels[i])
             if (l.forced) taken.push_back(l.box);
+        std::vector<TextBox> none;
+        thin_out(labels[i], none, h / 2.0);
+        share[i] = labels[i].empty() ? 1.0 : double(none.size()) / double(labels[i].size());
     }
-    for (auto& list : labels) thin_out(list, taken, h / 2.0);
+    int order[] = {0, 1, 2};
+    std::stable_sort(order, order + 3, [&](int a, int b) { return share[a] > share[b] + 1e-9; });
+    for (int i : order) thin_out(labels[i], taken, h / 2.0);
     for (int i = 0; i < 3; ++i) {
         scope.height(h);
         draw_axis(ctx, *axes[i], labels[i], taken, faces, scope, name_height);
