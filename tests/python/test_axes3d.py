@@ -6,6 +6,7 @@ import re
 import shutil
 import subprocess
 import textwrap
+import xml.etree.ElementTree as ET
 
 import numpy as np
 import pytest
@@ -299,3 +300,68 @@ def test_crvtri_cuts_triangles_where_the_colour_changes(run, dev):
     # Nothing of the black background between the pieces, along the diagonal too.
     row = [rgb.getpixel((x, int(1500 * f))) for x in range(int(505 * f), int(2095 * f))]
     assert min(sum(p) for p in row) > 100
+
+
+def svg_words(path, number):
+    """The labels and names of an SVG page (hardware font, one <text> per
+    character) as page rectangles: from the first character's origin to the
+    end of the last, from the baseline up to the cap height."""
+    ns, root = "{http://www.w3.org/2000/svg}", ET.parse(path).getroot()
+    chars = [(t.text, float(t.get("x")), float(t.get("y")), np.radians(float(t.get("rotate", 0))),
+              float(g.get("font-size")))
+             for g in root.iter(ns + "g") for t in g.findall(ns + "text")]
+    words = []
+    for m in re.finditer("[XYZ]-axis|" + number, "".join(c[0] for c in chars)):
+        (_, x0, y0, r, fs), (_, x1, y1, _, _) = chars[m.start()], chars[m.end() - 1]
+        u, up = np.array([np.cos(r), np.sin(r)]), np.array([np.sin(r), -np.cos(r)])
+        end = np.array([x1, y1]) + 0.45 * fs * u
+        words.append((m.group(), np.array([[x0, y0], end, end + 0.65 * fs * up, [x0, y0] + 0.65 * fs * up])))
+    return words, float(root.get("width")) / 2970
+
+
+def apart(p, q):
+    """Whether two convex polygons have a separating axis."""
+    for poly in (p, q):
+        for a, b in zip(poly, np.roll(poly, -1, axis=0)):
+            n = np.array([a[1] - b[1], b[0] - a[0]])
+            if (p @ n).max() <= (q @ n).min() or (q @ n).max() <= (p @ n).min():
+                return True
+    return False
+
+
+# The views of the gallery pages, axes seen nearly and exactly end-on, a short
+# z axis, and automatic scaling of short axes.
+@pytest.mark.parametrize("settings, number", [
+    ("k.view3d(-40, 25, 8, 'ANGL'); k.axis3d(2, 2, 2.5)", r"-?\d\.\d\d"),
+    ("k.view3d(-35, 28, 9, 'ANGL'); k.axis3d(2, 2, 1.4)", r"-?\d\.\d\d"),
+    ("k.view3d(-50, 30, 8, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.view3d(-35, 25, 7, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.view3d(-84, 20, 8, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.view3d(0, 35, 8, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.axis3d(2, 2, 0.5)", r"-?\d\.\d\d"),
+    ("k.axis3d(2, 2, 0.5); k.setscl([0, 8], 2, 'XYZ')", r"\d"),
+])
+def test_labels_and_names_keep_clear_of_each_other_and_of_the_box(run, settings, number):
+    out = run(f"""
+        import itertools
+        k.metafl('SVG'); k.setfil('p.svg'); k.kalini(); k.errmod('PROT', 'OFF'); {PLACE}; k.hwfont()
+        k.labdig(2, 'XYZ'); k.name('X-axis', 'X'); k.name('Y-axis', 'Y'); k.name('Z-axis', 'Z'); {settings}
+        k.graf3d(-1, 1, -1, 0.25, -1, 1, -1, 0.25, -1, 1, -1, 0.25)
+        print(*[k.getgrf(a)[3] for a in 'XYZ'])
+        for p in itertools.product(*[k.getgrf(a)[:2] for a in 'XYZ']):
+            print(*k.rel3pt(*p))
+        k.kalfin()
+    """)
+    rows = [[float(v) for v in l.split()] for l in out.splitlines() if not l.startswith(" <<<<")]
+    words, f = svg_words(run.path / "p.svg", number)
+    corner = np.array(rows[1:]) * f     # 4x + 2y + z: the faces of the box as page quadrilaterals
+    faces = [corner[i] for i in ([0, 1, 3, 2], [4, 5, 7, 6], [0, 1, 5, 4], [2, 3, 7, 6], [0, 2, 6, 4], [1, 3, 7, 5])]
+    names = [w for w, _ in words if "axis" in w]
+    assert sorted(names) == ["X-axis", "Y-axis", "Z-axis"] and len(words) >= 8
+    for i, (a, p) in enumerate(words):
+        assert all(apart(p, face) for face in faces), a
+        for b, q in words[:i]:
+            assert apart(p, q), (a, b)
+    # Steps given stay (labels left out, ticks kept); automatic scaling takes
+    # coarser steps on the axes that are short on the page (y and z here).
+    assert rows[0] == ([0.25] * 3 if "setscl" not in settings else [2, 5, 5])
