@@ -25,10 +25,13 @@ pytestmark = [
 
 
 def xvfb():
-    """A new X server: (process, display name)."""
+    """A new X server: (process, display name). It never resets: a server
+    resets when its last client leaves, closing any client that connected
+    meanwhile, so the next child's gtk_init_check found no display when it
+    started just as the last one (or an xdotool) ended."""
     r, w = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                              pass_fds=(w,), stderr=subprocess.DEVNULL)
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                               "-noreset"], pass_fds=(w,), stderr=subprocess.DEVNULL)
     os.close(w)
     number = b""
     while not number.endswith(b"\n"):
@@ -37,6 +40,7 @@ def xvfb():
             break
         number += chunk
     os.close(r)
+    assert number.strip().isdigit(), f"Xvfb did not start (exit code {server.poll()})"
     return server, ":" + number.decode().strip()
 
 
