@@ -3,7 +3,8 @@
  * loop and makes every GTK call; the plotting threads hand it work and wait
  * for it. A window shows the picture the library drew (an RGB raster) one to
  * one, and reports the right mouse button, RETURN or ESC, its closing, and
- * the pointer's clicks and drags for the cursor routines.
+ * the pointer's clicks and drags for the cursor routines, under the pointer
+ * shape they ask for.
  *
  * Losing the display (the X server ends) does not end the process: the GUI
  * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
@@ -182,6 +183,16 @@ static gboolean on_delete(GtkWidget* widget, GdkEvent* e, gpointer p) {
 
 /* ---- the table ---- */
 
+/* The pointer over the picture: an arrow, or the cross hair of csrtyp. */
+static void set_cursor(Window* w, int shape) {
+    GdkWindow* gw = gtk_widget_get_window(w->area);
+    if (!gw) return;
+    GdkCursor* c = gdk_cursor_new_for_display(gdk_window_get_display(gw),
+                                              shape == KAL_CURSOR_CROSS ? GDK_CROSSHAIR : GDK_LEFT_PTR);
+    gdk_window_set_cursor(gw, c);
+    if (c) g_object_unref(c);
+}
+
 typedef struct {
     int number, x, y, w, h;
     const char* title;
@@ -220,6 +231,7 @@ static void do_open(void* p) {
     g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
     g_signal_connect(w->window, "destroy-event", G_CALLBACK(on_destroyed), w);
     gtk_widget_show_all(w->window);
+    set_cursor(w, KAL_CURSOR_ARROW);
     a->handle = i + 1;
 }
 
@@ -438,6 +450,38 @@ static int p_pointer(void* data, int handle, int move, int* x, int* y, int* butt
     return a.ok;
 }
 
+typedef struct {
+    int handle, shape;
+    unsigned long xid;
+} WindowArgs;
+
+static void do_xid(void* p) {
+    WindowArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (w && !w->closed) a->xid = x_window_id(gtk_widget_get_window(w->window));
+}
+
+static unsigned long p_xid(void* data, int handle) {
+    (void)data;
+    WindowArgs a = {handle, 0, 0};
+    if (window_of(handle)) gui_sync(do_xid, &a);
+    return a.xid;
+}
+
+static void do_cursor(void* p) {
+    WindowArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (!w || w->closed) return;
+    set_cursor(w, a->shape);
+    gdk_display_flush(gdk_display_get_default());
+}
+
+static void p_cursor(void* data, int handle, int shape) {
+    (void)data;
+    WindowArgs a = {handle, shape, 0};
+    if (window_of(handle)) gui_sync(do_cursor, &a);
+}
+
 static const char* p_display(void* data) {
     (void)data;
     g_mutex_lock(&lock);
@@ -600,7 +644,7 @@ static int p_glyph(void* data, const char* family, int bold, int italic, double 
 
 static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen,  p_open, p_title,
                                     p_show,                p_wait, p_close,   p_message, p_glyph,
-                                    p_pointer_event,       p_pointer};
+                                    p_pointer_event,       p_pointer, p_xid,     p_cursor};
 
 /* ---- the GUI thread ---- */
 

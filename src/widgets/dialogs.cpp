@@ -16,6 +16,7 @@
 #include "core/call_lock.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/drivers/screen.h"
 #include "output/raster/raster.h"
 #include "output/screen/presenter.h"
 #include "widgets/widget_common.h"
@@ -419,6 +420,7 @@ public:
     }
     int wait(const int*, int, int, bool, int, bool) override { return KAL_WAIT_CLOSED; }
     void close(int) override {}
+    unsigned long xid(int) override { return tk->xid(dialog, id); }
 
 private:
     std::vector<unsigned char> rgb_;
@@ -471,8 +473,8 @@ int getxid(Context& ctx, const char* type) {
         return 0;
     }
     WidgetState& ws = widgets_of(ctx);
-    if (i == 2 && ws.xid_widget >= 0 && ws.dialog && ws.toolkit)
-        return int(ws.toolkit->xid(ws.dialog, ws.xid_widget));
+    if (i == 1) return int(screen_window_xid(ctx));
+    if (ws.xid_widget >= 0 && ws.dialog && ws.toolkit) return int(ws.toolkit->xid(ws.dialog, ws.xid_widget));
     return 0;
 }
 

@@ -208,8 +208,8 @@ R["exceptions"] = calls
 ip = k.wgini("VERT"); dr = k.wgdraw(ip); pb = k.wgpbut(ip, "plot"); ok = k.wgok(ip)
 def plot(i):
     k.setxid(dr, "WIDG"); k.metafl("CONS"); k.kalini()
-    k.recfll(0, 0, 3000, 2200, k.intrgb(1.0, 0.0, 0.0)); k.kalfin()
-    R["xids"] = [k.gwgxid(dr), k.getxid("WIDG"), k.gwgxid(pb) == k.gwgxid(0)]
+    k.recfll(0, 0, 3000, 2200, k.intrgb(1.0, 0.0, 0.0)); window = k.getxid("WIND"); k.kalfin()
+    R["xids"] = [k.gwgxid(dr), k.getxid("WIDG"), k.gwgxid(pb) == k.gwgxid(0), window]
 k.swgcbk(pb, plot)
 def plotting():
     T("act", pb, "click"); time.sleep(1.0); shot("drawn.png", T("rect", dr)); T("act", ok, "click")
@@ -315,7 +315,7 @@ def test_callback_exceptions(session):
 
 def test_plot_in_a_drawing_widget(session):
     r, where = session[0], session[1]
-    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] and r["xids"][2]
+    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] == r["xids"][3] and r["xids"][2]
     assert r["after_plot"] == 0
     with Image.open(where / "drawn.png") as im:
         assert im.convert("RGB").getpixel((10, 10)) == (255, 0, 0)
