@@ -140,10 +140,26 @@ void fire(Widget& w, int id) {
         w.callback_data(id, w.data);
 }
 
-// Applies one event; true when it ends the dialog.
+// The button an end of the dialog counts as: the OK or Quit button pressed,
+// else (the menu's Exit or Quit, the window closed) the dialog's first
+// button of that kind; -1 when it has none.
+int end_button(const WidgetState& ws, int kind, int id) {
+    if (id >= 0 && size_t(id) < ws.table.size() && ws.table[size_t(id)].kind == kind) return id;
+    for (size_t i = 0; i < ws.table.size(); ++i)
+        if (ws.table[i].kind == kind) return int(i);
+    return -1;
+}
+
+// Applies one event; true when it ends the dialog. An end by OK or Quit
+// runs the callback of the button it counts as; closing the window is Quit,
+// or OK after swgopt("OK", "CLOS").
 bool apply(Context& ctx, WidgetState& ws, const kal_widget_event& e, bool callbacks) {
-    if (e.kind == KAL_EV_OK || e.kind == KAL_EV_QUIT) return true;
-    if (e.kind == KAL_EV_CLOSE) return true;
+    if (e.kind == KAL_EV_OK || e.kind == KAL_EV_QUIT || e.kind == KAL_EV_CLOSE) {
+        const bool ok = e.kind == KAL_EV_OK || (e.kind == KAL_EV_CLOSE && ws.set.close_ok);
+        const int id = end_button(ws, ok ? KAL_WG_OK : KAL_WG_QUIT, e.id);
+        if (callbacks && id >= 0) fire(ws.table[size_t(id)], id);
+        return true;
+    }
     if (e.id < 0 || size_t(e.id) >= ws.table.size()) return false;
     Widget& w = ws.table[size_t(e.id)];
     switch (w.kind) {

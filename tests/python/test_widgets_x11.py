@@ -88,6 +88,18 @@ th = user(kinds); k.wgfin(); th.join()
 R["kinds"] = dict(shown, fired=fired, values=[k.gwgbut(b), k.gwgbox(r), k.gwglis(l), k.gwglis(d), k.gwgtxt(t),
                   k.gwgtxt(lt), k.gwgfil(f), k.gwgscl(s)])
 
+# ---- OK, Quit, the menu's Quit and closing (Quit, or OK after swgopt CLOS) run their button's callback ----
+R["ends"] = []
+for act, clos in (("quit", "QUIT"), ("ok", "QUIT"), ("menu", "QUIT"), ("close", "QUIT"), ("close", "OK")):
+    got = []
+    k.swgopt(clos, "CLOS")
+    ip = k.wgini("VERT"); q = k.wgquit(ip); o = k.wgok(ip); tx = k.wgtxt(ip, "")
+    k.swgcbk(q, lambda i: got.append(["quit", i == q])); k.swgcbk(o, lambda i: got.append(["ok", i == o]))
+    how = {"quit": (q, "click"), "ok": (o, "click"), "menu": (0, "menu", "_Quit"), "close": (0, "close")}[act]
+    th = user(lambda: (T("act", tx, "text", act), T("act", *how))); k.wgfin(); th.join()
+    R["ends"].append(got + [k.gwgtxt(tx)])
+k.swgopt("QUIT", "CLOS")
+
 # ---- layouts, colours and a Latin-1 label ----
 k.swgwth(120)
 ip = k.wgini("VERT")
@@ -272,6 +284,9 @@ def test_every_kind(session):
     assert ids == [1, 2, 3, 4, 5, 7, 8, 9, 10, 12]
     assert all(f[2] for f in r["fired"]) and r["fired"][0][1] == "w1"
     assert r["values"] == [1, 3, 2, 3, "typed", "Bea", "/tmp/x.dat", 7.5]
+    # Whatever ends the dialog keeps the values and runs the callback of the button it counts as.
+    assert session[0]["ends"] == [[["quit", True], "quit"], [["ok", True], "ok"], [["quit", True], "menu"],
+                                  [["quit", True], "close"], [["ok", True], "close"]]
 
 
 def test_layouts_and_colours(session):
