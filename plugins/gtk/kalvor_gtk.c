@@ -11,7 +11,9 @@
  * so that the library goes on without windows. */
 #include <gtk/gtk.h>
 #include <math.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "output/screen/presenter.h"
 #include "x_display.h"
@@ -648,7 +650,9 @@ static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_
 
 /* ---- the GUI thread ---- */
 
-static int started, init_ok;
+static int started, init_ok, finished;
+static GThread* gui;
+static pid_t gui_pid;  /* a forked child has no GUI thread */
 
 static gpointer gui_thread(gpointer p) {
     (void)p;
@@ -656,7 +660,10 @@ static gpointer gui_thread(gpointer p) {
     const int ok = gtk_init_check(NULL, NULL);
     /* This thread owns the main context from now on: work handed over with
      * g_main_context_invoke always runs here. */
-    if (ok) g_main_context_acquire(NULL);
+    if (ok) {
+        g_main_context_acquire(NULL);
+        loop = g_main_loop_new(NULL, FALSE);
+    }
     g_mutex_lock(&lock);
     init_ok = ok ? 1 : -1;
     g_cond_broadcast(&changed);
@@ -665,11 +672,40 @@ static gpointer gui_thread(gpointer p) {
     GdkDisplay* display = gdk_display_get_default();
     g_signal_connect(display, "closed", G_CALLBACK(on_display_closed), NULL);
     watch_x_display(display, display_lost);
-    loop = g_main_loop_new(NULL, FALSE);
     g_main_loop_run(loop);
-    /* Only a lost display ends the loop: nothing here touches GTK again. */
+    /* Only a lost display or the process's end stops the loop: nothing here
+     * touches GTK again. */
     release_x_display();
+    g_mutex_lock(&lock);
+    finished = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
     return NULL;
+}
+
+static gboolean quit_loop(gpointer p) {
+    (void)p;
+    g_main_loop_quit(loop);
+    return G_SOURCE_REMOVE;
+}
+
+/* The process ends: exit() runs this before the libraries' finalisers, of
+ * which Xlib's frees the lock that every GDK call on the GUI thread takes.
+ * The thread leaves its loop first (at most 2 s are given), and from here
+ * on no call waits for it, as when the display goes away. */
+static void stop_gui(void) {
+    g_mutex_lock(&lock);
+    const int running = init_ok > 0 && !lost;
+    lost = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    if (!running || g_thread_self() == gui || getpid() != gui_pid) return;
+    g_main_context_invoke(NULL, quit_loop, NULL);
+    const gint64 end = g_get_monotonic_time() + 2 * G_TIME_SPAN_SECOND;
+    g_mutex_lock(&lock);
+    while (!finished)
+        if (!g_cond_wait_until(&changed, &lock, end)) break;
+    g_mutex_unlock(&lock);
 }
 
 __attribute__((visibility("default"))) const kal_presenter* kalvor_gtk_presenter(int version) {
@@ -677,7 +713,9 @@ __attribute__((visibility("default"))) const kal_presenter* kalvor_gtk_presenter
     g_mutex_lock(&lock);
     if (!started) {
         started = 1;
-        g_thread_unref(g_thread_new("kalvor-gtk", gui_thread, NULL));
+        gui = g_thread_new("kalvor-gtk", gui_thread, NULL);  /* kept to the end of the process */
+        gui_pid = getpid();
+        atexit(stop_gui);
     }
     while (!init_ok) g_cond_wait(&changed, &lock);
     const int ok = init_ok > 0;
