@@ -3,14 +3,17 @@
  * loop and makes every GTK call; the plotting threads hand it work and wait
  * for it. A window shows the picture the library drew (an RGB raster) one to
  * one, and reports the right mouse button, RETURN or ESC, its closing, and
- * the pointer's clicks and drags for the cursor routines.
+ * the pointer's clicks and drags for the cursor routines, under the pointer
+ * shape they ask for.
  *
  * Losing the display (the X server ends) does not end the process: the GUI
  * thread stops, every call returns at once and waits report KAL_WAIT_LOST,
  * so that the library goes on without windows. */
 #include <gtk/gtk.h>
 #include <math.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "output/screen/presenter.h"
 #include "x_display.h"
@@ -182,6 +185,16 @@ static gboolean on_delete(GtkWidget* widget, GdkEvent* e, gpointer p) {
 
 /* ---- the table ---- */
 
+/* The pointer over the picture: an arrow, or the cross hair of csrtyp. */
+static void set_cursor(Window* w, int shape) {
+    GdkWindow* gw = gtk_widget_get_window(w->area);
+    if (!gw) return;
+    GdkCursor* c = gdk_cursor_new_for_display(gdk_window_get_display(gw),
+                                              shape == KAL_CURSOR_CROSS ? GDK_CROSSHAIR : GDK_LEFT_PTR);
+    gdk_window_set_cursor(gw, c);
+    if (c) g_object_unref(c);
+}
+
 typedef struct {
     int number, x, y, w, h;
     const char* title;
@@ -220,6 +233,7 @@ static void do_open(void* p) {
     g_signal_connect(w->window, "delete-event", G_CALLBACK(on_delete), w);
     g_signal_connect(w->window, "destroy-event", G_CALLBACK(on_destroyed), w);
     gtk_widget_show_all(w->window);
+    set_cursor(w, KAL_CURSOR_ARROW);
     a->handle = i + 1;
 }
 
@@ -438,6 +452,38 @@ static int p_pointer(void* data, int handle, int move, int* x, int* y, int* butt
     return a.ok;
 }
 
+typedef struct {
+    int handle, shape;
+    unsigned long xid;
+} WindowArgs;
+
+static void do_xid(void* p) {
+    WindowArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (w && !w->closed) a->xid = x_window_id(gtk_widget_get_window(w->window));
+}
+
+static unsigned long p_xid(void* data, int handle) {
+    (void)data;
+    WindowArgs a = {handle, 0, 0};
+    if (window_of(handle)) gui_sync(do_xid, &a);
+    return a.xid;
+}
+
+static void do_cursor(void* p) {
+    WindowArgs* a = p;
+    Window* w = window_of(a->handle);
+    if (!w || w->closed) return;
+    set_cursor(w, a->shape);
+    gdk_display_flush(gdk_display_get_default());
+}
+
+static void p_cursor(void* data, int handle, int shape) {
+    (void)data;
+    WindowArgs a = {handle, shape, 0};
+    if (window_of(handle)) gui_sync(do_cursor, &a);
+}
+
 static const char* p_display(void* data) {
     (void)data;
     g_mutex_lock(&lock);
@@ -600,11 +646,13 @@ static int p_glyph(void* data, const char* family, int bold, int italic, double 
 
 static const kal_presenter TABLE = {KAL_PRESENTER_VERSION, NULL,   p_display, p_screen,  p_open, p_title,
                                     p_show,                p_wait, p_close,   p_message, p_glyph,
-                                    p_pointer_event,       p_pointer};
+                                    p_pointer_event,       p_pointer, p_xid,     p_cursor};
 
 /* ---- the GUI thread ---- */
 
-static int started, init_ok;
+static int started, init_ok, finished;
+static GThread* gui;
+static pid_t gui_pid;  /* a forked child has no GUI thread */
 
 static gpointer gui_thread(gpointer p) {
     (void)p;
@@ -612,7 +660,10 @@ static gpointer gui_thread(gpointer p) {
     const int ok = gtk_init_check(NULL, NULL);
     /* This thread owns the main context from now on: work handed over with
      * g_main_context_invoke always runs here. */
-    if (ok) g_main_context_acquire(NULL);
+    if (ok) {
+        g_main_context_acquire(NULL);
+        loop = g_main_loop_new(NULL, FALSE);
+    }
     g_mutex_lock(&lock);
     init_ok = ok ? 1 : -1;
     g_cond_broadcast(&changed);
@@ -621,11 +672,40 @@ static gpointer gui_thread(gpointer p) {
     GdkDisplay* display = gdk_display_get_default();
     g_signal_connect(display, "closed", G_CALLBACK(on_display_closed), NULL);
     watch_x_display(display, display_lost);
-    loop = g_main_loop_new(NULL, FALSE);
     g_main_loop_run(loop);
-    /* Only a lost display ends the loop: nothing here touches GTK again. */
+    /* Only a lost display or the process's end stops the loop: nothing here
+     * touches GTK again. */
     release_x_display();
+    g_mutex_lock(&lock);
+    finished = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
     return NULL;
+}
+
+static gboolean quit_loop(gpointer p) {
+    (void)p;
+    g_main_loop_quit(loop);
+    return G_SOURCE_REMOVE;
+}
+
+/* The process ends: exit() runs this before the libraries' finalisers, of
+ * which Xlib's frees the lock that every GDK call on the GUI thread takes.
+ * The thread leaves its loop first (at most 2 s are given), and from here
+ * on no call waits for it, as when the display goes away. */
+static void stop_gui(void) {
+    g_mutex_lock(&lock);
+    const int running = init_ok > 0 && !lost;
+    lost = 1;
+    g_cond_broadcast(&changed);
+    g_mutex_unlock(&lock);
+    if (!running || g_thread_self() == gui || getpid() != gui_pid) return;
+    g_main_context_invoke(NULL, quit_loop, NULL);
+    const gint64 end = g_get_monotonic_time() + 2 * G_TIME_SPAN_SECOND;
+    g_mutex_lock(&lock);
+    while (!finished)
+        if (!g_cond_wait_until(&changed, &lock, end)) break;
+    g_mutex_unlock(&lock);
 }
 
 __attribute__((visibility("default"))) const kal_presenter* kalvor_gtk_presenter(int version) {
@@ -633,7 +713,9 @@ __attribute__((visibility("default"))) const kal_presenter* kalvor_gtk_presenter
     g_mutex_lock(&lock);
     if (!started) {
         started = 1;
-        g_thread_unref(g_thread_new("kalvor-gtk", gui_thread, NULL));
+        gui = g_thread_new("kalvor-gtk", gui_thread, NULL);  /* kept to the end of the process */
+        gui_pid = getpid();
+        atexit(stop_gui);
     }
     while (!init_ok) g_cond_wait(&changed, &lock);
     const int ok = init_ok > 0;

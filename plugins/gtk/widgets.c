@@ -241,6 +241,14 @@ static gboolean on_delete(GtkWidget* w, GdkEvent* e, gpointer p) {
     return TRUE; /* the library closes it */
 }
 
+/* A question's window destroyed by another client: closed, its default. */
+static gboolean on_ask_destroyed(GtkWidget* w, GdkEvent* e, gpointer p) {
+    (void)e;
+    (void)p;
+    gtk_dialog_response(GTK_DIALOG(w), GTK_RESPONSE_DELETE_EVENT);
+    return TRUE;
+}
+
 static gboolean on_map(GtkWidget* w, GdkEvent* e, gpointer p) {
     (void)w;
     (void)e;
@@ -555,6 +563,7 @@ static void do_open(void* p) {
     if (dd->w > 0) gtk_window_set_default_size(GTK_WINDOW(d->window), dd->w, dd->h);
     if (dd->centre) gtk_window_set_position(GTK_WINDOW(d->window), GTK_WIN_POS_CENTER);
     g_signal_connect(d->window, "delete-event", G_CALLBACK(on_delete), d);
+    g_signal_connect(d->window, "destroy-event", G_CALLBACK(on_delete), d); /* by another client */
     g_signal_connect(d->window, "map-event", G_CALLBACK(on_map), &d->mapped);
     GtkWidget* outer = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_container_add(GTK_CONTAINER(d->window), outer);
@@ -841,6 +850,7 @@ static void do_ask(void* p) {
     G_GNUC_END_IGNORE_DEPRECATIONS
     q->dialog = d;
     g_signal_connect(d, "response", G_CALLBACK(on_ask_response), q);
+    g_signal_connect(d, "destroy-event", G_CALLBACK(on_ask_destroyed), q);
     g_signal_connect(d, "map-event", G_CALLBACK(on_map), &q->mapped);
     gtk_widget_show_all(d);
     if (q->entry) gtk_widget_grab_focus(q->entry);

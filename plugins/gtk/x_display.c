@@ -1,8 +1,19 @@
 #include "x_display.h"
 
-#if defined(GDK_WINDOWING_X11) && defined(KALVOR_X11_WATCH)
+#ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 
+unsigned long x_window_id(GdkWindow* window) {
+    return window && GDK_IS_X11_WINDOW(window) ? (unsigned long)gdk_x11_window_get_xid(window) : 0;
+}
+#else
+unsigned long x_window_id(GdkWindow* window) {
+    (void)window;
+    return 0;
+}
+#endif
+
+#if defined(GDK_WINDOWING_X11) && defined(KALVOR_X11_WATCH)
 static Display* watched;
 static void (*on_lost)(void);
 static XIOErrorHandler toolkit_handler;

@@ -11,3 +11,5 @@ void watch_x_display(GdkDisplay* display, void (*lost)(void));
  * for this thread from the I/O error on (else the process hangs at exit,
  * when other libraries' finalisers lock the display). */
 void release_x_display(void);
+/* The X11 window of a realized GDK window; 0 on another window system. */
+unsigned long x_window_id(GdkWindow* window);

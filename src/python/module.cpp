@@ -47,7 +47,7 @@ void hook_show(void*, int handle, const unsigned char* rgb, int w, int h, int, i
 int hook_wait(void*, const int*, int, int, int, int, int) { return KAL_WAIT_CLOSED; }
 const char* hook_display(void*) { return "NONE"; }
 const kal_presenter HOOK = {KAL_PRESENTER_VERSION, nullptr, hook_display, nullptr, hook_open, nullptr,
-                            hook_show, hook_wait, nullptr, nullptr, nullptr, nullptr, nullptr};
+                            hook_show, hook_wait, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 PyObject* set_presenter(PyObject*, PyObject* arg) {
     if (arg != Py_None && !PyCallable_Check(arg)) {

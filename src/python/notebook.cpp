@@ -32,8 +32,8 @@ void nb_show(void*, int, const unsigned char* rgb, int w, int h, int, int, int, 
 int nb_wait(void*, const int*, int, int, int, int, int) { return KAL_WAIT_CLOSED; }
 void nb_close(void*, int) {}
 
-const kal_presenter NOTEBOOK = {KAL_PRESENTER_VERSION, nullptr, nb_display, nb_screen, nb_open,
-                                nb_title, nb_show, nb_wait, nb_close, nullptr, nullptr, nullptr, nullptr};
+const kal_presenter NOTEBOOK = {KAL_PRESENTER_VERSION, nullptr, nb_display, nb_screen, nb_open, nb_title, nb_show,
+                                nb_wait, nb_close, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 // _use_notebook(show): pages of screen plots go to show(rgb, w, h).
 PyObject* use_notebook(PyObject*, PyObject* show) {

@@ -16,6 +16,7 @@
 #include "core/call_lock.h"
 #include "core/context.h"
 #include "core/frame.h"
+#include "output/drivers/screen.h"
 #include "output/raster/raster.h"
 #include "output/screen/presenter.h"
 #include "widgets/widget_common.h"
@@ -139,10 +140,26 @@ void fire(Widget& w, int id) {
         w.callback_data(id, w.data);
 }
 
-// Applies one event; true when it ends the dialog.
+// The button an end of the dialog counts as: the OK or Quit button pressed,
+// else (the menu's Exit or Quit, the window closed) the dialog's first
+// button of that kind; -1 when it has none.
+int end_button(const WidgetState& ws, int kind, int id) {
+    if (id >= 0 && size_t(id) < ws.table.size() && ws.table[size_t(id)].kind == kind) return id;
+    for (size_t i = 0; i < ws.table.size(); ++i)
+        if (ws.table[i].kind == kind) return int(i);
+    return -1;
+}
+
+// Applies one event; true when it ends the dialog. An end by OK or Quit
+// runs the callback of the button it counts as; closing the window is Quit,
+// or OK after swgopt("OK", "CLOS").
 bool apply(Context& ctx, WidgetState& ws, const kal_widget_event& e, bool callbacks) {
-    if (e.kind == KAL_EV_OK || e.kind == KAL_EV_QUIT) return true;
-    if (e.kind == KAL_EV_CLOSE) return true;
+    if (e.kind == KAL_EV_OK || e.kind == KAL_EV_QUIT || e.kind == KAL_EV_CLOSE) {
+        const bool ok = e.kind == KAL_EV_OK || (e.kind == KAL_EV_CLOSE && ws.set.close_ok);
+        const int id = end_button(ws, ok ? KAL_WG_OK : KAL_WG_QUIT, e.id);
+        if (callbacks && id >= 0) fire(ws.table[size_t(id)], id);
+        return true;
+    }
     if (e.id < 0 || size_t(e.id) >= ws.table.size()) return false;
     Widget& w = ws.table[size_t(e.id)];
     switch (w.kind) {
@@ -419,6 +436,7 @@ public:
     }
     int wait(const int*, int, int, bool, int, bool) override { return KAL_WAIT_CLOSED; }
     void close(int) override {}
+    unsigned long xid(int) override { return tk->xid(dialog, id); }
 
 private:
     std::vector<unsigned char> rgb_;
@@ -471,8 +489,8 @@ int getxid(Context& ctx, const char* type) {
         return 0;
     }
     WidgetState& ws = widgets_of(ctx);
-    if (i == 2 && ws.xid_widget >= 0 && ws.dialog && ws.toolkit)
-        return int(ws.toolkit->xid(ws.dialog, ws.xid_widget));
+    if (i == 1) return int(screen_window_xid(ctx));
+    if (ws.xid_widget >= 0 && ws.dialog && ws.toolkit) return int(ws.toolkit->xid(ws.dialog, ws.xid_widget));
     return 0;
 }
 

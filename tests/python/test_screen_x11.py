@@ -1,5 +1,6 @@
 """Screen windows on a virtual X server (one Xvfb for the module, no window
 manager): pictures, titles and the waits of kalfin and newpag."""
+import ctypes
 import io
 import os
 import re
@@ -25,10 +26,13 @@ pytestmark = [
 
 
 def xvfb():
-    """A new X server: (process, display name)."""
+    """A new X server: (process, display name). It never resets: a server
+    resets when its last client leaves, closing any client that connected
+    meanwhile, so the next child's gtk_init_check found no display when it
+    started just as the last one (or an xdotool) ended."""
     r, w = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                              pass_fds=(w,), stderr=subprocess.DEVNULL)
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                               "-noreset"], pass_fds=(w,), stderr=subprocess.DEVNULL)
     os.close(w)
     number = b""
     while not number.endswith(b"\n"):
@@ -37,6 +41,7 @@ def xvfb():
             break
         number += chunk
     os.close(r)
+    assert number.strip().isdigit(), f"Xvfb did not start (exit code {server.poll()})"
     return server, ":" + number.decode().strip()
 
 
@@ -48,6 +53,20 @@ def display():
     server.wait()
 
 
+CHILDREN = []
+
+
+@pytest.fixture(autouse=True)
+def no_child_left():
+    """Ends what a failed test left running: its window would answer the next test's search."""
+    yield
+    while CHILDREN:
+        proc = CHILDREN.pop()
+        if proc.poll() is None:
+            proc.kill()
+            proc.communicate()
+
+
 class Plot:
     """A child plotting to the display, and the tools that look at it."""
 
@@ -56,6 +75,7 @@ class Plot:
         self.proc = subprocess.Popen([sys.executable, "-c", "import kalvor as k\n" + textwrap.dedent(code)],
                                      cwd=cwd, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT)
+        CHILDREN.append(self.proc)
 
     def x(self, *args):
         return subprocess.run(args, env=self.env, capture_output=True, timeout=30).stdout
@@ -305,6 +325,25 @@ def test_protocol_box_and_display_killed_mid_wait(tmp_path):
                           np.asarray(Image.open(tmp_path / "device.png").convert("RGB")))
     # the window form once: the box's protocol went to the box only
     assert out.count("Fileformat  :") == 1 and "Metafile     : second.png" in out, out
+def cursor_image(display):
+    """The pointer's shape as the X server shows it (XFixes): hot spot, size, pixels."""
+    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+
+    class Image(ctypes.Structure):
+        _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short)] + [
+            (f, ctypes.c_ushort) for f in ("width", "height", "xhot", "yhot")] + [
+            ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong))]
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
+    d = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
+    p = xfixes.XFixesGetCursorImage(d)
+    im = p.contents
+    got = (im.xhot, im.yhot, im.width, im.height, bytes(ctypes.string_at(im.pixels, 8 * im.width * im.height)))
+    x11.XFree(p)
+    x11.XCloseDisplay(d)
+    return got
+
+
 def test_cursor_clicks_drags_and_position(display, tmp_path):
     # A4 landscape (2970 plot units) in a window 594 pixels wide: 5 units a pixel.
     plot = Plot(display, tmp_path, """
@@ -312,15 +351,21 @@ def test_cursor_clicks_drags_and_position(display, tmp_path):
         def step(name):
             print(name, flush=True); sys.stdin.readline()
         k.metafl("XWIN"); k.winsiz(594, 420); k.kalini()
+        print(k.getxid("WINDOW"))
         step("ONE"); print(k.csrpt1())
         xs, ys = [0] * 5, [0] * 5
         k.csrmod("SYMB", "POINT"); k.csrmod("LINE", "LINE")
         step("POINTS"); n = k.csrpts(xs, ys, 5); print(n, xs[:n], ys[:n])
         step("DRAG"); n = k.csrmov(xs, ys, 5); print(n, xs[:n], ys[:n])
         k.axspos(500, 1500); k.axslen(1001, 1001); k.graf(0, 10, 0, 1, 0, 10, 0, 1); k.csruni("USER")
-        step("USER"); print(k.csrpt1(), k.csrpos(2, 3))
-        k.winmod("NONE"); k.kalfin()""")
+        k.csrtyp("CROSS"); step("USER"); print(k.csrpt1())
+        step("POS"); print(k.csrpos(2, 3))   # once the click's release has come
+        k.winmod("NONE"); k.kalfin(); print("LEFT", k.getxid("WINDOW"))
+        k.metafl("PNG"); k.kalini(); print("PNG", k.getxid("WINDOW")); k.kalfin()""")
     wid = plot.window("KALVOR")
+    assert plot.proc.stdout.readline().decode().strip() == wid   # getxid: the X window that xdotool finds
+    plot.x("xdotool", "mousemove", "1000", "900")
+    outside = cursor_image(display)
 
     def when(name, *actions):
         assert plot.proc.stdout.readline().decode().strip() == name
@@ -337,7 +382,9 @@ def test_cursor_clicks_drags_and_position(display, tmp_path):
         return len(got) == len(want) and all(abs(g - w) <= 5 for g, w in zip(got, want))
 
     move = lambda x, y: f"mousemove --window {wid} {x} {y}"
-    when("ONE", move(100, 50), "click 1")
+    when("ONE", move(100, 50))
+    arrow = cursor_image(display)
+    plot.x("xdotool", "click", "1")
     assert near(numbers(), [500, 250])
     when("POINTS", move(100, 100), "click 1", move(200, 100), "click 2", "click 1", move(5, 5), "click 3")
     assert near(numbers(), [2, 500, 1000, 500, 500])
@@ -345,6 +392,16 @@ def test_cursor_clicks_drags_and_position(display, tmp_path):
     got = numbers()
     n = got[0]
     assert n >= 2 and near(got[n:n + 1] + got[-1:], [450, 60])
-    when("USER", move(200, 200), "click 1")
-    assert plot.proc.stdout.readline().decode().strip() == "(5, 5) (2, 3, 0)"
+    when("USER", move(200, 200))
+    cross = cursor_image(display)
+    plot.x("xdotool", "click", "1")
+    assert plot.proc.stdout.readline().decode().strip() == "(5, 5)"
+    when("POS")
+    assert plot.proc.stdout.readline().decode().strip() == "(2, 3, 0)"
+    out = plot.proc.stdout.read().decode()   # what readline left; output() reads the pipe only
     plot.output()
+    assert f"LEFT {wid}" in out and "PNG 0" in out, out   # a window left by NONE still counts
+    # The window's own pointer, not the root's: an arrow (hot spot at its tip), then csrtyp's cross
+    # hair (hot spot in the middle).
+    assert arrow[4] != outside[4] and arrow[0] < arrow[2] / 4 and arrow[1] < arrow[3] / 4, arrow[:4]
+    assert cross[4] != outside[4] and abs(cross[0] - cross[2] / 2) <= 1 and abs(cross[1] - cross[3] / 2) <= 1

@@ -37,6 +37,12 @@ def shot(name, rect):
     subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (rect[2], rect[3], rect[0], rect[1]),
                     name], check=True, timeout=20)
 
+def destroy():                              # another X client destroys the one window shown
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^KALVOR$"], capture_output=True,
+                         timeout=10).stdout.split()
+    assert len(ids) == 1, ids
+    x("windowclose", ids[0].decode())
+
 def user(fn):
     def run():
         try:
@@ -87,6 +93,20 @@ def kinds():
 th = user(kinds); k.wgfin(); th.join()
 R["kinds"] = dict(shown, fired=fired, values=[k.gwgbut(b), k.gwgbox(r), k.gwglis(l), k.gwglis(d), k.gwgtxt(t),
                   k.gwgtxt(lt), k.gwgfil(f), k.gwgscl(s)])
+
+# ---- OK, Quit, the menu's Quit and closing (Quit, or OK after swgopt CLOS) run their button's callback ----
+R["ends"] = []
+for act, clos in (("quit", "QUIT"), ("ok", "QUIT"), ("menu", "QUIT"), ("close", "QUIT"), ("close", "OK"),
+                  ("destroy", "OK")):
+    got = []
+    k.swgopt(clos, "CLOS")
+    ip = k.wgini("VERT"); q = k.wgquit(ip); o = k.wgok(ip); tx = k.wgtxt(ip, "")
+    k.swgcbk(q, lambda i: got.append(["quit", i == q])); k.swgcbk(o, lambda i: got.append(["ok", i == o]))
+    how = {"quit": (q, "click"), "ok": (o, "click"), "menu": (0, "menu", "_Quit"), "close": (0, "close")}.get(act)
+    th = user(lambda: (T("act", tx, "text", act), destroy() if act == "destroy" else T("act", *how)))
+    k.wgfin(); th.join()
+    R["ends"].append(got + [k.gwgtxt(tx)])
+k.swgopt("QUIT", "CLOS")
 
 # ---- layouts, colours and a Latin-1 label ----
 k.swgwth(120)
@@ -142,6 +162,7 @@ def keys(*names):
 th = user(keys("ctrl+a", "type:Zoe", "Return")); R["dwgtxt"] = k.dwgtxt("Name?", "Ann"); th.join()
 th = user(keys("Return")); R["dwgbut_return"] = k.dwgbut("Yes?", 1); th.join()
 th = user(keys("Escape")); R["dwgbut_escape"] = k.dwgbut("No?", 0); th.join()
+th = user(destroy); R["dwgbut_destroyed"] = k.dwgbut("Gone?", 1); th.join()
 open("first.dat", "w").close()   # the chooser starts in its folder, where a name is typed
 th = user(keys("type:chosen.dat", "Return")); R["dwgfil"] = k.dwgfil("Open", os.path.abspath("first.dat"), "*.dat")
 th.join()
@@ -208,8 +229,8 @@ R["exceptions"] = calls
 ip = k.wgini("VERT"); dr = k.wgdraw(ip); pb = k.wgpbut(ip, "plot"); ok = k.wgok(ip)
 def plot(i):
     k.setxid(dr, "WIDG"); k.metafl("CONS"); k.kalini()
-    k.recfll(0, 0, 3000, 2200, k.intrgb(1.0, 0.0, 0.0)); k.kalfin()
-    R["xids"] = [k.gwgxid(dr), k.getxid("WIDG"), k.gwgxid(pb) == k.gwgxid(0)]
+    k.recfll(0, 0, 3000, 2200, k.intrgb(1.0, 0.0, 0.0)); window = k.getxid("WIND"); k.kalfin()
+    R["xids"] = [k.gwgxid(dr), k.getxid("WIDG"), k.gwgxid(pb) == k.gwgxid(0), window]
 k.swgcbk(pb, plot)
 def plotting():
     T("act", pb, "click"); time.sleep(1.0); shot("drawn.png", T("rect", dr)); T("act", ok, "click")
@@ -272,6 +293,9 @@ def test_every_kind(session):
     assert ids == [1, 2, 3, 4, 5, 7, 8, 9, 10, 12]
     assert all(f[2] for f in r["fired"]) and r["fired"][0][1] == "w1"
     assert r["values"] == [1, 3, 2, 3, "typed", "Bea", "/tmp/x.dat", 7.5]
+    # Whatever ends the dialog keeps the values and runs the callback of the button it counts as.
+    assert session[0]["ends"] == [[["quit", True], "quit"], [["ok", True], "ok"], [["quit", True], "menu"],
+                                  [["quit", True], "close"], [["ok", True], "close"], [["ok", True], "destroy"]]
 
 
 def test_layouts_and_colours(session):
@@ -291,7 +315,7 @@ def test_real_keys_and_clicks(session):
     r = session[0]
     assert r["typing"] == {"fired": ["hello"], "value": "hello"}
     assert r["dwgtxt"] == "Zoe"
-    assert r["dwgbut_return"] == 1 and r["dwgbut_escape"] == 0
+    assert r["dwgbut_return"] == 1 and r["dwgbut_escape"] == 0 and r["dwgbut_destroyed"] == 1
     assert r["dwgfil"] == str(session[1] / "chosen.dat")
     assert r["dwglis"] == 3
     assert "unanswered" not in r
@@ -315,7 +339,7 @@ def test_callback_exceptions(session):
 
 def test_plot_in_a_drawing_widget(session):
     r, where = session[0], session[1]
-    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] and r["xids"][2]
+    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] == r["xids"][3] and r["xids"][2]
     assert r["after_plot"] == 0
     with Image.open(where / "drawn.png") as im:
         assert im.convert("RGB").getpixel((10, 10)) == (255, 0, 0)

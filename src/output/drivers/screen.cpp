@@ -220,7 +220,9 @@ void ScreenDriver::hold(Context& ctx) {
 int ScreenDriver::close(Context& ctx) {
     if (!final_shown_) show_all(ctx, true);
     const bool files = presenter_ && !presenter_->interactive() && ctx.page.headless_files > 0;
-    for (int n = 1; n <= 8; ++n) {
+    // The current window first: the lingering one getxid names.
+    for (int i = 0; i <= 8; ++i) {
+        const int n = i == 0 ? current_ : i;
         Window& w = windows_[n];
         if (!w.open || !presenter_) continue;
         if (linger_) {
@@ -236,6 +238,13 @@ int ScreenDriver::close(Context& ctx) {
 }
 
 void ScreenDriver::update(Context& ctx) { show(ctx, current_, false, true); }
+
+unsigned long screen_window_xid(Context& ctx) {
+    if (auto* d = dynamic_cast<ScreenDriver*>(ctx.out.driver.get()))
+        return d->presenter() && d->handle(d->current()) ? d->presenter()->xid(d->handle(d->current())) : 0;
+    const ScreenState& s = ctx.screen;
+    return s.lingering_presenter && !s.lingering.empty() ? s.lingering_presenter->xid(s.lingering.front()) : 0;
+}
 
 // newpag: the page is shown complete (the headless presenter writes it),
 // then the window waits (not with NONE and NOHO; DELA pauses) and is erased

@@ -91,4 +91,9 @@ private:
     int wait_user(Context& ctx, bool mouse, int key, int seconds);
 };
 
+// The X11 window of the screen plot: the current window of the open plot,
+// else the window a plot with winmod "NONE" left on the screen; 0 without
+// (no display, Wayland, a file device).
+unsigned long screen_window_xid(Context& ctx);
+
 }  // namespace kal

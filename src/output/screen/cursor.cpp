@@ -26,6 +26,7 @@ bool pointer_window(Context& ctx, PointerWindow& w) {
     d->update(ctx);
     w.presenter = p;
     w.handle = d->handle(d->current());
+    p->cursor(w.handle, ctx.cursor.shape == CURSOR_CROSS ? KAL_CURSOR_CROSS : KAL_CURSOR_ARROW);  // csrtyp
     w.factor = ctx.out.factor > 0 ? ctx.out.factor : 1;
     return true;
 }

@@ -66,6 +66,10 @@ public:
     bool pointer(int handle, bool move, int& x, int& y, int& buttons) override {
         return t_->pointer && t_->pointer(t_->data, handle, move ? 1 : 0, &x, &y, &buttons);
     }
+    unsigned long xid(int handle) override { return t_->xid ? t_->xid(t_->data, handle) : 0; }
+    void cursor(int handle, int shape) override {
+        if (t_->cursor) t_->cursor(t_->data, handle, shape);
+    }
 
 private:
     const kal_presenter* t_;

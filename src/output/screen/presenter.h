@@ -37,8 +37,10 @@ enum {
 
 // Pointer events of a window (pointer_event).
 enum { KAL_POINTER_PRESS = 1, KAL_POINTER_RELEASE = 2, KAL_POINTER_MOTION = 3 };
+// Shapes of the pointer over a window (cursor).
+enum { KAL_CURSOR_ARROW = 0, KAL_CURSOR_CROSS = 1 };
 
-#define KAL_PRESENTER_VERSION 3
+#define KAL_PRESENTER_VERSION 4
 
 // Window handles are positive numbers the presenter chooses. Every call
 // comes from the plotting thread that owns the window.
@@ -82,6 +84,12 @@ typedef struct kal_presenter {
     // where it is and the buttons held (bits 1 left, 2 middle, 4 right); 0
     // when the window is gone. NULL: no pointer.
     int (*pointer)(void* data, int handle, int move, int* x, int* y, int* buttons);
+    // The window system's identifier of the window: its X11 window, 0
+    // where there is none (Wayland, a window gone). NULL: none.
+    unsigned long (*xid)(void* data, int handle);
+    // Gives the pointer over the window the shape KAL_CURSOR_*. NULL: the
+    // window has no pointer shapes.
+    void (*cursor)(void* data, int handle, int shape);
 } kal_presenter;
 
 // The plug-in's one entry: its table when a display can be opened, else
@@ -125,6 +133,10 @@ public:
     // where there is none.
     virtual int pointer_event(int, int, bool, int&, int&, int&, int&) { return -1; }
     virtual bool pointer(int, bool, int&, int&, int&) { return false; }
+    // The window's X11 window (kal_presenter's xid); 0 where there is none.
+    virtual unsigned long xid(int) { return 0; }
+    // The pointer shape over the window (KAL_CURSOR_*).
+    virtual void cursor(int, int) {}
 };
 
 // The presenter of a new screen plot: the registered one, else the display
