@@ -55,23 +55,15 @@ protected:
     void SetUp() override {
         bool created;
         ctx = &kal::acquire_record(created);
-        ctx->frame.unit = kal::UNIT_NONE;
-        ctx->frame.level = 1;
-        ctx->page.scale = 1.0;
+        ctx->frame.unit = kal::UNIT_NONE, ctx->frame.level = 1, ctx->page.scale = 1.0;
         device(kal::DEV_VEKM, 8);
     }
     void TearDown() override {
-        ctx->frame.level = 0;
-        ctx->page.device = 0;
-        ctx->page.background = 0;
-        ctx->page.scale = 1.0;
-        ctx->out.colour_depth = 8;
-        ctx->colour.user_table_pending = false;
+        ctx->frame.level = 0, ctx->page.scale = 1.0, ctx->colour.user_table_pending = false;
+        device(0, 8);
     }
     void device(int number, int depth, int background = 0) {
-        ctx->page.device = number;
-        ctx->out.colour_depth = depth;
-        ctx->page.background = background;
+        ctx->page.device = number, ctx->out.colour_depth = depth, ctx->page.background = background;
     }
     Rgb at(int i) const { return kal::unpack_entry(ctx->colour.table[i]); }
     int white() const { return ctx->colour.named[kal::NAMED_WHITE]; }
@@ -102,8 +94,7 @@ TEST_F(ColourDevice, NamedColoursAndIndexRangesFollowTableAndDevice) {
         {TABLE_RSPE, DEV_POST, 24, {-1, -1, 255, 0, 0, 255, 1, 254}},
     };
     for (const Case& c : cases) {
-        device(c.device, c.depth);
-        select_table(*ctx, c.table);
+        device(c.device, c.depth), select_table(*ctx, c.table);
         SCOPED_TRACE(testing::Message() << "table " << c.table << " device " << c.device);
         const ColourState& s = ctx->colour;
         const int got[8] = {white(), black(), s.foreground, s.background, s.under, s.over, s.range_first, s.range_last};
@@ -126,19 +117,16 @@ TEST_F(ColourDevice, TurnedAndReversedTables) {
         {DEV_PDF, 24, 0, TABLE_RAIN, 0, "(0,0,0)(0,0,0)", -1, -1, -1},
     };
     for (const Case& c : cases) {
-        device(c.device, c.depth, c.background);
-        select_table(*ctx, c.table);
+        device(c.device, c.depth, c.background), select_table(*ctx, c.table);
         SCOPED_TRACE(testing::Message() << "device " << c.device << " table " << c.table);
         EXPECT_EQ(text(at(0)) + text(at(c.j)), c.entries);
         const int got[3] = {ctx->colour.under, white(), black()}, want[3] = {c.under, c.white, c.black};
         for (int i = 0; i < 3; ++i) if (want[i] != -1) { EXPECT_EQ(got[i], want[i]) << i; }
     }
-    device(DEV_KYOC, 8);  // always loads SMAL
-    select_table(*ctx, TABLE_TEMP);
+    device(DEV_KYOC, 8), select_table(*ctx, TABLE_TEMP);  // always loads SMAL
     EXPECT_STREQ(table_name_lower(*ctx), "smal");
     EXPECT_EQ(ctx->colour.foreground, 1);
-    device(DEV_VEKM, 8);
-    entry::setvlt("TEMP");
+    device(DEV_VEKM, 8), entry::setvlt("TEMP");
     entry::revscr();  // exchanges entry 0 with the foreground entry
     EXPECT_EQ(text(at(0)) + text(at(255)), "(255,255,255)(0,0,0)");
 }
@@ -177,8 +165,7 @@ TEST_F(ColourDevice, MyvltValidatesEverythingFirst) {
 // The warnings of these routines are checked end to end in test_colour.py;
 // here the tolerance at the ends of the range and exact round trips.
 TEST_F(ColourDevice, SetindGetindIntrgbIndrgb) {
-    kal::entry::setvlt("RAIN");
-    kal::entry::setind(7, 1.0f, 0.5f, 0.0f);
+    kal::entry::setvlt("RAIN"), kal::entry::setind(7, 1.0f, 0.5f, 0.0f);
     float r, g, b;
     kal::entry::getind(7, &r, &g, &b);
     EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({1.0f, 128 / 255.0f, 0.0f}));
@@ -289,19 +276,11 @@ TEST_F(ColourDevice, PatternsDecodeAndMypatChecks) {
 class ColourFile : public ColourDevice {
 protected:
     const std::string dir = testing::TempDir() + "kalvor_vlt_" + std::to_string(getpid());
-    void SetUp() override {
-        ColourDevice::SetUp();
-        std::filesystem::create_directories(dir);
-    }
+    void SetUp() override { ColourDevice::SetUp(), std::filesystem::create_directories(dir); }
     void TearDown() override {
         std::filesystem::remove_all(dir);
         ctx->page.file_mode = 0;
         ColourDevice::TearDown();
-    }
-    static std::string read(const std::string& path) {
-        std::stringstream s;
-        s << std::ifstream(path).rdbuf();
-        return s.str();
     }
 };
 
@@ -310,7 +289,9 @@ TEST_F(ColourFile, SaveWritesTwoHundredFiftySixLinesAndLoadRestores) {
     const std::string name = dir + "/table.vlt";
     kal::entry::vltfil(name.c_str(), "SAVE");
     EXPECT_EQ(ctx->colour.saved_vlt_file, name);
-    const std::string text = read(name);
+    std::stringstream file;
+    file << std::ifstream(name).rdbuf();
+    const std::string text = file.str();
     ASSERT_EQ(text.size(), 256u * 31u);
     EXPECT_EQ(text.substr(0, 31) + text.substr(2 * 31, 31) + text.substr(255 * 31),  // SPEC 2: 250, 0, 255
               "  0.000000  0.000000  0.000000\n  0.980392  0.000000  1.000000\n  1.000000  1.000000  1.000000\n");

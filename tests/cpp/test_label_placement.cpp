@@ -31,14 +31,11 @@ struct Box {
 class Placement : public ::testing::Test {
 protected:
     void SetUp() override {
-        kal::entry::metafl("VIRT");
-        kal::entry::page(1200, 900);
-        kal::entry::sclmod("FULL");
+        kal::entry::metafl("VIRT"), kal::entry::page(1200, 900), kal::entry::sclmod("FULL");
         kal::entry::winsiz(1201, 901);  // one pixel per plot unit
-        kal::entry::kalini();
+        kal::entry::kalini(), kal::entry::labdig(-1, "XY");
         ctx = kal::fetch_record();
         ctx->frame.warnings_on = false;
-        kal::entry::labdig(-1, "XY");
     }
     void TearDown() override { kal::entry::kalfin(); }
 
@@ -135,23 +132,17 @@ TEST_F(Placement, YLabelsJustifiedAgainstTheLabelLine) {
     kal::entry::labels("MYLA", "Y");
     const char* texts[] = {"8", "22222", "333", "4444444"};
     for (int i = 0; i < 4; ++i) kal::entry::mylab(texts[i], i + 1, "Y");
-    const struct {
-        bool right;
-        const char* mode;
-        bool ends_at_line;  // else all start at one place
-    } cases[] = {{false, "AUTO", true}, {false, "INWA", true}, {false, "OUTW", false},
+    const struct { bool right; const char* mode; bool ends_at_line; /* else all start at one place */ } cases[] = {{false, "AUTO", true}, {false, "INWA", true}, {false, "OUTW", false},
                  {true, "AUTO", true},  {true, "INWA", false}, {true, "LEFT", false}};
     for (const auto& c : cases) {
-        kal::entry::erase();
-        kal::entry::labjus(c.mode, "Y");
-        const kal::AxisSide s = y_side(c.right);
-        const int m = kal::draw_axis_labels(*ctx, s);
+        kal::entry::erase(), kal::entry::labjus(c.mode, "Y");
+        const int m = kal::draw_axis_labels(*ctx, y_side(c.right));
         const std::vector<Box> g = groups(false, 10);
         ASSERT_EQ(g.size(), 4u) << c.mode;
         const int line = c.right ? 900 + 48 : 300 - 48;
         for (int k = 0; k < 4; ++k) {
-            EXPECT_NEAR(g[3 - k].cy(), 700 - k * 200, 3) << c.mode;  // groups run top-down
-            const Box& b = g[3 - k];
+            const Box& b = g[3 - k];  // groups run top-down
+            EXPECT_NEAR(b.cy(), 700 - k * 200, 3) << c.mode;
             const int edge = c.ends_at_line ? b.x2 : b.x1;
             const int want = c.right ? (c.ends_at_line ? line + m : line) : (c.ends_at_line ? line : line - m);
             EXPECT_NEAR(edge, want, 8) << c.mode;
@@ -160,8 +151,7 @@ TEST_F(Placement, YLabelsJustifiedAgainstTheLabelLine) {
 }
 
 TEST_F(Placement, SeparateAxesDrawTheirOwnName) {
-    kal::entry::labels("NONE", "XY");
-    kal::entry::ticks(0, "XY");
+    kal::entry::labels("NONE", "XY"), kal::entry::ticks(0, "XY");
     kal::entry::height(36);  // the name height
     const int len = kal::entry::nlmess("Alto");
     kal::entry::name("A much longer name setting", "XY");
@@ -185,11 +175,8 @@ TEST_F(Placement, SeparateAxesDrawTheirOwnName) {
 
 TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
     auto draw = [](const char* x_labels, const char* y_labels) {
-        kal::entry::erase();
-        kal::entry::labels(x_labels, "X");
-        kal::entry::labels(y_labels, "Y");
-        kal::entry::polar(1, 0, 0.5, 0, 30);
-        kal::entry::endgrf();
+        kal::entry::erase(), kal::entry::labels(x_labels, "X"), kal::entry::labels(y_labels, "Y");
+        kal::entry::polar(1, 0, 0.5, 0, 30), kal::entry::endgrf();
     };
     kal::entry::labdig(1, "X");
     kal::entry::axspos(300, 800);  // the circle from y 200 to 800, labels inside the page
@@ -235,8 +222,7 @@ TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
 TEST_F(Placement, TitlesAboveAndBelowWithUnderline) {
     ctx->axes.x.start = 200, ctx->axes.x.length = 801;
     ctx->axes.y.start = 700, ctx->axes.y.length = 401;
-    ctx->frame.level = 2;
-    kal::entry::height(30);
+    ctx->frame.level = 2, kal::entry::height(30);
     for (int i = 1; i <= 4; ++i) kal::entry::titlin(("Line " + std::to_string(i)).c_str(), i);
     kal::entry::title();
     const std::vector<Box> four = groups(false, 5);
@@ -244,20 +230,16 @@ TEST_F(Placement, TitlesAboveAndBelowWithUnderline) {
     EXPECT_NEAR(four[3].y2, 700 - 400 - 3 * 30, 8);  // line 4 lowest, 3 h above the system
     EXPECT_NEAR(four[0].cx(), 600, 3);
     // Line 2 alone keeps its place.
-    kal::entry::erase();
-    kal::entry::reset("TITLIN");
-    kal::entry::titlin("Line 2", -2);
-    kal::entry::title();
+    kal::entry::erase(), kal::entry::reset("TITLIN");
+    kal::entry::titlin("Line 2", -2), kal::entry::title();
     const std::vector<Box> alone = groups(false, 5);
     ASSERT_EQ(alone.size(), 2u);  // the text and its underline
     EXPECT_EQ(alone[0].y1, four[1].y1);
     EXPECT_NEAR(alone[1].x2 - alone[1].x1, kal::entry::nlmess("Line 2") + 30, 2);
     EXPECT_NEAR(alone[1].y1, 700 - 400 - 2 * 45 - 3 * 30 - 29 + 36, 2);  // 1.2 h below the box top
     // Below: the lines drawn stack down from 4 h under the lower edge.
-    kal::entry::erase();
-    kal::entry::titpos("BELO");
-    kal::entry::titlin("Line 3", 3);
-    kal::entry::title();
+    kal::entry::erase(), kal::entry::titpos("BELO");
+    kal::entry::titlin("Line 3", 3), kal::entry::title();
     const std::vector<Box> below = groups(false, 5);
     ASSERT_GE(below.size(), 2u);
     EXPECT_NEAR(below.front().y2, 700 + 4 * 30, 2);  // baselines
