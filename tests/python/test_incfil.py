@@ -2,6 +2,7 @@
 # broken pictures refused with a warning, pictures placed on PDF, PostScript
 # and raster pages, VEKMET files played back, and filbox.
 import random
+import re
 import struct
 import subprocess
 import textwrap
@@ -101,15 +102,13 @@ def make_pictures(d):
     subprocess.run(["convert", str(d / "a.gif"), "-interlace", "GIF", str(d / "i.gif")], check=True)
     pics["gif_interlaced"] = (d / "i.gif").read_bytes()
     assert pics["gif_interlaced"][-1] == 0x3B
-    two = Image.new("1", (19, 11))
+    two, noisy = Image.new("1", (19, 11)), Image.new("P", (200, 150))
     two.putdata([rng.randrange(2) * 255 for _ in range(19 * 11)])
-    two.save(d / "two.gif")
-    pics["gif_two_colours"] = (d / "two.gif").read_bytes()
-    noisy = Image.new("P", (200, 150))
     noisy.putpalette([rng.randrange(256) for _ in range(768)])
-    noisy.putdata([rng.randrange(256) for _ in range(200 * 150)])
-    noisy.save(d / "noisy.gif")  # many clear codes: the 4096-code table fills
-    pics["gif_noisy"] = (d / "noisy.gif").read_bytes()
+    noisy.putdata([rng.randrange(256) for _ in range(200 * 150)])  # many clear codes: the 4096-code table fills
+    for name, im in (("gif_two_colours", two), ("gif_noisy", noisy)):
+        im.save(d / f"{name}.gif")
+        pics[name] = (d / f"{name}.gif").read_bytes()
     return pics
 
 
@@ -250,12 +249,8 @@ def test_vekmet_damage_and_foreign_files(run):
         k.metafl('SVG'); k.setfil('x.svg'); k.filmod('DELETE'); k.kalini(); k.errmod('PROT', 'OFF')
         print('picture on svg'); k.incfil('pic.gif'); k.kalfin()
     """))
-    got = {}
-    for line_ in out.splitlines():
-        if line_.startswith(" <<<<"):
-            got[current] = got.get(current, "") + line_
-        else:
-            current = line_
+    # Each printed name with the warning lines after it.
+    got = dict(re.findall(r"^(?! <<<<)(.*)\n((?: <<<<.*\n)+)", out, re.M))
     assert "ok.met" not in got and "damaged_point.met" not in got, got
     assert "VEKMET file is not complete" in got["no_end.met"]
     for name in ["bad_field.met", "bad_colour.met", "runaway_colour.met", "bad_header.met"]:
