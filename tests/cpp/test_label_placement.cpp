@@ -25,19 +25,17 @@ struct Box {
     int x1 = 1 << 30, y1 = 1 << 30, x2 = -1, y2 = -1;
     int cx() const { return (x1 + x2) / 2; }
     int cy() const { return (y1 + y2) / 2; }
+    void add(int x, int y) { x1 = std::min(x1, x), x2 = std::max(x2, x), y1 = std::min(y1, y), y2 = std::max(y2, y); }
 };
 
 class Placement : public ::testing::Test {
 protected:
     void SetUp() override {
-        kal::entry::metafl("VIRT");
-        kal::entry::page(1200, 900);
-        kal::entry::sclmod("FULL");
+        kal::entry::metafl("VIRT"), kal::entry::page(1200, 900), kal::entry::sclmod("FULL");
         kal::entry::winsiz(1201, 901);  // one pixel per plot unit
-        kal::entry::kalini();
+        kal::entry::kalini(), kal::entry::labdig(-1, "XY");
         ctx = kal::fetch_record();
         ctx->frame.warnings_on = false;
-        kal::entry::labdig(-1, "XY");
     }
     void TearDown() override { kal::entry::kalfin(); }
 
@@ -58,20 +56,15 @@ protected:
         std::vector<Box> columns(by_x ? r.width() : r.height());
         for (int y = 0; y < r.height(); ++y)
             for (int x = 0; x < r.width(); ++x)
-                if (r.pixel_index(x, y) != 0 && (before.empty() || before[y * r.width() + x] == 0)) {
-                    Box& b = columns[by_x ? x : y];
-                    b.x1 = std::min(b.x1, x), b.x2 = std::max(b.x2, x);
-                    b.y1 = std::min(b.y1, y), b.y2 = std::max(b.y2, y);
-                }
+                if (r.pixel_index(x, y) != 0 && (before.empty() || before[y * r.width() + x] == 0))
+                    columns[by_x ? x : y].add(x, y);
         std::vector<Box> out;
         int last = -1000;
         for (int i = 0; i < int(columns.size()); ++i) {
             const Box& c = columns[i];
             if (c.x2 < 0) continue;
             if (i - last > gap) out.push_back(Box{});
-            Box& b = out.back();
-            b.x1 = std::min(b.x1, c.x1), b.x2 = std::max(b.x2, c.x2);
-            b.y1 = std::min(b.y1, c.y1), b.y2 = std::max(b.y2, c.y2);
+            out.back().add(c.x1, c.y1), out.back().add(c.x2, c.y2);
             last = i;
         }
         return out;
@@ -90,6 +83,12 @@ protected:
         s.length = 601, s.x0 = right ? 900 : 300, s.y0 = 700, s.tick_space = 24;
         return s;
     }
+    // Erases the page, draws the labels of `s` and returns their groups along X.
+    std::vector<Box> x_labels(const kal::AxisSide& s) {
+        kal::entry::erase();
+        kal::draw_axis_labels(*ctx, s);
+        return groups(true);
+    }
     kal::Context* ctx = nullptr;
 };
 
@@ -103,34 +102,27 @@ TEST_F(Placement, XLabelsCentredOnTicksBelowAndAbove) {
     EXPECT_NEAR(g[4].cx(), 1000, 3);
     EXPECT_NEAR(g[4].y1, 600 + 24 + 24, 2);  // below ticks and label distance
     EXPECT_NEAR(g[4].y2, 600 + 48 + 29, 2);  // the baseline
-    kal::entry::erase();
     s.outer = true, s.side = 3;
-    kal::draw_axis_labels(*ctx, s);
-    g = groups(true);
+    g = x_labels(s);
     ASSERT_EQ(g.size(), 5u);
     EXPECT_NEAR(g[2].y2, 600 - 48, 2);
 }
 
 TEST_F(Placement, ShiftKeepsEndLabelsInsideTheAxis) {
     kal::entry::labdig(3, "X");
-    kal::draw_axis_labels(*ctx, x_side(0, 2, 1));
-    std::vector<Box> g = groups(true);
+    std::vector<Box> g = x_labels(x_side(0, 2, 1));
     ASSERT_EQ(g.size(), 3u);
     EXPECT_LT(g[0].x1, 200 - 10);
     EXPECT_GT(g[2].x2, 1000 + 10);
-    kal::entry::erase();
     kal::entry::labpos("SHIF", "X");
-    kal::draw_axis_labels(*ctx, x_side(0, 2, 1));
-    g = groups(true);
+    g = x_labels(x_side(0, 2, 1));
     ASSERT_EQ(g.size(), 3u);
     EXPECT_NEAR(g[0].x1, 204, 5);
     EXPECT_NEAR(g[1].cx(), 600, 7);  // "1.000": the 1 stands a bearing into its advance
     EXPECT_NEAR(g[2].x2, 996, 5);
     // CENT: between the ticks, the last label left out.
-    kal::entry::erase();
     kal::entry::labpos("CENT", "X");
-    kal::draw_axis_labels(*ctx, x_side(0, 2, 1));
-    g = groups(true);
+    g = x_labels(x_side(0, 2, 1));
     ASSERT_EQ(g.size(), 2u);
     EXPECT_NEAR(g[0].cx(), 400, 3);
     EXPECT_NEAR(g[1].cx(), 800, 7);
@@ -140,23 +132,17 @@ TEST_F(Placement, YLabelsJustifiedAgainstTheLabelLine) {
     kal::entry::labels("MYLA", "Y");
     const char* texts[] = {"8", "22222", "333", "4444444"};
     for (int i = 0; i < 4; ++i) kal::entry::mylab(texts[i], i + 1, "Y");
-    const struct {
-        bool right;
-        const char* mode;
-        bool ends_at_line;  // else all start at one place
-    } cases[] = {{false, "AUTO", true}, {false, "INWA", true}, {false, "OUTW", false},
+    const struct { bool right; const char* mode; bool ends_at_line; /* else all start at one place */ } cases[] = {{false, "AUTO", true}, {false, "INWA", true}, {false, "OUTW", false},
                  {true, "AUTO", true},  {true, "INWA", false}, {true, "LEFT", false}};
     for (const auto& c : cases) {
-        kal::entry::erase();
-        kal::entry::labjus(c.mode, "Y");
-        const kal::AxisSide s = y_side(c.right);
-        const int m = kal::draw_axis_labels(*ctx, s);
+        kal::entry::erase(), kal::entry::labjus(c.mode, "Y");
+        const int m = kal::draw_axis_labels(*ctx, y_side(c.right));
         const std::vector<Box> g = groups(false, 10);
         ASSERT_EQ(g.size(), 4u) << c.mode;
         const int line = c.right ? 900 + 48 : 300 - 48;
         for (int k = 0; k < 4; ++k) {
-            EXPECT_NEAR(g[3 - k].cy(), 700 - k * 200, 3) << c.mode;  // groups run top-down
-            const Box& b = g[3 - k];
+            const Box& b = g[3 - k];  // groups run top-down
+            EXPECT_NEAR(b.cy(), 700 - k * 200, 3) << c.mode;
             const int edge = c.ends_at_line ? b.x2 : b.x1;
             const int want = c.right ? (c.ends_at_line ? line + m : line) : (c.ends_at_line ? line : line - m);
             EXPECT_NEAR(edge, want, 8) << c.mode;
@@ -165,8 +151,7 @@ TEST_F(Placement, YLabelsJustifiedAgainstTheLabelLine) {
 }
 
 TEST_F(Placement, SeparateAxesDrawTheirOwnName) {
-    kal::entry::labels("NONE", "XY");
-    kal::entry::ticks(0, "XY");
+    kal::entry::labels("NONE", "XY"), kal::entry::ticks(0, "XY");
     kal::entry::height(36);  // the name height
     const int len = kal::entry::nlmess("Alto");
     kal::entry::name("A much longer name setting", "XY");
@@ -190,11 +175,8 @@ TEST_F(Placement, SeparateAxesDrawTheirOwnName) {
 
 TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
     auto draw = [](const char* x_labels, const char* y_labels) {
-        kal::entry::erase();
-        kal::entry::labels(x_labels, "X");
-        kal::entry::labels(y_labels, "Y");
-        kal::entry::polar(1, 0, 0.5, 0, 30);
-        kal::entry::endgrf();
+        kal::entry::erase(), kal::entry::labels(x_labels, "X"), kal::entry::labels(y_labels, "Y");
+        kal::entry::polar(1, 0, 0.5, 0, 30), kal::entry::endgrf();
     };
     kal::entry::labdig(1, "X");
     kal::entry::axspos(300, 800);  // the circle from y 200 to 800, labels inside the page
@@ -223,9 +205,7 @@ TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
         for (int x = 0; x < ras.width(); ++x) {
             if (ras.pixel_index(x, y) == 0 || bare[y * ras.width() + x] != 0) continue;
             const double deg = std::atan2(cy - y, x - cx) * 180 / 3.14159265358979;
-            Box& b = at[int(std::lround((deg < -15 ? deg + 360 : deg) / 30)) % 12];
-            b.x1 = std::min(b.x1, x), b.x2 = std::max(b.x2, x);
-            b.y1 = std::min(b.y1, y), b.y2 = std::max(b.y2, y);
+            at[int(std::lround((deg < -15 ? deg + 360 : deg) / 30)) % 12].add(x, y);
         }
     for (int k = 0; k < 12; ++k) {
         const Box& b = at[k];
@@ -234,18 +214,15 @@ TEST_F(Placement, PolarLabelsAlongTheRadiusAndAroundTheCircle) {
         const double mx = (b.x1 + b.x2) / 2.0 - cx, my = (b.y1 + b.y2) / 2.0 - cy;
         EXPECT_NEAR(mx * s - my * c, 0, 8) << k;  // on the ray (the raised "o" adds ink above)
         // Distance of the box's nearest point from the centre.
-        const double nx = std::max({b.x1 - cx, 0.0, cx - b.x2}), ny = std::max({b.y1 - cy, 0.0, cy - b.y2});
-        const double near = std::hypot(nx, ny);
-        EXPECT_GT(near, r + beyond - 8) << k;
-        EXPECT_LT(near, r + beyond + 8) << k;
+        const double near = std::hypot(std::max({b.x1 - cx, 0.0, cx - b.x2}), std::max({b.y1 - cy, 0.0, cy - b.y2}));
+        EXPECT_NEAR(near, r + beyond, 8) << k;
     }
 }
 
 TEST_F(Placement, TitlesAboveAndBelowWithUnderline) {
     ctx->axes.x.start = 200, ctx->axes.x.length = 801;
     ctx->axes.y.start = 700, ctx->axes.y.length = 401;
-    ctx->frame.level = 2;
-    kal::entry::height(30);
+    ctx->frame.level = 2, kal::entry::height(30);
     for (int i = 1; i <= 4; ++i) kal::entry::titlin(("Line " + std::to_string(i)).c_str(), i);
     kal::entry::title();
     const std::vector<Box> four = groups(false, 5);
@@ -253,21 +230,16 @@ TEST_F(Placement, TitlesAboveAndBelowWithUnderline) {
     EXPECT_NEAR(four[3].y2, 700 - 400 - 3 * 30, 8);  // line 4 lowest, 3 h above the system
     EXPECT_NEAR(four[0].cx(), 600, 3);
     // Line 2 alone keeps its place.
-    kal::entry::erase();
-    kal::entry::reset("TITLIN");
-    kal::entry::titlin("Line 2", -2);
-    kal::entry::title();
+    kal::entry::erase(), kal::entry::reset("TITLIN");
+    kal::entry::titlin("Line 2", -2), kal::entry::title();
     const std::vector<Box> alone = groups(false, 5);
     ASSERT_EQ(alone.size(), 2u);  // the text and its underline
     EXPECT_EQ(alone[0].y1, four[1].y1);
-    const int len = kal::entry::nlmess("Line 2");
-    EXPECT_NEAR(alone[1].x2 - alone[1].x1, len + 30, 2);
+    EXPECT_NEAR(alone[1].x2 - alone[1].x1, kal::entry::nlmess("Line 2") + 30, 2);
     EXPECT_NEAR(alone[1].y1, 700 - 400 - 2 * 45 - 3 * 30 - 29 + 36, 2);  // 1.2 h below the box top
     // Below: the lines drawn stack down from 4 h under the lower edge.
-    kal::entry::erase();
-    kal::entry::titpos("BELO");
-    kal::entry::titlin("Line 3", 3);
-    kal::entry::title();
+    kal::entry::erase(), kal::entry::titpos("BELO");
+    kal::entry::titlin("Line 3", 3), kal::entry::title();
     const std::vector<Box> below = groups(false, 5);
     ASSERT_GE(below.size(), 2u);
     EXPECT_NEAR(below.front().y2, 700 + 4 * 30, 2);  // baselines

@@ -28,10 +28,8 @@ kal::Raster sample_raster(bool true_colour) {
     uint32_t table[256];
     for (int i = 0; i < 256; ++i) table[i] = uint32_t(i) << 16 | uint32_t(255 - i) << 8 | uint32_t(i / 2);
     r.load_palette(table, 256);
-    r.set_index(40);
-    r.line(0, 0, 8, 5);
-    r.set_index(200);
-    r.fill_rect(2, 3, 5, 4);
+    r.set_index(40), r.line(0, 0, 8, 5);
+    r.set_index(200), r.fill_rect(2, 3, 5, 4);
     return r;
 }
 
@@ -48,9 +46,7 @@ Bytes file_bytes(FileKind kind, const kal::Raster& r, int format = kal::IMAGE_IN
 
 // Every kind of file the readers take, written from the sample rasters.
 struct Sample {
-    FileKind kind;
-    bool true_colour;
-    int format;
+    FileKind kind; bool true_colour; int format;
     Bytes bytes() const { return file_bytes(kind, sample_raster(true_colour), format); }
 };
 const Sample samples[] = {
@@ -61,17 +57,9 @@ const Sample samples[] = {
 
 bool read_any(const Bytes& b, kal::FileImage& img) { return kal::read_tiff(b, img) || kal::read_imag(b, img); }
 
-void put16(Bytes& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void put32(Bytes& b, size_t at, uint32_t v) {
-    put16(b, at, v & 0xFFFF);
-    put16(b, at + 2, v >> 16);
-}
-uint32_t get32(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
+void put16(Bytes& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
+void put32(Bytes& b, size_t at, uint32_t v) { put16(b, at, v & 0xFFFF), put16(b, at + 2, v >> 16); }
+uint32_t get32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 
 // The directory entry of a tag in one of our TIFF files (directory at 8).
 size_t entry_of(const Bytes& b, int tag) {
@@ -84,10 +72,7 @@ size_t entry_of(const Bytes& b, int tag) {
     return 10;
 }
 
-struct Broken {
-    const char* name;
-    std::function<void(Bytes&)> damage;
-};
+struct Broken { const char* name; std::function<void(Bytes&)> damage; };
 
 // The base file reads; each damage of the table, applied to a copy of it, is refused.
 void expect_refused(bool (*read)(std::span<const uint8_t>, kal::FileImage&), const Bytes& base,
@@ -120,12 +105,9 @@ TEST(TiffReader, RefusesEveryBrokenFileOfTheTable) {
         {"strip offsets array past the end", [](Bytes& b) { put32(b, entry_of(b, 273) + 8, uint32_t(b.size()) - 8); }},
         {"strip offsets count 2^32-1", [](Bytes& b) { put32(b, entry_of(b, 273) + 4, 0xFFFFFFFFu); }},
         {"too few strip offsets", [](Bytes& b) { put32(b, entry_of(b, 273) + 4, 2); }},
-        {"last strip past the end",
-         [](Bytes& b) { put32(b, get32(b, entry_of(b, 273) + 8) + 4 * 5, uint32_t(b.size()) - 3); }},
-        {"first strip offset 2^32-4",
-         [](Bytes& b) { put32(b, get32(b, entry_of(b, 273) + 8), 0xFFFFFFFCu); }},
-        {"strip byte count too small",
-         [](Bytes& b) { put16(b, get32(b, entry_of(b, 279) + 8) + 2, 1); }},
+        {"last strip past the end", [](Bytes& b) { put32(b, get32(b, entry_of(b, 273) + 8) + 4 * 5, uint32_t(b.size()) - 3); }},
+        {"first strip offset 2^32-4", [](Bytes& b) { put32(b, get32(b, entry_of(b, 273) + 8), 0xFFFFFFFCu); }},
+        {"strip byte count too small", [](Bytes& b) { put16(b, get32(b, entry_of(b, 279) + 8) + 2, 1); }},
         {"strip byte counts as RATIONAL", [](Bytes& b) { put16(b, entry_of(b, 279) + 2, 5); }},
         {"missing strip offsets", [](Bytes& b) { put16(b, entry_of(b, 273), 999); }},
         {"planar configuration 2", [](Bytes& b) { put16(b, entry_of(b, 259), 284); put16(b, entry_of(b, 284) + 8, 2); }},
@@ -142,10 +124,7 @@ TEST(TiffReader, RefusesEveryBrokenFileOfTheTable) {
 TEST(ImagReader, RefusesEveryBrokenFileOfTheTable) {
     const Bytes base = file_bytes(FileKind::Imag, sample_raster(false));
     auto header = [](const char* text) {
-        return [text](Bytes& b) {
-            std::memset(b.data() + 20, ' ', 60);
-            std::memcpy(b.data() + 20, text, std::strlen(text));
-        };
+        return [text](Bytes& b) { std::memset(b.data() + 20, ' ', 60), std::memcpy(b.data() + 20, text, std::strlen(text)); };
     };
     expect_refused(kal::read_imag, base, {
         {"no !Bitmap", [](Bytes& b) { b[0] = '?'; }},
@@ -179,8 +158,7 @@ TEST(ImageReaders, RandomDamageNeverReadsOutsideTheFile) {
     int accepted = 0;
     for (int i = 0; i < 4000; ++i) {
         Bytes b = bases[size_t(i) % bases.size()];
-        const int edits = 1 + int(rng() % 6);
-        for (int k = 0; k < edits; ++k) {
+        for (int k = 0, edits = 1 + int(rng() % 6); k < edits; ++k) {
             // Mostly the header and directory, where the sizes and offsets are.
             const size_t at = rng() % 4 ? rng() % std::min<size_t>(b.size(), 200) : rng() % b.size();
             b[at] = uint8_t(rng());
@@ -199,11 +177,8 @@ TEST(ImageReaders, RandomDamageNeverReadsOutsideTheFile) {
 
 // Through the routines, on a 40 x 30 raster with pixels set.
 TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
-    kal::entry::metafl("VIRT");
-    kal::entry::winsiz(40, 30);
-    kal::entry::kalini();
-    kal::entry::errmod("PROT", "OFF");
-    kal::entry::imgini();
+    kal::entry::metafl("VIRT"), kal::entry::winsiz(40, 30), kal::entry::kalini();
+    kal::entry::errmod("PROT", "OFF"), kal::entry::imgini();
     auto pixels = [] {
         Bytes b(40 * 30);
         kal::entry::rpixls(b.data(), 0, 0, 40, 30);
@@ -211,15 +186,10 @@ TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
     };
     for (int i = 0; i < 40; ++i) kal::entry::wpixel(i, i % 30, i + 1);
     const Bytes before = pixels();
-    const Bytes tif = file_bytes(FileKind::Tiff, sample_raster(false));
     const Bytes imag = file_bytes(FileKind::Imag, sample_raster(false));
-    Bytes bad_directory = tif;
+    Bytes bad_directory = file_bytes(FileKind::Tiff, sample_raster(false));
     put32(bad_directory, 4, 0xFFFFFF00u);
-    const struct {
-        void (*routine)(const char*);
-        const char* name;
-        Bytes bytes;
-    } cases[] = {
+    const struct { void (*routine)(const char*); const char* name; Bytes bytes; } cases[] = {
         {kal::entry::wtiff, "wtiff", bad_directory}, {kal::entry::wtiff, "wtiff", imag},
         {kal::entry::wimage, "wimage", Bytes(imag.begin(), imag.end() - 1)}, {kal::entry::wimage, "wimage", {}},
     };
@@ -240,9 +210,7 @@ TEST(RasterFiles, BrokenFilesWarnAndLeaveTheRasterAlone) {
     kal::entry::wtiff((path + ".missing").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), " <<<< Warning  36: File error in wtiff!\n");
     EXPECT_EQ(pixels(), before);
-    kal::entry::imgfin();
-    kal::entry::reset("WINSIZ");
-    kal::entry::kalfin();
+    kal::entry::imgfin(), kal::entry::reset("WINSIZ"), kal::entry::kalfin();
 }
 
 }  // namespace

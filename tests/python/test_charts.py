@@ -1,5 +1,5 @@
-"""Bar graphs, pie charts, histog and the quick plots, judged by the geometry
-written to SVG and by the pixels of PNG pages."""
+# Bar graphs, pie charts, histog and the quick plots, judged by the geometry
+# written to SVG and by the pixels of PNG pages.
 import math
 import re
 import subprocess
@@ -15,7 +15,7 @@ START = "k.metafl('{dev}'); k.filmod('DELE'); k.setfil('out.{ext}'); k.scrmod('R
 
 
 def boxes(svg, fill, scale=1.0):
-    """The bounding boxes (left, top, right, bottom) of the polygons in one fill colour."""
+    # The bounding boxes (left, top, right, bottom) of the polygons in one fill colour.
     out = []
     for f, pts in POLYGON.findall(svg):
         if f == fill:
@@ -107,7 +107,7 @@ LABEL_CASES = [(1, 5, "OUTS", 12), (2, 5, "INSI", 22), (3, 5, "LEFT", 21), (4, 5
 
 
 def expected_box(bar, code, across, along, h, vertical=True):
-    """The label box (left, top, right, bottom) that a position code asks for."""
+    # The label box (left, top, right, bottom) that a position code asks for.
     L, T, R, B = bar
     if not vertical:   # the vertical picture turned a quarter clockwise
         x1, y1, x2, y2 = expected_box((T, -R, B, -L), code, across, along, h)
@@ -140,10 +140,13 @@ def test_bar_label_boxes_follow_their_position_codes(run):
         assert first[1:] == (pytest.approx(left, abs=1.5), pytest.approx(top, abs=1.5)), code
 
 
-def pixel_of(img, x, y):
-    """The colour at the plot point (x, y) of a DA4L page."""
-    w, h = img.size
-    return img.getpixel((int(x * w / 2970), int(y * h / 2100)))
+def pixel_of(img, x, y):  # the colour at the plot point (x, y) of a DA4L page
+    return img.getpixel((int(x * img.size[0] / 2970), int(y * img.size[1] / 2100)))
+
+
+def png_page(run):
+    with Image.open(run.path / "out.png") as im:
+        return im.convert("RGB")
 
 
 RED, BLUE, WHITE = (255, 0, 0), (0, 0, 255), (255, 255, 255)
@@ -161,8 +164,7 @@ k.kalfin()
 def test_pie_discs_explosion_and_3d_boundaries_along_rays(run):
     out = run(START.format(dev="PNG", ext="png") + PIES)
     assert warnings_of(out) == [29]
-    with Image.open(run.path / "out.png") as im:
-        img = im.convert("RGB")
+    img = png_page(run)
     r = 450
     for cx, cy in ((649.5, 1050.5), (2049.5, 1050.5)):
         for deg in range(0, 360, 45):   # one value: a full disc; both: r around the centre
@@ -178,8 +180,7 @@ def test_pie_discs_explosion_and_3d_boundaries_along_rays(run):
     run(START.format(dev="PNG", ext="png") + "k.shdpat(16); k.chnpie('NONE'); k.pietyp('3D'); k.pieopt(0.2, 30); k.labels('NONE', 'PIE')\n"
         "k.pieclr([k.intrgb(1, 0, 0)], [k.intrgb(0, 0, 1)], 1)\n"
         "k.axslen(900, 900); k.axspos(200, 1500); k.piegrf('', 0, [1], 1); k.kalfin()")
-    with Image.open(run.path / "out.png") as im:
-        img = im.convert("RGB")
+    img = png_page(run)
     b, hgt = r * 0.5, 0.2 * r
     cy = 1050.5 - hgt / 2
     assert pixel_of(img, 649.5, cy - 0.95 * b) == RED and pixel_of(img, 649.5, cy - 1.06 * b) == WHITE
@@ -197,7 +198,7 @@ k.kalfin()
 
 
 def lines_of(svg):
-    """Texts drawn character by character: (text, left x) per group and baseline."""
+    # Texts drawn character by character: (text, left x) per group and baseline.
     rows = []
     for block in svg.split("<g ")[1:]:
         by_y = {}
@@ -210,8 +211,7 @@ def lines_of(svg):
 @pytest.mark.parametrize("pos", ["INTE", "EXTE", "ALIG"])
 def test_pie_label_lines_and_places(run, pos):
     run(START.format(dev="SVG", ext="svg") + PIE_LABELS.replace("POS", pos))
-    svg = (run.path / "out.svg").read_text("latin-1")
-    rows = lines_of(svg)
+    rows = lines_of(svg := (run.path / "out.svg").read_text("latin-1"))
     assert sorted(t for t, _ in rows) == sorted(["North", "Sum25.00%EUR", "Sum1EUR", "South", "Sum75.00%EUR", "Sum3EUR"])
     scale = float(re.search(r'<svg[^>]*width="([\d.]+)', svg).group(1)) / 2970
     left = {t: x / scale for t, x in rows}
@@ -244,8 +244,7 @@ k.kalfin()
 def test_inside_label_leaves_fill_free_and_regions_stop_later_lines(run):
     out = run(START.format(dev="PNG", ext="png") + REGIONS)
     tw = int(re.search(r"label (\d+)", out).group(1))
-    with Image.open(run.path / "out.png") as im:
-        img = im.convert("RGB")
+    img = png_page(run)
     # Bar 612.5..987.5 x 600..1800; its label box centred 15 left of the middle, 75 below the top.
     x1, y1 = 800 - 15 - tw / 2, 600 + 75
     inside = {pixel_of(img, x1 + i * tw / 8, y1 + j * 7.5) for i in range(1, 8) for j in range(1, 8)}
@@ -277,8 +276,7 @@ def test_cycled_colours_patterns_and_legend_samples(run):
     out = run(START.format(dev="SVG", ext="svg") + CYCLES)
     assert "pattern 16" in out     # after sets 2 and 3 the current pattern is slot 4's
     fills = [f for f, _ in POLYGON.findall((run.path / "out.svg").read_text("latin-1"))]
-    cycled = fills[:3]
-    assert len(set(cycled)) == 3
+    assert len(set(cycled := fills[:3])) == 3
     # Set 2 solid (slot 2), set 3 empty (slot 3): three blue bars, then the red one; the
     # legend samples repeat the sets' first colours and patterns.
     assert fills[3:] == ["#0000ff"] * 3 + ["#ff0000", cycled[0], "#0000ff", "#ff0000"]
@@ -301,13 +299,12 @@ QUICK = {"qplot": "k.qplot(x, y, 5)", "qplsca": "k.qplsca(x, y, 5)", "qplbar": "
 
 
 def check_file(path, ext):
-    if ext == "png":
-        with Image.open(path) as img:
-            img.verify()
-        return
-    if ext == "svg":
-        subprocess.run(["xmllint", "--noout", str(path)], check=True)
-        subprocess.run(["rsvg-convert", "-o", str(path) + ".png", str(path)], check=True)
+    if ext in ("png", "svg"):
+        if ext == "png":
+            Image.open(path).verify()
+        else:
+            subprocess.run(["xmllint", "--noout", str(path)], check=True)
+            subprocess.run(["rsvg-convert", "-o", str(path) + ".png", str(path)], check=True)
         return
     if ext == "pdf":
         subprocess.run(["qpdf", "--check", str(path)], check=True, capture_output=True)

@@ -1,5 +1,5 @@
-"""Contour lines, labels, shaded contours and triangulations, judged from
-point arrays, SVG paths, PNG pixels and scipy's Delaunay triangulation."""
+# Contour lines, labels, shaded contours and triangulations, judged from
+# point arrays, SVG paths, PNG pixels and scipy's Delaunay triangulation.
 import itertools
 import subprocess
 import textwrap
@@ -21,11 +21,10 @@ def crossing(h, l, level):
 
 
 def brute_force(x, y, z, level):
-    """Every crossing of the level with a grid edge or a corner-centre spoke."""
-    n, m = len(x), len(y)
+    # Every crossing of the level with a grid edge or a corner-centre spoke.
+    n, m, found = len(x), len(y), []
     up = lambda v: np.isfinite(v) and v > level
     pt = lambda i, j: (float(x[i]), float(y[j]), float(z[i, j]))
-    found = []
 
     def edge(a, b):
         if up(a[2]) != up(b[2]):
@@ -45,14 +44,10 @@ def brute_force(x, y, z, level):
     return sorted(found)
 
 
-def lines_of(x, y, z, level, maxpts=10000, maxray=1000, fn=None):
+def lines_of(x, y, z, level, maxpts=10000, maxray=1000):
     xs, ys, npts = [0.0] * maxpts, [0.0] * maxpts, [0] * maxray
-    nl = k.conpts(x, len(x), y, len(y), z, level, xs, ys, maxpts, npts, maxray)
-    out, p = [], 0
-    for c in npts[:nl]:
-        out.append(list(zip(xs[p:p + c], ys[p:p + c])))
-        p += c
-    return out
+    ends = [0, *itertools.accumulate(npts[:k.conpts(x, len(x), y, len(y), z, level, xs, ys, maxpts, npts, maxray)])]
+    return [list(zip(xs[a:b], ys[a:b])) for a, b in itertools.pairwise(ends)]
 
 
 @pytest.mark.parametrize("seed", [1, 2, 3])
@@ -110,11 +105,7 @@ def test_labels_sit_in_gaps_of_every_thick_pass(run, sign):
     for _, points in svg_paths(run.path / "c.svg"):
         passes.setdefault(points[0][1], []).append(sorted(px for px, _ in points))
     assert len(passes) == 3
-    gaps = set()
-    for runs in passes.values():
-        runs.sort()
-        gaps.add(tuple((a[-1], b[0]) for a, b in zip(runs, runs[1:])))
-    (gaps,) = gaps   # the same gaps in every pass
+    (gaps,) = {tuple((a[-1], b[0]) for a, b in itertools.pairwise(sorted(runs))) for runs in passes.values()}
     root = ET.parse(run.path / "c.svg").getroot()
     chars = [(float(t.get("x")) / S, t.text, t.get("transform")) for t in root.iter(NS + "text")]
     starts = sorted(x for (x, c, turn), nxt in zip(chars, chars[1:]) if nxt[1] == "." and turn is None)
@@ -171,8 +162,7 @@ def test_tripts_of_a_linear_function_lies_on_the_level():
 
 
 def shaded_png(run, body, setup="", device="PNG"):
-    """Runs `body` on the unit axes of a page with a white background;
-    returns the output lines and the image (a PDF rendered by pdftoppm)."""
+    # Runs `body` on the unit axes of a white page: the output lines and the image (a PDF through pdftoppm).
     ext = device.lower()
     out = run(f"k.metafl('{device}'); k.scrmod('REVERS'); k.filmod('DELE'); k.setfil('c.{ext}'); k.kalini()\n"
               "k.errmod('PROT', 'OFF')\n" + setup + UNIT_AXES + textwrap.dedent(body) + "\nk.endgrf(); k.kalfin()")
@@ -181,16 +171,14 @@ def shaded_png(run, body, setup="", device="PNG"):
     return out.splitlines(), Image.open(run.path / "c.png").convert("RGB")
 
 
-def at(img, x, y):
-    """The pixel of plot point (x, y) of the unit axes."""
+def at(img, x, y):  # the pixel of plot point (x, y) of the unit axes
     s = S if img.width == 853 else 0.14173229 * 3900 / 2099   # PDF: the printable area at 72 dpi
     return img.getpixel((int(x * s), int((1000 - y) * s)))
 
 
 def legend_samples(img):
-    """The colours of the legend's samples, top to bottom: runs of at least
-    three pixels down the sample column, greys (frame, text, smoothed
-    edges) left out."""
+    # The colours of the legend's samples, top to bottom: runs of at least
+    # three pixels down the sample column, greys (frame, text, smoothed edges) left out.
     s = img.width / 2970
     column = [img.getpixel((int(1300 * s), v)) for v in range(int(140 * s), int(450 * s))]
     runs = [(c, len(list(g))) for c, g in itertools.groupby(column)]
@@ -314,16 +302,12 @@ def test_bad_input_warns(run):
 
 def test_conmat_spreads_its_grid_over_the_axes_or_the_sursze_area(run):
     run("""
+        z = [[(i - 2) * (j - 1) for j in range(3)] for i in range(5)]
         for name, area in (("a", ""), ("b", "k.sursze(100, 900, 0, 500)")):
-            k.metafl("SVG"); k.filmod("DELE"); k.setfil(name + ".svg"); k.kalini(); k.errmod("PROT", "OFF")
-            k.graf(0, 1000, 0, 100, 0, 1000, 0, 100)
-            exec(area)
-            z = [[(i - 2) * (j - 1) for j in range(3)] for i in range(5)]
-            k.conmat(z, 5, 3, 0.5); k.endgrf(); k.kalfin()
-            k.metafl("SVG"); k.filmod("DELE"); k.setfil(name + "_ref.svg"); k.kalini(); k.errmod("PROT", "OFF")
-            k.graf(0, 1000, 0, 100, 0, 1000, 0, 100)
             x, y = ([0, 250, 500, 750, 1000], [0, 500, 1000]) if not area else ([100, 300, 500, 700, 900], [0, 250, 500])
-            k.contur(x, 5, y, 3, z, 0.5); k.endgrf(); k.kalfin()
+            for file, draw in ((name, lambda: (exec(area), k.conmat(z, 5, 3, 0.5))), (name + "_ref", lambda: k.contur(x, 5, y, 3, z, 0.5))):
+                k.metafl("SVG"); k.filmod("DELE"); k.setfil(file + ".svg"); k.kalini(); k.errmod("PROT", "OFF")
+                k.graf(0, 1000, 0, 100, 0, 1000, 0, 100); draw(); k.endgrf(); k.kalfin()
     """)
     for name in "ab":
         drawn = (run.path / f"{name}.svg").read_text().split("-->", 1)[1]

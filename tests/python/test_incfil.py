@@ -1,10 +1,10 @@
-"""incfil: BMP and GIF pictures decoded pixel for pixel as Pillow decodes them,
-broken pictures refused with a warning, pictures placed on PDF, PostScript
-and raster pages, VEKMET files played back, and filbox."""
+# incfil: BMP and GIF pictures decoded pixel for pixel as Pillow decodes them,
+# broken pictures refused with a warning, pictures placed on PDF, PostScript
+# and raster pages, VEKMET files played back, and filbox.
 import random
+import re
 import struct
 import subprocess
-
 import textwrap
 
 from PIL import Image
@@ -24,24 +24,22 @@ def script(*parts):
 
 
 def bmp(width, height, bits, body, palette=(), compression=0, info=40, top_down=False):
-    """A BMP file around `body` (the pixel data as stored)."""
+    # A BMP file around `body` (the pixel data as stored).
     table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
     offset = 14 + info + len(table)
     header = struct.pack("<IiiHHIIiiII", info, width, -height if top_down else height, 1, bits,
-                         compression, len(body), 2835, 2835, len(palette), 0)
-    header += bytes(info - 40)
+                         compression, len(body), 2835, 2835, len(palette), 0) + bytes(info - 40)
     return b"BM" + struct.pack("<IHHI", offset + len(body), 0, 0, offset) + header + table + body
 
 
 def packed_rows(rows, bits):
-    """Uncompressed rows (top row first) stored bottom-up, padded to 4 bytes."""
+    # Uncompressed rows (top row first) stored bottom-up, padded to 4 bytes.
     out = b""
     for row in reversed(rows):
         if bits == 24:
             data = b"".join(bytes((b, g, r)) for r, g, b in row)
         else:
-            value = "".join(format(v, f"0{bits}b") for v in row)
-            value += "0" * (-len(value) % 8)
+            value = "".join(format(v, f"0{bits}b") for v in row) + "0" * (-len(row) * bits % 8)
             data = int(value, 2).to_bytes(len(value) // 8, "big") if value else b""
         out += data + bytes(-len(data) % 4)
     return out
@@ -57,13 +55,11 @@ def index_rows(w, h, n, seed):
 
 
 def gif_with_local_table(path):
-    """A Pillow GIF whose global colour table is moved into the image descriptor."""
+    # A Pillow GIF whose global colour table is moved into the image descriptor.
     data = open(path, "rb").read()
-    flags = data[10]
+    flags, pos = data[10], 0
     size = 3 * (2 << (flags & 7))
-    table = data[13:13 + size]
-    rest = data[13 + size:]
-    pos = 0
+    table, rest = data[13:13 + size], data[13 + size:]
     while rest[pos] == 0x21:  # extensions before the image
         pos += 2
         while rest[pos]:
@@ -76,9 +72,8 @@ def gif_with_local_table(path):
 
 
 def make_pictures(d):
-    """name -> file bytes of every picture the readers must decode like Pillow."""
-    pics = {}
-    rng = random.Random(5)
+    # name -> file bytes of every picture the readers must decode like Pillow.
+    pics, rng = {}, random.Random(5)
     rgb = Image.new("RGB", (37, 23))
     rgb.putdata([(x * 7 % 256, y * 11 % 256, (x * y) % 256) for y in range(23) for x in range(37)])
     rgb.save(d / "rgb.png")
@@ -107,15 +102,13 @@ def make_pictures(d):
     subprocess.run(["convert", str(d / "a.gif"), "-interlace", "GIF", str(d / "i.gif")], check=True)
     pics["gif_interlaced"] = (d / "i.gif").read_bytes()
     assert pics["gif_interlaced"][-1] == 0x3B
-    two = Image.new("1", (19, 11))
+    two, noisy = Image.new("1", (19, 11)), Image.new("P", (200, 150))
     two.putdata([rng.randrange(2) * 255 for _ in range(19 * 11)])
-    two.save(d / "two.gif")
-    pics["gif_two_colours"] = (d / "two.gif").read_bytes()
-    noisy = Image.new("P", (200, 150))
     noisy.putpalette([rng.randrange(256) for _ in range(768)])
-    noisy.putdata([rng.randrange(256) for _ in range(200 * 150)])
-    noisy.save(d / "noisy.gif")  # many clear codes: the 4096-code table fills
-    pics["gif_noisy"] = (d / "noisy.gif").read_bytes()
+    noisy.putdata([rng.randrange(256) for _ in range(200 * 150)])  # many clear codes: the 4096-code table fills
+    for name, im in (("gif_two_colours", two), ("gif_noisy", noisy)):
+        im.save(d / f"{name}.gif")
+        pics[name] = (d / f"{name}.gif").read_bytes()
     return pics
 
 
@@ -191,12 +184,10 @@ def test_pictures_fill_the_filbox_window_on_every_device(run):
     pages = {name: render(run.path / name, 20, turned=True) for name in ["o.png", "o.pdf", "o.ps"]}
     for name, page in pages.items():
         sx, sy = page.size[0] / 853, page.size[1] / 603
-        for j in range(2):
-            for i in range(3):
-                got = page.getpixel((int((100 + 50 + 100 * i) * sx), int((50 + 50 + 100 * j) * sy)))
-                assert got == colours[[0, 1, 2, 2, 1, 0][3 * j + i]], (name, i, j, got)
-        outside = [page.getpixel((int(85 * sx), int(150 * sy))), page.getpixel((int(415 * sx), int(150 * sy))),
-                   page.getpixel((int(200 * sx), int(35 * sy))), page.getpixel((int(200 * sx), int(265 * sy)))]
+        for n, c in enumerate([0, 1, 2, 2, 1, 0]):
+            got = page.getpixel((int((150 + 100 * (n % 3)) * sx), int((100 + 100 * (n // 3)) * sy)))
+            assert got == colours[c], (name, n, got)
+        outside = [page.getpixel((int(x * sx), int(y * sy))) for x, y in ((85, 150), (415, 150), (200, 35), (200, 265))]
         assert all(c not in colours for c in outside), (name, outside)
 
 
@@ -222,8 +213,7 @@ def test_vekmet_round_trip_matches_the_direct_drawing(run):
         k.setclr(30); k.line(1200, 600, 1400, 600); k.kalfin()
     """))
     assert "<<<< Warning" not in out
-    played = Image.open(run.path / "played.png").convert("RGB")
-    direct = Image.open(run.path / "direct.png").convert("RGB")
+    played, direct = (Image.open(run.path / n).convert("RGB") for n in ("played.png", "direct.png"))
     w, h = played.size
     lit = [(x, y) for y in range(h) for x in range(w) if direct.getpixel((x, y)) != (0, 0, 0)]
     assert len(lit) > 1000
@@ -259,12 +249,8 @@ def test_vekmet_damage_and_foreign_files(run):
         k.metafl('SVG'); k.setfil('x.svg'); k.filmod('DELETE'); k.kalini(); k.errmod('PROT', 'OFF')
         print('picture on svg'); k.incfil('pic.gif'); k.kalfin()
     """))
-    got = {}
-    for line_ in out.splitlines():
-        if line_.startswith(" <<<<"):
-            got[current] = got.get(current, "") + line_
-        else:
-            current = line_
+    # Each printed name with the warning lines after it.
+    got = dict(re.findall(r"^(?! <<<<)(.*)\n((?: <<<<.*\n)+)", out, re.M))
     assert "ok.met" not in got and "damaged_point.met" not in got, got
     assert "VEKMET file is not complete" in got["no_end.met"]
     for name in ["bad_field.met", "bad_colour.met", "runaway_colour.met", "bad_header.met"]:

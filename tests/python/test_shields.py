@@ -1,34 +1,25 @@
-"""Shield regions, judged from renderings by Ghostscript, librsvg and Pillow."""
+# Shield regions, judged from renderings by Ghostscript, librsvg and Pillow.
 import math
 import textwrap
 import xml.etree.ElementTree as ET
 
+import numpy as np
 import pytest
 from PIL import Image
 
 from conftest import render
 
 
-class Page:
-    """A rendered landscape page of 2970 plot units across, read in plot units."""
-
+class Page:  # a rendered landscape page of 2970 plot units across, read in plot units
     def __init__(self, im):
         self.im = im.convert("L")
         self.f = self.im.width / 2970
 
-    def runs(self, y):
-        """The (first, last) x in plot units of the dark stretches at height y."""
+    def runs(self, y):  # the (first, last) x in plot units of the dark stretches at height y
         rows = (math.floor(y * self.f), math.floor(y * self.f) + 1)   # a line lands on either
         row = min(rows, key=lambda r: sum(self.im.crop((0, r, self.im.width, r + 1)).tobytes()))
-        runs, start = [], None
-        for x in range(self.im.width + 1):
-            dark = x < self.im.width and self.im.getpixel((x, row)) < 128
-            if dark and start is None:
-                start = x
-            if not dark and start is not None:
-                runs.append((start / self.f, (x - 1) / self.f))
-                start = None
-        return runs
+        steps = np.diff(np.concatenate(([0], np.asarray(self.im)[row] < 128, [0])).astype(int))
+        return [(a / self.f, (b - 1) / self.f) for a, b in zip(np.flatnonzero(steps == 1), np.flatnonzero(steps == -1))]
 
     def grey(self, x, y):
         return self.im.getpixel((round(x * self.f), round(y * self.f)))
@@ -64,8 +55,7 @@ def test_line_stops_exactly_at_rectangle_sides_and_shlvis_switches(run):
     assert rows[4] == rows[6] == rows[2]
 
 
-def gap(im, y):
-    """The undrawn stretch between the two pieces of row y."""
+def gap(im, y):  # the undrawn stretch between the two pieces of row y
     runs = im.runs(y)
     assert len(runs) == 2, runs
     return runs[0][1], runs[1][0]
@@ -103,7 +93,7 @@ def test_each_region_type_cuts_where_its_geometry_says(run):
 
 
 def svg_rows(path):
-    """The horizontal pieces (x1, x2) of an SVG file by their height, each row sorted."""
+    # The horizontal pieces (x1, x2) of an SVG file by their height, each row sorted.
     rows = {}
     for e in ET.parse(path).getroot().iter("{http://www.w3.org/2000/svg}line"):
         if e.get("y1") == e.get("y2"):
@@ -170,8 +160,7 @@ def test_fill_under_shield_leaves_the_hole(run, device):
         k.shlvis(0, 'OFF'); k.recfll(2200, 1600, 400, 400, 0x01000000)
         k.errmod('PROT', 'OFF'); k.kalfin()
     """)
-    path = run.path / f"kalvor.{device.lower()}"
-    im = Page(render(path, 150, turned=True))
+    im = Page(render(run.path / f"kalvor.{device.lower()}", 150, turned=True))
     assert im.grey(1000, 1000) > 200 and im.grey(1000, 1150) > 200      # the hole
     assert im.grey(1000, 1250) < 60 and im.grey(600, 600) < 60          # the fill around it
     assert im.grey(2100, 700) < 200                                     # the hatched triangle
@@ -260,11 +249,9 @@ def test_symbols_shield_a_square_of_their_size_when_switched_on(run):
 
 @pytest.mark.parametrize("device", ["PNG", "PDF", "SVG"])
 def test_transformed_polygon_covers_the_same_pixels_natively_and_through_the_filler(run, device):
-    """Under trfrot and trfscl a solid polygon lands in the same place whether
-    the device fills it natively or the pattern filler draws it (an active
-    shield elsewhere on the page forces the filler)."""
-    import numpy as np
-
+    # Under trfrot and trfscl a solid polygon lands in the same place whether
+    # the device fills it natively or the pattern filler draws it (an active
+    # shield elsewhere on the page forces the filler).
     masks = []
     for shield in ("", "k.shlrec(20, 20, 40, 40)"):
         run(f"""
@@ -274,17 +261,13 @@ def test_transformed_polygon_covers_the_same_pixels_natively_and_through_the_fil
             k.shdpat(16); k.areaf([900, 1900, 1700, 1000], [600, 500, 1400, 1300], 4)
             k.errmod('PROT', 'OFF'); k.kalfin()
         """)
-        path = run.path / f"kalvor.{device.lower()}"
-        masks.append(np.asarray(render(path, 100 if device == "PDF" else 96).convert("L")) < 128)
+        masks.append(np.asarray(render(run.path / f"kalvor.{device.lower()}", 100 if device == "PDF" else 96)
+                                .convert("L")) < 128)
     native, filler = masks
 
     def grow(m):
-        g = m.copy()
-        g[1:, :] |= m[:-1, :]
-        g[:-1, :] |= m[1:, :]
-        g[:, 1:] |= m[:, :-1]
-        g[:, :-1] |= m[:, 1:]
-        return g
+        p = np.pad(m, 1)
+        return m | p[:-2, 1:-1] | p[2:, 1:-1] | p[1:-1, :-2] | p[1:-1, 2:]
 
     edge = grow(native) & grow(~native)              # pixels within one pixel of the edge
     assert native.sum() > 0.05 * native.size          # a sizeable polygon

@@ -1,7 +1,7 @@
-"""Text through the public module: warnings of the text routines and of
-instruction codes, hardware-font text in PostScript, PDF and SVG judged by
-Ghostscript, poppler and librsvg, outline glyphs with holes, and hostile
-strings."""
+# Text through the public module: warnings of the text routines and of
+# instruction codes, hardware-font text in PostScript, PDF and SVG judged by
+# Ghostscript, poppler and librsvg, outline glyphs with holes, and hostile
+# strings.
 import ast
 import shutil
 import subprocess
@@ -12,9 +12,6 @@ from PIL import Image
 import kalvor as k
 
 from conftest import render
-
-needs = lambda tool: pytest.mark.skipif(shutil.which(tool) is None, reason=f"{tool} missing")
-
 
 def lines_with(out, text):
     return [line for line in out.splitlines() if text in line]
@@ -27,14 +24,14 @@ def test_instruction_code_warnings_carry_the_instruction(run):
             k.messag("a" + text, 100, 100)
         k.kalfin()
     """)
-    expected = [(43, "M9"), (44, "G25"), (45, "C1.5"), (46, "Q"), (43, "A1#"), (43, "Z70")]
+    bad = "43: Instruction code: incorrect parameter"
+    expected = [(bad, "M9"), ("44: Instruction code: incorrect tabulator index", "G25"),
+                ("45: Instruction code: no integer value", "C1.5"), ("46: Instruction code: unknown command", "Q"),
+                (bad, "A1#"), (bad, "Z70")]
     warnings = lines_with(out, "Instruction code")
     assert len(warnings) == len(expected)
-    texts = {43: "incorrect parameter", 44: "incorrect tabulator index", 45: "no integer value",
-             46: "unknown command"}
-    for line, (number, context) in zip(warnings, expected):
-        assert f"Warning  {number}: Instruction code: {texts[number]} in messag" in line
-        assert line.rstrip().endswith(f"({context})")
+    for line, (text, context) in zip(warnings, expected):
+        assert f"Warning  {text} in messag" in line and line.rstrip().endswith(f"({context})")
 
 
 def test_page_warnings_name_the_text(run):
@@ -45,10 +42,8 @@ def test_page_warnings_name_the_text(run):
         k.kalfin()
     """)
     assert " <<<< Warning: Startpoint ( 2900/  149) " not in out
-    ends = lines_with(out, "in MESSAG out of page")
-    assert len(ends) == 1
-    assert ends[0].startswith(" <<<< Warning: Endpoint   (")
-    assert ends[0].endswith("in MESSAG out of page - (far outs).")
+    [end] = lines_with(out, "in MESSAG out of page")
+    assert end.startswith(" <<<< Warning: Endpoint   (") and end.endswith("in MESSAG out of page - (far outs).")
 
 
 HARDWARE = """
@@ -62,8 +57,7 @@ HARDWARE = """
 
 
 def ink_box(image):
-    grey = image.convert("L")
-    return grey.point(lambda v: 255 if v < 128 else 0).getbbox()
+    return image.convert("L").point(lambda v: 255 if v < 128 else 0).getbbox()
 
 
 def test_postscript_hardware_text(run):
@@ -74,11 +68,15 @@ def test_postscript_hardware_text(run):
     assert ink_box(render(run.path / "t.ps", 30)) is not None
 
 
-@needs("pdftotext")
-def test_pdf_hardware_text_escapes(run):
+@pytest.mark.skipif(shutil.which("pdftotext") is None, reason="pdftotext missing")
+def test_pdf_hardware_text_escapes_and_advances(run):
     # A second page with text in the same font: the font object is written
-    # once and listed in the resources of both pages.
-    run(HARDWARE.format(dev="PDF", name="t.pdf").replace("k.kalfin()", "k.newpag(); k.messag('x', 99, 99); k.kalfin()"))
+    # once and listed in the resources of both pages. The text after a long
+    # word starts where nlmess says the word ends: Times-Roman M is 889/1000
+    # of the size, and the size makes the cap height 100.
+    out = run(HARDWARE.format(dev="PDF", name="t.pdf").replace("k.kalfin()", """k.newpag(); k.messag('x', 99, 99)
+    k.psfont("Times-Roman"); k.height(100); print("len", k.nlmess("MMMM")); k.kalfin()"""))
+    assert int(out.split("len")[1].split()[0]) == round(4 * 889 * 100 / 683)
     k_pdf = run.path / "t.pdf"
     subprocess.run(["qpdf", "--stream-data=uncompress", str(k_pdf), str(run.path / "q.pdf")], check=True)
     body = b" ".join((run.path / "q.pdf").read_bytes().split())
@@ -110,18 +108,6 @@ def test_svg_hardware_text_escapes(run):
     assert ink_box(render(run.path / "t.svg")) is not None
 
 
-def test_hardware_text_advances_like_the_layout(run):
-    # The text after a long word starts where nlmess says the word ends.
-    out = run("""
-        k.metafl("PDF"); k.setfil("w.pdf"); k.kalini(); k.psfont("Times-Roman"); k.height(100)
-        print("len", k.nlmess("MMMM"))
-        k.kalfin()
-    """)
-    length = int(out.split("len")[1].split()[0])
-    # Times-Roman M is 889/1000 of the size; the size makes the cap height 100.
-    assert length == round(4 * 889 * 100 / 683)
-
-
 def test_outline_glyph_keeps_its_hole(run):
     run("""
         k.metafl("PNG"); k.setfil("o.png"); k.scrmod("REVERS"); k.kalini()
@@ -130,7 +116,6 @@ def test_outline_glyph_keeps_its_hole(run):
     """)
     image = Image.open(run.path / "o.png").convert("L")
     box = ink_box(image)
-    assert box is not None
     cx, cy = (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
     assert image.getpixel((cx, cy)) > 128          # the counter stays empty
     assert image.getpixel((box[0] + 3, cy)) < 128  # the ring is filled
@@ -169,13 +154,12 @@ PIXELS_PER_UNIT = 1200 / 2970   # the gallery's A4 landscape page
 
 
 def rendered(run, stem, device):
-    """The grey image of a page written as stem.<device>, read by an
-    independent renderer at the gallery's 1200 x 849 pixels."""
+    # The page stem.<device> read by an independent renderer at the gallery's size.
     return render(run.path / f"{stem}.{device.lower()}", width=1200).convert("L")
 
 
 def components(mask):
-    """8-connected components of a set of (x, y) pixels."""
+    # 8-connected components of a set of (x, y) pixels.
     left, out = set(mask), []
     while left:
         todo, part = [left.pop()], set()
@@ -214,8 +198,7 @@ def test_points_and_commas_stand_apart_from_the_digits(run, font):
     for device in ("PNG", "PDF"):
         image = rendered(run, "n", device)
         ink = {(x, y) for x in range(image.width) for y in range(top, bottom) if image.getpixel((x, y)) < 128}
-        columns = {x for x, _ in ink}
-        parts = components(ink)
+        columns, parts = {x for x, _ in ink}, components(ink)
         for start, end in cells:
             lo, hi = (300 + start) * PIXELS_PER_UNIT, (300 + end - gap) * PIXELS_PER_UNIT
             dot = set().union(*[p for p in parts if lo - 1 <= sum(x for x, _ in p) / len(p) <= hi + 1])
@@ -240,8 +223,7 @@ def test_latin1_degree_sign_is_drawn_in_every_vector_font(run):
     for i, font in enumerate(fonts):
         x = (100 + 250 * i) * s
         box = ink_box(image.crop((round(x), round(250 * s), round(x + 200 * s), round(450 * s))))
-        assert box is not None, font
-        assert box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
+        assert box and box[3] - box[1] < 50 * s and box[3] < (50 + 60) * s, (font, box)
 
 
 def test_outline_fonts_carry_the_same_ink_in_every_format(run):
