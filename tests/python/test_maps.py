@@ -171,6 +171,12 @@ for lon in range(-165, 170, 15): print(*k.pos2pt(lon, -87.0)); print(*k.pos2pt(l
         points = at(out)
         assert all(tuple(img[p]) == (255, 0, 0) for p in points[0::2]), proj
         assert all(tuple(img[p]) == (255, 255, 255) for p in points[1::2]), proj
+    # Fiji's islands (one over the date line) are Oceania's, not lakes.
+    out, img = pixels(run, """
+k.projct("EXAC"); k.nograf(); k.grafmp(150.0, 210.0, 150.0, 10.0, -40.0, 0.0, -40.0, 10.0)
+k.color("RED"); k.shdmap("AUST"); k.color("BLUE"); k.shdmap("LAKE")
+print(*k.pos2pt(177.9, -17.8)); print(*k.pos2pt(179.0, -16.6))""")
+    assert [tuple(img[p]) for p in at(out)] == [(255, 0, 0)] * 2
 
 
 def test_hostile_map_files_warn_and_keep_drawing(run):

@@ -66,6 +66,24 @@ def area(pts):
     return sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(pts, pts[1:] + pts[:1])) / 2
 
 
+def unwrapped(pts):
+    """The longitudes of a ring continued the short way from point to point
+    (over the date line: Fiji, Wrangel Island)."""
+    lons = [pts[0][0]]
+    for lon, _ in pts[1:]:
+        lons.append(lons[-1] + (lon - lons[-1] + 180) % 360 - 180)
+    return lons
+
+
+def ring_area(pts):
+    """Signed area in degrees of a ring of (lon, lat), the short way between
+    its points; a ring round a pole (Antarctica) as it is."""
+    lons = unwrapped(pts)
+    if abs(lons[-1] + (pts[0][0] - lons[-1] + 180) % 360 - 180 - lons[0]) > 1e-9:
+        return area(pts)
+    return area([(x, y) for x, (_, y) in zip(lons, pts)])
+
+
 def merge(arcs, geoms):
     """Outer rings and holes of the union of the polygons (shared arcs dropped)."""
     refs = [i for g in geoms for poly in polygons(g) for ring in poly for i in ring]
@@ -100,7 +118,8 @@ def thin(pts, limit):
 def centroid(arcs, to_deg, geom):
     best = max((ring_points(arcs, poly[0]) for poly in polygons(geom)), key=lambda r: abs(area(r)))
     pts = [to_deg(p) for p in best]
-    return sum(p[0] for p in pts) / len(pts), sum(p[1] for p in pts) / len(pts)
+    lon = sum(unwrapped(pts)) / len(pts)
+    return (lon + 180) % 360 - 180, sum(p[1] for p in pts) / len(pts)
 
 
 def region(geom, lon, lat):
@@ -159,11 +178,10 @@ def map1(data):
     out = []
     holes = []
     for code in sorted(by_region):
-        rings = merge(arcs, by_region[code])
-        sign = 1 if sum(area(r) for r in rings) > 0 else -1
-        for r in rings:
-            pts = [to_deg(p) for p in r[:-1]]
-            if area(r) * sign < 0:
+        rings = [[to_deg(p) for p in r[:-1]] for r in merge(arcs, by_region[code])]
+        sign = 1 if sum(ring_area(r) for r in rings) > 0 else -1
+        for pts in rings:
+            if ring_area(pts) * sign < 0:
                 holes.append(pts)
                 continue
             if code == 1 and len(pts) > 500:
