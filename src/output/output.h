@@ -8,6 +8,7 @@
 #include "core/devices.h"
 #include "core/state_part.h"
 #include "output/record.h"
+#include "util/large_arrays.h"
 
 namespace kal {
 
@@ -37,7 +38,7 @@ struct OutputValues {
 // The depth buffer of the 3-D shading routines (plot3d/zbuffer.h): one
 // depth per pixel of the raster drawn into (the enlarged one with aamode).
 struct DepthBuffer {
-    std::vector<float> depth;
+    LargeArray<float> depth;
     int width = 0, height = 0;
     bool open = false;
     bool user = false;   // opened by zbfini: kept until zbffin or kalfin

@@ -3,38 +3,16 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
-#include <cstddef>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "util/large_arrays.h"
+
 namespace kalpy {
 
-// Memory for the arrays a call converts. A block of a megabyte or more is
-// aligned to 2 MiB, rounded up to whole 2 MiB and advised as huge pages:
-// a fresh million-point array then costs a few page faults instead of
-// about a thousand, which is most of a first curve's time. Smaller blocks
-// come from operator new.
-void* allocate_array(size_t bytes);
-void free_array(void* p, size_t bytes) noexcept;
-
+// The arrays a call converts (a million points in huge pages).
 template <typename T>
-struct ArrayAllocator {
-    using value_type = T;
-    ArrayAllocator() = default;
-    template <typename U>
-    ArrayAllocator(const ArrayAllocator<U>&) {}
-    T* allocate(size_t n) {
-        if (n > size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
-        return static_cast<T*>(allocate_array(n * sizeof(T)));
-    }
-    void deallocate(T* p, size_t n) noexcept { free_array(p, n * sizeof(T)); }
-    template <typename U>
-    bool operator==(const ArrayAllocator<U>&) const { return true; }
-};
-
-template <typename T>
-using Array = std::vector<T, ArrayAllocator<T>>;
+using Array = kal::LargeArray<T>;
 
 // Scalar arguments; each returns false with a Python exception set.
 bool to_int(PyObject* o, int& out);

@@ -33,7 +33,7 @@ bool Raster::create(int width, int height, bool true_colour, bool white) {
     if (width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) return false;
     const size_t bytes = size_t(width) * size_t(height) * (true_colour ? 3 : 1);
     if (bytes > MAX_BYTES) return false;
-    std::vector<uint8_t> pixels;
+    LargeArray<uint8_t> pixels;
     try {
         pixels.assign(bytes, (true_colour && white) ? 0xFF : 0x00);
     } catch (const std::bad_alloc&) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "util/large_arrays.h"
+
 namespace kal {
 
 class Raster {
@@ -99,7 +101,7 @@ private:
     int width_ = 0, height_ = 0;
     bool true_colour_ = false;
     bool white_ = false;
-    std::vector<uint8_t> pixels_;
+    LargeArray<uint8_t> pixels_;
     Colour palette_[256];
     int search_count_ = 256;
     int index_ = 0;
