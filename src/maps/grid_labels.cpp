@@ -80,12 +80,38 @@ std::vector<GridLabel> place_grid_labels(Context& ctx, int nx, int ny) {
     const double angle = m.label_angle;
     const double cx = m.clip_cx - ctx.page.origin_x, cy = m.clip_cy - ctx.page.origin_y;
 
+    // On a disc around a geographic pole the parallels are circles inside
+    // the rim: they are labelled on the point, along one meridian halfway
+    // between two grid meridians, the one running nearest to the right and
+    // down from the centre (labels along it stack without touching).
+    const bool polar = m.disc && std::fabs(m.proj.pole_lat) > 89.9 * M_PI / 180;
+    double inline_lon = 0;
+    if (polar) {
+        const double pole = m.proj.pole_lat > 0 ? 90 : -90, near = pole > 0 ? 80 : -80;
+        double best = 10;
+        for (int k = 0; k < 10000 && (k + 0.5) * dx < 360; ++k) {
+            const double lon = x0 + (k + 0.5) * dx;
+            double px, py, qx, qy;
+            if (!map_to_plot(ctx, lon, near, px, py) || !map_to_plot(ctx, lon, pole, qx, qy)) continue;
+            const double off = std::fabs(std::remainder(std::atan2(py - qy, px - qx) - 50 * M_PI / 180, 2 * M_PI));
+            if (off < best - 1e-9) best = off, inline_lon = lon;
+        }
+    }
+
     auto place = [&](bool meridian, double value, double lo, double hi) {
         double px, py;
-        if (!entry(ctx, meridian, value, lo, hi, px, py)) return;
+        // A meridian that comes out of a pole inside the disc is labelled
+        // where it leaves over the rim.
+        const bool rim = entry(ctx, meridian, value, lo, hi, px, py) ||
+                         (m.disc && meridian && entry(ctx, meridian, value, hi, lo, px, py));
+        const bool on_line = !rim && polar && !meridian && visible(ctx, inline_lon, value, px, py);
+        if (!rim && !on_line) return;
         const double shown = meridian ? std::remainder(value, 360.0) : value;
         GridLabel l{meridian, shown, 0, 0, label_length(ctx, angle_label(ctx, shown)), bh, 0, 0};
-        if (m.disc && std::fabs(angle) < 0.5) {
+        if (on_line && std::fabs(angle) < 0.5) {
+            l.tx = px - l.w / 2 + m.label_dx;
+            l.ty = py - bh / 2 + rise - m.label_dy;
+        } else if (m.disc && std::fabs(angle) < 0.5) {
             // Outside the rim: the box's centre moved outwards from the point
             // by its half extent in that direction, and a gap.
             double ux = px - cx, uy = py - cy;

@@ -146,6 +146,47 @@ TEST(GridLabels, DiscLabelsStayOutsideTheRimAndApart) {
     }
 }
 
+// On a disc round a geographic pole the meridians come out of the pole:
+// each is labelled once outside the rim, where it leaves the disc; the
+// parallels, circles inside the rim, on one meridian, outwards in order.
+TEST(GridLabels, PolarDiscMeridiansAtTheRimParallelsOnOneMeridian) {
+    for (const double pole : {-90.0, 90.0}) {
+        kal::entry::metafl("VIRT");
+        kal::entry::kalini();
+        Context* ctx = kal::fetch_record();
+        kal::entry::axspos(300, 1700);
+        kal::entry::axslen(1400, 1400);
+        kal::entry::projct("STER");
+        kal::entry::mappol(0, pole);
+        kal::entry::grafmp(-180, 180, -180, 30, -90, 90, -90, 15);
+        const MapState& m = ctx->map;
+        ASSERT_TRUE(m.disc);
+        std::vector<double> meridians, radii, turns;
+        for (const GridLabel& l : place_grid_labels(*ctx, 1, 1)) {
+            const double nx = std::clamp(m.clip_cx, l.x, l.x + l.w), ny = std::clamp(m.clip_cy, l.y, l.y + l.h);
+            const double mx = l.x + l.w / 2 - m.clip_cx, my = l.y + l.h / 2 - m.clip_cy;
+            if (l.meridian) {
+                EXPECT_GT(std::hypot(nx - m.clip_cx, ny - m.clip_cy), m.clip_r) << pole << " " << l.value;
+                meridians.push_back(l.value);
+            } else if (std::fabs(l.value) < 89) {
+                radii.push_back(std::hypot(mx, my));
+                turns.push_back(std::atan2(my, mx));
+                EXPECT_LT(radii.back(), m.clip_r) << pole << " " << l.value;
+            }
+        }
+        std::sort(meridians.begin(), meridians.end());
+        EXPECT_EQ(meridians, (std::vector<double>{-180, -150, -120, -90, -60, -30, 0, 30, 60, 90, 120, 150})) << pole;
+        ASSERT_EQ(radii.size(), 5u) << pole;  // 15 .. 75 degrees from the rim
+        for (size_t i = 1; i < radii.size(); ++i) {
+            EXPECT_NEAR(turns[i], turns[0], 0.02) << pole;
+            // from the south: away from a south pole, towards a north pole
+            EXPECT_TRUE(pole < 0 ? radii[i] > radii[i - 1] : radii[i] < radii[i - 1]) << pole;
+        }
+        kal::entry::endgrf();
+        kal::entry::kalfin();
+    }
+}
+
 TEST(GridLabels, PseudoCylindricalRimMeridianOnce) {
     // Both sides of a Mollweide map are the meridian -180 = 180: one label,
     // at the left end of the equator, where no latitude label "0" competes.
