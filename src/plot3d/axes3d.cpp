@@ -1,4 +1,5 @@
-// The axes of a 3-D box: X and Y on the bottom edges nearer the view point,
+// The axes of a 3-D box: X and Y on the bottom edges nearer the view point
+// (seen from below the bottom, on those farther away, which lie on the outline),
 // Z on the vertical edge leftmost on the page. Ticks are 3-D segments
 // pointing away from the box; labels and names are placed on the page
 // beyond the projected ticks, at 1.5 times their heights. Labels that would
@@ -400,8 +401,12 @@ void draw_axes3d(Context& ctx) {
     const View3dState& v = ctx.view3d;
     const ViewMatrix& m = v.view_matrix;
     const double hx = v.xl / 2, hy = v.yl / 2, hz = v.zl / 2;
-    // The bottom edges nearer the view point.
-    const double y0 = sgn(m.eye.y) * hy, x0 = sgn(m.eye.x) * hx;
+    // The bottom edges nearer the view point. Seen from below the bottom
+    // these lie inside the outline of the box, between the bottom and the
+    // near walls; the bottom edges farther away lie on the outline there
+    // and carry the axes instead, so that the labels fall beside the box.
+    const double below = m.eye.z < -hz ? -1.0 : 1.0;
+    const double y0 = below * sgn(m.eye.y) * hy, x0 = below * sgn(m.eye.x) * hx;
     const Axis3 ax{AXIS_X, &ctx.axes.x, {-hx, y0, -hz}, {hx, y0, -hz}, {0, sgn(y0), 0}};
     const Axis3 ay{AXIS_Y, &ctx.axes.y, {x0, -hy, -hz}, {x0, hy, -hz}, {sgn(x0), 0, 0}};
     // The vertical edge leftmost on the page.
@@ -419,11 +424,9 @@ void draw_axes3d(Context& ctx) {
     const Axis3 az{AXIS_Z, &ctx.axes.z, {ex, ey, -hz}, {ex, ey, hz}, {sgn(ex) * r, sgn(ey) * r, 0}};
     const Vec3 corner{x0, y0, -hz};
     const Axis3* axes[] = {&ax, &ay, &az};
-    // The faces of the box on the page, which labels keep clear of. Seen
-    // from below the bottom, the bottom edges with the axes lie inside the
-    // outline of the box: their labels stay at their ticks.
+    // The faces of the box on the page, which labels keep clear of.
     std::vector<Quad> faces;
-    for (int axis = 0; axis < 3 && m.eye.z > -hz; ++axis)
+    for (int axis = 0; axis < 3; ++axis)
         for (double side : {-1.0, 1.0}) {
             Quad f;
             for (int i = 0; i < 4; ++i) {

@@ -330,7 +330,7 @@ def apart(p, q):
 
 
 # The views of the gallery pages, axes seen nearly and exactly end-on, a short
-# z axis, and automatic scaling of short axes.
+# z axis, automatic scaling of short axes, and views from below the bottom.
 @pytest.mark.parametrize("settings, number", [
     ("k.view3d(-40, 25, 8, 'ANGL'); k.axis3d(2, 2, 2.5)", r"-?\d\.\d\d"),
     ("k.view3d(-35, 28, 9, 'ANGL'); k.axis3d(2, 2, 1.4)", r"-?\d\.\d\d"),
@@ -338,6 +338,8 @@ def apart(p, q):
     ("k.view3d(-35, 25, 7, 'ANGL')", r"-?\d\.\d\d"),
     ("k.view3d(-84, 20, 8, 'ANGL')", r"-?\d\.\d\d"),
     ("k.view3d(0, 35, 8, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.view3d(30, -25, 8, 'ANGL')", r"-?\d\.\d\d"),
+    ("k.view3d(-120, -40, 8, 'ANGL')", r"-?\d\.\d\d"),
     ("k.axis3d(2, 2, 0.5)", r"-?\d\.\d\d"),
     ("k.axis3d(2, 2, 0.5); k.setscl([0, 8], 2, 'XYZ')", r"\d"),
 ])
