@@ -201,8 +201,9 @@ typedef struct {
     int handle;
 } OpenArgs;
 
-static void do_open(void* p) {
-    OpenArgs* a = p;
+/* The first free slot, cleared and marked used; MAX_WINDOWS when all are
+ * taken. */
+static int claim_window(void) {
     int i = 0;
     g_mutex_lock(&lock);
     while (i < MAX_WINDOWS && windows[i].used) ++i;
@@ -211,6 +212,12 @@ static void do_open(void* p) {
         windows[i].used = 1;
     }
     g_mutex_unlock(&lock);
+    return i;
+}
+
+static void do_open(void* p) {
+    OpenArgs* a = p;
+    const int i = claim_window();
     if (i == MAX_WINDOWS) return;
     Window* w = &windows[i];
     w->picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a->w, a->h);
@@ -541,14 +548,7 @@ static void on_response(GtkDialog* dialog, gint response, gpointer p) {
 
 static void do_message(void* p) {
     MessageArgs* a = p;
-    int i = 0;
-    g_mutex_lock(&lock);
-    while (i < MAX_WINDOWS && windows[i].used) ++i;
-    if (i < MAX_WINDOWS) {
-        memset(&windows[i], 0, sizeof windows[i]);
-        windows[i].used = 1;
-    }
-    g_mutex_unlock(&lock);
+    const int i = claim_window();
     if (i == MAX_WINDOWS) return;
     Window* w = &windows[i];
     w->window = gtk_message_dialog_new(NULL, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", a->text);
