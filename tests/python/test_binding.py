@@ -25,19 +25,13 @@ def test_scalar_conversion_errors(call, exc, message):
         call()
 
 
-def test_scalar_conversions_accepted(run):
+def test_scalar_conversions_accepted_and_text_outside_latin1_raising(run):
     out = run("""
         import numpy as np
         k.page(True, np.int64(2000))       # bool and numpy integers count as int
         k.sclfac(np.float32(0.5)); k.sclfac(2)   # numpy floats and ints count as float
         k.setfil(b'bytes.met')             # bytes are passed as they are
         k.kalini(); print(k.getpag(), k.getfil()); k.errmod('PROT','OFF'); k.kalfin()
-    """)
-    assert out == "(1, 2000) bytes.met\n"
-
-
-def test_text_outside_latin1_raises_naming_the_routine(run):
-    out = run("""
         for call in (lambda: k.metafl('\\u20acPS'), lambda: k.leglin('', '20 \\u20ac', 1)):
             try:
                 call()
@@ -48,7 +42,7 @@ def test_text_outside_latin1_raises_naming_the_routine(run):
         k.setfil('\\u20ac.met'); k.kalini(); print(k.getfil() == '\\u20ac.met'); k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     assert out.splitlines() == [
-        "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
+        "(1, 2000) bytes.met", "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
         " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)",
         " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)", "True"]
 

@@ -154,7 +154,7 @@ def test_window_equals_png(display, tmp_path, before, png_before):
 
 
 def test_window_fonts(display, tmp_path):
-    """winfnt and x11fnt draw the window's own fonts where the text's box is."""
+    # winfnt and x11fnt draw the window's own fonts where the text's box is.
     plot = Plot(display, tmp_path, """
         k.metafl("XWIN"); k.winsiz(800, 566); k.kalini(); k.winfnt("Arial Bold"); k.height(80)
         k.messag("Window fonts", 200, 300); print("LEN", k.nlmess("Window fonts"))
@@ -235,11 +235,17 @@ def test_newpag_delay_sendmb_and_ctrl_c(display, tmp_path):
     assert out.startswith("PAGE 2\nDELAY 1\nSENT\n") and out.rstrip().endswith("<<\n\nINTERRUPTED 0"), out
 
 
-def test_file_plots_load_no_gtk(display, tmp_path):
+def test_file_plots_load_no_gtk_and_default_window_geometry(display, tmp_path):
     out = Plot(display, tmp_path, """
         gtk = lambda: "libgtk-3" in open("/proc/self/maps").read()
-        k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())""").output()
-    assert out.rstrip().endswith("False XWIN True")  # getdsp asks the display: the plug-in loads then
+        k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())
+        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
+            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
+            k.errmod("PROT", "OFF"); k.kalfin()""").output()
+    assert "False XWIN True\n" in out  # getdsp asks the display: the plug-in loads then
+    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
+    # less the frame; window n moved by 40 (n - 1) each way
+    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
 
 
 def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
@@ -273,20 +279,10 @@ def test_gallery_pages_in_windows_equal_their_pngs(display, tmp_path, name):
     assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
 
 
-def test_default_window_geometry(display, tmp_path):
-    out = Plot(display, tmp_path, """
-        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
-            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
-            k.errmod("PROT", "OFF"); k.kalfin()""").output()
-    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
-    # less the frame; window n moved by 40 (n - 1) each way
-    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
-
-
 def test_protocol_box_and_display_killed_mid_wait(tmp_path):
-    """A windowed program's end protocol is a message box; a display that dies
-    while kalfin waits leaves the process running, the page going to the
-    headless PNG file; with no display the protocol returns to the stream."""
+    # A windowed program's end protocol is a message box; a display that dies while kalfin waits
+    # leaves the process running, the page going to the headless PNG file; with no display the
+    # protocol returns to the stream.
     device = png_of(tmp_path, PICTURE.format(dev="PNG", before="", end=""), "kalvor.png")
     server, name = xvfb()
     try:

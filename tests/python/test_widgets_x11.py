@@ -131,10 +131,7 @@ def keys(*names):
         x("mousemove", rect[0] + rect[2] // 2, rect[1] + 5)
         time.sleep(0.6)                     # the file chooser reads its folder first
         for n in names:
-            if n.startswith("type:"):
-                x("type", "--delay", 20, n[5:])
-            else:
-                x("key", n)
+            x(*(("type", "--delay", 20, n[5:]) if n.startswith("type:") else ("key", n)))
             time.sleep(0.3)
         if T("shown", 0.2):                 # never left hanging
             R.setdefault("unanswered", []).append(names)
