@@ -64,6 +64,13 @@ def test_write_back_into_lists_but_not_tuples_and_counts_below_one():
     assert k.sortr1("not a sequence at all", 0, "A") is None
     assert k.sortr2(None, 5, -3, "A") is None
     assert k.trfmat(None, 0, 3, None, 2, 2) is None
+    # The last failing conversion is raised, and nothing is written back.
+    x = [2.0, 1.0]
+    with pytest.raises(MemoryError, match="out of range"):
+        k.sortr2(x, [1.0], 2, "A")
+    assert x == [2.0, 1.0]
+    with pytest.raises(ValueError, match="no floatingpoint"):
+        k.sortr2(7, ["a", "b"], 2, "A")
 
 
 @pytest.mark.parametrize("call, exc, message", [
@@ -80,15 +87,6 @@ def test_write_back_into_lists_but_not_tuples_and_counts_below_one():
 def test_vector_and_matrix_errors(call, exc, message):
     with pytest.raises(exc, match=f"^{message}$"):
         call()
-
-
-def test_last_failing_conversion_is_raised_and_nothing_written_back():
-    x = [2.0, 1.0]
-    with pytest.raises(MemoryError, match="out of range"):
-        k.sortr2(x, [1.0], 2, "A")
-    assert x == [2.0, 1.0]
-    with pytest.raises(ValueError, match="no floatingpoint"):
-        k.sortr2(7, ["a", "b"], 2, "A")
 
 
 def test_numpy_fast_path_matches_lists():
@@ -162,9 +160,7 @@ def test_matrices_are_read_and_written_back_row_after_row():
     wide = np.zeros((1, 4), dtype=np.float32)      # any shape holding the values
     k.trfmat(source, 2, 2, wide, 2, 2)
     assert wide.tolist() == [[0.0, 2.0, 6.0, 8.0]]
-
-
-def test_integer_buffers_saturate_on_write_back():
+    # Integer buffers saturate on write-back.
     a = np.array([2**31 - 1, -(2**31)], dtype=np.int32)
     k.sortr1(a, 2, "A")                            # 2**31 - 1 becomes the float 2**31
     assert a.tolist() == [-(2**31), 2**31 - 1]
