@@ -59,8 +59,7 @@ def box_points(run, settings, axes="0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1", points=
             print(*k.rel3pt(*p))
         k.kalfin()
     """)
-    lines = [l for l in out.splitlines() if not l.startswith(" <<<<")]
-    return np.array([[float(v) for v in l.split()] for l in lines]), out
+    return np.array([[float(v) for v in l.split()] for l in out.splitlines() if not l.startswith(" <<<<")]), out
 
 
 @pytest.mark.parametrize("settings, eye, focus, roll, box", [
@@ -189,10 +188,8 @@ def test_box_grid_labels_and_plane_on_the_page(run, dev):
 def svg_numbers(path):
     text = path.read_text()
     assert "nan" not in text.lower() and "inf" not in text.lower()
-    nums = []
-    for attr in re.findall(r'(?:\sd|points)="([^"]*)"', text):
-        nums += [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?(?:e-?\d+)?", attr)]
-    return nums
+    return [float(v) for attr in re.findall(r'(?:\sd|points)="([^"]*)"', text)
+            for v in re.findall(r"-?\d+(?:\.\d+)?(?:e-?\d+)?", attr)]
 
 
 @pytest.mark.parametrize("clip", ["WORL", "EYE"])
