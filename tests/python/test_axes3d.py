@@ -22,9 +22,8 @@ CX, CY, S = 1300.0, 1200.0, 600.0
 def look_at(eye, focus, roll_deg=0.0, half=np.arctan(0.25)):
     """Page projection of the usual look-at matrix (z up) with a roll about
     the line of sight and a square perspective of the half angle."""
-    eye, focus = np.asarray(eye, float), np.asarray(focus, float)
-    f = focus - eye
-    f /= np.linalg.norm(f)
+    eye = np.asarray(eye, float)
+    f = (np.asarray(focus, float) - eye) / np.linalg.norm(np.asarray(focus, float) - eye)
     side = np.cross(f, [0, 0, 1])
     if np.linalg.norm(side) < 1e-9:          # looking straight down or up: x is across
         side = np.array([1.0, 0, 0])
@@ -60,8 +59,7 @@ def box_points(run, settings, axes="0, 4, 0, 1, 0, 4, 0, 1, 0, 4, 0, 1", points=
             print(*k.rel3pt(*p))
         k.kalfin()
     """)
-    lines = [l for l in out.splitlines() if not l.startswith(" <<<<")]
-    return np.array([[float(v) for v in l.split()] for l in lines]), out
+    return np.array([[float(v) for v in l.split()] for l in out.splitlines() if not l.startswith(" <<<<")]), out
 
 
 @pytest.mark.parametrize("settings, eye, focus, roll, box", [
@@ -77,8 +75,7 @@ def test_box_corners_follow_the_look_at_reference(run, settings, eye, focus, rol
     half = np.radians(40) / 2 if "vang3d" in settings else np.arctan(0.25)
     ref = look_at(eye, focus, roll, half)
     want = np.array([ref(c) for c in corners(*box)])
-    assert np.all(np.isfinite(got))
-    assert np.abs(got - want).max() < 0.05
+    assert np.all(np.isfinite(got)) and np.abs(got - want).max() < 0.05
 
 
 def test_log_axes_and_conversion_identities(run):
@@ -100,8 +97,7 @@ def test_log_axes_and_conversion_identities(run):
         # x: 10^0..10^3 over 2 units, y linear -1..1, z: 10^-1..10^2.
         want = [np.log10(p[0]) * 2 / 3 - 1, p[1], (np.log10(p[2]) + 1) * 2 / 3 - 1]
         assert np.allclose(v[:3], want, atol=1e-5) and np.allclose(v[11:14], want, atol=1e-5)
-        assert np.allclose(v[3:5], v[5:7], atol=1e-3) and np.allclose(v[3:5], v[7:9], atol=1e-3)
-        assert np.allclose(v[3:5], v[9:11], atol=1e-3)
+        assert all(np.allclose(v[3:5], v[i:i + 2], atol=1e-3) for i in (5, 7, 9))
         assert np.allclose(v[3:5], look_at((4, -5, 4), (0, 0, 0))(want), atol=0.05)
     two = np.array(rows[4][1:], float)
     assert np.allclose(two[:2], two[2:], atol=1e-3)   # x2dpos: (x, y, lower z limit)
@@ -166,40 +162,34 @@ def test_box_grid_labels_and_plane_on_the_page(run, dev):
         k.grffin()
     """
     im, _, _ = render(run, script, dev)
-    px = im.load()
-    f = im.size[0] / 2970
-    for (x, y) in [look_at((4, -5, 4), (0, 0, 0))(c) for c in [(-1, -1, -1), (1, -1, -1), (1, 1, 1), (-1, 1, 1)]]:
-        x, y = x * f, y * f
-        assert max(px[int(round(x)) + dx, int(round(y)) + dy] for dx in (-1, 0, 1) for dy in (-1, 0, 1)) > 100
+    px, f, ref = im.load(), im.size[0] / 2970, look_at((4, -5, 4), (0, 0, 0))
+    for (x, y) in [ref(c) for c in [(-1, -1, -1), (1, -1, -1), (1, 1, 1), (-1, 1, 1)]]:
+        assert max(px[int(round(x * f)) + dx, int(round(y * f)) + dy] for dx in (-1, 0, 1) for dy in (-1, 0, 1)) > 100
     # Labels below the front bottom edge (x) and right of the box (y); the
     # z axis left of the box.
-    x0, y0 = look_at((4, -5, 4), (0, 0, 0))((-1, -1, -1))
-    x1, y1 = look_at((4, -5, 4), (0, 0, 0))((1, -1, -1))
+    (x0, y0), (x1, y1) = ref((-1, -1, -1)), ref((1, -1, -1))
     band = [px[int(x * f), int(y * f)] for t in np.linspace(0.1, 0.9, 50)
             for x, y in [((x0 + (x1 - x0) * t), (y0 + (y1 - y0) * t) + 70)]]
     assert max(band) > 100
-    left = min(look_at((4, -5, 4), (0, 0, 0))(c)[0] for c in corners())
+    left = min(ref(c)[0] for c in corners())
     zband = [px[x, y] for x in range(int((left - 160) * f), int((left - 20) * f))
              for y in range(int(900 * f), int(1500 * f))]
     assert max(zband) > 100
     # grid3d BACK: lines on the back wall y = 1 (x = 2), none on the floor.
-    gx, gy = look_at((4, -5, 4), (0, 0, 0))((0, 1, 0.3))
-    fx, fy = look_at((4, -5, 4), (0, 0, 0))((0.5, -0.5, -1))
+    (gx, gy), (fx, fy) = ref((0, 1, 0.3)), ref((0.5, -0.5, -1))
     assert max(px[int(gx * f) + d, int(gy * f)] for d in range(-1, 2)) > 100
     assert max(px[int(fx * f) + dx, int(fy * f) + dy] for dx in range(-3, 4) for dy in range(-3, 4)) < 50
     # The 2-D frame in the back wall x = 1: the wall's middle vertical line
     # belongs to the grid, its inner frame to the plane.
-    bx, by = look_at((4, -5, 4), (0, 0, 0))((1, 1, 0))
+    bx, by = ref((1, 1, 0))
     assert max(px[int(bx * f) + d, int(by * f)] for d in range(-2, 3)) > 100
 
 
 def svg_numbers(path):
     text = path.read_text()
     assert "nan" not in text.lower() and "inf" not in text.lower()
-    nums = []
-    for attr in re.findall(r'(?:\sd|points)="([^"]*)"', text):
-        nums += [float(v) for v in re.findall(r"-?\d+(?:\.\d+)?(?:e-?\d+)?", attr)]
-    return nums
+    return [float(v) for attr in re.findall(r'(?:\sd|points)="([^"]*)"', text)
+            for v in re.findall(r"-?\d+(?:\.\d+)?(?:e-?\d+)?", attr)]
 
 
 @pytest.mark.parametrize("clip", ["WORL", "EYE"])
@@ -220,8 +210,7 @@ def test_curves_behind_the_eye_and_planes_across_the_window_stay_on_the_page(run
         k.kalfin()
     """)
     nums = svg_numbers(run.path / "p.svg")
-    assert len(nums) > 100
-    assert all(-2 <= v <= 3000 for v in nums)
+    assert len(nums) > 100 and all(-2 <= v <= 3000 for v in nums)
 
 
 @needs_poppler
@@ -236,8 +225,7 @@ def test_colour_plot_bar_and_matrix(run, dev):
         print(*k.getind(254)); print(*k.getind(16))
     """
     im, rgb, out = render(run, script, dev)
-    f = im.size[0] / 2970
-    px = im.load()
+    f, px = im.size[0] / 2970, im.load()
     # Table colours: curve3's square at (0.5, 1.5) in the colour of z = 4
     # (index 254), crvmat's first part of its first cell of the value 0.25
     # (index 16, plot 500..600 by 1650..1800).
@@ -248,12 +236,10 @@ def test_colour_plot_bar_and_matrix(run, dev):
     # Axis area 500..2099 across, the bar from 2100 + 85 = 2185, 85 wide.
     row = [px[x, int(1150 * f)] for x in range(int(2110 * f), int(2330 * f))]
     inked = [int(2110 * f) + i for i, v in enumerate(row) if v > 40]
-    first = inked[0]
-    last = max(x for x in inked if x - first < 100 * f)
+    first, last = inked[0], max(x for x in inked if x - inked[0] < 100 * f)
     assert abs(first / f - 2185) < 1.5 / f and abs((last - first + 1) / f - 85) < 2 / f
     # No seam: every row of the bar from bottom to top is coloured.
-    col = int(2227 * f)
-    column = [px[col, y] for y in range(int(605 * f) + 2, int(1795 * f) - 1)]
+    column = [px[int(2227 * f), y] for y in range(int(605 * f) + 2, int(1795 * f) - 1)]
     assert min(column) > 20 and len(set(column)) > 10
     bar = [px[int(1000 * f), int(y * f)] for y in range(150, 300, 5)]
     assert [y for y, v in zip(range(150, 300, 5), bar) if v > 20] == list(range(220, 300, 5))
@@ -289,11 +275,9 @@ def test_crvtri_cuts_triangles_where_the_colour_changes(run, dev):
         for i in range(1, 5): print(*k.getind(i))
     """
     im, rgb, out = render(run, script, dev)
-    lines = out.splitlines()
-    assert "vertex numbers outside 1..n" in out   # the third triangle
-    assert lines[-5].split() == ["1", "2", "3", "4"]
+    lines, f = out.splitlines(), im.size[0] / 2970
+    assert "vertex numbers outside 1..n" in out and lines[-5].split() == ["1", "2", "3", "4"]   # the third triangle
     table = [tuple(round(float(c) * 255) for c in line.split()) for line in lines[-4:]]
-    f = im.size[0] / 2970
     for x, want in zip((0.5, 1.5, 2.5, 3.5), table):
         got = rgb.getpixel((int((500 + x * 400) * f), int(1200 * f)))
         assert max(abs(a - b) for a, b in zip(got, want)) <= 3, (x, got, want)

@@ -10,38 +10,28 @@ import kalvor as k
 
 # ---- scalar arguments --------------------------------------------------------
 
-@pytest.mark.parametrize(
-    "call, exc, message",
-    [
-        (lambda: k.metafl("PS", "PDF"), TypeError, r"metafl\(\) takes exactly 1 argument \(2 given\)"),
-        (lambda: k.kalini(1), TypeError, r"kalini\(\) takes exactly 0 arguments"),
-        (lambda: k.metafl(device="PS"), TypeError, None),   # no keyword arguments
-        (lambda: k.page(1.5, 2), TypeError, None),          # float for i
-        (lambda: k.page(2**31, 2), OverflowError, None),
-        (lambda: k.sclfac("2"), TypeError, None),           # str for f
-        (lambda: k.metafl(1), TypeError, None),             # int for s
-        (lambda: k.metafl("P\0S"), ValueError, None),
-        (lambda: k.sortr1([1.0], "1", "A"), TypeError, None),
-    ],
-)
+@pytest.mark.parametrize("call, exc, message", [
+    (lambda: k.metafl("PS", "PDF"), TypeError, r"metafl\(\) takes exactly 1 argument \(2 given\)"),
+    (lambda: k.kalini(1), TypeError, r"kalini\(\) takes exactly 0 arguments"),
+    (lambda: k.metafl(device="PS"), TypeError, None),   # no keyword arguments
+    (lambda: k.page(1.5, 2), TypeError, None),          # float for i
+    (lambda: k.page(2**31, 2), OverflowError, None),
+    (lambda: k.sclfac("2"), TypeError, None),           # str for f
+    (lambda: k.metafl(1), TypeError, None),             # int for s
+    (lambda: k.metafl("P\0S"), ValueError, None),
+    (lambda: k.sortr1([1.0], "1", "A"), TypeError, None)])
 def test_scalar_conversion_errors(call, exc, message):
     with pytest.raises(exc, match=message):
         call()
 
 
-def test_scalar_conversions_accepted(run):
+def test_scalar_conversions_accepted_and_text_outside_latin1_raising(run):
     out = run("""
         import numpy as np
         k.page(True, np.int64(2000))       # bool and numpy integers count as int
         k.sclfac(np.float32(0.5)); k.sclfac(2)   # numpy floats and ints count as float
         k.setfil(b'bytes.met')             # bytes are passed as they are
         k.kalini(); print(k.getpag(), k.getfil()); k.errmod('PROT','OFF'); k.kalfin()
-    """)
-    assert out == "(1, 2000) bytes.met\n"
-
-
-def test_text_outside_latin1_raises_naming_the_routine(run):
-    out = run("""
         for call in (lambda: k.metafl('\\u20acPS'), lambda: k.leglin('', '20 \\u20ac', 1)):
             try:
                 call()
@@ -52,14 +42,14 @@ def test_text_outside_latin1_raises_naming_the_routine(run):
         k.setfil('\\u20ac.met'); k.kalini(); print(k.getfil() == '\\u20ac.met'); k.errmod('PROT', 'OFF'); k.kalfin()
     """)
     assert out.splitlines() == [
-        "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
+        "(1, 2000) bytes.met", "0 1 metafl() takes Latin-1 text or bytes", "3 4 leglin() takes Latin-1 text or bytes",
         " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)",
         " <<<< Warning   2: Incorrect parameter in metafl!   (\xe4PS)", "True"]
 
 
 # ---- sequences ------------------------------------------------------------------
 
-def test_write_back_into_lists_but_not_tuples():
+def test_write_back_into_lists_but_not_tuples_and_counts_below_one():
     x = [3, 1.5, 2, 9.0]
     k.sortr1(x, 3, "D")          # only the first n items are used
     assert x == [3.0, 2.0, 1.5, 9.0]
@@ -70,41 +60,33 @@ def test_write_back_into_lists_but_not_tuples():
     t = (3, 1, 2)
     k.sortr1(t, 3, "A")
     assert t == (3, 1, 2)
-
-
-def test_count_below_one_returns_at_once_without_looking_at_sequences():
+    # A count below one returns at once without looking at the sequences.
     assert k.sortr1("not a sequence at all", 0, "A") is None
     assert k.sortr2(None, 5, -3, "A") is None
     assert k.trfmat(None, 0, 3, None, 2, 2) is None
-
-
-@pytest.mark.parametrize(
-    "call, exc, message",
-    [
-        (lambda: k.sortr1(5, 2, "A"), ValueError, "parameter is not a sequence"),
-        (lambda: k.sortr1([1.0], 2, "A"), MemoryError, "out of range"),
-        (lambda: k.sortr1([1.0, None], 2, "A"), ValueError, "no floatingpoint element in sequence"),
-        (lambda: k.sortr1("ab", 2, "A"), ValueError, "no floatingpoint element in sequence"),
-        (lambda: k.sortr1(np.zeros(3), 4, "A"), MemoryError, "out of range"),
-        (lambda: k.trfmat([[1.0, 2.0, 3.0], [4.0, 5.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
-         "matrix rows have different lengths"),
-        (lambda: k.trfmat([[1.0, 2.0, 3.0]], 2, 3, [0.0] * 6, 2, 3), MemoryError, "out of range"),
-        (lambda: k.trfmat([[1.0, 2.0, "x"], [4.0, 5.0, 6.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
-         "no floatingpoint element in sequence"),
-    ],
-)
-def test_vector_and_matrix_errors(call, exc, message):
-    with pytest.raises(exc, match=f"^{message}$"):
-        call()
-
-
-def test_last_failing_conversion_is_raised_and_nothing_written_back():
+    # The last failing conversion is raised, and nothing is written back.
     x = [2.0, 1.0]
     with pytest.raises(MemoryError, match="out of range"):
         k.sortr2(x, [1.0], 2, "A")
     assert x == [2.0, 1.0]
     with pytest.raises(ValueError, match="no floatingpoint"):
         k.sortr2(7, ["a", "b"], 2, "A")
+
+
+@pytest.mark.parametrize("call, exc, message", [
+    (lambda: k.sortr1(5, 2, "A"), ValueError, "parameter is not a sequence"),
+    (lambda: k.sortr1([1.0], 2, "A"), MemoryError, "out of range"),
+    (lambda: k.sortr1([1.0, None], 2, "A"), ValueError, "no floatingpoint element in sequence"),
+    (lambda: k.sortr1("ab", 2, "A"), ValueError, "no floatingpoint element in sequence"),
+    (lambda: k.sortr1(np.zeros(3), 4, "A"), MemoryError, "out of range"),
+    (lambda: k.trfmat([[1.0, 2.0, 3.0], [4.0, 5.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
+     "matrix rows have different lengths"),
+    (lambda: k.trfmat([[1.0, 2.0, 3.0]], 2, 3, [0.0] * 6, 2, 3), MemoryError, "out of range"),
+    (lambda: k.trfmat([[1.0, 2.0, "x"], [4.0, 5.0, 6.0]], 2, 3, [0.0] * 6, 2, 3), ValueError,
+     "no floatingpoint element in sequence")])
+def test_vector_and_matrix_errors(call, exc, message):
+    with pytest.raises(exc, match=f"^{message}$"):
+        call()
 
 
 def test_numpy_fast_path_matches_lists():
@@ -128,27 +110,21 @@ def test_numpy_fast_path_matches_lists():
 
 def test_sequences_that_fail_to_give_length_or_items():
     class Endless:
-        def __getitem__(self, i):
-            return 1.0
-
-        def __len__(self):
-            raise TypeError("no")
+        def __getitem__(self, i): return 1.0
+        def __len__(self): raise TypeError("no")
 
     class Broken(list):
-        def __getitem__(self, i):
-            raise IndexError("gone")
+        def __getitem__(self, i): raise IndexError("gone")
 
-    with pytest.raises(ValueError, match="^sequence has no length$"):
-        k.sortr1(Endless(), 2, "A")
-    with pytest.raises(ValueError, match="^sequence error$"):
-        k.sortr1(Broken([1.0, 2.0]), 2, "A")
     # Inside integer vectors and matrix rows the failure is a memory error.
-    with pytest.raises(MemoryError, match="^sequence error$"):
-        k.areaf(Broken([1, 2]), [1, 2], 2)
-    with pytest.raises(MemoryError, match="^sequence error$"):
-        k.trfmat([Broken([1.0, 2.0]), Broken([3.0, 4.0])], 2, 2, [0.0] * 4, 2, 2)
-    with pytest.raises(ValueError, match="^sequence error$"):
-        k.trfmat(Broken([[1.0, 2.0], [3.0, 4.0]]), 2, 2, [0.0] * 4, 2, 2)
+    for exc, message, call in (
+            (ValueError, "sequence has no length", lambda: k.sortr1(Endless(), 2, "A")),
+            (ValueError, "sequence error", lambda: k.sortr1(Broken([1.0, 2.0]), 2, "A")),
+            (MemoryError, "sequence error", lambda: k.areaf(Broken([1, 2]), [1, 2], 2)),
+            (MemoryError, "sequence error", lambda: k.trfmat([Broken([1.0, 2.0]), Broken([3.0, 4.0])], 2, 2, [0.0] * 4, 2, 2)),
+            (ValueError, "sequence error", lambda: k.trfmat(Broken([[1.0, 2.0], [3.0, 4.0]]), 2, 2, [0.0] * 4, 2, 2))):
+        with pytest.raises(exc, match=f"^{message}$"):
+            call()
 
 
 # ---- file names, write-back into arrays, numpy items ------------------------------
@@ -184,9 +160,7 @@ def test_matrices_are_read_and_written_back_row_after_row():
     wide = np.zeros((1, 4), dtype=np.float32)      # any shape holding the values
     k.trfmat(source, 2, 2, wide, 2, 2)
     assert wide.tolist() == [[0.0, 2.0, 6.0, 8.0]]
-
-
-def test_integer_buffers_saturate_on_write_back():
+    # Integer buffers saturate on write-back.
     a = np.array([2**31 - 1, -(2**31)], dtype=np.int32)
     k.sortr1(a, 2, "A")                            # 2**31 - 1 becomes the float 2**31
     assert a.tolist() == [-(2**31), 2**31 - 1]
@@ -195,24 +169,14 @@ def test_integer_buffers_saturate_on_write_back():
     assert b.tolist() == [[-128, 127]]
 
 
-@pytest.mark.parametrize(
-    "seq",
-    [
-        np.array([1 + 2j, 3j]),
-        [np.complex64(1), np.complex128(2)],
-        np.array(["2020-01-01", "2020-01-02"], dtype="datetime64[D]"),
-        np.zeros(2, dtype=[("a", "f8"), ("b", "i4")]),
-    ],
-)
+@pytest.mark.parametrize("seq", [
+    np.array([1 + 2j, 3j]), [np.complex64(1), np.complex128(2)],
+    np.array(["2020-01-01", "2020-01-02"], dtype="datetime64[D]"), np.zeros(2, dtype=[("a", "f8"), ("b", "i4")])])
+@pytest.mark.filterwarnings("error")
 def test_complex_date_and_structured_items_are_not_numbers(seq):
-    import warnings
-
-    with warnings.catch_warnings():
-        warnings.simplefilter("error")
+    for call in (lambda: k.sortr1(seq, 2, "A"), lambda: k.trfmat(seq, 1, 2, [0.0, 0.0], 1, 2)):
         with pytest.raises(ValueError, match="^no floatingpoint element in sequence$"):
-            k.sortr1(seq, 2, "A")
-        with pytest.raises(ValueError, match="^no floatingpoint element in sequence$"):
-            k.trfmat(seq, 1, 2, [0.0, 0.0], 1, 2)
+            call()
 
 
 # ---- the interpreter lock -------------------------------------------------------

@@ -34,15 +34,10 @@ def xvfb():
     server = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
                                "-noreset"], pass_fds=(w,), stderr=subprocess.DEVNULL)
     os.close(w)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(r, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(r)
-    assert number.strip().isdigit(), f"Xvfb did not start (exit code {server.poll()})"
-    return server, ":" + number.decode().strip()
+    with os.fdopen(r) as f:
+        number = f.readline().strip()
+    assert number.isdigit(), f"Xvfb did not start (exit code {server.poll()})"
+    return server, ":" + number
 
 
 @pytest.fixture(scope="module")
@@ -101,6 +96,25 @@ class Plot:
     def click(self, button=3):
         self.x("xdotool", "mousemove", "50", "50", "click", str(button))
 
+    def send(self):
+        self.proc.stdin.write(b"\n")
+        self.proc.stdin.flush()
+
+    def until(self, cond):
+        """Whether cond() holds within 30 s."""
+        for _ in range(600):
+            if cond():
+                return True
+            time.sleep(0.05)
+        return cond()
+
+    def shown(self, w, h, title="Click MB2 to continue"):
+        """The top left w x h pixels of the screen once the window shows, and the output after a click."""
+        self.window(title)
+        shot = self.shot(w, h)
+        self.click()
+        return shot, self.output()
+
     def running_after(self, seconds=0.4):
         time.sleep(seconds)
         return self.proc.poll() is None
@@ -121,31 +135,31 @@ k.kalfin()
 """
 
 
+def png_of(cwd, code, name):
+    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + code], cwd=cwd, check=True, capture_output=True)
+    with Image.open(cwd / name) as im:
+        pixels = np.asarray(im.convert("RGB"))
+    (cwd / name).unlink()   # a later plot writes the same name, not a numbered one
+    return pixels
+
+
 @pytest.mark.parametrize("before,png_before", [("", ""), ('k.clrmod("FULL")', 'k.imgfmt("RGB")'),
                                                ('k.aamode("ON")',) * 2, ('k.scrmod("REVERS")',) * 2])
 def test_window_equals_png(display, tmp_path, before, png_before):
-    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + PICTURE.format(dev="PNG", before=png_before, end="")],
-                   cwd=tmp_path, check=True, capture_output=True)
-    png = np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB"))
+    png = png_of(tmp_path, PICTURE.format(dev="PNG", before=png_before, end=""), "kalvor.png")
     plot = Plot(display, tmp_path, PICTURE.format(dev="XWIN", before=before, end="print(k.getdsp(), k.getbpp())"))
-    plot.window("Click MB2 to continue")
-    shot = plot.shot(800, 566)
-    plot.click()
-    out = plot.output()
+    shot, out = plot.shown(800, 566)
     assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
     assert ("XWIN 24" if "FULL" in before or "aamode" in before else "XWIN 8") in out
 
 
 def test_window_fonts(display, tmp_path):
-    """winfnt and x11fnt draw the window's own fonts where the text's box is."""
+    # winfnt and x11fnt draw the window's own fonts where the text's box is.
     plot = Plot(display, tmp_path, """
         k.metafl("XWIN"); k.winsiz(800, 566); k.kalini(); k.winfnt("Arial Bold"); k.height(80)
         k.messag("Window fonts", 200, 300); print("LEN", k.nlmess("Window fonts"))
         k.x11fnt("Times Italic", "STAN"); k.messag("Times", 200, 800); k.kalfin()""")
-    plot.window("Click MB2 to continue")
-    shot = plot.shot(800, 566)
-    plot.click()
-    out = plot.output()
+    shot, out = plot.shown(800, 566)
     assert "<<<< Warning" not in out, out
     scale = 800 / 2970  # pixels per plot unit
     for top, length in ((300, int(out.split("LEN ")[1].split()[0])), (800, None)):
@@ -160,18 +174,11 @@ def test_window_two_in_place(display, tmp_path):
         k.metafl("XWIN"); k.winsiz(400, 300); k.kalini(); k.recfll(0, 0, 2970, 2100, 255)
         k.opnwin(2); k.recfll(0, 0, 2970, 2100, 50); print(k.winid(), k.getscr())
         k.kalfin()""")
-    plot.window("KALVOR 2 / Click MB2")
-    shot = plot.shot(440, 340)
-    plot.click()
-    assert "2 (1280, 1024)" in plot.output()
-    assert (shot[20, 20] == 255).all() and (shot[140, 240] == plot_colour_spec50()).all()
-
-
-def plot_colour_spec50():
-    # entry 50 of the rainbow table, as the PNG device draws it
-    import kalvor as k
-    k.metafl("VIRT"); k.kalini(); r = k.getind(50); k.kalfin()
-    return np.round(np.array(r) * 255).astype(np.uint8)
+    shot, out = plot.shown(440, 340, "KALVOR 2 / Click MB2")
+    assert "2 (1280, 1024)" in out
+    import kalvor as k   # entry 50 of the colour table, as the PNG device draws it
+    k.metafl("VIRT"); k.kalini(); spec50 = np.round(np.array(k.getind(50)) * 255).astype(np.uint8); k.kalfin()
+    assert (shot[20, 20] == 255).all() and (shot[140, 240] == spec50).all()
 
 
 # winmod, winkey, the title at kalfin, what does not end the wait, what ends it
@@ -193,10 +200,7 @@ def test_waits(display, tmp_path, mode, key, title, wrong, right):
         threading.Thread(target=lambda: sys.stdin.readline() and k.sendmb()).start()
         k.kalfin(); print("DONE")""")
     wid = plot.window("KALVOR 1")
-    deadline = time.time() + 30
-    while plot.x("xdotool", "getwindowname", wid).decode().strip() != title and time.time() < deadline:
-        time.sleep(0.05)
-    assert plot.x("xdotool", "getwindowname", wid).decode().strip() == title
+    assert plot.until(lambda: plot.x("xdotool", "getwindowname", wid).decode().strip() == title)
     for action in (wrong, right):
         if action.startswith("click"):
             plot.click(int(action[-1]))
@@ -205,8 +209,7 @@ def test_waits(display, tmp_path, mode, key, title, wrong, right):
         elif action == "close":
             plot.x("xdotool", "windowclose", wid)
         elif action == "sendmb":
-            plot.proc.stdin.write(b"\n")
-            plot.proc.stdin.flush()
+            plot.send()
         if action == wrong:
             assert plot.running_after(), plot.output()
     assert "DONE" in plot.output()
@@ -232,12 +235,17 @@ def test_newpag_delay_sendmb_and_ctrl_c(display, tmp_path):
     assert out.startswith("PAGE 2\nDELAY 1\nSENT\n") and out.rstrip().endswith("<<\n\nINTERRUPTED 0"), out
 
 
-def test_file_plots_load_no_gtk(display, tmp_path):
+def test_file_plots_load_no_gtk_and_default_window_geometry(display, tmp_path):
     out = Plot(display, tmp_path, """
         gtk = lambda: "libgtk-3" in open("/proc/self/maps").read()
-        k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())""").output()
-    assert out.rstrip().endswith("False XWIN True")  # getdsp asks the display: the plug-in loads then
-
+        k.metafl("PNG"); k.kalini(); k.kalfin(); print(gtk(), k.getdsp(), gtk())
+        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
+            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
+            k.errmod("PROT", "OFF"); k.kalfin()""").output()
+    assert "False XWIN True\n" in out  # getdsp asks the display: the plug-in loads then
+    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
+    # less the frame; window n moved by 40 (n - 1) each way
+    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
 
 
 def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
@@ -246,19 +254,10 @@ def test_none_leaves_the_window_until_the_next_kalini(display, tmp_path):
         k.metafl("XWIN"); k.winsiz(300, 200); k.kalini(); k.winmod("NONE"); k.kalfin()
         sys.stdin.readline(); k.metafl("PNG"); k.kalini(); k.kalfin(); sys.stdin.readline()""")
     wid = plot.window("KALVOR 1")
-    for _ in range(600):
-        if plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1":
-            break
-        time.sleep(0.05)
-    assert plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1" and plot.running_after()
-    plot.proc.stdin.write(b"\n")
-    plot.proc.stdin.flush()
-    for _ in range(600):
-        if not plot.x("xdotool", "search", "--name", "KALVOR"):
-            break
-        time.sleep(0.05)
-    assert not plot.x("xdotool", "search", "--name", "KALVOR")
-    plot.proc.stdin.write(b"\n")
+    assert plot.until(lambda: plot.x("xdotool", "getwindowname", wid).strip() == b"KALVOR 1") and plot.running_after()
+    plot.send()
+    assert plot.until(lambda: not plot.x("xdotool", "search", "--name", "KALVOR"))
+    plot.send()
     plot.output()
 
 
@@ -275,34 +274,16 @@ gallery.plot(draw, {dev!r}, "page.png", setup)
 @pytest.mark.parametrize("name", ["01_linear_axes", "08_figures", "14_colours"])
 def test_gallery_pages_in_windows_equal_their_pngs(display, tmp_path, name):
     examples = os.path.join(ROOT, "examples")
-    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + GALLERY.format(examples=examples, name=name, dev="PNG")],
-                   cwd=tmp_path, check=True, capture_output=True)
-    png = np.asarray(Image.open(tmp_path / "page.png").convert("RGB"))
-    plot = Plot(display, tmp_path, GALLERY.format(examples=examples, name=name, dev="XWIN"))
-    plot.window("Click MB2 to continue")
-    shot = plot.shot(*png.shape[1::-1])
-    plot.click()
-    plot.output()
+    png = png_of(tmp_path, GALLERY.format(examples=examples, name=name, dev="PNG"), "page.png")
+    shot, _ = Plot(display, tmp_path, GALLERY.format(examples=examples, name=name, dev="XWIN")).shown(*png.shape[1::-1])
     assert np.array_equal(shot, png), np.argwhere((shot != png).any(axis=2))[:5]
 
 
-def test_default_window_geometry(display, tmp_path):
-    out = Plot(display, tmp_path, """
-        for dev, page in (("XWIN", "da4l"), ("XWND", "da4l"), ("XWI3", "da4p")):
-            k.metafl(dev); k.setpag(page); k.kalini(); k.winmod("NONE"); print(dev, k.getwin())
-            k.errmod("PROT", "OFF"); k.kalfin()""").output()
-    # two thirds of the 1280 x 1024 screen with the page's aspect; XWND the whole width
-    # less the frame; window n moved by 40 (n - 1) each way
-    assert "XWIN (0, 0, 853, 603)\nXWND (0, 0, 1272, 899)\nXWI3 (80, 80, 483, 683)" in out, out
-
-
 def test_protocol_box_and_display_killed_mid_wait(tmp_path):
-    """A windowed program's end protocol is a message box; a display that dies
-    while kalfin waits leaves the process running, the page going to the
-    headless PNG file; with no display the protocol returns to the stream."""
-    subprocess.run([sys.executable, "-c", "import kalvor as k\n" + PICTURE.format(dev="PNG", before="", end="")],
-                   cwd=tmp_path, check=True, capture_output=True)
-    (tmp_path / "kalvor.png").rename(tmp_path / "device.png")
+    # A windowed program's end protocol is a message box; a display that dies while kalfin waits
+    # leaves the process running, the page going to the headless PNG file; with no display the
+    # protocol returns to the stream.
+    device = png_of(tmp_path, PICTURE.format(dev="PNG", before="", end=""), "kalvor.png")
     server, name = xvfb()
     try:
         plot = Plot(name, tmp_path, textwrap.dedent("""
@@ -321,10 +302,11 @@ def test_protocol_box_and_display_killed_mid_wait(tmp_path):
         server.wait()
     out = plot.output()
     assert "101: The display was lost" in out and "AFTER NONE" in out, out
-    assert np.array_equal(np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB")),
-                          np.asarray(Image.open(tmp_path / "device.png").convert("RGB")))
+    assert np.array_equal(np.asarray(Image.open(tmp_path / "kalvor.png").convert("RGB")), device)
     # the window form once: the box's protocol went to the box only
     assert out.count("Fileformat  :") == 1 and "Metafile     : second.png" in out, out
+
+
 def cursor_image(display):
     """The pointer's shape as the X server shows it (XFixes): hot spot, size, pixels."""
     x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
@@ -369,8 +351,7 @@ def test_cursor_clicks_drags_and_position(display, tmp_path):
 
     def when(name, *actions):
         assert plot.proc.stdout.readline().decode().strip() == name
-        plot.proc.stdin.write(b"\n")
-        plot.proc.stdin.flush()
+        plot.send()
         time.sleep(0.5)   # the call is waiting
         for a in actions:
             plot.x("xdotool", *a.split())

@@ -62,9 +62,7 @@ np.save('v.npy', np.array([k.rel3pt(a, b, c) + k.pos3pt(a, b, c) for a, b, c in 
 k.kalfin()
 """)
     assert "Warning" not in out
-    img = pixels(run.path / "m.png")
-    v = np.load(run.path / "v.npy")
-    eye = (4, -5, 4)
+    img, v, eye = pixels(run.path / "m.png"), np.load(run.path / "v.npy"), (4, -5, 4)
     if view:
         a1, a2, r = np.array(re.findall(r"-?\d+", view)[:3], float) * [np.pi / 180, np.pi / 180, 1]
         eye = r * np.array([np.cos(a2) * np.sin(a1), np.cos(a2) * np.cos(a1), np.sin(a2)])
@@ -75,10 +73,9 @@ k.kalfin()
     tris = np.concatenate([np.stack(t, -1).reshape(-1, 3) for t in ((a, b, c), (a, c, d))])
     zb = triangles_zbuffer(P[tris], D[tris], (img.shape[0] * 4, img.shape[1] * 4))
     # a line on a silhouette edge meets its own triangle in the next pixel
-    near = zb.copy()
-    for dy in (-2, -1, 0, 1, 2):
-        for dx in (-2, -1, 0, 1, 2):
-            near = np.maximum(near, np.where(np.isinf(zb), near, np.roll(zb, (dy, dx), axis=(0, 1))))
+    near = zb.copy()   # stays inf where no triangle lies
+    for dy, dx in np.ndindex(5, 5):
+        np.maximum(near, np.roll(zb, (dy - 2, dx - 2), axis=(0, 1)), out=near)
     expected = np.zeros(img.shape[:2], bool)
     tol = 0.01 * (D.max() - D.min())
     t = np.linspace(0, 1, 80)[None, :]
@@ -90,9 +87,8 @@ k.kalfin()
         expected[small[:, 1], small[:, 0]] = True
     grown = np.logical_or.reduce([np.roll(expected, (dy, dx), axis=(0, 1)) for dy in (-1, 0, 1) for dx in (-1, 0, 1)])
     drawn = np.all(img == RED, axis=2)
-    assert drawn.sum() > 3000
+    assert 3000 < drawn.sum() < 0.8 * expected.size   # the hiding is real
     assert (drawn & ~grown).sum() / drawn.sum() < 0.02
-    assert drawn.sum() < 0.8 * expected.size   # the hiding is real
 
 
 def test_side_colours_visible_sides_and_line_families(run):
@@ -104,8 +100,7 @@ k.surclr(k.intrgb(1, 0, 0), k.intrgb(0, 0, 1)); {settings}
 k.surfce(x, n, y, n, Z)
 k.kalfin()
 """)
-        img = pixels(run.path / name)
-        return count(img, RED), count(img, BLUE)
+        return count(pixels(run.path / name), RED), count(pixels(run.path / name), BLUE)
 
     above, below = "k.view3d(30, 30, 9, 'ANGL')", "k.view3d(30, -30, 9, 'ANGL')"
     r, b = picture(above, "", "a.png")
@@ -247,5 +242,4 @@ k.kalfin()
         return int(((r > 150) & (g < 120) & (b < 120)).sum()), int(((b > 150) & (r < 120) & (g < 120)).sum())
 
     red, blue = colours()
-    assert red > 2000 and blue < red / 5
-    assert 0.1 * red < colours(20000)[0] < 0.7 * red
+    assert red > 2000 and blue < red / 5 and 0.1 * red < colours(20000)[0] < 0.7 * red

@@ -93,9 +93,8 @@ print('GEOMETRY', json.dumps(g))
         assert len(cells) > 100 and sum(c != ij for ij, (_, c) in cells.items()) >= 5   # the hill hides cells
         lit_pics.append(np.asarray(page(run, dev, "k.light('ON'); k.litpos(1, 1, -3, 5, 'ABS')" + surface)[0], float))
     a, b = lit_pics
-    lit = np.abs(a - a[0, 0]).sum(axis=2) > 30   # not the background
-    assert lit.mean() > 0.02
-    assert np.median(a[lit].max(axis=1)) > 90   # lit from above: not dark where it faces the light
+    lit = np.abs(a - a[0, 0]).sum(axis=2) > 30   # not the background; lit from above: not dark facing the light
+    assert lit.mean() > 0.02 and np.median(a[lit].max(axis=1)) > 90
     # The same colours apart from the anti-aliased or overlapping edges.
     assert np.mean(np.abs(a - b).max(axis=2)[lit] <= 4) > 0.97
 
@@ -226,16 +225,15 @@ print('tube', *k.rel3pt(1.61, -1.69, -1.6))   # the side that faces the eye
 print('rgb', *k.getind(k.nzposn(2)))
 for i in range(17): print('rgb', *k.getind(k.nzposn(-1.8 + i * 0.025)))
 """)
-    px, c = im.load(), rows(out, "sphere")[0]
+    px, c, rgb = im.load(), rows(out, "sphere")[0], np.array(rows(out, "rgb")) * 255
     # The sphere's middle in the current colour, its projected outline about right.
     green = np.all(np.abs(np.asarray(im, int) - np.array(rows(out, "green")[0]) * 255) <= 3, axis=2)
     assert green[int(c[1] * f) - 2:int(c[1] * f) + 3, int(c[0] * f) - 2:int(c[0] * f) + 3].mean() > 0.5
     radius = max(np.hypot(c[2] - c[0], c[3] - c[1]), np.hypot(c[4] - c[0], c[5] - c[1])) * f
     assert 0.7 * np.pi * radius ** 2 < green.sum() < 1.4 * np.pi * radius ** 2
-    rgb = np.array(rows(out, "rgb")) * 255
     for key, want in (("tri", rgb[:1]), ("tube", rgb[1:])):
         q = rows(out, key)[0]
-        got = np.array(px[int(q[0] * f), int(q[1] * f)])
+        got = np.array(px[int(q[0] * f), int(q[1] * f)])   # the triangle's or the tube's colour
         assert np.abs(got - want).max(axis=1).min() <= 4, (key, got)
 
 
@@ -263,8 +261,7 @@ def test_surfcp_callables_that_fail_or_return_junk(run):
     # Raised once the surface is drawn (every sample asked), not at the first failure.
     assert out.splitlines()[:3] == ["ValueError 75", "TypeError 75", "TypeError 75"], out
     assert "done" in out and "Warning" not in out
-    svg = (run.path / "p.svg").read_text()
-    assert svg.count("<polygon") >= 16 * 3
+    assert (run.path / "p.svg").read_text().count("<polygon") >= 16 * 3
 
 
 def visible_z(u, eye=(0, -6, 3)):

@@ -2,22 +2,13 @@
 second thread acts as the user through kalvor._testing and real X events (xdotool)."""
 import json
 import os
-import shutil
 import subprocess
 import sys
 
 import pytest
 from PIL import Image
 
-from conftest import BUILD_DIR
-from test_screen_x11 import xvfb
-
-pytestmark = [
-    pytest.mark.skipif(not (shutil.which("Xvfb") and shutil.which("xdotool") and shutil.which("import")),
-                       reason="needs Xvfb, xdotool and ImageMagick"),
-    pytest.mark.skipif(not os.path.exists(os.path.join(BUILD_DIR, "python", "kalvor", "kalvor_gtk.so")),
-                       reason="built without the GTK plug-in"),
-]
+from test_screen_x11 import pytestmark, xvfb   # the same needs: Xvfb, xdotool, ImageMagick, the GTK plug-in
 
 SCENARIOS = r'''
 import json, os, signal, subprocess, sys, threading, time
@@ -59,16 +50,9 @@ def user(fn):
 # ---- every kind: values shown, changed by the user, callbacks ----
 fired = []
 ip = k.wgini("VERT")
-b = k.wgbut(ip, "Check", 0)
-r = k.wgbox(ip, "x|y|z", 1)
-l = k.wglis(ip, "a|b|c", 0)
-d = k.wgdlis(ip, "p|q|r", 1)
-t = k.wgtxt(ip, "start")
-lt = k.wgltxt(ip, "Name", "Ann", 30)
-f = k.wgfil(ip, "File", "in.dat", "*.dat")
-s = k.wgscl(ip, "Scale", 0, 10, 5, 1)
-p = k.wgpbut(ip, "Push")
-dr = k.wgdraw(ip)
+b = k.wgbut(ip, "Check", 0); r = k.wgbox(ip, "x|y|z", 1); l = k.wglis(ip, "a|b|c", 0); d = k.wgdlis(ip, "p|q|r", 1)
+t = k.wgtxt(ip, "start"); lt = k.wgltxt(ip, "Name", "Ann", 30); f = k.wgfil(ip, "File", "in.dat", "*.dat")
+s = k.wgscl(ip, "Scale", 0, 10, 5, 1); p = k.wgpbut(ip, "Push"); dr = k.wgdraw(ip)
 m = k.wgpop(ip, "Menu"); e = k.wgapp(m, "Entry")
 ina = k.wgpbut(ip, "Inactive"); k.swgatt(ina, "INAC", "STAT")
 inv = k.wgpbut(ip, "Invisible"); k.swgatt(inv, "INVI", "STAT")
@@ -134,11 +118,8 @@ ip = k.wgini("VERT"); k.wglab(ip, "Type"); t = k.wgtxt(ip, ""); ok = k.wgok(ip)
 k.swgfoc(t); k.swgcbk(t, lambda i: typed.append(k.gwgtxt(i)))
 def typing():
     rect = T("rect", t)
-    x("mousemove", rect[0] + 5, rect[1] + 5)
-    x("type", "--delay", 20, "hello")
-    x("key", "Return")
-    time.sleep(0.3)
-    click(T("rect", ok))
+    x("mousemove", rect[0] + 5, rect[1] + 5); x("type", "--delay", 20, "hello"); x("key", "Return")
+    time.sleep(0.3); click(T("rect", ok))
 th = user(typing); k.wgfin(); th.join()
 R["typing"] = {"fired": typed, "value": k.gwgtxt(t)}
 
@@ -150,10 +131,7 @@ def keys(*names):
         x("mousemove", rect[0] + rect[2] // 2, rect[1] + 5)
         time.sleep(0.6)                     # the file chooser reads its folder first
         for n in names:
-            if n.startswith("type:"):
-                x("type", "--delay", 20, n[5:])
-            else:
-                x("key", n)
+            x(*(("type", "--delay", 20, n[5:]) if n.startswith("type:") else ("key", n)))
             time.sleep(0.3)
         if T("shown", 0.2):                 # never left hanging
             R.setdefault("unanswered", []).append(names)
@@ -187,8 +165,7 @@ def interrupted(call):
         os.kill(os.getpid(), signal.SIGINT)
     th = threading.Thread(target=kill); th.start()
     try:
-        call()
-        return None
+        call(); return None
     except KeyboardInterrupt:
         return time.time()
     finally:
@@ -254,8 +231,7 @@ for th in threads:
     th.join()
 R["threads"] = values
 def late():
-    ip = k.wgini("VERT"); k.wglab(ip, "thrfin waits")
-    k.wgfin()
+    ip = k.wgini("VERT"); k.wglab(ip, "thrfin waits"); k.wgfin()
 th = threading.Thread(target=late); th.start()
 assert T("shown", 10)
 closer = threading.Timer(0.5, lambda: T("act", 0, "close")); closer.start()
@@ -276,8 +252,7 @@ def session(tmp_path_factory):
     finally:
         server.terminate()
         server.wait()
-    out = proc.stdout.decode("latin-1")
-    err = proc.stderr.decode(errors="replace")
+    out, err = proc.stdout.decode("latin-1"), proc.stderr.decode(errors="replace")
     lines = [line for line in out.splitlines() if line.startswith("RESULT ")]
     assert proc.returncode == 0 and lines, out[-3000:] + err[-3000:]
     result = json.loads(lines[-1][7:])
@@ -313,12 +288,9 @@ def test_layouts_and_colours(session):
 
 def test_real_keys_and_clicks(session):
     r = session[0]
-    assert r["typing"] == {"fired": ["hello"], "value": "hello"}
-    assert r["dwgtxt"] == "Zoe"
-    assert r["dwgbut_return"] == 1 and r["dwgbut_escape"] == 0 and r["dwgbut_destroyed"] == 1
-    assert r["dwgfil"] == str(session[1] / "chosen.dat")
-    assert r["dwglis"] == 3
-    assert "unanswered" not in r
+    assert r["typing"] == {"fired": ["hello"], "value": "hello"} and "unanswered" not in r
+    assert [r[n] for n in ("dwgtxt", "dwgbut_return", "dwgbut_escape", "dwgbut_destroyed", "dwgfil", "dwglis")] == \
+        ["Zoe", 1, 0, 1, str(session[1] / "chosen.dat"), 3]
 
 
 def test_threads_and_interrupts(session):
@@ -332,14 +304,12 @@ def test_threads_and_interrupts(session):
 
 def test_callback_exceptions(session):
     r, err = session[0], session[3]
-    assert r["exceptions"] == ["raised", "later", "exit"]
+    assert r["exceptions"] == ["raised", "later", "exit"] and r["system_exit"] == 3
     assert "ZeroDivisionError: in callback" in err and "Traceback" in err
-    assert r["system_exit"] == 3
 
 
 def test_plot_in_a_drawing_widget(session):
     r, where = session[0], session[1]
-    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] == r["xids"][3] and r["xids"][2]
-    assert r["after_plot"] == 0
+    assert r["xids"][0] > 0 and r["xids"][0] == r["xids"][1] == r["xids"][3] and r["xids"][2] and r["after_plot"] == 0
     with Image.open(where / "drawn.png") as im:
         assert im.convert("RGB").getpixel((10, 10)) == (255, 0, 0)
